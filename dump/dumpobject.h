@@ -1,0 +1,19 @@
+#pragma once
+// The dump driver: one track or index, block by block, through a dumper into files.
+#include <QString>
+
+#include "dump/streaminfo.h"
+#include "extract/extractoptions.h"
+
+class AOBObject;
+class JobQueue;
+struct ExtractProgress;
+
+// Strips one 2048-byte pack down to its audio bytes and hands them to info.dumper.
+// skip and limit (when > 0) replace the record's counters; both count audio bytes.
+int extractPayload(StreamInfo &info, const quint8 *pack, int skip, int limit);
+
+// Writes the object's files at basePath + suffix; returns (and stores in
+// progress.lastResult) a result code.
+int dumpObject(AOBObject *object, const QString &basePath, const ExtractOptions &options,
+               JobQueue *jobs, ExtractProgress &progress);

@@ -1,0 +1,41 @@
+#pragma once
+// The dumper family: each takes the bare audio bytes of one object, in stream order,
+// and turns them into output files. Destroying a dumper always finishes its files.
+#include <QFile>
+#include <QString>
+
+#include "dump/streaminfo.h"
+#include "extract/extractoptions.h"
+
+class JobQueue;
+
+class DVDAStreamDumper {
+public:
+    virtual ~DVDAStreamDumper() = default;
+    // The next run of audio payload bytes; 0 to go on, anything else stops the dump.
+    virtual int write(const quint8 *data, int length) = 0;
+
+    qint32 packets = 0; // write calls counted (null dumper only)
+    qint64 bytes = 0;   // payload bytes counted (null dumper only)
+    qint32 result = 0;  // 0 while all is well; a constructor stores its failure here
+};
+
+// Writes the payload unchanged to one file (".pcm", ".mlp", ".raw").
+class DVDARawStreamDumper : public DVDAStreamDumper {
+public:
+    DVDARawStreamDumper(const StreamInfo &info, const QString &path,
+                        const ExtractOptions &options, JobQueue *jobs);
+    ~DVDARawStreamDumper() override;
+    int write(const quint8 *data, int length) override;
+
+    StreamInfo info;
+    ExtractOptions options;
+    JobQueue *jobs;
+    QFile file;
+};
+
+// Counts writes and bytes; writes nothing.
+class DVDANullStreamDumper : public DVDAStreamDumper {
+public:
+    int write(const quint8 *data, int length) override;
+};

@@ -1,0 +1,25 @@
+#pragma once
+// The extraction options as one value record, copied into every thread and dumper.
+#include <QDir>
+#include <QString>
+
+enum ExtractMode : int {
+    ModeNone = 0,
+    ModeStore = 1,
+    ModeConvert = 2,
+};
+
+struct ExtractOptions {
+    QDir outputDir;
+    int mode = ModeNone;
+    bool merge = false;        // "Merge groups"
+    bool split = false;        // "Split groups"
+    bool downmix = false;      // "Get stereo downmix"
+    bool streamErrors = false; // "Recover from stream errors"
+    bool oldFormat = false;    // "Use old format"
+    bool run = false;          // run the command on every produced file
+    QString command;           // the command template
+    qint32 cache = 1000;       // wait threshold in MiB, 0 to 9999
+    bool deleteFiles = false;  // delete each file after its command succeeded
+    bool logMessages = false;  // "Log messages"
+};

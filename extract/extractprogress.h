@@ -1,0 +1,19 @@
+#pragma once
+// Progress and stop state of the extraction thread. Each field has one writer and is
+// read by other threads for display only, so relaxed atomics are enough.
+#include <atomic>
+
+#include <QtGlobal>
+
+struct ExtractProgress {
+    std::atomic<bool> stopRequested{false};
+    std::atomic<qint32> lastResult{0};
+    std::atomic<qint32> titleset{0};
+    std::atomic<qint32> title{0};
+    std::atomic<qint32> track{0};
+    std::atomic<qint32> index{0};
+    std::atomic<qint32> firstBlock{0};
+    std::atomic<qint32> currentBlock{0};
+    std::atomic<qint32> lastBlock{0};
+    std::atomic<bool> waiting{false};
+};

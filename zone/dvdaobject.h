@@ -1,0 +1,90 @@
+#pragma once
+// The in-memory tree of a DVD-Audio zone: zone, titlesets, titles, tracks, indexes.
+// Nodes hold no parent pointers; a consumer goes down from the zone by the position
+// fields. Ownership is strictly downward.
+#include <QString>
+#include <QtGlobal>
+#include <vector>
+
+#include "dump/streaminfo.h"
+
+enum DVDAKind : qint32 {
+    KindIndex = 2,
+    KindTrack = 3,
+    KindTitle = 4,
+    KindTitleset = 5,
+    KindZone = 6,
+};
+
+enum { PTS_PER_SECOND = 90000 };
+
+// 90 kHz ticks as "hh:mm:ss", rounded to the nearest second (a half rounds up).
+QString formatPtsTime(quint32 pts);
+
+class DVDAZone;
+// The zone built last; null before the first one and after it is destroyed.
+extern DVDAZone *currentZone;
+
+class DVDAObject {
+public:
+    virtual ~DVDAObject();
+    virtual qint32 kind() const { return kindCode; }
+
+    qint32 kindCode = 0;
+    qint32 indexPos = -1;
+    qint32 trackPos = -1;
+    qint32 titlePos = -1;
+    qint32 titlesetPos = -1;
+};
+
+// A track or an index: a run of blocks of its titleset's AOB area.
+class AOBObject : public DVDAObject {
+public:
+    virtual QString timeText() const = 0;
+    virtual quint32 timePts() const = 0;
+    virtual quint32 firstBlock() const = 0;
+    virtual quint32 lastBlock() const = 0;
+
+    StreamInfo streamInfo;
+};
+
+class DVDASectorPointer;
+
+class DVDATrack : public AOBObject {
+public:
+    DVDATrack();
+    ~DVDATrack() override;
+    QString timeText() const override;
+    quint32 timePts() const override;
+    quint32 firstBlock() const override;
+    quint32 lastBlock() const override;
+
+    std::vector<DVDASectorPointer *> indexes;
+    qint32 firstIndexNumber = 0;
+    qint32 number = 0;
+    quint32 lengthPts = 0;
+};
+
+// An index of a track (the disc calls it a sector pointer).
+class DVDASectorPointer : public AOBObject {
+public:
+    DVDASectorPointer();
+    QString timeText() const override;
+    quint32 timePts() const override; // the track's duration shared out by block count
+    quint32 firstBlock() const override { return first; }
+    quint32 lastBlock() const override { return last; }
+
+    qint32 number = 0;
+    quint32 first = 0;
+    quint32 last = 0;
+};
+
+class DVDATitle : public DVDAObject {
+public:
+    DVDATitle();
+    ~DVDATitle() override;
+
+    std::vector<DVDATrack *> tracks;
+    qint32 titleId = 0;      // bits 0-6 the title number, bit 7 the tag
+    quint32 lengthPts = 0;
+};
