@@ -1,0 +1,17 @@
+#pragma once
+// The Parameter/Value rows of the properties pane, computed as data so the window,
+// the command line and the tests show the same rows.
+#include <QList>
+#include <QString>
+
+class DVDAObject;
+class DVDAZone;
+
+struct PropertyRow {
+    QString label;
+    QString value;
+};
+
+// Rows for one object (none for null or for the zone). Reads up to three blocks of a
+// track or index for the stream size estimate.
+QList<PropertyRow> objectProperties(DVDAZone *zone, DVDAObject *object);
