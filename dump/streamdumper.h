@@ -14,6 +14,10 @@ public:
     virtual ~DVDAStreamDumper() = default;
     // The next run of audio payload bytes; 0 to go on, anything else stops the dump.
     virtual int write(const quint8 *data, int length) = 0;
+    // Finishes and closes the files (queuing their jobs when the command is to be run):
+    // 0 or ErrCloseOutput. The dump driver calls it before destroying the dumper, since a
+    // destructor cannot report; a destructor finishes whatever nobody finished.
+    virtual int finish() { return 0; }
 
     qint32 packets = 0; // write calls counted (null dumper only)
     qint64 bytes = 0;   // payload bytes counted (null dumper only)
@@ -27,6 +31,7 @@ public:
                         const ExtractOptions &options, JobQueue *jobs);
     ~DVDARawStreamDumper() override;
     int write(const quint8 *data, int length) override;
+    int finish() override;
 
     StreamInfo info;
     ExtractOptions options;

@@ -2,6 +2,7 @@
 // The in-memory tree of a DVD-Audio zone: zone, titlesets, titles, tracks, indexes.
 // Nodes hold no parent pointers; a consumer goes down from the zone by the position
 // fields. Ownership is strictly downward.
+#include <QMetaType>
 #include <QString>
 #include <QtGlobal>
 #include <vector>
@@ -88,3 +89,6 @@ public:
     qint32 titleId = 0;      // bits 0-6 the title number, bit 7 the tag
     quint32 lengthPts = 0;
 };
+
+// Tree items and the extraction thread's queued signals carry plain node pointers.
+Q_DECLARE_METATYPE(DVDAObject *)
