@@ -42,7 +42,9 @@ public:
     qint32 number = 0;
 
 private:
+    struct TitleTable;
     void probeAobFiles(const QDir &zoneDir);
-    void parseTitleTable(const QByteArray &table);
+    void parseTitleTable(const QByteArray &bytes);
+    bool parseTitle(DVDATitle *title, const TitleTable &table, quint64 record);
     void fillStreamInfo(AOBObject *object, quint32 block);
 };
