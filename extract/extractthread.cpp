@@ -1,0 +1,99 @@
+#include "extract/extractthread.h"
+
+#include <QDir>
+
+#include "dump/dumpobject.h"
+#include "extract/extractresult.h"
+#include "extract/jobqueue.h"
+#include "zone/dvdazone.h"
+#include "zone/objectpath.h"
+
+namespace {
+enum {
+    WAIT_POLL_MS = 1000, // how often the wait looks at the job queue again
+    STOP_POLL_MS = 50,   // how soon within that second a stop request is seen
+};
+} // namespace
+
+ExtractThread::ExtractThread(DVDAZone *zone, const QList<DVDAObject *> &objects,
+                             const ExtractOptions &options, JobQueue *jobs)
+    : zone(zone), objects(objects), options(options), jobs(jobs)
+{
+    // itemProcessing crosses to the GUI thread through a queued connection.
+    qRegisterMetaType<DVDAObject *>("DVDAObject*");
+}
+
+QString ExtractThread::baseName(const DVDAZone *zone, const DVDAObject *object)
+{
+    ObjectPath path;
+    if (!object || !resolveObjectPath(zone, object, &path) || !path.track)
+        return QString();
+    const int title = path.title->titleId & 0x7F;
+    const int tag = (path.title->titleId & 0x80) ? 1 : 0;
+    if (object->kind() == KindIndex)
+        return QString::asprintf("index-%02d-%02d[%01d]-%02d", path.titleset->number, title,
+                                 tag, path.index->number);
+    return QString::asprintf("track-%02d-%02d[%01d]-%02d", path.titleset->number, title, tag,
+                             path.track->number);
+}
+
+void ExtractThread::run()
+{
+    setTerminationEnabled(true);
+    walkResult = 0;
+    walkResult = walk();
+    // Nothing more will be queued; the job thread ends once it has worked off the rest.
+    if (jobs)
+        jobs->close();
+}
+
+int ExtractThread::walk()
+{
+    for (DVDAObject *object : std::as_const(objects)) {
+        if (!object)
+            continue;
+        const int kind = object->kind();
+        if (kind != KindIndex && kind != KindTrack)
+            return ErrObjectKind;
+
+        if (!zone)
+            return ErrNoZone;
+        ObjectPath path;
+        if (!resolveObjectPath(zone, object, &path))
+            return ErrNoTitleset;
+        progress.titleset.store(path.titleset->number, std::memory_order_relaxed);
+        progress.title.store(path.title->titleId, std::memory_order_relaxed);
+        progress.track.store(path.track->number, std::memory_order_relaxed);
+        progress.index.store(path.index ? path.index->number : 0, std::memory_order_relaxed);
+        const QString basePath = options.outputDir.path() + QLatin1Char('/')
+                                 + baseName(zone, object);
+
+        waitForJobQueue();
+        // A stop seen here ends the walk before the object is announced, so no file of
+        // it is created and no same-named file of an earlier extraction is truncated.
+        if (stopRequested())
+            return ErrCancelled;
+
+        emit itemProcessing(object, ItemStarted);
+        const int result = dumpObject(static_cast<AOBObject *>(object), basePath, options, jobs,
+                                      progress);
+        emit itemProcessing(object, result == 0 ? ItemSucceeded : ItemFailed);
+        if (result != 0)
+            return result;
+    }
+    return ExtractSucceeded;
+}
+
+void ExtractThread::waitForJobQueue()
+{
+    if (!jobs)
+        return;
+    const qint64 threshold = qint64(options.cache) * 1048576;
+    while (jobs->pendingBytes() > threshold && !stopRequested()) {
+        progress.waiting.store(true, std::memory_order_relaxed);
+        // One second between looks at the queue, in short slices so a stop ends it at once.
+        for (int slept = 0; slept < WAIT_POLL_MS && !stopRequested(); slept += STOP_POLL_MS)
+            QThread::msleep(STOP_POLL_MS);
+        progress.waiting.store(false, std::memory_order_relaxed);
+    }
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The worker thread of an extraction: walks the selected tracks and indexes in order,
+// dumps each into files and stops at the first failure. The job queue is closed at the
+// end however the walk ended, so the job thread works off what is left and ends.
+#include <QList>
+#include <QString>
+#include <QThread>
+
+#include "extract/extractoptions.h"
+#include "extract/extractprogress.h"
+
+class DVDAObject;
+class DVDAZone;
+class JobQueue;
+
+class ExtractThread : public QThread {
+    Q_OBJECT
+public:
+    enum ItemState {
+        ItemStarted = 1,
+        ItemSucceeded = 2,
+        ItemFailed = 3,
+    };
+
+    ExtractThread(DVDAZone *zone, const QList<DVDAObject *> &objects,
+                  const ExtractOptions &options, JobQueue *jobs);
+
+    // Asks the walk to end; callable from any thread, returns at once.
+    void stop() { progress.stopRequested.store(true); }
+    // Final once finished() was emitted.
+    int result() const { return walkResult; }
+
+    // Sampled by the window for the status bar.
+    ExtractProgress progress;
+
+    // "track-01-01[1]-03" / "index-10-12[0]-05": titleset, title number, title tag and
+    // track or index number. Empty for a node that is neither, or whose parents are missing.
+    static QString baseName(const DVDAZone *zone, const DVDAObject *object);
+
+signals:
+    void itemProcessing(DVDAObject *dvdaObject, int state);
+
+protected:
+    void run() override;
+
+private:
+    int walk();
+    // Holds back while more file data waits for the command than the cache allows.
+    void waitForJobQueue();
+    bool stopRequested() const { return progress.stopRequested.load(); }
+
+    DVDAZone *zone;
+    QList<DVDAObject *> objects;
+    ExtractOptions options;
+    JobQueue *jobs;
+    int walkResult = 0;
+};
