@@ -1,0 +1,15 @@
+#pragma once
+// What `info` prints, behind one interface so the same data comes out as text or JSON.
+#include <QByteArray>
+
+class DVDAObject;
+class DVDAZone;
+
+class CliFormatter {
+public:
+    virtual ~CliFormatter() = default;
+    // The zone as a tree.
+    virtual QByteArray zoneTree(DVDAZone *zone) = 0;
+    // The property rows of one object of the zone.
+    virtual QByteArray propertyRows(DVDAZone *zone, DVDAObject *object) = 0;
+};

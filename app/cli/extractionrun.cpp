@@ -1,0 +1,167 @@
+#include "app/cli/extractionrun.h"
+
+#include <memory>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include "app/cli/progressdisplay.h"
+#include "app/cli/selectors.h"
+#include "app/cli/stopsignals.h"
+#include "extract/extractresult.h"
+#include "extract/extractthread.h"
+#include "extract/jobqueue.h"
+#include "extract/jobthread.h"
+
+namespace {
+
+enum {
+    REFRESH_MS = 200, // a few redraws a second, and a stop seen within that
+};
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("ExtractionRun", text);
+}
+
+class ExtractionRun {
+public:
+    ExtractionRun(DVDAZone *zone, const QList<DVDAObject *> &objects,
+                  const ExtractOptions &options, ProgressDisplay *display)
+        : zone(zone), display(display)
+    {
+        extractThread = std::make_unique<ExtractThread>(zone, objects, options, &jobs);
+        if (options.run)
+            jobThread = std::make_unique<JobThread>(options, &jobs);
+    }
+
+    int exec()
+    {
+        QObject::connect(extractThread.get(), &ExtractThread::itemProcessing, &loop,
+                         [this](DVDAObject *object, int state) { itemProcessing(object, state); });
+        QObject::connect(extractThread.get(), &QThread::finished, &loop,
+                         [this] { extractionFinished(); });
+        if (jobThread)
+            QObject::connect(jobThread.get(), &QThread::finished, &loop, [this] { jobsFinished(); });
+        QObject::connect(&timer, &QTimer::timeout, &loop, [this] { refresh(); });
+        timer.start(REFRESH_MS);
+
+        extractThread->start();
+        if (jobThread)
+            jobThread->start(QThread::HighPriority);
+        loop.exec();
+
+        timer.stop();
+        jobs.clear();
+        display->clear();
+        return resultCode;
+    }
+
+private:
+    void itemProcessing(DVDAObject *object, int state)
+    {
+        const QString name = objectDisplayName(zone, object);
+        switch (state) {
+        case ExtractThread::ItemStarted:
+            currentObject = name;
+            display->printLine(tr("Extracting %1 (%2)")
+                                   .arg(name, ExtractThread::baseName(zone, object)));
+            break;
+        case ExtractThread::ItemSucceeded:
+            display->printLine(tr("Extracted %1").arg(name));
+            break;
+        case ExtractThread::ItemFailed:
+            display->printLine(tr("Failed %1: %2")
+                                   .arg(name, resultMessage(extractThread->progress.lastResult.load())));
+            break;
+        }
+    }
+
+    void refresh()
+    {
+        if (stopSignalled() && !stopping) {
+            stopping = true;
+            display->printLine(tr("Stopping..."));
+            if (extractThread)
+                extractThread->stop();
+            if (jobThread)
+                jobThread->stop();
+        }
+        forwardJobOutput();
+
+        ProgressState state;
+        state.object = currentObject;
+        if (extractThread) {
+            const ExtractProgress &p = extractThread->progress;
+            state.extracting = true;
+            state.waiting = p.waiting.load(std::memory_order_relaxed);
+            state.firstBlock = quint32(p.firstBlock.load(std::memory_order_relaxed));
+            state.currentBlock = quint32(p.currentBlock.load(std::memory_order_relaxed));
+            state.lastBlock = quint32(p.lastBlock.load(std::memory_order_relaxed));
+        }
+        if (jobThread) {
+            state.runsJobs = true;
+            state.jobsWaiting = jobs.count();
+        }
+        display->show(state);
+    }
+
+    void forwardJobOutput()
+    {
+        if (!jobThread)
+            return;
+        display->forwardError(jobThread->readStandardError());
+        display->forwardOutput(jobThread->readStandardOutput());
+    }
+
+    // The first non-zero result in the order the threads finished is the one reported.
+    void keepResult(int code)
+    {
+        if (resultCode == 0)
+            resultCode = code;
+    }
+
+    void extractionFinished()
+    {
+        extractThread->wait();
+        keepResult(extractThread->result());
+        extractThread.reset();
+        finishIfDone();
+    }
+
+    void jobsFinished()
+    {
+        jobThread->wait();
+        forwardJobOutput(); // what the last command wrote after the last refresh
+        keepResult(jobThread->result());
+        jobThread.reset();
+        finishIfDone();
+    }
+
+    void finishIfDone()
+    {
+        if (!extractThread && !jobThread)
+            loop.quit();
+    }
+
+    DVDAZone *zone;
+    ProgressDisplay *display;
+    JobQueue jobs;
+    std::unique_ptr<ExtractThread> extractThread;
+    std::unique_ptr<JobThread> jobThread;
+    QTimer timer;
+    QEventLoop loop;
+    QString currentObject;
+    int resultCode = 0;
+    bool stopping = false;
+};
+
+} // namespace
+
+int runExtraction(DVDAZone *zone, const QList<DVDAObject *> &objects,
+                  const ExtractOptions &options, ProgressDisplay *display)
+{
+    ExtractionRun run(zone, objects, options, display);
+    return run.exec();
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Drives one extraction as the window does, without widgets: the extraction thread, the
+// job thread when a command is to be run, a refresh timer that shows progress, forwards
+// the command's output and watches for a stop signal, and the first non-zero result of
+// the threads in the order they finished.
+#include <QList>
+
+#include "extract/extractoptions.h"
+
+class DVDAObject;
+class DVDAZone;
+class ProgressDisplay;
+
+// Runs the extraction to its end and returns its result code. The caller has installed
+// the stop signal handlers.
+int runExtraction(DVDAZone *zone, const QList<DVDAObject *> &objects,
+                  const ExtractOptions &options, ProgressDisplay *display);

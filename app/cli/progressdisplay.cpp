@@ -1,0 +1,85 @@
+#include "app/cli/progressdisplay.h"
+
+#include <QCoreApplication>
+
+#include "app/cli/consolestreams.h"
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("ProgressDisplay", text);
+}
+
+const char clearLine[] = "\r\033[K";
+} // namespace
+
+int progressPercent(quint32 firstBlock, quint32 currentBlock, quint32 lastBlock)
+{
+    if (currentBlock <= firstBlock || lastBlock < firstBlock)
+        return 0;
+    const quint64 done = quint64(currentBlock - firstBlock);
+    const quint64 total = quint64(lastBlock - firstBlock) + 1;
+    return int(qMin<quint64>(done * 100 / total, 100));
+}
+
+QString progressText(const ProgressState &state)
+{
+    QString text;
+    if (state.extracting) {
+        if (state.waiting)
+            text = tr("Waiting...");
+        else if (state.object.isEmpty())
+            text = tr("Starting...");
+        else
+            text = tr("%1  block %2 (%3-%4)  %5%")
+                       .arg(state.object)
+                       .arg(state.currentBlock)
+                       .arg(state.firstBlock)
+                       .arg(state.lastBlock)
+                       .arg(progressPercent(state.firstBlock, state.currentBlock,
+                                            state.lastBlock));
+    } else {
+        text = tr("Finishing...");
+    }
+    if (state.runsJobs)
+        text += tr("  jobs waiting: %1").arg(state.jobsWaiting);
+    return text;
+}
+
+void ProgressDisplay::show(const ProgressState &state)
+{
+    if (!terminal)
+        return;
+    writeStderr(QByteArray(clearLine) + progressText(state).toUtf8());
+    lineShown = true;
+}
+
+void ProgressDisplay::printLine(const QString &line)
+{
+    clear();
+    writeStderr(line.toUtf8() + '\n');
+}
+
+void ProgressDisplay::forwardError(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    clear();
+    writeStderr(bytes);
+}
+
+void ProgressDisplay::forwardOutput(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    clear();
+    writeStdout(bytes);
+}
+
+void ProgressDisplay::clear()
+{
+    if (!lineShown)
+        return;
+    writeStderr(QByteArray(clearLine));
+    lineShown = false;
+}

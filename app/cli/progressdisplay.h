@@ -1,0 +1,45 @@
+#pragma once
+// What an extraction shows while it runs: on a terminal one status line on standard
+// error, redrawn in place; lines about the objects (and the command's own output) go
+// above it. Without a terminal only the lines are written.
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+// One sample of the extraction for the status line.
+struct ProgressState {
+    QString object;          // "track 1/1/3"; empty before the first object
+    bool extracting = false; // the extraction thread is still running
+    bool waiting = false;    // it waits for the command to catch up
+    quint32 firstBlock = 0;
+    quint32 currentBlock = 0;
+    quint32 lastBlock = 0;
+    bool runsJobs = false;   // a command runs on every file
+    int jobsWaiting = 0;
+};
+
+// "track 1/1/3  block 1234 (1000-5678)  5%  jobs waiting: 2", "Waiting...  jobs
+// waiting: 2", "Finishing...  jobs waiting: 1"; the jobs part only when a command runs.
+QString progressText(const ProgressState &state);
+// Share of the object's blocks done, 0 to 100.
+int progressPercent(quint32 firstBlock, quint32 currentBlock, quint32 lastBlock);
+
+class ProgressDisplay {
+public:
+    explicit ProgressDisplay(bool terminal) : terminal(terminal) {}
+
+    bool isTerminal() const { return terminal; }
+    // Redraws the status line (terminal only).
+    void show(const ProgressState &state);
+    // A line of its own on standard error.
+    void printLine(const QString &line);
+    // The command's output, passed on unchanged.
+    void forwardError(const QByteArray &bytes);
+    void forwardOutput(const QByteArray &bytes);
+    // Removes the status line.
+    void clear();
+
+private:
+    bool terminal;
+    bool lineShown = false;
+};

@@ -1,0 +1,27 @@
+#pragma once
+// Selectors name zone objects by the numbers the tree shows: "TS", "TS/TITLE",
+// "TS/TITLE/TRACK", "TS/TITLE/TRACK/INDEX" and "all". A title may carry its tag in
+// brackets ("1/2[1]") to tell apart two titles of the same number.
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class DVDAObject;
+class DVDAZone;
+
+// The tracks and indexes that the selectors name, in the order given, each once.
+// TS, TS/TITLE and all stand for their tracks. False with a message naming the first
+// selector that is malformed or names nothing; then nothing is returned.
+bool selectExtractObjects(DVDAZone *zone, const QStringList &selectors,
+                          QList<DVDAObject *> *objects, QString *error);
+
+// The one titleset, title, track or index that the selector names, as listed in the tree.
+// Null with a message when it is malformed, names nothing or names more than one object.
+DVDAObject *selectOneObject(DVDAZone *zone, const QString &selector, QString *error);
+
+// The selector that names this object ("" for the zone), with the title's tag only where
+// another title of the same titleset has the same number.
+QString selectorOf(DVDAZone *zone, const DVDAObject *object);
+
+// "track 1/1/3", "index 1/1/3/5": how progress and messages name an object.
+QString objectDisplayName(DVDAZone *zone, const DVDAObject *object);

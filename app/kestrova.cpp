@@ -1,0 +1,223 @@
+#include "app/kestrova.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTreeWidget>
+
+#include "app/appresources.h"
+#include "app/usersettings.h"
+#include "app/zoneinfo.h"
+#include "app/zonetreeview.h"
+#include "extract/showresult.h"
+#include "ui_about.h"
+#include "zone/dvdazone.h"
+
+namespace {
+const char audioTsDirKey[] = "AudioTsDir";
+
+void setPaletteColour(QPalette &palette, QPalette::ColorRole role, const QColor &colour)
+{
+    palette.setColor(QPalette::All, role, colour);
+}
+} // namespace
+
+Kestrova::Kestrova(QWidget *parent)
+    : QMainWindow(parent),
+      zone(nullptr),
+      treeView(nullptr),
+      propertiesView(nullptr),
+      splitter(nullptr),
+      resultCode(0),
+      extractThread(nullptr),
+      jobThread(nullptr),
+      progressBar(nullptr)
+{
+    loadAppResources();
+}
+
+Kestrova::~Kestrova()
+{
+    stopExtraction();
+    // The items point into the zone, so they go first.
+    if (treeView)
+        treeView->clear();
+    delete zone;
+    zone = nullptr;
+}
+
+void Kestrova::setupWindow()
+{
+    setupUi(this);
+    connect(action_Open, &QAction::triggered, this, qOverload<>(&Kestrova::open));
+    connect(action_Extract, &QAction::triggered, this, &Kestrova::extract);
+    connect(action_ExtractCancel, &QAction::triggered, this, &Kestrova::stopExtraction);
+    connect(action_SelectAll, &QAction::triggered, this, &Kestrova::selectAll);
+    connect(action_Exit, &QAction::triggered, this, &QWidget::close);
+    connect(action_Toolbar, &QAction::triggered, this, &Kestrova::showToolbar);
+    connect(action_Statusbar, &QAction::triggered, this, &Kestrova::showStatusbar);
+    connect(action_About, &QAction::triggered, this, &Kestrova::showAbout);
+    action_Extract->setEnabled(false);
+    action_ExtractCancel->setVisible(false);
+    action_SelectAll->setEnabled(false);
+    buildCentralArea();
+}
+
+void Kestrova::buildCentralArea()
+{
+    treeView = new ZoneTreeView;
+    QPalette treePalette = treeView->palette();
+    setPaletteColour(treePalette, QPalette::Base, QColor(96, 96, 96));
+    setPaletteColour(treePalette, QPalette::Text, Qt::white);
+    setPaletteColour(treePalette, QPalette::Highlight, QColor(140, 0, 0));
+    setPaletteColour(treePalette, QPalette::HighlightedText, Qt::white);
+    treeView->setPalette(treePalette);
+    treeView->setAutoFillBackground(true);
+    treeView->setIconSize(QSize(30, 20));
+    treeView->headerItem()->setHidden(true);
+    treeView->setRootIsDecorated(false);
+    treeView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+
+    propertiesView = new QTreeWidget;
+    QPalette rowsPalette = propertiesView->palette();
+    setPaletteColour(rowsPalette, QPalette::Base, QColor(227, 230, 228));
+    setPaletteColour(rowsPalette, QPalette::Text, Qt::black);
+    propertiesView->setPalette(rowsPalette);
+    propertiesView->setAutoFillBackground(true);
+    propertiesView->setRootIsDecorated(false);
+    propertiesView->setSelectionMode(QAbstractItemView::NoSelection);
+    propertiesView->setHeaderLabels({tr("Parameter"), tr("Value")});
+
+    splitter = new QSplitter(Qt::Horizontal);
+    splitter->addWidget(treeView);
+    splitter->addWidget(propertiesView);
+    splitter->setWindowTitle(tr("Splitter"));
+    splitter->setStretchFactor(0, 100);
+    splitter->setStretchFactor(1, 162);
+    setCentralWidget(splitter);
+    // The placeholder's tool buttons went with it.
+    centralwidget = nullptr;
+    toolButton_Open = nullptr;
+    toolButton_Extract = nullptr;
+
+    connect(treeView, &ZoneTreeView::open, this, qOverload<QDir>(&Kestrova::open));
+    connect(treeView, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem *current, QTreeWidgetItem *) { currentItemChanged(current); });
+    connect(treeView, &QTreeWidget::itemSelectionChanged, this, &Kestrova::itemSelectionChanged);
+
+    setResultParent(this);
+}
+
+bool Kestrova::busy() const
+{
+    return extractThread || jobThread;
+}
+
+void Kestrova::open()
+{
+    const QDir stored(UserSettings().value(QLatin1String(audioTsDirKey)).toString());
+    const QString start = stored.exists() ? stored.path() : QString();
+    const QString file = QFileDialog::getOpenFileName(this, tr("Open DVD-Audio zone"), start,
+                                                      tr("AMG files (*.ifo)"));
+    if (!file.isEmpty())
+        open(QFileInfo(file).absoluteDir());
+}
+
+void Kestrova::open(QDir zoneDir)
+{
+    // The extraction thread reads the open zone; it is never replaced under it.
+    if (busy())
+        return;
+    UserSettings().setValue(QLatin1String(audioTsDirKey), zoneDir.path());
+    if (zone) {
+        action_SelectAll->setEnabled(false);
+        treeView->clear();
+        propertiesView->clear();
+        delete zone;
+        zone = nullptr;
+    }
+    zone = new DVDAZone(zoneDir);
+    ZoneInfo(zone, treeView, propertiesView).fillTree();
+    action_SelectAll->setEnabled(true);
+}
+
+void Kestrova::currentItemChanged(QTreeWidgetItem *current)
+{
+    propertiesView->clear();
+    if (DVDAObject *object = ZoneInfo::itemObject(current))
+        ZoneInfo(zone, treeView, propertiesView).populateRows(object);
+}
+
+void Kestrova::itemSelectionChanged()
+{
+    action_Extract->setEnabled(!treeView->selectedItems().isEmpty());
+}
+
+void Kestrova::selectAll()
+{
+    treeView->selectAll();
+}
+
+void Kestrova::showToolbar()
+{
+    toolbar->setVisible(action_Toolbar->isChecked());
+}
+
+void Kestrova::showStatusbar()
+{
+    statusbar->setVisible(action_Statusbar->isChecked());
+}
+
+void Kestrova::showAbout()
+{
+    QDialog dialog(this);
+    Ui::About form;
+    form.setupUi(&dialog);
+    dialog.exec();
+}
+
+void Kestrova::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    setExtractionProgress();
+}
+
+void Kestrova::closeEvent(QCloseEvent *event)
+{
+    stopExtraction();
+    event->accept();
+}
+
+void Kestrova::setExtractionState()
+{
+    const bool running = busy();
+    if (treeView)
+        treeView->setAcceptDrops(!running);
+    action_Open->setEnabled(!running);
+    action_Extract->setVisible(!running);
+    action_ExtractCancel->setVisible(running);
+    action_SelectAll->setEnabled(!running);
+}
+
+// The extraction half of the window.
+void Kestrova::extract() {}
+
+void Kestrova::finishExtraction() {}
+
+void Kestrova::finishJobs() {}
+
+void Kestrova::finishAll() {}
+
+void Kestrova::stopExtraction() {}
+
+void Kestrova::setExtractionProgress() {}
+
+void Kestrova::refreshExtractionState() {}
+
+void Kestrova::itemProcessing(DVDAObject *dvdaObject, int state)
+{
+    Q_UNUSED(dvdaObject);
+    Q_UNUSED(state);
+}

@@ -1,0 +1,112 @@
+#include "app/zoneinfo.h"
+
+#include <QHeaderView>
+#include <QIcon>
+#include <QTreeWidget>
+
+#include "app/appresources.h"
+#include "zone/dvdazone.h"
+#include "zone/objectproperties.h"
+#include "zone/treelabels.h"
+
+namespace {
+
+struct TreeIcons {
+    QIcon zone{QStringLiteral(":/Tree/res/tree_zone.png")};
+    QIcon titleset{QStringLiteral(":/Tree/res/tree_titleset.png")};
+    QIcon title{QStringLiteral(":/Tree/res/tree_title.png")};
+    QIcon trackPcm{QStringLiteral(":/Tree/res/tree_track_pcm.png")};
+    QIcon trackMlp{QStringLiteral(":/Tree/res/tree_track_mlp.png")};
+    QIcon trackUnknown{QStringLiteral(":/Tree/res/tree_track_unk.png")};
+    QIcon index{QStringLiteral(":/Tree/res/tree_index.png")};
+
+    const QIcon &track(const DVDATrack *track) const
+    {
+        switch (track->streamInfo.subStreamId) {
+        case SUBSTREAM_PCM:
+            return trackPcm;
+        case SUBSTREAM_MLP:
+            return trackMlp;
+        default:
+            return trackUnknown;
+        }
+    }
+};
+
+// The queued signals of the extraction carry node pointers too, so the type is
+// registered before the first item stores one.
+void registerObjectType()
+{
+    static const int id = qRegisterMetaType<DVDAObject *>("DVDAObject*");
+    Q_UNUSED(id);
+}
+
+// Fills a new item (already under its parent) for one object; flags are left at their
+// default when flags is null.
+QTreeWidgetItem *describe(QTreeWidgetItem *item, DVDAObject *object, const QIcon &icon,
+                          bool expanded, const Qt::ItemFlags *flags)
+{
+    item->setExpanded(expanded);
+    if (flags)
+        item->setFlags(*flags);
+    item->setText(0, treeLabel(object));
+    item->setIcon(0, icon);
+    item->setData(0, Qt::UserRole, QVariant::fromValue(object));
+    return item;
+}
+
+} // namespace
+
+ZoneInfo::ZoneInfo(DVDAZone *zone, QTreeWidget *tree, QTreeWidget *properties)
+    : zone(zone), tree(tree), properties(properties)
+{
+}
+
+DVDAObject *ZoneInfo::itemObject(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, Qt::UserRole).value<DVDAObject *>() : nullptr;
+}
+
+void ZoneInfo::fillTree()
+{
+    if (!zone || !tree || zone->titlesets.empty())
+        return;
+    loadAppResources();
+    registerObjectType();
+    const TreeIcons icons;
+    const Qt::ItemFlags enabledOnly = Qt::ItemIsEnabled;
+    const Qt::ItemFlags noFlags = Qt::NoItemFlags;
+
+    QTreeWidgetItem *zoneItem =
+        describe(new QTreeWidgetItem(tree), zone, icons.zone, true, &enabledOnly);
+
+    for (DVDATitleset *titleset : zone->titlesets) {
+        if (!listedInTree(titleset))
+            continue;
+        const bool audio = titleset->contentKind == TitlesetAudio;
+        QTreeWidgetItem *titlesetItem = describe(new QTreeWidgetItem(zoneItem), titleset,
+                                                 icons.titleset, true, audio ? &enabledOnly : &noFlags);
+        if (!audio)
+            continue;
+        for (DVDATitle *title : titleset->titles) {
+            QTreeWidgetItem *titleItem = describe(new QTreeWidgetItem(titlesetItem), title,
+                                                  icons.title, true, &enabledOnly);
+            for (DVDATrack *track : title->tracks) {
+                QTreeWidgetItem *trackItem = describe(new QTreeWidgetItem(titleItem), track,
+                                                      icons.track(track), false, nullptr);
+                for (DVDASectorPointer *index : track->indexes)
+                    describe(new QTreeWidgetItem(trackItem), index, icons.index, false, nullptr);
+            }
+        }
+    }
+}
+
+void ZoneInfo::populateRows(DVDAObject *object)
+{
+    if (!object || !properties)
+        return;
+    for (const PropertyRow &row : objectProperties(zone, object))
+        new QTreeWidgetItem(properties, QStringList{row.label, row.value});
+    properties->resizeColumnToContents(0);
+    properties->resizeColumnToContents(1);
+}

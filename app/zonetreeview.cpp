@@ -1,0 +1,45 @@
+#include "app/zonetreeview.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+ZoneTreeView::ZoneTreeView(QWidget *parent) : QTreeWidget(parent)
+{
+    setAcceptDrops(true);
+}
+
+void ZoneTreeView::dragEnterEvent(QDragEnterEvent *event)
+{
+    // While an extraction runs the window turns drops off; the zone must not change then.
+    if (acceptDrops() && event->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
+        event->acceptProposedAction();
+}
+
+void ZoneTreeView::dragMoveEvent(QDragMoveEvent *event)
+{
+    event->accept();
+}
+
+void ZoneTreeView::dropEvent(QDropEvent *event)
+{
+    if (!acceptDrops())
+        return;
+    const QMimeData *data = event->mimeData();
+    if (!data->hasUrls() || data->urls().isEmpty())
+        return;
+    // Only the first of several dropped items counts.
+    const QString path = data->urls().first().toLocalFile();
+    if (path.isEmpty())
+        return;
+    const QFileInfo info(path);
+    if (info.isFile())
+        emit open(info.absoluteDir());
+    else if (info.isDir())
+        emit open(QDir(info.absoluteFilePath()));
+    else
+        return;
+    event->acceptProposedAction();
+}

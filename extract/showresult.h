@@ -1,0 +1,12 @@
+#pragma once
+// The one message box that reports how an extraction ended.
+class QWidget;
+
+// The window that result messages are parented to and that asks for attention when one
+// is shown. Forgotten by itself when that window is destroyed.
+void setResultParent(QWidget *window);
+QWidget *resultParent();
+
+// Shows the message of code in a modal box and returns when the user has closed it:
+// information for success, warning for a cancellation, critical for every other code.
+void showResult(int code);
