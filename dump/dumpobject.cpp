@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "dump/packetreader.h"
+#include "dump/pcmstreamdumper.h"
 #include "dump/streamdumper.h"
 #include "extract/extractprogress.h"
 #include "extract/extractresult.h"
@@ -80,9 +81,11 @@ QString storeSuffix(const StreamInfo &info)
 }
 
 // The decoding writers (wave files); null when there is none for this stream.
-DVDAStreamDumper *makeConvertDumper(const StreamInfo &, const QString &,
-                                    const ExtractOptions &, JobQueue *)
+DVDAStreamDumper *makeConvertDumper(const StreamInfo &info, const QString &basePath,
+                                    const ExtractOptions &options, JobQueue *jobs)
 {
+    if (info.subStreamId == SUBSTREAM_PCM)
+        return new DVDAPCMStreamDumper(info, basePath, options, jobs);
     return nullptr;
 }
 

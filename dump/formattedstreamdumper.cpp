@@ -1,0 +1,197 @@
+#include "dump/formattedstreamdumper.h"
+
+#include <cstring>
+
+#include "dump/packetreader.h"
+#include "extract/extractresult.h"
+#include "extract/jobqueue.h"
+
+namespace {
+
+QString waveSuffix(const QString &names, int bits, int rate)
+{
+    return QStringLiteral("-[%1]-%2-%3.wav").arg(names).arg(bits).arg(rate);
+}
+
+} // namespace
+
+bool DVDAFormattedStreamDumper::mergeInEffect(const StreamInfo &info,
+                                              const ExtractOptions &options)
+{
+    return options.merge && info.group2Channels > 0
+        && info.group1SampleRate == info.group2SampleRate
+        && info.group1Bits == info.group2Bits;
+}
+
+DVDAFormattedStreamDumper::DVDAFormattedStreamDumper(const StreamInfo &info_,
+                                                     const QString &basePath,
+                                                     const ExtractOptions &options_,
+                                                     JobQueue *jobs_)
+    : DVDAFormattedStreamDumper(info_, basePath, options_, jobs_, 0)
+{
+}
+
+DVDAFormattedStreamDumper::DVDAFormattedStreamDumper(const StreamInfo &info_,
+                                                     const QString &basePath,
+                                                     const ExtractOptions &options_,
+                                                     JobQueue *jobs_, int refusal)
+    : info(info_), options(options_), jobs(jobs_)
+{
+    info.dumper = nullptr; // the copy is ours; the driver's working record keeps its own
+    options.merge = mergeInEffect(info, options);
+    if (options.split)
+        layout = LayoutSplit;
+    else if (options.merge)
+        layout = LayoutMerged;
+    else if (options.downmix)
+        layout = LayoutDownmix;
+
+    const int channels = info.group1Channels + info.group2Channels;
+    if (refusal == 0 && (info.group1Channels < 0 || info.group2Channels < 0 || channels > SLOTS))
+        refusal = ErrAllocConverter; // more channels than there are slots: not a table row
+    if (refusal != 0) {
+        result = refusal;
+        return;
+    }
+    for (int n = 0; n < channels; ++n)
+        outputPosition[n] = qBound(0, channelOrder(info, n), channels - 1);
+    openFiles(basePath);
+}
+
+DVDAFormattedStreamDumper::~DVDAFormattedStreamDumper()
+{
+    finish();
+}
+
+bool DVDAFormattedStreamDumper::openSlot(int slot, const QString &path, int channels,
+                                         int rate, int bits, int mask)
+{
+    if (slotFiles[slot].open(path, channels, rate, bits, mask, options.oldFormat))
+        return true;
+    result = ErrCreateOutput;
+    return false;
+}
+
+void DVDAFormattedStreamDumper::openFiles(const QString &basePath)
+{
+    const int c1 = info.group1Channels, c2 = info.group2Channels;
+    const int b1 = info.group1Bits, b2 = info.group2Bits;
+    const int r1 = info.group1SampleRate, r2 = info.group2SampleRate;
+
+    // Once one file cannot be created the dump is over: no further file is made.
+    if (layout == LayoutSplit) {
+        for (int n = 0; n < c1 + c2; ++n) {
+            const bool first = n < c1;
+            const int bits = first ? b1 : b2, rate = first ? r1 : r2;
+            if (!openSlot(n, basePath + waveSuffix(channelName(info, n), bits, rate), 1, rate,
+                          bits, channelMask(info, n)))
+                return;
+        }
+        return;
+    }
+
+    int mask1 = 0, mask2 = 0;
+    QString names1, names2, allNames;
+    describeChannels(info, &mask1, &mask2, &names1, &names2, &allNames);
+    if (c1 > 0) {
+        bool opened;
+        if (layout == LayoutMerged)
+            opened = openSlot(0, basePath + waveSuffix(allNames, b1, r1), c1 + c2, r1, b1,
+                              mask1 | mask2);
+        else if (layout == LayoutDownmix)
+            opened = openSlot(0, basePath + QStringLiteral("-[Downmix]-%1-%2.wav").arg(b1).arg(r1),
+                              2, r1, b1, 0x3);
+        else
+            opened = openSlot(0, basePath + waveSuffix(names1, b1, r1), c1, r1, b1, mask1);
+        if (!opened)
+            return;
+    }
+    if (c2 > 0 && layout == LayoutGroups)
+        openSlot(1, basePath + waveSuffix(names2, b2, r2), c2, r2, b2, mask2);
+}
+
+int DVDAFormattedStreamDumper::finish()
+{
+    int code = 0;
+    for (WaveFile &wave : slotFiles) {
+        if (!wave.isOpen())
+            continue;
+        if (!wave.finish()) {
+            code = ErrCloseOutput;
+            continue;
+        }
+        if (options.run && jobs)
+            jobs->add(wave.path(), wave.channels, wave.sampleRate, wave.bits);
+    }
+    if (code != 0 && result == 0)
+        result = code;
+    return code;
+}
+
+namespace {
+
+// A group's frames into one file, in one write when they lie back to back.
+bool writeRun(WaveFile &wave, const DVDAFormattedStreamDumper::SampleRun &run)
+{
+    if (run.frames <= 0 || run.channels <= 0)
+        return true;
+    const int frameBytes = run.channels * run.sampleSize;
+    if (run.frameStride == frameBytes)
+        return wave.write(run.data, qint64(run.frames) * frameBytes);
+    for (int f = 0; f < run.frames; ++f)
+        if (!wave.write(run.data + qint64(f) * run.frameStride, frameBytes))
+            return false;
+    return true;
+}
+
+// One sample per write, channel k of the run into slot firstSlot + k.
+bool writeSplit(WaveFile *files, int firstSlot, const DVDAFormattedStreamDumper::SampleRun &run)
+{
+    for (int f = 0; f < run.frames; ++f) {
+        const quint8 *frame = run.data + qint64(f) * run.frameStride;
+        for (int k = 0; k < run.channels; ++k)
+            if (!files[firstSlot + k].write(frame + k * run.sampleSize, run.sampleSize))
+                return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool DVDAFormattedStreamDumper::writeSamples(const SampleRun &group1, const SampleRun &group2)
+{
+    switch (layout) {
+    case LayoutSplit: {
+        // A failure skips the rest of that group only; the other group is still written.
+        const bool ok1 = writeSplit(slotFiles, 0, group1);
+        const bool ok2 = writeSplit(slotFiles, group1.channels, group2);
+        return ok1 && ok2;
+    }
+    case LayoutMerged:
+        if (group1.frames > 0 && group2.frames > 0) {
+            const int size = group1.sampleSize; // merge needs equal resolutions
+            const int channels = group1.channels + group2.channels;
+            quint8 frame[SLOTS * 4];
+            const int frames = qMin(group1.frames, group2.frames);
+            for (int f = 0; f < frames; ++f) {
+                const quint8 *in1 = group1.data + qint64(f) * group1.frameStride;
+                const quint8 *in2 = group2.data + qint64(f) * group2.frameStride;
+                for (int k = 0; k < group1.channels; ++k)
+                    std::memcpy(frame + outputPosition[k] * size, in1 + k * size, size);
+                for (int k = 0; k < group2.channels; ++k)
+                    std::memcpy(frame + outputPosition[group1.channels + k] * size,
+                                in2 + k * size, size);
+                if (!slotFiles[0].write(frame, channels * size))
+                    return false;
+            }
+            return true;
+        }
+        break;
+    case LayoutGroups:
+    case LayoutDownmix:
+        break;
+    }
+    const bool ok1 = writeRun(slotFiles[0], group1);
+    const bool ok2 = writeRun(slotFiles[1], group2);
+    return ok1 && ok2;
+}
