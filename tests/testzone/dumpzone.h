@@ -1,0 +1,29 @@
+#pragma once
+// Zones for dump tests: one titleset, one title, tracks laid over consecutive runs of
+// packs of one AOB file, as a disc lays out the tracks of a title.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include "testzone.h"
+
+namespace dumpzone {
+
+// Track k spans blocks firstBlocks[k] .. firstBlocks[k + 1] - 1, one index each, lengthPts
+// ticks long. The last track ends at lastAobBlock, which -1 puts at the last pack; packs
+// after it lie in the file but outside the titleset's AOB area.
+testzone::Zone consecutiveTracks(const QByteArray &packs, const QList<int> &firstBlocks,
+                                 quint32 lengthPts = 90000, qint64 lastAobBlock = -1);
+
+// n bytes of a pattern that differs with seed, so misplaced bytes show.
+QByteArray pattern(int n, int seed = 0);
+
+// The whole file, or a null array when it can't be read.
+QByteArray fileBytes(const QString &path);
+
+// Byte offsets in a packed stream's audio where each pack's audio begins.
+QList<int> packAudioStarts(const QList<int> &audioPerPack);
+// The pack whose audio holds the byte at that audio offset.
+int packOfAudioOffset(const QList<int> &audioPerPack, int offset);
+
+} // namespace dumpzone
