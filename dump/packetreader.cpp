@@ -6,7 +6,7 @@
 
 namespace {
 
-enum { PACK_SIZE = 2048, MAX_PACKS = 16 };
+enum { PACK_SIZE = 2048 };
 
 int bitsFromCode(int code)
 {
@@ -85,7 +85,6 @@ void parseMlpHeader(StreamInfo &info, const quint8 *p, int n)
 void readStreamInfo(StreamInfo &info, const quint8 *packs, int count)
 {
     info = StreamInfo();
-    count = qBound(0, count, int(MAX_PACKS));
     for (int k = 0; k < count; ++k)
         collectPackPayload(info, packs + k * PACK_SIZE);
     if (info.payloadLength > 0)
