@@ -13,6 +13,7 @@
 #include "extract/extractthread.h"
 #include "extract/jobqueue.h"
 #include "extract/jobthread.h"
+#include "zone/dvdazone.h"
 
 namespace {
 

@@ -1,0 +1,152 @@
+// kestrova-cli: the zone tree, property rows and extraction of the window, from the
+// command line, on the same core library.
+#include <memory>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include "app/cli/cliarguments.h"
+#include "app/cli/consolestreams.h"
+#include "app/cli/extractionrun.h"
+#include "app/cli/jsoncliformatter.h"
+#include "app/cli/optionstext.h"
+#include "app/cli/progressdisplay.h"
+#include "app/cli/selectors.h"
+#include "app/cli/stopsignals.h"
+#include "app/cli/textcliformatter.h"
+#include "app/cli/zoneopener.h"
+#include "extract/extractresult.h"
+#include "extract/extractthread.h"
+#include "zone/dvdazone.h"
+
+namespace {
+
+enum ExitStatus {
+    ExitSuccess = 0,
+    ExitFailure = 1,
+    ExitUsage = 2,
+    ExitCancelled = 130, // 128 + SIGINT, as shells report an interrupted program
+};
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("KestrovaCli", text);
+}
+
+int usageError(const QString &text)
+{
+    printError(text);
+    writeStderr(tr("Try 'kestrova-cli --help' for more information.\n"));
+    return ExitUsage;
+}
+
+int runInfo(const CliArguments &args)
+{
+    QString error;
+    std::unique_ptr<DVDAZone> zone = openZone(args.zonePath, &error);
+    if (!zone) {
+        printError(error);
+        return ExitFailure;
+    }
+    std::unique_ptr<CliFormatter> formatter;
+    if (args.json)
+        formatter = std::make_unique<JsonCliFormatter>();
+    else
+        formatter = std::make_unique<TextCliFormatter>();
+    if (!args.properties) {
+        writeStdout(formatter->zoneTree(zone.get()));
+        return ExitSuccess;
+    }
+    DVDAObject *object = selectOneObject(zone.get(), args.propertiesSelector, &error);
+    if (!object)
+        return usageError(error);
+    writeStdout(formatter->propertyRows(zone.get(), object));
+    return ExitSuccess;
+}
+
+// The output folder as an absolute path, so that the command gets full file paths.
+bool checkOutputFolder(const QString &path, QDir *dir, QString *error)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        *error = tr("output folder '%1' does not exist").arg(path);
+        return false;
+    }
+    if (!info.isDir()) {
+        *error = tr("output folder '%1' is not a folder").arg(path);
+        return false;
+    }
+    if (!info.isWritable()) {
+        *error = tr("cannot write into the output folder '%1'").arg(path);
+        return false;
+    }
+    *dir = QDir(info.absoluteFilePath());
+    return true;
+}
+
+int runExtract(CliArguments args)
+{
+    QString error;
+    std::unique_ptr<DVDAZone> zone = openZone(args.zonePath, &error);
+    if (!zone) {
+        printError(error);
+        return ExitFailure;
+    }
+    // Every selector is checked before anything is written.
+    QList<DVDAObject *> objects;
+    if (!selectExtractObjects(zone.get(), args.selectors, &objects, &error))
+        return usageError(error);
+    if (!checkOutputFolder(args.outputPath, &args.options.outputDir, &error)) {
+        printError(error);
+        return ExitFailure;
+    }
+
+    if (args.dryRun) {
+        QString text = optionsText(args.options);
+        for (const DVDAObject *object : objects) {
+            text += QStringLiteral("object: %1 %2\n")
+                        .arg(selectorOf(zone.get(), object),
+                             ExtractThread::baseName(zone.get(), object));
+        }
+        writeStdout(text.toUtf8());
+        return ExitSuccess;
+    }
+
+    installStopSignals();
+    ProgressDisplay display(stderrIsTerminal());
+    const int result = runExtraction(zone.get(), objects, args.options, &display);
+    writeStderr(resultMessage(result) + QLatin1Char('\n'));
+    if (result == ExtractSucceeded)
+        return ExitSuccess;
+    return result == ErrCancelled ? ExitCancelled : ExitFailure;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kestrova-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KESTROVA_VERSION));
+
+    CliArguments args;
+    QString error;
+    if (!parseArguments(QCoreApplication::arguments().mid(1), &args, &error))
+        return usageError(error);
+
+    switch (args.command) {
+    case CliCommand::Help:
+        writeStdout(helpText().toUtf8());
+        return ExitSuccess;
+    case CliCommand::Version:
+        writeStdout(versionText().toUtf8());
+        return ExitSuccess;
+    case CliCommand::Info:
+        return runInfo(args);
+    case CliCommand::Extract:
+        return runExtract(args);
+    case CliCommand::None:
+        break;
+    }
+    return usageError(tr("no command given (info or extract)"));
+}
