@@ -1,0 +1,72 @@
+#pragma once
+// Helpers shared by the window tests: settings kept in a temporary folder, and a way to
+// handle the modal dialogs that the code under test runs with exec().
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+namespace guitest {
+
+// Points the per-user settings at dir, before any QSettings is made.
+inline void redirectSettings(const QString &dir)
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir);
+}
+
+// Empties the store the program uses.
+inline void clearSettings()
+{
+    QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+    settings.clear();
+    settings.sync();
+}
+
+// Runs handle on the next modal widget that becomes active (it must close that widget).
+// Call before the code that runs the dialog; the handler runs inside its event loop.
+// The returned flag tells afterwards whether a modal widget was seen at all.
+class ModalHandler {
+public:
+    explicit ModalHandler(std::function<void(QWidget *)> handle, int timeoutMs = 5000)
+        : handle(std::move(handle)), timeoutMs(timeoutMs)
+    {
+        clock.start();
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this] { poll(); });
+        timer.start();
+    }
+    bool seen() const { return found; }
+
+private:
+    void poll()
+    {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            timer.stop();
+            found = true;
+            handle(modal);
+            return;
+        }
+        if (clock.elapsed() > timeoutMs)
+            timer.stop();
+    }
+
+    std::function<void(QWidget *)> handle;
+    int timeoutMs;
+    QTimer timer;
+    QElapsedTimer clock;
+    bool found = false;
+};
+
+// A click on a check box or radio button where its indicator is, so the click hits
+// whatever the width of the widget.
+inline void clickIndicator(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+}
+
+} // namespace guitest
