@@ -1,0 +1,317 @@
+// The extraction thread's walk: what it announces, in which order, where it stops, how
+// it holds back for the job queue, and the names it gives the files.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "extract/extractresult.h"
+#include "extract/extractthread.h"
+#include "extract/jobqueue.h"
+#include "testzone/dumpzone.h"
+#include "testzone/packs.h"
+#include "zone/dvdazone.h"
+
+namespace {
+const packs::PcmFormat stereo24at96 = {0x20, 0x10, 1};
+const char pcmSuffix[] = "-[L-R]-24-96000.pcm";
+
+// Records itemProcessing as the window gets it: queued, on this thread.
+class Announcements : public QObject {
+    Q_OBJECT
+public:
+    QList<QPair<DVDAObject *, int>> items;
+public slots:
+    void itemProcessing(DVDAObject *object, int state) { items.append({object, state}); }
+};
+
+// Titleset 1, title id 0x81, three PCM tracks.
+struct ThreeTracks {
+    ThreeTracks()
+    {
+        QByteArray all;
+        QList<int> firsts;
+        for (int k = 0; k < 3; ++k) {
+            firsts << int(all.size() / packs::PACK_SIZE);
+            audio << dumpzone::pattern(4000 + 1000 * k, k);
+            all += packs::packStream(audio.last(), packs::pcmLayout(stereo24at96)).packs;
+        }
+        testzone::Zone description = dumpzone::consecutiveTracks(all, firsts);
+        description.titlesets[0].info.titles[0].titleId = 0x81;
+        folder = std::make_unique<testzone::ZoneFolder>(description);
+        zone = std::make_unique<DVDAZone>(QDir(folder->path()));
+    }
+    DVDAObject *title() const { return zone->titlesets[0]->titles[0]; }
+    DVDAObject *track(int k) const { return zone->titlesets[0]->titles[0]->tracks[size_t(k)]; }
+
+    QList<QByteArray> audio;
+    std::unique_ptr<testzone::ZoneFolder> folder;
+    std::unique_ptr<DVDAZone> zone;
+};
+
+ExtractOptions storeInto(const QString &dir)
+{
+    ExtractOptions options;
+    options.mode = ModeStore;
+    options.outputDir = QDir(dir);
+    return options;
+}
+
+QString fileOfSize(const QTemporaryDir &dir, const QString &name, qint64 size)
+{
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
+        return QString();
+    return file.fileName();
+}
+
+QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files, QDir::Name);
+}
+} // namespace
+
+class TestExtractThread : public QObject {
+    Q_OBJECT
+
+private:
+    // Runs the thread to its end; the announcements as the window would get them.
+    QList<QPair<DVDAObject *, int>> runToEnd(ExtractThread &thread)
+    {
+        Announcements window;
+        connect(&thread, SIGNAL(itemProcessing(DVDAObject*,int)), &window,
+                SLOT(itemProcessing(DVDAObject*,int)), Qt::QueuedConnection);
+        thread.start();
+        if (!thread.wait(20000))
+            return {};
+        QCoreApplication::processEvents();
+        return window.items;
+    }
+
+private slots:
+    void tracksAreDumpedInOrder()
+    {
+        ThreeTracks zone;
+        QTemporaryDir out;
+        JobQueue jobs;
+        ExtractThread thread(zone.zone.get(), {nullptr, zone.track(2), zone.track(0)},
+                             storeInto(out.path()), &jobs);
+        const auto items = runToEnd(thread);
+        QCOMPARE(thread.result(), 0);
+        QCOMPARE(items, (QList<QPair<DVDAObject *, int>>{{zone.track(2), 1}, {zone.track(2), 2},
+                                                         {zone.track(0), 1}, {zone.track(0), 2}}));
+        QCOMPARE(dumpzone::fileBytes(out.filePath(QString("track-01-01[1]-03") + pcmSuffix)),
+                 zone.audio[2]);
+        QCOMPARE(dumpzone::fileBytes(out.filePath(QString("track-01-01[1]-01") + pcmSuffix)),
+                 zone.audio[0]);
+        QCOMPARE(filesIn(out.path()).size(), 2);
+        QVERIFY(jobs.isClosed());
+        // The progress names the last object.
+        QCOMPARE(thread.progress.titleset.load(), 1);
+        QCOMPARE(thread.progress.title.load(), 0x81);
+        QCOMPARE(thread.progress.track.load(), 1);
+        QCOMPARE(thread.progress.index.load(), 0);
+    }
+
+    void otherKindsEndTheWalk()
+    {
+        ThreeTracks zone;
+        QTemporaryDir out;
+        JobQueue jobs;
+        ExtractThread thread(zone.zone.get(), {zone.track(0), zone.title(), zone.track(1)},
+                             storeInto(out.path()), &jobs);
+        const auto items = runToEnd(thread);
+        QCOMPARE(thread.result(), int(ErrObjectKind));
+        QCOMPARE(items, (QList<QPair<DVDAObject *, int>>{{zone.track(0), 1}, {zone.track(0), 2}}));
+        QCOMPARE(filesIn(out.path()), QStringList{QString("track-01-01[1]-01") + pcmSuffix});
+        QVERIFY(jobs.isClosed());
+    }
+
+    void aFailingDumpEndsTheWalk()
+    {
+        ThreeTracks zone;
+        QTemporaryDir out;
+        JobQueue jobs;
+        ExtractThread thread(zone.zone.get(), {zone.track(0), zone.track(1)},
+                             storeInto(out.filePath("not-there")), &jobs);
+        const auto items = runToEnd(thread);
+        QCOMPARE(thread.result(), int(ErrCreateOutput));
+        QCOMPARE(items, (QList<QPair<DVDAObject *, int>>{{zone.track(0), 1}, {zone.track(0), 3}}));
+        QVERIFY(filesIn(out.path()).isEmpty());
+        QVERIFY(jobs.isClosed());
+    }
+
+    void anEmptyListSucceeds()
+    {
+        ThreeTracks zone;
+        JobQueue jobs;
+        ExtractThread thread(zone.zone.get(), {}, ExtractOptions(), &jobs);
+        QVERIFY(runToEnd(thread).isEmpty());
+        QCOMPARE(thread.result(), 0);
+        QVERIFY(jobs.isClosed());
+    }
+
+    void cacheFullToTheByteDoesNotWait()
+    {
+        ThreeTracks zone;
+        QTemporaryDir out, encoded;
+        JobQueue jobs;
+        jobs.add(fileOfSize(encoded, "queued.wav", 1048576), 2, 48000, 16);
+        QCOMPARE(jobs.pendingBytes(), qint64(1048576));
+        ExtractOptions options = storeInto(out.path());
+        options.cache = 1;
+        ExtractThread thread(zone.zone.get(), {zone.track(0)}, options, &jobs);
+        const auto items = runToEnd(thread);
+        QCOMPARE(thread.result(), 0);
+        QCOMPARE(items.size(), 2);
+        QVERIFY(!thread.progress.waiting.load());
+    }
+
+    void oneByteMoreWaitsUntilTheQueueShrinks()
+    {
+        ThreeTracks zone;
+        QTemporaryDir out, encoded;
+        JobQueue jobs;
+        jobs.add(fileOfSize(encoded, "a.wav", 1048576), 2, 48000, 16);
+        jobs.add(fileOfSize(encoded, "b.wav", 1), 2, 48000, 16);
+        ExtractOptions options = storeInto(out.path());
+        options.cache = 1;
+        ExtractThread thread(zone.zone.get(), {zone.track(1)}, options, &jobs);
+        Announcements window;
+        connect(&thread, &ExtractThread::itemProcessing, &window, &Announcements::itemProcessing);
+        thread.start();
+        QTRY_VERIFY_WITH_TIMEOUT(thread.progress.waiting.load(), 5000);
+        QTest::qWait(300);
+        QVERIFY(thread.isRunning());
+        QVERIFY(window.items.isEmpty());
+        QVERIFY(filesIn(out.path()).isEmpty());
+        QVERIFY(!jobs.isClosed());
+
+        // The command finishes a file: the walk goes on.
+        delete jobs.removeFirst();
+        QVERIFY(thread.wait(5000));
+        QCoreApplication::processEvents();
+        QCOMPARE(thread.result(), 0);
+        QCOMPARE(window.items.size(), 2);
+        QVERIFY(!thread.progress.waiting.load());
+        QCOMPARE(dumpzone::fileBytes(out.filePath(QString("track-01-01[1]-02") + pcmSuffix)),
+                 zone.audio[1]);
+    }
+
+    void stopWhileWaitingTouchesNothing()
+    {
+        ThreeTracks zone;
+        QTemporaryDir out, encoded;
+        // A file of an earlier extraction with the name this one would write.
+        const QString earlier = out.filePath(QString("track-01-01[1]-01") + pcmSuffix);
+        QFile file(earlier);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("earlier run");
+        file.close();
+
+        JobQueue jobs;
+        jobs.add(fileOfSize(encoded, "a.wav", 10), 2, 48000, 16);
+        ExtractOptions options = storeInto(out.path());
+        options.cache = 0;
+        ExtractThread thread(zone.zone.get(), {zone.track(0), zone.track(1)}, options, &jobs);
+        Announcements window;
+        connect(&thread, &ExtractThread::itemProcessing, &window, &Announcements::itemProcessing);
+        thread.start();
+        QTRY_VERIFY_WITH_TIMEOUT(thread.progress.waiting.load(), 5000);
+
+        thread.stop();
+        QVERIFY(thread.wait(1000));
+        QCoreApplication::processEvents();
+        QCOMPARE(thread.result(), int(ErrCancelled));
+        QVERIFY(window.items.isEmpty());
+        QCOMPARE(filesIn(out.path()), QStringList{QFileInfo(earlier).fileName()});
+        QCOMPARE(dumpzone::fileBytes(earlier), QByteArray("earlier run"));
+        QVERIFY(jobs.isClosed());
+    }
+
+    void stopDuringADump()
+    {
+        // The stop arrives as the object is announced: its dump ends at its first block,
+        // its file exists and is empty, nothing after it is touched.
+        ThreeTracks zone;
+        QTemporaryDir out;
+        JobQueue jobs;
+        ExtractThread thread(zone.zone.get(), {zone.track(0), zone.track(1)},
+                             storeInto(out.path()), &jobs);
+        connect(&thread, &ExtractThread::itemProcessing, &thread,
+                [&thread](DVDAObject *, int state) {
+                    if (state == ExtractThread::ItemStarted)
+                        thread.stop();
+                },
+                Qt::DirectConnection);
+        const auto items = runToEnd(thread);
+        QCOMPARE(thread.result(), int(ErrCancelled));
+        QCOMPARE(items, (QList<QPair<DVDAObject *, int>>{{zone.track(0), 1}, {zone.track(0), 3}}));
+        const QString path = out.filePath(QString("track-01-01[1]-01") + pcmSuffix);
+        QCOMPARE(filesIn(out.path()), QStringList{QFileInfo(path).fileName()});
+        QCOMPARE(QFileInfo(path).size(), qint64(0));
+        QVERIFY(jobs.isClosed());
+    }
+
+    void stopBetweenObjects()
+    {
+        // The stop arrives once the first object is done: the second is neither announced
+        // nor created, and an earlier file under its name keeps its bytes.
+        ThreeTracks zone;
+        QTemporaryDir out;
+        const QString earlier = out.filePath(QString("track-01-01[1]-02") + pcmSuffix);
+        QFile file(earlier);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("earlier run");
+        file.close();
+        JobQueue jobs;
+        ExtractThread thread(zone.zone.get(), {zone.track(0), zone.track(1)},
+                             storeInto(out.path()), &jobs);
+        connect(&thread, &ExtractThread::itemProcessing, &thread,
+                [&thread](DVDAObject *, int state) {
+                    if (state == ExtractThread::ItemSucceeded)
+                        thread.stop();
+                },
+                Qt::DirectConnection);
+        const auto items = runToEnd(thread);
+        QCOMPARE(thread.result(), int(ErrCancelled));
+        QCOMPARE(items, (QList<QPair<DVDAObject *, int>>{{zone.track(0), 1}, {zone.track(0), 2}}));
+        QCOMPARE(dumpzone::fileBytes(out.filePath(QString("track-01-01[1]-01") + pcmSuffix)),
+                 zone.audio[0]);
+        QCOMPARE(dumpzone::fileBytes(earlier), QByteArray("earlier run"));
+        QCOMPARE(filesIn(out.path()).size(), 2);
+        QVERIFY(jobs.isClosed());
+    }
+
+    void baseNames()
+    {
+        ThreeTracks three;
+        QCOMPARE(ExtractThread::baseName(three.zone.get(), three.track(2)),
+                 QString("track-01-01[1]-03"));
+        QCOMPARE(ExtractThread::baseName(three.zone.get(), three.title()), QString());
+
+        // Titleset 10, title id 0x0C, index number 5 (the first of the second track).
+        testzone::Zone description;
+        for (int k = 0; k < 9; ++k)
+            description.titlesets.push_back(testzone::Titleset::absent());
+        testzone::Titleset &titleset = description.titlesets.emplace_back();
+        testzone::Title title = testzone::makeTitle(
+            {{90000, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}}, {90000, {{4, 4}, {5, 5}}}});
+        title.titleId = 0x0C;
+        titleset.info.titles.push_back(title);
+        titleset.aobFiles.push_back(testzone::AobFile::ofPacks(
+            {packs::pack({packs::privatePacket(packs::pcmSubStreamHeader(stereo24at96) + "x")})}));
+        testzone::ZoneFolder folder(description);
+        DVDAZone zone{QDir(folder.path())};
+        QCOMPARE(int(zone.titlesets.size()), 10);
+        QCOMPARE(int(zone.titlesets[9]->titles.size()), 1);
+        const DVDATrack *second = zone.titlesets[9]->titles[0]->tracks.at(1);
+        QCOMPARE(ExtractThread::baseName(&zone, second->indexes.at(0)),
+                 QString("index-10-12[0]-05"));
+        QCOMPARE(ExtractThread::baseName(&zone, second), QString("track-10-12[0]-02"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExtractThread)
+#include "tst_extractthread.moc"
