@@ -1,0 +1,143 @@
+#pragma once
+// What the kestrova-cli suites share: running the built program and the zones they
+// write for it.
+#include <QByteArray>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QtTest>
+
+#include "testzone/dumpzone.h"
+#include "testzone/packs.h"
+#include "testzone/pcmpacking.h"
+#include "testzone/testzone.h"
+
+namespace clitest {
+
+struct CliRun {
+    int exitCode = -1;
+    bool crashed = false;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Starts the program; the caller waits.
+inline void startCli(QProcess &process, const QStringList &arguments,
+                     const QString &workingDir = QString())
+{
+    if (!workingDir.isEmpty())
+        process.setWorkingDirectory(workingDir);
+    process.start(QStringLiteral(KESTROVA_CLI), arguments);
+}
+
+inline CliRun finishCli(QProcess &process, int timeoutMs = 120000)
+{
+    CliRun run;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    run.crashed = process.exitStatus() != QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+inline CliRun runCli(const QStringList &arguments, const QString &workingDir = QString())
+{
+    QProcess process;
+    startCli(process, arguments, workingDir);
+    return finishCli(process);
+}
+
+// Lines of a program output without the line ends.
+inline QStringList linesOf(const QByteArray &bytes)
+{
+    QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// The files of a folder, sorted by name.
+inline QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files, QDir::Name);
+}
+
+inline QByteArray fileBytes(const QString &path)
+{
+    return dumpzone::fileBytes(path);
+}
+
+// The body of the "data" chunk of a RIFF/WAVE file; null when there is none.
+inline QByteArray waveData(const QByteArray &wave)
+{
+    if (wave.size() < 12 || !wave.startsWith("RIFF") || wave.mid(8, 4) != "WAVE")
+        return QByteArray();
+    int at = 12;
+    while (at + 8 <= wave.size()) {
+        const QByteArray id = wave.mid(at, 4);
+        const quint32 size = quint32(quint8(wave[at + 4])) | quint32(quint8(wave[at + 5])) << 8
+                             | quint32(quint8(wave[at + 6])) << 16
+                             | quint32(quint8(wave[at + 7])) << 24;
+        if (id == "data")
+            return wave.mid(at + 8, int(size));
+        at += 8 + int(size) + int(size & 1);
+    }
+    return QByteArray();
+}
+
+// A zone of linear PCM tracks in one title, laid one after another in ATS_01_1.AOB, with
+// what each track must give.
+struct PcmZone {
+    testzone::Zone zone;
+    testzone::PcmGroup group;
+    QList<QByteArray> storedAudio; // the stream bytes a store of track k writes
+    QList<QByteArray> waveSamples; // the samples a conversion of track k writes
+    QList<int> firstBlocks;
+    int blockCount = 0;
+};
+
+// tracks tracks of frames frames each (frames even), 2 s long each on the time line.
+inline PcmZone pcmZone(int tracks, int frames, const testzone::PcmGroup &group = {2, 16, 48000})
+{
+    PcmZone result;
+    result.group = group;
+    packs::PcmFormat format;
+    format.bitCodes = testzone::pcmBitsCode(group.bits) << 4;
+    format.rateCodes = testzone::pcmRateCode(group.rate) << 4;
+    format.channelAssignment = group.channels == 2 ? 1 : 0;
+    QByteArray allPacks;
+    for (int k = 0; k < tracks; ++k) {
+        const testzone::PcmSamples samples = testzone::makePcmSamples(group, frames, quint32(k + 1));
+        const packs::PackedStream stream =
+            packs::packStream(testzone::packPcm(group, samples), packs::pcmLayout(format));
+        result.firstBlocks << result.blockCount;
+        result.blockCount += stream.count;
+        allPacks += stream.packs;
+        result.storedAudio << stream.audio;
+        result.waveSamples << testzone::waveSamples(group, samples);
+    }
+    result.zone = dumpzone::consecutiveTracks(allPacks, result.firstBlocks, 2 * 90000);
+    return result;
+}
+
+// The one file of the folder whose name starts with prefix and ends with suffix; empty when
+// there is not exactly one.
+inline QString fileLike(const QString &dir, const QString &prefix, const QString &suffix)
+{
+    QStringList found;
+    for (const QString &name : filesIn(dir)) {
+        if (name.startsWith(prefix) && name.endsWith(suffix))
+            found << name;
+    }
+    return found.size() == 1 ? QDir(dir).filePath(found.first()) : QString();
+}
+
+} // namespace clitest
