@@ -87,6 +87,7 @@ private slots:
     void mlpWithoutMajorSync();
     void twoSubstreams();
     void peakRateDoesNotOverflow();
+    void reservedBitsAboveAssignment();
     void assignmentWithoutRow_data();
     void assignmentWithoutRow();
     void findMajorSyncBounds_data();
@@ -425,6 +426,19 @@ void TestPacketReader::peakRateDoesNotOverflow()
     QCOMPARE(info->variableBitRate, true);
     QCOMPARE(info->bitRate, int((qint64(0x7FFF) * 192000 + 8) >> 4));
     QCOMPARE(info->bitRate, 393204000);
+}
+
+// The 3 bits above the assignment are reserved; the decoder plays such a stream with
+// its channels, so they must not make the id unknown.
+void TestPacketReader::reservedBitsAboveAssignment()
+{
+    QByteArray mlp = encode({12, 48000, 16}, 40);
+    QVERIFY(!mlp.isEmpty());
+    mlp[4 + 7] = char(0xE0 | 12);
+    const auto info = readInfo(packStream(mlp, mlpLayout()));
+    QCOMPARE(info->channelAssignment, 12);
+    QCOMPARE(info->group1Channels, 2);
+    QCOMPARE(info->group2Channels, 4);
 }
 
 void TestPacketReader::assignmentWithoutRow_data()
