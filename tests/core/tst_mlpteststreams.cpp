@@ -1,5 +1,8 @@
 // The MLP streams the other tests are built on: made by libavcodec's encoder, they
 // decode back to the samples given, also after the channel assignment was rewritten.
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
 extern "C" {
@@ -8,6 +11,7 @@ extern "C" {
 
 #include "dump/channeltable.h"
 #include "testzone/mlpencoder.h"
+#include "testzone/packs.h"
 
 using namespace mlpencoder;
 
@@ -76,6 +80,7 @@ private slots:
     void roundTrip();
     void rewrittenAssignmentDecodes();
     void badChecksumIsNoticed();
+    void packsReadByFfmpeg();
 };
 
 void TestMlpTestStreams::roundTrip_data()
@@ -150,6 +155,45 @@ void TestMlpTestStreams::badChecksumIsNoticed()
     QVERIFY(!stream.isEmpty());
     stream[4 + 7] = char(20); // no checksum update
     QVERIFY(decode(stream).samples.size() < samples.size());
+}
+
+// An independent reader of program streams takes the packs for what they are meant
+// to be: its MLP track is the stream as packed, byte for byte.
+void TestMlpTestStreams::packsReadByFfmpeg()
+{
+    const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    if (ffmpeg.isEmpty())
+        QSKIP("no ffmpeg program");
+    const QByteArray stream =
+        encodeMlp(toInt16(testSignal(6, 200 * frameSize(48000), 16, 7)), {12, 48000, 16});
+    QVERIFY(!stream.isEmpty());
+    packs::StreamLayout plain = packs::mlpLayout();
+    plain.systemHeader = true;
+    plain.stuffing = 2;
+    packs::StreamLayout twoPackets = packs::mlpLayout();
+    twoPackets.packetsPerPack = 2;
+    twoPackets.headerDataLength = 3;
+    twoPackets.audioPerPack = 1500;
+
+    QTemporaryDir dir;
+    for (const packs::StreamLayout &layout : {plain, twoPackets}) {
+        const packs::PackedStream packed = packs::packStream(stream, layout);
+        QFile aob(dir.filePath(QStringLiteral("ATS_01_1.AOB")));
+        QVERIFY(aob.open(QIODevice::WriteOnly));
+        aob.write(packed.packs);
+        aob.close();
+        const QString out = dir.filePath(QStringLiteral("out.mlp"));
+        QProcess process;
+        process.start(ffmpeg, {QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"),
+                               QStringLiteral("-i"), aob.fileName(), QStringLiteral("-map"),
+                               QStringLiteral("0:a"), QStringLiteral("-c"), QStringLiteral("copy"),
+                               QStringLiteral("-f"), QStringLiteral("mlp"), out});
+        QVERIFY(process.waitForFinished(60000));
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+        QFile result(out);
+        QVERIFY(result.open(QIODevice::ReadOnly));
+        QCOMPARE(result.readAll(), stream);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestMlpTestStreams)
