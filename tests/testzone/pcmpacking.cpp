@@ -128,4 +128,15 @@ int pcmRateCode(int rate)
     }
 }
 
+packs::PcmFormat pcmFormat(const PcmGroup &group1, const PcmGroup &group2, int assignment)
+{
+    // A group without channels still has codes in the header; they are not read.
+    const PcmGroup &second = group2.channels > 0 ? group2 : group1;
+    packs::PcmFormat format;
+    format.bitCodes = pcmBitsCode(group1.bits) << 4 | pcmBitsCode(second.bits);
+    format.rateCodes = pcmRateCode(group1.rate) << 4 | pcmRateCode(second.rate);
+    format.channelAssignment = assignment;
+    return format;
+}
+
 } // namespace testzone

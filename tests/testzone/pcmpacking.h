@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <vector>
 
+#include "packs.h"
+
 namespace testzone {
 
 struct PcmGroup {
@@ -46,5 +48,7 @@ std::vector<qint32> asInt32(const PcmGroup &group, const PcmSamples &samples);
 // Header codes of the PCM sub-stream header.
 int pcmBitsCode(int bits);
 int pcmRateCode(int rate);
+// The sub-stream header's format for the groups and a channel assignment.
+packs::PcmFormat pcmFormat(const PcmGroup &group1, const PcmGroup &group2, int assignment);
 
 } // namespace testzone
