@@ -365,6 +365,18 @@ private slots:
         QCOMPARE(dumpzone::fileBytes(out.filePath("t2-[L-R]-24-96000.pcm")), pcmB);
     }
 
+    void mlpWithoutMajorSyncIsStoredFromItsFirstByte()
+    {
+        const QByteArray audio = packs::leadIn(9000);
+        OpenZone zone(dumpzone::consecutiveTracks(packs::packStream(audio, packs::mlpLayout()).packs, {0}));
+        QVERIFY(zone.track(0));
+        QCOMPARE(zone.track(0)->streamInfo.majorSyncOffset, -1);
+        QTemporaryDir out;
+        QCOMPARE(dumpAll(zone, out, storeOptions()), QList<int>({0}));
+        QCOMPARE(onlyFile(out), QString("t0-[None]-0-0.mlp"));
+        QCOMPARE(dumpzone::fileBytes(out.filePath(onlyFile(out))), audio);
+    }
+
     void namesFollowTheChannelGroups()
     {
         const mlpencoder::MlpFormat format = {20, 96000, 24};
