@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include "app/cli/progressdisplay.h"
@@ -29,9 +30,16 @@ QString tr(const char *text)
 class ExtractionRun {
 public:
     ExtractionRun(DVDAZone *zone, const QList<DVDAObject *> &objects,
-                  const ExtractOptions &options, ProgressDisplay *display)
+                  const ExtractOptions &options, ProgressDisplay *display, int stopFd)
         : zone(zone), display(display)
     {
+        if (stopFd >= 0) {
+            stopNotifier = std::make_unique<QSocketNotifier>(stopFd, QSocketNotifier::Read);
+            QObject::connect(stopNotifier.get(), &QSocketNotifier::activated, &loop, [this, stopFd] {
+                drainStopSignals(stopFd);
+                stopIfSignalled();
+            });
+        }
         extractThread = std::make_unique<ExtractThread>(zone, objects, options, &jobs);
         if (options.run)
             jobThread = std::make_unique<JobThread>(options, &jobs);
@@ -79,16 +87,23 @@ private:
         }
     }
 
+    // The current dump ends at its next block and finishes its files; a running command
+    // is killed. Both threads then end as usual and report ErrCancelled.
+    void stopIfSignalled()
+    {
+        if (!stopSignalled() || stopping)
+            return;
+        stopping = true;
+        display->printLine(tr("Stopping..."));
+        if (extractThread)
+            extractThread->stop();
+        if (jobThread)
+            jobThread->stop();
+    }
+
     void refresh()
     {
-        if (stopSignalled() && !stopping) {
-            stopping = true;
-            display->printLine(tr("Stopping..."));
-            if (extractThread)
-                extractThread->stop();
-            if (jobThread)
-                jobThread->stop();
-        }
+        stopIfSignalled(); // in case the pipe could not be made
         forwardJobOutput();
 
         ProgressState state;
@@ -153,6 +168,7 @@ private:
     std::unique_ptr<JobThread> jobThread;
     QTimer timer;
     QEventLoop loop;
+    std::unique_ptr<QSocketNotifier> stopNotifier;
     QString currentObject;
     int resultCode = 0;
     bool stopping = false;
@@ -161,8 +177,8 @@ private:
 } // namespace
 
 int runExtraction(DVDAZone *zone, const QList<DVDAObject *> &objects,
-                  const ExtractOptions &options, ProgressDisplay *display)
+                  const ExtractOptions &options, ProgressDisplay *display, int stopFd)
 {
-    ExtractionRun run(zone, objects, options, display);
+    ExtractionRun run(zone, objects, options, display, stopFd);
     return run.exec();
 }

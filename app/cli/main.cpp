@@ -112,9 +112,9 @@ int runExtract(CliArguments args)
         return ExitSuccess;
     }
 
-    installStopSignals();
+    const int stopFd = installStopSignals();
     ProgressDisplay display(stderrIsTerminal());
-    const int result = runExtraction(zone.get(), objects, args.options, &display);
+    const int result = runExtraction(zone.get(), objects, args.options, &display, stopFd);
     writeStderr(resultMessage(result) + QLatin1Char('\n'));
     if (result == ExtractSucceeded)
         return ExitSuccess;

@@ -1,9 +1,13 @@
 #pragma once
-// SIGINT and SIGTERM as a stop request. The handler only sets a flag, which the
-// extraction driver polls from its timer; a second signal after the request ends the
+// SIGINT and SIGTERM as a stop request. The handler only sets a flag and writes a byte
+// into a pipe, whose read end the extraction driver watches, so a stop is seen at once;
+// no Qt call is made inside the handler. A second signal after the request ends the
 // program at once with the signal's default action.
 
-// Installs the handlers for SIGINT and SIGTERM.
-void installStopSignals();
+// Installs the handlers for SIGINT and SIGTERM. Returns the read end of the pipe, or -1
+// when no pipe could be made (then only the flag tells).
+int installStopSignals();
 // Whether a stop signal has arrived since installStopSignals.
 bool stopSignalled();
+// Empties the pipe after its read end became readable.
+void drainStopSignals(int readEnd);
