@@ -3,7 +3,11 @@
 // handle the modal dialogs that the code under test runs with exec().
 #include <QAbstractButton>
 #include <QApplication>
+#include <QAbstractScrollArea>
+#include <QDropEvent>
 #include <QElapsedTimer>
+#include <QMimeData>
+#include <QUrl>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,6 +71,20 @@ private:
 inline void clickIndicator(QAbstractButton *button)
 {
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+}
+
+// Drags urls onto a view and drops them, as the window system delivers them to its
+// viewport. Returns whether the drag was accepted on entering.
+inline bool dropUrls(QAbstractScrollArea *view, const QList<QUrl> &urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at(10, 10);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &drop);
+    return enter.isAccepted();
 }
 
 } // namespace guitest

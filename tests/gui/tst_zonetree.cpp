@@ -28,19 +28,6 @@ QImage resourceImage(const char *name)
 
 const Qt::ItemFlags defaultFlags = QTreeWidgetItem().flags();
 
-// Builds a drop of urls and hands it to the view as the window system does.
-bool sendDrop(ZoneTreeView *view, const QList<QUrl> &urls)
-{
-    QMimeData data;
-    data.setUrls(urls);
-    const QPointF at(10, 10);
-    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view->viewport(), &enter);
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view->viewport(), &drop);
-    return enter.isAccepted();
-}
-
 } // namespace
 
 class TestZoneTree : public QObject {
@@ -326,24 +313,24 @@ private slots:
         const QUrl titlesetInfo = QUrl::fromLocalFile(folder->filePath(QStringLiteral("ATS_01_0.IFO")));
 
         // A file opens the folder that holds it.
-        QVERIFY(sendDrop(&view, {manager}));
+        QVERIFY(guitest::dropUrls(&view, {manager}));
         QCOMPARE(opened.size(), 1);
         QCOMPARE(opened.takeFirst().at(0).value<QDir>().absolutePath(), zoneDir);
 
         // The folder opens itself.
-        QVERIFY(sendDrop(&view, {QUrl::fromLocalFile(zoneDir)}));
+        QVERIFY(guitest::dropUrls(&view, {QUrl::fromLocalFile(zoneDir)}));
         QCOMPARE(opened.size(), 1);
         QCOMPARE(opened.takeFirst().at(0).value<QDir>().absolutePath(), zoneDir);
 
         // Several items: only the first counts.
-        QVERIFY(sendDrop(&view, {QUrl::fromLocalFile(settingsDir.path()), titlesetInfo, manager}));
+        QVERIFY(guitest::dropUrls(&view, {QUrl::fromLocalFile(settingsDir.path()), titlesetInfo, manager}));
         QCOMPARE(opened.size(), 1);
         QCOMPARE(opened.takeFirst().at(0).value<QDir>().absolutePath(), QDir(settingsDir.path()).absolutePath());
 
         // Not a local file, a path that does not exist, no URL at all: nothing.
-        sendDrop(&view, {QUrl(QStringLiteral("http://example.org/AUDIO_TS/AUDIO_TS.IFO"))});
-        sendDrop(&view, {QUrl::fromLocalFile(folder->filePath(QStringLiteral("missing/AUDIO_TS.IFO")))});
-        sendDrop(&view, {});
+        guitest::dropUrls(&view, {QUrl(QStringLiteral("http://example.org/AUDIO_TS/AUDIO_TS.IFO"))});
+        guitest::dropUrls(&view, {QUrl::fromLocalFile(folder->filePath(QStringLiteral("missing/AUDIO_TS.IFO")))});
+        guitest::dropUrls(&view, {});
         QCOMPARE(opened.size(), 0);
 
         // Plain text is refused as soon as it is dragged in.
@@ -356,7 +343,7 @@ private slots:
 
         // While drops are turned off nothing is taken.
         view.setAcceptDrops(false);
-        QVERIFY(!sendDrop(&view, {manager}));
+        QVERIFY(!guitest::dropUrls(&view, {manager}));
         QCOMPARE(opened.size(), 0);
     }
 };
