@@ -87,14 +87,26 @@ bool WaveFile::finish()
     if (!file.isOpen())
         return false;
     // Samples still buffered must reach the disc before the size is taken.
-    bool ok = file.flush();
+    const bool flushed = file.flush();
+    if (!flushed) {
+        // The disc is full (or the device refuses): what could not be written is dropped
+        // with the handle, and a fresh one patches the header so that it describes what
+        // did reach the disc, cut to whole frames. The file stays readable.
+        file.close();
+        if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+            return false;
+        const int blockAlign = channels * ((bits + 7) / 8);
+        const qint64 data = file.size() - headerImage.size();
+        if (data > 0 && blockAlign > 0 && data % blockAlign != 0)
+            file.resize(file.size() - data % blockAlign);
+    }
     const qint64 size = file.size();
     char le[4];
     qToLittleEndian(sizeField(size - 8), le);
-    ok = ok && file.seek(4) && file.write(le, 4) == 4;
+    bool ok = file.seek(4) && file.write(le, 4) == 4;
     qToLittleEndian(sizeField(size - fmtChunkSize - 20), le);
     ok = ok && file.seek(fmtChunkSize + 16) && file.write(le, 4) == 4;
     ok = file.flush() && ok;
     file.close();
-    return ok;
+    return flushed && ok;
 }

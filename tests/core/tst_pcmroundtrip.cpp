@@ -15,6 +15,7 @@
 #include "extract/extractresult.h"
 #include "extract/jobqueue.h"
 #include "testzone/dumpzone.h"
+#include "testzone/filesizelimit.h"
 #include "testzone/packs.h"
 #include "testzone/pcmpacking.h"
 #include "testzone/wavereader.h"
@@ -338,6 +339,34 @@ private slots:
         QVERIFY(d.samples.size() > 0);
         QVERIFY(d.samples.size() < all.size());
         QVERIFY(d.samples == all.left(d.samples.size()));
+    }
+
+    // The disc fills up during the dump: the write failure is reported, and both files,
+    // the ones that could not be written to the end, are finished and readable, each
+    // with the beginning of its channels.
+    void discFullPartWay()
+    {
+        const PcmGroup g1{2, 24, 48000}, g2{2, 24, 48000};
+        PcmTrack track(3, g1, g2, 2 * 15000);
+        QTemporaryDir out;
+        int result = 0;
+        {
+            FileSizeLimit limit(68 + 50001);
+            if (!limit.active)
+                QSKIP("cannot limit file sizes");
+            result = track.convert(out.filePath("t"), convertOptions("default"));
+        }
+        QCOMPARE(resultMessage(result), QString("Cannot write file(s) to destination directory."));
+        const QStringList names{"t-[Lf-Rf]-24-48000.wav", "t-[Ls-Rs]-24-48000.wav"};
+        QCOMPARE(filesIn(out.path()), names);
+        for (int k = 0; k < 2; ++k) {
+            const Decoded d = decode(out.filePath(names[k]));
+            QCOMPARE(d.error, QString());
+            QCOMPARE(d.channels, 2);
+            const QByteArray all = track.interleaved(k == 0 ? QList<int>{0, 1} : QList<int>{2, 3});
+            QCOMPARE(d.samples.size(), 50001 / 6 * 8);
+            QVERIFY(d.samples == all.left(d.samples.size()));
+        }
     }
 };
 

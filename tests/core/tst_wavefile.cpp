@@ -6,6 +6,8 @@
 #include <QtTest>
 
 #include "dump/wavefile.h"
+#include "testzone/filesizelimit.h"
+#include "testzone/wavereader.h"
 
 namespace {
 
@@ -180,6 +182,35 @@ private slots:
         QVERIFY(!wave.isOpen());
         QVERIFY(!wave.write(reinterpret_cast<const quint8 *>("ab"), 2));
         QVERIFY(!wave.finish());
+    }
+
+    // The disc fills up in the middle of a frame: the write fails, and finishing still
+    // leaves a valid file with every whole frame that reached the disc.
+    void discFullPartWay()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("partial.wav");
+        QByteArray written;
+        for (int i = 0; i < 200000; ++i)
+            written.append(char(i * 7 + i / 251));
+        bool wrote = true, finished = true;
+        {
+            testzone::FileSizeLimit limit(68 + 100001);
+            if (!limit.active)
+                QSKIP("cannot limit file sizes");
+            WaveFile wave;
+            QVERIFY(wave.open(path, 2, 96000, 24, 0x3, false));
+            for (int at = 0; at < written.size() && wrote; at += 6000)
+                wrote = wave.write(reinterpret_cast<const quint8 *>(written.constData()) + at, 6000);
+            finished = wave.finish();
+            QVERIFY(!wave.isOpen());
+        }
+        QVERIFY(!wrote);
+        QVERIFY(!finished);
+        const testzone::WaveContents w = testzone::readWave(path);
+        QCOMPARE(w.problem, QString());
+        QCOMPARE(w.samples.size(), 100001 / 6 * 6);
+        QVERIFY(w.samples == written.left(w.samples.size()));
     }
 
     // Writes to a full device fail at the latest when the file is finished.
