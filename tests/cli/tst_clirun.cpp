@@ -1,0 +1,240 @@
+// kestrova-cli extract --run: the command runs on every file through the job thread, its
+// output reaches the program's own streams (or the encoder log), failures are reported,
+// and a stop kills the running command and keeps the files.
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <signal.h>
+
+#include "clitest.h"
+
+using namespace clitest;
+
+namespace {
+
+QStringList extractArgs(const QString &zone, const QString &out, const QStringList &more)
+{
+    return QStringList{QStringLiteral("extract"), zone, QStringLiteral("-o"), out} + more;
+}
+
+QString shellQuoted(const QString &word)
+{
+    QString quoted = word;
+    quoted.replace(QLatin1Char('\''), QLatin1String("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+} // namespace
+
+class TestCliRun : public QObject {
+    Q_OBJECT
+
+private slots:
+    void flacFilesReplaceTheWaves_data();
+    void flacFilesReplaceTheWaves();
+    void commandOutputReachesTheStreams();
+    void logOptionSendsOutputToTheLog();
+    void failingCommandsAreReportedAndKeepTheFiles();
+    void stopKillsTheRunningCommand();
+    void terminalShowsAProgressLine();
+};
+
+void TestCliRun::flacFilesReplaceTheWaves_data()
+{
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<int>("rate");
+    QTest::newRow("16 bit 48 kHz") << 16 << 48000;
+    QTest::newRow("24 bit 96 kHz") << 24 << 96000;
+}
+
+void TestCliRun::flacFilesReplaceTheWaves()
+{
+    QFETCH(int, bits);
+    QFETCH(int, rate);
+    if (QStandardPaths::findExecutable(QStringLiteral("flac")).isEmpty())
+        QSKIP("flac is not installed (the Makefile installs the Debian package)");
+    const PcmZone pcm = pcmZone(2, rate / 2, {2, bits, rate});
+    testzone::ZoneFolder folder(pcm.zone);
+    QTemporaryDir reference, out;
+    QVERIFY(folder.ok() && reference.isValid() && out.isValid());
+
+    // The waves the encoder would get, as a plain conversion writes them.
+    CliRun run = runCli(extractArgs(folder.path(), reference.path(), {QStringLiteral("--convert")}));
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    const QStringList waves = filesIn(reference.path());
+    QCOMPARE(waves.size(), 2);
+
+    run = runCli(extractArgs(folder.path(), out.path(),
+                             {QStringLiteral("--convert"), QStringLiteral("--run"),
+                              QStringLiteral("flac -s -f %filepath%"), QStringLiteral("--delete")}));
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(linesOf(run.err).last(), QStringLiteral("Extraction succeeded."));
+
+    // Only .flac files are left, one for each wave, and they decode to the same samples.
+    QStringList expected;
+    for (const QString &wave : waves)
+        expected << wave.left(wave.size() - 4) + QStringLiteral(".flac");
+    QCOMPARE(filesIn(out.path()), expected);
+    for (int k = 0; k < waves.size(); ++k) {
+        QProcess flac;
+        flac.start(QStringLiteral("flac"),
+                   {QStringLiteral("-d"), QStringLiteral("-s"), QStringLiteral("-c"),
+                    QStringLiteral("--force-raw-format"), QStringLiteral("--endian=little"),
+                    QStringLiteral("--sign=signed"), out.filePath(expected[k])});
+        QVERIFY(flac.waitForFinished(60000));
+        QCOMPARE(flac.exitCode(), 0);
+        const QByteArray decoded = flac.readAllStandardOutput();
+        const QByteArray samples = waveData(fileBytes(reference.filePath(waves[k])));
+        QVERIFY(!samples.isEmpty());
+        QVERIFY2(decoded == samples, qPrintable(expected[k]));
+        QVERIFY(samples == pcm.waveSamples[k]);
+    }
+}
+
+void TestCliRun::commandOutputReachesTheStreams()
+{
+    const PcmZone pcm = pcmZone(2, 4800);
+    testzone::ZoneFolder folder(pcm.zone);
+    QTemporaryDir out;
+    QVERIFY(folder.ok() && out.isValid());
+    const CliRun run = runCli(extractArgs(
+        folder.path(), out.path(),
+        {QStringLiteral("--run"),
+         QStringLiteral("sh -c \"echo out:%filename%; echo err:%channels%-%bits%-%samplerate% >&2\"")}));
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+
+    const QStringList files = filesIn(out.path());
+    QCOMPARE(files.size(), 2);
+    QCOMPARE(linesOf(run.out),
+             (QStringList{QStringLiteral("out:") + files[0], QStringLiteral("out:") + files[1]}));
+    // Both commands' error output, and only then the final message: the program waited
+    // for the job thread.
+    const QStringList errLines = linesOf(run.err);
+    QCOMPARE(errLines.filter(QStringLiteral("err:2-16-48000")).size(), 2);
+    QCOMPARE(errLines.last(), QStringLiteral("Extraction succeeded."));
+    // Without --delete the files stay.
+    QVERIFY(fileBytes(out.filePath(files[0])) == pcm.storedAudio[0]);
+}
+
+void TestCliRun::logOptionSendsOutputToTheLog()
+{
+    const PcmZone pcm = pcmZone(2, 4800);
+    testzone::ZoneFolder folder(pcm.zone);
+    QTemporaryDir out, work;
+    QVERIFY(folder.ok() && out.isValid() && work.isValid());
+    QFile stale(work.filePath(QStringLiteral("KestrovaEnc.log")));
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.write("from an earlier run\n");
+    stale.close();
+
+    const CliRun run = runCli(
+        extractArgs(folder.path(), out.path(),
+                    {QStringLiteral("--log"), QStringLiteral("--run"),
+                     QStringLiteral("sh -c \"echo out:%filebase%; echo err:%ext% >&2\"")}),
+        work.path());
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(!run.err.contains("err:"));
+    const QStringList files = filesIn(out.path());
+    QCOMPARE(files.size(), 2);
+    const QString log = QString::fromUtf8(fileBytes(work.filePath(QStringLiteral("KestrovaEnc.log"))));
+    QCOMPARE(log, QStringLiteral("out:%1\nerr:pcm\nout:%2\nerr:pcm\n")
+                      .arg(files[0].section(QLatin1Char('.'), 0, 0),
+                           files[1].section(QLatin1Char('.'), 0, 0)));
+}
+
+void TestCliRun::failingCommandsAreReportedAndKeepTheFiles()
+{
+    const PcmZone pcm = pcmZone(2, 4800);
+    testzone::ZoneFolder folder(pcm.zone);
+    QVERIFY(folder.ok());
+    const struct {
+        const char *command;
+        const char *message;
+    } cases[] = {
+        {"false", "External program failed."},
+        {"kestrova-no-such-program %filepath%", "Cannot start external program."},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir out;
+        const CliRun run = runCli(extractArgs(folder.path(), out.path(),
+                                              {QStringLiteral("--run"), QLatin1String(c.command),
+                                               QStringLiteral("--delete")}));
+        QCOMPARE(run.exitCode, 1);
+        // The extraction itself succeeded: the command's failure is what is reported.
+        QVERIFY(run.err.contains("Extracted track 1/1/2\n"));
+        QCOMPARE(linesOf(run.err).last(), QLatin1String(c.message));
+        // --delete removes a file only after its command succeeded.
+        const QStringList files = filesIn(out.path());
+        QCOMPARE(files.size(), 2);
+        QVERIFY(fileBytes(out.filePath(files[1])) == pcm.storedAudio[1]);
+    }
+}
+
+void TestCliRun::stopKillsTheRunningCommand()
+{
+    const PcmZone pcm = pcmZone(2, 4800);
+    testzone::ZoneFolder folder(pcm.zone);
+    QTemporaryDir out;
+    QVERIFY(folder.ok() && out.isValid());
+
+    // Cache 0: the second track waits until the command on the first file has ended.
+    QProcess process;
+    startCli(process, extractArgs(folder.path(), out.path(),
+                                  {QStringLiteral("--convert"), QStringLiteral("--cache=0"),
+                                   QStringLiteral("--run"), QStringLiteral("sleep 60"),
+                                   QStringLiteral("--delete")}));
+    QVERIFY(process.waitForStarted());
+    QByteArray err;
+    QElapsedTimer clock;
+    clock.start();
+    while (!err.contains("Extracted track 1/1/1") && clock.elapsed() < 30000) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    QVERIFY2(err.contains("Extracted track 1/1/1"), err);
+    QTest::qWait(300); // let the command start
+    clock.restart();
+    QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
+    CliRun run = finishCli(process, 30000);
+    run.err.prepend(err);
+    QVERIFY2(clock.elapsed() < 10000, "the program waited for the command");
+
+    QVERIFY(!run.crashed);
+    QCOMPARE(run.exitCode, 130);
+    QCOMPARE(linesOf(run.err).last(), QStringLiteral("Extraction cancelled by user request."));
+    QVERIFY(!run.err.contains("Extracting track 1/1/2"));
+    // The killed command's file is kept, whole.
+    const QStringList files = filesIn(out.path());
+    QCOMPARE(files.size(), 1);
+    QVERIFY(waveData(fileBytes(out.filePath(files[0]))) == pcm.waveSamples[0]);
+}
+
+void TestCliRun::terminalShowsAProgressLine()
+{
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (script.isEmpty())
+        QSKIP("script (util-linux) is not installed: no terminal to run in");
+    const PcmZone pcm = pcmZone(1, 4800);
+    testzone::ZoneFolder folder(pcm.zone);
+    QTemporaryDir out;
+    QVERIFY(folder.ok() && out.isValid());
+    QStringList words{QStringLiteral(KESTROVA_CLI)};
+    words += extractArgs(folder.path(), out.path(), {QStringLiteral("--run"), QStringLiteral("sleep 1")});
+    for (QString &word : words)
+        word = shellQuoted(word);
+
+    QProcess process;
+    process.start(script, {QStringLiteral("-qec"), words.join(QLatin1Char(' ')), QStringLiteral("/dev/null")});
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 0);
+    const QByteArray screen = process.readAllStandardOutput();
+    // The status line is redrawn in place while the command runs, and cleared before the
+    // lines about objects and the final message.
+    QVERIFY2(screen.count("\r\033[KFinishing...  jobs waiting: ") >= 2, screen);
+    QVERIFY2(screen.contains("\r\033[KExtraction succeeded."), screen);
+    QVERIFY(screen.contains("Extracted track 1/1/1"));
+}
+
+QTEST_GUILESS_MAIN(TestCliRun)
+#include "tst_clirun.moc"
