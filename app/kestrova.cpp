@@ -41,9 +41,12 @@ Kestrova::Kestrova(QWidget *parent)
 Kestrova::~Kestrova()
 {
     stopExtraction();
-    // The items point into the zone, so they go first.
-    if (treeView)
+    // The items point into the zone, so they go first; the panes outlive this body and
+    // must not call back into a window being destroyed.
+    if (treeView) {
+        treeView->disconnect(this);
         treeView->clear();
+    }
     delete zone;
     zone = nullptr;
 }
