@@ -23,6 +23,12 @@ ExtractThread::ExtractThread(DVDAZone *zone, const QList<DVDAObject *> &objects,
     qRegisterMetaType<DVDAObject *>("DVDAObject*");
 }
 
+ExtractThread::~ExtractThread()
+{
+    stop();
+    wait();
+}
+
 QString ExtractThread::baseName(const DVDAZone *zone, const DVDAObject *object)
 {
     ObjectPath path;

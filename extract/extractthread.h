@@ -24,6 +24,8 @@ public:
 
     ExtractThread(DVDAZone *zone, const QList<DVDAObject *> &objects,
                   const ExtractOptions &options, JobQueue *jobs);
+    // A thread object destroyed while its walk runs stops the walk and waits for it.
+    ~ExtractThread() override;
 
     // Asks the walk to end; callable from any thread, returns at once.
     void stop() { progress.stopRequested.store(true); }

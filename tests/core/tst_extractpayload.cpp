@@ -1,14 +1,12 @@
 // Stripping packs down to their audio bytes, with the skip and limit counters that cut an
-// MLP object at its own first major sync and at the next object's; the counting and raw
-// writers behind it.
-#include <QTemporaryDir>
+// MLP object at its own first major sync and at the next object's; the counting writer
+// and the raw writer's failures.
 #include <QtTest>
 
 #include "dump/dumpobject.h"
 #include "dump/streamdumper.h"
 #include "testzone/dumpzone.h"
 #include "extract/extractresult.h"
-#include "extract/jobqueue.h"
 #include "testzone/packs.h"
 
 namespace {
@@ -67,27 +65,6 @@ private slots:
         info.dumper = &dumper;
         QCOMPARE(extractPayload(info, bytesOf(pack), 0, 0), 0);
         QCOMPARE(dumper.runs, QList<QByteArray>({a, b}));
-    }
-
-    void otherSubStreamsAreTakenWhole()
-    {
-        QByteArray payload = dumpzone::pattern(500, 3);
-        payload[0] = char(0x85);
-        RecordingDumper dumper;
-        StreamInfo info;
-        info.dumper = &dumper;
-        QCOMPARE(extractPayload(info, bytesOf(packs::pack({packs::privatePacket(payload)})), 0, 0), 0);
-        QCOMPARE(dumper.all(), payload);
-    }
-
-    void blocksWithoutPackCodeCarryNothing()
-    {
-        RecordingDumper dumper;
-        StreamInfo info;
-        info.dumper = &dumper;
-        const QByteArray block = testzone::numberedBlocks(7, 1);
-        QCOMPARE(extractPayload(info, bytesOf(block), 0, 0), 0);
-        QCOMPARE(dumper.packets, 0);
     }
 
     void skipAndLimitAtPacketEdges_data()
@@ -173,68 +150,14 @@ private slots:
         QCOMPARE(dumper.write(bytesOf(data), 10), 0);
         QCOMPARE(dumper.packets, 3);
         QCOMPARE(dumper.bytes, qint64(2010));
-
-        // Through extraction: one write per packet, audio bytes only.
-        DVDANullStreamDumper counter;
-        StreamInfo info;
-        info.dumper = &counter;
-        extractPayload(info, bytesOf(pcmPack(dumpzone::pattern(1500))), 0, 0);
-        QCOMPARE(counter.packets, 1);
-        QCOMPARE(counter.bytes, qint64(1500));
-    }
-
-    void rawDumperOverwritesAndQueues()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("out.pcm");
-        {
-            QFile old(path);
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write(QByteArray(5000, 'o'));
-        }
-        StreamInfo info;
-        info.group1Channels = 2;
-        info.group2Channels = 1;
-        info.group1SampleRate = 96000;
-        info.group1Bits = 24;
-        ExtractOptions options;
-        options.run = true;
-        JobQueue jobs;
-        const QByteArray a = dumpzone::pattern(300, 9);
-        {
-            DVDARawStreamDumper dumper(info, path, options, &jobs);
-            QCOMPARE(dumper.result, 0);
-            QCOMPARE(dumper.write(bytesOf(a), 300), 0);
-            QCOMPARE(dumper.finish(), 0);
-        }
-        QCOMPARE(dumpzone::fileBytes(path), a);
-        QCOMPARE(jobs.count(), 1);
-        QCOMPARE(jobs.first()->path, path);
-        QCOMPARE(jobs.first()->size, qint64(300));
-        QCOMPARE(jobs.first()->channels, 3);
-        QCOMPARE(jobs.first()->sampleRate, 96000);
-        QCOMPARE(jobs.first()->bits, 24);
-
-        // Destroyed without finish: still finished and queued once.
-        JobQueue more;
-        { DVDARawStreamDumper dumper(info, dir.filePath("b.pcm"), options, &more); }
-        QCOMPARE(more.count(), 1);
     }
 
     void rawDumperFailuresAreKept()
     {
-        QTemporaryDir dir;
-        ExtractOptions options;
-        options.run = true;
-        JobQueue jobs;
-        StreamInfo info;
-        DVDARawStreamDumper missing(info, dir.filePath("no/such/dir/x.raw"), options, &jobs);
-        QCOMPARE(missing.result, int(ErrCreateOutput));
-        QCOMPARE(missing.finish(), 0);
-        QCOMPARE(jobs.count(), 0); // nothing was opened, nothing is queued
-
         if (!QFile::exists("/dev/full"))
             QSKIP("no /dev/full to fill");
+        const ExtractOptions options;
+        const StreamInfo info;
         const QByteArray big(1 << 20, 'z');
         DVDARawStreamDumper full(info, "/dev/full", options, nullptr);
         QCOMPARE(full.result, 0);
