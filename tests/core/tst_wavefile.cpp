@@ -2,7 +2,6 @@
 // size fields of a file past 4 GiB.
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QtTest>
 
 #include "dump/wavefile.h"
@@ -13,12 +12,14 @@ namespace {
 
 quint32 le32(const QByteArray &b, int at)
 {
-    return qFromLittleEndian<quint32>(b.constData() + at);
+    const auto *u = reinterpret_cast<const uchar *>(b.constData()) + at;
+    return quint32(u[0]) | quint32(u[1]) << 8 | quint32(u[2]) << 16 | quint32(u[3]) << 24;
 }
 
 quint16 le16(const QByteArray &b, int at)
 {
-    return qFromLittleEndian<quint16>(b.constData() + at);
+    const auto *u = reinterpret_cast<const uchar *>(b.constData()) + at;
+    return quint16(u[0] | u[1] << 8);
 }
 
 QByteArray readFile(const QString &path)

@@ -1,7 +1,6 @@
 #include "wavereader.h"
 
 #include <QFile>
-#include <QtEndian>
 
 namespace testzone {
 
@@ -9,12 +8,14 @@ namespace {
 
 quint32 le32(const QByteArray &b, qint64 at)
 {
-    return qFromLittleEndian<quint32>(b.constData() + at);
+    const auto *u = reinterpret_cast<const uchar *>(b.constData()) + at;
+    return quint32(u[0]) | quint32(u[1]) << 8 | quint32(u[2]) << 16 | quint32(u[3]) << 24;
 }
 
 quint16 le16(const QByteArray &b, qint64 at)
 {
-    return qFromLittleEndian<quint16>(b.constData() + at);
+    const auto *u = reinterpret_cast<const uchar *>(b.constData()) + at;
+    return quint16(u[0] | u[1] << 8);
 }
 
 } // namespace
