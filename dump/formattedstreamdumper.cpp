@@ -144,14 +144,25 @@ bool writeRun(WaveFile &wave, const DVDAFormattedStreamDumper::SampleRun &run)
     return true;
 }
 
-// One sample per write, channel k of the run into slot firstSlot + k.
+// Channel k of the run into slot firstSlot + k, gathered so that a file gets its
+// samples in a few writes rather than one write per sample.
 bool writeSplit(WaveFile *files, int firstSlot, const DVDAFormattedStreamDumper::SampleRun &run)
 {
-    for (int f = 0; f < run.frames; ++f) {
-        const quint8 *frame = run.data + qint64(f) * run.frameStride;
-        for (int k = 0; k < run.channels; ++k)
-            if (!files[firstSlot + k].write(frame + k * run.sampleSize, run.sampleSize))
-                return false;
+    enum { GATHER = 1536 }; // a multiple of 2 and 3
+    quint8 gathered[GATHER];
+    for (int k = 0; k < run.channels; ++k) {
+        const quint8 *in = run.data + k * run.sampleSize;
+        int used = 0;
+        for (int f = 0; f < run.frames; ++f, in += run.frameStride) {
+            for (int b = 0; b < run.sampleSize; ++b)
+                gathered[used + b] = in[b];
+            used += run.sampleSize;
+            if (used == GATHER || f + 1 == run.frames) {
+                if (!files[firstSlot + k].write(gathered, used))
+                    return false;
+                used = 0;
+            }
+        }
     }
     return true;
 }
