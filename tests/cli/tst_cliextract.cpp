@@ -7,6 +7,7 @@
 #include <signal.h>
 
 #include "clitest.h"
+#include "testzone/mlpencoder.h"
 
 using namespace clitest;
 
@@ -104,6 +105,7 @@ private slots:
     void selectorsPickObjects();
     void badInputWritesNothing();
     void storeWritesTheStreams();
+    void storeOneTracksRawMlp();
     void convertWritesWavesWithTheWaveOptions();
     void failingDumpReportsAndKeepsEarlierFiles();
     void stopSignalEndsWithFinishedFiles_data();
@@ -357,6 +359,27 @@ void TestCliExtract::storeWritesTheStreams()
     QVERIFY(!third.isEmpty() && !first.isEmpty());
     QVERIFY(fileBytes(third) == pcm.storedAudio[2]);
     QVERIFY(fileBytes(first) == pcm.storedAudio[0]);
+}
+
+void TestCliExtract::storeOneTracksRawMlp()
+{
+    // Track 1 linear PCM, track 2 MLP from libavcodec's encoder, each in packs of its own.
+    const PcmZone pcm = pcmZone(1, 4800);
+    QString error;
+    const QByteArray mlp = mlpencoder::encodeMlp(mlpencoder::testSignal(2, 48000, 16),
+                                                 {1, 48000, 16}, &error);
+    QVERIFY2(!mlp.isEmpty(), qPrintable(error));
+    const packs::PackedStream mlpPacks = packs::packStream(mlp, packs::mlpLayout());
+    const QByteArray aob = pcm.zone.titlesets[0].aobFiles[0].bytes + mlpPacks.packs;
+    testzone::ZoneFolder folder(dumpzone::consecutiveTracks(aob, {0, pcm.blockCount}));
+    QTemporaryDir out;
+    QVERIFY(folder.ok() && out.isValid());
+
+    const CliRun run = runCli({QStringLiteral("extract"), folder.path(), QStringLiteral("-o"),
+                               out.path(), QStringLiteral("1/1/2")});
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(filesIn(out.path()), QStringList{QStringLiteral("track-01-01[0]-02-[L-R]-16-48000.mlp")});
+    QVERIFY(fileBytes(out.filePath(filesIn(out.path()).first())) == mlp);
 }
 
 void TestCliExtract::convertWritesWavesWithTheWaveOptions()
