@@ -268,6 +268,25 @@ private slots:
         QCOMPARE(second->size, qint64(68 + 200 * 2 * 3));
     }
 
+    // Stopped before the first block: the files exist as complete, empty wave files.
+    void cancelledBeforeFirstBlock()
+    {
+        PcmTrack track(20, PcmGroup{4, 24, 96000}, PcmGroup{2, 24, 96000}, 200);
+        QTemporaryDir out;
+        ExtractProgress progress;
+        progress.stopRequested = true;
+        const int result = dumpObject(track.track(), out.filePath("t"), convertOptions("default"),
+                                      nullptr, progress);
+        QCOMPARE(result, int(ErrCancelled));
+        const QStringList names{"t-[C-LFE]-24-96000.wav", "t-[Lf-Rf-Ls-Rs]-24-96000.wav"};
+        QCOMPARE(filesIn(out.path()), names);
+        for (const QString &name : names) {
+            const WaveContents w = readWave(out.filePath(name));
+            QCOMPARE(w.problem, QString());
+            QCOMPARE(w.samples.size(), 0);
+        }
+    }
+
     // Streams the converter cannot unpack end at once with "Cannot allocate converter."
     // and leave no file.
     void refusedStreams_data()
