@@ -27,6 +27,12 @@ extern "C" void onStopSignal(int signalNumber)
         errno = savedErrno;
     }
 }
+// A reader that went away (kestrova-cli ... | head) must not kill the program in the
+// middle of a file: writes then fail with EPIPE instead. A handler rather than SIG_IGN,
+// because an ignored signal would stay ignored in the user's command.
+extern "C" void onBrokenPipe(int)
+{
+}
 } // namespace
 
 int installStopSignals()
@@ -42,6 +48,11 @@ int installStopSignals()
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    struct sigaction pipeAction = {};
+    pipeAction.sa_handler = onBrokenPipe;
+    sigemptyset(&pipeAction.sa_mask);
+    pipeAction.sa_flags = SA_RESTART;
+    ::sigaction(SIGPIPE, &pipeAction, nullptr);
     return pipeEnds[0];
 }
 

@@ -4,7 +4,8 @@
 // no Qt call is made inside the handler. A second signal after the request ends the
 // program at once with the signal's default action.
 
-// Installs the handlers for SIGINT and SIGTERM. Returns the read end of the pipe, or -1
+// Installs the handlers for SIGINT and SIGTERM (and makes a broken standard output a
+// write error rather than the end of the program). Returns the read end of the pipe, or -1
 // when no pipe could be made (then only the flag tells).
 int installStopSignals();
 // Whether a stop signal has arrived since installStopSignals.

@@ -76,7 +76,6 @@ private slots:
     void treeHasTheWindowLabels();
     void anyFileOfTheZoneOpensIt();
     void propertyRowsOfEachKind();
-    void propertyRowsOfAPcmTrack();
     void jsonReadsInPython();
     void jsonOfOneObject();
     void taggedTitlesNeedTheTag();
@@ -134,23 +133,6 @@ void TestCliInfo::propertyRowsOfEachKind()
                           QStringLiteral("Time in PTS: 90000"), QStringLiteral("First block: 5"),
                           QStringLiteral("Last block: 9"),
                           QStringLiteral("Size on disc: 10240 bytes")}));
-}
-
-void TestCliInfo::propertyRowsOfAPcmTrack()
-{
-    const PcmZone pcm = pcmZone(1, 4800);
-    testzone::ZoneFolder folder(pcm.zone);
-    QVERIFY(folder.ok());
-    const CliRun run = runCli({QStringLiteral("info"), folder.path(),
-                               QStringLiteral("--properties=1/1/1")});
-    QCOMPARE(run.exitCode, 0);
-    const QStringList lines = linesOf(run.out);
-    QCOMPARE(lines.value(0), QStringLiteral("Stream type: PCM"));
-    QVERIFY2(lines.contains(QStringLiteral("Group 1 sample rate: 48000 Hz")), run.out);
-    QVERIFY2(lines.contains(QStringLiteral("Group 1 bit resolution: 16 bit")), run.out);
-    QVERIFY2(lines.contains(QStringLiteral("Peak bit rate: 1536000 bit/s")), run.out);
-    QVERIFY2(lines.contains(QStringLiteral("Original size: 384000 bytes")), run.out);
-    QVERIFY2(lines.contains(QStringLiteral("Last block: %1").arg(pcm.blockCount - 1)), run.out);
 }
 
 void TestCliInfo::jsonReadsInPython()
