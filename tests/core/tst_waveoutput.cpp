@@ -1,6 +1,6 @@
 // Which wave files a converted object gets: names, slots and headers of the four
-// layouts, the jobs queued when a command is to be run, and what is left behind when a
-// file cannot be created or written.
+// layouts, the jobs queued when a command is to be run, and a file that cannot be
+// finished. (Files that cannot be created or written: the PCM round trip.)
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,7 +10,6 @@
 #include "dump/pcmstreamdumper.h"
 #include "extract/extractresult.h"
 #include "extract/jobqueue.h"
-#include "testzone/pcmpacking.h"
 #include "testzone/wavereader.h"
 
 using namespace testzone;
@@ -70,9 +69,9 @@ QStringList filesIn(const QTemporaryDir &dir)
     return QDir(dir.path()).entryList(QDir::Files, QDir::Name);
 }
 
-int feed(DVDAStreamDumper &d, const QByteArray &b, int from, int count)
+int feed(DVDAStreamDumper &d, const QByteArray &b)
 {
-    return d.write(reinterpret_cast<const quint8 *>(b.constData()) + from, count);
+    return d.write(reinterpret_cast<const quint8 *>(b.constData()), int(b.size()));
 }
 
 } // namespace
@@ -246,64 +245,6 @@ private slots:
         QCOMPARE(alone.finish(), 0);
     }
 
-    // The third file of a split cannot be created: the two before it are complete wave
-    // files, nothing after it is created, and the failure is reported.
-    void cannotCreateThirdFile()
-    {
-        QTemporaryDir dir;
-        const QString base = dir.filePath("P");
-        QVERIFY(QDir(dir.path()).mkdir("P-[Ls]-16-48000.wav"));
-        {
-            DVDAPCMStreamDumper d(streamInfo(3, 2, 16, 48000, 2, 16, 48000), base,
-                                  optionsWith(false, true, false), nullptr);
-            QCOMPARE(d.result, int(ErrCreateOutput));
-            QCOMPARE(resultMessage(d.result), QString("Cannot create file(s) in destination directory."));
-        }
-        QCOMPARE(filesIn(dir), (QStringList{"P-[Lf]-16-48000.wav", "P-[Rf]-16-48000.wav"}));
-        for (const QString &name : filesIn(dir)) {
-            const WaveContents w = readWave(dir.filePath(name));
-            QCOMPARE(w.problem, QString());
-            QCOMPARE(w.samples.size(), 0);
-        }
-    }
-
-    // The group-2 file is on a full device: the write fails part way, the dump reports
-    // it, and the group-1 file is finished with everything written up to that point.
-    void writeFailsPartWay()
-    {
-        if (!QFile::exists("/dev/full"))
-            QSKIP("no /dev/full");
-        QTemporaryDir dir;
-        const QString base = dir.filePath("P");
-        QVERIFY(QFile::link("/dev/full", base + "-[Ls-Rs]-24-48000.wav"));
-        const PcmGroup g1{2, 24, 48000}, g2{2, 24, 48000};
-        const int frames = 2 * 20000; // 240 KB per group, more than any file buffer
-        const PcmSamples s1 = makePcmSamples(g1, frames, 5);
-        const PcmSamples s2 = makePcmSamples(g2, frames, 6);
-        const QByteArray stream = packPcm(g1, s1, g2, s2);
-        int result = 0, calls = 0;
-        {
-            DVDAPCMStreamDumper d(streamInfo(3, 2, 24, 48000, 2, 24, 48000), base,
-                                  optionsWith(false, false, false), nullptr);
-            QCOMPARE(d.result, 0);
-            for (int pos = 0; pos < stream.size() && result == 0; pos += 2000, ++calls)
-                result = feed(d, stream, pos, qMin(2000, int(stream.size()) - pos));
-            QCOMPARE(result, int(ErrWriteOutput));
-            QCOMPARE(d.result, int(ErrWriteOutput));
-            QCOMPARE(d.finish(), int(ErrCloseOutput)); // the full file cannot be finished
-            QCOMPARE(d.result, int(ErrWriteOutput));   // the first failure stays
-        }
-        QCOMPARE(resultMessage(result), QString("Cannot write file(s) to destination directory."));
-        QVERIFY(calls * 2000 < stream.size()); // it stopped part way
-        const WaveContents w = readWave(base + "-[Lf-Rf]-24-48000.wav");
-        QCOMPARE(w.problem, QString());
-        const QByteArray expected = waveSamples(g1, s1);
-        // Every whole unit of the calls made went out; the last call was unpacked to its end.
-        const int units = (calls * 2000) / 24;
-        QCOMPARE(w.samples.size(), units * 12);
-        QCOMPARE(w.samples, expected.left(w.samples.size()));
-    }
-
     // Finishing a file that cannot take its sizes: "Cannot close file(s)...".
     void cannotFinish()
     {
@@ -315,7 +256,7 @@ private slots:
         DVDAPCMStreamDumper d(streamInfo(1, 2, 16, 44100), base, optionsWith(false, false, false),
                               nullptr);
         const QByteArray unit = QByteArray::fromHex("123456789ABCDEF0");
-        QCOMPARE(feed(d, unit, 0, 8), 0); // still in the file's buffer
+        QCOMPARE(feed(d, unit), 0); // still in the file's buffer
         QCOMPARE(d.finish(), int(ErrCloseOutput));
         QCOMPARE(d.result, int(ErrCloseOutput));
         QCOMPARE(resultMessage(d.result), QString("Cannot close file(s) in destination directory."));
