@@ -182,7 +182,7 @@ bool DVDAFormattedStreamDumper::writeSamples(const SampleRun &group1, const Samp
         if (group1.frames > 0 && group2.frames > 0) {
             const int size = group1.sampleSize; // merge needs equal resolutions
             const int channels = group1.channels + group2.channels;
-            quint8 frame[SLOTS * 4];
+            quint8 frame[SLOTS * 4] = {};
             const int frames = qMin(group1.frames, group2.frames);
             for (int f = 0; f < frames; ++f) {
                 const quint8 *in1 = group1.data + qint64(f) * group1.frameStride;

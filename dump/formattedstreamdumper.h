@@ -50,6 +50,9 @@ protected:
     // Routes the samples of both groups into the slots of the layout: per channel
     // (split), interleaved in output order (merged), or group 1 to slot 0 and group 2
     // to slot 1 (groups, and downmix with only group 1). False if a write failed.
+    // Frames that interleave all channels (a decoder's output, N channels of S bytes)
+    // are passed as group 1 = {data, frames, c1, S, N x S} and group 2 =
+    // {data + c1 x S, frames, c2, S, N x S}; a downmix as group 1 alone.
     bool writeSamples(const SampleRun &group1, const SampleRun &group2);
 
 private:
