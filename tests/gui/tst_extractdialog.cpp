@@ -67,17 +67,9 @@ private slots:
         QCOMPARE(d.maximumSize(), QSize(370, 460));
         QCOMPARE(d.font().pointSize(), 8);
         QCOMPARE(d.windowModality(), Qt::ApplicationModal);
-        QCOMPARE(d.extractRun->geometry(), QRect(150, 390, 72, 48));
-        QCOMPARE(d.extractRun->iconSize(), QSize(60, 40));
-        QCOMPARE(d.extractDir->iconSize(), QSize(16, 11));
         QVERIFY(!d.extractRun->icon().isNull());
         QVERIFY(!d.extractDir->icon().isNull());
-        QVERIFY(!d.editDir->isEnabled());
-        QCOMPARE(d.radioStore->text(), QStringLiteral("Store"));
-        QCOMPARE(d.radioConvert->text(), QStringLiteral("Convert to wave"));
-        QCOMPARE(d.staticCache->text(), QStringLiteral("MB - Wait threshold"));
-        QCOMPARE(d.spinCache->minimum(), 0);
-        QCOMPARE(d.spinCache->maximum(), 9999);
+        QVERIFY(!d.editDir->isEnabled()); // display only
         // Both radio buttons share the dialog, so they exclude each other.
         QCOMPARE(d.radioStore->parentWidget(), &d);
         QCOMPARE(d.radioConvert->parentWidget(), &d);
