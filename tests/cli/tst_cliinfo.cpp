@@ -306,6 +306,7 @@ void TestCliInfo::usageConventions()
         {{}, "no command given"},
         {{QStringLiteral("list"), QStringLiteral("z")}, "unknown command 'list'"},
         {{QStringLiteral("info")}, "info needs a zone"},
+        {{QStringLiteral("extract"), QStringLiteral("z")}, "extract needs an output folder: -o DIR"},
         {{QStringLiteral("info"), QStringLiteral("a"), QStringLiteral("b")}, "info takes one zone"},
         {{QStringLiteral("info"), QStringLiteral("--jsn"), QStringLiteral("z")}, "unknown option '--jsn'"},
         {{QStringLiteral("info"), QStringLiteral("-o"), QStringLiteral("d"), QStringLiteral("z")},
