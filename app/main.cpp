@@ -2,14 +2,24 @@
 #include <QTimer>
 
 #include "app/kestrova.h"
+#include "app/zonetreeview.h"
 
 // KESTROVA_SCREENSHOT=<file>: save a picture of the window once it is shown, then quit.
-// Lets a machine without a display see the window (tools/run.sh).
+// Lets a machine without a display see the window (tools/run.sh). With
+// KESTROVA_SCREENSHOT_ZONE=<folder> that zone is opened first and its first track shown.
 static void scheduleScreenshot(Kestrova &window)
 {
     const QString path = qEnvironmentVariable("KESTROVA_SCREENSHOT");
     if (path.isEmpty())
         return;
+    const QString zone = qEnvironmentVariable("KESTROVA_SCREENSHOT_ZONE");
+    if (!zone.isEmpty()) {
+        window.open(QDir(zone));
+        const QList<QTreeWidgetItem *> tracks = window.treeView->findItems(
+            QStringLiteral("Track"), Qt::MatchStartsWith | Qt::MatchRecursive);
+        if (!tracks.isEmpty())
+            window.treeView->setCurrentItem(tracks.first());
+    }
     QTimer::singleShot(500, &window, [&window, path] {
         const bool saved = window.grab().save(path, "PNG");
         QApplication::exit(saved ? 0 : 1);
