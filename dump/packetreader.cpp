@@ -95,16 +95,25 @@ void collectPackPayload(StreamInfo &info, const quint8 *pack)
 {
     forEachPrivatePacket(pack, [&info](const quint8 *p, int n) {
         // Only the first packet keeps its sub-stream header: it describes the stream.
-        if (info.payloadLength > 0) {
-            const int header = privateHeaderLength(p, n);
+        const bool first = info.payloadLength == 0;
+        const int header = privateHeaderLength(p, n);
+        if (!first) {
             p += header;
             n -= header;
         }
+        // An MLP header that runs past its packet leaves the packet without audio. Zeros
+        // stand in for the missing header bytes, so that the major sync offset counts the
+        // audio from the next packet on, as extraction does.
+        const int missing = first && header > 0 && p[0] == SUBSTREAM_MLP ? 4 + p[3] - n : 0;
         n = qMin(n, int(STREAM_PAYLOAD_SIZE) - info.payloadLength);
         if (n <= 0)
             return;
         std::memcpy(info.payload + info.payloadLength, p, size_t(n));
         info.payloadLength += n;
+        if (missing > 0) {
+            std::memset(info.payload + info.payloadLength, 0, size_t(missing));
+            info.payloadLength += missing;
+        }
     });
 }
 

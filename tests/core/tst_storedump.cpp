@@ -367,6 +367,38 @@ private slots:
         QCOMPARE(dumpzone::fileBytes(out.filePath(onlyFile(out))), audio);
     }
 
+    void cutSubStreamHeaderCarriesNoAudio()
+    {
+        // Each track's first pack holds only a packet whose sub-stream header says it runs
+        // 200 bytes past the packet's 30. That packet has no audio, so the major syncs
+        // must be counted from the packets after it, for the skip and the look-ahead alike.
+        const QByteArray mlp = encodedStereo(1);
+        QVERIFY(!mlp.isEmpty());
+        const QList<int> syncs = mlpencoder::majorSyncOffsets(mlp);
+        QVERIFY(syncs.size() > 4);
+        const int cut = syncs[syncs.size() / 2];
+        QByteArray header = packs::mlpSubStreamHeader();
+        header[3] = char(200);
+        const QByteArray damaged =
+            packs::pack({packs::privatePacket(header + packs::leadIn(20), 5)});
+        const int lead = 500, lead2 = 300;
+        const packs::PackedStream a =
+            packs::packStream(packs::leadIn(lead) + mlp.left(cut), packs::mlpLayout());
+        const packs::PackedStream b =
+            packs::packStream(packs::leadIn(lead2) + mlp.mid(cut), packs::mlpLayout());
+        OpenZone zone(dumpzone::consecutiveTracks(damaged + a.packs + damaged + b.packs,
+                                                  {0, 1 + a.count}));
+        QVERIFY(zone.track(1));
+        QCOMPARE(zone.track(0)->streamInfo.majorSyncOffset, lead);
+        QCOMPARE(zone.track(1)->streamInfo.majorSyncOffset, lead2);
+
+        QTemporaryDir out;
+        QCOMPARE(dumpAll(zone, out, storeOptions()), QList<int>({0, 0}));
+        const QString suffix = "-[L-R]-16-48000.mlp";
+        QVERIFY(dumpzone::fileBytes(out.filePath("t0" + suffix)) == mlp.left(cut) + packs::leadIn(lead2));
+        QVERIFY(dumpzone::fileBytes(out.filePath("t1" + suffix)) == mlp.mid(cut));
+    }
+
     void namesFollowTheChannelGroups()
     {
         const mlpencoder::MlpFormat format = {20, 96000, 24};
