@@ -1,6 +1,7 @@
 #include "zone/dvdaobject.h"
 
 #include "zone/dvdazone.h"
+#include "zone/objectpath.h"
 
 DVDAZone *currentZone = nullptr;
 
@@ -69,18 +70,8 @@ QString DVDASectorPointer::timeText() const
 // (or no longer) part of the current zone.
 static const DVDATrack *owningTrack(const DVDASectorPointer *index)
 {
-    if (!currentZone)
-        return nullptr;
-    const auto &titlesets = currentZone->titlesets;
-    if (index->titlesetPos < 0 || size_t(index->titlesetPos) >= titlesets.size())
-        return nullptr;
-    const auto &titles = titlesets[index->titlesetPos]->titles;
-    if (index->titlePos < 0 || size_t(index->titlePos) >= titles.size())
-        return nullptr;
-    const auto &tracks = titles[index->titlePos]->tracks;
-    if (index->trackPos < 0 || size_t(index->trackPos) >= tracks.size())
-        return nullptr;
-    return tracks[index->trackPos];
+    ObjectPath path;
+    return resolveObjectPath(currentZone, index, &path) ? path.track : nullptr;
 }
 
 quint32 DVDASectorPointer::timePts() const
