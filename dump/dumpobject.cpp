@@ -150,6 +150,10 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
     if (position < 0 || size_t(position) >= zone->titlesets.size())
         return ErrNoTitleset;
     DVDATitleset *titleset = zone->titlesets[size_t(position)];
+    // A track without indexes has no blocks: its first and last block read 0, which is
+    // the titleset's first block and another object's audio.
+    if (object->kind() == KindTrack && static_cast<DVDATrack *>(object)->indexes.empty())
+        return ErrBlockNotFound;
 
     auto buffers = std::make_unique<DumpBuffers>();
     buffers->work = object->streamInfo;
