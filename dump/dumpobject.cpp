@@ -150,9 +150,12 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
     if (position < 0 || size_t(position) >= zone->titlesets.size())
         return ErrNoTitleset;
     DVDATitleset *titleset = zone->titlesets[size_t(position)];
-    // A track without indexes has no blocks: its first and last block read 0, which is
-    // the titleset's first block and another object's audio.
-    if (object->kind() == KindTrack && static_cast<DVDATrack *>(object)->indexes.empty())
+    // An object without blocks gets no file. A track without indexes reads first and last
+    // block 0, which is the titleset's first block and another object's audio.
+    const quint32 first = object->firstBlock();
+    const quint32 last = object->lastBlock();
+    if (first > last
+        || (object->kind() == KindTrack && static_cast<DVDATrack *>(object)->indexes.empty()))
         return ErrBlockNotFound;
 
     auto buffers = std::make_unique<DumpBuffers>();
@@ -162,20 +165,18 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
     if (!dumper)
         return result;
 
-    const quint32 first = object->firstBlock();
-    const quint32 last = object->lastBlock();
     progress.firstBlock.store(qint32(first), std::memory_order_relaxed);
     progress.currentBlock.store(qint32(first), std::memory_order_relaxed);
     progress.lastBlock.store(qint32(last), std::memory_order_relaxed);
 
     int limit = 0;
-    const int following = first <= last ? lookAhead(titleset, object, *buffers, &limit) : 0;
+    const int following = lookAhead(titleset, object, *buffers, &limit);
 
     StreamInfo &work = buffers->work;
     work.dumper = dumper;
     work.skip = 0;
     work.limit = 0;
-    const qint64 end = first <= last ? qint64(last) + following : qint64(first) - 1;
+    const qint64 end = qint64(last) + following;
     for (qint64 block = first; block <= end; ++block) {
         if (progress.stopRequested.load(std::memory_order_relaxed)) {
             result = ErrCancelled;

@@ -243,23 +243,39 @@ private slots:
         QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 1);
     }
 
-    void trackWithoutIndexesIsRefused()
+    void objectsWithoutBlocksAreRefused()
     {
-        // Both tracks name index 1 as their first: the first track gets no index, so it
-        // has no blocks of its own and must not be given the titleset's first block.
         const QByteArray audio = dumpzone::pattern(9000, 7);
         const packs::PackedStream stream = packs::packStream(audio, packs::pcmLayout(stereo24at96));
-        testzone::Zone description = dumpzone::consecutiveTracks(stream.packs, {0, 2});
-        description.titlesets[0].info.titles[0].tracks[1].firstIndexNumber = 1;
-        OpenZone zone(description);
-        QVERIFY(zone.track(1));
-        QVERIFY(zone.track(0)->indexes.empty());
-        QCOMPARE(zone.track(1)->indexes.size(), size_t(2));
+        {
+            // Both tracks name index 1 as their first: the first track gets no index, so it
+            // has no blocks of its own and must not be given the titleset's first block.
+            testzone::Zone description = dumpzone::consecutiveTracks(stream.packs, {0, 2});
+            description.titlesets[0].info.titles[0].tracks[1].firstIndexNumber = 1;
+            OpenZone zone(description);
+            QVERIFY(zone.track(1));
+            QVERIFY(zone.track(0)->indexes.empty());
+            QCOMPARE(zone.track(1)->indexes.size(), size_t(2));
 
-        QTemporaryDir out;
-        QCOMPARE(dumpAll(zone, out, storeOptions()), QList<int>({int(ErrBlockNotFound), 0}));
-        QCOMPARE(onlyFile(out), QString("t1-[L-R]-24-96000.pcm"));
-        QCOMPARE(dumpzone::fileBytes(out.filePath(onlyFile(out))), audio);
+            QTemporaryDir out;
+            QCOMPARE(dumpAll(zone, out, storeOptions()), QList<int>({int(ErrBlockNotFound), 0}));
+            QCOMPARE(onlyFile(out), QString("t1-[L-R]-24-96000.pcm"));
+            QCOMPARE(dumpzone::fileBytes(out.filePath(onlyFile(out))), audio);
+        }
+        {
+            // An index whose last block lies before its first: no file, not a success.
+            testzone::Zone description = dumpzone::consecutiveTracks(stream.packs, {0, 2});
+            description.titlesets[0].info.titles[0].indexes[0] = {1, 0};
+            OpenZone zone(description);
+            QVERIFY(zone.track(1));
+            QTemporaryDir out;
+            ExtractProgress progress;
+            QCOMPARE(dumpObject(zone.track(0)->indexes[0], out.filePath("i0"), storeOptions(),
+                                nullptr, progress),
+                     int(ErrBlockNotFound));
+            QCOMPARE(dumpAll(zone, out, storeOptions()), QList<int>({int(ErrBlockNotFound), 0}));
+            QCOMPARE(onlyFile(out), QString("t1-[L-R]-24-96000.pcm"));
+        }
     }
 
     void mlpTracksEndAtTheNextMajorSync()
