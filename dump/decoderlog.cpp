@@ -1,0 +1,5 @@
+#include "dump/decoderlog.h"
+
+void closeDecoderLog()
+{
+}
