@@ -6,10 +6,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <sys/resource.h>
 
 #include "dump/dumpobject.h"
 #include "extract/extractprogress.h"
@@ -19,6 +19,19 @@
 #include "zone/dvdazone.h"
 
 namespace {
+
+// This process's peak resident memory (VmHWM). Not getrusage: its ru_maxrss keeps the
+// parent's size from before exec, and the parent holds the whole stream.
+qint64 peakKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
 
 // The child: converts track 1 of the zone into the folder, prints its peak memory.
 int convertTrack(const QString &zonePath, const QString &outDir)
@@ -37,9 +50,7 @@ int convertTrack(const QString &zonePath, const QString &outDir)
     const int result = dumpObject(zone.titlesets[0]->titles[0]->tracks[0],
                                   QDir(outDir).filePath("track"), options, nullptr, progress);
     const double seconds = timer.nsecsElapsed() / 1e9;
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("%d %.3f %ld\n", result, seconds, long(usage.ru_maxrss));
+    std::printf("%d %.3f %lld\n", result, seconds, peakKilobytes());
     return result == 0 ? 0 : 1;
 }
 
