@@ -95,7 +95,7 @@ void DVDAMLPStreamDumper::freeDecoder()
     decoderReady = false;
 }
 
-bool DVDAMLPStreamDumper::startDecoder(const quint8 *bytes, int length)
+bool DVDAMLPStreamDumper::startDecoder(const quint8 *run, int length)
 {
     freeDecoder();
     const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_MLP);
@@ -109,7 +109,7 @@ bool DVDAMLPStreamDumper::startDecoder(const quint8 *bytes, int length)
 
     // The parser's first whole access unit is the one with the major sync; passing it
     // sets the stream parameters on the parser's context.
-    const quint8 *p = bytes;
+    const quint8 *p = run;
     int left = length, idle = 0;
     bool found = false;
     while (left > 0 && !found && idle < 2) {
@@ -148,7 +148,7 @@ void DVDAMLPStreamDumper::drop(int count)
 bool DVDAMLPStreamDumper::findMajorSync()
 {
     enum { KEEP = 8 }; // a sync word may begin in the last bytes
-    while (pending > KEEP) {
+    while (pending > KEEP && parserContext) {
         // A fresh parser is the only way to make it look for a sync again.
         if (parser)
             av_parser_close(parser);
@@ -184,8 +184,8 @@ bool DVDAMLPStreamDumper::findMajorSync()
 
 int DVDAMLPStreamDumper::write(const quint8 *data, int length)
 {
-    if (!frame || !packet)
-        return result != 0 ? result : int(ErrInitMlpDecoder);
+    if (result != 0) // the files or the decoder could not be set up
+        return result;
     for (int at = 0; at < length; at += MAX_CALL) {
         const int code = writeRun(data + at, qMin(int(MAX_CALL), length - at));
         if (code != 0)
@@ -272,11 +272,11 @@ int DVDAMLPStreamDumper::writeFrame(const AVFrame *decoded)
         output.resize(size_t(frames) * size_t(stride));
 
     // Where each decoded channel goes in a written frame, and with how many bytes.
-    int offset[SLOTS], bytes[SLOTS];
+    int offset[SLOTS], width[SLOTS];
     for (int d = 0; d < channels; ++d) {
         const int s = decodedOrder[d];
         offset[d] = s < c1 ? s * size1 : c1 * size1 + (s - c1) * size2;
-        bytes[d] = s < c1 ? size1 : size2;
+        width[d] = s < c1 ? size1 : size2;
     }
     // Each written sample is the upper bytes of the decoded one (24-bit audio comes in
     // the upper 24 bits of 32).
@@ -287,7 +287,7 @@ int DVDAMLPStreamDumper::writeFrame(const AVFrame *decoded)
         for (int d = 0; d < channels; ++d) {
             const quint32 v = wide ? quint32(*in32++) : quint32(*in16++) << 16;
             quint8 *to = out + offset[d];
-            if (bytes[d] == 3)
+            if (width[d] == 3)
                 *to++ = quint8(v >> 8);
             to[0] = quint8(v >> 16);
             to[1] = quint8(v >> 24);

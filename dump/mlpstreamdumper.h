@@ -47,7 +47,7 @@ private:
     // pending yet (all but the last 8 bytes are dropped then).
     bool findMajorSync();
     // A fresh parser and decoder on the pending bytes; false when they hold no major sync.
-    bool startDecoder(const quint8 *bytes, int length);
+    bool startDecoder(const quint8 *run, int length);
     void freeDecoder();
     // Decodes the access unit of `size` bytes at the read position and writes its samples.
     [[nodiscard]] int decodeUnit(int size, bool *failed);
