@@ -290,31 +290,34 @@ private slots:
     }
 
     // The stereo downmix is substream 0 of a stream that has two; a stream with one has
-    // none. A decoder that gives other channels than the files need stops the dump.
-    void downmix_data()
+    // none. A decoder that gives other channels than the files need stops the dump, and
+    // a stream without a major sync cannot be decoded at all.
+    void refusals_data()
     {
-        QTest::addColumn<QString>("stream"); // a fixture, or "" for an encoded 5.1 stream
+        QTest::addColumn<QByteArray>("stream"); // empty: an encoded 5.1 stream
         QTest::addColumn<QString>("layout");
         QTest::addColumn<int>("result");
         QTest::addColumn<QStringList>("files");
-        QTest::newRow("two substreams") << "two-substreams.mlp" << "downmix" << 0
+        QFile fixture(TESTDATA_DIR "/mlp/two-substreams.mlp");
+        const QByteArray twoSubstreams = fixture.open(QIODevice::ReadOnly) ? fixture.readAll() : "";
+        QTest::newRow("downmix, two substreams") << twoSubstreams << "downmix" << 0
             << QStringList{"t-[Downmix]-16-48000.wav"};
-        QTest::newRow("two substreams, split as well") << "two-substreams.mlp" << "downmix split"
-            << int(ErrMlpDecoder)
+        QTest::newRow("downmix and split") << twoSubstreams << "downmix split" << int(ErrMlpDecoder)
             << QStringList{"t-[C]-16-48000.wav", "t-[LFE]-16-48000.wav", "t-[Lf]-16-48000.wav",
                            "t-[Ls]-16-48000.wav", "t-[Rf]-16-48000.wav", "t-[Rs]-16-48000.wav"};
-        QTest::newRow("one substream") << "" << "downmix" << int(ErrDownmix) << QStringList();
+        QTest::newRow("downmix, one substream") << QByteArray() << "downmix" << int(ErrDownmix)
+            << QStringList();
+        QTest::newRow("no major sync") << dumpzone::pattern(30000) << "" << int(ErrInitMlpDecoder)
+            << QStringList();
     }
 
-    void downmix()
+    void refusals()
     {
-        QFETCH(QString, stream);
+        QFETCH(QByteArray, stream);
         QFETCH(QString, layout);
         QFETCH(int, result);
         QFETCH(QStringList, files);
-        QFile fixture(TESTDATA_DIR "/mlp/" + stream);
-        const MlpTrack t({12, 48000, 16}, 40, {0}, fixture.open(QIODevice::ReadOnly)
-                                                       ? fixture.readAll() : QByteArray());
+        const MlpTrack t({12, 48000, 16}, 40, {0}, stream);
         QTemporaryDir out;
         QCOMPARE(resultMessage(t.convert(out.filePath("t"), convertOptions(layout))),
                  resultMessage(result));
