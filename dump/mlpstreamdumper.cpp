@@ -266,34 +266,40 @@ int DVDAMLPStreamDumper::writeFrame(const AVFrame *decoded)
     const bool downmixed = layout == LayoutDownmix;
     const int c1 = downmixed ? 2 : info.group1Channels;
     const int c2 = downmixed ? 0 : info.group2Channels;
-    const int stride = c1 * size1 + c2 * size2;
     const int frames = decoded->nb_samples;
-    if (output.size() < size_t(frames) * size_t(stride))
-        output.resize(size_t(frames) * size_t(stride));
+    const int stride1 = c1 * size1, stride2 = c2 * size2;
+    if (output.size() < size_t(frames) * size_t(stride1 + stride2))
+        output.resize(size_t(frames) * size_t(stride1 + stride2));
+    // Each group's frames lie back to back (group 1's, then group 2's), so that a
+    // group file takes one access unit in one write.
+    quint8 *const region2 = output.data() + frames * stride1;
 
-    // Where each decoded channel goes in a written frame, and with how many bytes.
-    int offset[SLOTS], width[SLOTS];
+    // Where each decoded channel goes in the first frame, how far to the next, how wide.
+    quint8 *to[SLOTS];
+    int step[SLOTS], width[SLOTS];
     for (int d = 0; d < channels; ++d) {
         const int s = decodedOrder[d];
-        offset[d] = s < c1 ? s * size1 : c1 * size1 + (s - c1) * size2;
-        width[d] = s < c1 ? size1 : size2;
+        const bool first = s < c1;
+        to[d] = first ? output.data() + s * size1 : region2 + (s - c1) * size2;
+        step[d] = first ? stride1 : stride2;
+        width[d] = first ? size1 : size2;
     }
     // Each written sample is the upper bytes of the decoded one (24-bit audio comes in
     // the upper 24 bits of 32).
     const auto *in16 = reinterpret_cast<const qint16 *>(decoded->data[0]);
     const auto *in32 = reinterpret_cast<const qint32 *>(decoded->data[0]);
-    quint8 *out = output.data();
-    for (int f = 0; f < frames; ++f, out += stride) {
+    for (int f = 0; f < frames; ++f) {
         for (int d = 0; d < channels; ++d) {
             const quint32 v = wide ? quint32(*in32++) : quint32(*in16++) << 16;
-            quint8 *to = out + offset[d];
+            quint8 *sample = to[d];
+            to[d] += step[d];
             if (width[d] == 3)
-                *to++ = quint8(v >> 8);
-            to[0] = quint8(v >> 16);
-            to[1] = quint8(v >> 24);
+                *sample++ = quint8(v >> 8);
+            sample[0] = quint8(v >> 16);
+            sample[1] = quint8(v >> 24);
         }
     }
-    const SampleRun group1{output.data(), frames, c1, size1, stride};
-    const SampleRun group2{output.data() + c1 * size1, c2 > 0 ? frames : 0, c2, size2, stride};
+    const SampleRun group1{output.data(), frames, c1, size1, stride1};
+    const SampleRun group2{region2, c2 > 0 ? frames : 0, c2, size2, stride2};
     return writeSamples(group1, group2) ? 0 : int(ErrWriteOutput);
 }
