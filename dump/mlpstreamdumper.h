@@ -31,9 +31,11 @@ public:
     const DecoderMessages &decoderMessages() const { return messages; }
 
     enum {
-        INPUT_SIZE = 32768,       // bytes waiting to be decoded at most, plus one call
-        APPEND_AT = 30720,        // more pending bytes than this without a whole unit: overrun
-        MAX_CALL = 2048,          // a longer call is taken in runs of this size
+        // Bytes kept between calls: at most APPEND_AT without a whole unit (more is an
+        // overrun), or INPUT_SIZE when a unit failed; one call's bytes come on top.
+        INPUT_SIZE = 32768,
+        APPEND_AT = 30720,
+        MAX_CALL = 2048, // a longer call is taken in runs of this size
     };
 
     qint32 pending = 0;      // bytes from readPosition on, not yet decoded
