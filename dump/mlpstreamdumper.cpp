@@ -61,7 +61,7 @@ DVDAMLPStreamDumper::DVDAMLPStreamDumper(const StreamInfo &info_, const QString 
     for (int d = 0; d < SLOTS; ++d)
         decodedOrder[d] = downmixed ? d : streamChannelOfDecoded(info.channelAssignment, d);
 
-    input.assign(INPUT_SIZE + MAX_CALL + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    input.assign(INPUT_SIZE + AV_INPUT_BUFFER_PADDING_SIZE, 0);
     packet = av_packet_alloc();
     frame = av_frame_alloc();
     if (!packet || !frame
@@ -201,6 +201,8 @@ int DVDAMLPStreamDumper::writeRun(const quint8 *data, int length)
     if (readPosition > 0 && pending > 0)
         std::memmove(input.data(), input.data() + readPosition, size_t(pending));
     readPosition = 0;
+    if (pending + length > INPUT_SIZE) // only when called again after an overrun
+        return ErrMlpOverrun;
     std::memcpy(input.data() + pending, data, size_t(length));
     pending += length;
 

@@ -31,8 +31,8 @@ public:
     const DecoderMessages &decoderMessages() const { return messages; }
 
     enum {
-        // Bytes kept between calls: at most APPEND_AT without a whole unit (more is an
-        // overrun), or INPUT_SIZE when a unit failed; one call's bytes come on top.
+        // Bytes kept between calls: at most APPEND_AT (more without a whole unit is an
+        // overrun); one call's bytes come on top, within INPUT_SIZE.
         INPUT_SIZE = 32768,
         APPEND_AT = 30720,
         MAX_CALL = 2048, // a longer call is taken in runs of this size
@@ -63,7 +63,7 @@ private:
     AVPacket *packet = nullptr;
     AVFrame *frame = nullptr;
 
-    std::vector<quint8> input;  // INPUT_SIZE + MAX_CALL bytes and decoder padding
+    std::vector<quint8> input;  // INPUT_SIZE bytes and the parser's padding
     int readPosition = 0;       // first byte not yet decoded
     std::vector<quint8> output; // one frame's samples as the files take them
     int expectedChannels = 0;   // what the layout needs from the decoder
