@@ -1,6 +1,6 @@
 // The installed tree (cmake --install into a temporary DESTDIR): its file list, the
-// desktop entry, metainfo and manual pages as their validators see them, and the
-// manual pages against the programs' --help.
+// desktop entry, metainfo and manual pages as their validators see them, the bash
+// completion at work, and the manual pages against the programs' --help.
 #include <QDirIterator>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -209,6 +209,47 @@ private slots:
                                 .arg(file)
                                 .arg(run.exitCode)
                                 .arg(QString::fromUtf8(said))));
+    }
+
+    // What the installed completion offers after the words typed so far (the last one is
+    // being completed), on a zone of two tracks; ZONE and DIR stand for its folders.
+    void bashCompletion_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("offered");
+        QTest::newRow("command") << "" << "--help --version extract info";
+        QTest::newRow("extract options") << "extract --d" << "--delete --downmix --dry-run";
+        QTest::newRow("info options") << "info --" << "--help --json --properties --version";
+        QTest::newRow("selectors of the zone") << "extract ZONE -o DIR " << "1 1/1 1/1/1 1/1/2 all";
+        QTest::newRow("option values are not the zone")
+            << "extract --run flac -o DIR ZONE 1/1/" << "1/1/1 1/1/2";
+        QTest::newRow("info takes no selector") << "info ZONE " << "";
+    }
+    void bashCompletion()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, offered);
+        const clitest::PcmZone pcm = clitest::pcmZone(2, 4800);
+        testzone::ZoneFolder zone(pcm.zone);
+        QTemporaryDir out;
+        QVERIFY(zone.ok() && out.isValid());
+        typed.replace(QLatin1String("ZONE"), zone.path()).replace(QLatin1String("DIR"), out.path());
+        const QString script = QStringLiteral(
+            "source \"$1\"; shift; COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); "
+            "_kestrova_cli \"$0\"; printf '%s\\n' \"${COMPREPLY[@]}\"");
+        const QString root = destDir.path();
+        const clitest::CliRun run = runProgram(
+            QStringLiteral("bash"),
+            QStringList{QStringLiteral("-c"), script, root + QLatin1String("/usr/bin/kestrova-cli"),
+                        root + QLatin1String("/usr/share/bash-completion/completions/kestrova-cli"),
+                        QStringLiteral("kestrova-cli")}
+                + typed.split(QLatin1Char(' ')),
+            QProcessEnvironment::systemEnvironment());
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QStringList got = clitest::linesOf(run.out);
+        got.removeAll(QString());
+        got.sort();
+        QCOMPARE(got.join(QLatin1Char(' ')), offered);
     }
 };
 
