@@ -157,6 +157,18 @@ class TestWindowExtraction : public QObject {
         return QTest::qWaitFor([&] { return w.statusbar->currentMessage() == text; }, 5000);
     }
 
+    // Two objects, no cache: the walk waits for the first file's command, which waits
+    // for its gate.
+    void startGatedExtraction(Kestrova &w, bool deleteFiles)
+    {
+        DialogChoice choice;
+        choice.command = gatedCommand;
+        choice.cacheMiB = 0;
+        choice.deleteFiles = deleteFiles;
+        startExtraction(w, choice);
+        QVERIFY(statusShows(w, QStringLiteral("[Jobs:1] Waiting...")));
+    }
+
     static void releaseGate(const QString &file)
     {
         QFile gate(file + QLatin1String(".go"));
@@ -305,17 +317,10 @@ private slots:
         QCOMPARE(w->statusbar->currentMessage(), QStringLiteral("Done"));
     }
 
-    // With no cache the extraction thread waits for every file's command; the command
-    // waits for the test.
     void statusWhileTheCommandRuns()
     {
         auto w = windowWithSelection({{1, 1}, {2, 1}});
-        DialogChoice choice;
-        choice.command = gatedCommand;
-        choice.cacheMiB = 0;
-        startExtraction(*w, choice);
-
-        QVERIFY(statusShows(*w, QStringLiteral("[Jobs:1] Waiting...")));
+        startGatedExtraction(*w, false);
         QVERIFY(!w->progressBar->isVisible());
         QCOMPARE(trackItem(*w, 2, 1)->background(0), QBrush()); // not started yet
         releaseGate(outputFile(QStringLiteral("track-01-01"), QStringLiteral("pcm")));
@@ -332,11 +337,7 @@ private slots:
     void ctrlECancels()
     {
         auto w = windowWithSelection({{1, 1}, {2, 1}});
-        DialogChoice choice;
-        choice.command = gatedCommand;
-        choice.cacheMiB = 0;
-        startExtraction(*w, choice);
-        QVERIFY(statusShows(*w, QStringLiteral("[Jobs:1] Waiting...")));
+        startGatedExtraction(*w, false);
 
         // Back in the window, as the user clicks it after the dialog.
         w->activateWindow();
@@ -352,12 +353,7 @@ private slots:
     void closingTheWindowEndsBothThreads()
     {
         auto w = windowWithSelection({{1, 1}, {2, 1}});
-        DialogChoice choice;
-        choice.command = gatedCommand;
-        choice.cacheMiB = 0;
-        choice.deleteFiles = true;
-        startExtraction(*w, choice);
-        QVERIFY(statusShows(*w, QStringLiteral("[Jobs:1] Waiting...")));
+        startGatedExtraction(*w, true);
         const QString first = outputFile(QStringLiteral("track-01-01"), QStringLiteral("pcm"));
         const qint64 size = QFileInfo(first).size();
         QVERIFY(size > 0);
