@@ -244,9 +244,9 @@ void Kestrova::extract()
     // Laid over the middle of the status bar by hand, not by its layout.
     progressBar = new QProgressBar(statusbar);
     progressBar->setAutoFillBackground(true);
-    QPalette palette = progressBar->palette();
-    setPaletteColour(palette, QPalette::Base, QColor(96, 96, 96));
-    progressBar->setPalette(palette);
+    QPalette barPalette = progressBar->palette();
+    setPaletteColour(barPalette, QPalette::Base, QColor(96, 96, 96));
+    progressBar->setPalette(barPalette);
     progressBar->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     progressBar->setOrientation(Qt::Horizontal);
     progressBar->setRange(0, 100);
