@@ -29,9 +29,9 @@ QString tr(const char *text)
 
 class ExtractionRun {
 public:
-    ExtractionRun(DVDAZone *zone, const QList<DVDAObject *> &objects,
-                  const ExtractOptions &options, ProgressDisplay *display, int stopFd)
-        : zone(zone), display(display)
+    ExtractionRun(DVDAZone *zone_, const QList<DVDAObject *> &objects,
+                  const ExtractOptions &options, ProgressDisplay *display_, int stopFd)
+        : zone(zone_), display(display_)
     {
         if (stopFd >= 0) {
             stopNotifier = std::make_unique<QSocketNotifier>(stopFd, QSocketNotifier::Read);
@@ -134,7 +134,7 @@ private:
     // The first non-zero result in the order the threads finished is the one reported.
     void keepResult(int code)
     {
-        if (resultCode == 0)
+        if (resultCode == ExtractSucceeded)
             resultCode = code;
     }
 
@@ -170,7 +170,7 @@ private:
     QEventLoop loop;
     std::unique_ptr<QSocketNotifier> stopNotifier;
     QString currentObject;
-    int resultCode = 0;
+    int resultCode = ExtractSucceeded;
     bool stopping = false;
 };
 

@@ -26,7 +26,7 @@ int progressPercent(quint32 firstBlock, quint32 currentBlock, quint32 lastBlock)
 
 class ProgressDisplay {
 public:
-    explicit ProgressDisplay(bool terminal) : terminal(terminal) {}
+    explicit ProgressDisplay(bool terminal_) : terminal(terminal_) {}
 
     bool isTerminal() const { return terminal; }
     // Redraws the status line (terminal only).

@@ -2,6 +2,7 @@
 // every node, currentZone, and the computed block ranges and durations of the tree.
 #include <QtTest>
 #include <memory>
+#include <type_traits>
 
 #include "extract/extractresult.h"
 #include "testzone/testzone.h"
@@ -37,6 +38,12 @@ void checkPositions(const DVDAObject *node, int titleset, int title, int track, 
     QCOMPARE(node->trackPos, track);
     QCOMPARE(node->indexPos, index);
 }
+
+// A node that owns children cannot be copied: the copy would delete them a second time.
+static_assert(!std::is_copy_constructible_v<DVDAZone> && !std::is_copy_assignable_v<DVDAZone>);
+static_assert(!std::is_copy_constructible_v<DVDATitleset>);
+static_assert(!std::is_copy_constructible_v<DVDATitle> && !std::is_copy_assignable_v<DVDATitle>);
+static_assert(!std::is_copy_constructible_v<DVDATrack> && !std::is_copy_assignable_v<DVDATrack>);
 
 } // namespace
 
