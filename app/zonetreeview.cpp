@@ -27,11 +27,11 @@ void ZoneTreeView::dropEvent(QDropEvent *event)
 {
     if (!acceptDrops())
         return;
-    const QMimeData *data = event->mimeData();
-    if (!data->hasUrls() || data->urls().isEmpty())
+    const QMimeData *mime = event->mimeData();
+    if (!mime->hasUrls() || mime->urls().isEmpty())
         return;
     // Only the first of several dropped items counts.
-    const QString path = data->urls().first().toLocalFile();
+    const QString path = mime->urls().first().toLocalFile();
     if (path.isEmpty())
         return;
     const QFileInfo info(path);

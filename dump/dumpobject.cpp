@@ -16,10 +16,10 @@ int extractPayload(StreamInfo &info, const quint8 *pack, int skip, int limit)
         info.skip = skip;
     if (limit > 0)
         info.limit = limit;
-    int result = 0;
+    int result = ExtractSucceeded;
     forEachPrivatePacket(pack, [&](const quint8 *payload, int length) {
         // Once a write failed, the rest of the pack is not written after it.
-        if (result != 0)
+        if (result != ExtractSucceeded)
             return;
         const quint8 *audio = payload + privateHeaderLength(payload, length);
         const int n = qMax(0, int(payload + length - audio));
@@ -111,13 +111,14 @@ DVDAStreamDumper *makeDumper(const StreamInfo &info, const QString &basePath,
         *result = ErrAllocConverter;
         return nullptr;
     }
-    if (dumper->result != 0) {
+    if (dumper->result != ExtractSucceeded) {
         *result = dumper->result;
-        dumper->finish();
+        // The constructor's failure is the one to report; closing what it made is cleanup.
+        (void)dumper->finish();
         delete dumper;
         return nullptr;
     }
-    *result = 0;
+    *result = ExtractSucceeded;
     return dumper;
 }
 
@@ -133,8 +134,8 @@ int lookAhead(DVDATitleset *titleset, const AOBObject *object, DumpBuffers &buff
     if (object->streamInfo.subStreamId != SUBSTREAM_MLP || !(last < titleset->lastAobBlock))
         return 0;
     int count = 0;
-    titleset->readBlocks(last + 1, LOOK_AHEAD_BLOCKS, buffers.lookAhead, &count);
-    if (count <= 0)
+    if (titleset->readBlocks(last + 1, LOOK_AHEAD_BLOCKS, buffers.lookAhead, &count)
+        != ExtractSucceeded)
         return 0;
     readStreamInfo(buffers.following, buffers.lookAhead, count);
     if (buffers.following.majorSyncOffset <= 0)
@@ -143,10 +144,9 @@ int lookAhead(DVDATitleset *titleset, const AOBObject *object, DumpBuffers &buff
     return count;
 }
 
-int dump(AOBObject *object, const QString &basePath, const ExtractOptions &options,
-         JobQueue *jobs, ExtractProgress &progress)
+[[nodiscard]] int dump(DVDAZone *zone, AOBObject *object, const QString &basePath,
+         const ExtractOptions &options, JobQueue *jobs, ExtractProgress &progress)
 {
-    DVDAZone *zone = currentZone;
     if (!zone)
         return ErrNoZone;
     const int position = object->titlesetPos;
@@ -163,7 +163,7 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
 
     auto buffers = std::make_unique<DumpBuffers>();
     buffers->work = object->streamInfo;
-    int result = 0;
+    int result = ExtractSucceeded;
     DVDAStreamDumper *dumper = makeDumper(buffers->work, basePath, options, jobs, &result);
     if (!dumper)
         return result;
@@ -187,12 +187,12 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
         }
         progress.currentBlock.store(qint32(block), std::memory_order_relaxed);
         result = titleset->readBlock(quint32(block), buffers->block);
-        if (result != 0)
+        if (result != ExtractSucceeded)
             break;
         const int skip = block == first ? object->streamInfo.majorSyncOffset : 0;
         const int blockLimit = block == qint64(last) + 1 ? limit : 0;
         result = extractPayload(work, buffers->block, skip, blockLimit);
-        if (result != 0)
+        if (result != ExtractSucceeded)
             break;
         // Past the object, nothing more is written once the limit is used up.
         if (block > qint64(last) && work.limit == -1)
@@ -201,16 +201,16 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
     work.dumper = nullptr;
     const int closed = dumper->finish();
     delete dumper;
-    if (result == 0)
+    if (result == ExtractSucceeded)
         result = closed;
     return result;
 }
 } // namespace
 
-int dumpObject(AOBObject *object, const QString &basePath, const ExtractOptions &options,
-               JobQueue *jobs, ExtractProgress &progress)
+int dumpObject(DVDAZone *zone, AOBObject *object, const QString &basePath,
+               const ExtractOptions &options, JobQueue *jobs, ExtractProgress &progress)
 {
-    const int result = object ? dump(object, basePath, options, jobs, progress)
+    const int result = object ? dump(zone, object, basePath, options, jobs, progress)
                               : int(ErrObjectKind);
     progress.lastResult.store(result, std::memory_order_relaxed);
     return result;

@@ -60,7 +60,8 @@ DVDAFormattedStreamDumper::DVDAFormattedStreamDumper(const StreamInfo &info_,
 
 DVDAFormattedStreamDumper::~DVDAFormattedStreamDumper()
 {
-    finish();
+    // A destructor cannot report; the driver finished and checked whatever mattered.
+    (void)finish();
 }
 
 bool DVDAFormattedStreamDumper::openSlot(int slot, const QString &path, int channels,
@@ -112,7 +113,7 @@ void DVDAFormattedStreamDumper::openFiles(const QString &basePath)
 
 int DVDAFormattedStreamDumper::finish()
 {
-    int code = 0;
+    int code = ExtractSucceeded;
     for (WaveFile &wave : slotFiles) {
         if (!wave.isOpen())
             continue;
@@ -123,7 +124,7 @@ int DVDAFormattedStreamDumper::finish()
         if (options.run && jobs)
             jobs->add(wave.path(), wave.channels, wave.sampleRate, wave.bits);
     }
-    if (code != 0 && result == 0)
+    if (code != ExtractSucceeded && result == ExtractSucceeded)
         result = code;
     return code;
 }

@@ -29,7 +29,7 @@ public:
     // Finishes every open slot in slot order and queues it as a job when a command is
     // to be run. Returns 0, or ErrCloseOutput (also kept in result when result was 0)
     // if a file could not be finished.
-    int finish() override;
+    [[nodiscard]] int finish() override;
 
     // The merge option only takes effect when group 2 has channels and both groups
     // share rate and bit resolution.

@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include "extract/extractoptions.h"
+#include "extract/extractresult.h"
 #include "extract/extractprogress.h"
 
 class DVDAObject;
@@ -30,7 +31,7 @@ public:
     // Asks the walk to end; callable from any thread, returns at once.
     void stop() { progress.stopRequested.store(true); }
     // Final once finished() was emitted.
-    int result() const { return walkResult; }
+    [[nodiscard]] int result() const { return walkResult; }
 
     // Sampled by the window for the status bar.
     ExtractProgress progress;
@@ -46,7 +47,7 @@ protected:
     void run() override;
 
 private:
-    int walk();
+    [[nodiscard]] int walk();
     // Holds back while more file data waits for the command than the cache allows.
     void waitForJobQueue();
     bool stopRequested() const { return progress.stopRequested.load(); }
@@ -55,5 +56,5 @@ private:
     QList<DVDAObject *> objects;
     ExtractOptions options;
     JobQueue *jobs;
-    int walkResult = 0;
+    int walkResult = ExtractSucceeded;
 };

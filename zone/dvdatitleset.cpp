@@ -127,8 +127,10 @@ void DVDATitleset::parseTitleTable(const QByteArray &bytes)
         const bool complete = parseTitle(title, table, record);
         // Tracks already built get their stream description even when the table is cut
         // inside their title: their indexes are readable, so they are extractable.
-        for (DVDATrack *track : title->tracks)
+        for (DVDATrack *track : title->tracks) {
             fillStreamInfo(track, track->firstBlock());
+            track->shareLength();
+        }
         if (!complete)
             return;
     }
@@ -180,7 +182,7 @@ void DVDATitleset::fillStreamInfo(AOBObject *object, quint32 block)
 {
     std::vector<quint8> packs(size_t(STREAM_INFO_BLOCKS) * BLOCK_SIZE);
     int count = 0;
-    if (readBlocks(block, STREAM_INFO_BLOCKS, packs.data(), &count) != 0)
+    if (readBlocks(block, STREAM_INFO_BLOCKS, packs.data(), &count) != ExtractSucceeded)
         count = 0;
     readStreamInfo(object->streamInfo, packs.data(), count);
 }
@@ -197,7 +199,7 @@ int DVDATitleset::readBlock(quint32 block, quint8 *buffer)
             return ErrSeekAobFile;
         if (row.file.read(reinterpret_cast<char *>(buffer), BLOCK_SIZE) != BLOCK_SIZE)
             return ErrReadAobFile;
-        return 0;
+        return ExtractSucceeded;
     }
     return ErrBlockNotFound;
 }
@@ -209,11 +211,11 @@ int DVDATitleset::readBlocks(quint32 first, int count, quint8 *buffer, int *read
         const quint64 block = quint64(first) + quint64(i); // never wraps back to block 0
         if (block > lastAobBlock)
             break;
-        if (readBlock(quint32(block), buffer + size_t(i) * BLOCK_SIZE) != 0)
+        if (readBlock(quint32(block), buffer + size_t(i) * BLOCK_SIZE) != ExtractSucceeded)
             break;
         ++done;
     }
     if (read)
         *read = done;
-    return done > 0 ? 0 : int(ErrBlockNotFound);
+    return done > 0 ? int(ExtractSucceeded) : int(ErrBlockNotFound);
 }

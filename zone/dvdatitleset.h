@@ -24,15 +24,16 @@ struct AobFileEntry {
 };
 
 class DVDATitleset : public DVDAObject {
+    Q_DISABLE_COPY(DVDATitleset)
 public:
     DVDATitleset(const QDir &zoneDir, int position);
     ~DVDATitleset() override;
 
     // One block into a 2048-byte buffer; 0 or a result code.
-    int readBlock(quint32 block, quint8 *buffer);
+    [[nodiscard]] int readBlock(quint32 block, quint8 *buffer);
     // A run of blocks, cut at lastAobBlock and at the first failing block.
     // 0 when at least one block was read, else ErrBlockNotFound.
-    int readBlocks(quint32 first, int count, quint8 *buffer, int *read);
+    [[nodiscard]] int readBlocks(quint32 first, int count, quint8 *buffer, int *read);
 
     std::vector<DVDATitle *> titles;
     TitlesetKind contentKind = TitlesetUnknown;

@@ -64,7 +64,7 @@ DVDAZone::~DVDAZone()
 {
     for (DVDATitleset *titleset : titlesets)
         delete titleset;
-    // Index durations resolve their track through currentZone: never leave it dangling.
+    // currentZone names the zone built last: never leave it dangling.
     if (currentZone == this)
         currentZone = nullptr;
 }

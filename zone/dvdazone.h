@@ -5,12 +5,13 @@
 #include "zone/dvdatitleset.h"
 
 class DVDAZone : public DVDAObject {
+    Q_DISABLE_COPY(DVDAZone)
 public:
     explicit DVDAZone(const QDir &zoneDir);
     ~DVDAZone() override;
 
     // One block of the titleset at that position (taken from an object's titlesetPos).
-    int readBlock(int titlesetPosition, quint32 block, quint8 *buffer);
+    [[nodiscard]] int readBlock(int titlesetPosition, quint32 block, quint8 *buffer);
 
     QDir dir;
     qint32 titlesetCount = 99;

@@ -48,8 +48,8 @@ QString treeLabel(const DVDAObject *object)
     case KindTitle: {
         const auto *title = static_cast<const DVDATitle *>(object);
         const int tracks = int(title->tracks.size());
-        return QString::asprintf("Title %02d[%01d] - %s - %d track%s", title->titleId & 0x7F,
-                                 (title->titleId >> 7) & 1,
+        return QString::asprintf("Title %02d[%01d] - %s - %d track%s", title->number(),
+                                 title->tag(),
                                  qUtf8Printable(formatPtsTime(title->lengthPts)), tracks,
                                  tracks == 1 ? "" : "s");
     }

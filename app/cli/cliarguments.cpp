@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "kestrova_version.h"
+
 namespace {
 
 enum class OptionScope { Any, Info, Extract };

@@ -13,5 +13,5 @@ class ProgressDisplay;
 
 // Runs the extraction to its end and returns its result code. The caller has installed
 // the stop signal handlers; stopFd is the read end of their pipe, or -1.
-int runExtraction(DVDAZone *zone, const QList<DVDAObject *> &objects,
+[[nodiscard]] int runExtraction(DVDAZone *zone, const QList<DVDAObject *> &objects,
                   const ExtractOptions &options, ProgressDisplay *display, int stopFd);

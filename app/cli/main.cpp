@@ -17,6 +17,7 @@
 #include "app/cli/zoneopener.h"
 #include "extract/extractresult.h"
 #include "extract/extractthread.h"
+#include "kestrova_version.h"
 #include "zone/dvdazone.h"
 
 namespace {
