@@ -1,4 +1,4 @@
-#include "app/cli/zoneopener.h"
+#include "zone/zoneopener.h"
 
 #include <QCoreApplication>
 #include <QDir>
