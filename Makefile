@@ -1,7 +1,7 @@
 # make run   installs what is missing, builds, starts the program
 # make test  installs what is missing, builds, runs every test, then again under ASan+UBSan
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libavcodec-dev libavutil-dev \
-            libavformat-dev ffmpeg flac python3
+            libavformat-dev ffmpeg flac python3 libudfread-dev genisoimage
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan

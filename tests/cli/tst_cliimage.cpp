@@ -1,0 +1,120 @@
+// kestrova-cli on disc images and lower-case copies: info --json, Store and Convert give
+// exactly what they give from the zone folder the image was made from.
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include "clitest.h"
+#include "testzone/discimage.h"
+
+using namespace clitest;
+
+namespace {
+
+// Two PCM tracks of 2 s whose blocks are split over three AOB files, so that runs of
+// blocks cross from one file to the next and end at each track's last block.
+testzone::Zone splitPcmZone()
+{
+    testzone::Zone zone = pcmZone(2, 96000).zone;
+    const QByteArray aob = zone.titlesets[0].aobFiles[0].bytes;
+    const int cut1 = 150 * testzone::BLOCK_BYTES, cut2 = 301 * testzone::BLOCK_BYTES;
+    zone.titlesets[0].aobFiles = {testzone::AobFile::ofBytes(aob.left(cut1)),
+                                  testzone::AobFile::ofBytes(aob.mid(cut1, cut2 - cut1)),
+                                  testzone::AobFile::ofBytes(aob.mid(cut2))};
+    return zone;
+}
+
+// The JSON tree without what tells the sources apart: where the zone came from and the
+// zone item's label, which names the image.
+QJsonObject withoutOrigin(const QByteArray &json)
+{
+    QJsonObject tree = QJsonDocument::fromJson(json).object();
+    for (const char *key : {"folder", "image", "volume", "label"})
+        tree.remove(QLatin1String(key));
+    return tree;
+}
+
+// Every file of the folder with its bytes.
+QMap<QString, QByteArray> filesWithBytes(const QString &dir)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &name : filesIn(dir))
+        files.insert(name, fileBytes(QDir(dir).filePath(name)));
+    return files;
+}
+
+} // namespace
+
+class CliImage : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sameAsFromTheFolder_data();
+    void sameAsFromTheFolder();
+};
+
+void CliImage::sameAsFromTheFolder_data()
+{
+    QTest::addColumn<bool>("image");
+    QTest::addColumn<QStringList>("arguments"); // the command, before the zone
+
+    const QStringList json{QStringLiteral("info"), QStringLiteral("--json")};
+    const QStringList store{QStringLiteral("extract"), QStringLiteral("--store")};
+    const QStringList convert{QStringLiteral("extract"), QStringLiteral("--convert")};
+    QTest::newRow("info --json, image") << true << json;
+    QTest::newRow("store, image") << true << store;
+    QTest::newRow("convert, image") << true << convert;
+    QTest::newRow("info --json, lower-case copy") << false << json;
+    QTest::newRow("store, lower-case copy") << false << store;
+    QTest::newRow("convert, lower-case copy") << false << convert;
+}
+
+void CliImage::sameAsFromTheFolder()
+{
+    QFETCH(bool, image);
+    QFETCH(QStringList, arguments);
+
+    testzone::ZoneFolder folder(splitPcmZone());
+    QVERIFY(folder.ok());
+    QTemporaryDir work;
+    QString source;
+    if (image) {
+        source = work.filePath(QStringLiteral("disc.iso"));
+        QVERIFY(testzone::writeImage(splitPcmZone(), source));
+    } else {
+        source = work.filePath(QStringLiteral("copy"));
+        QVERIFY(QDir().mkpath(source));
+        QVERIFY(testzone::writeZone(source, splitPcmZone()));
+        QVERIFY(testzone::lowerCaseNames(source));
+    }
+
+    const bool extract = arguments.first() == QLatin1String("extract");
+    QList<CliRun> runs;
+    QStringList outputs;
+    for (const QString &zone : {folder.path(), source}) {
+        const QString out = work.filePath(QStringLiteral("out%1").arg(outputs.size()));
+        QVERIFY(QDir().mkpath(out));
+        QStringList command = arguments;
+        command << zone;
+        if (extract)
+            command << QStringLiteral("-o") << out;
+        runs << runCli(command);
+        QVERIFY2(runs.last().exitCode == 0, runs.last().err.constData());
+        outputs << out;
+    }
+    if (!extract) {
+        QCOMPARE(withoutOrigin(runs[1].out), withoutOrigin(runs[0].out));
+        const QJsonObject tree = QJsonDocument::fromJson(runs[1].out).object();
+        QCOMPARE(tree.value(image ? QLatin1String("image") : QLatin1String("folder")).toString(),
+                 QFileInfo(source).absoluteFilePath());
+        if (image)
+            QCOMPARE(tree.value(QLatin1String("volume")).toString(), QStringLiteral("KESTROVA_TEST"));
+        return;
+    }
+    const QMap<QString, QByteArray> expected = filesWithBytes(outputs[0]);
+    QCOMPARE(expected.size(), 2);
+    QVERIFY(filesWithBytes(outputs[1]) == expected);
+}
+
+QTEST_GUILESS_MAIN(CliImage)
+#include "tst_cliimage.moc"

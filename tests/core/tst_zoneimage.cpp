@@ -1,0 +1,199 @@
+// Zones read from UDF disc images and from copies with lower-case names: opened through
+// the one zone opener, they read exactly as the zone folder they were made from; broken
+// images are refused with a message saying what is wrong.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "extract/extractresult.h"
+#include "testzone/discimage.h"
+#include "testzone/testzone.h"
+#include "zone/dvdazone.h"
+#include "zone/treelabels.h"
+#include "zone/zoneopener.h"
+
+using namespace testzone;
+
+namespace {
+
+const int BLOCKS = 40;
+
+// One audio titleset of two titles whose 40 numbered blocks are split over three files.
+Zone splitZone()
+{
+    Zone zone;
+    Titleset &titleset = zone.titlesets.emplace_back();
+    titleset.info.titles = {makeTitle({{90000, {{0, 9}}}, {90000, {{10, 24}}}}),
+                            makeTitle({{90000, {{25, 39}}}})};
+    titleset.aobFiles = {AobFile::ofBytes(numberedBlocks(0, 12)),
+                         AobFile::ofBytes(numberedBlocks(12, 20)),
+                         AobFile::ofBytes(numberedBlocks(32, 8))};
+    return zone;
+}
+
+// Every label of the tree below the zone, depth first.
+QStringList labelsBelow(const DVDAZone &zone)
+{
+    QStringList labels;
+    for (const DVDATitleset *titleset : zone.titlesets) {
+        labels << treeLabel(titleset);
+        for (const DVDATitle *title : titleset->titles) {
+            labels << treeLabel(title);
+            for (const DVDATrack *track : title->tracks) {
+                labels << treeLabel(track);
+                for (const DVDASectorPointer *index : track->indexes)
+                    labels << treeLabel(index);
+            }
+        }
+    }
+    return labels;
+}
+
+} // namespace
+
+class ZoneImage : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sameZoneFromEverySource_data();
+    void sameZoneFromEverySource();
+    void badImagesAreRefused_data();
+    void badImagesAreRefused();
+    void cutAobFileReadsWhatIsThere();
+};
+
+// Where the zone is taken from, and the label its tree starts with.
+void ZoneImage::sameZoneFromEverySource_data()
+{
+    QTest::addColumn<bool>("image");
+    QTest::addColumn<bool>("lowerCase");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("zoneLabel");
+
+    QTest::newRow("image") << true << false << "AUDIO_TS" << "disc.iso - KESTROVA_TEST";
+    QTest::newRow("lower-case image") << true << true << "audio_ts" << "disc.iso - KESTROVA_TEST";
+    QTest::newRow("lower-case folder") << false << true << "" << "AUDIO_TS.IFO";
+}
+
+void ZoneImage::sameZoneFromEverySource()
+{
+    QFETCH(bool, image);
+    QFETCH(bool, lowerCase);
+    QFETCH(QString, folder);
+    QFETCH(QString, zoneLabel);
+
+    ZoneFolder original(splitZone());
+    QVERIFY(original.ok());
+    QString error;
+    const std::unique_ptr<DVDAZone> expected = openZone(original.path(), &error);
+    QVERIFY2(expected, qPrintable(error));
+
+    QTemporaryDir work;
+    QString path = work.filePath(QStringLiteral("disc.iso"));
+    if (image) {
+        ImageLayout layout;
+        layout.folder = folder;
+        layout.lowerCase = lowerCase;
+        QVERIFY(writeImage(splitZone(), path, layout));
+    } else {
+        QVERIFY(writeZone(work.path(), splitZone()));
+        QVERIFY(lowerCaseNames(work.path()));
+        path = work.filePath(QStringLiteral("audio_ts.ifo"));
+    }
+    const std::unique_ptr<DVDAZone> zone = openZone(path, &error);
+    QVERIFY2(zone, qPrintable(error));
+    QCOMPARE(treeLabel(zone.get()), zoneLabel);
+    QCOMPARE(labelsBelow(*zone), labelsBelow(*expected));
+
+    DVDATitleset *titleset = zone->titlesets.at(0);
+    for (int m = 0; m < 9; ++m) {
+        QCOMPARE(titleset->aobFiles[m].present, expected->titlesets[0]->aobFiles[m].present);
+        QCOMPARE(titleset->aobFiles[m].lastBlock, expected->titlesets[0]->aobFiles[m].lastBlock);
+    }
+    std::vector<quint8> run(size_t(BLOCKS) * BLOCK_BYTES);
+    int read = 0;
+    QCOMPARE(titleset->readRun(0, BLOCKS, run.data(), &read), 0);
+    QCOMPARE(read, BLOCKS);
+    for (int i = 0; i < BLOCKS; ++i)
+        QVERIFY2(isNumberedBlock(run.data() + size_t(i) * BLOCK_BYTES, quint32(i)),
+                 qPrintable(QString::number(i)));
+}
+
+// What the image is made of, and the message its opening gives.
+void ZoneImage::badImagesAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // written instead of an image when not null
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("manager");
+    QTest::addColumn<qint64>("cutAt"); // the image's size after the cut; -1 uncut
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("not an image") << QByteArray(70000, 'k') << "AUDIO_TS" << true << qint64(-1)
+                                  << "is not a UDF disc image";
+    QTest::newRow("empty file") << QByteArray("") << "AUDIO_TS" << true << qint64(-1)
+                                << "is not a UDF disc image";
+    QTest::newRow("cut inside its file system") << QByteArray() << "AUDIO_TS" << true
+                                                << qint64(40000)
+                                                << "file system cannot be read";
+    QTest::newRow("without AUDIO_TS") << QByteArray() << "VIDEO_TS" << true << qint64(-1)
+                                      << "has no AUDIO_TS folder";
+    QTest::newRow("without AUDIO_TS.IFO") << QByteArray() << "AUDIO_TS" << false << qint64(-1)
+                                          << "holds no DVD-Audio zone";
+}
+
+void ZoneImage::badImagesAreRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, folder);
+    QFETCH(bool, manager);
+    QFETCH(qint64, cutAt);
+    QFETCH(QString, error);
+
+    QTemporaryDir work;
+    const QString path = work.filePath(QStringLiteral("bad.iso"));
+    if (!bytes.isNull()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), qint64(bytes.size()));
+    } else {
+        Zone zone = splitZone();
+        zone.manager.present = manager;
+        ImageLayout layout;
+        layout.folder = folder;
+        QVERIFY(writeImage(zone, path, layout));
+        if (cutAt >= 0)
+            QVERIFY(QFile::resize(path, cutAt));
+    }
+    QString message;
+    QVERIFY(!openZone(path, &message));
+    QVERIFY2(message.contains(error), qPrintable(message));
+    QVERIFY2(message.contains(path), qPrintable(message));
+}
+
+void ZoneImage::cutAobFileReadsWhatIsThere()
+{
+    QTemporaryDir work;
+    const QString path = work.filePath(QStringLiteral("cut.iso"));
+    QVERIFY(writeImage(splitZone(), path));
+    // The AOB files come last: cut the image five blocks into the last one.
+    QFile image(path);
+    QVERIFY(image.open(QIODevice::ReadOnly));
+    const qint64 at = image.readAll().indexOf(numberedBlocks(32, 1));
+    image.close();
+    QVERIFY(at > 0);
+    QVERIFY(QFile::resize(path, at + 5 * BLOCK_BYTES + 100));
+
+    QString error;
+    const std::unique_ptr<DVDAZone> zone = openZone(path, &error);
+    QVERIFY2(zone, qPrintable(error));
+    std::vector<quint8> run(size_t(BLOCKS) * BLOCK_BYTES);
+    int read = 0;
+    QCOMPARE(zone->titlesets.at(0)->readRun(0, BLOCKS, run.data(), &read), int(ErrReadAobFile));
+    QCOMPARE(read, 37);
+    QVERIFY(isNumberedBlock(run.data() + size_t(36) * BLOCK_BYTES, 36));
+}
+
+QTEST_GUILESS_MAIN(ZoneImage)
+#include "tst_zoneimage.moc"
