@@ -13,15 +13,16 @@ namespace {
 
 // Two PCM tracks of 2 s whose blocks are split over three AOB files, so that runs of
 // blocks cross from one file to the next and end at each track's last block.
-testzone::Zone splitPcmZone()
+PcmZone splitPcmZone()
 {
-    testzone::Zone zone = pcmZone(2, 96000).zone;
+    PcmZone pcm = pcmZone(2, 96000);
+    testzone::Zone &zone = pcm.zone;
     const QByteArray aob = zone.titlesets[0].aobFiles[0].bytes;
     const int cut1 = 150 * testzone::BLOCK_BYTES, cut2 = 301 * testzone::BLOCK_BYTES;
     zone.titlesets[0].aobFiles = {testzone::AobFile::ofBytes(aob.left(cut1)),
                                   testzone::AobFile::ofBytes(aob.mid(cut1, cut2 - cut1)),
                                   testzone::AobFile::ofBytes(aob.mid(cut2))};
-    return zone;
+    return pcm;
 }
 
 // The JSON tree without what tells the sources apart: where the zone came from and the
@@ -74,17 +75,18 @@ void CliImage::sameAsFromTheFolder()
     QFETCH(bool, image);
     QFETCH(QStringList, arguments);
 
-    testzone::ZoneFolder folder(splitPcmZone());
+    const PcmZone pcm = splitPcmZone();
+    testzone::ZoneFolder folder(pcm.zone);
     QVERIFY(folder.ok());
     QTemporaryDir work;
     QString source;
     if (image) {
         source = work.filePath(QStringLiteral("disc.iso"));
-        QVERIFY(testzone::writeImage(splitPcmZone(), source));
+        QVERIFY(testzone::writeImage(pcm.zone, source));
     } else {
         source = work.filePath(QStringLiteral("copy"));
         QVERIFY(QDir().mkpath(source));
-        QVERIFY(testzone::writeZone(source, splitPcmZone()));
+        QVERIFY(testzone::writeZone(source, pcm.zone));
         QVERIFY(testzone::lowerCaseNames(source));
     }
 
@@ -114,6 +116,16 @@ void CliImage::sameAsFromTheFolder()
     const QMap<QString, QByteArray> expected = filesWithBytes(outputs[0]);
     QCOMPARE(expected.size(), 2);
     QVERIFY(filesWithBytes(outputs[1]) == expected);
+    // Each track's runs of blocks cross files and end at its last block: the folder's
+    // files hold exactly the track's audio.
+    const bool store = arguments.contains(QStringLiteral("--store"));
+    for (int k = 0; k < 2; ++k) {
+        const QByteArray written = expected.values().at(k);
+        if (store)
+            QVERIFY(written == pcm.storedAudio[k]);
+        else
+            QVERIFY(waveData(written) == pcm.waveSamples[k]);
+    }
 }
 
 QTEST_GUILESS_MAIN(CliImage)

@@ -7,6 +7,8 @@
 #include <QtTest>
 #include <memory>
 
+#include <sys/stat.h>
+
 #include "extract/extractresult.h"
 #include "testzone/discimage.h"
 #include "testzone/testzone.h"
@@ -62,6 +64,8 @@ private slots:
     void badImagesAreRefused_data();
     void badImagesAreRefused();
     void cutAobFileReadsWhatIsThere();
+    void pipesAreNotOpened_data();
+    void pipesAreNotOpened();
 };
 
 // Where the zone is taken from, and the label its tree starts with.
@@ -193,6 +197,31 @@ void ZoneImage::cutAobFileReadsWhatIsThere()
     QCOMPARE(zone->titlesets.at(0)->readRun(0, BLOCKS, run.data(), &read), int(ErrReadAobFile));
     QCOMPARE(read, 37);
     QVERIFY(isNumberedBlock(run.data() + size_t(36) * BLOCK_BYTES, 36));
+}
+
+// A pipe without a writer where a zone file should be: opening must not wait for it.
+void ZoneImage::pipesAreNotOpened_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("opens"); // whether the zone still opens, without that file
+    QTest::newRow("manager file") << "AUDIO_TS.IFO" << false;
+    QTest::newRow("titleset file") << "ATS_01_0.IFO" << true;
+}
+
+void ZoneImage::pipesAreNotOpened()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, opens);
+    ZoneFolder folder(splitZone());
+    QVERIFY(folder.ok());
+    const QByteArray path = QFile::encodeName(folder.filePath(name));
+    QVERIFY(QFile::remove(folder.filePath(name)));
+    QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    QString error;
+    const std::unique_ptr<DVDAZone> zone = openZone(folder.path(), &error);
+    QCOMPARE(bool(zone), opens);
+    if (zone)
+        QCOMPARE(zone->titlesets.at(0)->contentKind, TitlesetUnknown);
 }
 
 QTEST_GUILESS_MAIN(ZoneImage)
