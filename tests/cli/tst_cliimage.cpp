@@ -57,22 +57,26 @@ private slots:
 void CliImage::sameAsFromTheFolder_data()
 {
     QTest::addColumn<bool>("image");
+    QTest::addColumn<bool>("lowerCase"); // the zone's names in lower case
     QTest::addColumn<QStringList>("arguments"); // the command, before the zone
 
     const QStringList json{QStringLiteral("info"), QStringLiteral("--json")};
     const QStringList store{QStringLiteral("extract"), QStringLiteral("--store")};
     const QStringList convert{QStringLiteral("extract"), QStringLiteral("--convert")};
-    QTest::newRow("info --json, image") << true << json;
-    QTest::newRow("store, image") << true << store;
-    QTest::newRow("convert, image") << true << convert;
-    QTest::newRow("info --json, lower-case copy") << false << json;
-    QTest::newRow("store, lower-case copy") << false << store;
-    QTest::newRow("convert, lower-case copy") << false << convert;
+    QTest::newRow("info --json, image") << true << false << json;
+    QTest::newRow("store, image") << true << false << store;
+    QTest::newRow("convert, image") << true << false << convert;
+    QTest::newRow("info --json, lower-case copy") << false << true << json;
+    QTest::newRow("store, lower-case copy") << false << true << store;
+    QTest::newRow("convert, lower-case copy") << false << true << convert;
+    QTest::newRow("info --json, lower-case image") << true << true << json;
+    QTest::newRow("store, lower-case image") << true << true << store;
 }
 
 void CliImage::sameAsFromTheFolder()
 {
     QFETCH(bool, image);
+    QFETCH(bool, lowerCase);
     QFETCH(QStringList, arguments);
 
     const PcmZone pcm = splitPcmZone();
@@ -82,7 +86,10 @@ void CliImage::sameAsFromTheFolder()
     QString source;
     if (image) {
         source = work.filePath(QStringLiteral("disc.iso"));
-        QVERIFY(testzone::writeImage(pcm.zone, source));
+        testzone::ImageLayout layout;
+        layout.lowerCase = lowerCase;
+        layout.folder = lowerCase ? QStringLiteral("audio_ts") : QStringLiteral("AUDIO_TS");
+        QVERIFY(testzone::writeImage(pcm.zone, source, layout));
     } else {
         source = work.filePath(QStringLiteral("copy"));
         QVERIFY(QDir().mkpath(source));
@@ -109,8 +116,11 @@ void CliImage::sameAsFromTheFolder()
         const QJsonObject tree = QJsonDocument::fromJson(runs[1].out).object();
         QCOMPARE(tree.value(image ? QLatin1String("image") : QLatin1String("folder")).toString(),
                  QFileInfo(source).absoluteFilePath());
-        if (image)
+        if (image) {
             QCOMPARE(tree.value(QLatin1String("volume")).toString(), QStringLiteral("KESTROVA_TEST"));
+            QCOMPARE(tree.value(QLatin1String("label")).toString(),
+                     QStringLiteral("disc.iso - KESTROVA_TEST"));
+        }
         return;
     }
     const QMap<QString, QByteArray> expected = filesWithBytes(outputs[0]);
