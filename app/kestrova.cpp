@@ -126,7 +126,7 @@ void Kestrova::open()
     const QString start = stored.exists() ? stored.path() : QString();
     const QString file = QFileDialog::getOpenFileName(
         this, tr("Open DVD-Audio zone"), start,
-        tr("Zones and disc images (AUDIO_TS.IFO *.iso *.img);;AMG files (*.ifo)"));
+        tr("Zones and disc images (*.ifo *.iso *.img);;AMG files (*.ifo)"));
     if (file.isEmpty())
         return;
     // An image is opened itself, any other file stands for its folder.

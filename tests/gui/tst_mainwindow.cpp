@@ -114,7 +114,7 @@ private slots:
         w->action_Open->trigger();
         QVERIFY(handler.seen());
         QCOMPARE(caption, QStringLiteral("Open DVD-Audio zone"));
-        QCOMPARE(filters, QStringList({QStringLiteral("Zones and disc images (AUDIO_TS.IFO *.iso *.img)"),
+        QCOMPARE(filters, QStringList({QStringLiteral("Zones and disc images (*.ifo *.iso *.img)"),
                                        QStringLiteral("AMG files (*.ifo)")}));
         QCOMPARE(startDir, QDir::current().absolutePath());
         // Cancelled: nothing opened, nothing stored.
