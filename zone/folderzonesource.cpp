@@ -56,10 +56,10 @@ private:
 
 } // namespace
 
-FolderZoneSource::FolderZoneSource(const QDir &folder)
-    : folder(folder)
+FolderZoneSource::FolderZoneSource(const QDir &zoneFolder)
+    : folder(zoneFolder)
 {
-    origin = folder.path();
+    origin = zoneFolder.path();
 }
 
 std::unique_ptr<ZoneFile> FolderZoneSource::open(const QString &name)

@@ -6,7 +6,7 @@
 
 class FolderZoneSource : public ZoneSource {
 public:
-    explicit FolderZoneSource(const QDir &folder);
+    explicit FolderZoneSource(const QDir &zoneFolder);
     std::unique_ptr<ZoneFile> open(const QString &name) override;
 
 private:
