@@ -4,6 +4,7 @@
 # make package  builds, then the Debian package kestrova_<version>_amd64.deb in the build folder
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libavcodec-dev libavutil-dev \
             libavformat-dev ffmpeg flac python3
+PACKAGES += libudfread-dev genisoimage
 PACKAGES += dpkg-dev file desktop-file-utils appstream man-db
 JOBS ?= $(shell nproc)
 BUILD ?= build
