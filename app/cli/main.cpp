@@ -1,5 +1,7 @@
 // kestrova-cli: the zone tree, property rows and extraction of the window, from the
 // command line, on the same core library.
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include <QCoreApplication>
@@ -40,6 +42,15 @@ int usageError(const QString &text)
     return ExitUsage;
 }
 
+// Standard output that cannot take the text (a full disc) is a failure, not a success.
+int printOutput(const QByteArray &bytes)
+{
+    if (writeStdout(bytes))
+        return ExitSuccess;
+    printError(tr("cannot write to standard output: %1").arg(QString::fromLocal8Bit(strerror(errno))));
+    return ExitFailure;
+}
+
 int runInfo(const CliArguments &args)
 {
     QString error;
@@ -54,14 +65,12 @@ int runInfo(const CliArguments &args)
     else
         formatter = std::make_unique<TextCliFormatter>();
     if (!args.properties) {
-        writeStdout(formatter->zoneTree(zone.get()));
-        return ExitSuccess;
+        return printOutput(formatter->zoneTree(zone.get()));
     }
     DVDAObject *object = selectOneObject(zone.get(), args.propertiesSelector, &error);
     if (!object)
         return usageError(error);
-    writeStdout(formatter->propertyRows(zone.get(), object));
-    return ExitSuccess;
+    return printOutput(formatter->propertyRows(zone.get(), object));
 }
 
 // The output folder as an absolute path, so that the command gets full file paths.
@@ -108,8 +117,7 @@ int runExtract(CliArguments args)
                         .arg(selectorOf(zone.get(), object),
                              ExtractThread::baseName(zone.get(), object));
         }
-        writeStdout(text.toUtf8());
-        return ExitSuccess;
+        return printOutput(text.toUtf8());
     }
 
     const int stopFd = installStopSignals();
@@ -136,11 +144,9 @@ int main(int argc, char *argv[])
 
     switch (args.command) {
     case CliCommand::Help:
-        writeStdout(helpText().toUtf8());
-        return ExitSuccess;
+        return printOutput(helpText().toUtf8());
     case CliCommand::Version:
-        writeStdout(versionText().toUtf8());
-        return ExitSuccess;
+        return printOutput(versionText().toUtf8());
     case CliCommand::Info:
         return runInfo(args);
     case CliCommand::Extract:

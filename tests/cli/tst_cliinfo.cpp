@@ -82,6 +82,8 @@ private slots:
     void unreadableZonesAreErrors();
     void badSelectorsAreUsageErrors();
     void usageConventions();
+    void fullStandardOutputIsAFailure_data();
+    void fullStandardOutputIsAFailure();
 };
 
 void TestCliInfo::treeHasTheWindowLabels()
@@ -323,6 +325,29 @@ void TestCliInfo::usageConventions()
         QVERIFY(run.err.contains("--help"));
         QVERIFY(run.out.isEmpty());
     }
+}
+
+void TestCliInfo::fullStandardOutputIsAFailure_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("tree") << QStringList{QStringLiteral("info")};
+    QTest::newRow("json") << QStringList{QStringLiteral("info"), QStringLiteral("--json")};
+    QTest::newRow("help") << QStringList{QStringLiteral("--help")};
+}
+
+void TestCliInfo::fullStandardOutputIsAFailure()
+{
+    QFETCH(QStringList, arguments);
+    testzone::ZoneFolder folder(treeZone());
+    QVERIFY(folder.ok());
+    if (arguments.first() == QLatin1String("info"))
+        arguments << folder.path();
+    QProcess process;
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    startCli(process, arguments);
+    const CliRun run = finishCli(process);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("cannot write to standard output: No space left on device"), run.err);
 }
 
 QTEST_GUILESS_MAIN(TestCliInfo)
