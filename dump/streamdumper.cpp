@@ -1,16 +1,17 @@
 #include "dump/streamdumper.h"
 
+#include "dump/outputfile.h"
 #include "extract/extractresult.h"
 #include "extract/jobqueue.h"
 
 DVDARawStreamDumper::DVDARawStreamDumper(const StreamInfo &info, const QString &path,
                                          const ExtractOptions &options, JobQueue *jobs)
-    : info(info), options(options), jobs(jobs), file(path)
+    : info(info), options(options), jobs(jobs)
 {
     // The copy carries no working state of the caller's extraction.
     this->info.dumper = nullptr;
     // A file of an earlier extraction with the same name is overwritten.
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate))
+    if (!openOutputFile(file, path))
         result = ErrCreateOutput;
 }
 
