@@ -1,8 +1,10 @@
 #pragma once
 // The worker thread of an extraction: walks the selected tracks and indexes in order,
-// dumps each into files and stops at the first failure. The job queue is closed at the
+// dumps each into files and stops at the first failure (or, with keepGoing, goes on and
+// ends with the first failure's result). The job queue is closed at the
 // end however the walk ended, so the job thread works off what is left and ends.
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QThread>
 
@@ -38,9 +40,17 @@ public:
     // "track-01-01[1]-03" / "index-10-12[0]-05": titleset, title number, title tag and
     // track or index number. Empty for a node that is neither, or whose parents are missing.
     static QString baseName(const DVDAZone *zone, const DVDAObject *object);
+    // name, or the first of name-2, name-3, ... that is not in used.
+    static QString unusedName(const QString &name, const QSet<QString> &used);
 
 signals:
     void itemProcessing(DVDAObject *dvdaObject, int state);
+    // After ItemStarted: an earlier object of this extraction has the object's base name,
+    // so its files are written under baseName instead.
+    void itemRenamed(DVDAObject *dvdaObject, const QString &baseName);
+    // Before ItemFailed, with the object's own result (progress.lastResult may already
+    // belong to the next object when the walk goes on).
+    void itemFailed(DVDAObject *dvdaObject, int result);
 
 protected:
     void run() override;
@@ -56,4 +66,5 @@ private:
     ExtractOptions options;
     JobQueue *jobs;
     int walkResult = 0;
+    QSet<QString> usedNames; // base names given in this extraction, on the walk's thread
 };

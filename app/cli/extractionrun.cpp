@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSocketNotifier>
+#include <QStringList>
 #include <QTimer>
 
 #include "app/cli/progressdisplay.h"
@@ -31,7 +32,7 @@ class ExtractionRun {
 public:
     ExtractionRun(DVDAZone *zone, const QList<DVDAObject *> &objects,
                   const ExtractOptions &options, ProgressDisplay *display, int stopFd)
-        : zone(zone), display(display)
+        : zone(zone), display(display), keepGoing(options.keepGoing)
     {
         if (stopFd >= 0) {
             stopNotifier = std::make_unique<QSocketNotifier>(stopFd, QSocketNotifier::Read);
@@ -49,6 +50,13 @@ public:
     {
         QObject::connect(extractThread.get(), &ExtractThread::itemProcessing, &loop,
                          [this](DVDAObject *object, int state) { itemProcessing(object, state); });
+        QObject::connect(extractThread.get(), &ExtractThread::itemRenamed, &loop,
+                         [this](DVDAObject *, const QString &name) {
+                             display->printLine(tr("  written as %1: an earlier object of this "
+                                                   "extraction has its name").arg(name));
+                         });
+        QObject::connect(extractThread.get(), &ExtractThread::itemFailed, &loop,
+                         [this](DVDAObject *object, int code) { itemFailed(object, code); });
         QObject::connect(extractThread.get(), &QThread::finished, &loop,
                          [this] { extractionFinished(); });
         if (jobThread)
@@ -64,6 +72,11 @@ public:
         timer.stop();
         jobs.clear();
         display->clear();
+        if (keepGoing && !failures.isEmpty()) {
+            display->printLine(tr("Failed objects: %1").arg(failures.size()));
+            for (const QString &failure : std::as_const(failures))
+                display->printLine(QStringLiteral("  ") + failure);
+        }
         return resultCode;
     }
 
@@ -80,11 +93,17 @@ private:
         case ExtractThread::ItemSucceeded:
             display->printLine(tr("Extracted %1").arg(name));
             break;
-        case ExtractThread::ItemFailed:
-            display->printLine(tr("Failed %1: %2")
-                                   .arg(name, resultMessage(extractThread->progress.lastResult.load())));
+        case ExtractThread::ItemFailed: // reported by itemFailed, with its own result
             break;
         }
+    }
+
+    void itemFailed(DVDAObject *object, int code)
+    {
+        const QString failure = QStringLiteral("%1: %2").arg(objectDisplayName(zone, object),
+                                                            resultMessage(code));
+        display->printLine(tr("Failed %1").arg(failure));
+        failures << failure;
     }
 
     // The current dump ends at its next block and finishes its files; a running command
@@ -170,6 +189,8 @@ private:
     QEventLoop loop;
     std::unique_ptr<QSocketNotifier> stopNotifier;
     QString currentObject;
+    bool keepGoing;
+    QStringList failures; // "track 1/1/2: message", in the order they happened
     int resultCode = 0;
     bool stopping = false;
 };
