@@ -1,5 +1,6 @@
 #include "zone/dvdatitleset.h"
 
+#include <QHash>
 #include <QMutexLocker>
 #include <QtEndian>
 
@@ -31,6 +32,14 @@ enum {
     INDEX_ENTRY_SIZE = 12,
 };
 
+// What a titleset may hold. The disc stores the track and index counts of a title in one
+// byte each; titles and tracks are numbered with two digits. More than this is damage,
+// and trusting it lets a small file ask for millions of objects.
+enum {
+    MAX_TITLES = 99,
+    MAX_TRACKS_PER_TITLE = 99,
+};
+
 quint16 be16(const uchar *p) { return qFromBigEndian<quint16>(p); }
 quint32 be32(const uchar *p) { return qFromBigEndian<quint32>(p); }
 
@@ -48,6 +57,8 @@ struct DVDATitleset::TitleTable {
     const uchar *bytes;
     quint64 length;
     bool holds(quint64 offset, quint64 size) const { return offset + size <= length; }
+    // The stream descriptions read so far during the parse, by first block.
+    mutable QHash<quint32, StreamInfo> infoByBlock;
 };
 
 DVDATitleset::DVDATitleset(const QDir &zoneDir, int position)
@@ -108,8 +119,8 @@ void DVDATitleset::parseTitleTable(const QByteArray &bytes)
     if (read < TABLE_HEADER_SIZE)
         return;
     const auto *t = reinterpret_cast<const uchar *>(bytes.constData());
-    const TitleTable table{t, qMin(quint64(be32(t + 4)) + 1, read)};
-    const int titleCount = be16(t);
+    const TitleTable table{t, qMin(quint64(be32(t + 4)) + 1, read), {}};
+    const int titleCount = qMin(int(be16(t)), int(MAX_TITLES));
 
     for (int k = 0; k < titleCount; ++k) {
         const quint64 entry = TABLE_HEADER_SIZE + quint64(SEARCH_ENTRY_SIZE) * k;
@@ -128,7 +139,7 @@ void DVDATitleset::parseTitleTable(const QByteArray &bytes)
         // Tracks already built get their stream description even when the table is cut
         // inside their title: their indexes are readable, so they are extractable.
         for (DVDATrack *track : title->tracks)
-            fillStreamInfo(track, track->firstBlock());
+            fillStreamInfo(track, track->firstBlock(), table);
         if (!complete)
             return;
     }
@@ -137,7 +148,7 @@ void DVDATitleset::parseTitleTable(const QByteArray &bytes)
 bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64 record)
 {
     const uchar *t = table.bytes;
-    const int trackCount = t[record + 2];
+    const int trackCount = qMin(int(t[record + 2]), int(MAX_TRACKS_PER_TITLE));
     const int indexCount = t[record + 3];
 
     for (int n = 0; n < trackCount; ++n) {
@@ -158,8 +169,9 @@ bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64
         if (!table.holds(at, INDEX_ENTRY_SIZE))
             return false;
         const int indexNumber = i + 1;
-        // An index belongs to every track whose range of index numbers holds it; on a
-        // well-formed disc that is exactly one, a damaged one may give it to several.
+        // An index belongs to the first track whose range of index numbers holds it; on a
+        // well-formed disc that is the only one, a damaged one may name several (giving it
+        // to each would multiply the indexes by the tracks).
         for (size_t j = 0; j < tracks.size(); ++j) {
             const int from = tracks[j]->firstIndexNumber;
             const int next = j + 1 < tracks.size() ? tracks[j + 1]->firstIndexNumber : 0;
@@ -169,20 +181,30 @@ bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64
             index->number = indexNumber;
             index->first = be32(t + at + 4);
             index->last = be32(t + at + 8);
-            fillStreamInfo(index, index->first);
+            fillStreamInfo(index, index->first, table);
             tracks[j]->indexes.push_back(index);
+            break;
         }
     }
     return true;
 }
 
-void DVDATitleset::fillStreamInfo(AOBObject *object, quint32 block)
+void DVDATitleset::fillStreamInfo(AOBObject *object, quint32 block, const TitleTable &table)
 {
+    // Objects that start at the same block (a track and its first index, titles sharing
+    // one record) read it once.
+    const auto known = table.infoByBlock.constFind(block);
+    if (known != table.infoByBlock.constEnd()) {
+        object->streamInfo = *known;
+        return;
+    }
     std::vector<quint8> packs(size_t(STREAM_INFO_BLOCKS) * BLOCK_SIZE);
     int count = 0;
     if (readBlocks(block, STREAM_INFO_BLOCKS, packs.data(), &count) != 0)
         count = 0;
     readStreamInfo(object->streamInfo, packs.data(), count);
+    object->streamInfo.dropPayload();
+    table.infoByBlock.insert(block, object->streamInfo);
 }
 
 int DVDATitleset::readBlock(quint32 block, quint8 *buffer)

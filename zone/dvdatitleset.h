@@ -46,5 +46,5 @@ private:
     void probeAobFiles(const QDir &zoneDir);
     void parseTitleTable(const QByteArray &bytes);
     bool parseTitle(DVDATitle *title, const TitleTable &table, quint64 record);
-    void fillStreamInfo(AOBObject *object, quint32 block);
+    void fillStreamInfo(AOBObject *object, quint32 block, const TitleTable &table);
 };
