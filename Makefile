@@ -1,12 +1,16 @@
 # make run   installs what is missing, builds, starts the program
 # make test  installs what is missing, builds, runs every test, then again under ASan+UBSan
+# make fuzz  builds the fuzz targets with clang and runs each FUZZ_SECONDS (not part of test)
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libavcodec-dev libavutil-dev \
             libavformat-dev ffmpeg flac python3
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 300
+FUZZ_TARGETS := openzone streaminfo pcmdumper
 
-.PHONY: run test deps build build-asan check check-asan clean
+.PHONY: run test deps build build-asan check check-asan fuzz clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -34,8 +38,23 @@ check-asan: build-asan
 
 test: check check-asan
 
+# Corpora grow in $(FUZZ_BUILD)/corpus; an input that crashes, hangs or takes too much
+# memory is written straight into tests/data/fuzz/TARGET/, which the normal tests replay.
+fuzz: deps
+	@dpkg -s clang >/dev/null 2>&1 || (apt-get update && DEBIAN_FRONTEND=noninteractive \
+	  apt-get install -y --no-install-recommends clang)
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVA_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target kestrova-fuzz-seeds $(addprefix fuzz_,$(FUZZ_TARGETS))
+	$(FUZZ_BUILD)/fuzz/kestrova-fuzz-seeds $(FUZZ_BUILD)/seeds
+	@status=0; for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t tests/data/fuzz/$$t; \
+	  $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	    -dict=fuzz/dvda.dict -artifact_prefix=tests/data/fuzz/$$t/ \
+	    $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/seeds/$$t tests/data/fuzz/$$t || status=1; \
+	done; exit $$status
+
 run: build
 	@bash tools/run.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
