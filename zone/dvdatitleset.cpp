@@ -1,5 +1,6 @@
 #include "zone/dvdatitleset.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QMutexLocker>
 #include <QtEndian>
@@ -67,11 +68,20 @@ DVDATitleset::DVDATitleset(const QDir &zoneDir, int position)
     kindCode = KindTitleset;
 
     QFile info(zoneDir.filePath(QString::asprintf("ATS_%02d_0.IFO", number)));
-    if (!info.open(QIODevice::ReadOnly))
+    if (!info.open(QIODevice::ReadOnly)) {
+        addProblem(-1, tr("cannot open the information file: %1").arg(info.errorString()));
         return;
+    }
     const QByteArray header = info.read(INFO_HEADER_SIZE);
-    if (header.size() < INFO_HEADER_SIZE || !header.startsWith(INFO_MAGIC))
+    if (header.size() < INFO_HEADER_SIZE) {
+        addProblem(0, tr("header cut short: %1 of %2 bytes").arg(header.size()).arg(int(INFO_HEADER_SIZE)));
         return;
+    }
+    if (!header.startsWith(INFO_MAGIC)) {
+        addProblem(0, tr("not a titleset information file (no \"%1\" at the start)")
+                          .arg(QLatin1String(INFO_MAGIC)));
+        return;
+    }
 
     probeAobFiles(zoneDir);
 
@@ -80,9 +90,47 @@ DVDATitleset::DVDATitleset(const QDir &zoneDir, int position)
     // The information file and its backup each take (sector at 28) + 1 sectors.
     lastAobBlock = be32(h + LAST_TITLESET_SECTOR_AT) - 2 * be32(h + LAST_INFO_SECTOR_AT) - 2;
 
+    if (contentKind == TitlesetAudio)
+        checkAobArea();
+
     // A file of up to one sector has no title table; a short read is a shorter table.
     if (info.size() > TITLE_TABLE_START && info.seek(TITLE_TABLE_START))
         parseTitleTable(info.readAll());
+}
+
+QString DVDATitleset::tr(const char *text)
+{
+    return QCoreApplication::translate("DVDATitleset", text);
+}
+
+void DVDATitleset::addPastTable(quint64 offset, const QString &what, const TitleTable &table)
+{
+    // Offsets of at most 33 bits: far from the top of qint64.
+    addProblem(TITLE_TABLE_START + qint64(offset),
+               tr("%1 lies past the end of the title table (%2 bytes)").arg(what).arg(table.length));
+}
+
+void DVDATitleset::addProblem(qint64 offset, const QString &what)
+{
+    problems.push_back({QString::asprintf("ATS_%02d_0.IFO", number), offset, what});
+}
+
+// Blocks the AOB files hold past the header's last block are out of reach of every
+// object: a damaged header hides them.
+void DVDATitleset::checkAobArea()
+{
+    quint32 held = 0;
+    bool any = false;
+    for (const AobFileEntry &row : aobFiles) {
+        if (holdsWholeBlock(row)) {
+            held = row.lastBlock;
+            any = true;
+        }
+    }
+    if (any && lastAobBlock < held)
+        addProblem(LAST_TITLESET_SECTOR_AT,
+                   tr("the header ends the audio objects at block %1, the AOB files hold "
+                      "blocks up to %2").arg(lastAobBlock).arg(held));
 }
 
 DVDATitleset::~DVDATitleset()
@@ -116,19 +164,29 @@ void DVDATitleset::probeAobFiles(const QDir &zoneDir)
 void DVDATitleset::parseTitleTable(const QByteArray &bytes)
 {
     const quint64 read = quint64(bytes.size());
-    if (read < TABLE_HEADER_SIZE)
+    if (read < TABLE_HEADER_SIZE) {
+        addProblem(TITLE_TABLE_START, tr("title table cut short: %1 of at least %2 bytes")
+                                          .arg(read).arg(int(TABLE_HEADER_SIZE)));
         return;
+    }
     const auto *t = reinterpret_cast<const uchar *>(bytes.constData());
     const TitleTable table{t, qMin(quint64(be32(t + 4)) + 1, read), {}};
     const int titleCount = qMin(int(be16(t)), int(MAX_TITLES));
+    if (be16(t) > MAX_TITLES)
+        addProblem(TITLE_TABLE_START, tr("%1 titles claimed, only the first %2 are read")
+                                          .arg(be16(t)).arg(int(MAX_TITLES)));
 
     for (int k = 0; k < titleCount; ++k) {
         const quint64 entry = TABLE_HEADER_SIZE + quint64(SEARCH_ENTRY_SIZE) * k;
-        if (!table.holds(entry, SEARCH_ENTRY_SIZE))
+        if (!table.holds(entry, SEARCH_ENTRY_SIZE)) {
+            addPastTable(entry, tr("search entry of title %1").arg(k + 1), table);
             return;
+        }
         const quint64 record = be32(t + entry + 4);
-        if (!table.holds(record, TITLE_RECORD_SIZE))
+        if (!table.holds(record, TITLE_RECORD_SIZE)) {
+            addPastTable(record, tr("record of title %1").arg(k + 1), table);
             return;
+        }
 
         auto *title = new DVDATitle;
         title->titleId = t[entry];
@@ -150,11 +208,18 @@ bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64
     const uchar *t = table.bytes;
     const int trackCount = qMin(int(t[record + 2]), int(MAX_TRACKS_PER_TITLE));
     const int indexCount = t[record + 3];
+    const int titleNumber = int(titles.size()); // the title is appended already
+    if (t[record + 2] > MAX_TRACKS_PER_TITLE)
+        addProblem(TITLE_TABLE_START + qint64(record) + 2,
+                   tr("%1 tracks claimed in title %2, only the first %3 are read")
+                       .arg(t[record + 2]).arg(titleNumber).arg(int(MAX_TRACKS_PER_TITLE)));
 
     for (int n = 0; n < trackCount; ++n) {
         const quint64 at = record + TITLE_RECORD_SIZE + quint64(TRACK_RECORD_SIZE) * n;
-        if (!table.holds(at, TRACK_RECORD_SIZE))
+        if (!table.holds(at, TRACK_RECORD_SIZE)) {
+            addPastTable(at, tr("track record %1 of title %2").arg(n + 1).arg(titleNumber), table);
             return false;
+        }
         auto *track = new DVDATrack;
         track->number = n + 1;
         track->firstIndexNumber = t[at + 4];
@@ -166,8 +231,10 @@ bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64
     const auto &tracks = title->tracks;
     for (int i = 0; i < indexCount; ++i) {
         const quint64 at = indexTable + quint64(INDEX_ENTRY_SIZE) * i;
-        if (!table.holds(at, INDEX_ENTRY_SIZE))
+        if (!table.holds(at, INDEX_ENTRY_SIZE)) {
+            addPastTable(at, tr("index entry %1 of title %2").arg(i + 1).arg(titleNumber), table);
             return false;
+        }
         const int indexNumber = i + 1;
         // An index belongs to the first track whose range of index numbers holds it; on a
         // well-formed disc that is the only one, a damaged one may name several (giving it

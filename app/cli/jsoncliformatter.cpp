@@ -9,6 +9,7 @@
 #include "zone/dvdazone.h"
 #include "zone/objectproperties.h"
 #include "zone/treelabels.h"
+#include "zone/zoneproblem.h"
 
 namespace {
 
@@ -192,7 +193,16 @@ bool isListed(DVDAZone *zone, const DVDAObject *object)
 
 QByteArray JsonCliFormatter::zoneTree(DVDAZone *zone)
 {
-    return document(TreeWriter(zone).node(zone, true));
+    QJsonObject root = TreeWriter(zone).node(zone, true);
+    // What could not be read, so that a reader knows the tree lacks parts.
+    QJsonArray problems;
+    for (const ZoneProblem &problem : zoneProblems(zone)) {
+        problems.append(QJsonObject{{QStringLiteral("file"), problem.file},
+                                    {QStringLiteral("offset"), problem.offset},
+                                    {QStringLiteral("problem"), problem.what}});
+    }
+    root[QStringLiteral("problems")] = problems;
+    return document(root);
 }
 
 QByteArray JsonCliFormatter::propertyRows(DVDAZone *zone, DVDAObject *object)

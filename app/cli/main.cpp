@@ -20,6 +20,7 @@
 #include "extract/extractresult.h"
 #include "extract/extractthread.h"
 #include "zone/dvdazone.h"
+#include "zone/zoneproblem.h"
 
 namespace {
 
@@ -51,6 +52,13 @@ int printOutput(const QByteArray &bytes)
     return ExitFailure;
 }
 
+// Every part of the zone that could not be read, on standard error.
+void printProblems(const DVDAZone *zone)
+{
+    for (const ZoneProblem &problem : zoneProblems(zone))
+        printError(problemText(problem));
+}
+
 int runInfo(const CliArguments &args)
 {
     QString error;
@@ -59,6 +67,7 @@ int runInfo(const CliArguments &args)
         printError(error);
         return ExitFailure;
     }
+    printProblems(zone.get());
     std::unique_ptr<CliFormatter> formatter;
     if (args.json)
         formatter = std::make_unique<JsonCliFormatter>();
@@ -99,6 +108,12 @@ int runExtract(CliArguments args)
     std::unique_ptr<DVDAZone> zone = openZone(args.zonePath, &error);
     if (!zone) {
         printError(error);
+        return ExitFailure;
+    }
+    printProblems(zone.get());
+    // A damaged zone, not a wrong selector: the problems above say why.
+    if (!hasAudioTitles(zone.get())) {
+        printError(tr("'%1' holds no audio titleset that could be read").arg(args.zonePath));
         return ExitFailure;
     }
     // Every selector is checked before anything is written.

@@ -111,6 +111,8 @@ private slots:
     void failingDumpReportsAndKeepsEarlierFiles();
     void keepGoingListsTheFailures();
     void sameNamesAreWrittenApart();
+    void damagedZonesListTheirProblems_data();
+    void damagedZonesListTheirProblems();
     void stopSignalEndsWithFinishedFiles_data();
     void stopSignalEndsWithFinishedFiles();
 
@@ -509,6 +511,41 @@ void TestCliExtract::sameNamesAreWrittenApart()
              pcm.storedAudio[0]);
     QCOMPARE(fileBytes(fileLike(out.path(), QStringLiteral("track-01-01[0]-01-2-"), QStringLiteral(".pcm"))),
              pcm.storedAudio[1]);
+}
+
+void TestCliExtract::damagedZonesListTheirProblems_data()
+{
+    QTest::addColumn<testzone::Zone>("zone");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("files");
+    QTest::addColumn<QString>("problem");
+    const testzone::Zone whole = pcmZone(1, 4800).zone;
+    testzone::Zone badMagic = whole;
+    badMagic.titlesets[0].info.magic = "DVDAUDIO-ATX";
+    QTest::newRow("no audio titleset left")
+        << badMagic << 1 << 0
+        << "ATS_01_0.IFO, byte 0: not a titleset information file (no \"DVDAUDIO-ATS\" at the start)";
+    testzone::Zone missing = whole;
+    missing.titlesets.push_back(testzone::Titleset::absent());
+    QTest::newRow("one titleset left")
+        << missing << 0 << 1
+        << "ATS_02_0.IFO: cannot open the information file: No such file or directory";
+}
+
+void TestCliExtract::damagedZonesListTheirProblems()
+{
+    QFETCH(testzone::Zone, zone);
+    QFETCH(int, exitCode);
+    QFETCH(int, files);
+    QFETCH(QString, problem);
+    testzone::ZoneFolder folder(zone);
+    QTemporaryDir out;
+    QVERIFY(folder.ok() && out.isValid());
+    const CliRun run = runCli({QStringLiteral("extract"), folder.path(), QStringLiteral("-o"),
+                               out.path(), QStringLiteral("--store")});
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(linesOf(run.err).first(), QStringLiteral("kestrova-cli: ") + problem);
+    QCOMPARE(filesIn(out.path()).size(), files);
 }
 
 void TestCliExtract::stopSignalEndsWithFinishedFiles_data()
