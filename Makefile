@@ -1,8 +1,10 @@
 # make run   installs what is missing, builds, starts the program
 # make test  installs what is missing, builds, runs every test, then again under ASan+UBSan
+# make package  builds, then the Debian package kestrova_<version>_amd64.deb in the build folder
 # make fuzz  builds the fuzz targets with clang and runs each FUZZ_SECONDS (not part of test)
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libavcodec-dev libavutil-dev \
             libavformat-dev ffmpeg flac python3
+PACKAGES += dpkg-dev file desktop-file-utils appstream man-db
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
@@ -10,7 +12,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
 FUZZ_TARGETS := openzone streaminfo pcmdumper
 
-.PHONY: run test deps build build-asan check check-asan fuzz clean
+.PHONY: run test deps build build-asan check check-asan fuzz clean package
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -55,6 +57,9 @@ fuzz: deps
 
 run: build
 	@bash tools/run.sh $(BUILD)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "dump/mlpstreamdumper.h"
 #include "dump/packetreader.h"
 #include "dump/pcmstreamdumper.h"
 #include "dump/streamdumper.h"
@@ -86,6 +87,8 @@ DVDAStreamDumper *makeConvertDumper(const StreamInfo &info, const QString &baseP
 {
     if (info.subStreamId == SUBSTREAM_PCM)
         return new DVDAPCMStreamDumper(info, basePath, options, jobs);
+    if (info.subStreamId == SUBSTREAM_MLP)
+        return new DVDAMLPStreamDumper(info, basePath, options, jobs);
     return nullptr;
 }
 
