@@ -10,7 +10,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
-FUZZ_TARGETS := openzone streaminfo pcmdumper
+FUZZ_TARGETS := openzone streaminfo pcmdumper mlpdumper
 
 .PHONY: run test deps build build-asan check check-asan fuzz clean package
 

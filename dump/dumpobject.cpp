@@ -162,7 +162,9 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
         return ErrBlockNotFound;
 
     auto buffers = std::make_unique<DumpBuffers>();
-    buffers->work = object->streamInfo;
+    buffers->work = object->streamInfo.subStreamId == SUBSTREAM_MLP
+                        ? streamInfoWithPayload(titleset, object)
+                        : object->streamInfo;
     int result = 0;
     DVDAStreamDumper *dumper = makeDumper(buffers->work, basePath, options, jobs, &result);
     if (!dumper)
@@ -206,6 +208,20 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
     return result;
 }
 } // namespace
+
+StreamInfo streamInfoWithPayload(DVDATitleset *titleset, const AOBObject *object)
+{
+    StreamInfo info = object->streamInfo;
+    std::vector<quint8> blocks(size_t(LOOK_AHEAD_BLOCKS) * BLOCK_SIZE);
+    int count = 0;
+    if (!titleset || titleset->readBlocks(object->firstBlock(), LOOK_AHEAD_BLOCKS, blocks.data(), &count) != 0)
+        return info;
+    StreamInfo read;
+    readStreamInfo(read, blocks.data(), count);
+    info.payload = std::move(read.payload);
+    info.payloadLength = read.payloadLength;
+    return info;
+}
 
 int dumpObject(AOBObject *object, const QString &basePath, const ExtractOptions &options,
                JobQueue *jobs, ExtractProgress &progress)

@@ -1,5 +1,5 @@
-// Writes the fuzz targets' seed inputs, made with the test-zone writer, into
-// DIR/openzone, DIR/streaminfo and DIR/pcmdumper.
+// Writes the fuzz targets' seed inputs, made with the test-zone writer and the MLP
+// fixture, into DIR/openzone, DIR/streaminfo, DIR/pcmdumper and DIR/mlpdumper.
 #include <QDir>
 #include <QFile>
 #include <cstdio>
@@ -86,12 +86,18 @@ int main(int argc, char *argv[])
                  && ok;
         }
     }
-    // An MLP stream's first packs.
+    // An MLP stream's first packs, and the stream as the MLP dumper gets it.
     QFile mlp(QStringLiteral(TESTDATA_DIR "/mlp/two-substreams.mlp"));
     if (mlp.open(QIODevice::ReadOnly)) {
-        const packs::PackedStream stream =
-            packs::packStream(mlp.read(8 * 2000), packs::mlpLayout());
-        ok = save(out.filePath("streaminfo"), QStringLiteral("mlp"), stream.packs.left(4 * packs::PACK_SIZE)) && ok;
+        const QByteArray stream = mlp.read(16000);
+        const packs::PackedStream packed = packs::packStream(stream, packs::mlpLayout());
+        ok = save(out.filePath("streaminfo"), QStringLiteral("mlp"), packed.packs.left(4 * packs::PACK_SIZE)) && ok;
+        for (const char flags : {0, 1, 2, 4, 16}) {
+            ok = save(out.filePath("mlpdumper"), QStringLiteral("two-substreams") + QString::number(int(flags)),
+                      fuzzinput::join({QByteArray{flags, char(7)},
+                                       packs::mlpSubStreamHeader() + stream.left(4000), stream}))
+                 && ok;
+        }
     }
     return ok ? 0 : 1;
 }
