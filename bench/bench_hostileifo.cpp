@@ -3,7 +3,6 @@
 //   bench_hostileifo
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QtEndian>
 #include <cstdio>
 
 #include <sys/resource.h>
@@ -30,22 +29,10 @@ Title everyIndexInEveryTrack(quint32 first, quint32 blocks)
     return title;
 }
 
-// `entries` search entries that all point at one such record, written by hand.
 TitlesetInfo sharedRecord(int entries)
 {
-    TitlesetInfo one;
-    one.titles = {everyIndexInEveryTrack(0, 255)};
-    const QByteArray record = titleTableBytes(one).mid(int(titleRecordOffset(one, 0)));
-    const quint32 recordAt = 8 + 8 * quint32(entries);
-    QByteArray table(int(recordAt), '\0');
-    qToBigEndian<quint16>(quint16(entries), table.data());
-    qToBigEndian<quint32>(quint32(recordAt + record.size() - 1), table.data() + 4);
-    for (int k = 0; k < entries; ++k) {
-        table[8 + 8 * k] = char(1 + k % 99);
-        qToBigEndian<quint32>(recordAt, table.data() + 8 + 8 * k + 4);
-    }
     TitlesetInfo info;
-    info.tweaks.patches = {{TITLE_TABLE_AT, table + record}};
+    info.tweaks.patches = {{TITLE_TABLE_AT, sharedRecordTable(everyIndexInEveryTrack(0, 255), entries)}};
     return info;
 }
 

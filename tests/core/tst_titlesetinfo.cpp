@@ -3,7 +3,6 @@
 #include <QtTest>
 #include <memory>
 
-#include <QtEndian>
 #include <sys/resource.h>
 
 #include "testzone/mlpencoder.h"
@@ -423,20 +422,8 @@ void TitlesetInfoTest::hostileTablesStayBounded()
         shared.tracks.push_back({0, 90000});
         shared.indexes.push_back({k, k});
     }
-    TitlesetInfo one;
-    one.titles = {shared};
-    const QByteArray record = titleTableBytes(one).mid(int(titleRecordOffset(one, 0)));
-    // The title table written by hand: the writer lays out one record per title.
-    const quint32 recordAt = 8 + 8 * quint32(searchEntries);
-    QByteArray table(int(recordAt), '\0');
-    qToBigEndian<quint16>(quint16(searchEntries), table.data());
-    qToBigEndian<quint32>(quint32(recordAt + record.size() - 1), table.data() + 4);
-    for (int k = 0; k < searchEntries; ++k) {
-        table[8 + 8 * k] = char(1 + k % 99);
-        qToBigEndian<quint32>(recordAt, table.data() + 8 + 8 * k + 4);
-    }
     TitlesetInfo info;
-    info.tweaks.patches = {{TITLE_TABLE_AT, table + record}};
+    info.tweaks.patches = {{TITLE_TABLE_AT, sharedRecordTable(shared, searchEntries)}};
 
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
