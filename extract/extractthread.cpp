@@ -14,6 +14,15 @@ enum {
     WAIT_POLL_MS = 1000, // how often the wait looks at the job queue again
     STOP_POLL_MS = 50,   // how soon within that second a stop request is seen
 };
+
+// name, or the first of name-2, name-3, ... that is not in used.
+QString unusedName(const QString &name, const QSet<QString> &used)
+{
+    QString candidate = name;
+    for (int n = 2; used.contains(candidate); ++n)
+        candidate = name + QLatin1Char('-') + QString::number(n);
+    return candidate;
+}
 } // namespace
 
 ExtractThread::ExtractThread(DVDAZone *zone, const QList<DVDAObject *> &objects,
@@ -42,14 +51,6 @@ QString ExtractThread::baseName(const DVDAZone *zone, const DVDAObject *object)
                                  tag, path.index->number);
     return QString::asprintf("track-%02d-%02d[%01d]-%02d", path.titleset->number, title, tag,
                              path.track->number);
-}
-
-QString ExtractThread::unusedName(const QString &name, const QSet<QString> &used)
-{
-    QString candidate = name;
-    for (int n = 2; used.contains(candidate); ++n)
-        candidate = name + QLatin1Char('-') + QString::number(n);
-    return candidate;
 }
 
 void ExtractThread::run()

@@ -40,8 +40,6 @@ public:
     // "track-01-01[1]-03" / "index-10-12[0]-05": titleset, title number, title tag and
     // track or index number. Empty for a node that is neither, or whose parents are missing.
     static QString baseName(const DVDAZone *zone, const DVDAObject *object);
-    // name, or the first of name-2, name-3, ... that is not in used.
-    static QString unusedName(const QString &name, const QSet<QString> &used);
 
 signals:
     void itemProcessing(DVDAObject *dvdaObject, int state);

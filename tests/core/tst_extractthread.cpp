@@ -350,22 +350,6 @@ private slots:
         QVERIFY(QFileInfo(name).size() > 8);
     }
 
-    void unusedNames_data()
-    {
-        QTest::addColumn<QStringList>("used");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("free") << QStringList{"b"} << "a";
-        QTest::newRow("taken") << QStringList{"a"} << "a-2";
-        QTest::newRow("next free") << QStringList{"a", "a-2", "a-3"} << "a-4";
-    }
-
-    void unusedNames()
-    {
-        QFETCH(QStringList, used);
-        QFETCH(QString, expected);
-        QCOMPARE(ExtractThread::unusedName("a", QSet<QString>(used.begin(), used.end())), expected);
-    }
-
     void baseNames()
     {
         ThreeTracks three;
