@@ -1,5 +1,6 @@
 # make run   installs what is missing, builds, starts the program
 # make test  installs what is missing, builds, runs every test, then again under ASan+UBSan
+# make try-window  builds, then drives the real window under Xvfb (tools/trywindow.sh)
 # make package  builds, then the Debian package kestrova_<version>_amd64.deb in the build folder
 # make fuzz  builds the fuzz targets with clang and runs each FUZZ_SECONDS (not part of test)
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libavcodec-dev libavutil-dev \
@@ -12,7 +13,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
 FUZZ_TARGETS := openzone streaminfo pcmdumper mlpdumper
 
-.PHONY: run test deps build build-asan check check-asan fuzz clean package
+.PHONY: run test deps build build-asan check check-asan fuzz clean package try-window
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -57,6 +58,10 @@ fuzz: deps
 
 run: build
 	@bash tools/run.sh $(BUILD)
+
+try-window:
+	$(MAKE) build PACKAGES="$(PACKAGES) xvfb xdotool imagemagick"
+	bash tools/trywindow.sh $(BUILD) /tmp/kestrova-try
 
 package: build
 	cd $(BUILD) && cpack -G DEB
