@@ -1,8 +1,10 @@
 #pragma once
 // The worker thread of an extraction: walks the selected tracks and indexes in order,
-// dumps each into files and stops at the first failure. The job queue is closed at the
+// dumps each into files and stops at the first failure (or, with keepGoing, goes on and
+// ends with the first failure's result). The job queue is closed at the
 // end however the walk ended, so the job thread works off what is left and ends.
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QThread>
 
@@ -42,6 +44,12 @@ public:
 
 signals:
     void itemProcessing(DVDAObject *dvdaObject, int state);
+    // After ItemStarted: an earlier object of this extraction has the object's base name,
+    // so its files are written under baseName instead.
+    void itemRenamed(DVDAObject *dvdaObject, const QString &baseName);
+    // Before ItemFailed, with the object's own result (progress.lastResult may already
+    // belong to the next object when the walk goes on).
+    void itemFailed(DVDAObject *dvdaObject, int result);
 
 protected:
     void run() override;
@@ -57,4 +65,5 @@ private:
     ExtractOptions options;
     JobQueue *jobs;
     int walkResult = ExtractSucceeded;
+    QSet<QString> usedNames; // base names given in this extraction, on the walk's thread
 };

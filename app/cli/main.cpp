@@ -1,5 +1,7 @@
 // kestrova-cli: the zone tree, property rows and extraction of the window, from the
 // command line, on the same core library.
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include <QCoreApplication>
@@ -19,6 +21,7 @@
 #include "extract/extractthread.h"
 #include "kestrova_version.h"
 #include "zone/dvdazone.h"
+#include "zone/zoneproblem.h"
 
 namespace {
 
@@ -41,6 +44,22 @@ int usageError(const QString &text)
     return ExitUsage;
 }
 
+// Standard output that cannot take the text (a full disc) is a failure, not a success.
+int printOutput(const QByteArray &bytes)
+{
+    if (writeStdout(bytes))
+        return ExitSuccess;
+    printError(tr("cannot write to standard output: %1").arg(QString::fromLocal8Bit(strerror(errno))));
+    return ExitFailure;
+}
+
+// Every part of the zone that could not be read, on standard error.
+void printProblems(const DVDAZone *zone)
+{
+    for (const ZoneProblem &problem : zoneProblems(zone))
+        printError(problemText(problem));
+}
+
 int runInfo(const CliArguments &args)
 {
     QString error;
@@ -49,20 +68,19 @@ int runInfo(const CliArguments &args)
         printError(error);
         return ExitFailure;
     }
+    printProblems(zone.get());
     std::unique_ptr<CliFormatter> formatter;
     if (args.json)
         formatter = std::make_unique<JsonCliFormatter>();
     else
         formatter = std::make_unique<TextCliFormatter>();
     if (!args.properties) {
-        writeStdout(formatter->zoneTree(zone.get()));
-        return ExitSuccess;
+        return printOutput(formatter->zoneTree(zone.get()));
     }
     DVDAObject *object = selectOneObject(zone.get(), args.propertiesSelector, &error);
     if (!object)
         return usageError(error);
-    writeStdout(formatter->propertyRows(zone.get(), object));
-    return ExitSuccess;
+    return printOutput(formatter->propertyRows(zone.get(), object));
 }
 
 // The output folder as an absolute path, so that the command gets full file paths.
@@ -93,6 +111,12 @@ int runExtract(CliArguments args)
         printError(error);
         return ExitFailure;
     }
+    printProblems(zone.get());
+    // A damaged zone, not a wrong selector: the problems above say why.
+    if (!hasAudioTitles(zone.get())) {
+        printError(tr("'%1' holds no audio titleset that could be read").arg(args.zonePath));
+        return ExitFailure;
+    }
     // Every selector is checked before anything is written.
     QList<DVDAObject *> objects;
     if (!selectExtractObjects(zone.get(), args.selectors, &objects, &error))
@@ -109,8 +133,7 @@ int runExtract(CliArguments args)
                         .arg(selectorOf(zone.get(), object),
                              ExtractThread::baseName(zone.get(), object));
         }
-        writeStdout(text.toUtf8());
-        return ExitSuccess;
+        return printOutput(text.toUtf8());
     }
 
     const int stopFd = installStopSignals();
@@ -137,11 +160,9 @@ int main(int argc, char *argv[])
 
     switch (args.command) {
     case CliCommand::Help:
-        writeStdout(helpText().toUtf8());
-        return ExitSuccess;
+        return printOutput(helpText().toUtf8());
     case CliCommand::Version:
-        writeStdout(versionText().toUtf8());
-        return ExitSuccess;
+        return printOutput(versionText().toUtf8());
     case CliCommand::Info:
         return runInfo(args);
     case CliCommand::Extract:
