@@ -132,8 +132,7 @@ void Kestrova::open()
         tr("Zones and disc images (*.ifo *.iso *.img);;AMG files (*.ifo)"));
     if (file.isEmpty())
         return;
-    // An image is opened itself, any other file stands for its folder.
-    open(isDiscImagePath(file) ? QDir(file) : QFileInfo(file).absoluteDir());
+    open(zoneLocation(file));
 }
 
 void Kestrova::open(QDir zoneDir)

@@ -5,6 +5,7 @@
 #include "app/kestrova.h"
 #include "app/terminaloptions.h"
 #include "app/zonetreeview.h"
+#include "zone/zoneopener.h"
 
 // KESTROVA_SCREENSHOT=<file>: save a picture of the window once it is shown, then quit.
 // Lets a machine without a display see the window (tools/run.sh). With
@@ -28,8 +29,8 @@ static void scheduleScreenshot(Kestrova &window)
     });
 }
 
-// `kestrova ZONE`: opens the zone's folder, or the folder of any file in it, as a file
-// manager's "Open with" passes it. Without an argument the window starts empty.
+// `kestrova ZONE`: opens the zone's folder, the folder of any file in it, or a disc image
+// or drive, as a file manager's "Open with" passes it. Without an argument the window starts empty.
 static void openZoneArgument(Kestrova &window)
 {
     const QStringList arguments = QCoreApplication::arguments();
@@ -40,7 +41,7 @@ static void openZoneArgument(Kestrova &window)
         qWarning("kestrova: '%s': no such file or folder", qPrintable(arguments.at(1)));
         return;
     }
-    window.open(zone.isDir() ? QDir(zone.absoluteFilePath()) : zone.absoluteDir());
+    window.open(zoneLocation(zone.absoluteFilePath()));
 }
 
 int main(int argc, char *argv[])

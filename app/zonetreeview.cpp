@@ -37,12 +37,8 @@ void ZoneTreeView::dropEvent(QDropEvent *event)
     if (path.isEmpty())
         return;
     const QFileInfo info(path);
-    // A disc image or drive is opened itself, any other file stands for its folder.
-    if (isDiscImagePath(path) || info.isDir())
-        emit open(QDir(info.absoluteFilePath()));
-    else if (info.isFile())
-        emit open(info.absoluteDir());
-    else
+    if (!info.exists())
         return;
+    emit open(zoneLocation(path));
     event->acceptProposedAction();
 }

@@ -43,6 +43,14 @@ bool isDiscImagePath(const QString &path)
     return looksLikeUdfImage(path);
 }
 
+QDir zoneLocation(const QString &path)
+{
+    const QFileInfo info(path);
+    if (isDiscImagePath(path) || info.isDir())
+        return QDir(info.absoluteFilePath());
+    return info.absoluteDir();
+}
+
 std::unique_ptr<DVDAZone> loadZone(const QString &path, QString *error)
 {
     const QFileInfo info(path);

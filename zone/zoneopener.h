@@ -3,6 +3,7 @@
 // zone folder, any file in it, or a disc image file or drive holding AUDIO_TS.
 #include <memory>
 
+#include <QDir>
 #include <QString>
 
 class DVDAZone;
@@ -19,3 +20,7 @@ std::unique_ptr<DVDAZone> openZone(const QString &path, QString *error);
 // True when the path names a disc image or drive rather than a zone folder or a file in
 // one: a block device, an .iso or .img file, or any file that starts like a UDF volume.
 bool isDiscImagePath(const QString &path);
+
+// The place a path the user names stands for: a disc image, drive or folder itself, any
+// other file its folder (a file manager passes AUDIO_TS.IFO for the zone).
+QDir zoneLocation(const QString &path);

@@ -45,6 +45,8 @@ private slots:
     void cutAobFileReadsWhatIsThere();
     void pipesAreNotOpened_data();
     void pipesAreNotOpened();
+    void namedPathStandsForItsZone_data();
+    void namedPathStandsForItsZone();
 };
 
 // What the image is made of, and the message its opening gives.
@@ -144,6 +146,28 @@ void ZoneImage::pipesAreNotOpened()
     QCOMPARE(bool(zone), opens);
     if (zone)
         QCOMPARE(zone->titlesets.at(0)->contentKind, TitlesetUnknown);
+}
+
+// What a path given on the window's command line, dropped or picked stands for.
+void ZoneImage::namedPathStandsForItsZone_data()
+{
+    QTest::addColumn<QString>("name");  // in a folder holding a zone and its image
+    QTest::addColumn<QString>("stands"); // the path opened, relative to that folder
+    QTest::newRow("folder") << "." << ".";
+    QTest::newRow("manager file") << "AUDIO_TS.IFO" << ".";
+    QTest::newRow("disc image") << "disc.iso" << "disc.iso";
+}
+
+void ZoneImage::namedPathStandsForItsZone()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, stands);
+    ZoneFolder folder(splitZone());
+    QVERIFY(folder.ok());
+    QVERIFY(writeImage(splitZone(), folder.filePath(QStringLiteral("disc.iso"))));
+    const QDir base(folder.path());
+    QCOMPARE(zoneLocation(base.filePath(name)).absolutePath(),
+             QDir::cleanPath(base.absoluteFilePath(stands)));
 }
 
 QTEST_GUILESS_MAIN(ZoneImage)
