@@ -183,18 +183,26 @@ bool DVDAFormattedStreamDumper::writeSamples(const SampleRun &group1, const Samp
         if (group1.frames > 0 && group2.frames > 0) {
             const int size = group1.sampleSize; // merge needs equal resolutions
             const int channels = group1.channels + group2.channels;
-            quint8 frame[SLOTS * 4] = {};
+            // Frames are put together a few hundred at a time, then written at once.
+            enum { GATHER_FRAMES = 256 };
+            quint8 gathered[GATHER_FRAMES * SLOTS * 4];
             const int frames = qMin(group1.frames, group2.frames);
+            const int frameBytes = channels * size;
+            int used = 0;
             for (int f = 0; f < frames; ++f) {
                 const quint8 *in1 = group1.data + qint64(f) * group1.frameStride;
                 const quint8 *in2 = group2.data + qint64(f) * group2.frameStride;
+                quint8 *frame = gathered + used * frameBytes;
                 for (int k = 0; k < group1.channels; ++k)
                     std::memcpy(frame + outputPosition[k] * size, in1 + k * size, size);
                 for (int k = 0; k < group2.channels; ++k)
                     std::memcpy(frame + outputPosition[group1.channels + k] * size,
                                 in2 + k * size, size);
-                if (!slotFiles[0].write(frame, channels * size))
-                    return false;
+                if (++used == GATHER_FRAMES || f + 1 == frames) {
+                    if (!slotFiles[0].write(gathered, qint64(used) * frameBytes))
+                        return false;
+                    used = 0;
+                }
             }
             return true;
         }

@@ -95,22 +95,34 @@ int DVDAPCMStreamDumper::write(const quint8 *data, int length)
     }
     carry = length - pos;
     std::memcpy(carried, data + pos, carry);
+    writeBatch();
     return result;
 }
 
 void DVDAPCMStreamDumper::step(const quint8 *p)
 {
-    quint8 samples1[2 * MAX_GROUP_CHANNELS * 3];
-    quint8 samples2[2 * MAX_GROUP_CHANNELS * 3];
-    SampleRun group1{samples1, 2, info.group1Channels, sample1, info.group1Channels * sample1};
-    SampleRun group2{samples2, 0, info.group2Channels, sample2, info.group2Channels * sample2};
+    const int stride1 = info.group1Channels * sample1, stride2 = info.group2Channels * sample2;
     if (phase == 0 && unit2 > 0) {
-        unpackUnit(p, info.group2Channels, info.group2Bits, samples2);
-        group2.frames = 2;
+        unpackUnit(p, info.group2Channels, info.group2Bits, batch2 + frames2 * stride2);
+        frames2 += 2;
         p += unit2;
     }
     phase = phase + 1 == ratio ? 0 : phase + 1;
-    unpackUnit(p, info.group1Channels, info.group1Bits, samples1);
+    unpackUnit(p, info.group1Channels, info.group1Bits, batch1 + frames1 * stride1);
+    frames1 += 2;
+    if (++units == BATCH_UNITS)
+        writeBatch();
+}
+
+void DVDAPCMStreamDumper::writeBatch()
+{
+    if (units == 0)
+        return;
+    const SampleRun group1{batch1, frames1, info.group1Channels, sample1,
+                           info.group1Channels * sample1};
+    const SampleRun group2{batch2, frames2, info.group2Channels, sample2,
+                           info.group2Channels * sample2};
     if (!writeSamples(group1, group2))
         result = ErrWriteOutput;
+    frames1 = frames2 = units = 0;
 }
