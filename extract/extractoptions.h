@@ -22,4 +22,5 @@ struct ExtractOptions {
     qint32 cache = 1000;       // wait threshold in MiB, 0 to 9999
     bool deleteFiles = false;  // delete each file after its command succeeded
     bool logMessages = false;  // "Log messages"
+    qint32 threads = 1;        // extraction workers, each dumping one object at a time
 };

@@ -1,5 +1,8 @@
 #include "extract/extractthread.h"
 
+#include <thread>
+#include <vector>
+
 #include <QDir>
 
 #include "dump/dumpobject.h"
@@ -12,13 +15,17 @@ namespace {
 enum {
     WAIT_POLL_MS = 1000, // how often the wait looks at the job queue again
     STOP_POLL_MS = 50,   // how soon within that second a stop request is seen
+    MAX_WORKERS = 64,
 };
 } // namespace
 
 ExtractThread::ExtractThread(DVDAZone *zone_, const QList<DVDAObject *> &objects_,
                              const ExtractOptions &options_, JobQueue *jobs_)
-    : zone(zone_), objects(objects_), options(options_), jobs(jobs_)
+    : zone(zone_), objects(objects_), options(options_), jobs(jobs_),
+      workers(qBound(1, options_.threads, int(MAX_WORKERS)))
 {
+    if (workers > 1)
+        moreProgress = std::make_unique<ExtractProgress[]>(size_t(workers - 1));
     // itemProcessing crosses to the GUI thread through a queued connection.
     qRegisterMetaType<DVDAObject *>("DVDAObject*");
 }
@@ -27,6 +34,18 @@ ExtractThread::~ExtractThread()
 {
     stop();
     wait();
+}
+
+void ExtractThread::stop()
+{
+    progress.stopRequested.store(true);
+    for (int k = 1; k < workers; ++k)
+        moreProgress[size_t(k - 1)].stopRequested.store(true);
+}
+
+const ExtractProgress &ExtractThread::workerProgress(int k) const
+{
+    return k <= 0 || k >= workers ? progress : moreProgress[size_t(k - 1)];
 }
 
 QString ExtractThread::baseName(const DVDAZone *zone, const DVDAObject *object)
@@ -55,46 +74,74 @@ void ExtractThread::run()
 
 int ExtractThread::walk()
 {
-    for (DVDAObject *object : std::as_const(objects)) {
-        if (!object)
-            continue;
-        const int kind = object->kind();
-        if (kind != KindIndex && kind != KindTrack)
-            return ErrObjectKind;
-
-        if (!zone)
-            return ErrNoZone;
-        ObjectPath path;
-        if (!resolveObjectPath(zone, object, &path))
-            return ErrNoTitleset;
-        progress.titleset.store(path.titleset->number, std::memory_order_relaxed);
-        progress.title.store(path.title->titleId, std::memory_order_relaxed);
-        progress.track.store(path.track->number, std::memory_order_relaxed);
-        progress.index.store(path.index ? path.index->number : 0, std::memory_order_relaxed);
-        const QString basePath = options.outputDir.path() + QLatin1Char('/')
-                                 + baseName(zone, object);
-
-        waitForJobQueue();
-        // A stop seen here ends the walk before the object is announced, so no file of
-        // it is created and no same-named file of an earlier extraction is truncated.
-        if (stopRequested())
-            return ErrCancelled;
-
-        emit itemProcessing(object, ItemStarted);
-        const int result = dumpObject(zone, static_cast<AOBObject *>(object), basePath, options,
-                                      jobs, progress);
-        emit itemProcessing(object, result == ExtractSucceeded ? ItemSucceeded : ItemFailed);
-        if (result != ExtractSucceeded)
-            return result;
-    }
-    return ExtractSucceeded;
+    nextObject.store(0);
+    firstFailure.store(ExtractSucceeded);
+    std::vector<std::thread> others;
+    for (int k = 1; k < workers; ++k)
+        others.emplace_back([this, k] { work(moreProgress[size_t(k - 1)]); });
+    work(progress);
+    for (std::thread &other : others)
+        other.join();
+    return firstFailure.load();
 }
 
-void ExtractThread::waitForJobQueue()
+void ExtractThread::work(ExtractProgress &own)
+{
+    while (firstFailure.load() == ExtractSucceeded) {
+        const int k = nextObject.fetch_add(1);
+        if (k >= objects.size())
+            return;
+        const int result = extractObject(objects[k], own);
+        if (result != ExtractSucceeded) {
+            int none = ExtractSucceeded;
+            firstFailure.compare_exchange_strong(none, result);
+            return;
+        }
+    }
+}
+
+int ExtractThread::extractObject(DVDAObject *object, ExtractProgress &own)
+{
+    if (!object)
+        return ExtractSucceeded;
+    const int kind = object->kind();
+    if (kind != KindIndex && kind != KindTrack)
+        return ErrObjectKind;
+
+    if (!zone)
+        return ErrNoZone;
+    ObjectPath path;
+    if (!resolveObjectPath(zone, object, &path))
+        return ErrNoTitleset;
+    own.titleset.store(path.titleset->number, std::memory_order_relaxed);
+    own.title.store(path.title->titleId, std::memory_order_relaxed);
+    own.track.store(path.track->number, std::memory_order_relaxed);
+    own.index.store(path.index ? path.index->number : 0, std::memory_order_relaxed);
+    const QString basePath = options.outputDir.path() + QLatin1Char('/')
+                             + baseName(zone, object);
+
+    waitForJobQueue(own);
+    // A stop seen here ends the walk before the object is announced, so no file of
+    // it is created and no same-named file of an earlier extraction is truncated.
+    if (own.stopRequested.load())
+        return ErrCancelled;
+
+    emit itemProcessing(object, ItemStarted);
+    const int result = dumpObject(zone, static_cast<AOBObject *>(object), basePath, options,
+                                  jobs, own);
+    // The failure's message is read from the first worker's progress.
+    if (&own != &progress && result != ExtractSucceeded)
+        progress.lastResult.store(result, std::memory_order_relaxed);
+    emit itemProcessing(object, result == ExtractSucceeded ? ItemSucceeded : ItemFailed);
+    return result;
+}
+
+void ExtractThread::waitForJobQueue(const ExtractProgress &own)
 {
     if (!jobs)
         return;
     const qint64 threshold = qint64(options.cache) * 1048576;
+    const auto stopRequested = [&own] { return own.stopRequested.load(); };
     while (jobs->pendingBytes() > threshold && !stopRequested()) {
         progress.waiting.store(true, std::memory_order_relaxed);
         // One second between looks at the queue, in short slices so a stop ends it at once.

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSocketNotifier>
+#include <QStringList>
 #include <QTimer>
 
 #include "app/cli/progressdisplay.h"
@@ -81,14 +82,16 @@ private:
         const QString name = objectDisplayName(zone, object);
         switch (state) {
         case ExtractThread::ItemStarted:
-            currentObject = name;
+            runningObjects.append(name);
             display->printLine(tr("Extracting %1 (%2)")
                                    .arg(name, ExtractThread::baseName(zone, object)));
             break;
         case ExtractThread::ItemSucceeded:
+            runningObjects.removeOne(name);
             display->printLine(tr("Extracted %1").arg(name));
             break;
         case ExtractThread::ItemFailed:
+            runningObjects.removeOne(name);
             display->printLine(tr("Failed %1: %2")
                                    .arg(name, resultMessage(extractThread->progress.lastResult.load())));
             break;
@@ -113,7 +116,10 @@ private:
 
         ProgressState state;
         static_cast<ExtractionStatus &>(state) = status();
-        state.object = currentObject;
+        // Several workers: every object being extracted, in the order they started.
+        state.object = runningObjects.isEmpty() ? lastObject : runningObjects.join(", ");
+        if (!runningObjects.isEmpty())
+            lastObject = runningObjects.last();
         display->show(state);
     }
 
@@ -128,7 +134,8 @@ private:
     QTimer timer;
     QEventLoop loop;
     std::unique_ptr<QSocketNotifier> stopNotifier;
-    QString currentObject;
+    QStringList runningObjects;
+    QString lastObject; // shown between two objects, as before
     bool stopping = false;
 };
 

@@ -36,5 +36,6 @@ QString optionsText(const ExtractOptions &o)
     line("cache", QString::number(o.cache));
     line("deleteFiles", yesNo(o.deleteFiles));
     line("logMessages", yesNo(o.logMessages));
+    line("threads", QString::number(o.threads));
     return text;
 }
