@@ -2,6 +2,7 @@
 # make test  installs what is missing, builds, runs every test, then again under ASan+UBSan
 # make try-window  builds, then drives the real window under Xvfb (tools/trywindow.sh)
 # make package  builds, then the Debian package kestrova_<version>_amd64.deb in the build folder
+# make bench    builds and runs the benchmarks; each prints our time, the reference's, the ratio
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libavcodec-dev libavutil-dev \
             libavformat-dev ffmpeg flac python3
 PACKAGES += dpkg-dev file desktop-file-utils appstream man-db
@@ -12,7 +13,7 @@ ASAN_BUILD ?= build-asan
 WERROR ?= OFF
 test: WERROR = ON
 
-.PHONY: run test deps build build-asan check check-asan clean package try-window
+.PHONY: run test deps build build-asan check check-asan clean package try-window bench
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -47,6 +48,13 @@ run: build
 try-window:
 	$(MAKE) build PACKAGES="$(PACKAGES) xvfb xdotool imagemagick"
 	bash tools/trywindow.sh $(BUILD) /tmp/kestrova-try
+
+BENCHES := bench_openzone bench_pcmconvert bench_extraction
+bench: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVA_WERROR=$(WERROR)
+	cmake --build $(BUILD) -j $(JOBS) --target $(BENCHES)
+	@uptime
+	@for b in $(BENCHES); do $(BUILD)/bench/$$b || exit 1; done
 
 package: build
 	cd $(BUILD) && cpack -G DEB
