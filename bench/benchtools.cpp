@@ -56,6 +56,7 @@ ChildReport runChild(const QString &program, const QStringList &arguments)
     ChildReport report;
     report.seconds = timeRun(program, arguments, &output);
     const QList<QByteArray> lines = output.trimmed().split('\n');
+    report.inside = lines.last().split(' ').value(0).toDouble();
     report.peakKilobytes = lines.last().split(' ').value(1).toLongLong();
     return report;
 }

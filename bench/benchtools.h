@@ -27,6 +27,7 @@ double timeRun(const QString &program, const QStringList &arguments,
 void reportChild(double seconds);
 struct ChildReport {
     double seconds = -1; // of the whole process, negative on failure
+    double inside = -1;  // as the child timed its own work
     qint64 peakKilobytes = -1;
 };
 // Runs the child and reads its report.
