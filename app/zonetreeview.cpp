@@ -6,6 +6,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "zone/zoneopener.h"
+
 ZoneTreeView::ZoneTreeView(QWidget *parent) : QTreeWidget(parent)
 {
     setAcceptDrops(true);
@@ -35,10 +37,11 @@ void ZoneTreeView::dropEvent(QDropEvent *event)
     if (path.isEmpty())
         return;
     const QFileInfo info(path);
-    if (info.isFile())
-        emit open(info.absoluteDir());
-    else if (info.isDir())
+    // A disc image or drive is opened itself, any other file stands for its folder.
+    if (isDiscImagePath(path) || info.isDir())
         emit open(QDir(info.absoluteFilePath()));
+    else if (info.isFile())
+        emit open(info.absoluteDir());
     else
         return;
     event->acceptProposedAction();

@@ -49,13 +49,16 @@ int extractPayload(StreamInfo &info, const quint8 *pack, int skip, int limit)
 }
 
 namespace {
-enum { LOOK_AHEAD_BLOCKS = 16 };
+enum {
+    LOOK_AHEAD_BLOCKS = 16,
+    RUN_BLOCKS = 128, // 256 KiB per read
+};
 
 // Everything a dump needs beyond the stack of a thread, made once per object.
 struct DumpBuffers {
     StreamInfo work;      // the object's stream description with the working counters
     StreamInfo following; // what the blocks after the object begin with
-    quint8 block[BLOCK_SIZE];
+    quint8 run[RUN_BLOCKS * BLOCK_SIZE];
     quint8 lookAhead[LOOK_AHEAD_BLOCKS * BLOCK_SIZE];
 };
 
@@ -161,16 +164,20 @@ int lookAhead(DVDATitleset *titleset, const AOBObject *object, DumpBuffers &buff
         || (object->kind() == KindTrack && static_cast<DVDATrack *>(object)->indexes.empty()))
         return ErrBlockNotFound;
 
-    auto buffers = std::make_unique<DumpBuffers>();
-    buffers->work = object->streamInfo;
-    int result = ExtractSucceeded;
-    DVDAStreamDumper *dumper = makeDumper(buffers->work, basePath, options, jobs, &result);
-    if (!dumper)
-        return result;
-
     progress.firstBlock.store(qint32(first), std::memory_order_relaxed);
     progress.currentBlock.store(qint32(first), std::memory_order_relaxed);
     progress.lastBlock.store(qint32(last), std::memory_order_relaxed);
+
+    auto buffers = std::make_unique<DumpBuffers>();
+    buffers->work = object->streamInfo;
+    // A first block that cannot be read (its AOB file missing, say) is reported as such
+    // before any file is created.
+    int result = titleset->readRun(first, 1, buffers->run, nullptr);
+    if (result != ExtractSucceeded)
+        return result;
+    DVDAStreamDumper *dumper = makeDumper(buffers->work, basePath, options, jobs, &result);
+    if (!dumper)
+        return result;
 
     int limit = 0;
     const int following = lookAhead(titleset, object, *buffers, &limit);
@@ -180,23 +187,33 @@ int lookAhead(DVDATitleset *titleset, const AOBObject *object, DumpBuffers &buff
     work.skip = 0;
     work.limit = 0;
     const qint64 end = qint64(last) + following;
-    for (qint64 block = first; block <= end; ++block) {
-        if (progress.stopRequested.load(std::memory_order_relaxed)) {
-            result = ErrCancelled;
-            break;
+    // Blocks are read in runs; each is then handled on its own, as it lies in the run.
+    for (qint64 runStart = first; runStart <= end && result == 0;) {
+        const int wanted = int(qMin<qint64>(RUN_BLOCKS, end - runStart + 1));
+        int got = 0;
+        const int runResult = titleset->readRun(quint32(runStart), wanted, buffers->run, &got);
+        bool done = false;
+        for (int i = 0; i < got && !done; ++i) {
+            const qint64 block = runStart + i;
+            if (progress.stopRequested.load(std::memory_order_relaxed)) {
+                result = ErrCancelled;
+                break;
+            }
+            progress.currentBlock.store(qint32(block), std::memory_order_relaxed);
+            const int skip = block == first ? object->streamInfo.majorSyncOffset : 0;
+            const int blockLimit = block == qint64(last) + 1 ? limit : 0;
+            result = extractPayload(work, buffers->run + size_t(i) * BLOCK_SIZE, skip, blockLimit);
+            // Past the object, nothing more is written once the limit is used up.
+            done = result != 0 || (block > qint64(last) && work.limit == -1);
         }
-        progress.currentBlock.store(qint32(block), std::memory_order_relaxed);
-        result = titleset->readBlock(quint32(block), buffers->block);
-        if (result != ExtractSucceeded)
+        if (done)
             break;
-        const int skip = block == first ? object->streamInfo.majorSyncOffset : 0;
-        const int blockLimit = block == qint64(last) + 1 ? limit : 0;
-        result = extractPayload(work, buffers->block, skip, blockLimit);
-        if (result != ExtractSucceeded)
-            break;
-        // Past the object, nothing more is written once the limit is used up.
-        if (block > qint64(last) && work.limit == -1)
-            break;
+        if (result == 0 && runResult != 0) {
+            // The block after the last one read is where it failed.
+            progress.currentBlock.store(qint32(runStart + got), std::memory_order_relaxed);
+            result = runResult;
+        }
+        runStart += wanted;
     }
     work.dumper = nullptr;
     const int closed = dumper->finish();

@@ -1,6 +1,7 @@
 #include "zone/treelabels.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include "zone/dvdatitleset.h"
 #include "zone/dvdazone.h"
@@ -38,8 +39,14 @@ QString treeLabel(const DVDAObject *object)
     if (!object)
         return QString();
     switch (object->kind()) {
-    case KindZone:
+    case KindZone: {
+        // A zone read from a disc image is named by the image and its volume.
+        const auto *zone = static_cast<const DVDAZone *>(object);
+        if (zone->source && zone->source->image)
+            return QStringLiteral("%1 - %2").arg(QFileInfo(zone->source->origin).fileName(),
+                                                 zone->source->volumeName);
         return QStringLiteral("AUDIO_TS.IFO");
+    }
     case KindTitleset: {
         const auto *titleset = static_cast<const DVDATitleset *>(object);
         return QString::asprintf("ATS_%02d_0.IFO - %s", int(titleset->number),

@@ -94,7 +94,13 @@ public:
 private:
     void addZone(QJsonObject &o, const DVDAZone *z) const
     {
-        o[QStringLiteral("folder")] = QFileInfo(z->dir.path()).absoluteFilePath();
+        // Where the zone came from: its folder, or the image or drive and its volume name.
+        if (z->source && z->source->image) {
+            o[QStringLiteral("image")] = QFileInfo(z->source->origin).absoluteFilePath();
+            o[QStringLiteral("volume")] = z->source->volumeName;
+        } else {
+            o[QStringLiteral("folder")] = QFileInfo(z->dir.path()).absoluteFilePath();
+        }
         o[QStringLiteral("titlesetCount")] = z->titlesetCount;
     }
 
@@ -107,7 +113,7 @@ private:
         QJsonArray files;
         for (const AobFileEntry &entry : t->aobFiles) {
             QJsonObject f;
-            f[QStringLiteral("file")] = QFileInfo(entry.file.fileName()).fileName();
+            f[QStringLiteral("file")] = entry.name;
             f[QStringLiteral("present")] = entry.present;
             f[QStringLiteral("firstBlock")] = qint64(entry.firstBlock);
             f[QStringLiteral("lastBlock")] = qint64(entry.lastBlock);

@@ -161,11 +161,17 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("downmix");
         QTest::addColumn<bool>("pcm");
+        QTest::addColumn<bool>("aobPresent");
         QTest::addColumn<int>("result");
-        QTest::newRow("no mode") << int(ModeNone) << false << true << int(ErrAllocConverter);
-        QTest::newRow("downmix of PCM") << int(ModeConvert) << true << true << int(ErrDownmix);
-        QTest::newRow("convert unknown stream") << int(ModeConvert) << false << false
+        QTest::newRow("no mode") << int(ModeNone) << false << true << true << int(ErrAllocConverter);
+        QTest::newRow("downmix of PCM") << int(ModeConvert) << true << true << true << int(ErrDownmix);
+        QTest::newRow("convert unknown stream") << int(ModeConvert) << false << false << true
                                                 << int(ErrAllocConverter);
+        // The missing file is what is reported, whatever the mode.
+        QTest::newRow("store, AOB file missing") << int(ModeStore) << false << true << false
+                                                 << int(ErrOpenAobFile);
+        QTest::newRow("convert, AOB file missing") << int(ModeConvert) << false << true << false
+                                                   << int(ErrOpenAobFile);
     }
 
     void refusedModesCreateNoFile()
@@ -173,12 +179,16 @@ private slots:
         QFETCH(int, mode);
         QFETCH(bool, downmix);
         QFETCH(bool, pcm);
+        QFETCH(bool, aobPresent);
         QFETCH(int, result);
         packs::StreamLayout layout = packs::pcmLayout(stereo24at96);
         if (!pcm)
             layout.firstHeader = QByteArray("\x85\x01\x02\x03", 4);
-        OpenZone zone(dumpzone::consecutiveTracks(
-            packs::packStream(dumpzone::pattern(3000), layout).packs, {0}));
+        testzone::Zone description = dumpzone::consecutiveTracks(
+            packs::packStream(dumpzone::pattern(3000), layout).packs, {0});
+        if (!aobPresent)
+            description.titlesets[0].aobFiles[0] = testzone::AobFile::absent();
+        OpenZone zone(description);
         QVERIFY(zone.track(0));
         QTemporaryDir out;
         // A file of an earlier extraction under the same name is left alone.
