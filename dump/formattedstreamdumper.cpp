@@ -145,24 +145,32 @@ bool writeRun(WaveFile &wave, const DVDAFormattedStreamDumper::SampleRun &run)
     return true;
 }
 
+// Every stride-th sample of SIZE bytes from in, frames of them, back to back into out.
+template <int SIZE>
+void gatherSamples(const quint8 *in, int stride, int frames, quint8 *out)
+{
+    for (int f = 0; f < frames; ++f, in += stride, out += SIZE)
+        std::memcpy(out, in, SIZE);
+}
+
 // Channel k of the run into slot firstSlot + k, gathered so that a file gets its
 // samples in a few writes rather than one write per sample.
 bool writeSplit(WaveFile *files, int firstSlot, const DVDAFormattedStreamDumper::SampleRun &run)
 {
-    enum { GATHER = 1536 }; // a multiple of 2 and 3
+    enum { GATHER = 6144 }; // a multiple of 2 and 3
     quint8 gathered[GATHER];
+    const int perWrite = GATHER / qMax(1, run.sampleSize);
     for (int k = 0; k < run.channels; ++k) {
         const quint8 *in = run.data + k * run.sampleSize;
-        int used = 0;
-        for (int f = 0; f < run.frames; ++f, in += run.frameStride) {
-            for (int b = 0; b < run.sampleSize; ++b)
-                gathered[used + b] = in[b];
-            used += run.sampleSize;
-            if (used == GATHER || f + 1 == run.frames) {
-                if (!files[firstSlot + k].write(gathered, used))
-                    return false;
-                used = 0;
-            }
+        for (int done = 0; done < run.frames; done += perWrite) {
+            const int frames = qMin(perWrite, run.frames - done);
+            const quint8 *from = in + qint64(done) * run.frameStride;
+            if (run.sampleSize == 3)
+                gatherSamples<3>(from, run.frameStride, frames, gathered);
+            else
+                gatherSamples<2>(from, run.frameStride, frames, gathered);
+            if (!files[firstSlot + k].write(gathered, qint64(frames) * run.sampleSize))
+                return false;
         }
     }
     return true;
