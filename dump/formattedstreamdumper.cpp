@@ -176,6 +176,27 @@ bool writeSplit(WaveFile *files, int firstSlot, const DVDAFormattedStreamDumper:
     return true;
 }
 
+// Frames first .. first + count - 1 of both groups as merged frames into out, each
+// channel at its output position.
+template <int SIZE>
+void mergeFrames(const DVDAFormattedStreamDumper::SampleRun &group1,
+                 const DVDAFormattedStreamDumper::SampleRun &group2, const int *position,
+                 int first, int count, quint8 *out)
+{
+    const int c1 = group1.channels, c2 = group2.channels;
+    const int frameBytes = (c1 + c2) * SIZE;
+    const quint8 *in1 = group1.data + qint64(first) * group1.frameStride;
+    const quint8 *in2 = group2.data + qint64(first) * group2.frameStride;
+    for (int f = 0; f < count; ++f, out += frameBytes) {
+        for (int k = 0; k < c1; ++k)
+            std::memcpy(out + position[k] * SIZE, in1 + k * SIZE, SIZE);
+        for (int k = 0; k < c2; ++k)
+            std::memcpy(out + position[c1 + k] * SIZE, in2 + k * SIZE, SIZE);
+        in1 += group1.frameStride;
+        in2 += group2.frameStride;
+    }
+}
+
 } // namespace
 
 bool DVDAFormattedStreamDumper::writeSamples(const SampleRun &group1, const SampleRun &group2)
@@ -189,28 +210,20 @@ bool DVDAFormattedStreamDumper::writeSamples(const SampleRun &group1, const Samp
     }
     case LayoutMerged:
         if (group1.frames > 0 && group2.frames > 0) {
-            const int size = group1.sampleSize; // merge needs equal resolutions
-            const int channels = group1.channels + group2.channels;
             // Frames are put together a few hundred at a time, then written at once.
             enum { GATHER_FRAMES = 256 };
             quint8 gathered[GATHER_FRAMES * SLOTS * 4];
             const int frames = qMin(group1.frames, group2.frames);
-            const int frameBytes = channels * size;
-            int used = 0;
-            for (int f = 0; f < frames; ++f) {
-                const quint8 *in1 = group1.data + qint64(f) * group1.frameStride;
-                const quint8 *in2 = group2.data + qint64(f) * group2.frameStride;
-                quint8 *frame = gathered + used * frameBytes;
-                for (int k = 0; k < group1.channels; ++k)
-                    std::memcpy(frame + outputPosition[k] * size, in1 + k * size, size);
-                for (int k = 0; k < group2.channels; ++k)
-                    std::memcpy(frame + outputPosition[group1.channels + k] * size,
-                                in2 + k * size, size);
-                if (++used == GATHER_FRAMES || f + 1 == frames) {
-                    if (!slotFiles[0].write(gathered, qint64(used) * frameBytes))
-                        return false;
-                    used = 0;
-                }
+            const int frameBytes = (group1.channels + group2.channels) * group1.sampleSize;
+            // Merge needs equal resolutions: group 2's sample size is group 1's.
+            for (int done = 0; done < frames; done += GATHER_FRAMES) {
+                const int count = qMin(int(GATHER_FRAMES), frames - done);
+                if (group1.sampleSize == 3)
+                    mergeFrames<3>(group1, group2, outputPosition, done, count, gathered);
+                else
+                    mergeFrames<2>(group1, group2, outputPosition, done, count, gathered);
+                if (!slotFiles[0].write(gathered, qint64(count) * frameBytes))
+                    return false;
             }
             return true;
         }

@@ -17,25 +17,32 @@ int packedUnitSize(int channels, int bits)
 }
 
 // Two samples of each of c channels, packed, into 2 x c little-endian samples of 2
-// bytes (16 bits) or 3 bytes (20 bits with the low nibble zero, 24 bits).
-void unpackUnit(const quint8 *unit, int channels, int bits, quint8 *out)
+// bytes (16 bits) or 3 bytes (20 bits with the low nibble zero, 24 bits). One copy per
+// resolution, so the loop has no test of it.
+template <int BITS>
+void unpackUnitOf(const quint8 *unit, int channels, quint8 *out)
 {
     const int count = 2 * channels;
     const quint8 *extra = unit + 2 * count;
     for (int k = 0; k < count; ++k) {
         const quint8 high = unit[2 * k], middle = unit[2 * k + 1];
-        if (bits == 16) {
-            *out++ = middle;
-            *out++ = high;
-            continue;
-        }
-        if (bits == 24)
+        if (BITS == 24)
             *out++ = extra[k];
-        else
+        else if (BITS == 20)
             *out++ = (k & 1) ? quint8(extra[k / 2] << 4) : quint8(extra[k / 2] & 0xF0);
         *out++ = middle;
         *out++ = high;
     }
+}
+
+void unpackUnit(const quint8 *unit, int channels, int bits, quint8 *out)
+{
+    if (bits == 24)
+        unpackUnitOf<24>(unit, channels, out);
+    else if (bits == 20)
+        unpackUnitOf<20>(unit, channels, out);
+    else
+        unpackUnitOf<16>(unit, channels, out);
 }
 
 } // namespace
