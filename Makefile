@@ -3,6 +3,7 @@
 # make try-window  builds, then drives the real window under Xvfb (tools/trywindow.sh)
 # make package  builds, then the Debian package kestrova_<version>_amd64.deb in the build folder
 # make fuzz  builds the fuzz targets with clang and runs each FUZZ_SECONDS (not part of test)
+# make bench    builds and runs the benchmarks; each prints our time, the reference's, the ratio
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libavcodec-dev libavutil-dev \
             libavformat-dev ffmpeg flac python3
 PACKAGES += libudfread-dev genisoimage
@@ -17,7 +18,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
 FUZZ_TARGETS := openzone streaminfo pcmdumper mlpdumper
 
-.PHONY: run test deps build build-asan check check-asan fuzz clean package try-window
+.PHONY: run test deps build build-asan check check-asan fuzz clean package try-window bench
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -67,6 +68,13 @@ run: build
 try-window:
 	$(MAKE) build PACKAGES="$(PACKAGES) xvfb xdotool imagemagick"
 	bash tools/trywindow.sh $(BUILD) /tmp/kestrova-try
+
+BENCHES := bench_openzone bench_pcmconvert bench_extraction bench_zoneimage
+bench: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVA_WERROR=$(WERROR)
+	cmake --build $(BUILD) -j $(JOBS) --target $(BENCHES)
+	@uptime
+	@for b in $(BENCHES); do $(BUILD)/bench/$$b || exit 1; done
 
 package: build
 	cd $(BUILD) && cpack -G DEB

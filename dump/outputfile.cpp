@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool openOutputFile(QFile &file, const QString &path)
+bool openOutputFile(QFile &file, const QString &path, QIODevice::OpenMode extra)
 {
     const QByteArray native = QFile::encodeName(path);
     struct stat status;
@@ -11,5 +11,5 @@ bool openOutputFile(QFile &file, const QString &path)
         && ::unlink(native.constData()) != 0)
         return false;
     file.setFileName(path);
-    return file.open(QIODevice::ReadWrite | QIODevice::Truncate);
+    return file.open(QIODevice::ReadWrite | QIODevice::Truncate | extra);
 }

@@ -5,5 +5,7 @@
 #include <QString>
 
 // Opens path read-write as an empty file. A symbolic link at path is removed first, so
-// the file is made in its place and the link's target stays untouched.
-[[nodiscard]] bool openOutputFile(QFile &file, const QString &path);
+// the file is made in its place and the link's target stays untouched. extra adds open
+// modes (Unbuffered for a writer that buffers by itself).
+[[nodiscard]] bool openOutputFile(QFile &file, const QString &path,
+                                  QIODevice::OpenMode extra = QIODevice::NotOpen);

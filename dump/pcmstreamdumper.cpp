@@ -17,25 +17,32 @@ int packedUnitSize(int channels, int bits)
 }
 
 // Two samples of each of c channels, packed, into 2 x c little-endian samples of 2
-// bytes (16 bits) or 3 bytes (20 bits with the low nibble zero, 24 bits).
-void unpackUnit(const quint8 *unit, int channels, int bits, quint8 *out)
+// bytes (16 bits) or 3 bytes (20 bits with the low nibble zero, 24 bits). One copy per
+// resolution, so the loop has no test of it.
+template <int BITS>
+void unpackUnitOf(const quint8 *unit, int channels, quint8 *out)
 {
     const int count = 2 * channels;
     const quint8 *extra = unit + 2 * count;
     for (int k = 0; k < count; ++k) {
         const quint8 high = unit[2 * k], middle = unit[2 * k + 1];
-        if (bits == 16) {
-            *out++ = middle;
-            *out++ = high;
-            continue;
-        }
-        if (bits == 24)
+        if (BITS == 24)
             *out++ = extra[k];
-        else
+        else if (BITS == 20)
             *out++ = (k & 1) ? quint8(extra[k / 2] << 4) : quint8(extra[k / 2] & 0xF0);
         *out++ = middle;
         *out++ = high;
     }
+}
+
+void unpackUnit(const quint8 *unit, int channels, int bits, quint8 *out)
+{
+    if (bits == 24)
+        unpackUnitOf<24>(unit, channels, out);
+    else if (bits == 20)
+        unpackUnitOf<20>(unit, channels, out);
+    else
+        unpackUnitOf<16>(unit, channels, out);
 }
 
 } // namespace
@@ -95,22 +102,34 @@ int DVDAPCMStreamDumper::write(const quint8 *data, int length)
     }
     carry = length - pos;
     std::memcpy(carried, data + pos, carry);
+    writeBatch();
     return result;
 }
 
 void DVDAPCMStreamDumper::step(const quint8 *p)
 {
-    quint8 samples1[2 * MAX_GROUP_CHANNELS * 3];
-    quint8 samples2[2 * MAX_GROUP_CHANNELS * 3];
-    SampleRun group1{samples1, 2, info.group1Channels, sample1, info.group1Channels * sample1};
-    SampleRun group2{samples2, 0, info.group2Channels, sample2, info.group2Channels * sample2};
+    const int stride1 = info.group1Channels * sample1, stride2 = info.group2Channels * sample2;
     if (phase == 0 && unit2 > 0) {
-        unpackUnit(p, info.group2Channels, info.group2Bits, samples2);
-        group2.frames = 2;
+        unpackUnit(p, info.group2Channels, info.group2Bits, batch2 + frames2 * stride2);
+        frames2 += 2;
         p += unit2;
     }
     phase = phase + 1 == ratio ? 0 : phase + 1;
-    unpackUnit(p, info.group1Channels, info.group1Bits, samples1);
+    unpackUnit(p, info.group1Channels, info.group1Bits, batch1 + frames1 * stride1);
+    frames1 += 2;
+    if (++units == BATCH_UNITS)
+        writeBatch();
+}
+
+void DVDAPCMStreamDumper::writeBatch()
+{
+    if (units == 0)
+        return;
+    const SampleRun group1{batch1, frames1, info.group1Channels, sample1,
+                           info.group1Channels * sample1};
+    const SampleRun group2{batch2, frames2, info.group2Channels, sample2,
+                           info.group2Channels * sample2};
     if (!writeSamples(group1, group2))
         result = ErrWriteOutput;
+    frames1 = frames2 = units = 0;
 }

@@ -24,11 +24,18 @@ public:
     qint32 carry = 0; // bytes of an incomplete unit kept from the previous call
 
 private:
-    enum { MAX_GROUP_CHANNELS = SLOTS, MAX_UNIT = 2 * 3 * MAX_GROUP_CHANNELS };
+    enum {
+        MAX_GROUP_CHANNELS = SLOTS,
+        MAX_UNIT = 2 * 3 * MAX_GROUP_CHANNELS,
+        BATCH_UNITS = 512, // units unpacked before the layout writes them in one go
+    };
 
     int unitSize() const { return phase == 0 ? unit1 + unit2 : unit1; }
-    // Unpacks the unit(s) at p (unitSize() bytes), advances the phase and writes.
+    // Unpacks the unit(s) at p (unitSize() bytes) into the batch and advances the phase;
+    // a full batch is written.
     void step(const quint8 *p);
+    // Writes the unpacked frames of both groups and empties the batch.
+    void writeBatch();
 
     int unit1 = 0, unit2 = 0;     // packed unit sizes of the groups
     int sample1 = 0, sample2 = 0; // written sample sizes: 2 or 3
@@ -36,4 +43,9 @@ private:
     // The incomplete unit between two calls. A unit is completed from the next call's
     // bytes, so no more than one unit (at most 72 bytes) is ever copied.
     quint8 carried[2 * MAX_UNIT] = {};
+    // Unpacked little-endian frames waiting to be written, per group.
+    quint8 batch1[BATCH_UNITS * MAX_UNIT] = {};
+    quint8 batch2[BATCH_UNITS * MAX_UNIT] = {};
+    int frames1 = 0, frames2 = 0;
+    int units = 0; // group-1 units in the batch
 };

@@ -71,7 +71,11 @@ bool WaveFile::open(const QString &path, int channels_, int sampleRate_, int bit
     bits = bits_;
     fmtChunkSize = oldFormat ? 24 : 48;
     headerImage = header(channels, sampleRate, bits, channelMask, oldFormat);
-    if (!openOutputFile(file, path))
+    buffer.clear();
+    buffer.reserve(BUFFER_SIZE);
+    writeFailed = false;
+    // Our buffer does QFile's job: its own would only copy the samples once more.
+    if (!openOutputFile(file, path, QIODevice::Unbuffered))
         return false;
     // A header that cannot be written shows up as a failed write or finish later on.
     file.write(headerImage);
@@ -80,7 +84,26 @@ bool WaveFile::open(const QString &path, int channels_, int sampleRate_, int bit
 
 bool WaveFile::write(const quint8 *data, qint64 count)
 {
-    return file.isOpen() && file.write(reinterpret_cast<const char *>(data), count) == count;
+    if (!file.isOpen() || count < 0 || writeFailed)
+        return false;
+    if (qint64(buffer.size()) + count > BUFFER_SIZE && !writeBuffered())
+        return false;
+    if (count >= BUFFER_SIZE) { // already a large write: no copy
+        writeFailed = writeFailed || file.write(reinterpret_cast<const char *>(data), count) != count;
+        return !writeFailed;
+    }
+    buffer.insert(buffer.end(), data, data + count);
+    return true;
+}
+
+bool WaveFile::writeBuffered()
+{
+    const qint64 size = qint64(buffer.size());
+    const bool ok = size == 0
+        || file.write(reinterpret_cast<const char *>(buffer.data()), size) == size;
+    buffer.clear();
+    writeFailed = writeFailed || !ok;
+    return ok;
 }
 
 bool WaveFile::finish()
@@ -88,7 +111,7 @@ bool WaveFile::finish()
     if (!file.isOpen())
         return false;
     // Samples still buffered must reach the disc before the size is taken.
-    const bool flushed = file.flush();
+    const bool flushed = writeBuffered() && !writeFailed && file.flush();
     if (!flushed) {
         // The disc is full (or the device refuses): what could not be written is dropped
         // with the handle, and a fresh one patches the header so that it describes what
@@ -109,5 +132,6 @@ bool WaveFile::finish()
     ok = ok && file.seek(fmtChunkSize + 16) && file.write(le, 4) == 4;
     ok = file.flush() && ok;
     file.close();
+    std::vector<quint8>().swap(buffer); // a finished file keeps no memory
     return flushed && ok;
 }

@@ -23,4 +23,5 @@ struct ExtractOptions {
     bool deleteFiles = false;  // delete each file after its command succeeded
     bool logMessages = false;  // "Log messages"
     bool keepGoing = false;    // after a failed object go on with the next (command line only)
+    qint32 threads = 1;        // extraction workers, each dumping one object at a time
 };

@@ -3,8 +3,13 @@
 // dumps each into files and stops at the first failure (or, with keepGoing, goes on and
 // ends with the first failure's result). The job queue is closed at the
 // end however the walk ended, so the job thread works off what is left and ends.
+// With options.threads > 1 the thread runs that many workers, each taking the next
+// object in order once its last one is done; a failure lets the running objects finish
+// and starts no more. Tracks decode independently: each starts at a major sync.
+#include <atomic>
+#include <memory>
+
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QThread>
 
@@ -31,12 +36,15 @@ public:
     ~ExtractThread() override;
 
     // Asks the walk to end; callable from any thread, returns at once.
-    void stop() { progress.stopRequested.store(true); }
+    void stop();
     // Final once finished() was emitted.
     [[nodiscard]] int result() const { return walkResult; }
 
-    // Sampled by the window for the status bar.
+    // Sampled by the window for the status bar: the first worker's.
     ExtractProgress progress;
+    // The progress of worker k (0 is progress), k < workerCount().
+    [[nodiscard]] int workerCount() const { return workers; }
+    [[nodiscard]] const ExtractProgress &workerProgress(int k) const;
 
     // "track-01-01[1]-03" / "index-10-12[0]-05": titleset, title number, title tag and
     // track or index number. Empty for a node that is neither, or whose parents are missing.
@@ -56,14 +64,24 @@ protected:
 
 private:
     [[nodiscard]] int walk();
+    // One worker: takes objects in order until none is left or a worker failed.
+    void work(ExtractProgress &own);
+    [[nodiscard]] int extractObject(int k, ExtractProgress &own);
+    // Every object's base name before any worker starts, so that names do not depend on
+    // which worker gets to an object first.
+    void nameObjects();
     // Holds back while more file data waits for the command than the cache allows.
-    void waitForJobQueue();
-    bool stopRequested() const { return progress.stopRequested.load(); }
+    void waitForJobQueue(const ExtractProgress &own);
 
     DVDAZone *zone;
     QList<DVDAObject *> objects;
     ExtractOptions options;
     JobQueue *jobs;
     int walkResult = ExtractSucceeded;
-    QSet<QString> usedNames; // base names given in this extraction, on the walk's thread
+    QList<QString> names; // each object's base name, made unique in object order
+    int workers = 1;
+    std::unique_ptr<ExtractProgress[]> moreProgress; // workers 1 and on
+    std::atomic<int> nextObject{0};
+    std::atomic<int> firstFailure{ExtractSucceeded};
+    std::atomic<bool> cancelled{false};
 };

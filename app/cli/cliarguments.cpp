@@ -31,6 +31,7 @@ const OptionSpec optionSpecs[] = {
     {"run", 0, true, OptionScope::Extract},
     {"delete", 0, false, OptionScope::Extract},
     {"cache", 0, true, OptionScope::Extract},
+    {"threads", 0, true, OptionScope::Extract},
     {"log", 0, false, OptionScope::Extract},
     {"dry-run", 0, false, OptionScope::Extract},
     {"keep-going", 0, false, OptionScope::Extract},
@@ -165,6 +166,15 @@ bool applyOption(const GivenOption &option, CliArguments *parsed, QString *error
             return false;
         }
         o.cache = mib;
+    } else if (name == QLatin1String("threads")) {
+        bool ok = false;
+        const int count = option.value.toInt(&ok);
+        if (!ok || count < 1 || count > 64) {
+            *error = tr("--threads wants a whole number of workers from 1 to 64, not '%1'")
+                         .arg(option.value);
+            return false;
+        }
+        o.threads = count;
     } else if (name == QLatin1String("log")) {
         o.logMessages = true;
     } else if (name == QLatin1String("dry-run")) {
@@ -287,6 +297,7 @@ QString helpText()
         "  --delete           delete each file once its command has succeeded\n"
         "  --cache MIB        hold the extraction back while more than MIB mebibytes of\n"
         "                     files wait for the command (0 to 9999, default 1000)\n"
+        "  --threads N        extract N objects at once (1 to 64, default 1)\n"
         "  --log              decoder messages to Kestrova.log and the command's output\n"
         "                     to KestrovaEnc.log, both in the current folder\n"
         "  --dry-run          check the zone, the folder and the selectors, print the\n"

@@ -94,14 +94,16 @@ private:
         const QString name = objectDisplayName(zone, object);
         switch (state) {
         case ExtractThread::ItemStarted:
-            currentObject = name;
+            runningObjects.append(name);
             display->printLine(tr("Extracting %1 (%2)")
                                    .arg(name, ExtractThread::baseName(zone, object)));
             break;
         case ExtractThread::ItemSucceeded:
+            runningObjects.removeOne(name);
             display->printLine(tr("Extracted %1").arg(name));
             break;
         case ExtractThread::ItemFailed: // reported by itemFailed, with its own result
+            runningObjects.removeOne(name);
             break;
         }
     }
@@ -132,7 +134,10 @@ private:
 
         ProgressState state;
         static_cast<ExtractionStatus &>(state) = status();
-        state.object = currentObject;
+        // Several workers: every object being extracted, in the order they started.
+        state.object = runningObjects.isEmpty() ? lastObject : runningObjects.join(", ");
+        if (!runningObjects.isEmpty())
+            lastObject = runningObjects.last();
         display->show(state);
     }
 
@@ -147,9 +152,10 @@ private:
     QTimer timer;
     QEventLoop loop;
     std::unique_ptr<QSocketNotifier> stopNotifier;
-    QString currentObject;
     bool keepGoing;
     QStringList failures; // "track 1/1/2: message", in the order they happened
+    QStringList runningObjects;
+    QString lastObject; // shown between two objects, as before
     bool stopping = false;
 };
 

@@ -37,5 +37,6 @@ QString optionsText(const ExtractOptions &o)
     line("deleteFiles", yesNo(o.deleteFiles));
     line("logMessages", yesNo(o.logMessages));
     line("keepGoing", yesNo(o.keepGoing));
+    line("threads", QString::number(o.threads));
     return text;
 }

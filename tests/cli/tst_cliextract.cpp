@@ -46,7 +46,7 @@ QStringList defaultOptionLines(const QString &outputDir)
             QStringLiteral("oldFormat: false"),      QStringLiteral("run: false"),
             QStringLiteral("command: "),             QStringLiteral("cache: 1000"),
             QStringLiteral("deleteFiles: false"),    QStringLiteral("logMessages: false"),
-            QStringLiteral("keepGoing: false")};
+            QStringLiteral("keepGoing: false"),      QStringLiteral("threads: 1")};
 }
 
 // Replaces the line of each field named in changes ("field: value").
@@ -157,6 +157,10 @@ void TestCliExtract::everyFlagReachesTheOptions_data()
                              << QStringList{QStringLiteral("cache: 0")};
     QTest::newRow("cache=9999") << QStringList{QStringLiteral("--cache=9999")}
                                 << QStringList{QStringLiteral("cache: 9999")};
+    QTest::newRow("threads 2") << QStringList{QStringLiteral("--threads"), QStringLiteral("2")}
+                               << QStringList{QStringLiteral("threads: 2")};
+    QTest::newRow("threads=64") << QStringList{QStringLiteral("--threads=64")}
+                                << QStringList{QStringLiteral("threads: 64")};
     QTest::newRow("log") << QStringList{QStringLiteral("--log")}
                          << QStringList{QStringLiteral("logMessages: true")};
     QTest::newRow("keep-going") << QStringList{QStringLiteral("--keep-going")}
@@ -230,6 +234,10 @@ void TestCliExtract::conflictingOrBadFlags_data()
                                     << QStringLiteral("not '-1'");
     QTest::newRow("cache not a number") << QStringList{QStringLiteral("--cache=lots")}
                                         << QStringLiteral("not 'lots'");
+    QTest::newRow("no threads") << QStringList{QStringLiteral("--threads=0")}
+                                << QStringLiteral("not '0'");
+    QTest::newRow("threads too many") << QStringList{QStringLiteral("--threads=65")}
+                                      << QStringLiteral("not '65'");
     QTest::newRow("info option") << QStringList{QStringLiteral("--json")}
                                  << QStringLiteral("'--json' does not belong to the command extract");
     QTest::newRow("run without command") << QStringList{QStringLiteral("--run")}

@@ -11,6 +11,7 @@
 #include "extract/extractthread.h"
 #include "extract/jobqueue.h"
 #include "testzone/dumpzone.h"
+#include "testzone/mlpencoder.h"
 #include "testzone/packs.h"
 #include "zone/dvdazone.h"
 
@@ -86,6 +87,47 @@ QStringList filesIn(const QString &dir)
 {
     return QDir(dir).entryList(QDir::Files, QDir::Name);
 }
+
+// Every file of the folder by name, with its bytes.
+QMap<QString, QByteArray> folderContents(const QString &dir)
+{
+    QMap<QString, QByteArray> contents;
+    for (const QString &name : filesIn(dir))
+        contents.insert(name, dumpzone::fileBytes(QDir(dir).filePath(name)));
+    return contents;
+}
+
+// One title of PCM and MLP tracks taking turns, each track its own stream.
+struct MixedTracks {
+    MixedTracks()
+    {
+        QByteArray all;
+        QList<int> firsts;
+        for (int k = 0; k < 4; ++k) {
+            firsts << int(all.size() / packs::PACK_SIZE);
+            if (k % 2 == 0) {
+                all += packs::packStream(dumpzone::pattern(30000 + 6000 * k, k),
+                                         packs::pcmLayout(stereo24at96)).packs;
+                continue;
+            }
+            const QByteArray mlp = mlpencoder::encodeMlp(
+                mlpencoder::testSignal(2, 9600 * k, 16, quint32(k)), mlpencoder::MlpFormat{});
+            all += packs::packStream(mlp, packs::mlpLayout()).packs;
+        }
+        folder = std::make_unique<testzone::ZoneFolder>(dumpzone::consecutiveTracks(all, firsts));
+        zone = std::make_unique<DVDAZone>(QDir(folder->path()));
+    }
+    QList<DVDAObject *> tracks() const
+    {
+        QList<DVDAObject *> list;
+        for (DVDAObject *track : zone->titlesets[0]->titles[0]->tracks)
+            list << track;
+        return list;
+    }
+
+    std::unique_ptr<testzone::ZoneFolder> folder;
+    std::unique_ptr<DVDAZone> zone;
+};
 } // namespace
 
 class TestExtractThread : public QObject {
@@ -106,6 +148,37 @@ private:
     }
 
 private slots:
+    // Several workers write what one writes, object for object.
+    void workersWriteWhatOneWrites_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("threads");
+        QTest::newRow("store, 2 workers") << int(ModeStore) << 2;
+        QTest::newRow("convert, 2 workers") << int(ModeConvert) << 2;
+        QTest::newRow("convert, more workers than tracks") << int(ModeConvert) << 6;
+    }
+    void workersWriteWhatOneWrites()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, threads);
+        MixedTracks zone;
+        QMap<QString, QByteArray> written[2];
+        for (int run = 0; run < 2; ++run) {
+            QTemporaryDir out;
+            ExtractOptions options = storeInto(out.path());
+            options.mode = mode;
+            options.threads = run == 0 ? 1 : threads;
+            JobQueue jobs;
+            ExtractThread thread(zone.zone.get(), zone.tracks(), options, &jobs);
+            QCOMPARE(runToEnd(thread).size(), 2 * zone.tracks().size());
+            QCOMPARE(thread.result(), 0);
+            QVERIFY(jobs.isClosed());
+            written[run] = folderContents(out.path());
+        }
+        QCOMPARE(written[0].size(), 4);
+        QVERIFY(written[0] == written[1]);
+    }
+
     void tracksAreDumpedInOrder()
     {
         ThreeTracks zone;
