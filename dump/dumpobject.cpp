@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "dump/mlpstreamdumper.h"
+#include "dump/objectcheck.h"
 #include "dump/packetreader.h"
 #include "dump/pcmstreamdumper.h"
 #include "dump/streamdumper.h"
@@ -99,6 +100,13 @@ DVDAStreamDumper *makeDumper(const StreamInfo &info, const QString &basePath,
     DVDAStreamDumper *dumper = nullptr;
     if (options.mode == ModeStore) {
         dumper = new DVDARawStreamDumper(info, basePath + storeSuffix(info), options, jobs);
+    } else if (options.mode == ModeVerify) {
+        // Everything the stream holds is decoded, however damaged: no downmix, and
+        // decoding resumes at the next major sync after an error.
+        ExtractOptions verify = options;
+        verify.downmix = verify.merge = verify.split = verify.run = false;
+        verify.streamErrors = true;
+        dumper = makeConvertDumper(info, basePath, verify, jobs);
     } else if (options.mode == ModeConvert) {
         // Only a stream with a second substream carries a stereo downmix (PCM never does).
         if (options.downmix && info.substreams <= 1) {
@@ -144,7 +152,7 @@ int lookAhead(DVDATitleset *titleset, const AOBObject *object, DumpBuffers &buff
 }
 
 int dump(AOBObject *object, const QString &basePath, const ExtractOptions &options,
-         JobQueue *jobs, ExtractProgress &progress)
+         JobQueue *jobs, ExtractProgress &progress, ObjectCheck *check)
 {
     DVDAZone *zone = currentZone;
     if (!zone)
@@ -180,6 +188,9 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
     work.skip = 0;
     work.limit = 0;
     const qint64 end = qint64(last) + following;
+    const bool verifying = options.mode == ModeVerify;
+    const bool pcm = work.subStreamId == SUBSTREAM_PCM;
+    const int rate = work.group1SampleRate;
     for (qint64 block = first; block <= end; ++block) {
         if (progress.stopRequested.load(std::memory_order_relaxed)) {
             result = ErrCancelled;
@@ -187,8 +198,25 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
         }
         progress.currentBlock.store(qint32(block), std::memory_order_relaxed);
         result = titleset->readBlock(quint32(block), buffers->block);
+        const bool inObject = block <= qint64(last);
+        const qint64 ms = rate > 0 ? dumper->frames * 1000 / rate : 0;
+        if (check && inObject && result != 0) {
+            ++check->unreadableBlocks;
+            check->noteProblemAt(ms);
+        }
+        // A verification reads on: every unreadable block is counted, and the decoder
+        // reports the break in the stream.
+        if (result != 0 && verifying && inObject) {
+            result = 0;
+            continue;
+        }
         if (result != 0)
             break;
+        if (check && inObject) {
+            ++check->blocksRead;
+            if (pcm)
+                checkPcmPack(*check, object->streamInfo, buffers->block, ms);
+        }
         const int skip = block == first ? object->streamInfo.majorSyncOffset : 0;
         const int blockLimit = block == qint64(last) + 1 ? limit : 0;
         result = extractPayload(work, buffers->block, skip, blockLimit);
@@ -200,6 +228,8 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
     }
     work.dumper = nullptr;
     const int closed = dumper->finish();
+    if (check)
+        dumper->report(*check);
     delete dumper;
     if (result == 0)
         result = closed;
@@ -208,10 +238,15 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
 } // namespace
 
 int dumpObject(AOBObject *object, const QString &basePath, const ExtractOptions &options,
-               JobQueue *jobs, ExtractProgress &progress)
+               JobQueue *jobs, ExtractProgress &progress, ObjectCheck *check)
 {
-    const int result = object ? dump(object, basePath, options, jobs, progress)
+    const int result = object ? dump(object, basePath, options, jobs, progress, check)
                               : int(ErrObjectKind);
+    if (check) {
+        check->object = object;
+        check->mlp = object && object->streamInfo.subStreamId == SUBSTREAM_MLP;
+        check->result = result;
+    }
     progress.lastResult.store(result, std::memory_order_relaxed);
     return result;
 }

@@ -8,6 +8,7 @@
 #include "extract/extractoptions.h"
 
 class JobQueue;
+struct ObjectCheck;
 
 class DVDAStreamDumper {
 public:
@@ -18,10 +19,13 @@ public:
     // 0 or ErrCloseOutput. The dump driver calls it before destroying the dumper, since a
     // destructor cannot report; a destructor finishes whatever nobody finished.
     virtual int finish() { return 0; }
+    // Adds what this dumper found (files, access units, decoder errors) to check.
+    virtual void report(ObjectCheck &check) const { (void)check; }
 
     qint32 packets = 0; // write calls counted (null dumper only)
     qint64 bytes = 0;   // payload bytes counted (null dumper only)
     qint32 result = 0;  // 0 while all is well; a constructor stores its failure here
+    qint64 frames = 0;  // sample frames decoded so far (group 1's rate; decoding dumpers)
 };
 
 // Writes the payload unchanged to one file (".pcm", ".mlp", ".raw").

@@ -47,6 +47,7 @@ void ExtractThread::run()
 {
     setTerminationEnabled(true);
     walkResult = 0;
+    objectChecks.clear();
     walkResult = walk();
     // Nothing more will be queued; the job thread ends once it has worked off the rest.
     if (jobs)
@@ -81,10 +82,13 @@ int ExtractThread::walk()
             return ErrCancelled;
 
         emit itemProcessing(object, ItemStarted);
+        ObjectCheck check;
         const int result = dumpObject(static_cast<AOBObject *>(object), basePath, options, jobs,
-                                      progress);
+                                      progress, &check);
+        objectChecks.append(check);
         emit itemProcessing(object, result == 0 ? ItemSucceeded : ItemFailed);
-        if (result != 0)
+        // One object that cannot be verified does not keep the others from it.
+        if (result != 0 && (options.mode != ModeVerify || result == ErrCancelled))
             return result;
     }
     return ExtractSucceeded;

@@ -1,11 +1,13 @@
 #pragma once
 // The worker thread of an extraction: walks the selected tracks and indexes in order,
-// dumps each into files and stops at the first failure. The job queue is closed at the
+// dumps each into files and stops at the first failure. In Verify mode it reads and
+// decodes every object, writes nothing and goes on after an object that failed. The job queue is closed at the
 // end however the walk ended, so the job thread works off what is left and ends.
 #include <QList>
 #include <QString>
 #include <QThread>
 
+#include "dump/objectcheck.h"
 #include "extract/extractoptions.h"
 #include "extract/extractprogress.h"
 
@@ -31,6 +33,9 @@ public:
     void stop() { progress.stopRequested.store(true); }
     // Final once finished() was emitted.
     int result() const { return walkResult; }
+    // What each object dumped or verified so far was found to hold, in walk order.
+    // Read it once finished() was emitted.
+    const QList<ObjectCheck> &checks() const { return objectChecks; }
 
     // Sampled by the window for the status bar.
     ExtractProgress progress;
@@ -56,4 +61,5 @@ private:
     ExtractOptions options;
     JobQueue *jobs;
     int walkResult = 0;
+    QList<ObjectCheck> objectChecks;
 };
