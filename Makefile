@@ -1,12 +1,14 @@
 # make run   installs what is missing, builds, starts the program
 # make test  installs what is missing, builds, runs every test, then again under ASan+UBSan
+# make package  builds, then the Debian package kestrova_<version>_amd64.deb in the build folder
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libavcodec-dev libavutil-dev \
             libavformat-dev ffmpeg flac python3
+PACKAGES += dpkg-dev file desktop-file-utils appstream man-db
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 
-.PHONY: run test deps build build-asan check check-asan clean
+.PHONY: run test deps build build-asan check check-asan clean package
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -36,6 +38,9 @@ test: check check-asan
 
 run: build
 	@bash tools/run.sh $(BUILD)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -2,6 +2,7 @@
 #include <QTimer>
 
 #include "app/kestrova.h"
+#include "app/terminaloptions.h"
 #include "app/zonetreeview.h"
 
 // KESTROVA_SCREENSHOT=<file>: save a picture of the window once it is shown, then quit.
@@ -28,6 +29,9 @@ static void scheduleScreenshot(Kestrova &window)
 
 int main(int argc, char *argv[])
 {
+    int exitCode = 0;
+    if (answerOnTerminal(argc, argv, &exitCode))
+        return exitCode;
     QApplication app(argc, argv);
     Kestrova window;
     window.setupWindow();

@@ -1,7 +1,8 @@
-// Draws the program's images into resources/res/. The PNGs are committed; run this
-// only to change them:
+// Draws the program's images into resources/res/ and, given a second folder, the
+// program icon at the desktop's usual sizes into its hicolor tree. The PNGs are
+// committed; run this only to change them:
 //   g++ -std=c++17 -fPIC tools/drawimages.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/drawimages
-//   QT_QPA_PLATFORM=offscreen /tmp/drawimages resources/res
+//   QT_QPA_PLATFORM=offscreen /tmp/drawimages resources/res packaging/icons/hicolor
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -123,17 +124,32 @@ int main(int argc, char **argv)
     const QColor silver(170, 180, 195), green(40, 160, 60), red(200, 40, 40), amber(225, 170, 50);
     bool ok = true;
 
-    ok &= save(out, "Kestrova.png", 32, 32, [&](QPainter &p, const QRectF &) {
+    // Drawn on a 32 x 32 grid and scaled, so every size is drawn anew rather than resampled.
+    const Draw programIcon = [&](QPainter &p, const QRectF &r) {
+        p.scale(r.width() / 32, r.height() / 32);
         disc(p, 1, 1, 30, silver);
         // a sound wave across the disc
         QPainterPath wave;
         wave.moveTo(3, 16);
-        for (int x = 3; x <= 29; ++x)
+        // one point per pixel of the image being drawn, so large icons stay smooth
+        const int steps = qMax(26, int(26 * r.width() / 32));
+        for (int i = 0; i <= steps; ++i) {
+            const qreal x = 3 + 26.0 * i / steps;
             wave.lineTo(x, 16 - 6 * std::sin((x - 3) * 0.55) * (1 - std::abs(x - 16) / 16.0));
+        }
         p.setPen(QPen(QColor(30, 90, 200), 2.2, Qt::SolidLine, Qt::RoundCap));
         p.setBrush(Qt::NoBrush);
         p.drawPath(wave);
-    });
+    };
+    ok &= save(out, "Kestrova.png", 32, 32, programIcon);
+    if (argc > 2) {
+        const QDir hicolor(QString::fromLocal8Bit(argv[2]));
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QString apps = QStringLiteral("%1x%1/apps").arg(size);
+            hicolor.mkpath(apps);
+            ok &= save(hicolor.filePath(apps), "kestrova.png", size, size, programIcon);
+        }
+    }
     ok &= save(out, "open.png", 24, 24, [&](QPainter &p, const QRectF &) {
         folder(p, QRectF(2, 5, 20, 15), amber);
         disc(p, 11, 11, 11, silver);

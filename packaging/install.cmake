@@ -1,0 +1,48 @@
+# Installation as a desktop program (cmake --install build [--prefix DIR]) and the Debian
+# package built from it (make package: cpack -G DEB in the build folder).
+include(GNUInstallDirs)
+
+set(KESTROVA_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
+set(KESTROVA_METAINFO_ID io.github.tolvane.Kestrova)
+
+install(TARGETS kestrova kestrova-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${KESTROVA_PACKAGING_DIR}/kestrova.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${KESTROVA_PACKAGING_DIR}/${KESTROVA_METAINFO_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(DIRECTORY ${KESTROVA_PACKAGING_DIR}/icons/hicolor
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+install(FILES ${KESTROVA_PACKAGING_DIR}/kestrova.1 ${KESTROVA_PACKAGING_DIR}/kestrova-cli.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${KESTROVA_PACKAGING_DIR}/kestrova-cli.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME kestrova-cli)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kestrova)
+set(CPACK_PACKAGE_VENDOR Tolvane)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "show and extract the audio zone of DVD-Audio discs")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Kestrova shows the audio zone (AUDIO_TS) of a DVD-Audio disc as a tree of titlesets, \
+titles, tracks and indexes with their properties, and extracts the selected tracks as the \
+stored stream or decoded to RIFF/WAVE files, optionally running an encoder on every file. \
+kestrova-cli does the same from the command line.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # kestrova_<version>_amd64.deb
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Kestrova developers, Tolvane")
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+# The Qt 6 and FFmpeg libraries the programs link, as dpkg-shlibdeps finds them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)
+
+# The installation suite needs the installed programs built and knows where to find
+# cmake, the build folder and both programs.
+if(TARGET tst_install)
+  add_dependencies(tst_install kestrova kestrova-cli)
+  target_compile_definitions(tst_install PRIVATE
+    CMAKE_PROGRAM="${CMAKE_COMMAND}"
+    BUILD_DIR="${CMAKE_BINARY_DIR}"
+    PACKAGING_DIR="${KESTROVA_PACKAGING_DIR}"
+    KESTROVA_GUI="$<TARGET_FILE:kestrova>")
+endif()
