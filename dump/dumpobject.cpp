@@ -200,13 +200,13 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
         result = titleset->readBlock(quint32(block), buffers->block);
         const bool inObject = block <= qint64(last);
         const qint64 ms = rate > 0 ? dumper->frames * 1000 / rate : 0;
-        if (check && inObject && result != 0) {
-            ++check->unreadableBlocks;
-            check->noteProblemAt(ms);
-        }
         // A verification reads on: every unreadable block is counted, and the decoder
-        // reports the break in the stream.
+        // reports the break in the stream. An extraction stops with the read error.
         if (result != 0 && verifying && inObject) {
+            if (check) {
+                ++check->unreadableBlocks;
+                check->noteProblemAt(ms);
+            }
             result = 0;
             continue;
         }

@@ -31,7 +31,7 @@ class ExtractionRun {
 public:
     ExtractionRun(DVDAZone *zone, const QList<DVDAObject *> &objects,
                   const ExtractOptions &options, ProgressDisplay *display, int stopFd)
-        : zone(zone), display(display)
+        : zone(zone), display(display), verifying(options.mode == ModeVerify)
     {
         if (stopFd >= 0) {
             stopNotifier = std::make_unique<QSocketNotifier>(stopFd, QSocketNotifier::Read);
@@ -74,11 +74,13 @@ private:
         switch (state) {
         case ExtractThread::ItemStarted:
             currentObject = name;
-            display->printLine(tr("Extracting %1 (%2)")
-                                   .arg(name, ExtractThread::baseName(zone, object)));
+            display->printLine(verifying ? tr("Verifying %1").arg(name)
+                                         : tr("Extracting %1 (%2)")
+                                               .arg(name, ExtractThread::baseName(zone, object)));
             break;
         case ExtractThread::ItemSucceeded:
-            display->printLine(tr("Extracted %1").arg(name));
+            display->printLine(verifying ? tr("Verified %1").arg(name)
+                                         : tr("Extracted %1").arg(name));
             break;
         case ExtractThread::ItemFailed:
             display->printLine(tr("Failed %1: %2")
@@ -142,6 +144,7 @@ private:
     {
         extractThread->wait();
         keepResult(extractThread->result());
+        checks = extractThread->checks();
         extractThread.reset();
         finishIfDone();
     }
@@ -172,13 +175,21 @@ private:
     QString currentObject;
     int resultCode = 0;
     bool stopping = false;
+    bool verifying;
+
+public:
+    QList<ObjectCheck> checks; // what the extraction thread found, once it ended
 };
 
 } // namespace
 
 int runExtraction(DVDAZone *zone, const QList<DVDAObject *> &objects,
-                  const ExtractOptions &options, ProgressDisplay *display, int stopFd)
+                  const ExtractOptions &options, ProgressDisplay *display, int stopFd,
+                  QList<ObjectCheck> *checks)
 {
     ExtractionRun run(zone, objects, options, display, stopFd);
-    return run.exec();
+    const int result = run.exec();
+    if (checks)
+        *checks = run.checks;
+    return result;
 }

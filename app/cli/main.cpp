@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 
 #include "app/cli/cliarguments.h"
 #include "app/cli/consolestreams.h"
@@ -15,6 +17,7 @@
 #include "app/cli/stopsignals.h"
 #include "app/cli/textcliformatter.h"
 #include "app/cli/zoneopener.h"
+#include "dump/checkreport.h"
 #include "extract/extractresult.h"
 #include "extract/extractthread.h"
 #include "zone/dvdazone.h"
@@ -114,11 +117,57 @@ int runExtract(CliArguments args)
 
     const int stopFd = installStopSignals();
     ProgressDisplay display(stderrIsTerminal());
-    const int result = runExtraction(zone.get(), objects, args.options, &display, stopFd);
+    QList<ObjectCheck> checks;
+    const int result = runExtraction(zone.get(), objects, args.options, &display, stopFd, &checks);
+    // The files were written all the same, but what the decoder reported is in them.
+    const QStringList damaged = damagedFileLines(checks);
+    for (const QString &line : damaged)
+        writeStderr(line + QLatin1Char('\n'));
     writeStderr(resultMessage(result) + QLatin1Char('\n'));
     if (result == ExtractSucceeded)
-        return ExitSuccess;
+        return damaged.isEmpty() ? ExitSuccess : ExitFailure;
     return result == ErrCancelled ? ExitCancelled : ExitFailure;
+}
+
+QByteArray verifyReport(DVDAZone *zone, const QList<ObjectCheck> &checks, bool json)
+{
+    QJsonArray objects;
+    QString text;
+    for (const ObjectCheck &check : checks) {
+        const QString name = selectorOf(zone, check.object);
+        objects.append(checkJson(name, check));
+        text += checkLine(name, check) + QLatin1Char('\n');
+    }
+    if (!json)
+        return (text + checkSummary(checks) + QLatin1Char('\n')).toUtf8();
+    const QJsonObject report{{QStringLiteral("objects"), objects},
+                             {QStringLiteral("summary"), checkSummary(checks)},
+                             {QStringLiteral("clean"), allClean(checks)}};
+    return QJsonDocument(report).toJson();
+}
+
+int runVerify(const CliArguments &args)
+{
+    QString error;
+    std::unique_ptr<DVDAZone> zone = openZone(args.zonePath, &error);
+    if (!zone) {
+        printError(error);
+        return ExitFailure;
+    }
+    QList<DVDAObject *> objects;
+    if (!selectExtractObjects(zone.get(), args.selectors, &objects, &error))
+        return usageError(error);
+
+    const int stopFd = installStopSignals();
+    ProgressDisplay display(stderrIsTerminal());
+    QList<ObjectCheck> checks;
+    const int result = runExtraction(zone.get(), objects, args.options, &display, stopFd, &checks);
+    writeStdout(verifyReport(zone.get(), checks, args.json));
+    if (result == ErrCancelled)
+        return ExitCancelled;
+    if (result != ExtractSucceeded)
+        printError(resultMessage(result));
+    return result == ExtractSucceeded && allClean(checks) ? ExitSuccess : ExitFailure;
 }
 
 } // namespace
@@ -145,8 +194,10 @@ int main(int argc, char *argv[])
         return runInfo(args);
     case CliCommand::Extract:
         return runExtract(args);
+    case CliCommand::Verify:
+        return runVerify(args);
     case CliCommand::None:
         break;
     }
-    return usageError(tr("no command given (info or extract)"));
+    return usageError(tr("no command given (info, extract or verify)"));
 }

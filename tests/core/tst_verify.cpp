@@ -9,126 +9,14 @@
 #include <memory>
 
 #include "dump/checkreport.h"
-#include "dump/dumpobject.h"
-#include "dump/packetreader.h"
-#include "extract/extractprogress.h"
+#include "extract/extractoptions.h"
 #include "extract/extractresult.h"
-#include "testzone/dumpzone.h"
-#include "testzone/mlpencoder.h"
-#include "testzone/packs.h"
-#include "testzone/pcmpacking.h"
+#include "testzone/damagedtrack.h"
 #include "zone/dvdazone.h"
 
-using namespace mlpencoder;
+using damagedtrack::DamagedTrack;
 
 namespace {
-
-const MlpFormat MLP{1, 48000, 16};
-const testzone::PcmGroup PCM{2, 16, 48000};
-enum { PCM_FRAME_BYTES = 4 }; // stereo, 16 bits
-
-// Where each access unit of a stream begins, and where the stream ends.
-QList<int> unitStarts(const QByteArray &stream)
-{
-    QList<int> starts{0};
-    while (starts.last() < stream.size()) {
-        const int at = starts.last();
-        starts << at + 2 * ((quint8(stream[at]) << 8 | quint8(stream[at + 1])) & 0xFFF);
-    }
-    return starts;
-}
-
-// The byte offset of the format bytes of pack k's sub-stream header in the packs.
-int pcmHeaderAt(const QByteArray &packs, int k)
-{
-    const auto *pack = reinterpret_cast<const quint8 *>(packs.constData()) + k * packs::PACK_SIZE;
-    int at = -1;
-    forEachPrivatePacket(pack, [&](const quint8 *payload, int) {
-        at = int(payload - reinterpret_cast<const quint8 *>(packs.constData()));
-    });
-    return at;
-}
-
-// One track of MLP or PCM with one kind of damage: "flip audio", "flip major sync
-// checksum", "truncate", "change header", "zero pack" or none. damageAt is the offset
-// in the audio where the damage begins.
-struct DamagedTrack {
-    DamagedTrack(bool isMlp, const QString &damage) : mlp(isMlp)
-    {
-        if (mlp) {
-            stream = encodeMlp(toInt16(testSignal(2, 400 * frameSize(MLP.sampleRate), 16, 3)), MLP);
-            const QList<int> starts = unitStarts(stream);
-            const QList<int> syncs = majorSyncOffsets(stream);
-            const int unit = starts.indexOf(syncs[3]) + 5; // a unit without a major sync
-            if (damage == "flip audio")
-                damageAt = (starts[unit] + starts[unit + 1]) / 2;
-            if (damage == "flip major sync checksum")
-                damageAt = syncs[3] + 4 + 26;
-            if (damageAt >= 0)
-                stream[damageAt] = char(stream[damageAt] ^ 0x5A);
-            packed = packs::packStream(stream, packs::mlpLayout());
-        } else {
-            stream = testzone::packPcm(PCM, testzone::makePcmSamples(PCM, 48000, 5));
-            packed = packs::packStream(stream,
-                                       packs::pcmLayout(testzone::pcmFormat(PCM, {}, 1)));
-        }
-        const int pack = packed.count * 2 / 3;
-        const int packAudio = dumpzone::packAudioStarts(packed.audioPerPack)[pack];
-        if (damage == "change header") {
-            const int at = pcmHeaderAt(packed.packs, pack) + 7;
-            packed.packs[at] = char(packed.packs[at] ^ 0x20); // 16 bits -> 24 bits
-            damageAt = packAudio;
-        }
-        if (damage == "zero pack") {
-            packed.packs.replace(pack * packs::PACK_SIZE, packs::PACK_SIZE,
-                                 QByteArray(packs::PACK_SIZE, char(0)));
-            damageAt = packAudio;
-        }
-        folder = std::make_unique<testzone::ZoneFolder>(
-            dumpzone::consecutiveTracks(packed.packs, {0}));
-        if (damage == "truncate") {
-            QFile aob(folder->filePath(testzone::aobName(1, 1)));
-            QVERIFY(aob.resize(qint64(pack) * packs::PACK_SIZE));
-            damageAt = packAudio;
-        }
-        zone = std::make_unique<DVDAZone>(QDir(folder->path()));
-    }
-    AOBObject *track() const { return zone->titlesets.at(0)->titles.at(0)->tracks.at(0); }
-    ObjectCheck run(const QString &base, int mode, bool recover = false) const
-    {
-        ExtractOptions options;
-        options.mode = mode;
-        options.streamErrors = recover;
-        ExtractProgress progress;
-        ObjectCheck check;
-        const int result = dumpObject(track(), base, options, nullptr, progress, &check);
-        return result == check.result ? check : ObjectCheck();
-    }
-    // The time of an audio offset, and how far off a reported time may be: one access
-    // unit (MLP) or one pack (PCM).
-    qint64 msAt(int offset) const
-    {
-        if (!mlp)
-            return qint64(offset / PCM_FRAME_BYTES) * 1000 / PCM.rate;
-        const QList<int> starts = unitStarts(stream);
-        int unit = 0;
-        while (starts[unit + 1] <= offset)
-            ++unit;
-        return qint64(unit) * frameSize(MLP.sampleRate) * 1000 / MLP.sampleRate;
-    }
-    qint64 tolerance() const
-    {
-        return mlp ? 1 + frameSize(MLP.sampleRate) * 1000 / MLP.sampleRate
-                   : 1 + qint64(packed.audioPerPack[0] / PCM_FRAME_BYTES) * 1000 / PCM.rate;
-    }
-
-    bool mlp;
-    QByteArray stream;
-    int damageAt = -1;
-    packs::PackedStream packed;
-    std::unique_ptr<testzone::ZoneFolder> folder;
-    std::unique_ptr<DVDAZone> zone;
-};
 
 // The count under a key of the check's JSON, decoder errors included.
 int countOf(const QJsonObject &json, const QString &key)
@@ -186,12 +74,11 @@ private slots:
         for (const QString &key : keys)
             QVERIFY2((countOf(json, key) > 0) == kinds.contains(key), qPrintable(key));
         // Every unit (MLP) or pack (PCM) of what could be read was seen.
-        const int readable = damage == "truncate" ? t.packed.count * 2 / 3 : t.packed.count;
-        QCOMPARE(check.blocksRead, qint64(readable));
+        QCOMPARE(check.blocksRead, qint64(t.readablePacks()));
         if (mlp && damage.isEmpty())
-            QCOMPARE(check.units, qint64(unitStarts(t.stream).size() - 1));
+            QCOMPARE(check.units, qint64(damagedtrack::unitStarts(t.stream).size() - 1));
         if (!mlp)
-            QCOMPARE(check.units + check.sequenceGaps, qint64(readable));
+            QCOMPARE(check.units + check.sequenceGaps, qint64(t.readablePacks()));
         if (t.damageAt < 0) {
             QCOMPARE(check.firstProblemMs, qint64(-1));
             return;
