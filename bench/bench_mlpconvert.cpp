@@ -1,7 +1,8 @@
 // Speed and memory of MLP conversion: a 5.1 24-bit 96000 Hz MLP track (60 s by default)
 // in a zone written here, converted through the dump driver in a child process, and in
 // the same run `ffmpeg -threads 1 -i <the AOB> -c:a pcm_s24le out.wav` on the same bytes.
-// Prints both times, their ratio and the conversion's peak memory (its process's).
+// Prints both times, their ratio and the conversion's peak memory (its process's), then
+// the time of a verification of the same track, which must not be slower than Convert.
 //   bench_mlpconvert [seconds]
 #include <QCoreApplication>
 #include <QDir>
@@ -33,8 +34,9 @@ qint64 peakKilobytes()
     return -1;
 }
 
-// The child: converts track 1 of the zone into the folder, prints its peak memory.
-int convertTrack(const QString &zonePath, const QString &outDir)
+// The child: converts (or verifies) track 1 of the zone into the folder, prints its
+// result, time and peak memory.
+int convertTrack(const QString &zonePath, const QString &outDir, int mode)
 {
     DVDAZone zone{QDir(zonePath)};
     if (zone.titlesets.empty() || zone.titlesets[0]->titles.empty()
@@ -43,7 +45,7 @@ int convertTrack(const QString &zonePath, const QString &outDir)
         return 1;
     }
     ExtractOptions options;
-    options.mode = ModeConvert;
+    options.mode = mode;
     ExtractProgress progress;
     QElapsedTimer timer;
     timer.start();
@@ -77,8 +79,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 4 && args[1] == "--convert")
-        return convertTrack(args[2], args[3]);
+    if (args.size() == 4 && (args[1] == "--convert" || args[1] == "--verify"))
+        return convertTrack(args[2], args[3], args[1] == "--convert" ? ModeConvert : ModeVerify);
     const int seconds = args.size() > 1 ? qMax(1, args[1].toInt()) : 60;
 
     // Ten seconds encoded once and repeated: each repeat begins with a major sync, so
@@ -107,7 +109,10 @@ int main(int argc, char **argv)
                                              folder.filePath(testzone::aobName(1, 1)), "-c:a",
                                              "pcm_s24le", out.filePath("ffmpeg.wav")},
                                   &ignored);
-    if (ours < 0 || theirs < 0)
+    QByteArray verifyReport;
+    const double verifying = timeRun(app.applicationFilePath(),
+                                     {"--verify", folder.path(), out.path()}, &verifyReport);
+    if (ours < 0 || theirs < 0 || verifying < 0)
         return 1;
     const QList<QByteArray> figures = report.trimmed().split(' ');
     std::printf("mlp convert, %d s 5.1 24 bit 96000 Hz (%lld MB of MLP in %d packs):\n", seconds,
@@ -117,5 +122,10 @@ int main(int argc, char **argv)
     std::printf("  ffmpeg -threads 1: %.2f s (process)\n", theirs);
     std::printf("  ratio kestrova / ffmpeg: %.2f (target <= 1.0), peak memory target < 64 MB\n",
                 ours / theirs);
+    const QList<QByteArray> verified = verifyReport.trimmed().split(' ');
+    std::printf("  kestrova verify: %.2f s (process), %.2f s (extraction), peak memory %.1f MB\n",
+                verifying, verified.value(1).toDouble(), verified.value(2).toDouble() / 1024.0);
+    std::printf("  ratio verify / convert (extraction): %.2f (target <= 1.0)\n",
+                verified.value(1).toDouble() / figures.value(1).toDouble());
     return 0;
 }
