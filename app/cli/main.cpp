@@ -87,18 +87,42 @@ bool checkOutputFolder(const QString &path, QDir *dir, QString *error)
     return true;
 }
 
-int runExtract(CliArguments args)
+// Opens the zone and resolves every selector before anything is read or written; false
+// with *status set when either fails.
+bool openSelected(const CliArguments &args, std::unique_ptr<DVDAZone> *zone,
+                  QList<DVDAObject *> *objects, int *status)
 {
     QString error;
-    std::unique_ptr<DVDAZone> zone = openZone(args.zonePath, &error);
-    if (!zone) {
+    *zone = openZone(args.zonePath, &error);
+    if (!*zone) {
         printError(error);
-        return ExitFailure;
+        *status = ExitFailure;
+        return false;
     }
-    // Every selector is checked before anything is written.
+    if (!selectExtractObjects(zone->get(), args.selectors, objects, &error)) {
+        *status = usageError(error);
+        return false;
+    }
+    return true;
+}
+
+// The extraction thread's walk with the progress display and the stop signals.
+int runWalk(DVDAZone *zone, const QList<DVDAObject *> &objects, const ExtractOptions &options,
+            QList<ObjectCheck> *checks)
+{
+    const int stopFd = installStopSignals();
+    ProgressDisplay display(stderrIsTerminal());
+    return runExtraction(zone, objects, options, &display, stopFd, checks);
+}
+
+int runExtract(CliArguments args)
+{
+    std::unique_ptr<DVDAZone> zone;
     QList<DVDAObject *> objects;
-    if (!selectExtractObjects(zone.get(), args.selectors, &objects, &error))
-        return usageError(error);
+    int status = ExitSuccess;
+    if (!openSelected(args, &zone, &objects, &status))
+        return status;
+    QString error;
     if (!checkOutputFolder(args.outputPath, &args.options.outputDir, &error)) {
         printError(error);
         return ExitFailure;
@@ -115,10 +139,8 @@ int runExtract(CliArguments args)
         return ExitSuccess;
     }
 
-    const int stopFd = installStopSignals();
-    ProgressDisplay display(stderrIsTerminal());
     QList<ObjectCheck> checks;
-    const int result = runExtraction(zone.get(), objects, args.options, &display, stopFd, &checks);
+    const int result = runWalk(zone.get(), objects, args.options, &checks);
     // The files were written all the same, but what the decoder reported is in them.
     const QStringList damaged = damagedFileLines(checks);
     for (const QString &line : damaged)
@@ -148,20 +170,13 @@ QByteArray verifyReport(DVDAZone *zone, const QList<ObjectCheck> &checks, bool j
 
 int runVerify(const CliArguments &args)
 {
-    QString error;
-    std::unique_ptr<DVDAZone> zone = openZone(args.zonePath, &error);
-    if (!zone) {
-        printError(error);
-        return ExitFailure;
-    }
+    std::unique_ptr<DVDAZone> zone;
     QList<DVDAObject *> objects;
-    if (!selectExtractObjects(zone.get(), args.selectors, &objects, &error))
-        return usageError(error);
-
-    const int stopFd = installStopSignals();
-    ProgressDisplay display(stderrIsTerminal());
+    int status = ExitSuccess;
+    if (!openSelected(args, &zone, &objects, &status))
+        return status;
     QList<ObjectCheck> checks;
-    const int result = runExtraction(zone.get(), objects, args.options, &display, stopFd, &checks);
+    const int result = runWalk(zone.get(), objects, args.options, &checks);
     writeStdout(verifyReport(zone.get(), checks, args.json));
     if (result == ErrCancelled)
         return ExitCancelled;
