@@ -43,7 +43,7 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QStringList, lines);
-        const damagedtrack::DamagedTrack t(true, damage);
+        const DamagedTrack t(true, damage);
         QTemporaryDir out;
         arguments.replaceInStrings("ZONE", t.folder->path()).replaceInStrings("OUT", out.path());
         const CliRun result = runCli(arguments);

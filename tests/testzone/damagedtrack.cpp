@@ -2,7 +2,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QtTest>
+#include <algorithm>
 
 #include "dump/dumpobject.h"
 #include "dump/packetreader.h"
@@ -12,72 +12,64 @@
 #include "pcmpacking.h"
 #include "zone/dvdazone.h"
 
-using namespace mlpencoder;
-
-namespace damagedtrack {
-
 namespace {
+enum { RATE = 48000, FRAME_BYTES = 4, MLP_FRAME = 40 }; // 40 frames an access unit at 48 kHz
 
-const MlpFormat MLP{1, 48000, 16};
-const testzone::PcmGroup PCM{2, 16, 48000};
-enum { PCM_FRAME_BYTES = 4 }; // stereo, 16 bits
-
-// The byte offset of pack k's sub-stream header in the packs.
-int pcmHeaderAt(const QByteArray &packs, int k)
-{
-    const auto *all = reinterpret_cast<const quint8 *>(packs.constData());
-    int at = -1;
-    forEachPrivatePacket(all + k * packs::PACK_SIZE,
-                         [&](const quint8 *payload, int) { at = int(payload - all); });
-    return at;
-}
-
-} // namespace
-
-QList<int> unitStarts(const QByteArray &stream)
+// Where each access unit of an MLP stream begins, and where the stream ends.
+QList<int> unitStarts(const QByteArray &s)
 {
     QList<int> starts{0};
-    while (starts.last() < stream.size()) {
-        const int at = starts.last();
-        starts << at + 2 * ((quint8(stream[at]) << 8 | quint8(stream[at + 1])) & 0xFFF);
-    }
+    for (int at = 0; at < s.size(); starts << at)
+        at += 2 * ((quint8(s[at]) << 8 | quint8(s[at + 1])) & 0xFFF);
     return starts;
 }
+} // namespace
 
-DamagedTrack::DamagedTrack(bool isMlp, const QString &kind) : mlp(isMlp), damage(kind)
+DamagedTrack::DamagedTrack(bool mlp, const QString &damage)
 {
-    if (mlp) {
-        stream = encodeMlp(toInt16(testSignal(2, 400 * frameSize(MLP.sampleRate), 16, 3)), MLP);
-        const QList<int> starts = unitStarts(stream);
-        const QList<int> syncs = majorSyncOffsets(stream);
-        const int unit = int(starts.indexOf(syncs[3])) + 5; // a unit without a major sync
-        if (damage == "flip audio")
-            damageAt = (starts[unit] + starts[unit + 1]) / 2;
-        if (damage == "flip major sync checksum")
-            damageAt = syncs[3] + 4 + 26;
-        if (damageAt >= 0)
-            stream[damageAt] = char(stream[damageAt] ^ 0x5A);
-        packed = packs::packStream(stream, packs::mlpLayout());
-    } else {
-        stream = testzone::packPcm(PCM, testzone::makePcmSamples(PCM, 48000, 5));
-        packed = packs::packStream(stream, packs::pcmLayout(testzone::pcmFormat(PCM, {}, 1)));
-    }
+    using namespace mlpencoder;
+    const testzone::PcmGroup pcm{2, 16, RATE};
+    QByteArray stream = mlp ? encodeMlp(toInt16(testSignal(2, 400 * MLP_FRAME, 16, 3)),
+                                        {1, RATE, 16})
+                            : testzone::packPcm(pcm, testzone::makePcmSamples(pcm, RATE, 5));
+    const QList<int> starts = mlp ? unitStarts(stream) : QList<int>();
+    // The fourth major sync's checksum, or a byte in the fifth access unit after it.
+    const int sync = mlp ? majorSyncOffsets(stream)[3] : 0;
+    const int unit = int(starts.indexOf(sync)) + 5;
+    int flip = -1;
+    if (damage == "flip audio")
+        flip = (starts[unit] + starts[unit + 1]) / 2;
+    if (damage == "flip major sync checksum")
+        flip = sync + 4 + 26;
+    if (flip >= 0)
+        stream[flip] = char(stream[flip] ^ 0x5A);
+    packed = mlp ? packs::packStream(stream, packs::mlpLayout())
+                 : packs::packStream(stream, packs::pcmLayout(testzone::pcmFormat(pcm, {}, 1)));
+    units = mlp ? starts.size() - 1 : packed.count;
     const int pack = packed.count * 2 / 3;
-    const int packAudio = dumpzone::packAudioStarts(packed.audioPerPack)[pack];
-    if (damage == "change header") {
-        const int at = pcmHeaderAt(packed.packs, pack) + 7;
-        packed.packs[at] = char(packed.packs[at] ^ 0x20); // 16 bits -> 24 bits
+    quint8 *packBytes = reinterpret_cast<quint8 *>(packed.packs.data()) + pack * packs::PACK_SIZE;
+    if (damage == "change header") { // the bit code: 16 bits -> 24 bits
+        forEachPrivatePacket(packBytes, [](const quint8 *header, int) {
+            const_cast<quint8 *>(header)[7] ^= 0x20;
+        });
     }
     if (damage == "zero pack")
-        packed.packs.replace(pack * packs::PACK_SIZE, packs::PACK_SIZE,
-                             QByteArray(packs::PACK_SIZE, char(0)));
-    if (damage == "change header" || damage == "zero pack" || damage == "truncate")
-        damageAt = packAudio;
+        std::fill(packBytes, packBytes + packs::PACK_SIZE, 0);
+
+    // Damage in a pack begins with its audio; in MLP with the access unit that holds it.
+    const int at = flip >= 0          ? flip
+                   : damage.isEmpty() ? -1
+                                      : dumpzone::packAudioStarts(packed.audioPerPack)[pack];
+    const int frames = !mlp ? at / FRAME_BYTES
+                            : int(std::upper_bound(starts.begin(), starts.end(), at)
+                                  - starts.begin() - 1) * MLP_FRAME;
+    damageMs = at >= 0 ? qint64(frames) * 1000 / RATE : -1;
+    unitMs = 1 + (mlp ? MLP_FRAME : packed.audioPerPack[0] / FRAME_BYTES) * 1000 / RATE;
+
     folder = std::make_unique<testzone::ZoneFolder>(dumpzone::consecutiveTracks(packed.packs, {0}));
-    if (damage == "truncate") {
-        QFile aob(folder->filePath(testzone::aobName(1, 1)));
-        QVERIFY(aob.resize(qint64(pack) * packs::PACK_SIZE));
-    }
+    readablePacks = damage == "truncate" ? pack : packed.count;
+    if (readablePacks < packed.count)
+        QFile(folder->filePath(testzone::aobName(1, 1))).resize(readablePacks * packs::PACK_SIZE);
     zone = std::make_unique<DVDAZone>(QDir(folder->path()));
 }
 
@@ -88,37 +80,12 @@ AOBObject *DamagedTrack::track() const
     return zone->titlesets.at(0)->titles.at(0)->tracks.at(0);
 }
 
-ObjectCheck DamagedTrack::run(const QString &basePath, int mode, bool recover) const
+ObjectCheck DamagedTrack::verify() const
 {
     ExtractOptions options;
-    options.mode = mode;
-    options.streamErrors = recover;
+    options.mode = ModeVerify;
     ExtractProgress progress;
     ObjectCheck check;
-    const int result = dumpObject(track(), basePath, options, nullptr, progress, &check);
-    return result == check.result ? check : ObjectCheck();
+    return dumpObject(track(), QString(), options, nullptr, progress, &check) == check.result
+               ? check : ObjectCheck();
 }
-
-qint64 DamagedTrack::msAt(int offset) const
-{
-    if (!mlp)
-        return qint64(offset / PCM_FRAME_BYTES) * 1000 / PCM.rate;
-    const QList<int> starts = unitStarts(stream);
-    int unit = 0;
-    while (starts[unit + 1] <= offset)
-        ++unit;
-    return qint64(unit) * frameSize(MLP.sampleRate) * 1000 / MLP.sampleRate;
-}
-
-qint64 DamagedTrack::tolerance() const
-{
-    return mlp ? 1 + frameSize(MLP.sampleRate) * 1000 / MLP.sampleRate
-               : 1 + qint64(packed.audioPerPack[0] / PCM_FRAME_BYTES) * 1000 / PCM.rate;
-}
-
-int DamagedTrack::readablePacks() const
-{
-    return damage == "truncate" ? packed.count * 2 / 3 : packed.count;
-}
-
-} // namespace damagedtrack

@@ -1,9 +1,6 @@
 #pragma once
-// One track of MLP or PCM in a written zone, clean or with one kind of damage, and where
-// in its time the damage lies: for the tests of verification and of the damage a
-// conversion reports.
-#include <QByteArray>
-#include <QList>
+// One stereo 16-bit 48000 Hz track in a written zone, MLP (400 access units) or PCM
+// (1 s), clean or with one kind of damage, and where in the track's time the damage lies.
 #include <QString>
 #include <memory>
 
@@ -14,35 +11,20 @@
 class AOBObject;
 class DVDAZone;
 
-namespace damagedtrack {
-
-// Stereo 16-bit 48000 Hz: about 0.33 s of MLP (400 access units) or 1 s of PCM.
 struct DamagedTrack {
-    // damage: "" none, "flip audio" (a byte in the middle of an access unit without a
-    // major sync), "flip major sync checksum", "truncate" (the AOB file cut two thirds
-    // in), "change header" (a PCM pack's bit code), "zero pack" (a PCM pack).
+    // damage: "" none; MLP: "flip audio" (a byte mid-way into an access unit without a
+    // major sync), "flip major sync checksum"; PCM: "change header" (a pack's bit code),
+    // "zero pack"; both: "truncate" (the AOB file cut two thirds in).
     DamagedTrack(bool mlp, const QString &damage);
     ~DamagedTrack();
     AOBObject *track() const;
-    // dumpObject in that mode with a check; a default check when the result codes differ.
-    ObjectCheck run(const QString &basePath, int mode, bool recover = false) const;
-    // The time of an audio offset, and how far off a reported time may be: one access
-    // unit (MLP) or one pack (PCM).
-    qint64 msAt(int offset) const;
-    qint64 tolerance() const;
-    // The packs of the zone that can still be read.
-    int readablePacks() const;
+    ObjectCheck verify() const; // the dump driver in Verify mode
 
-    bool mlp;
-    QString damage;
-    QByteArray stream;  // the audio as packed (damage included)
-    int damageAt = -1;  // the audio offset where the damage begins
     packs::PackedStream packed;
+    qint64 units = 0;         // access units (MLP) or packs (PCM) in the stream
+    qint64 readablePacks = 0;
+    qint64 damageMs = -1;     // where the damage begins
+    qint64 unitMs = 0;        // one access unit or pack, rounded up: the time's tolerance
     std::unique_ptr<testzone::ZoneFolder> folder;
     std::unique_ptr<DVDAZone> zone;
 };
-
-// Where each access unit of an MLP stream begins, and where the stream ends.
-QList<int> unitStarts(const QByteArray &stream);
-
-} // namespace damagedtrack
