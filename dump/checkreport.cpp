@@ -94,18 +94,29 @@ QString problemsText(const ObjectCheck &check)
     return text;
 }
 
+QString checkDetail(const ObjectCheck &check)
+{
+    switch (checkStatus(check)) {
+    case CheckOk: return unitsText(check);
+    case CheckDamaged: return problemsText(check);
+    case CheckFailed: break;
+    }
+    return resultMessage(check.result);
+}
+
 QString checkLine(const QString &name, const ObjectCheck &check)
 {
-    const CheckStatus status = checkStatus(check);
-    QString detail;
-    if (status == CheckOk)
-        detail = unitsText(check);
-    else if (status == CheckDamaged)
-        detail = problemsText(check);
-    else
-        detail = resultMessage(check.result);
     return QStringLiteral("%1  %2  %3  %4")
-        .arg(name, streamTypeText(check), checkStatusText(status), detail);
+        .arg(name, streamTypeText(check), checkStatusText(checkStatus(check)),
+             checkDetail(check));
+}
+
+QString checkReportText(const QStringList &names, const QList<ObjectCheck> &checks)
+{
+    QString text;
+    for (int k = 0; k < checks.size(); ++k)
+        text += checkLine(names.value(k), checks[k]) + QLatin1Char('\n');
+    return text + checkSummary(checks) + QLatin1Char('\n');
 }
 
 QString checkSummary(const QList<ObjectCheck> &checks)

@@ -20,8 +20,12 @@ QString checkTimeText(qint64 ms);
 QString unitsText(const ObjectCheck &check);
 // "3 errors (2 parity, 1 lossless check), first at 00:02:41.237"; empty when clean.
 QString problemsText(const ObjectCheck &check);
+// What the status rests on: the units seen (ok), the problems (damaged) or the failure.
+QString checkDetail(const ObjectCheck &check);
 // "1/1/3  MLP  ok  28512 access units", "1/1/4  MLP  DAMAGED  3 errors (...), first at ..."
 QString checkLine(const QString &name, const ObjectCheck &check);
+// A line per object, names[k] naming checks[k], then the summary.
+QString checkReportText(const QStringList &names, const QList<ObjectCheck> &checks);
 // "3 objects verified: 2 ok, 1 damaged, 0 failed"
 QString checkSummary(const QList<ObjectCheck> &checks);
 // True when every object was read and decoded without a problem.

@@ -153,15 +153,14 @@ int runExtract(CliArguments args)
 
 QByteArray verifyReport(DVDAZone *zone, const QList<ObjectCheck> &checks, bool json)
 {
+    QStringList names;
     QJsonArray objects;
-    QString text;
     for (const ObjectCheck &check : checks) {
-        const QString name = selectorOf(zone, check.object);
-        objects.append(checkJson(name, check));
-        text += checkLine(name, check) + QLatin1Char('\n');
+        names << selectorOf(zone, check.object);
+        objects.append(checkJson(names.last(), check));
     }
     if (!json)
-        return (text + checkSummary(checks) + QLatin1Char('\n')).toUtf8();
+        return checkReportText(names, checks).toUtf8();
     const QJsonObject report{{QStringLiteral("objects"), objects},
                              {QStringLiteral("summary"), checkSummary(checks)},
                              {QStringLiteral("clean"), allClean(checks)}};
