@@ -34,13 +34,16 @@ void ObjectCheck::noteProblemAt(qint64 ms)
 
 void checkPcmPack(ObjectCheck &check, const StreamInfo &track, const quint8 *pack, qint64 ms)
 {
-    // The track's format is what its first packet's header says.
+    // The track's format is what its first packet's header says. Private packets of
+    // other sub-streams (text, say) are neither audio nor a gap; MLP is foreign.
     const bool known = holdsFormat(track.payload, track.payloadLength);
-    bool audio = false, foreign = false;
+    bool privateData = false, audio = false, foreign = false;
     forEachPrivatePacket(pack, [&](const quint8 *payload, int length) {
-        if (length < 1 || payload[0] != SUBSTREAM_PCM)
+        privateData = true;
+        if (length < 1 || (payload[0] != SUBSTREAM_PCM && payload[0] != SUBSTREAM_MLP))
             return;
-        audio = true;
+        audio = audio || payload[0] == SUBSTREAM_PCM;
+        foreign = foreign || payload[0] == SUBSTREAM_MLP;
         if (!known || !holdsFormat(payload, length))
             return;
         for (int at : FORMAT_BYTES)
@@ -48,10 +51,10 @@ void checkPcmPack(ObjectCheck &check, const StreamInfo &track, const quint8 *pac
     });
     if (audio)
         ++check.units;
-    else
+    if (!privateData)
         ++check.sequenceGaps;
     if (foreign)
         ++check.headerMismatches;
-    if (!audio || foreign)
+    if (!privateData || foreign)
         check.noteProblemAt(ms);
 }

@@ -18,7 +18,7 @@ struct ObjectCheck {
     int errors[DecoderMessages::KINDS] = {}; // what the decoder reported, by kind
     qint64 unreadableBlocks = 0;
     qint64 headerMismatches = 0; // PCM packs whose stream header is not the track's
-    qint64 sequenceGaps = 0;     // PCM blocks in the object that carry none of its audio
+    qint64 sequenceGaps = 0;     // PCM blocks in the object that are no pack with private data
     qint64 firstProblemMs = -1;  // from the start of the object; -1 when clean
     int result = 0;              // the dump's result code
     QStringList files;           // Convert: the files written
@@ -31,7 +31,8 @@ struct ObjectCheck {
     void noteProblemAt(qint64 ms);
 };
 
-// Checks one pack of a PCM object against the track's stream: a pack without any of
-// its audio is a gap in the sequence, one whose sub-stream header gives another format
-// disagrees. ms is the time in the object where the pack's audio begins.
+// Checks one block of a PCM object against the track's stream: a block that is no pack
+// with private stream data is a gap in the sequence; a pack whose sub-stream header
+// gives another format, or MLP, disagrees. ms is the time in the object where the
+// block's audio begins.
 void checkPcmPack(ObjectCheck &check, const StreamInfo &track, const quint8 *pack, qint64 ms);
