@@ -1,5 +1,6 @@
 # make run   installs what is missing, builds, starts the program
 # make test  installs what is missing, builds, runs every test, then again under ASan+UBSan
+# make try-window  builds, then drives the real window under Xvfb (tools/trywindow.sh)
 # make package  builds, then the Debian package kestrova_<version>_amd64.deb in the build folder
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libavcodec-dev libavutil-dev \
             libavformat-dev ffmpeg flac python3
@@ -8,7 +9,7 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 
-.PHONY: run test deps build build-asan check check-asan clean package
+.PHONY: run test deps build build-asan check check-asan clean package try-window
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -38,6 +39,10 @@ test: check check-asan
 
 run: build
 	@bash tools/run.sh $(BUILD)
+
+try-window:
+	$(MAKE) build PACKAGES="$(PACKAGES) xvfb xdotool imagemagick"
+	bash tools/trywindow.sh $(BUILD) /tmp/kestrova-try
 
 package: build
 	cd $(BUILD) && cpack -G DEB

@@ -11,12 +11,22 @@
 #include "app/usersettings.h"
 #include "app/zoneinfo.h"
 #include "app/zonetreeview.h"
+#include "extract/extractdialog.h"
+#include "extract/extractthread.h"
+#include "extract/jobthread.h"
 #include "extract/showresult.h"
 #include "ui_about.h"
 #include "zone/dvdazone.h"
 
 namespace {
 const char audioTsDirKey[] = "AudioTsDir";
+
+enum {
+    refreshIntervalMs = 500, // status bar and progress bar while an extraction runs
+    doneMessageMs = 2000,
+    stopWaitMs = 5000,       // per thread, before it is terminated
+};
+const QColor markedColour(180, 0, 0); // background of the object being extracted
 
 void setPaletteColour(QPalette &palette, QPalette::ColorRole role, const QColor &colour)
 {
@@ -30,9 +40,6 @@ Kestrova::Kestrova(QWidget *parent)
       treeView(nullptr),
       propertiesView(nullptr),
       splitter(nullptr),
-      resultCode(0),
-      extractThread(nullptr),
-      jobThread(nullptr),
       progressBar(nullptr)
 {
     loadAppResources();
@@ -113,11 +120,6 @@ void Kestrova::buildCentralArea()
     setResultParent(this);
 }
 
-bool Kestrova::busy() const
-{
-    return extractThread || jobThread;
-}
-
 void Kestrova::open()
 {
     const QDir stored(UserSettings().value(QLatin1String(audioTsDirKey)).toString());
@@ -190,6 +192,9 @@ void Kestrova::resizeEvent(QResizeEvent *event)
 void Kestrova::closeEvent(QCloseEvent *event)
 {
     stopExtraction();
+    // The user is leaving: the threads have ended, so the extraction ends here, without
+    // a message box that would outlive the window.
+    endExtractionQuietly();
     event->accept();
 }
 
@@ -205,22 +210,153 @@ void Kestrova::setExtractionState()
 }
 
 // The extraction half of the window.
-void Kestrova::extract() {}
+void Kestrova::extract()
+{
+    if (busy() || !zone)
+        return;
+    treeView->setSelectionMode(QAbstractItemView::NoSelection);
+    QList<DVDAObject *> objects;
+    ExtractOptions options;
+    {
+        Extract dialog(this);
+        dialog.loadSettings();
+        if (dialog.exec() != QDialog::Accepted) {
+            treeView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+            return;
+        }
+        dialog.saveSettings();
+        const QList<QTreeWidgetItem *> selected = treeView->selectedItems();
+        for (QTreeWidgetItem *item : selected)
+            objects << ZoneInfo::itemObject(item);
+        options = dialog.options();
+    }
 
-void Kestrova::finishExtraction() {}
+    createThreads(zone, objects, options);
+    connect(extractThread, &QThread::finished, this, &Kestrova::finishExtraction);
+    connect(extractThread, &ExtractThread::itemProcessing, this, &Kestrova::itemProcessing);
+    if (jobThread)
+        connect(jobThread, &QThread::finished, this, &Kestrova::finishJobs);
+    connect(&refreshTimer, &QTimer::timeout, this, &Kestrova::refreshExtractionState,
+            Qt::UniqueConnection);
+    refreshTimer.start(refreshIntervalMs);
+    setExtractionState();
 
-void Kestrova::finishJobs() {}
+    // Laid over the middle of the status bar by hand, not by its layout.
+    progressBar = new QProgressBar(statusbar);
+    progressBar->setAutoFillBackground(true);
+    QPalette barPalette = progressBar->palette();
+    setPaletteColour(barPalette, QPalette::Base, QColor(96, 96, 96));
+    progressBar->setPalette(barPalette);
+    progressBar->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    progressBar->setOrientation(Qt::Horizontal);
+    progressBar->setRange(0, 100);
+    setExtractionProgress();
+    progressBar->show();
 
-void Kestrova::finishAll() {}
+    startThreads();
+}
 
-void Kestrova::stopExtraction() {}
+void Kestrova::finishExtraction()
+{
+    delete progressBar;
+    progressBar = nullptr;
+    // Nothing to do for a finished() whose thread was already ended on closing.
+    if (!extractThread)
+        return;
+    endExtractThread();
+    if (!jobThread)
+        finishAll();
+}
 
-void Kestrova::setExtractionProgress() {}
+void Kestrova::finishJobs()
+{
+    if (!jobThread)
+        return;
+    endJobThread();
+    if (!busy())
+        finishAll();
+}
 
-void Kestrova::refreshExtractionState() {}
+void Kestrova::endExtractionQuietly()
+{
+    if (!busy() && !refreshTimer.isActive())
+        return;
+    delete progressBar;
+    progressBar = nullptr;
+    endExtractThread();
+    endJobThread();
+    endExtraction();
+    refreshTimer.stop();
+    markedItem = nullptr;
+    setExtractionState();
+    treeView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+}
+
+void Kestrova::finishAll()
+{
+    endExtraction();
+    refreshTimer.stop();
+    markedItem = nullptr;
+    statusbar->showMessage(tr("Done"), doneMessageMs);
+    showResult(resultCode);
+    setExtractionState();
+    treeView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    treeView->setAcceptDrops(true);
+}
+
+void Kestrova::stopExtraction()
+{
+    stopThreads(stopWaitMs);
+}
+
+void Kestrova::setExtractionProgress()
+{
+    if (!progressBar)
+        return;
+    const int width = statusbar->width();
+    const int height = statusbar->height();
+    const int margin = height > 7 ? 2 : 0;
+    progressBar->setGeometry(width / 2 - (width / 3) / 2, margin, width / 3, height - 2 * margin);
+}
+
+void Kestrova::refreshExtractionState()
+{
+    const ExtractionStatus status = this->status();
+    forwardJobOutput();
+    statusbar->showMessage(extractionStatusText(status), 0);
+    if (progressBar) {
+        progressBar->setValue(progressPercent(status.firstBlock, status.currentBlock, status.lastBlock));
+        progressBar->setVisible(!status.waiting);
+    }
+}
 
 void Kestrova::itemProcessing(DVDAObject *dvdaObject, int state)
 {
-    Q_UNUSED(dvdaObject);
-    Q_UNUSED(state);
+    switch (state) {
+    case ExtractThread::ItemStarted: {
+        markedItem = nullptr;
+        const QList<QTreeWidgetItem *> selected = treeView->selectedItems();
+        for (QTreeWidgetItem *item : selected) {
+            if (ZoneInfo::itemObject(item) != dvdaObject)
+                continue;
+            markedItem = item;
+            markedBackground = item->background(0);
+            item->setSelected(false);
+            item->setBackground(0, QBrush(markedColour));
+            break;
+        }
+        break;
+    }
+    case ExtractThread::ItemSucceeded:
+    case ExtractThread::ItemFailed:
+        if (!markedItem)
+            break;
+        // What failed stays selected, so the user sees it and can try again.
+        markedItem->setSelected(state == ExtractThread::ItemFailed);
+        markedItem->setBackground(0, markedBackground);
+        markedItem = nullptr;
+        break;
+    default:
+        break;
+    }
 }

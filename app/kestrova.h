@@ -1,24 +1,24 @@
 #pragma once
 // The program's window: the zone tree on the left, the rows of the current object on
 // the right, and the actions that open a zone and extract from it.
+#include <QBrush>
 #include <QDir>
 #include <QMainWindow>
 #include <QTimer>
 
-#include "extract/jobqueue.h"
+#include "extract/extractiondriver.h"
 #include "ui_kestrova.h"
 
 class DVDAObject;
 class DVDAZone;
-class ExtractThread;
-class JobThread;
 class QProgressBar;
 class QSplitter;
 class QTreeWidget;
 class QTreeWidgetItem;
 class ZoneTreeView;
 
-class Kestrova : public QMainWindow, public Ui::KestrovaUI {
+// The extraction's threads, job queue and result code are those of its ExtractionDriver.
+class Kestrova : public QMainWindow, public Ui::KestrovaUI, public ExtractionDriver {
     Q_OBJECT
 public:
     explicit Kestrova(QWidget *parent = nullptr);
@@ -32,10 +32,6 @@ public:
     ZoneTreeView *treeView;
     QTreeWidget *propertiesView;
     QSplitter *splitter;
-    int resultCode;                // of the running or last extraction
-    ExtractThread *extractThread;  // while an extraction runs
-    JobQueue jobQueue;             // files waiting for the command
-    JobThread *jobThread;          // while the command is being run on files
     QTimer refreshTimer;           // status refresh while an extraction runs
     QProgressBar *progressBar;     // lives exactly as long as the extraction thread
 
@@ -64,5 +60,10 @@ public slots:
 
 private:
     void buildCentralArea();
-    bool busy() const;
+    // Everything of finishAll but the result message.
+    void endExtractionQuietly();
+
+    // The tree item of the object being extracted, and its background before.
+    QTreeWidgetItem *markedItem = nullptr;
+    QBrush markedBackground;
 };

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
 
 #include "app/kestrova.h"
@@ -27,6 +28,21 @@ static void scheduleScreenshot(Kestrova &window)
     });
 }
 
+// `kestrova ZONE`: opens the zone's folder, or the folder of any file in it, as a file
+// manager's "Open with" passes it. Without an argument the window starts empty.
+static void openZoneArgument(Kestrova &window)
+{
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() < 2)
+        return;
+    const QFileInfo zone(arguments.at(1));
+    if (!zone.exists()) {
+        qWarning("kestrova: '%s': no such file or folder", qPrintable(arguments.at(1)));
+        return;
+    }
+    window.open(zone.isDir() ? QDir(zone.absoluteFilePath()) : zone.absoluteDir());
+}
+
 int main(int argc, char *argv[])
 {
     int exitCode = 0;
@@ -37,6 +53,7 @@ int main(int argc, char *argv[])
     window.setupWindow();
     window.show();
     QApplication::setWindowIcon(window.windowIcon());
+    openZoneArgument(window);
     scheduleScreenshot(window);
     return app.exec();
 }

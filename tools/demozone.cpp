@@ -2,6 +2,9 @@
 // shown working on a machine without a disc (and without a display).
 //   Title 1: two stereo PCM tracks, 16 bit 48000 Hz, 3 s each.
 //   Title 2: one 5.1 MLP track, 16 bit 48000 Hz, 2 s, encoded by libavcodec.
+// kestrova-demozone DIR TRACKS SECONDS: one title of TRACKS stereo PCM tracks of SECONDS
+// each instead, long enough to watch an extraction run; track k holds the samples of
+// makePcmSamples with seed k.
 #include <QCoreApplication>
 #include <QDir>
 #include <cstdio>
@@ -36,14 +39,51 @@ quint32 blocksOf(const QByteArray &packs)
     return quint32(packs.size() / testzone::BLOCK_BYTES);
 }
 
+testzone::Titleset pcmTitleset(int tracks, int seconds)
+{
+    testzone::Titleset titleset;
+    std::vector<testzone::TrackSpan> spans;
+    QByteArray aob;
+    for (int k = 1; k <= tracks; ++k) {
+        const QByteArray packs = pcmTrack(seconds, quint32(k));
+        const quint32 first = blocksOf(aob);
+        aob += packs;
+        spans.push_back({quint32(seconds) * SECOND, {{first, blocksOf(aob) - 1}}});
+    }
+    titleset.info.titles.push_back(testzone::makeTitle(spans));
+    titleset.aobFiles.push_back(testzone::AobFile::ofBytes(aob));
+    return titleset;
+}
+
+bool writeDemo(const char *path, const testzone::Zone &zone)
+{
+    const QString dir = QString::fromLocal8Bit(path);
+    if (!QDir().mkpath(dir) || !testzone::writeZone(dir, zone)) {
+        std::fprintf(stderr, "kestrova-demozone: cannot write the zone into %s\n", path);
+        return false;
+    }
+    std::printf("Demonstration zone written to %s\n", path);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: kestrova-demozone DIR\n");
+    if (argc != 2 && argc != 4) {
+        std::fprintf(stderr, "usage: kestrova-demozone DIR [TRACKS SECONDS]\n");
         return 2;
+    }
+    if (argc == 4) {
+        const int tracks = QByteArray(argv[2]).toInt(), seconds = QByteArray(argv[3]).toInt();
+        if (tracks < 1 || tracks > 99 || seconds < 1 || seconds > 600) {
+            std::fprintf(stderr, "kestrova-demozone: TRACKS 1 to 99, SECONDS 1 to 600\n");
+            return 2;
+        }
+        testzone::Zone zone;
+        zone.titlesets.push_back(pcmTitleset(tracks, seconds));
+        return writeDemo(argv[1], zone) ? 0 : 1;
     }
     QString error;
     const QByteArray pcm1 = pcmTrack(3, 1), pcm2 = pcmTrack(3, 2), mlp = mlpTrack(2, &error);
@@ -61,11 +101,5 @@ int main(int argc, char **argv)
     testzone::Zone zone;
     zone.titlesets.push_back(titleset);
 
-    const QString dir = QString::fromLocal8Bit(argv[1]);
-    if (!QDir().mkpath(dir) || !testzone::writeZone(dir, zone)) {
-        std::fprintf(stderr, "kestrova-demozone: cannot write the zone into %s\n", argv[1]);
-        return 1;
-    }
-    std::printf("Demonstration zone written to %s\n", argv[1]);
-    return 0;
+    return writeDemo(argv[1], zone) ? 0 : 1;
 }

@@ -10,9 +10,9 @@
 #include "app/cli/progressdisplay.h"
 #include "app/cli/selectors.h"
 #include "app/cli/stopsignals.h"
+#include "extract/extractiondriver.h"
 #include "extract/extractresult.h"
 #include "extract/extractthread.h"
-#include "extract/jobqueue.h"
 #include "extract/jobthread.h"
 #include "zone/dvdazone.h"
 
@@ -27,7 +27,7 @@ QString tr(const char *text)
     return QCoreApplication::translate("ExtractionRun", text);
 }
 
-class ExtractionRun {
+class ExtractionRun : public ExtractionDriver {
 public:
     ExtractionRun(DVDAZone *zone, const QList<DVDAObject *> &objects,
                   const ExtractOptions &options, ProgressDisplay *display, int stopFd)
@@ -40,31 +40,39 @@ public:
                 stopIfSignalled();
             });
         }
-        extractThread = std::make_unique<ExtractThread>(zone, objects, options, &jobs);
-        if (options.run)
-            jobThread = std::make_unique<JobThread>(options, &jobs);
+        createThreads(zone, objects, options);
     }
 
     int exec()
     {
-        QObject::connect(extractThread.get(), &ExtractThread::itemProcessing, &loop,
+        QObject::connect(extractThread, &ExtractThread::itemProcessing, &loop,
                          [this](DVDAObject *object, int state) { itemProcessing(object, state); });
-        QObject::connect(extractThread.get(), &QThread::finished, &loop,
-                         [this] { extractionFinished(); });
+        QObject::connect(extractThread, &QThread::finished, &loop, [this] {
+            endExtractThread();
+            finishIfDone();
+        });
         if (jobThread)
-            QObject::connect(jobThread.get(), &QThread::finished, &loop, [this] { jobsFinished(); });
+            QObject::connect(jobThread, &QThread::finished, &loop, [this] {
+                endJobThread();
+                finishIfDone();
+            });
         QObject::connect(&timer, &QTimer::timeout, &loop, [this] { refresh(); });
         timer.start(REFRESH_MS);
 
-        extractThread->start();
-        if (jobThread)
-            jobThread->start(QThread::HighPriority);
+        startThreads();
         loop.exec();
 
         timer.stop();
-        jobs.clear();
+        endExtraction();
         display->clear();
         return resultCode;
+    }
+
+protected:
+    void showJobOutput(const QByteArray &error, const QByteArray &output) override
+    {
+        display->forwardError(error);
+        display->forwardOutput(output);
     }
 
 private:
@@ -97,10 +105,7 @@ private:
             return;
         stopping = true;
         display->printLine(tr("Stopping..."));
-        if (extractThread)
-            extractThread->stop();
-        if (jobThread)
-            jobThread->stop();
+        requestStop();
     }
 
     void refresh()
@@ -109,76 +114,25 @@ private:
         forwardJobOutput();
 
         ProgressState state;
+        static_cast<ExtractionStatus &>(state) = status();
         state.object = currentObject;
-        if (extractThread) {
-            const ExtractProgress &p = extractThread->progress;
-            state.extracting = true;
-            state.waiting = p.waiting.load(std::memory_order_relaxed);
-            state.firstBlock = quint32(p.firstBlock.load(std::memory_order_relaxed));
-            state.currentBlock = quint32(p.currentBlock.load(std::memory_order_relaxed));
-            state.lastBlock = quint32(p.lastBlock.load(std::memory_order_relaxed));
-        }
-        if (jobThread) {
-            state.runsJobs = true;
-            state.jobsWaiting = jobs.count();
-        }
         display->show(state);
-    }
-
-    void forwardJobOutput()
-    {
-        if (!jobThread)
-            return;
-        display->forwardError(jobThread->readStandardError());
-        display->forwardOutput(jobThread->readStandardOutput());
-    }
-
-    // The first non-zero result in the order the threads finished is the one reported.
-    void keepResult(int code)
-    {
-        if (resultCode == 0)
-            resultCode = code;
-    }
-
-    void extractionFinished()
-    {
-        extractThread->wait();
-        keepResult(extractThread->result());
-        checks = extractThread->checks();
-        extractThread.reset();
-        finishIfDone();
-    }
-
-    void jobsFinished()
-    {
-        jobThread->wait();
-        forwardJobOutput(); // what the last command wrote after the last refresh
-        keepResult(jobThread->result());
-        jobThread.reset();
-        finishIfDone();
     }
 
     void finishIfDone()
     {
-        if (!extractThread && !jobThread)
+        if (!busy())
             loop.quit();
     }
 
     DVDAZone *zone;
     ProgressDisplay *display;
-    JobQueue jobs;
-    std::unique_ptr<ExtractThread> extractThread;
-    std::unique_ptr<JobThread> jobThread;
     QTimer timer;
     QEventLoop loop;
     std::unique_ptr<QSocketNotifier> stopNotifier;
     QString currentObject;
-    int resultCode = 0;
     bool stopping = false;
     bool verifying;
-
-public:
-    QList<ObjectCheck> checks; // what the extraction thread found, once it ended
 };
 
 } // namespace

@@ -13,15 +13,6 @@ QString tr(const char *text)
 const char clearLine[] = "\r\033[K";
 } // namespace
 
-int progressPercent(quint32 firstBlock, quint32 currentBlock, quint32 lastBlock)
-{
-    if (currentBlock <= firstBlock || lastBlock < firstBlock)
-        return 0;
-    const quint64 done = quint64(currentBlock - firstBlock);
-    const quint64 total = quint64(lastBlock - firstBlock) + 1;
-    return int(qMin<quint64>(done * 100 / total, 100));
-}
-
 QString progressText(const ProgressState &state)
 {
     QString text;

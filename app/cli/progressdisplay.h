@@ -6,23 +6,16 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "extract/extractionstatus.h"
+
 // One sample of the extraction for the status line.
-struct ProgressState {
-    QString object;          // "track 1/1/3"; empty before the first object
-    bool extracting = false; // the extraction thread is still running
-    bool waiting = false;    // it waits for the command to catch up
-    quint32 firstBlock = 0;
-    quint32 currentBlock = 0;
-    quint32 lastBlock = 0;
-    bool runsJobs = false;   // a command runs on every file
-    int jobsWaiting = 0;
+struct ProgressState : ExtractionStatus {
+    QString object; // "track 1/1/3"; empty before the first object
 };
 
 // "track 1/1/3  block 1234 (1000-5678)  5%  jobs waiting: 2", "Waiting...  jobs
 // waiting: 2", "Finishing...  jobs waiting: 1"; the jobs part only when a command runs.
 QString progressText(const ProgressState &state);
-// Share of the object's blocks done, 0 to 100.
-int progressPercent(quint32 firstBlock, quint32 currentBlock, quint32 lastBlock);
 
 class ProgressDisplay {
 public:

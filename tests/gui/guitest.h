@@ -1,6 +1,7 @@
 #pragma once
-// Helpers shared by the window tests: settings kept in a temporary folder, and a way to
-// handle the modal dialogs that the code under test runs with exec().
+// Helpers shared by the window tests: the window as main shows it, settings kept in a
+// temporary folder, and a way to handle the modal dialogs that the code under test runs
+// with exec().
 #include <QAbstractButton>
 #include <QApplication>
 #include <QAbstractScrollArea>
@@ -13,8 +14,22 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <memory>
+
+#include "app/kestrova.h"
 
 namespace guitest {
+
+// The window as main builds and shows it.
+inline std::unique_ptr<Kestrova> startWindow()
+{
+    auto window = std::make_unique<Kestrova>();
+    window->setupWindow();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        qWarning("window not exposed");
+    return window;
+}
 
 // Points the per-user settings at dir, before any QSettings is made.
 inline void redirectSettings(const QString &dir)

@@ -65,4 +65,23 @@ inline testzone::Zone smallZone()
     return zone;
 }
 
+// One audio titleset of PCM tracks over 4 blocks each, with one index each:
+//   title 1: track 1 (blocks 0-3)
+//   title 2: tracks 1-3 (blocks 4-15), and track 4 (blocks 16-19), which lies past the end
+//   of the AOB file, so that its extraction fails.
+inline testzone::Zone extractionZone()
+{
+    testzone::Zone zone;
+    testzone::Titleset audio;
+    audio.info.titles.push_back(testzone::makeTitle({{SECOND, {{0, 3}}}}));
+    audio.info.titles.push_back(testzone::makeTitle(
+        {{SECOND, {{4, 7}}}, {SECOND, {{8, 11}}}, {SECOND, {{12, 15}}}, {SECOND, {{16, 19}}}}));
+    QByteArray aob;
+    for (int block = 0; block < 16; ++block)
+        aob += pcmPack();
+    audio.aobFiles.push_back(testzone::AobFile::ofBytes(aob));
+    zone.titlesets.push_back(audio);
+    return zone;
+}
+
 } // namespace guizones

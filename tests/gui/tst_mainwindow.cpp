@@ -27,15 +27,7 @@ class TestMainWindow : public QObject {
     std::unique_ptr<testzone::ZoneFolder> mixed;
     std::unique_ptr<testzone::ZoneFolder> small;
 
-    static std::unique_ptr<Kestrova> startWindow()
-    {
-        auto window = std::make_unique<Kestrova>();
-        window->setupWindow();
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.get()))
-            qWarning("window not exposed");
-        return window;
-    }
+    static std::unique_ptr<Kestrova> startWindow() { return guitest::startWindow(); }
 
     static QString storedZoneDir()
     {
