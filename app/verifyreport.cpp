@@ -31,7 +31,7 @@ VerifyReport::VerifyReport(const QStringList &names, const QList<ObjectCheck> &c
     table->resizeColumnsToContents();
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    QPushButton *copyButton = buttons->addButton(tr("&Copy"), QDialogButtonBox::ActionRole);
+    copyButton = buttons->addButton(tr("&Copy"), QDialogButtonBox::ActionRole);
     connect(copyButton, &QPushButton::clicked, this, &VerifyReport::copy);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

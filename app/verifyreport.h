@@ -8,6 +8,7 @@
 
 #include "dump/objectcheck.h"
 
+class QPushButton;
 class QTableWidget;
 
 class VerifyReport : public QDialog {
@@ -18,6 +19,7 @@ public:
                  QWidget *parent = nullptr);
 
     QTableWidget *table;
+    QPushButton *copyButton;
     QString text; // what Copy puts on the clipboard
 
 public slots:
