@@ -4,10 +4,14 @@
 # make package  builds, then the Debian package kestrova_<version>_amd64.deb in the build folder
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libavcodec-dev libavutil-dev \
             libavformat-dev ffmpeg flac python3
+PACKAGES += libudfread-dev genisoimage
 PACKAGES += dpkg-dev file desktop-file-utils appstream man-db
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+# Warnings are errors in the builds `make test` makes; a plain build only shows them.
+WERROR ?= OFF
+test: WERROR = ON
 
 .PHONY: run test deps build build-asan check check-asan clean package try-window
 
@@ -19,11 +23,12 @@ deps:
 	fi
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVA_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j $(JOBS)
 
 build-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKESTROVA_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKESTROVA_SANITIZE=ON \
+	  -DKESTROVA_WERROR=$(WERROR)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 check: build

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -20,6 +21,7 @@
 #include "extract/showresult.h"
 #include "ui_about.h"
 #include "zone/dvdazone.h"
+#include "zone/zoneopener.h"
 
 namespace {
 const char audioTsDirKey[] = "AudioTsDir";
@@ -129,10 +131,13 @@ void Kestrova::open()
 {
     const QDir stored(UserSettings().value(QLatin1String(audioTsDirKey)).toString());
     const QString start = stored.exists() ? stored.path() : QString();
-    const QString file = QFileDialog::getOpenFileName(this, tr("Open DVD-Audio zone"), start,
-                                                      tr("AMG files (*.ifo)"));
-    if (!file.isEmpty())
-        open(QFileInfo(file).absoluteDir());
+    const QString file = QFileDialog::getOpenFileName(
+        this, tr("Open DVD-Audio zone"), start,
+        tr("Zones and disc images (*.ifo *.iso *.img);;AMG files (*.ifo)"));
+    if (file.isEmpty())
+        return;
+    // An image is opened itself, any other file stands for its folder.
+    open(isDiscImagePath(file) ? QDir(file) : QFileInfo(file).absoluteDir());
 }
 
 void Kestrova::open(QDir zoneDir)
@@ -140,7 +145,15 @@ void Kestrova::open(QDir zoneDir)
     // The extraction thread reads the open zone; it is never replaced under it.
     if (busy())
         return;
-    UserSettings().setValue(QLatin1String(audioTsDirKey), zoneDir.path());
+    // The path may name a disc image or drive as well as a folder.
+    QString error;
+    std::unique_ptr<DVDAZone> opened = loadZone(zoneDir.path(), &error);
+    if (!opened) {
+        QMessageBox::warning(this, tr("Open DVD-Audio zone"), error);
+        return;
+    }
+    UserSettings().setValue(QLatin1String(audioTsDirKey),
+                            opened->source->image ? opened->dir.path() : zoneDir.path());
     if (zone) {
         action_SelectAll->setEnabled(false);
         treeView->clear();
@@ -148,7 +161,8 @@ void Kestrova::open(QDir zoneDir)
         delete zone;
         zone = nullptr;
     }
-    zone = new DVDAZone(zoneDir);
+    zone = opened.release();
+    currentZone = zone; // the old zone was deleted after this one was built
     ZoneInfo(zone, treeView, propertiesView).fillTree();
     action_SelectAll->setEnabled(true);
 }

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+#include "kestrova_version.h"
+
 namespace {
 
 QString tr(const char *text)

@@ -8,6 +8,7 @@
 #include "zone/dvdazone.h"
 #include "zone/objectproperties.h"
 #include "zone/treelabels.h"
+#include "zone/zonewalk.h"
 
 namespace {
 
@@ -57,8 +58,8 @@ QTreeWidgetItem *describe(QTreeWidgetItem *item, DVDAObject *object, const QIcon
 
 } // namespace
 
-ZoneInfo::ZoneInfo(DVDAZone *zone, QTreeWidget *tree, QTreeWidget *properties)
-    : zone(zone), tree(tree), properties(properties)
+ZoneInfo::ZoneInfo(DVDAZone *zone_, QTreeWidget *tree_, QTreeWidget *properties_)
+    : zone(zone_), tree(tree_), properties(properties_)
 {
 }
 
@@ -77,28 +78,31 @@ void ZoneInfo::fillTree()
     const Qt::ItemFlags enabledOnly = Qt::ItemIsEnabled;
     const Qt::ItemFlags noFlags = Qt::NoItemFlags;
 
-    QTreeWidgetItem *zoneItem =
-        describe(new QTreeWidgetItem(tree), zone, icons.zone, true, &enabledOnly);
-
-    for (DVDATitleset *titleset : zone->titlesets) {
-        if (!listedInTree(titleset))
-            continue;
-        const bool audio = titleset->contentKind == TitlesetAudio;
-        QTreeWidgetItem *titlesetItem = describe(new QTreeWidgetItem(zoneItem), titleset,
-                                                 icons.titleset, true, audio ? &enabledOnly : &noFlags);
-        if (!audio)
-            continue;
-        for (DVDATitle *title : titleset->titles) {
-            QTreeWidgetItem *titleItem = describe(new QTreeWidgetItem(titlesetItem), title,
-                                                  icons.title, true, &enabledOnly);
-            for (DVDATrack *track : title->tracks) {
-                QTreeWidgetItem *trackItem = describe(new QTreeWidgetItem(titleItem), track,
-                                                      icons.track(track), false, nullptr);
-                for (DVDASectorPointer *index : track->indexes)
-                    describe(new QTreeWidgetItem(trackItem), index, icons.index, false, nullptr);
-            }
+    // The last item made at each depth: the parent of the next deeper one.
+    QTreeWidgetItem *items[5] = {};
+    walkZone(zone, [&](const ZoneNode &node) {
+        QTreeWidgetItem *item = node.depth == 0 ? new QTreeWidgetItem(tree)
+                                                : new QTreeWidgetItem(items[node.depth - 1]);
+        items[node.depth] = item;
+        switch (node.depth) {
+        case 0:
+            describe(item, node.object, icons.zone, true, &enabledOnly);
+            break;
+        case 1: {
+            const bool audio = node.path.titleset->contentKind == TitlesetAudio;
+            describe(item, node.object, icons.titleset, true, audio ? &enabledOnly : &noFlags);
+            break;
         }
-    }
+        case 2:
+            describe(item, node.object, icons.title, true, &enabledOnly);
+            break;
+        case 3:
+            describe(item, node.object, icons.track(node.path.track), false, nullptr);
+            break;
+        default:
+            describe(item, node.object, icons.index, false, nullptr);
+        }
+    });
 }
 
 void ZoneInfo::populateRows(DVDAObject *object)

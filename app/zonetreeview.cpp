@@ -6,6 +6,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "zone/zoneopener.h"
+
 ZoneTreeView::ZoneTreeView(QWidget *parent) : QTreeWidget(parent)
 {
     setAcceptDrops(true);
@@ -27,18 +29,19 @@ void ZoneTreeView::dropEvent(QDropEvent *event)
 {
     if (!acceptDrops())
         return;
-    const QMimeData *data = event->mimeData();
-    if (!data->hasUrls() || data->urls().isEmpty())
+    const QMimeData *mime = event->mimeData();
+    if (!mime->hasUrls() || mime->urls().isEmpty())
         return;
     // Only the first of several dropped items counts.
-    const QString path = data->urls().first().toLocalFile();
+    const QString path = mime->urls().first().toLocalFile();
     if (path.isEmpty())
         return;
     const QFileInfo info(path);
-    if (info.isFile())
-        emit open(info.absoluteDir());
-    else if (info.isDir())
+    // A disc image or drive is opened itself, any other file stands for its folder.
+    if (isDiscImagePath(path) || info.isDir())
         emit open(QDir(info.absoluteFilePath()));
+    else if (info.isFile())
+        emit open(info.absoluteDir());
     else
         return;
     event->acceptProposedAction();

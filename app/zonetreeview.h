@@ -1,6 +1,6 @@
 #pragma once
 // The left pane: the zone as a tree. A folder or file dropped on it asks for that
-// folder to be opened.
+// folder to be opened; a disc image, for the image.
 #include <QDir>
 #include <QTreeWidget>
 

@@ -49,7 +49,7 @@ int convertTrack(const QString &zonePath, const QString &outDir, int mode)
     ExtractProgress progress;
     QElapsedTimer timer;
     timer.start();
-    const int result = dumpObject(zone.titlesets[0]->titles[0]->tracks[0],
+    const int result = dumpObject(&zone, zone.titlesets[0]->titles[0]->tracks[0],
                                   QDir(outDir).filePath("track"), options, nullptr, progress);
     const double seconds = timer.nsecsElapsed() / 1e9;
     std::printf("%d %.3f %lld\n", result, seconds, peakKilobytes());

@@ -50,12 +50,15 @@ int main(int argc, char **argv)
             const auto *bytes = reinterpret_cast<const quint8 *>(second.constData());
             // 2000 divides neither the second nor a unit: calls end inside units.
             for (int at = 0; fed < total; at = (at + 2000) % (second.size() - 2000), fed += 2000) {
-                if (dumper.write(bytes + at, 2000) != 0) {
+                if (dumper.write(bytes + at, 2000) != ExtractSucceeded) {
                     std::fprintf(stderr, "write failed\n");
                     return 1;
                 }
             }
-            dumper.finish();
+            if (dumper.finish() != ExtractSucceeded) {
+                std::fprintf(stderr, "finish failed\n");
+                return 1;
+            }
         }
         const double seconds = timer.nsecsElapsed() / 1e9;
         std::printf("pcm convert, 6 ch 24 bit 96000 Hz, %-6s: %d MB in %.2f s, %.0f MB/s "

@@ -17,10 +17,10 @@ int extractPayload(StreamInfo &info, const quint8 *pack, int skip, int limit)
         info.skip = skip;
     if (limit > 0)
         info.limit = limit;
-    int result = 0;
+    int result = ExtractSucceeded;
     forEachPrivatePacket(pack, [&](const quint8 *payload, int length) {
         // Once a write failed, the rest of the pack is not written after it.
-        if (result != 0)
+        if (result != ExtractSucceeded)
             return;
         const quint8 *audio = payload + privateHeaderLength(payload, length);
         const int n = qMax(0, int(payload + length - audio));
@@ -50,13 +50,16 @@ int extractPayload(StreamInfo &info, const quint8 *pack, int skip, int limit)
 }
 
 namespace {
-enum { LOOK_AHEAD_BLOCKS = 16 };
+enum {
+    LOOK_AHEAD_BLOCKS = 16,
+    RUN_BLOCKS = 128, // 256 KiB per read
+};
 
 // Everything a dump needs beyond the stack of a thread, made once per object.
 struct DumpBuffers {
     StreamInfo work;      // the object's stream description with the working counters
     StreamInfo following; // what the blocks after the object begin with
-    quint8 block[BLOCK_SIZE];
+    quint8 run[RUN_BLOCKS * BLOCK_SIZE];
     quint8 lookAhead[LOOK_AHEAD_BLOCKS * BLOCK_SIZE];
 };
 
@@ -119,13 +122,14 @@ DVDAStreamDumper *makeDumper(const StreamInfo &info, const QString &basePath,
         *result = ErrAllocConverter;
         return nullptr;
     }
-    if (dumper->result != 0) {
+    if (dumper->result != ExtractSucceeded) {
         *result = dumper->result;
-        dumper->finish();
+        // The constructor's failure is the one to report; closing what it made is cleanup.
+        (void)dumper->finish();
         delete dumper;
         return nullptr;
     }
-    *result = 0;
+    *result = ExtractSucceeded;
     return dumper;
 }
 
@@ -141,8 +145,8 @@ int lookAhead(DVDATitleset *titleset, const AOBObject *object, DumpBuffers &buff
     if (object->streamInfo.subStreamId != SUBSTREAM_MLP || !(last < titleset->lastAobBlock))
         return 0;
     int count = 0;
-    titleset->readBlocks(last + 1, LOOK_AHEAD_BLOCKS, buffers.lookAhead, &count);
-    if (count <= 0)
+    if (titleset->readBlocks(last + 1, LOOK_AHEAD_BLOCKS, buffers.lookAhead, &count)
+        != ExtractSucceeded)
         return 0;
     readStreamInfo(buffers.following, buffers.lookAhead, count);
     if (buffers.following.majorSyncOffset <= 0)
@@ -151,10 +155,10 @@ int lookAhead(DVDATitleset *titleset, const AOBObject *object, DumpBuffers &buff
     return count;
 }
 
-int dump(AOBObject *object, const QString &basePath, const ExtractOptions &options,
-         JobQueue *jobs, ExtractProgress &progress, ObjectCheck *check)
+[[nodiscard]] int dump(DVDAZone *zone, AOBObject *object, const QString &basePath,
+         const ExtractOptions &options, JobQueue *jobs, ExtractProgress &progress,
+         ObjectCheck *check)
 {
-    DVDAZone *zone = currentZone;
     if (!zone)
         return ErrNoZone;
     const int position = object->titlesetPos;
@@ -169,16 +173,20 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
         || (object->kind() == KindTrack && static_cast<DVDATrack *>(object)->indexes.empty()))
         return ErrBlockNotFound;
 
-    auto buffers = std::make_unique<DumpBuffers>();
-    buffers->work = object->streamInfo;
-    int result = 0;
-    DVDAStreamDumper *dumper = makeDumper(buffers->work, basePath, options, jobs, &result);
-    if (!dumper)
-        return result;
-
     progress.firstBlock.store(qint32(first), std::memory_order_relaxed);
     progress.currentBlock.store(qint32(first), std::memory_order_relaxed);
     progress.lastBlock.store(qint32(last), std::memory_order_relaxed);
+
+    auto buffers = std::make_unique<DumpBuffers>();
+    buffers->work = object->streamInfo;
+    // A first block that cannot be read (its AOB file missing, say) is reported as such
+    // before any file is created.
+    int result = titleset->readRun(first, 1, buffers->run, nullptr);
+    if (result != ExtractSucceeded)
+        return result;
+    DVDAStreamDumper *dumper = makeDumper(buffers->work, basePath, options, jobs, &result);
+    if (!dumper)
+        return result;
 
     int limit = 0;
     const int following = lookAhead(titleset, object, *buffers, &limit);
@@ -191,56 +199,68 @@ int dump(AOBObject *object, const QString &basePath, const ExtractOptions &optio
     const bool verifying = options.mode == ModeVerify;
     const bool pcm = work.subStreamId == SUBSTREAM_PCM;
     const int rate = work.group1SampleRate;
-    for (qint64 block = first; block <= end; ++block) {
-        if (progress.stopRequested.load(std::memory_order_relaxed)) {
-            result = ErrCancelled;
-            break;
+    const auto playedMs = [&] { return rate > 0 ? dumper->framesDone * 1000 / rate : 0; };
+    // Blocks are read in runs; each is then handled on its own, as it lies in the run.
+    for (qint64 runStart = first; runStart <= end && result == 0;) {
+        const int wanted = int(qMin<qint64>(RUN_BLOCKS, end - runStart + 1));
+        int got = 0;
+        const int runResult = titleset->readRun(quint32(runStart), wanted, buffers->run, &got);
+        bool done = false;
+        for (int i = 0; i < got && !done; ++i) {
+            const qint64 block = runStart + i;
+            if (progress.stopRequested.load(std::memory_order_relaxed)) {
+                result = ErrCancelled;
+                break;
+            }
+            progress.currentBlock.store(qint32(block), std::memory_order_relaxed);
+            const quint8 *pack = buffers->run + size_t(i) * BLOCK_SIZE;
+            if (check && block <= qint64(last)) {
+                ++check->blocksRead;
+                if (pcm)
+                    checkPcmPack(*check, object->streamInfo, pack, playedMs());
+            }
+            const int skip = block == first ? object->streamInfo.majorSyncOffset : 0;
+            const int blockLimit = block == qint64(last) + 1 ? limit : 0;
+            result = extractPayload(work, pack, skip, blockLimit);
+            // Past the object, nothing more is written once the limit is used up.
+            done = result != 0 || (block > qint64(last) && work.limit == -1);
         }
-        progress.currentBlock.store(qint32(block), std::memory_order_relaxed);
-        result = titleset->readBlock(quint32(block), buffers->block);
-        const bool inObject = block <= qint64(last);
-        const qint64 ms = rate > 0 ? dumper->frames * 1000 / rate : 0;
-        // A verification reads on: every unreadable block is counted, and the decoder
+        if (done)
+            break;
+        const qint64 failed = runStart + got;
+        // A verification reads on past a block it cannot read, counting it; the decoder
         // reports the break in the stream. An extraction stops with the read error.
-        if (result != 0 && verifying && inObject) {
+        if (result == 0 && runResult != 0 && verifying && failed <= qint64(last)) {
             if (check) {
                 ++check->unreadableBlocks;
-                check->noteProblemAt(ms);
+                check->noteProblemAt(playedMs());
             }
-            result = 0;
+            runStart = failed + 1;
             continue;
         }
-        if (result != 0)
-            break;
-        if (check && inObject) {
-            ++check->blocksRead;
-            if (pcm)
-                checkPcmPack(*check, object->streamInfo, buffers->block, ms);
+        if (result == 0 && runResult != 0) {
+            // The block after the last one read is where it failed.
+            progress.currentBlock.store(qint32(runStart + got), std::memory_order_relaxed);
+            result = runResult;
         }
-        const int skip = block == first ? object->streamInfo.majorSyncOffset : 0;
-        const int blockLimit = block == qint64(last) + 1 ? limit : 0;
-        result = extractPayload(work, buffers->block, skip, blockLimit);
-        if (result != 0)
-            break;
-        // Past the object, nothing more is written once the limit is used up.
-        if (block > qint64(last) && work.limit == -1)
-            break;
+        runStart += wanted;
     }
     work.dumper = nullptr;
     const int closed = dumper->finish();
     if (check)
         dumper->report(*check);
     delete dumper;
-    if (result == 0)
+    if (result == ExtractSucceeded)
         result = closed;
     return result;
 }
 } // namespace
 
-int dumpObject(AOBObject *object, const QString &basePath, const ExtractOptions &options,
-               JobQueue *jobs, ExtractProgress &progress, ObjectCheck *check)
+int dumpObject(DVDAZone *zone, AOBObject *object, const QString &basePath,
+               const ExtractOptions &options, JobQueue *jobs, ExtractProgress &progress,
+               ObjectCheck *check)
 {
-    const int result = object ? dump(object, basePath, options, jobs, progress, check)
+    const int result = object ? dump(zone, object, basePath, options, jobs, progress, check)
                               : int(ErrObjectKind);
     if (check) {
         check->object = object;

@@ -6,17 +6,18 @@
 #include "extract/extractoptions.h"
 
 class AOBObject;
+class DVDAZone;
 class JobQueue;
 struct ExtractProgress;
 struct ObjectCheck;
 
 // Strips one 2048-byte pack down to its audio bytes and hands them to info.dumper.
 // skip and limit (when > 0) replace the record's counters; both count audio bytes.
-int extractPayload(StreamInfo &info, const quint8 *pack, int skip, int limit);
+[[nodiscard]] int extractPayload(StreamInfo &info, const quint8 *pack, int skip, int limit);
 
-// Writes the object's files at basePath + suffix; returns (and stores in
-// progress.lastResult) a result code. With check, what was read and decoded and the
-// damage found are added to it. In Verify mode no file is written, decoding goes on
-// past damage and past unreadable blocks, and only the check is filled.
-int dumpObject(AOBObject *object, const QString &basePath, const ExtractOptions &options,
+// Writes the files of the object, read from the zone's blocks, at basePath + suffix;
+// returns (and stores in progress.lastResult) a result code. With check, what was read
+// and decoded and the damage found are added to it. In Verify mode no file is written,
+// decoding goes on past damage and past unreadable blocks, and only the check is filled.
+[[nodiscard]] int dumpObject(DVDAZone *zone, AOBObject *object, const QString &basePath, const ExtractOptions &options,
                JobQueue *jobs, ExtractProgress &progress, ObjectCheck *check = nullptr);

@@ -62,7 +62,8 @@ DVDAFormattedStreamDumper::DVDAFormattedStreamDumper(const StreamInfo &info_,
 
 DVDAFormattedStreamDumper::~DVDAFormattedStreamDumper()
 {
-    finish();
+    // A destructor cannot report; the driver finished and checked whatever mattered.
+    (void)finish();
 }
 
 bool DVDAFormattedStreamDumper::openSlot(int slot, const QString &path, int channels,
@@ -114,7 +115,7 @@ void DVDAFormattedStreamDumper::openFiles(const QString &basePath)
 
 int DVDAFormattedStreamDumper::finish()
 {
-    int code = 0;
+    int code = ExtractSucceeded;
     for (WaveFile &wave : slotFiles) {
         if (!wave.isOpen())
             continue;
@@ -125,7 +126,7 @@ int DVDAFormattedStreamDumper::finish()
         if (options.run && jobs)
             jobs->add(wave.path(), wave.channels, wave.sampleRate, wave.bits);
     }
-    if (code != 0 && result == 0)
+    if (code != ExtractSucceeded && result == ExtractSucceeded)
         result = code;
     return code;
 }
@@ -180,7 +181,7 @@ bool writeSplit(WaveFile *files, int firstSlot, const DVDAFormattedStreamDumper:
 
 bool DVDAFormattedStreamDumper::writeSamples(const SampleRun &group1, const SampleRun &group2)
 {
-    frames += group1.frames;
+    framesDone += group1.frames;
     if (options.mode == ModeVerify)
         return true;
     switch (layout) {

@@ -30,7 +30,7 @@ public:
     // Finishes every open slot in slot order and queues it as a job when a command is
     // to be run. Returns 0, or ErrCloseOutput (also kept in result when result was 0)
     // if a file could not be finished.
-    int finish() override;
+    [[nodiscard]] int finish() override;
     // The files written.
     void report(ObjectCheck &check) const override;
 

@@ -221,7 +221,7 @@ int DVDAMLPStreamDumper::writeRun(const quint8 *data, int length)
         if (size > pending)
             return pending > APPEND_AT ? int(ErrMlpOverrun) : 0;
         ++units;
-        messages.setPosition(frames); // what the decoder reports now is about this unit
+        messages.setPosition(framesDone); // what the decoder reports now is about this unit
         bool failed = size < 4; // no unit is that short: the length is damaged
         if (!failed && !decoderReady)
             failed = !startDecoder(unit, pending);

@@ -53,14 +53,14 @@ int DVDAPCMStreamDumper::check(const StreamInfo &info, const ExtractOptions &opt
     // Linear PCM has no downmix; the driver refuses it before, this keeps the files right.
     if (options.downmix && !options.split && !mergeInEffect(info, options))
         return ErrDownmix;
-    return 0;
+    return ExtractSucceeded;
 }
 
 DVDAPCMStreamDumper::DVDAPCMStreamDumper(const StreamInfo &info_, const QString &basePath,
                                          const ExtractOptions &options_, JobQueue *jobs_)
     : DVDAFormattedStreamDumper(info_, basePath, options_, jobs_, check(info_, options_))
 {
-    if (check(info_, options_) != 0)
+    if (check(info_, options_) != ExtractSucceeded)
         return;
     unit1 = packedUnitSize(info.group1Channels, info.group1Bits);
     unit2 = info.group2Channels > 0 ? packedUnitSize(info.group2Channels, info.group2Bits) : 0;
@@ -72,7 +72,7 @@ DVDAPCMStreamDumper::DVDAPCMStreamDumper(const StreamInfo &info_, const QString 
 int DVDAPCMStreamDumper::write(const quint8 *data, int length)
 {
     if (unit1 <= 0) // refused at construction: nothing can be unpacked
-        return result != 0 ? result : int(ErrAllocConverter);
+        return result != ExtractSucceeded ? result : int(ErrAllocConverter);
     if (length <= 0 || !data)
         return result;
 

@@ -15,10 +15,10 @@ public:
     // group 1. Any of these would give units of no size or an impossible cycle.
     DVDAPCMStreamDumper(const StreamInfo &info, const QString &basePath,
                         const ExtractOptions &options, JobQueue *jobs);
-    int write(const quint8 *data, int length) override;
+    [[nodiscard]] int write(const quint8 *data, int length) override;
 
     // The refusal code for a stream, 0 when it can be unpacked.
-    static int check(const StreamInfo &info, const ExtractOptions &options);
+    [[nodiscard]] static int check(const StreamInfo &info, const ExtractOptions &options);
 
     qint32 phase = 0; // position in the group-2 cycle; group-2 units come at phase 0
     qint32 carry = 0; // bytes of an incomplete unit kept from the previous call

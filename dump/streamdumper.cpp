@@ -3,9 +3,9 @@
 #include "extract/extractresult.h"
 #include "extract/jobqueue.h"
 
-DVDARawStreamDumper::DVDARawStreamDumper(const StreamInfo &info, const QString &path,
-                                         const ExtractOptions &options, JobQueue *jobs)
-    : info(info), options(options), jobs(jobs), file(path)
+DVDARawStreamDumper::DVDARawStreamDumper(const StreamInfo &info_, const QString &path,
+                                         const ExtractOptions &options_, JobQueue *jobs_)
+    : info(info_), options(options_), jobs(jobs_), file(path)
 {
     // The copy carries no working state of the caller's extraction.
     this->info.dumper = nullptr;
@@ -16,16 +16,17 @@ DVDARawStreamDumper::DVDARawStreamDumper(const StreamInfo &info, const QString &
 
 DVDARawStreamDumper::~DVDARawStreamDumper()
 {
-    finish();
+    // A destructor cannot report; the driver finished and checked whatever mattered.
+    (void)finish();
 }
 
 int DVDARawStreamDumper::write(const quint8 *data, int length)
 {
     // After a failed write nothing more goes in: the file would have a hole.
-    if (result != 0)
+    if (result != ExtractSucceeded)
         return result;
     if (length <= 0)
-        return 0;
+        return ExtractSucceeded;
     if (!file.isOpen() || file.write(reinterpret_cast<const char *>(data), length) != length)
         result = ErrWriteOutput;
     return result;
@@ -34,7 +35,7 @@ int DVDARawStreamDumper::write(const quint8 *data, int length)
 int DVDARawStreamDumper::finish()
 {
     if (!file.isOpen())
-        return 0;
+        return ExtractSucceeded;
     file.unsetError();
     const bool flushed = file.flush();
     file.close();
@@ -43,7 +44,7 @@ int DVDARawStreamDumper::finish()
     if (options.run && jobs)
         jobs->add(file.fileName(), info.group1Channels + info.group2Channels,
                   info.group1SampleRate, info.group1Bits);
-    return 0;
+    return ExtractSucceeded;
 }
 
 int DVDANullStreamDumper::write(const quint8 *data, int length)
@@ -51,5 +52,5 @@ int DVDANullStreamDumper::write(const quint8 *data, int length)
     ++packets;
     if (data)
         bytes += length;
-    return 0;
+    return ExtractSucceeded;
 }

@@ -6,6 +6,7 @@
 
 #include "dump/streaminfo.h"
 #include "extract/extractoptions.h"
+#include "extract/extractresult.h"
 
 class JobQueue;
 struct ObjectCheck;
@@ -14,18 +15,18 @@ class DVDAStreamDumper {
 public:
     virtual ~DVDAStreamDumper() = default;
     // The next run of audio payload bytes; 0 to go on, anything else stops the dump.
-    virtual int write(const quint8 *data, int length) = 0;
+    [[nodiscard]] virtual int write(const quint8 *data, int length) = 0;
     // Finishes and closes the files (queuing their jobs when the command is to be run):
     // 0 or ErrCloseOutput. The dump driver calls it before destroying the dumper, since a
     // destructor cannot report; a destructor finishes whatever nobody finished.
-    virtual int finish() { return 0; }
+    [[nodiscard]] virtual int finish() { return ExtractSucceeded; }
     // Adds what this dumper found (files, access units, decoder errors) to check.
     virtual void report(ObjectCheck &check) const { (void)check; }
 
     qint32 packets = 0; // write calls counted (null dumper only)
     qint64 bytes = 0;   // payload bytes counted (null dumper only)
-    qint32 result = 0;  // 0 while all is well; a constructor stores its failure here
-    qint64 frames = 0;  // sample frames decoded so far (group 1's rate; decoding dumpers)
+    qint32 result = ExtractSucceeded; // while all is well; a constructor stores its failure here
+    qint64 framesDone = 0; // sample frames decoded so far (group 1's rate; decoding dumpers)
 };
 
 // Writes the payload unchanged to one file (".pcm", ".mlp", ".raw").
@@ -34,8 +35,8 @@ public:
     DVDARawStreamDumper(const StreamInfo &info, const QString &path,
                         const ExtractOptions &options, JobQueue *jobs);
     ~DVDARawStreamDumper() override;
-    int write(const quint8 *data, int length) override;
-    int finish() override;
+    [[nodiscard]] int write(const quint8 *data, int length) override;
+    [[nodiscard]] int finish() override;
 
     StreamInfo info;
     ExtractOptions options;
@@ -46,5 +47,5 @@ public:
 // Counts writes and bytes; writes nothing.
 class DVDANullStreamDumper : public DVDAStreamDumper {
 public:
-    int write(const quint8 *data, int length) override;
+    [[nodiscard]] int write(const quint8 *data, int length) override;
 };

@@ -30,7 +30,7 @@ public:
     // normally with code 0, ErrStartProcess when it could not be started within 5000 ms,
     // ErrProcessFailed when it exited non-zero or crashed, ErrCancelled when keepRunning
     // said no. Standard input is an open pipe to which nothing is written.
-    int encode(const QString &command, const QString &path, int channels, int sampleRate,
+    [[nodiscard]] int encode(const QString &command, const QString &path, int channels, int sampleRate,
                int bits, const KeepRunning &keepRunning = {});
 
 private:

@@ -5,9 +5,11 @@
 
 #include <QtGlobal>
 
+#include "extract/extractresult.h"
+
 struct ExtractProgress {
     std::atomic<bool> stopRequested{false};
-    std::atomic<qint32> lastResult{0};
+    std::atomic<qint32> lastResult{ExtractSucceeded};
     std::atomic<qint32> titleset{0};
     std::atomic<qint32> title{0};
     std::atomic<qint32> track{0};

@@ -15,9 +15,9 @@ enum {
 };
 } // namespace
 
-ExtractThread::ExtractThread(DVDAZone *zone, const QList<DVDAObject *> &objects,
-                             const ExtractOptions &options, JobQueue *jobs)
-    : zone(zone), objects(objects), options(options), jobs(jobs)
+ExtractThread::ExtractThread(DVDAZone *zone_, const QList<DVDAObject *> &objects_,
+                             const ExtractOptions &options_, JobQueue *jobs_)
+    : zone(zone_), objects(objects_), options(options_), jobs(jobs_)
 {
     // itemProcessing crosses to the GUI thread through a queued connection.
     qRegisterMetaType<DVDAObject *>("DVDAObject*");
@@ -34,8 +34,8 @@ QString ExtractThread::baseName(const DVDAZone *zone, const DVDAObject *object)
     ObjectPath path;
     if (!object || !resolveObjectPath(zone, object, &path) || !path.track)
         return QString();
-    const int title = path.title->titleId & 0x7F;
-    const int tag = (path.title->titleId & 0x80) ? 1 : 0;
+    const int title = path.title->number();
+    const int tag = path.title->tag();
     if (object->kind() == KindIndex)
         return QString::asprintf("index-%02d-%02d[%01d]-%02d", path.titleset->number, title,
                                  tag, path.index->number);
@@ -46,7 +46,7 @@ QString ExtractThread::baseName(const DVDAZone *zone, const DVDAObject *object)
 void ExtractThread::run()
 {
     setTerminationEnabled(true);
-    walkResult = 0;
+    walkResult = ExtractSucceeded;
     objectChecks.clear();
     walkResult = walk();
     // Nothing more will be queued; the job thread ends once it has worked off the rest.
@@ -83,12 +83,12 @@ int ExtractThread::walk()
 
         emit itemProcessing(object, ItemStarted);
         ObjectCheck check;
-        const int result = dumpObject(static_cast<AOBObject *>(object), basePath, options, jobs,
-                                      progress, &check);
+        const int result = dumpObject(zone, static_cast<AOBObject *>(object), basePath, options,
+                                      jobs, progress, &check);
         objectChecks.append(check);
-        emit itemProcessing(object, result == 0 ? ItemSucceeded : ItemFailed);
+        emit itemProcessing(object, result == ExtractSucceeded ? ItemSucceeded : ItemFailed);
         // One object that cannot be verified does not keep the others from it.
-        if (result != 0 && (options.mode != ModeVerify || result == ErrCancelled))
+        if (result != ExtractSucceeded && (options.mode != ModeVerify || result == ErrCancelled))
             return result;
     }
     return ExtractSucceeded;

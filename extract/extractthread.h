@@ -9,6 +9,7 @@
 
 #include "dump/objectcheck.h"
 #include "extract/extractoptions.h"
+#include "extract/extractresult.h"
 #include "extract/extractprogress.h"
 
 class DVDAObject;
@@ -32,7 +33,7 @@ public:
     // Asks the walk to end; callable from any thread, returns at once.
     void stop() { progress.stopRequested.store(true); }
     // Final once finished() was emitted.
-    int result() const { return walkResult; }
+    [[nodiscard]] int result() const { return walkResult; }
     // What each object dumped or verified so far was found to hold, in walk order.
     // Read it once finished() was emitted.
     const QList<ObjectCheck> &checks() const { return objectChecks; }
@@ -51,7 +52,7 @@ protected:
     void run() override;
 
 private:
-    int walk();
+    [[nodiscard]] int walk();
     // Holds back while more file data waits for the command than the cache allows.
     void waitForJobQueue();
     bool stopRequested() const { return progress.stopRequested.load(); }
@@ -60,6 +61,6 @@ private:
     QList<DVDAObject *> objects;
     ExtractOptions options;
     JobQueue *jobs;
-    int walkResult = 0;
+    int walkResult = ExtractSucceeded;
     QList<ObjectCheck> objectChecks;
 };

@@ -24,8 +24,8 @@ QByteArray take(QMutex &mutex, QByteArray &buffer)
 }
 } // namespace
 
-JobThread::JobThread(const ExtractOptions &options, JobQueue *jobs)
-    : options(options), jobs(jobs)
+JobThread::JobThread(const ExtractOptions &options_, JobQueue *jobs_)
+    : options(options_), jobs(jobs_)
 {
 }
 

@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include "extract/extractoptions.h"
+#include "extract/extractresult.h"
 
 class Encoder;
 class JobQueue;
@@ -28,7 +29,7 @@ public:
     void stop();
     // 0, or the first failure (ErrStartProcess, ErrProcessFailed, ErrDeleteOutput), or
     // ErrCancelled after a stop. Final once the thread has finished.
-    int result() const { return resultCode.load(); }
+    [[nodiscard]] int result() const { return resultCode.load(); }
 
     // The bytes the commands wrote to that channel since the last call, also after the
     // command or the thread has ended. Always empty while the output goes to the log.
@@ -47,7 +48,7 @@ private:
     JobQueue *jobs;
     Encoder *encoder = nullptr; // exists only while run is active, used only on this thread
     std::atomic<bool> stopRequested{false};
-    std::atomic<int> resultCode{0};
+    std::atomic<int> resultCode{ExtractSucceeded};
     QMutex outputMutex;
     QByteArray pendingError;
     QByteArray pendingOutput;

@@ -1,8 +1,5 @@
 #include "zone/dvdaobject.h"
 
-#include "zone/dvdazone.h"
-#include "zone/objectpath.h"
-
 DVDAZone *currentZone = nullptr;
 
 QString formatPtsTime(quint32 pts)
@@ -66,26 +63,23 @@ QString DVDASectorPointer::timeText() const
     return formatPtsTime(timePts());
 }
 
-// The owning track, found from the zone down by position; null when the index is not
-// (or no longer) part of the current zone.
-static const DVDATrack *owningTrack(const DVDASectorPointer *index)
-{
-    ObjectPath path;
-    return resolveObjectPath(currentZone, index, &path) ? path.track : nullptr;
-}
-
 quint32 DVDASectorPointer::timePts() const
 {
-    const DVDATrack *track = owningTrack(this);
-    if (!track)
-        return 0;
-    const quint32 trackBlocks = track->lastBlock() - track->firstBlock() + 1;
-    if (trackBlocks == 0)
-        return 0;
-    const quint32 indexBlocks = last - first + 1;
-    // The product needs up to 64 bits of mantissa; long double keeps every digit on x86.
-    const long double share = (long double)track->timePts() * indexBlocks / trackBlocks;
-    return quint32(quint64(share));
+    return sharePts;
+}
+
+void DVDATrack::shareLength()
+{
+    const quint32 trackBlocks = lastBlock() - firstBlock() + 1;
+    for (DVDASectorPointer *index : indexes) {
+        index->sharePts = 0;
+        if (trackBlocks == 0)
+            continue;
+        const quint32 indexBlocks = index->last - index->first + 1;
+        // The product needs up to 64 bits of mantissa; long double keeps every digit on x86.
+        const long double share = (long double)timePts() * indexBlocks / trackBlocks;
+        index->sharePts = quint32(quint64(share));
+    }
 }
 
 DVDATitle::DVDATitle()

@@ -51,7 +51,9 @@ public:
 
 class DVDASectorPointer;
 
+// The owning nodes delete their children: a copy would delete them twice.
 class DVDATrack : public AOBObject {
+    Q_DISABLE_COPY(DVDATrack)
 public:
     DVDATrack();
     ~DVDATrack() override;
@@ -59,6 +61,9 @@ public:
     quint32 timePts() const override;
     quint32 firstBlock() const override;
     quint32 lastBlock() const override;
+    // Gives each index its share of the track's duration by block count. Called once the
+    // indexes are in place, so an index knows its duration without looking up its track.
+    void shareLength();
 
     std::vector<DVDASectorPointer *> indexes;
     qint32 firstIndexNumber = 0;
@@ -78,12 +83,16 @@ public:
     qint32 number = 0;
     quint32 first = 0;
     quint32 last = 0;
+    quint32 sharePts = 0; // set by the owning track's shareLength; 0 outside a track
 };
 
 class DVDATitle : public DVDAObject {
+    Q_DISABLE_COPY(DVDATitle)
 public:
     DVDATitle();
     ~DVDATitle() override;
+    int number() const { return titleId & 0x7F; }
+    int tag() const { return (titleId >> 7) & 1; }
 
     std::vector<DVDATrack *> tracks;
     qint32 titleId = 0;      // bits 0-6 the title number, bit 7 the tag

@@ -5,6 +5,7 @@
 
 #include "dump/packetreader.h"
 #include "extract/extractresult.h"
+#include "zone/folderzonesource.h"
 
 namespace {
 
@@ -34,12 +35,6 @@ enum {
 quint16 be16(const uchar *p) { return qFromBigEndian<quint16>(p); }
 quint32 be32(const uchar *p) { return qFromBigEndian<quint32>(p); }
 
-bool holdsWholeBlock(const AobFileEntry &row)
-{
-    // lastBlock is firstBlock - 1 (mod 2^32) for a file without a whole block.
-    return row.present && quint32(row.lastBlock - row.firstBlock + 1) != 0;
-}
-
 } // namespace
 
 // The title table with its usable length. Every bound is checked in 64 bits so that a
@@ -50,19 +45,19 @@ struct DVDATitleset::TitleTable {
     bool holds(quint64 offset, quint64 size) const { return offset + size <= length; }
 };
 
-DVDATitleset::DVDATitleset(const QDir &zoneDir, int position)
-    : number(position + 1)
+DVDATitleset::DVDATitleset(std::shared_ptr<ZoneSource> zoneSource, int position)
+    : number(position + 1), source(std::move(zoneSource))
 {
     kindCode = KindTitleset;
 
-    QFile info(zoneDir.filePath(QString::asprintf("ATS_%02d_0.IFO", number)));
-    if (!info.open(QIODevice::ReadOnly))
+    const std::unique_ptr<ZoneFile> info = source->open(QString::asprintf("ATS_%02d_0.IFO", number));
+    if (!info)
         return;
-    const QByteArray header = info.read(INFO_HEADER_SIZE);
+    const QByteArray header = info->read(0, INFO_HEADER_SIZE);
     if (header.size() < INFO_HEADER_SIZE || !header.startsWith(INFO_MAGIC))
         return;
 
-    probeAobFiles(zoneDir);
+    probeAobFiles();
 
     const auto *h = reinterpret_cast<const uchar *>(header.constData());
     contentKind = be32(h + VIDEO_OBJECTS_AT) == 0 ? TitlesetAudio : TitlesetVideo;
@@ -70,33 +65,49 @@ DVDATitleset::DVDATitleset(const QDir &zoneDir, int position)
     lastAobBlock = be32(h + LAST_TITLESET_SECTOR_AT) - 2 * be32(h + LAST_INFO_SECTOR_AT) - 2;
 
     // A file of up to one sector has no title table; a short read is a shorter table.
-    if (info.size() > TITLE_TABLE_START && info.seek(TITLE_TABLE_START))
-        parseTitleTable(info.readAll());
+    if (info->size() > TITLE_TABLE_START)
+        parseTitleTable(info->read(TITLE_TABLE_START, info->size() - TITLE_TABLE_START));
+}
+
+DVDATitleset::DVDATitleset(const QDir &zoneDir, int position)
+    : DVDATitleset(std::make_shared<FolderZoneSource>(zoneDir), position)
+{
 }
 
 DVDATitleset::~DVDATitleset()
 {
     for (DVDATitle *title : titles)
         delete title;
-    for (AobFileEntry &row : aobFiles)
-        row.file.close();
 }
 
-void DVDATitleset::probeAobFiles(const QDir &zoneDir)
+void DVDATitleset::probeAobFiles()
 {
+    qint64 sizes[9];
+    for (int m = 0; m < 9; ++m) {
+        AobFileEntry &row = aobFiles[m];
+        row.name = QString::asprintf("ATS_%02d_%01d.AOB", number, m + 1);
+        // The file is opened again on first use.
+        const std::unique_ptr<ZoneFile> file = source->open(row.name);
+        row.present = file != nullptr;
+        sizes[m] = file ? file->size() : 0;
+        if (sizes[m] > 0)
+            lastDataPart = m;
+    }
     quint32 running = 0;
     for (int m = 0; m < 9; ++m) {
         AobFileEntry &row = aobFiles[m];
-        row.file.setFileName(zoneDir.filePath(QString::asprintf("ATS_%02d_%01d.AOB", number, m + 1)));
         row.firstBlock = running;
-        if (row.file.open(QIODevice::ReadOnly)) {
-            // A trailing partial block is not addressable.
-            running += quint32(row.file.size() / BLOCK_SIZE);
-            row.present = true;
-            row.file.close();
-        } else {
-            // An absent file keeps its place in the numbering.
+        row.heldBlocks = quint32(sizes[m] / BLOCK_SIZE);
+        if (sizes[m] == 0) {
+            // An absent or empty file keeps its place in the numbering.
             running += ABSENT_AOB_BLOCKS;
+        } else if (m == lastDataPart) {
+            // A trailing partial block of the last file is not addressable.
+            running += row.heldBlocks;
+        } else {
+            // A file before the last one keeps its size rounded up to whole blocks: a cut
+            // one must not move the blocks of the files after it.
+            running += quint32((sizes[m] + BLOCK_SIZE - 1) / BLOCK_SIZE);
         }
         row.lastBlock = running - 1;
     }
@@ -127,8 +138,10 @@ void DVDATitleset::parseTitleTable(const QByteArray &bytes)
         const bool complete = parseTitle(title, table, record);
         // Tracks already built get their stream description even when the table is cut
         // inside their title: their indexes are readable, so they are extractable.
-        for (DVDATrack *track : title->tracks)
+        for (DVDATrack *track : title->tracks) {
             fillStreamInfo(track, track->firstBlock());
+            track->shareLength();
+        }
         if (!complete)
             return;
     }
@@ -180,40 +193,86 @@ void DVDATitleset::fillStreamInfo(AOBObject *object, quint32 block)
 {
     std::vector<quint8> packs(size_t(STREAM_INFO_BLOCKS) * BLOCK_SIZE);
     int count = 0;
-    if (readBlocks(block, STREAM_INFO_BLOCKS, packs.data(), &count) != 0)
+    if (readBlocks(block, STREAM_INFO_BLOCKS, packs.data(), &count) != ExtractSucceeded)
         count = 0;
     readStreamInfo(object->streamInfo, packs.data(), count);
 }
 
-int DVDATitleset::readBlock(quint32 block, quint8 *buffer)
+int DVDATitleset::unreadableReason(int part, quint32 block) const
+{
+    const AobFileEntry &row = aobFiles[part];
+    // Without a valid information file the table was never built.
+    if (row.name.isEmpty())
+        return ErrBlockNotFound;
+    // Past the last file that has data there is nothing to read; but when no file has
+    // any, the blocks the header claims are in files that are missing.
+    if (part > lastDataPart && !(lastDataPart < 0 && block <= lastAobBlock))
+        return ErrBlockNotFound;
+    if (!row.present)
+        return ErrOpenAobFile;
+    // A file cut short, or empty, before the last one.
+    if (block - row.firstBlock >= row.heldBlocks)
+        return ErrReadAobFile;
+    return 0;
+}
+
+int DVDATitleset::readRun(quint32 first, int count, quint8 *buffer, int *read)
 {
     QMutexLocker lock(&ioMutex);
-    for (AobFileEntry &row : aobFiles) {
-        if (!holdsWholeBlock(row) || block < row.firstBlock || block > row.lastBlock)
-            continue;
-        if (!row.file.isOpen() && !row.file.open(QIODevice::ReadOnly))
-            return ErrOpenAobFile;
-        if (!row.file.seek(qint64(block - row.firstBlock) * BLOCK_SIZE))
-            return ErrSeekAobFile;
-        if (row.file.read(reinterpret_cast<char *>(buffer), BLOCK_SIZE) != BLOCK_SIZE)
-            return ErrReadAobFile;
-        return 0;
+    int done = 0;
+    int result = 0;
+    while (done < count && result == 0) {
+        const quint64 block = quint64(first) + quint64(done);
+        if (block > 0xFFFFFFFFu) {
+            result = ErrBlockNotFound;
+            break;
+        }
+        int part = 0;
+        while (part < 9 && !(block >= aobFiles[part].firstBlock && block <= aobFiles[part].lastBlock
+                             && aobFiles[part].lastBlock + 1 != aobFiles[part].firstBlock))
+            ++part;
+        if (part == 9) {
+            result = ErrBlockNotFound;
+            break;
+        }
+        result = unreadableReason(part, quint32(block));
+        if (result != 0)
+            break;
+        AobFileEntry &row = aobFiles[part];
+        if (!row.file)
+            row.file = source->open(row.name);
+        if (!row.file) {
+            result = ErrOpenAobFile;
+            break;
+        }
+        const quint32 offset = quint32(block) - row.firstBlock;
+        const int wanted = int(qMin<quint64>(quint64(count - done), row.heldBlocks - offset));
+        const int got = row.file->readBlocks(offset, wanted, buffer + size_t(done) * BLOCK_SIZE);
+        done += qMax(0, got);
+        if (got < wanted)
+            result = ErrReadAobFile;
     }
-    return ErrBlockNotFound;
+    if (read)
+        *read = done;
+    return result;
+}
+
+int DVDATitleset::readBlock(quint32 block, quint8 *buffer)
+{
+    return readRun(block, 1, buffer, nullptr);
 }
 
 int DVDATitleset::readBlocks(quint32 first, int count, quint8 *buffer, int *read)
 {
+    // The run is cut at lastAobBlock; a block number never wraps back to 0.
+    const int bounded = first > lastAobBlock
+                            ? 0
+                            : int(qMin<quint64>(quint64(qMax(count, 0)), quint64(lastAobBlock) - first + 1));
     int done = 0;
-    for (int i = 0; i < count; ++i) {
-        const quint64 block = quint64(first) + quint64(i); // never wraps back to block 0
-        if (block > lastAobBlock)
-            break;
-        if (readBlock(quint32(block), buffer + size_t(i) * BLOCK_SIZE) != 0)
-            break;
-        ++done;
-    }
+    // The code of the block that ended the run is not passed on: a short run is enough.
+    if (bounded > 0)
+        (void)readRun(first, bounded, buffer, &done);
     if (read)
         *read = done;
-    return done > 0 ? 0 : int(ErrBlockNotFound);
+    return done > 0 ? int(ExtractSucceeded) : int(ErrBlockNotFound);
 }

@@ -1,6 +1,8 @@
 #include "zone/dvdazone.h"
 
-#include <QFile>
+#include <QFileInfo>
+
+#include "zone/folderzonesource.h"
 
 #include "extract/extractresult.h"
 
@@ -36,7 +38,13 @@ static void assignPositions(std::vector<DVDATitleset *> &titlesets)
 }
 
 DVDAZone::DVDAZone(const QDir &zoneDir)
-    : dir(zoneDir)
+    : DVDAZone(std::make_shared<FolderZoneSource>(zoneDir))
+{
+}
+
+DVDAZone::DVDAZone(std::shared_ptr<ZoneSource> zoneSource)
+    : dir(zoneSource->image ? QFileInfo(zoneSource->origin).absoluteDir() : QDir(zoneSource->origin)),
+      source(std::move(zoneSource))
 {
     kindCode = KindZone;
     currentZone = this;
@@ -44,10 +52,10 @@ DVDAZone::DVDAZone(const QDir &zoneDir)
     // Until the manager file proves valid the zone holds no titleset; keeping the count
     // at 0 keeps it equal to the length of titlesets for anyone who loops over it.
     titlesetCount = 0;
-    QFile manager(dir.filePath(QLatin1String(MANAGER_FILE_NAME)));
-    if (!manager.open(QIODevice::ReadOnly))
+    const std::unique_ptr<ZoneFile> manager = source->open(QLatin1String(MANAGER_FILE_NAME));
+    if (!manager)
         return;
-    const QByteArray header = manager.read(MANAGER_READ_SIZE);
+    const QByteArray header = manager->read(0, MANAGER_READ_SIZE);
     if (header.size() < MANAGER_READ_SIZE || !header.startsWith(MANAGER_MAGIC))
         return;
 
@@ -55,7 +63,7 @@ DVDAZone::DVDAZone(const QDir &zoneDir)
     titlesets.reserve(titlesetCount);
     // A titleset is kept whatever its own parse gives, so place i always holds number i + 1.
     for (int i = 0; i < titlesetCount; ++i)
-        titlesets.push_back(new DVDATitleset(dir, i));
+        titlesets.push_back(new DVDATitleset(source, i));
 
     assignPositions(titlesets);
 }
@@ -64,7 +72,7 @@ DVDAZone::~DVDAZone()
 {
     for (DVDATitleset *titleset : titlesets)
         delete titleset;
-    // Index durations resolve their track through currentZone: never leave it dangling.
+    // currentZone names the zone built last: never leave it dangling.
     if (currentZone == this)
         currentZone = nullptr;
 }

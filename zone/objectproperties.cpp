@@ -153,9 +153,10 @@ qint64 blockPayload(DVDAZone *zone, int titlesetPosition, quint32 block, StreamI
                     quint8 *buffer)
 {
     counter.dumper->bytes = 0;
-    if (zone->readBlock(titlesetPosition, block, buffer) != 0)
+    if (zone->readBlock(titlesetPosition, block, buffer) != ExtractSucceeded)
         return 0;
-    extractPayload(counter, buffer, 0, 0);
+    // The counting dumper takes every write, so there is no failure to report.
+    (void)extractPayload(counter, buffer, 0, 0);
     return counter.dumper->bytes;
 }
 
@@ -230,10 +231,9 @@ QList<PropertyRow> objectProperties(DVDAZone *zone, DVDAObject *object)
             return audioProperties(zone, static_cast<const AOBObject *>(object));
         break;
     case KindTitle: {
-        const qint32 id = static_cast<const DVDATitle *>(object)->titleId;
-        rows.append({tr(QT_TRANSLATE_NOOP("ZoneInfo", "Title id")), QString::asprintf("%d", id & 0x7F)});
-        rows.append({tr(QT_TRANSLATE_NOOP("ZoneInfo", "Title tag")),
-                     QString::asprintf("%d", (id >> 7) & 1)});
+        const auto *title = static_cast<const DVDATitle *>(object);
+        rows.append({tr(QT_TRANSLATE_NOOP("ZoneInfo", "Title id")), QString::number(title->number())});
+        rows.append({tr(QT_TRANSLATE_NOOP("ZoneInfo", "Title tag")), QString::number(title->tag())});
         break;
     }
     case KindTitleset:

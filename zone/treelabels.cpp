@@ -1,6 +1,7 @@
 #include "zone/treelabels.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include "zone/dvdatitleset.h"
 #include "zone/dvdazone.h"
@@ -38,8 +39,14 @@ QString treeLabel(const DVDAObject *object)
     if (!object)
         return QString();
     switch (object->kind()) {
-    case KindZone:
+    case KindZone: {
+        // A zone read from a disc image is named by the image and its volume.
+        const auto *zone = static_cast<const DVDAZone *>(object);
+        if (zone->source && zone->source->image)
+            return QStringLiteral("%1 - %2").arg(QFileInfo(zone->source->origin).fileName(),
+                                                 zone->source->volumeName);
         return QStringLiteral("AUDIO_TS.IFO");
+    }
     case KindTitleset: {
         const auto *titleset = static_cast<const DVDATitleset *>(object);
         return QString::asprintf("ATS_%02d_0.IFO - %s", int(titleset->number),
@@ -48,8 +55,8 @@ QString treeLabel(const DVDAObject *object)
     case KindTitle: {
         const auto *title = static_cast<const DVDATitle *>(object);
         const int tracks = int(title->tracks.size());
-        return QString::asprintf("Title %02d[%01d] - %s - %d track%s", title->titleId & 0x7F,
-                                 (title->titleId >> 7) & 1,
+        return QString::asprintf("Title %02d[%01d] - %s - %d track%s", title->number(),
+                                 title->tag(),
                                  qUtf8Printable(formatPtsTime(title->lengthPts)), tracks,
                                  tracks == 1 ? "" : "s");
     }

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "kestrova_version.h"
+
 namespace {
 
 // The commands an option belongs to.
@@ -266,7 +268,8 @@ QString helpText()
         "       kestrova-cli --help | --version\n"
         "\n"
         "Shows and extracts the audio zone of a DVD-Audio disc. ZONE is the AUDIO_TS\n"
-        "folder (or a copy of it), or any file in that folder.\n"
+        "folder (or a copy of it), any file in that folder, or a UDF disc image\n"
+        "(.iso, .img) or drive (/dev/sr0) holding the disc.\n"
         "\n"
         "info prints the zone as an indented tree with the labels of the window.\n"
         "  --json             the whole tree with every object's fields and property\n"

@@ -29,9 +29,9 @@ QString tr(const char *text)
 
 class ExtractionRun : public ExtractionDriver {
 public:
-    ExtractionRun(DVDAZone *zone, const QList<DVDAObject *> &objects,
-                  const ExtractOptions &options, ProgressDisplay *display, int stopFd)
-        : zone(zone), display(display), verifying(options.mode == ModeVerify)
+    ExtractionRun(DVDAZone *zone_, const QList<DVDAObject *> &objects,
+                  const ExtractOptions &options, ProgressDisplay *display_, int stopFd)
+        : zone(zone_), display(display_), verifying(options.mode == ModeVerify)
     {
         if (stopFd >= 0) {
             stopNotifier = std::make_unique<QSocketNotifier>(stopFd, QSocketNotifier::Read);

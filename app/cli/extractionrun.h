@@ -15,6 +15,6 @@ class ProgressDisplay;
 // Runs the extraction (or verification) to its end and returns its result code. The
 // caller has installed the stop signal handlers; stopFd is the read end of their pipe,
 // or -1. checks, when given, receives what each object was found to hold.
-int runExtraction(DVDAZone *zone, const QList<DVDAObject *> &objects,
-                  const ExtractOptions &options, ProgressDisplay *display, int stopFd,
-                  QList<ObjectCheck> *checks = nullptr);
+[[nodiscard]] int runExtraction(DVDAZone *zone, const QList<DVDAObject *> &objects,
+                                const ExtractOptions &options, ProgressDisplay *display,
+                                int stopFd, QList<ObjectCheck> *checks = nullptr);

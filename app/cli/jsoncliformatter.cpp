@@ -4,11 +4,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <vector>
 
 #include "app/cli/selectors.h"
 #include "zone/dvdazone.h"
 #include "zone/objectproperties.h"
 #include "zone/treelabels.h"
+#include "zone/zonewalk.h"
 
 namespace {
 
@@ -54,7 +56,7 @@ QJsonObject streamInfoJson(const StreamInfo &info)
 
 class TreeWriter {
 public:
-    explicit TreeWriter(DVDAZone *zone) : zone(zone) {}
+    explicit TreeWriter(DVDAZone *zone_) : zone(zone_) {}
 
     QJsonObject node(const DVDAObject *object, bool listed) const
     {
@@ -73,9 +75,9 @@ public:
         }
         switch (object->kind()) {
         case KindZone: addZone(o, static_cast<const DVDAZone *>(object)); break;
-        case KindTitleset: addTitleset(o, static_cast<const DVDATitleset *>(object), listed); break;
-        case KindTitle: addTitle(o, static_cast<const DVDATitle *>(object), listed); break;
-        case KindTrack: addTrack(o, static_cast<const DVDATrack *>(object), listed); break;
+        case KindTitleset: addTitleset(o, static_cast<const DVDATitleset *>(object)); break;
+        case KindTitle: addTitle(o, static_cast<const DVDATitle *>(object)); break;
+        case KindTrack: addTrack(o, static_cast<const DVDATrack *>(object)); break;
         case KindIndex: addIndex(o, static_cast<const DVDASectorPointer *>(object)); break;
         }
         QJsonArray rows;
@@ -92,15 +94,17 @@ public:
 private:
     void addZone(QJsonObject &o, const DVDAZone *z) const
     {
-        o[QStringLiteral("folder")] = QFileInfo(z->dir.path()).absoluteFilePath();
+        // Where the zone came from: its folder, or the image or drive and its volume name.
+        if (z->source && z->source->image) {
+            o[QStringLiteral("image")] = QFileInfo(z->source->origin).absoluteFilePath();
+            o[QStringLiteral("volume")] = z->source->volumeName;
+        } else {
+            o[QStringLiteral("folder")] = QFileInfo(z->dir.path()).absoluteFilePath();
+        }
         o[QStringLiteral("titlesetCount")] = z->titlesetCount;
-        QJsonArray children;
-        for (const DVDATitleset *titleset : z->titlesets)
-            children.append(node(titleset, listedInTree(titleset)));
-        o[QStringLiteral("titlesets")] = children;
     }
 
-    void addTitleset(QJsonObject &o, const DVDATitleset *t, bool listed) const
+    void addTitleset(QJsonObject &o, const DVDATitleset *t) const
     {
         o[QStringLiteral("number")] = t->number;
         o[QStringLiteral("contentKind")] = int(t->contentKind);
@@ -109,32 +113,22 @@ private:
         QJsonArray files;
         for (const AobFileEntry &entry : t->aobFiles) {
             QJsonObject f;
-            f[QStringLiteral("file")] = QFileInfo(entry.file.fileName()).fileName();
+            f[QStringLiteral("file")] = entry.name;
             f[QStringLiteral("present")] = entry.present;
             f[QStringLiteral("firstBlock")] = qint64(entry.firstBlock);
             f[QStringLiteral("lastBlock")] = qint64(entry.lastBlock);
             files.append(f);
         }
         o[QStringLiteral("aobFiles")] = files;
-        // The tree shows the titles of an audio titleset only.
-        const bool childrenListed = listed && t->contentKind == TitlesetAudio;
-        QJsonArray children;
-        for (const DVDATitle *title : t->titles)
-            children.append(node(title, childrenListed));
-        o[QStringLiteral("titles")] = children;
     }
 
-    void addTitle(QJsonObject &o, const DVDATitle *t, bool listed) const
+    void addTitle(QJsonObject &o, const DVDATitle *t) const
     {
         o[QStringLiteral("titleId")] = t->titleId;
-        o[QStringLiteral("number")] = t->titleId & 0x7F;
-        o[QStringLiteral("tag")] = (t->titleId >> 7) & 1;
+        o[QStringLiteral("number")] = t->number();
+        o[QStringLiteral("tag")] = t->tag();
         o[QStringLiteral("lengthPts")] = qint64(t->lengthPts);
         o[QStringLiteral("lengthText")] = formatPtsTime(t->lengthPts);
-        QJsonArray children;
-        for (const DVDATrack *track : t->tracks)
-            children.append(node(track, listed));
-        o[QStringLiteral("tracks")] = children;
     }
 
     void addAob(QJsonObject &o, const AOBObject *a) const
@@ -146,16 +140,12 @@ private:
         o[QStringLiteral("streamInfo")] = streamInfoJson(a->streamInfo);
     }
 
-    void addTrack(QJsonObject &o, const DVDATrack *t, bool listed) const
+    void addTrack(QJsonObject &o, const DVDATrack *t) const
     {
         o[QStringLiteral("number")] = t->number;
         o[QStringLiteral("firstIndexNumber")] = t->firstIndexNumber;
         o[QStringLiteral("lengthPts")] = qint64(t->lengthPts);
         addAob(o, t);
-        QJsonArray children;
-        for (const DVDASectorPointer *index : t->indexes)
-            children.append(node(index, listed));
-        o[QStringLiteral("indexes")] = children;
     }
 
     void addIndex(QJsonObject &o, const DVDASectorPointer *i) const
@@ -169,33 +159,54 @@ private:
     DVDAZone *zone;
 };
 
-QByteArray document(const QJsonObject &o)
+// The array under which a node of that depth holds its children.
+QString childrenKey(int depth)
 {
-    return QJsonDocument(o).toJson(QJsonDocument::Indented);
+    static const char *const keys[] = {"titlesets", "titles", "tracks", "indexes"};
+    return depth < 4 ? QLatin1String(keys[depth]) : QString();
 }
 
-// Whether the window's tree lists the object: its titleset is listed and, below the
-// titleset, of audio kind.
-bool isListed(DVDAZone *zone, const DVDAObject *object)
+// The object with every node below it, listed or not, nested as the zone holds them.
+QByteArray document(DVDAZone *zone, const DVDAObject *root)
 {
-    if (object->kind() == KindZone)
-        return true;
-    if (object->titlesetPos < 0 || size_t(object->titlesetPos) >= zone->titlesets.size())
-        return false;
-    const DVDATitleset *titleset = zone->titlesets[size_t(object->titlesetPos)];
-    if (!listedInTree(titleset))
-        return false;
-    return object->kind() == KindTitleset || titleset->contentKind == TitlesetAudio;
+    struct Open {
+        QJsonObject node;
+        QJsonArray children;
+        int depth;
+    };
+    const TreeWriter writer(zone);
+    std::vector<Open> open;
+    QJsonObject top;
+    const auto closeLast = [&] {
+        Open done = std::move(open.back());
+        open.pop_back();
+        if (done.depth < 4)
+            done.node[childrenKey(done.depth)] = done.children;
+        if (open.empty())
+            top = done.node;
+        else
+            open.back().children.append(done.node);
+    };
+    walkZone(zone, [&](const ZoneNode &n) {
+        if (!n.within(root))
+            return;
+        while (!open.empty() && open.back().depth >= n.depth)
+            closeLast();
+        open.push_back({writer.node(n.object, n.listed), QJsonArray(), n.depth});
+    }, true);
+    while (!open.empty())
+        closeLast();
+    return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 
 } // namespace
 
 QByteArray JsonCliFormatter::zoneTree(DVDAZone *zone)
 {
-    return document(TreeWriter(zone).node(zone, true));
+    return document(zone, zone);
 }
 
 QByteArray JsonCliFormatter::propertyRows(DVDAZone *zone, DVDAObject *object)
 {
-    return document(TreeWriter(zone).node(object, isListed(zone, object)));
+    return document(zone, object);
 }

@@ -16,10 +16,11 @@
 #include "app/cli/selectors.h"
 #include "app/cli/stopsignals.h"
 #include "app/cli/textcliformatter.h"
-#include "app/cli/zoneopener.h"
 #include "dump/checkreport.h"
+#include "zone/zoneopener.h"
 #include "extract/extractresult.h"
 #include "extract/extractthread.h"
+#include "kestrova_version.h"
 #include "zone/dvdazone.h"
 
 namespace {

@@ -19,7 +19,7 @@ QString progressText(const ProgressState &state);
 
 class ProgressDisplay {
 public:
-    explicit ProgressDisplay(bool terminal) : terminal(terminal) {}
+    explicit ProgressDisplay(bool terminal_) : terminal(terminal_) {}
 
     bool isTerminal() const { return terminal; }
     // Redraws the status line (terminal only).

@@ -5,7 +5,7 @@
 
 #include "zone/dvdazone.h"
 #include "zone/objectpath.h"
-#include "zone/treelabels.h"
+#include "zone/zonewalk.h"
 
 namespace {
 
@@ -59,16 +59,6 @@ bool parseSelector(const QString &text, Selector *selector, QString *error)
     return true;
 }
 
-int titleNumber(const DVDATitle *title)
-{
-    return title->titleId & 0x7F;
-}
-
-int titleTag(const DVDATitle *title)
-{
-    return (title->titleId >> 7) & 1;
-}
-
 // The title as written in the selector: "2" or "2[1]".
 QString titleText(const Selector &s)
 {
@@ -84,84 +74,52 @@ QString titlePart(const Selector &s)
     return QString::number(s.titleset) + QLatin1Char('/') + titleText(s);
 }
 
-// Every object of the selector's depth that it names, in tree order; on none, a message
-// that says at which level the chain broke.
+// How many levels of the selector, from the titleset down, the listed node matches.
+int matchedLevels(const Selector &s, const ZoneNode &node)
+{
+    const ObjectPath &p = node.path;
+    if (node.depth < 1 || p.titleset->number != s.titleset)
+        return 0;
+    if (node.depth < 2 || s.depth < 2 || p.title->number() != s.title
+        || (s.tag >= 0 && p.title->tag() != s.tag))
+        return 1;
+    if (node.depth < 3 || s.depth < 3 || p.track->number != s.track)
+        return 2;
+    if (node.depth < 4 || s.depth < 4 || p.index->number != s.index)
+        return 3;
+    return 4;
+}
+
+// Every listed object of the selector's depth that it names, in tree order; on none, a
+// message that says at which level the chain broke.
 QList<DVDAObject *> matchSelector(DVDAZone *zone, const Selector &s, QString *error)
 {
     QList<DVDAObject *> found;
-    QList<DVDATitleset *> titlesets;
-    for (DVDATitleset *titleset : zone->titlesets) {
-        if (titleset->number == s.titleset && listedInTree(titleset))
-            titlesets.append(titleset);
-    }
-    if (titlesets.isEmpty()) {
-        *error = tr("the zone has no titleset %1").arg(s.titleset);
+    int reached = 0;
+    walkZone(zone, [&](const ZoneNode &node) {
+        const int levels = matchedLevels(s, node);
+        reached = qMax(reached, levels);
+        if (node.depth == s.depth && levels == s.depth)
+            found.append(node.object);
+    });
+    if (!found.isEmpty())
         return found;
-    }
-    if (s.depth == 1) {
-        for (DVDATitleset *titleset : titlesets)
-            found.append(titleset);
-        return found;
-    }
-
-    QList<DVDATitle *> titles;
-    for (DVDATitleset *titleset : titlesets) {
-        if (titleset->contentKind != TitlesetAudio)
-            continue; // the tree shows no titles of a video titleset
-        for (DVDATitle *title : titleset->titles) {
-            if (titleNumber(title) == s.title && (s.tag < 0 || titleTag(title) == s.tag))
-                titles.append(title);
-        }
-    }
-    if (titles.isEmpty()) {
-        *error = tr("titleset %1 has no audio title %2").arg(s.titleset).arg(titleText(s));
-        return found;
-    }
-    if (s.depth == 2) {
-        for (DVDATitle *title : titles)
-            found.append(title);
-        return found;
-    }
-
-    QList<DVDATrack *> tracks;
-    for (DVDATitle *title : titles) {
-        for (DVDATrack *track : title->tracks) {
-            if (track->number == s.track)
-                tracks.append(track);
-        }
-    }
-    if (tracks.isEmpty()) {
-        *error = tr("title %1 has no track %2").arg(titlePart(s)).arg(s.track);
-        return found;
-    }
-    if (s.depth == 3) {
-        for (DVDATrack *track : tracks)
-            found.append(track);
-        return found;
-    }
-
-    for (DVDATrack *track : tracks) {
-        for (DVDASectorPointer *index : track->indexes) {
-            if (index->number == s.index)
-                found.append(index);
-        }
-    }
-    if (found.isEmpty()) {
-        *error = tr("track %1/%2 has no index %3").arg(titlePart(s)).arg(s.track).arg(s.index);
+    switch (reached) {
+    case 0: *error = tr("the zone has no titleset %1").arg(s.titleset); break;
+    case 1: *error = tr("titleset %1 has no audio title %2").arg(s.titleset).arg(titleText(s)); break;
+    case 2: *error = tr("title %1 has no track %2").arg(titlePart(s)).arg(s.track); break;
+    default: *error = tr("track %1/%2 has no index %3").arg(titlePart(s)).arg(s.track).arg(s.index);
     }
     return found;
 }
 
-void appendTracks(DVDATitle *title, QList<DVDAObject *> *objects)
+// The listed tracks at or below the object (an index stands for itself), in tree order.
+void appendTracks(DVDAZone *zone, const DVDAObject *object, QList<DVDAObject *> *objects)
 {
-    for (DVDATrack *track : title->tracks)
-        objects->append(track);
-}
-
-void appendTracks(DVDATitleset *titleset, QList<DVDAObject *> *objects)
-{
-    for (DVDATitle *title : titleset->titles)
-        appendTracks(title, objects);
+    walkZone(zone, [&](const ZoneNode &node) {
+        if (node.within(object) && (node.depth == 3 || (node.depth == 4 && node.object == object)))
+            objects->append(node.object);
+    });
 }
 
 } // namespace
@@ -177,10 +135,7 @@ bool selectExtractObjects(DVDAZone *zone, const QStringList &selectors,
             return false;
         QList<DVDAObject *> named;
         if (s.all) {
-            for (DVDATitleset *titleset : zone->titlesets) {
-                if (titleset->contentKind == TitlesetAudio)
-                    appendTracks(titleset, &named);
-            }
+            appendTracks(zone, zone, &named);
             if (named.isEmpty()) {
                 *error = tr("the zone has no tracks to extract");
                 return false;
@@ -192,14 +147,8 @@ bool selectExtractObjects(DVDAZone *zone, const QStringList &selectors,
                 *error = tr("selector '%1': %2").arg(text, why);
                 return false;
             }
-            for (DVDAObject *object : matched) {
-                if (object->kind() == KindTitleset)
-                    appendTracks(static_cast<DVDATitleset *>(object), &named);
-                else if (object->kind() == KindTitle)
-                    appendTracks(static_cast<DVDATitle *>(object), &named);
-                else
-                    named.append(object);
-            }
+            for (DVDAObject *object : matched)
+                appendTracks(zone, object, &named);
             if (named.isEmpty()) {
                 *error = tr("selector '%1' names no track to extract").arg(text);
                 return false;
@@ -247,11 +196,11 @@ QString selectorOf(DVDAZone *zone, const DVDAObject *object)
     QString text = QString::number(path.titleset->number);
     if (!path.title)
         return text;
-    const int number = titleNumber(path.title);
+    const int number = path.title->number();
     text += QLatin1Char('/') + QString::number(number);
     for (const DVDATitle *other : path.titleset->titles) {
-        if (other != path.title && titleNumber(other) == number) {
-            text += QStringLiteral("[%1]").arg(titleTag(path.title));
+        if (other != path.title && other->number() == number) {
+            text += QStringLiteral("[%1]").arg(path.title->tag());
             break;
         }
     }

@@ -5,37 +5,16 @@
 #include "zone/dvdazone.h"
 #include "zone/objectproperties.h"
 #include "zone/treelabels.h"
+#include "zone/zonewalk.h"
 
-namespace {
-void addLine(QString &text, int depth, const DVDAObject *object)
-{
-    text += QString(depth * 2, QLatin1Char(' ')) + treeLabel(object) + QLatin1Char('\n');
-}
-} // namespace
-
-// The same items as the window's tree: nothing for a zone without titlesets, titlesets of
-// unknown kind left out, a video titleset without children.
+// The same items as the window's tree, indented two blanks a level.
 QByteArray TextCliFormatter::zoneTree(DVDAZone *zone)
 {
     QString text;
-    if (zone->titlesets.empty())
-        return QByteArray();
-    addLine(text, 0, zone);
-    for (const DVDATitleset *titleset : zone->titlesets) {
-        if (!listedInTree(titleset))
-            continue;
-        addLine(text, 1, titleset);
-        if (titleset->contentKind != TitlesetAudio)
-            continue;
-        for (const DVDATitle *title : titleset->titles) {
-            addLine(text, 2, title);
-            for (const DVDATrack *track : title->tracks) {
-                addLine(text, 3, track);
-                for (const DVDASectorPointer *index : track->indexes)
-                    addLine(text, 4, index);
-            }
-        }
-    }
+    walkZone(zone, [&text](const ZoneNode &node) {
+        text += QString(node.depth * 2, QLatin1Char(' ')) + treeLabel(node.object)
+                + QLatin1Char('\n');
+    });
     return text.toUtf8();
 }
 

@@ -7,7 +7,12 @@
 #include <signal.h>
 
 #include "clitest.h"
+#include "app/cli/cliarguments.h"
+#include "app/cli/optionstext.h"
+#include "app/cli/selectors.h"
+#include "extract/extractthread.h"
 #include "testzone/mlpencoder.h"
+#include "zone/dvdazone.h"
 
 using namespace clitest;
 
@@ -166,21 +171,20 @@ void TestCliExtract::everyFlagReachesTheOptions()
 {
     QFETCH(QStringList, flags);
     QFETCH(QStringList, changes);
-    testzone::ZoneFolder folder(selectorZone());
-    QTemporaryDir out;
-    QVERIFY(folder.ok() && out.isValid());
-    const CliRun run = runCli(QStringList{QStringLiteral("extract"), folder.path(),
-                                          QStringLiteral("-o"), out.path(),
-                                          QStringLiteral("--dry-run")}
-                              + flags);
-    QVERIFY2(run.exitCode == 0, run.err.constData());
-    QStringList options;
-    for (const QString &line : linesOf(run.out)) {
-        if (!line.startsWith(QLatin1String("object: ")))
-            options << line;
-    }
-    QCOMPARE(options, withChanges(defaultOptionLines(out.path()), changes));
-    QVERIFY(filesIn(out.path()).isEmpty());
+    CliArguments parsed;
+    QString error;
+    QVERIFY2(parseArguments(QStringList{QStringLiteral("extract"), QStringLiteral("zone"),
+                                        QStringLiteral("-o"), QStringLiteral("out"),
+                                        QStringLiteral("--dry-run")}
+                                + flags,
+                            &parsed, &error),
+             qPrintable(error));
+    QCOMPARE(parsed.outputPath, QStringLiteral("out"));
+    QVERIFY(parsed.dryRun);
+    // The output folder is filled in once the zone is opened.
+    parsed.options.outputDir = QDir(QStringLiteral("/out"));
+    QCOMPARE(linesOf(optionsText(parsed.options).toUtf8()),
+             withChanges(defaultOptionLines(QStringLiteral("/out")), changes));
 }
 
 void TestCliExtract::relativeOutputFolderBecomesAbsolute()
@@ -195,6 +199,9 @@ void TestCliExtract::relativeOutputFolderBecomesAbsolute()
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(linesOf(run.out).value(0),
              QStringLiteral("outputDir: ") + QDir(work.path()).filePath(QStringLiteral("out")));
+    // Every track follows the options, named as the selectors and the files name it.
+    QCOMPARE(objectLines(run.out).size(), 5);
+    QCOMPARE(objectLines(run.out).value(0), QStringLiteral("object: 1/1/1 track-01-01[0]-01"));
 }
 
 void TestCliExtract::conflictingOrBadFlags_data()
@@ -228,16 +235,13 @@ void TestCliExtract::conflictingOrBadFlags()
 {
     QFETCH(QStringList, flags);
     QFETCH(QString, message);
-    testzone::ZoneFolder folder(selectorZone());
-    QTemporaryDir out;
-    QVERIFY(folder.ok() && out.isValid());
-    const CliRun run = runCli(QStringList{QStringLiteral("extract"), folder.path(),
-                                          QStringLiteral("-o"), out.path()}
-                              + flags);
-    QCOMPARE(run.exitCode, 2);
-    QVERIFY2(run.err.contains(message.toUtf8()), run.err.constData());
-    QVERIFY(run.out.isEmpty());
-    QVERIFY(filesIn(out.path()).isEmpty());
+    CliArguments parsed;
+    QString error;
+    QVERIFY(!parseArguments(QStringList{QStringLiteral("extract"), QStringLiteral("zone"),
+                                        QStringLiteral("-o"), QStringLiteral("out")}
+                                + flags,
+                            &parsed, &error));
+    QVERIFY2(error.contains(message), qPrintable(error));
 }
 
 void TestCliExtract::selectorsPickObjects_data()
@@ -278,13 +282,21 @@ void TestCliExtract::selectorsPickObjects()
     QFETCH(QStringList, selectors);
     QFETCH(QStringList, objects);
     testzone::ZoneFolder folder(selectorZone());
-    QTemporaryDir out;
-    QVERIFY(folder.ok() && out.isValid());
-    const CliRun run = runCli(QStringList{QStringLiteral("extract"), QStringLiteral("--dry-run"),
-                                          folder.path(), QStringLiteral("--output"), out.path()}
-                              + selectors);
-    QVERIFY2(run.exitCode == 0, run.err.constData());
-    QCOMPARE(objectLines(run.out), objects);
+    QVERIFY(folder.ok());
+    CliArguments parsed;
+    QString error;
+    QVERIFY(parseArguments(QStringList{QStringLiteral("extract"), folder.path(),
+                                       QStringLiteral("-o"), QStringLiteral("out")}
+                               + selectors,
+                           &parsed, &error));
+    DVDAZone zone{QDir(folder.path())};
+    QList<DVDAObject *> selected;
+    QVERIFY2(selectExtractObjects(&zone, parsed.selectors, &selected, &error), qPrintable(error));
+    QStringList lines;
+    for (const DVDAObject *object : selected)
+        lines << QStringLiteral("object: %1 %2").arg(selectorOf(&zone, object),
+                                                     ExtractThread::baseName(&zone, object));
+    QCOMPARE(lines, objects);
 }
 
 void TestCliExtract::badInputWritesNothing()

@@ -5,6 +5,10 @@
 #include <QJsonObject>
 
 #include "clitest.h"
+#include "app/cli/cliarguments.h"
+#include "app/cli/selectors.h"
+#include "kestrova_version.h"
+#include "zone/dvdazone.h"
 
 using namespace clitest;
 
@@ -278,13 +282,18 @@ void TestCliInfo::badSelectorsAreUsageErrors()
         {"1/1/3", "title 1/1 has no track 3"},
         {"1/1/2/1", "track 1/1/2 has no index 1"}, // index 1 belongs to track 1
     };
+    DVDAZone zone{QDir(folder.path())};
     for (const auto &c : cases) {
-        const CliRun run = runCli({QStringLiteral("info"), folder.path(),
-                                   QStringLiteral("--properties"), QLatin1String(c.selector)});
-        QVERIFY2(run.exitCode == 2, c.selector);
-        QVERIFY2(run.err.contains(c.message), run.err.constData());
-        QVERIFY(run.out.isEmpty());
+        QString error;
+        QVERIFY2(!selectOneObject(&zone, QLatin1String(c.selector), &error), c.selector);
+        QVERIFY2(error.contains(QLatin1String(c.message)), qPrintable(error));
     }
+    // The program answers a bad selector as a usage error, before printing anything.
+    const CliRun run = runCli({QStringLiteral("info"), folder.path(),
+                               QStringLiteral("--properties"), QStringLiteral("1/3")});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains("titleset 1 has no audio title 3"), run.err.constData());
+    QVERIFY(run.out.isEmpty());
 }
 
 void TestCliInfo::usageConventions()
@@ -298,6 +307,13 @@ void TestCliInfo::usageConventions()
     run = runCli({QStringLiteral("--version")});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, QByteArray("kestrova-cli " KESTROVA_VERSION "\n"));
+
+    // A usage error: the reason after the program's name, the hint to --help, exit 2.
+    run = runCli({QStringLiteral("list"), QStringLiteral("z")});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.startsWith("kestrova-cli: unknown command 'list'"), run.err.constData());
+    QVERIFY(run.err.contains("--help"));
+    QVERIFY(run.out.isEmpty());
 
     const struct {
         QStringList arguments;
@@ -317,11 +333,11 @@ void TestCliInfo::usageConventions()
          "option '--json' takes no value"},
     };
     for (const auto &c : cases) {
-        run = runCli(c.arguments);
-        QVERIFY2(run.exitCode == 2, qPrintable(c.arguments.join(QLatin1Char(' '))));
-        QVERIFY2(run.err.startsWith("kestrova-cli: ") && run.err.contains(c.message), run.err.constData());
-        QVERIFY(run.err.contains("--help"));
-        QVERIFY(run.out.isEmpty());
+        CliArguments parsed;
+        QString error;
+        QVERIFY2(!parseArguments(c.arguments, &parsed, &error),
+                 qPrintable(c.arguments.join(QLatin1Char(' '))));
+        QVERIFY2(error.contains(QLatin1String(c.message)), qPrintable(error));
     }
 }
 

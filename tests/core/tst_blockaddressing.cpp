@@ -6,9 +6,7 @@
 #include <thread>
 
 #ifdef Q_OS_UNIX
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 #include "extract/extractresult.h"
@@ -56,13 +54,16 @@ private slots:
     void fileTable_data();
     void fileTable();
     void readsEachBlockFromItsFile();
-    void partialBlocksAreNeverRead();
+    void eachBlockReadsOrSaysWhy_data();
+    void eachBlockReadsOrSaysWhy();
+    void runMatchesSingleBlocks_data();
+    void runMatchesSingleBlocks();
     void runCrossesIntoNextFile();
     void runIsCutAtLastAobBlockAndAtFailure();
     void runStartingAboveLastAobBlockReadsNothing();
     void fileDeletedAfterProbeCannotBeOpened();
     void fileTruncatedAfterProbeCannotBeRead();
-    void unseekableFileReportsSeekFailure();
+    void pipeInPlaceOfFileIsNotOpened();
     void zoneForwardsByTitlesetPosition();
     void concurrentReadersGetTheirOwnBlocks();
 };
@@ -83,18 +84,27 @@ void BlockAddressing::fileTable_data()
         << std::vector<AobFile>{AobFile::absent(), numbered(RESERVED, 4)}
         << QList<bool>{false, true} << QList<quint32>{0, RESERVED}
         << QList<quint32>{RESERVED - 1, RESERVED + 3};
-    QTest::newRow("2047-byte file 1 holds no block")
-        << std::vector<AobFile>{AobFile::ofBytes(QByteArray(2047, 'x')), numbered(0, 3)}
-        << QList<bool>{true, true} << QList<quint32>{0, 0}
-        << QList<quint32>{0xFFFFFFFFu, 2};
+    QTest::newRow("2047-byte file 1 keeps its one block number")
+        << std::vector<AobFile>{AobFile::ofBytes(QByteArray(2047, 'x')), numbered(1, 3)}
+        << QList<bool>{true, true} << QList<quint32>{0, 1} << QList<quint32>{0, 3};
     QTest::newRow("2047-byte file between files")
         << std::vector<AobFile>{numbered(0, 3), AobFile::ofBytes(QByteArray(2047, 'x')),
-                                numbered(3, 2)}
-        << QList<bool>{true, true, true} << QList<quint32>{0, 3, 3} << QList<quint32>{2, 2, 4};
-    QTest::newRow("5000-byte file holds 2 blocks")
+                                numbered(4, 2)}
+        << QList<bool>{true, true, true} << QList<quint32>{0, 3, 4} << QList<quint32>{2, 3, 5};
+    QTest::newRow("5000-byte file before another keeps 3 block numbers")
         << std::vector<AobFile>{AobFile::ofBytes(numberedBlocks(0, 2) + QByteArray(904, 'z')),
-                                numbered(2, 1)}
-        << QList<bool>{true, true} << QList<quint32>{0, 2} << QList<quint32>{1, 2};
+                                numbered(3, 1)}
+        << QList<bool>{true, true} << QList<quint32>{0, 3} << QList<quint32>{2, 3};
+    QTest::newRow("one byte cut off file 1")
+        << std::vector<AobFile>{AobFile::ofBytes(numberedBlocks(0, 10).chopped(1)), numbered(10, 5)}
+        << QList<bool>{true, true} << QList<quint32>{0, 10} << QList<quint32>{9, 14};
+    QTest::newRow("empty file 1 is reserved like an absent one")
+        << std::vector<AobFile>{AobFile::ofBytes(QByteArray()), numbered(RESERVED, 2)}
+        << QList<bool>{true, true} << QList<quint32>{0, RESERVED}
+        << QList<quint32>{RESERVED - 1, RESERVED + 1};
+    QTest::newRow("2047-byte last file holds no block")
+        << std::vector<AobFile>{numbered(0, 3), AobFile::ofBytes(QByteArray(2047, 'x'))}
+        << QList<bool>{true, true} << QList<quint32>{0, 3} << QList<quint32>{2, 2};
 }
 
 void BlockAddressing::fileTable()
@@ -134,27 +144,102 @@ void BlockAddressing::readsEachBlockFromItsFile()
         QCOMPARE(titleset->readBlock(number, block), 0);
         QVERIFY2(isNumberedBlock(block, number), qPrintable(QString::number(number)));
     }
-    // Inside an absent file's reservation, and past the last present file.
-    QCOMPARE(titleset->readBlock(0, block), int(ErrBlockNotFound));
-    QCOMPARE(titleset->readBlock(RESERVED - 1, block), int(ErrBlockNotFound));
+    // Inside the reservation of a file missing before the others: its file is missing.
+    QCOMPARE(titleset->readBlock(0, block), int(ErrOpenAobFile));
+    QCOMPARE(titleset->readBlock(RESERVED - 1, block), int(ErrOpenAobFile));
+    // Past the last present file there is nothing.
     QCOMPARE(titleset->readBlock(RESERVED + 150, block), int(ErrBlockNotFound));
     QCOMPARE(titleset->readBlock(0xFFFFFFFFu, block), int(ErrBlockNotFound));
 }
 
-void BlockAddressing::partialBlocksAreNeverRead()
+// Per block: 0 when it reads as its numbered block, else the code it reports.
+void BlockAddressing::eachBlockReadsOrSaysWhy_data()
 {
-    // File 1 has no whole block, file 2 two blocks and 904 bytes, file 3 one block.
-    Opened opened(zoneOfFiles({AobFile::ofBytes(QByteArray(2047, 'x')),
-                               AobFile::ofBytes(numberedBlocks(0, 2) + QByteArray(904, 'z')),
-                               numbered(2, 1)}));
+    QTest::addColumn<std::vector<AobFile>>("files");
+    QTest::addColumn<QList<quint32>>("blocks");
+    QTest::addColumn<QList<int>>("results");
+
+    QTest::newRow("partial blocks are never read")
+        << std::vector<AobFile>{AobFile::ofBytes(QByteArray(2047, 'x')),
+                                AobFile::ofBytes(numberedBlocks(1, 2) + QByteArray(904, 'z')),
+                                numbered(4, 1)}
+        << QList<quint32>{0, 1, 2, 3, 4, 5}
+        << QList<int>{ErrReadAobFile, 0, 0, ErrReadAobFile, 0, ErrBlockNotFound};
+    QTest::newRow("one byte cut off file 1: file 2 keeps its numbers")
+        << std::vector<AobFile>{AobFile::ofBytes(numberedBlocks(0, 10).chopped(1)), numbered(10, 5)}
+        << QList<quint32>{8, 9, 10, 14} << QList<int>{0, ErrReadAobFile, 0, 0};
+    QTest::newRow("empty file 1")
+        << std::vector<AobFile>{AobFile::ofBytes(QByteArray()), numbered(RESERVED, 2)}
+        << QList<quint32>{0, RESERVED} << QList<int>{ErrReadAobFile, 0};
+    QTest::newRow("missing file 1")
+        << std::vector<AobFile>{AobFile::absent(), numbered(RESERVED, 2)}
+        << QList<quint32>{0, RESERVED + 1, RESERVED + 2}
+        << QList<int>{ErrOpenAobFile, 0, ErrBlockNotFound};
+    QTest::newRow("empty last file")
+        << std::vector<AobFile>{numbered(0, 2), AobFile::ofBytes(QByteArray())}
+        << QList<quint32>{1, 2} << QList<int>{0, ErrBlockNotFound};
+}
+
+void BlockAddressing::eachBlockReadsOrSaysWhy()
+{
+    QFETCH(std::vector<AobFile>, files);
+    QFETCH(QList<quint32>, blocks);
+    QFETCH(QList<int>, results);
+
+    Opened opened(zoneOfFiles(files));
     QVERIFY(opened.zone);
-    DVDATitleset *titleset = opened.titleset();
     quint8 block[BLOCK_BYTES];
-    for (quint32 number : {0u, 1u, 2u}) {
-        QCOMPARE(titleset->readBlock(number, block), 0);
-        QVERIFY2(isNumberedBlock(block, number), qPrintable(QString::number(number)));
+    for (int i = 0; i < blocks.size(); ++i) {
+        const QString which = QString::number(blocks[i]);
+        QCOMPARE(opened.titleset()->readBlock(blocks[i], block), results[i]);
+        if (results[i] == 0)
+            QVERIFY2(isNumberedBlock(block, blocks[i]), qPrintable(which));
     }
-    QCOMPARE(titleset->readBlock(3, block), int(ErrBlockNotFound));
+}
+
+// A run gives the bytes and the failure that block-by-block reads give.
+void BlockAddressing::runMatchesSingleBlocks_data()
+{
+    QTest::addColumn<std::vector<AobFile>>("files");
+    QTest::addColumn<quint32>("first");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("read");
+    QTest::addColumn<int>("result");
+
+    const std::vector<AobFile> threeParts{numbered(0, 10), numbered(10, 20), numbered(30, 5)};
+    QTest::newRow("crossing two files") << threeParts << 5u << 30 << 30 << 0;
+    QTest::newRow("ending at the last block") << threeParts << 20u << 15 << 15 << 0;
+    QTest::newRow("past the last block") << threeParts << 30u << 10 << 5 << int(ErrBlockNotFound);
+    QTest::newRow("into a cut file")
+        << std::vector<AobFile>{numbered(0, 4), AobFile::ofBytes(numberedBlocks(4, 3).chopped(100)),
+                                numbered(7, 2)}
+        << 1u << 8 << 5 << int(ErrReadAobFile);
+    QTest::newRow("into a missing file")
+        << std::vector<AobFile>{numbered(0, 4), AobFile::absent(), numbered(4 + RESERVED, 2)}
+        << 2u << 4 << 2 << int(ErrOpenAobFile);
+}
+
+void BlockAddressing::runMatchesSingleBlocks()
+{
+    QFETCH(std::vector<AobFile>, files);
+    QFETCH(quint32, first);
+    QFETCH(int, count);
+    QFETCH(int, read);
+    QFETCH(int, result);
+
+    Opened opened(zoneOfFiles(files));
+    QVERIFY(opened.zone);
+    std::vector<quint8> run(size_t(count) * BLOCK_BYTES);
+    int got = -1;
+    QCOMPARE(opened.titleset()->readRun(first, count, run.data(), &got), result);
+    QCOMPARE(got, read);
+    quint8 block[BLOCK_BYTES];
+    for (int i = 0; i < read; ++i) {
+        QCOMPARE(opened.titleset()->readBlock(first + quint32(i), block), 0);
+        QVERIFY(std::equal(block, block + BLOCK_BYTES, run.data() + size_t(i) * BLOCK_BYTES));
+    }
+    if (read < count)
+        QCOMPARE(opened.titleset()->readBlock(first + quint32(read), block), result);
 }
 
 void BlockAddressing::runCrossesIntoNextFile()
@@ -227,23 +312,18 @@ void BlockAddressing::fileTruncatedAfterProbeCannotBeRead()
     QCOMPARE(opened.titleset()->readBlock(3, block), int(ErrReadAobFile)); // past the end
 }
 
-void BlockAddressing::unseekableFileReportsSeekFailure()
+void BlockAddressing::pipeInPlaceOfFileIsNotOpened()
 {
 #ifdef Q_OS_UNIX
     Opened opened(zoneOfFiles({numbered(0, 4)}));
     QVERIFY(opened.zone);
-    // Replace the probed file by a pipe: it opens, but no position can be set in it.
+    // Replace the probed file by a pipe without a writer: opening it must neither block
+    // nor let a read wait for data that never comes.
     const QByteArray path = QFile::encodeName(opened.folder.filePath(aobName(1, 1)));
     QVERIFY(QFile::remove(QString::fromLocal8Bit(path)));
     QCOMPARE(::mkfifo(path.constData(), 0600), 0);
-    // Holding a write end open lets the block reader's open return at once.
-    const int writer = ::open(path.constData(), O_RDWR | O_NONBLOCK);
-    QVERIFY(writer >= 0);
     quint8 block[BLOCK_BYTES];
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("position"));
-    const int result = opened.titleset()->readBlock(1, block);
-    ::close(writer);
-    QCOMPARE(result, int(ErrSeekAobFile));
+    QCOMPARE(opened.titleset()->readBlock(1, block), int(ErrOpenAobFile));
 #else
     QSKIP("needs a named pipe");
 #endif

@@ -49,7 +49,7 @@ struct MlpTrack {
     int convert(const QString &base, const ExtractOptions &options, int k = 0) const
     {
         ExtractProgress progress;
-        return dumpObject(track(k), base, options, nullptr, progress);
+        return dumpObject(zone.get(), track(k), base, options, nullptr, progress);
     }
     // Frames [first, end) of the stream channels listed, as a wave file holds them.
     QByteArray expected(const QList<int> &order, int first = 0, int end = -1) const

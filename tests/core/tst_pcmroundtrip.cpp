@@ -50,7 +50,7 @@ struct PcmTrack {
     int convert(const QString &basePath, const ExtractOptions &options, JobQueue *jobs = nullptr)
     {
         ExtractProgress progress;
-        return dumpObject(track(), basePath, options, jobs, progress);
+        return dumpObject(zone.get(), track(), basePath, options, jobs, progress);
     }
 
     // Stream channel n's samples as 32-bit left-justified values.
@@ -275,8 +275,8 @@ private slots:
         QTemporaryDir out;
         ExtractProgress progress;
         progress.stopRequested = true;
-        const int result = dumpObject(track.track(), out.filePath("t"), convertOptions("default"),
-                                      nullptr, progress);
+        const int result = dumpObject(track.zone.get(), track.track(), out.filePath("t"),
+                                      convertOptions("default"), nullptr, progress);
         QCOMPARE(result, int(ErrCancelled));
         const QStringList names{"t-[C-LFE]-24-96000.wav", "t-[Lf-Rf-Ls-Rs]-24-96000.wav"};
         QCOMPARE(filesIn(out.path()), names);
@@ -314,8 +314,8 @@ private slots:
         AOBObject *object = zone.titlesets[0]->titles[0]->tracks[0];
         QTemporaryDir out;
         ExtractProgress progress;
-        const int result = dumpObject(object, out.filePath("t"), convertOptions("default"), nullptr,
-                                      progress);
+        const int result = dumpObject(&zone, object, out.filePath("t"), convertOptions("default"),
+                                      nullptr, progress);
         QCOMPARE(result, int(ErrAllocConverter));
         QCOMPARE(resultMessage(result), QString("Cannot allocate converter."));
         QCOMPARE(filesIn(out.path()), QStringList());

@@ -82,8 +82,9 @@ private:
         QList<int> results;
         for (int k = 0; zone.track(k); ++k) {
             ExtractProgress progress;
-            results << dumpObject(zone.track(k), out.filePath(QStringLiteral("t%1").arg(k)),
-                                  options, jobs, progress);
+            results << dumpObject(zone.zone.get(), zone.track(k),
+                                  out.filePath(QStringLiteral("t%1").arg(k)), options, jobs,
+                                  progress);
             if (progress.lastResult.load() != results.last())
                 results.last() = 999;
         }
@@ -160,11 +161,17 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("downmix");
         QTest::addColumn<bool>("pcm");
+        QTest::addColumn<bool>("aobPresent");
         QTest::addColumn<int>("result");
-        QTest::newRow("no mode") << int(ModeNone) << false << true << int(ErrAllocConverter);
-        QTest::newRow("downmix of PCM") << int(ModeConvert) << true << true << int(ErrDownmix);
-        QTest::newRow("convert unknown stream") << int(ModeConvert) << false << false
+        QTest::newRow("no mode") << int(ModeNone) << false << true << true << int(ErrAllocConverter);
+        QTest::newRow("downmix of PCM") << int(ModeConvert) << true << true << true << int(ErrDownmix);
+        QTest::newRow("convert unknown stream") << int(ModeConvert) << false << false << true
                                                 << int(ErrAllocConverter);
+        // The missing file is what is reported, whatever the mode.
+        QTest::newRow("store, AOB file missing") << int(ModeStore) << false << true << false
+                                                 << int(ErrOpenAobFile);
+        QTest::newRow("convert, AOB file missing") << int(ModeConvert) << false << true << false
+                                                   << int(ErrOpenAobFile);
     }
 
     void refusedModesCreateNoFile()
@@ -172,12 +179,16 @@ private slots:
         QFETCH(int, mode);
         QFETCH(bool, downmix);
         QFETCH(bool, pcm);
+        QFETCH(bool, aobPresent);
         QFETCH(int, result);
         packs::StreamLayout layout = packs::pcmLayout(stereo24at96);
         if (!pcm)
             layout.firstHeader = QByteArray("\x85\x01\x02\x03", 4);
-        OpenZone zone(dumpzone::consecutiveTracks(
-            packs::packStream(dumpzone::pattern(3000), layout).packs, {0}));
+        testzone::Zone description = dumpzone::consecutiveTracks(
+            packs::packStream(dumpzone::pattern(3000), layout).packs, {0});
+        if (!aobPresent)
+            description.titlesets[0].aobFiles[0] = testzone::AobFile::absent();
+        OpenZone zone(description);
         QVERIFY(zone.track(0));
         QTemporaryDir out;
         // A file of an earlier extraction under the same name is left alone.
@@ -202,7 +213,8 @@ private slots:
         QTemporaryDir out;
         ExtractProgress progress;
         progress.stopRequested = true;
-        QCOMPARE(dumpObject(zone.track(0), out.filePath("t0"), storeOptions(), nullptr, progress),
+        QCOMPARE(dumpObject(zone.zone.get(), zone.track(0), out.filePath("t0"), storeOptions(),
+                            nullptr, progress),
                  int(ErrCancelled));
         QCOMPARE(progress.lastResult.load(), int(ErrCancelled));
         QCOMPARE(progress.firstBlock.load(), 0);
@@ -210,6 +222,26 @@ private slots:
         const QString path = out.filePath("t0-[L-R]-24-96000.pcm");
         QVERIFY(QFile::exists(path));
         QCOMPARE(QFileInfo(path).size(), qint64(0));
+    }
+
+    // Two zones open at once: what is read from the first comes from the first, although
+    // the second was built last.
+    void twoZonesEachReadTheirOwnBlocks()
+    {
+        const QByteArray a = dumpzone::pattern(9000, 1), b = dumpzone::pattern(5000, 2);
+        const auto packed = [](const QByteArray &audio) {
+            return packs::packStream(audio, packs::pcmLayout(stereo24at96)).packs;
+        };
+        OpenZone first(dumpzone::consecutiveTracks(packed(a), {0}, 90000 * 3));
+        OpenZone second(dumpzone::consecutiveTracks(packed(b), {0}, 90000));
+        QVERIFY(first.track(0) && second.track(0));
+        QCOMPARE(currentZone, second.zone.get());
+
+        QTemporaryDir out;
+        QCOMPARE(dumpAll(first, out, storeOptions()), QList<int>({0}));
+        QCOMPARE(dumpzone::fileBytes(out.filePath("t0-[L-R]-24-96000.pcm")), a);
+        // The first zone's only index holds all of its track's three seconds.
+        QCOMPARE(first.track(0)->indexes[0]->timeText(), QString("00:00:03"));
     }
 
     void failuresKeepWhatWasWritten()
@@ -229,16 +261,13 @@ private slots:
 
         // An output folder that does not exist.
         ExtractProgress progress;
-        QCOMPARE(dumpObject(zone.track(0), out.filePath("missing/t0"), storeOptions(), nullptr,
-                            progress),
+        QCOMPARE(dumpObject(zone.zone.get(), zone.track(0), out.filePath("missing/t0"),
+                            storeOptions(), nullptr, progress),
                  int(ErrCreateOutput));
 
-        // No zone open.
-        DVDAZone *open = currentZone;
-        currentZone = nullptr;
-        const int noZone = dumpObject(zone.track(0), out.filePath("z"), storeOptions(), nullptr,
-                                      progress);
-        currentZone = open;
+        // No zone given.
+        const int noZone = dumpObject(nullptr, zone.track(0), out.filePath("z"), storeOptions(),
+                                      nullptr, progress);
         QCOMPARE(noZone, int(ErrNoZone));
         QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 1);
     }
@@ -270,8 +299,8 @@ private slots:
             QVERIFY(zone.track(1));
             QTemporaryDir out;
             ExtractProgress progress;
-            QCOMPARE(dumpObject(zone.track(0)->indexes[0], out.filePath("i0"), storeOptions(),
-                                nullptr, progress),
+            QCOMPARE(dumpObject(zone.zone.get(), zone.track(0)->indexes[0], out.filePath("i0"),
+                                storeOptions(), nullptr, progress),
                      int(ErrBlockNotFound));
             QCOMPARE(dumpAll(zone, out, storeOptions()), QList<int>({int(ErrBlockNotFound), 0}));
             QCOMPARE(onlyFile(out), QString("t1-[L-R]-24-96000.pcm"));

@@ -2,10 +2,12 @@
 // every node, currentZone, and the computed block ranges and durations of the tree.
 #include <QtTest>
 #include <memory>
+#include <type_traits>
 
 #include "extract/extractresult.h"
 #include "testzone/testzone.h"
 #include "zone/dvdazone.h"
+#include "zone/zonewalk.h"
 
 using namespace testzone;
 
@@ -38,6 +40,12 @@ void checkPositions(const DVDAObject *node, int titleset, int title, int track, 
     QCOMPARE(node->indexPos, index);
 }
 
+// A node that owns children cannot be copied: the copy would delete them a second time.
+static_assert(!std::is_copy_constructible_v<DVDAZone> && !std::is_copy_assignable_v<DVDAZone>);
+static_assert(!std::is_copy_constructible_v<DVDATitleset>);
+static_assert(!std::is_copy_constructible_v<DVDATitle> && !std::is_copy_assignable_v<DVDATitle>);
+static_assert(!std::is_copy_constructible_v<DVDATrack> && !std::is_copy_assignable_v<DVDATrack>);
+
 } // namespace
 
 class ZoneModel : public QObject {
@@ -55,6 +63,8 @@ private slots:
     void trackBlocksComeFromItsIndexes();
     void indexDurationIsShareOfTrack_data();
     void indexDurationIsShareOfTrack();
+    void walkListsWhatTheTreeShows_data();
+    void walkListsWhatTheTreeShows();
 };
 
 void ZoneModel::formatPtsTimeRoundsToNearestSecond_data()
@@ -288,6 +298,51 @@ void ZoneModel::indexDurationIsShareOfTrack()
         QCOMPARE(track->indexes[d]->timePts(), durations[d]);
         QCOMPARE(track->indexes[d]->timeText(), texts[d]);
     }
+}
+
+void ZoneModel::walkListsWhatTheTreeShows_data()
+{
+    QTest::addColumn<bool>("allNodes");
+    QTest::addColumn<QStringList>("visits");
+    // depth, kind, listed; and for the titleset, title and track on the path their numbers.
+    QTest::newRow("listed only") << false
+        << QStringList{"0 6 1 - - -", "1 5 1 1 - -", "2 4 1 1 3 -", "3 3 1 1 3 1",
+                       "4 2 1 1 3 1", "1 5 1 3 - -"};
+    QTest::newRow("all nodes") << true
+        << QStringList{"0 6 1 - - -", "1 5 1 1 - -", "2 4 1 1 3 -", "3 3 1 1 3 1",
+                       "4 2 1 1 3 1", "1 5 0 2 - -", "1 5 1 3 - -", "2 4 0 3 1 -",
+                       "3 3 0 3 1 1", "4 2 0 3 1 1"};
+}
+
+// An audio titleset with all its nodes, an unreadable one left out, a video one without
+// its titles: the walk gives each node with the path down to it.
+void ZoneModel::walkListsWhatTheTreeShows()
+{
+    QFETCH(bool, allNodes);
+    QFETCH(QStringList, visits);
+    Zone description;
+    Titleset &audio = description.titlesets.emplace_back(smallTitleset());
+    audio.info.titles[0].titleId = 3;
+    description.titlesets.push_back(Titleset::absent());
+    Titleset &video = description.titlesets.emplace_back(smallTitleset());
+    video.info.videoObjects = 1;
+    Opened opened(description);
+    QVERIFY(opened.zone);
+    const auto number = [](bool present, int value) {
+        return present ? QString::number(value) : QStringLiteral("-");
+    };
+    QStringList seen;
+    bool within = true;
+    walkZone(opened.zone.get(), [&](const ZoneNode &node) {
+        const ObjectPath &p = node.path;
+        seen << QStringLiteral("%1 %2 %3 ").arg(node.depth).arg(node.object->kind()).arg(int(node.listed))
+                    + number(p.titleset, p.titleset ? p.titleset->number : 0) + QLatin1Char(' ')
+                    + number(p.title, p.title ? p.title->number() : 0) + QLatin1Char(' ')
+                    + number(p.track, p.track ? p.track->number : 0);
+        within = within && node.within(opened.zone.get()) && node.within(node.object);
+    }, allNodes);
+    QCOMPARE(seen, visits);
+    QVERIFY(within);
 }
 
 QTEST_GUILESS_MAIN(ZoneModel)

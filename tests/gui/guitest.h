@@ -51,8 +51,8 @@ inline void clearSettings()
 // The returned flag tells afterwards whether a modal widget was seen at all.
 class ModalHandler {
 public:
-    explicit ModalHandler(std::function<void(QWidget *)> handle, int timeoutMs = 5000)
-        : handle(std::move(handle)), timeoutMs(timeoutMs)
+    explicit ModalHandler(std::function<void(QWidget *)> handle_, int timeoutMs_ = 5000)
+        : handle(std::move(handle_)), timeoutMs(timeoutMs_)
     {
         clock.start();
         timer.setInterval(10);

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSplitter>
@@ -17,6 +18,7 @@
 #include "extract/showresult.h"
 #include "guitest.h"
 #include "guizones.h"
+#include "testzone/discimage.h"
 #include "zone/dvdazone.h"
 #include "zone/objectproperties.h"
 
@@ -104,7 +106,8 @@ private slots:
         w->action_Open->trigger();
         QVERIFY(handler.seen());
         QCOMPARE(caption, QStringLiteral("Open DVD-Audio zone"));
-        QCOMPARE(filters, QStringList{QStringLiteral("AMG files (*.ifo)")});
+        QCOMPARE(filters, QStringList({QStringLiteral("Zones and disc images (*.ifo *.iso *.img)"),
+                                       QStringLiteral("AMG files (*.ifo)")}));
         QCOMPARE(startDir, QDir::current().absolutePath());
         // Cancelled: nothing opened, nothing stored.
         QVERIFY(!w->zone);
@@ -245,6 +248,45 @@ private slots:
         QCOMPARE(QDir(storedZoneDir()).absolutePath(), QDir(small->path()).absolutePath());
         QVERIFY(w->zone);
         QCOMPARE(w->zone->titlesets.size(), size_t(1));
+    }
+
+    // A dropped image is opened itself; one that is no image leaves the open zone alone.
+    void dropOpensADiscImage_data()
+    {
+        QTest::addColumn<bool>("image");
+        QTest::addColumn<QString>("label"); // of the first tree item
+        QTest::newRow("disc image") << true << "small.iso - KESTROVA_TEST";
+        QTest::newRow("not an image") << false << "AUDIO_TS.IFO";
+    }
+
+    void dropOpensADiscImage()
+    {
+        QFETCH(bool, image);
+        QFETCH(QString, label);
+        QTemporaryDir work;
+        const QString path = work.filePath(QStringLiteral("small.iso"));
+        if (image) {
+            QVERIFY(testzone::writeImage(guizones::smallZone(), path));
+        } else {
+            QFile bytes(path);
+            QVERIFY(bytes.open(QIODevice::WriteOnly));
+            bytes.write(QByteArray(70000, 'k'));
+        }
+        auto w = startWindow();
+        w->open(QDir(mixed->path()));
+        QString warning;
+        guitest::ModalHandler handler([&](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal))
+                warning = box->text();
+            modal->close();
+        });
+        QVERIFY(guitest::dropUrls(w->treeView, {QUrl::fromLocalFile(path)}));
+        QCOMPARE(handler.seen(), !image);
+        QCOMPARE(warning.contains(QLatin1String("is not a UDF disc image")), !image);
+        QVERIFY(w->zone);
+        QCOMPARE(w->treeView->topLevelItem(0)->text(0), label);
+        QCOMPARE(QDir(storedZoneDir()).absolutePath(),
+                 QDir(image ? work.path() : mixed->path()).absolutePath());
     }
 
     void dropOpensTheZone()

@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "app/terminaloptions.h"
+#include "kestrova_version.h"
 
 class TestTerminalOptions : public QObject {
     Q_OBJECT

@@ -168,10 +168,10 @@ private slots:
         // The walk succeeds, the command fails: the command's failure is reported.
         QTest::newRow("command fails") << two << false << "false" << "External program failed."
                                        << "0.pcm 0.pcm" << Tracks();
-        // Track 4 lies past the AOB file: it fails (leaving the empty file of a stream it
-        // could not read) and stays selected, as does track 3, which was not reached.
+        // Track 4 lies past the AOB file: it fails before any file of it is created and
+        // stays selected, as does track 3, which was not reached.
         QTest::newRow("third fails") << Tracks{{2, 1}, {2, 2}, {2, 4}, {2, 3}} << false << ""
-                                     << "Cannot find block in DVD-Audio zone." << "0.pcm 0.pcm 04.raw"
+                                     << "Cannot find block in DVD-Audio zone." << "0.pcm 0.pcm"
                                      << Tracks{{2, 3}, {2, 4}};
     }
     void wholeExtraction()

@@ -86,6 +86,6 @@ ObjectCheck DamagedTrack::verify() const
     options.mode = ModeVerify;
     ExtractProgress progress;
     ObjectCheck check;
-    return dumpObject(track(), QString(), options, nullptr, progress, &check) == check.result
+    return dumpObject(zone.get(), track(), QString(), options, nullptr, progress, &check) == check.result
                ? check : ObjectCheck();
 }
