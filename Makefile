@@ -2,6 +2,7 @@
 # make test  installs what is missing, builds, runs every test, then again under ASan+UBSan
 # make try-window  builds, then drives the real window under Xvfb (tools/trywindow.sh)
 # make package  builds, then the Debian package kestrova_<version>_amd64.deb in the build folder
+# make fuzz  builds the fuzz targets with clang and runs each FUZZ_SECONDS (not part of test)
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libavcodec-dev libavutil-dev \
             libavformat-dev ffmpeg flac python3
 PACKAGES += libudfread-dev genisoimage
@@ -12,8 +13,11 @@ ASAN_BUILD ?= build-asan
 # Warnings are errors in the builds `make test` makes; a plain build only shows them.
 WERROR ?= OFF
 test: WERROR = ON
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 300
+FUZZ_TARGETS := openzone streaminfo pcmdumper mlpdumper
 
-.PHONY: run test deps build build-asan check check-asan clean package try-window
+.PHONY: run test deps build build-asan check check-asan fuzz clean package try-window
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -42,6 +46,21 @@ check-asan: build-asan
 
 test: check check-asan
 
+# Corpora grow in $(FUZZ_BUILD)/corpus; an input that crashes, hangs or takes too much
+# memory is written straight into tests/data/fuzz/TARGET/, which the normal tests replay.
+fuzz: deps
+	@dpkg -s clang >/dev/null 2>&1 || (apt-get update && DEBIAN_FRONTEND=noninteractive \
+	  apt-get install -y --no-install-recommends clang)
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVA_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target kestrova-fuzz-seeds $(addprefix fuzz_,$(FUZZ_TARGETS))
+	$(FUZZ_BUILD)/fuzz/kestrova-fuzz-seeds $(FUZZ_BUILD)/seeds
+	@status=0; for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t tests/data/fuzz/$$t; \
+	  $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	    -dict=fuzz/dvda.dict -artifact_prefix=tests/data/fuzz/$$t/ \
+	    $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/seeds/$$t tests/data/fuzz/$$t || status=1; \
+	done; exit $$status
+
 run: build
 	@bash tools/run.sh $(BUILD)
 
@@ -53,4 +72,4 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

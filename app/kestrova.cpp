@@ -21,6 +21,7 @@
 #include "extract/showresult.h"
 #include "ui_about.h"
 #include "zone/dvdazone.h"
+#include "zone/zoneproblem.h"
 #include "zone/zoneopener.h"
 
 namespace {
@@ -165,6 +166,12 @@ void Kestrova::open(QDir zoneDir)
     currentZone = zone; // the old zone was deleted after this one was built
     ZoneInfo(zone, treeView, propertiesView).fillTree();
     action_SelectAll->setEnabled(true);
+    // The list is in the zone item's properties.
+    const qsizetype problems = zoneProblems(zone).size();
+    if (problems > 0)
+        statusbar->showMessage(tr("%1 part(s) of the zone could not be read").arg(problems));
+    else
+        statusbar->clearMessage();
 }
 
 void Kestrova::currentItemChanged(QTreeWidgetItem *current)

@@ -178,12 +178,14 @@ int lookAhead(DVDATitleset *titleset, const AOBObject *object, DumpBuffers &buff
     progress.lastBlock.store(qint32(last), std::memory_order_relaxed);
 
     auto buffers = std::make_unique<DumpBuffers>();
-    buffers->work = object->streamInfo;
     // A first block that cannot be read (its AOB file missing, say) is reported as such
     // before any file is created.
     int result = titleset->readRun(first, 1, buffers->run, nullptr);
     if (result != ExtractSucceeded)
         return result;
+    buffers->work = object->streamInfo.subStreamId == SUBSTREAM_MLP
+                        ? streamInfoWithPayload(titleset, object)
+                        : object->streamInfo;
     DVDAStreamDumper *dumper = makeDumper(buffers->work, basePath, options, jobs, &result);
     if (!dumper)
         return result;
@@ -255,6 +257,21 @@ int lookAhead(DVDATitleset *titleset, const AOBObject *object, DumpBuffers &buff
     return result;
 }
 } // namespace
+
+StreamInfo streamInfoWithPayload(DVDATitleset *titleset, const AOBObject *object)
+{
+    StreamInfo info = object->streamInfo;
+    std::vector<quint8> blocks(size_t(LOOK_AHEAD_BLOCKS) * BLOCK_SIZE);
+    int count = 0;
+    if (!titleset || titleset->readBlocks(object->firstBlock(), LOOK_AHEAD_BLOCKS, blocks.data(), &count)
+                         != ExtractSucceeded)
+        return info;
+    StreamInfo read;
+    readStreamInfo(read, blocks.data(), count);
+    info.payload = std::move(read.payload);
+    info.payloadLength = read.payloadLength;
+    return info;
+}
 
 int dumpObject(DVDAZone *zone, AOBObject *object, const QString &basePath,
                const ExtractOptions &options, JobQueue *jobs, ExtractProgress &progress,

@@ -7,6 +7,7 @@
 
 class AOBObject;
 class DVDAZone;
+class DVDATitleset;
 class JobQueue;
 struct ExtractProgress;
 struct ObjectCheck;
@@ -14,6 +15,10 @@ struct ObjectCheck;
 // Strips one 2048-byte pack down to its audio bytes and hands them to info.dumper.
 // skip and limit (when > 0) replace the record's counters; both count audio bytes.
 [[nodiscard]] int extractPayload(StreamInfo &info, const quint8 *pack, int skip, int limit);
+
+// The object's stream description with its collected payload, read again from its
+// first blocks: the objects of a zone drop it after parsing, the MLP decoder starts from it.
+StreamInfo streamInfoWithPayload(DVDATitleset *titleset, const AOBObject *object);
 
 // Writes the files of the object, read from the zone's blocks, at basePath + suffix;
 // returns (and stores in progress.lastResult) a result code. With check, what was read

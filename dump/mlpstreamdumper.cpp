@@ -66,7 +66,7 @@ DVDAMLPStreamDumper::DVDAMLPStreamDumper(const StreamInfo &info_, const QString 
     packet = av_packet_alloc();
     frame = av_frame_alloc();
     if (!packet || !frame
-        || !startDecoder(info.payload, qBound(0, info.payloadLength, int(STREAM_PAYLOAD_SIZE)))) {
+        || !startDecoder(info.payload.data(), int(qMin(info.payload.size(), size_t(STREAM_PAYLOAD_SIZE))))) {
         result = ErrInitMlpDecoder;
         return;
     }

@@ -4,12 +4,16 @@
 #include "dump/streaminfo.h"
 
 namespace {
-// Where a PCM sub-stream header (from its id on) gives bits, rates and channels.
-const int FORMAT_BYTES[] = {7, 8, 10};
-
-bool holdsFormat(const quint8 *header, int n)
+// Whether a packet's header gives another format than the track's.
+bool otherFormat(const StreamInfo &track, const quint8 *header, int length)
 {
-    return n > 10 && header[0] == SUBSTREAM_PCM && header[3] > 7;
+    StreamInfo seen;
+    parseStreamHeader(seen, header, length);
+    return seen.channelAssignment >= 0  // a header long enough to tell
+        && (seen.channelAssignment != track.channelAssignment
+            || seen.group1Bits != track.group1Bits || seen.group2Bits != track.group2Bits
+            || seen.group1SampleRate != track.group1SampleRate
+            || seen.group2SampleRate != track.group2SampleRate);
 }
 } // namespace
 
@@ -34,9 +38,8 @@ void ObjectCheck::noteProblemAt(qint64 ms)
 
 void checkPcmPack(ObjectCheck &check, const StreamInfo &track, const quint8 *pack, qint64 ms)
 {
-    // The track's format is what its first packet's header says. Private packets of
-    // other sub-streams (text, say) are neither audio nor a gap; MLP is foreign.
-    const bool known = holdsFormat(track.payload, track.payloadLength);
+    // Private packets of other sub-streams (text, say) are neither audio nor a gap; MLP
+    // is foreign.
     bool privateData = false, audio = false, foreign = false;
     forEachPrivatePacket(pack, [&](const quint8 *payload, int length) {
         privateData = true;
@@ -44,10 +47,7 @@ void checkPcmPack(ObjectCheck &check, const StreamInfo &track, const quint8 *pac
             return;
         audio = audio || payload[0] == SUBSTREAM_PCM;
         foreign = foreign || payload[0] == SUBSTREAM_MLP;
-        if (!known || !holdsFormat(payload, length))
-            return;
-        for (int at : FORMAT_BYTES)
-            foreign = foreign || payload[at] != track.payload[at];
+        foreign = foreign || (payload[0] == SUBSTREAM_PCM && otherFormat(track, payload, length));
     });
     if (audio)
         ++check.units;

@@ -88,7 +88,7 @@ void readStreamInfo(StreamInfo &info, const quint8 *packs, int count)
     for (int k = 0; k < count; ++k)
         collectPackPayload(info, packs + k * PACK_SIZE);
     if (info.payloadLength > 0)
-        parseStreamHeader(info, info.payload, info.payloadLength);
+        parseStreamHeader(info, info.payload.data(), info.payloadLength);
 }
 
 void collectPackPayload(StreamInfo &info, const quint8 *pack)
@@ -108,10 +108,12 @@ void collectPackPayload(StreamInfo &info, const quint8 *pack)
         n = qMin(n, int(STREAM_PAYLOAD_SIZE) - info.payloadLength);
         if (n <= 0)
             return;
-        std::memcpy(info.payload + info.payloadLength, p, size_t(n));
+        // Grown as the bytes come: most objects need one packet's worth, not 32 KiB.
+        info.payload.resize(size_t(info.payloadLength + n + qMax(0, missing)));
+        std::memcpy(info.payload.data() + info.payloadLength, p, size_t(n));
         info.payloadLength += n;
         if (missing > 0) {
-            std::memset(info.payload + info.payloadLength, 0, size_t(missing));
+            std::memset(info.payload.data() + info.payloadLength, 0, size_t(missing));
             info.payloadLength += missing;
         }
     });

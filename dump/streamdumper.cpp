@@ -1,16 +1,17 @@
 #include "dump/streamdumper.h"
 
+#include "dump/outputfile.h"
 #include "extract/extractresult.h"
 #include "extract/jobqueue.h"
 
 DVDARawStreamDumper::DVDARawStreamDumper(const StreamInfo &info_, const QString &path,
                                          const ExtractOptions &options_, JobQueue *jobs_)
-    : info(info_), options(options_), jobs(jobs_), file(path)
+    : info(info_), options(options_), jobs(jobs_)
 {
     // The copy carries no working state of the caller's extraction.
     this->info.dumper = nullptr;
     // A file of an earlier extraction with the same name is overwritten.
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate))
+    if (!openOutputFile(file, path))
         result = ErrCreateOutput;
 }
 

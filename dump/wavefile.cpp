@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include "dump/outputfile.h"
+
 namespace {
 
 void put16(QByteArray &b, quint16 v)
@@ -69,8 +71,7 @@ bool WaveFile::open(const QString &path, int channels_, int sampleRate_, int bit
     bits = bits_;
     fmtChunkSize = oldFormat ? 24 : 48;
     headerImage = header(channels, sampleRate, bits, channelMask, oldFormat);
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate))
+    if (!openOutputFile(file, path))
         return false;
     // A header that cannot be written shows up as a failed write or finish later on.
     file.write(headerImage);

@@ -50,7 +50,11 @@ QString expandCommand(const QString &command, const QString &path, int channels,
 QStringList commandLine(const QString &command, const QString &path, int channels, int sampleRate,
                         int bits)
 {
-    return QProcess::splitCommand(expandCommand(command, path, channels, sampleRate, bits));
+    // Split first: a quote or blank inside a file path never changes the arguments.
+    QStringList line = QProcess::splitCommand(command);
+    for (QString &argument : line)
+        argument = expandCommand(argument, path, channels, sampleRate, bits);
+    return line;
 }
 
 Encoder::Encoder(QObject *parent) : QProcess(parent)
@@ -69,7 +73,8 @@ int Encoder::encode(const QString &command, const QString &path, int channels, i
     if (line.isEmpty() || line.first().isEmpty())
         return ErrStartProcess;
 
-    // The default open mode keeps standard input an open pipe; nothing is written to it.
+    // An empty standard input: a command that reads it (cat) sees its end at once.
+    setStandardInputFile(QProcess::nullDevice());
     start(line.first(), line.mid(1));
 
     QElapsedTimer clock;

@@ -13,7 +13,8 @@
 QString expandCommand(const QString &command, const QString &path, int channels, int sampleRate,
                       int bits);
 
-// The expanded template split into program and arguments at blanks, double quotes grouping.
+// The template split into program and arguments at blanks, double quotes grouping, then
+// the placeholders filled in inside each argument: a value never adds or splits arguments.
 QStringList commandLine(const QString &command, const QString &path, int channels, int sampleRate,
                         int bits);
 
@@ -29,7 +30,7 @@ public:
     // Runs the command on the file and blocks until it has ended. Returns 0 when it exited
     // normally with code 0, ErrStartProcess when it could not be started within 5000 ms,
     // ErrProcessFailed when it exited non-zero or crashed, ErrCancelled when keepRunning
-    // said no. Standard input is an open pipe to which nothing is written.
+    // said no. Standard input is empty (the null device).
     [[nodiscard]] int encode(const QString &command, const QString &path, int channels, int sampleRate,
                int bits, const KeepRunning &keepRunning = {});
 

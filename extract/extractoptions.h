@@ -23,4 +23,5 @@ struct ExtractOptions {
     qint32 cache = 1000;       // wait threshold in MiB, 0 to 9999
     bool deleteFiles = false;  // delete each file after its command succeeded
     bool logMessages = false;  // "Log messages"
+    bool keepGoing = false;    // after a failed object go on with the next (command line only)
 };

@@ -1,6 +1,7 @@
 #include "extract/extractthread.h"
 
 #include <QDir>
+#include <QSet>
 
 #include "dump/dumpobject.h"
 #include "extract/extractresult.h"
@@ -13,6 +14,15 @@ enum {
     WAIT_POLL_MS = 1000, // how often the wait looks at the job queue again
     STOP_POLL_MS = 50,   // how soon within that second a stop request is seen
 };
+
+// name, or the first of name-2, name-3, ... that is not in used.
+QString unusedName(const QString &name, const QSet<QString> &used)
+{
+    QString candidate = name;
+    for (int n = 2; used.contains(candidate); ++n)
+        candidate = name + QLatin1Char('-') + QString::number(n);
+    return candidate;
+}
 } // namespace
 
 ExtractThread::ExtractThread(DVDAZone *zone_, const QList<DVDAObject *> &objects_,
@@ -48,6 +58,7 @@ void ExtractThread::run()
     setTerminationEnabled(true);
     walkResult = ExtractSucceeded;
     objectChecks.clear();
+    usedNames.clear();
     walkResult = walk();
     // Nothing more will be queued; the job thread ends once it has worked off the rest.
     if (jobs)
@@ -56,6 +67,7 @@ void ExtractThread::run()
 
 int ExtractThread::walk()
 {
+    int firstFailure = ExtractSucceeded;
     for (DVDAObject *object : std::as_const(objects)) {
         if (!object)
             continue;
@@ -72,8 +84,12 @@ int ExtractThread::walk()
         progress.title.store(path.title->titleId, std::memory_order_relaxed);
         progress.track.store(path.track->number, std::memory_order_relaxed);
         progress.index.store(path.index ? path.index->number : 0, std::memory_order_relaxed);
-        const QString basePath = options.outputDir.path() + QLatin1Char('/')
-                                 + baseName(zone, object);
+        // Two objects with one name (titles of the same number and tag on a damaged
+        // disc): the later one gets a name of its own instead of overwriting the first.
+        const QString name = baseName(zone, object);
+        const QString uniqueName = unusedName(name, usedNames);
+        usedNames.insert(uniqueName);
+        const QString basePath = options.outputDir.path() + QLatin1Char('/') + uniqueName;
 
         waitForJobQueue();
         // A stop seen here ends the walk before the object is announced, so no file of
@@ -82,16 +98,24 @@ int ExtractThread::walk()
             return ErrCancelled;
 
         emit itemProcessing(object, ItemStarted);
+        if (uniqueName != name)
+            emit itemRenamed(object, uniqueName);
         ObjectCheck check;
         const int result = dumpObject(zone, static_cast<AOBObject *>(object), basePath, options,
                                       jobs, progress, &check);
         objectChecks.append(check);
+        if (result != ExtractSucceeded)
+            emit itemFailed(object, result);
         emit itemProcessing(object, result == ExtractSucceeded ? ItemSucceeded : ItemFailed);
-        // One object that cannot be verified does not keep the others from it.
-        if (result != ExtractSucceeded && (options.mode != ModeVerify || result == ErrCancelled))
+        if (result == ExtractSucceeded)
+            continue;
+        // A verification, like keepGoing, does not let one object keep the others from it.
+        if (!(options.keepGoing || options.mode == ModeVerify) || result == ErrCancelled)
             return result;
+        if (firstFailure == ExtractSucceeded)
+            firstFailure = result;
     }
-    return ExtractSucceeded;
+    return firstFailure;
 }
 
 void ExtractThread::waitForJobQueue()

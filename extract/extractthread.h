@@ -1,9 +1,11 @@
 #pragma once
 // The worker thread of an extraction: walks the selected tracks and indexes in order,
-// dumps each into files and stops at the first failure. In Verify mode it reads and
-// decodes every object, writes nothing and goes on after an object that failed. The job queue is closed at the
+// dumps each into files and stops at the first failure (or, with keepGoing, goes on and
+// ends with the first failure's result). In Verify mode it reads and decodes every
+// object, writes nothing and goes on as with keepGoing. The job queue is closed at the
 // end however the walk ended, so the job thread works off what is left and ends.
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QThread>
 
@@ -47,6 +49,12 @@ public:
 
 signals:
     void itemProcessing(DVDAObject *dvdaObject, int state);
+    // After ItemStarted: an earlier object of this extraction has the object's base name,
+    // so its files are written under baseName instead.
+    void itemRenamed(DVDAObject *dvdaObject, const QString &baseName);
+    // Before ItemFailed, with the object's own result (progress.lastResult may already
+    // belong to the next object when the walk goes on).
+    void itemFailed(DVDAObject *dvdaObject, int result);
 
 protected:
     void run() override;
@@ -63,4 +71,5 @@ private:
     JobQueue *jobs;
     int walkResult = ExtractSucceeded;
     QList<ObjectCheck> objectChecks;
+    QSet<QString> usedNames; // base names given in this extraction, on the walk's thread
 };

@@ -5,6 +5,7 @@
 
 #include "zone/dvdaobject.h"
 #include "zone/zonesource.h"
+#include "zone/zoneproblem.h"
 
 enum { BLOCK_SIZE = 2048 };
 // An absent AOB file still takes up this many block numbers (2^30 bytes less 16 blocks).
@@ -51,15 +52,21 @@ public:
     quint32 lastAobBlock = 0;
     QMutex ioMutex;
     qint32 number = 0;
+    // What could not be read of the information file; the tree lacks those parts.
+    std::vector<ZoneProblem> problems;
 
 private:
     struct TitleTable;
     void probeAobFiles();
     // The code for a block no file holds; 0 when its row can be read from.
     int unreadableReason(int part, quint32 block) const;
+    static QString tr(const char *text);
+    void addProblem(qint64 offset, const QString &what);
+    void addPastTable(quint64 offset, const QString &what, const TitleTable &table);
+    void checkAobArea();
     void parseTitleTable(const QByteArray &bytes);
     bool parseTitle(DVDATitle *title, const TitleTable &table, quint64 record);
-    void fillStreamInfo(AOBObject *object, quint32 block);
+    void fillStreamInfo(AOBObject *object, quint32 block, const TitleTable &table);
 
     std::shared_ptr<ZoneSource> source;
     int lastDataPart = -1; // the last AOB file with any bytes; nothing lies past it

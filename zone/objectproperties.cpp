@@ -9,6 +9,7 @@
 #include "dump/streamdumper.h"
 #include "zone/dvdazone.h"
 #include "zone/objectpath.h"
+#include "zone/zoneproblem.h"
 
 namespace {
 const char *const context = "ZoneInfo";
@@ -243,6 +244,11 @@ QList<PropertyRow> objectProperties(DVDAZone *zone, DVDAObject *object)
         else
             rows.append({tr(QT_TRANSLATE_NOOP("ZoneInfo", "VOBs location")),
                          tr(QT_TRANSLATE_NOOP("ZoneInfo", "VIDEO_TS folder"))});
+        break;
+    case KindZone:
+        // What could not be read: the parts of the zone the tree lacks.
+        for (const ZoneProblem &problem : zoneProblems(static_cast<const DVDAZone *>(object)))
+            rows.append({tr(QT_TRANSLATE_NOOP("ZoneInfo", "Problem")), problemText(problem)});
         break;
     default:
         break;

@@ -12,6 +12,7 @@ struct PropertyRow {
     QString value;
 };
 
-// Rows for one object (none for null or for the zone). Reads up to three blocks of a
-// track or index for the stream size estimate.
+// Rows for one object (none for null; for the zone, one "Problem" row for each part
+// that could not be read). Reads up to three blocks of a track or index for the stream
+// size estimate.
 QList<PropertyRow> objectProperties(DVDAZone *zone, DVDAObject *object);

@@ -34,6 +34,7 @@ const OptionSpec optionSpecs[] = {
     {"cache", 0, true, OptionScope::Extract},
     {"log", 0, false, OptionScope::Extract | OptionScope::Verify},
     {"dry-run", 0, false, OptionScope::Extract},
+    {"keep-going", 0, false, OptionScope::Extract},
 };
 
 const OptionSpec *findLong(const QString &name)
@@ -169,6 +170,8 @@ bool applyOption(const GivenOption &option, CliArguments *parsed, QString *error
         o.logMessages = true;
     } else if (name == QLatin1String("dry-run")) {
         parsed->dryRun = true;
+    } else if (name == QLatin1String("keep-going")) {
+        o.keepGoing = true;
     }
     return true;
 }
@@ -297,6 +300,8 @@ QString helpText()
         "                     to KestrovaEnc.log, both in the current folder\n"
         "  --dry-run          check the zone, the folder and the selectors, print the\n"
         "                     options and the objects, and write nothing\n"
+        "  --keep-going       after a failed object go on with the next one, and list\n"
+        "                     the failures at the end\n"
         "\n"
         "verify reads and decodes the selected tracks and indexes, writes no file and\n"
         "prints a line per object: ok, or DAMAGED with the errors by kind and the time\n"
@@ -312,8 +317,8 @@ QString helpText()
         "  TS                    every track of an audio titleset\n"
         "  all                   every track of every audio titleset (the default)\n"
         "\n"
-        "Ctrl+C or SIGTERM stops an extraction: the files written so far are finished,\n"
-        "a running command is killed. A second one ends the program at once.\n"
+        "Ctrl+C, SIGTERM or SIGHUP stops an extraction: the files written so far are\n"
+        "finished, a running command is killed. A second one ends the program at once.\n"
         "\n"
         "Exit status: 0 success, 1 failure (for verify and for extract --convert also:\n"
         "damaged or unreadable audio), 2 usage error, 130 cancelled.\n");

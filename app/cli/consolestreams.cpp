@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 namespace {
-void writeAll(int fd, const QByteArray &bytes)
+bool writeAll(int fd, const QByteArray &bytes)
 {
     const char *data = bytes.constData();
     qint64 left = bytes.size();
@@ -14,22 +14,24 @@ void writeAll(int fd, const QByteArray &bytes)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return; // a closed or full stream: nothing sensible left to do with the text
+            return false; // a closed or full stream
         }
         data += n;
         left -= n;
     }
+    return true;
 }
 } // namespace
 
-void writeStdout(const QByteArray &bytes)
+bool writeStdout(const QByteArray &bytes)
 {
-    writeAll(STDOUT_FILENO, bytes);
+    return writeAll(STDOUT_FILENO, bytes);
 }
 
 void writeStderr(const QByteArray &bytes)
 {
-    writeAll(STDERR_FILENO, bytes);
+    // Nothing sensible is left to do with a message that cannot reach standard error.
+    (void)writeAll(STDERR_FILENO, bytes);
 }
 
 void printError(const QString &text)

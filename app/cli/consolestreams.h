@@ -4,7 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
-void writeStdout(const QByteArray &bytes);
+// False when not all bytes could be written (a full disc, a closed pipe).
+[[nodiscard]] bool writeStdout(const QByteArray &bytes);
 void writeStderr(const QByteArray &bytes);
 inline void writeStderr(const QString &text) { writeStderr(text.toUtf8()); }
 // A message of the program on standard error: "kestrova-cli: " text and a line end.

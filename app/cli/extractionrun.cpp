@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSocketNotifier>
+#include <QStringList>
 #include <QTimer>
 
 #include "app/cli/progressdisplay.h"
@@ -31,7 +32,8 @@ class ExtractionRun : public ExtractionDriver {
 public:
     ExtractionRun(DVDAZone *zone_, const QList<DVDAObject *> &objects,
                   const ExtractOptions &options, ProgressDisplay *display_, int stopFd)
-        : zone(zone_), display(display_), verifying(options.mode == ModeVerify)
+        : zone(zone_), display(display_), keepGoing(options.keepGoing),
+          verifying(options.mode == ModeVerify)
     {
         if (stopFd >= 0) {
             stopNotifier = std::make_unique<QSocketNotifier>(stopFd, QSocketNotifier::Read);
@@ -47,6 +49,13 @@ public:
     {
         QObject::connect(extractThread, &ExtractThread::itemProcessing, &loop,
                          [this](DVDAObject *object, int state) { itemProcessing(object, state); });
+        QObject::connect(extractThread, &ExtractThread::itemRenamed, &loop,
+                         [this](DVDAObject *, const QString &name) {
+                             display->printLine(tr("  written as %1: an earlier object of this "
+                                                   "extraction has its name").arg(name));
+                         });
+        QObject::connect(extractThread, &ExtractThread::itemFailed, &loop,
+                         [this](DVDAObject *object, int code) { itemFailed(object, code); });
         QObject::connect(extractThread, &QThread::finished, &loop, [this] {
             endExtractThread();
             finishIfDone();
@@ -65,6 +74,11 @@ public:
         timer.stop();
         endExtraction();
         display->clear();
+        if (keepGoing && !failures.isEmpty()) {
+            display->printLine(tr("Failed objects: %1").arg(failures.size()));
+            for (const QString &failure : std::as_const(failures))
+                display->printLine(QStringLiteral("  ") + failure);
+        }
         return resultCode;
     }
 
@@ -90,11 +104,17 @@ private:
             display->printLine(verifying ? tr("Verified %1").arg(name)
                                          : tr("Extracted %1").arg(name));
             break;
-        case ExtractThread::ItemFailed:
-            display->printLine(tr("Failed %1: %2")
-                                   .arg(name, resultMessage(extractThread->progress.lastResult.load())));
+        case ExtractThread::ItemFailed: // reported by itemFailed, with its own result
             break;
         }
+    }
+
+    void itemFailed(DVDAObject *object, int code)
+    {
+        const QString failure = QStringLiteral("%1: %2").arg(objectDisplayName(zone, object),
+                                                            resultMessage(code));
+        display->printLine(tr("Failed %1").arg(failure));
+        failures << failure;
     }
 
     // The current dump ends at its next block and finishes its files; a running command
@@ -131,6 +151,8 @@ private:
     QEventLoop loop;
     std::unique_ptr<QSocketNotifier> stopNotifier;
     QString currentObject;
+    bool keepGoing;
+    QStringList failures; // "track 1/1/2: message", in the order they happened
     bool stopping = false;
     bool verifying;
 };

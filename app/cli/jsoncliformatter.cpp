@@ -10,6 +10,7 @@
 #include "zone/dvdazone.h"
 #include "zone/objectproperties.h"
 #include "zone/treelabels.h"
+#include "zone/zoneproblem.h"
 #include "zone/zonewalk.h"
 
 namespace {
@@ -167,7 +168,7 @@ QString childrenKey(int depth)
 }
 
 // The object with every node below it, listed or not, nested as the zone holds them.
-QByteArray document(DVDAZone *zone, const DVDAObject *root)
+QJsonObject nodeTree(DVDAZone *zone, const DVDAObject *root)
 {
     struct Open {
         QJsonObject node;
@@ -196,17 +197,31 @@ QByteArray document(DVDAZone *zone, const DVDAObject *root)
     }, true);
     while (!open.empty())
         closeLast();
-    return QJsonDocument(top).toJson(QJsonDocument::Indented);
+    return top;
+}
+
+QByteArray document(const QJsonObject &o)
+{
+    return QJsonDocument(o).toJson(QJsonDocument::Indented);
 }
 
 } // namespace
 
 QByteArray JsonCliFormatter::zoneTree(DVDAZone *zone)
 {
-    return document(zone, zone);
+    QJsonObject root = nodeTree(zone, zone);
+    // What could not be read, so that a reader knows the tree lacks parts.
+    QJsonArray problems;
+    for (const ZoneProblem &problem : zoneProblems(zone)) {
+        problems.append(QJsonObject{{QStringLiteral("file"), problem.file},
+                                    {QStringLiteral("offset"), problem.offset},
+                                    {QStringLiteral("problem"), problem.what}});
+    }
+    root[QStringLiteral("problems")] = problems;
+    return document(root);
 }
 
 QByteArray JsonCliFormatter::propertyRows(DVDAZone *zone, DVDAObject *object)
 {
-    return document(zone, object);
+    return document(nodeTree(zone, object));
 }

@@ -1,5 +1,7 @@
 // kestrova-cli: the zone tree, property rows and extraction of the window, from the
 // command line, on the same core library.
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include <QCoreApplication>
@@ -22,6 +24,7 @@
 #include "extract/extractthread.h"
 #include "kestrova_version.h"
 #include "zone/dvdazone.h"
+#include "zone/zoneproblem.h"
 
 namespace {
 
@@ -44,6 +47,22 @@ int usageError(const QString &text)
     return ExitUsage;
 }
 
+// Standard output that cannot take the text (a full disc) is a failure, not a success.
+int printOutput(const QByteArray &bytes)
+{
+    if (writeStdout(bytes))
+        return ExitSuccess;
+    printError(tr("cannot write to standard output: %1").arg(QString::fromLocal8Bit(strerror(errno))));
+    return ExitFailure;
+}
+
+// Every part of the zone that could not be read, on standard error.
+void printProblems(const DVDAZone *zone)
+{
+    for (const ZoneProblem &problem : zoneProblems(zone))
+        printError(problemText(problem));
+}
+
 int runInfo(const CliArguments &args)
 {
     QString error;
@@ -52,20 +71,19 @@ int runInfo(const CliArguments &args)
         printError(error);
         return ExitFailure;
     }
+    printProblems(zone.get());
     std::unique_ptr<CliFormatter> formatter;
     if (args.json)
         formatter = std::make_unique<JsonCliFormatter>();
     else
         formatter = std::make_unique<TextCliFormatter>();
     if (!args.properties) {
-        writeStdout(formatter->zoneTree(zone.get()));
-        return ExitSuccess;
+        return printOutput(formatter->zoneTree(zone.get()));
     }
     DVDAObject *object = selectOneObject(zone.get(), args.propertiesSelector, &error);
     if (!object)
         return usageError(error);
-    writeStdout(formatter->propertyRows(zone.get(), object));
-    return ExitSuccess;
+    return printOutput(formatter->propertyRows(zone.get(), object));
 }
 
 // The output folder as an absolute path, so that the command gets full file paths.
@@ -90,13 +108,20 @@ bool checkOutputFolder(const QString &path, QDir *dir, QString *error)
 
 // Opens the zone and resolves every selector before anything is read or written; false
 // with *status set when either fails.
-bool openSelected(const CliArguments &args, std::unique_ptr<DVDAZone> *zone,
+[[nodiscard]] bool openSelected(const CliArguments &args, std::unique_ptr<DVDAZone> *zone,
                   QList<DVDAObject *> *objects, int *status)
 {
     QString error;
     *zone = openZone(args.zonePath, &error);
     if (!*zone) {
         printError(error);
+        *status = ExitFailure;
+        return false;
+    }
+    printProblems(zone->get());
+    // A damaged zone, not a wrong selector: the problems above say why.
+    if (!hasAudioTitles(zone->get())) {
+        printError(tr("'%1' holds no audio titleset that could be read").arg(args.zonePath));
         *status = ExitFailure;
         return false;
     }
@@ -108,8 +133,8 @@ bool openSelected(const CliArguments &args, std::unique_ptr<DVDAZone> *zone,
 }
 
 // The extraction thread's walk with the progress display and the stop signals.
-int runWalk(DVDAZone *zone, const QList<DVDAObject *> &objects, const ExtractOptions &options,
-            QList<ObjectCheck> *checks)
+[[nodiscard]] int runWalk(DVDAZone *zone, const QList<DVDAObject *> &objects,
+                          const ExtractOptions &options, QList<ObjectCheck> *checks)
 {
     const int stopFd = installStopSignals();
     ProgressDisplay display(stderrIsTerminal());
@@ -136,8 +161,7 @@ int runExtract(CliArguments args)
                         .arg(selectorOf(zone.get(), object),
                              ExtractThread::baseName(zone.get(), object));
         }
-        writeStdout(text.toUtf8());
-        return ExitSuccess;
+        return printOutput(text.toUtf8());
     }
 
     QList<ObjectCheck> checks;
@@ -177,9 +201,11 @@ int runVerify(const CliArguments &args)
         return status;
     QList<ObjectCheck> checks;
     const int result = runWalk(zone.get(), objects, args.options, &checks);
-    writeStdout(verifyReport(zone.get(), checks, args.json));
+    const int printed = printOutput(verifyReport(zone.get(), checks, args.json));
     if (result == ErrCancelled)
         return ExitCancelled;
+    if (printed != ExitSuccess)
+        return printed;
     if (result != ExtractSucceeded)
         printError(resultMessage(result));
     return result == ExtractSucceeded && allClean(checks) ? ExitSuccess : ExitFailure;
@@ -200,11 +226,9 @@ int main(int argc, char *argv[])
 
     switch (args.command) {
     case CliCommand::Help:
-        writeStdout(helpText().toUtf8());
-        return ExitSuccess;
+        return printOutput(helpText().toUtf8());
     case CliCommand::Version:
-        writeStdout(versionText().toUtf8());
-        return ExitSuccess;
+        return printOutput(versionText().toUtf8());
     case CliCommand::Info:
         return runInfo(args);
     case CliCommand::Extract:

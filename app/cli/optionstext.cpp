@@ -36,5 +36,6 @@ QString optionsText(const ExtractOptions &o)
     line("cache", QString::number(o.cache));
     line("deleteFiles", yesNo(o.deleteFiles));
     line("logMessages", yesNo(o.logMessages));
+    line("keepGoing", yesNo(o.keepGoing));
     return text;
 }

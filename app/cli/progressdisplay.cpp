@@ -64,7 +64,9 @@ void ProgressDisplay::forwardOutput(const QByteArray &bytes)
     if (bytes.isEmpty())
         return;
     clear();
-    writeStdout(bytes);
+    // The command's output on a standard output that fails is lost; the command's own
+    // result still decides.
+    (void)writeStdout(bytes);
 }
 
 void ProgressDisplay::clear()

@@ -48,6 +48,8 @@ int installStopSignals()
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal must not leave a half-written file with sizes of 0.
+    ::sigaction(SIGHUP, &action, nullptr);
     struct sigaction pipeAction = {};
     pipeAction.sa_handler = onBrokenPipe;
     sigemptyset(&pipeAction.sa_mask);

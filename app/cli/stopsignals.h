@@ -1,10 +1,10 @@
 #pragma once
-// SIGINT and SIGTERM as a stop request. The handler only sets a flag and writes a byte
+// SIGINT, SIGTERM and SIGHUP as a stop request. The handler only sets a flag and writes a byte
 // into a pipe, whose read end the extraction driver watches, so a stop is seen at once;
 // no Qt call is made inside the handler. A second signal after the request ends the
 // program at once with the signal's default action.
 
-// Installs the handlers for SIGINT and SIGTERM (and makes a broken standard output a
+// Installs the handlers for SIGINT, SIGTERM and SIGHUP (and makes a broken standard output a
 // write error rather than the end of the program). Returns the read end of the pipe, or -1
 // when no pipe could be made (then only the flag tells).
 int installStopSignals();

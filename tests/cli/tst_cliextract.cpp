@@ -45,7 +45,8 @@ QStringList defaultOptionLines(const QString &outputDir)
             QStringLiteral("downmix: false"),        QStringLiteral("streamErrors: false"),
             QStringLiteral("oldFormat: false"),      QStringLiteral("run: false"),
             QStringLiteral("command: "),             QStringLiteral("cache: 1000"),
-            QStringLiteral("deleteFiles: false"),    QStringLiteral("logMessages: false")};
+            QStringLiteral("deleteFiles: false"),    QStringLiteral("logMessages: false"),
+            QStringLiteral("keepGoing: false")};
 }
 
 // Replaces the line of each field named in changes ("field: value").
@@ -113,6 +114,10 @@ private slots:
     void storeOneTracksRawMlp();
     void convertWritesWavesWithTheWaveOptions();
     void failingDumpReportsAndKeepsEarlierFiles();
+    void keepGoingListsTheFailures();
+    void sameNamesAreWrittenApart();
+    void damagedZonesListTheirProblems_data();
+    void damagedZonesListTheirProblems();
     void stopSignalEndsWithFinishedFiles_data();
     void stopSignalEndsWithFinishedFiles();
 
@@ -154,6 +159,8 @@ void TestCliExtract::everyFlagReachesTheOptions_data()
                                 << QStringList{QStringLiteral("cache: 9999")};
     QTest::newRow("log") << QStringList{QStringLiteral("--log")}
                          << QStringList{QStringLiteral("logMessages: true")};
+    QTest::newRow("keep-going") << QStringList{QStringLiteral("--keep-going")}
+                                << QStringList{QStringLiteral("keepGoing: true")};
     QTest::newRow("all at once")
         << QStringList{QStringLiteral("--convert"), QStringLiteral("--split"),
                        QStringLiteral("--recover"), QStringLiteral("--old-format"),
@@ -473,11 +480,92 @@ void TestCliExtract::failingDumpReportsAndKeepsEarlierFiles()
     }
 }
 
+void TestCliExtract::keepGoingListsTheFailures()
+{
+    // Track 2's only index ends before it begins: it fails, tracks 1 and 3 are written.
+    PcmZone pcm = pcmZone(3, 4800);
+    pcm.zone.titlesets[0].info.titles[0].indexes[1].last = 0;
+    testzone::ZoneFolder folder(pcm.zone);
+    QTemporaryDir out;
+    QVERIFY(folder.ok() && out.isValid());
+    const CliRun run = runCli({QStringLiteral("extract"), folder.path(), QStringLiteral("-o"),
+                               out.path(), QStringLiteral("--store"), QStringLiteral("--keep-going")});
+    QCOMPARE(run.exitCode, 1);
+    const QString failure = QStringLiteral("track 1/1/2: Cannot find block in DVD-Audio zone.");
+    QCOMPARE(linesOf(run.err).mid(5), (QStringList{QStringLiteral("Extracted track 1/1/3"),
+                                                   QStringLiteral("Failed objects: 1"),
+                                                   QStringLiteral("  ") + failure,
+                                                   QStringLiteral("Cannot find block in DVD-Audio zone.")}));
+    QVERIFY(linesOf(run.err).contains(QStringLiteral("Failed ") + failure));
+    QCOMPARE(fileBytes(fileLike(out.path(), QStringLiteral("track-01-01[0]-03"), QStringLiteral(".pcm"))),
+             pcm.storedAudio[2]);
+    QCOMPARE(filesIn(out.path()).size(), 2);
+}
+
+void TestCliExtract::sameNamesAreWrittenApart()
+{
+    // Two titles of one track each, both numbered 1 with tag 0 (a damaged table).
+    PcmZone pcm = pcmZone(2, 4800);
+    std::vector<testzone::Title> &titles = pcm.zone.titlesets[0].info.titles;
+    const testzone::Title whole = titles[0];
+    titles = {testzone::makeTitle({{90000, {whole.indexes[0]}}}),
+              testzone::makeTitle({{90000, {whole.indexes[1]}}})};
+    titles[1].titleId = 1;
+    testzone::ZoneFolder folder(pcm.zone);
+    QTemporaryDir out;
+    QVERIFY(folder.ok() && out.isValid());
+    const CliRun run = runCli({QStringLiteral("extract"), folder.path(), QStringLiteral("-o"),
+                               out.path(), QStringLiteral("--store")});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.contains("  written as track-01-01[0]-01-2: an earlier object of this "
+                              "extraction has its name\n"), run.err);
+    QCOMPARE(fileBytes(fileLike(out.path(), QStringLiteral("track-01-01[0]-01-["), QStringLiteral(".pcm"))),
+             pcm.storedAudio[0]);
+    QCOMPARE(fileBytes(fileLike(out.path(), QStringLiteral("track-01-01[0]-01-2-"), QStringLiteral(".pcm"))),
+             pcm.storedAudio[1]);
+}
+
+void TestCliExtract::damagedZonesListTheirProblems_data()
+{
+    QTest::addColumn<testzone::Zone>("zone");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("files");
+    QTest::addColumn<QString>("problem");
+    const testzone::Zone whole = pcmZone(1, 4800).zone;
+    testzone::Zone badMagic = whole;
+    badMagic.titlesets[0].info.magic = "DVDAUDIO-ATX";
+    QTest::newRow("no audio titleset left")
+        << badMagic << 1 << 0
+        << "ATS_01_0.IFO, byte 0: not a titleset information file (no \"DVDAUDIO-ATS\" at the start)";
+    testzone::Zone missing = whole;
+    missing.titlesets.push_back(testzone::Titleset::absent());
+    QTest::newRow("one titleset left")
+        << missing << 0 << 1
+        << "ATS_02_0.IFO: cannot open the information file (missing, or not a regular file)";
+}
+
+void TestCliExtract::damagedZonesListTheirProblems()
+{
+    QFETCH(testzone::Zone, zone);
+    QFETCH(int, exitCode);
+    QFETCH(int, files);
+    QFETCH(QString, problem);
+    testzone::ZoneFolder folder(zone);
+    QTemporaryDir out;
+    QVERIFY(folder.ok() && out.isValid());
+    const CliRun run = runCli({QStringLiteral("extract"), folder.path(), QStringLiteral("-o"),
+                               out.path(), QStringLiteral("--store")});
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(linesOf(run.err).first(), QStringLiteral("kestrova-cli: ") + problem);
+    QCOMPARE(filesIn(out.path()).size(), files);
+}
+
 void TestCliExtract::stopSignalEndsWithFinishedFiles_data()
 {
     QTest::addColumn<int>("signalNumber");
     QTest::newRow("SIGINT") << int(SIGINT);
     QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP); // the terminal was closed
 }
 
 void TestCliExtract::stopSignalEndsWithFinishedFiles()

@@ -86,6 +86,8 @@ private slots:
     void unreadableZonesAreErrors();
     void badSelectorsAreUsageErrors();
     void usageConventions();
+    void fullStandardOutputIsAFailure_data();
+    void fullStandardOutputIsAFailure();
 };
 
 void TestCliInfo::treeHasTheWindowLabels()
@@ -95,7 +97,9 @@ void TestCliInfo::treeHasTheWindowLabels()
     const CliRun run = runCli({QStringLiteral("info"), folder.path()});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(QString::fromUtf8(run.out), QString::fromLatin1(expectedTree));
-    QVERIFY(run.err.isEmpty());
+    // Titleset 2, named by AUDIO_TS.IFO but without files, is missing from the tree.
+    QCOMPARE(run.err, QByteArray("kestrova-cli: ATS_02_0.IFO: cannot open the information "
+                                 "file (missing, or not a regular file)\n"));
 }
 
 void TestCliInfo::anyFileOfTheZoneOpensIt()
@@ -145,6 +149,11 @@ void TestCliInfo::jsonReadsInPython()
     QVERIFY(folder.ok());
     const CliRun json = runCli({QStringLiteral("info"), QStringLiteral("--json"), folder.path()});
     QCOMPARE(json.exitCode, 0);
+    // What could not be read is listed with the tree.
+    const QJsonArray problems = QJsonDocument::fromJson(json.out).object()[QStringLiteral("problems")].toArray();
+    QCOMPARE(problems.size(), 1);
+    QCOMPARE(problems[0].toObject()[QStringLiteral("file")].toString(), QStringLiteral("ATS_02_0.IFO"));
+    QCOMPARE(problems[0].toObject()[QStringLiteral("offset")].toInt(), -1);
 
     QProcess python;
     python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromLatin1(pythonReader)});
@@ -339,6 +348,29 @@ void TestCliInfo::usageConventions()
                  qPrintable(c.arguments.join(QLatin1Char(' '))));
         QVERIFY2(error.contains(QLatin1String(c.message)), qPrintable(error));
     }
+}
+
+void TestCliInfo::fullStandardOutputIsAFailure_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("tree") << QStringList{QStringLiteral("info")};
+    QTest::newRow("json") << QStringList{QStringLiteral("info"), QStringLiteral("--json")};
+    QTest::newRow("help") << QStringList{QStringLiteral("--help")};
+}
+
+void TestCliInfo::fullStandardOutputIsAFailure()
+{
+    QFETCH(QStringList, arguments);
+    testzone::ZoneFolder folder(treeZone());
+    QVERIFY(folder.ok());
+    if (arguments.first() == QLatin1String("info"))
+        arguments << folder.path();
+    QProcess process;
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    startCli(process, arguments);
+    const CliRun run = finishCli(process);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("cannot write to standard output: No space left on device"), run.err);
 }
 
 QTEST_GUILESS_MAIN(TestCliInfo)

@@ -35,8 +35,8 @@ class TestEncoder : public QObject {
 private slots:
     void expandsPlaceholders_data();
     void expandsPlaceholders();
+    void splitsIntoProgramAndArguments_data();
     void splitsIntoProgramAndArguments();
-    void quotesGroupPathWithBlanks();
     void runsCommandWithExpandedArguments();
     void exitCodeDecidesSuccess_data();
     void exitCodeDecidesSuccess();
@@ -82,19 +82,32 @@ void TestEncoder::expandsPlaceholders()
     QCOMPARE(expandCommand(command, path, 2, 96000, 24), expected);
 }
 
-void TestEncoder::splitsIntoProgramAndArguments()
+void TestEncoder::splitsIntoProgramAndArguments_data()
 {
-    const QStringList line = commandLine(QStringLiteral("encoder -q 5 %filepath% -o %path%/%filebase%.ogg"),
-                                         sampleFile, 2, 96000, 24);
-    QCOMPARE(line, QStringList({"encoder", "-q", "5", sampleFile, "-o",
-                                "/data/out/track-01-01[0]-01-[L-R]-24-96000.ogg"}));
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QStringList>("expected");
+    const QString blanks = QStringLiteral("/my music/out dir/a b.wav");
+    const QString quote = QStringLiteral("/out \"x/a.wav");
+    QTest::newRow("words") << "encoder -q 5 %filepath% -o %path%/%filebase%.ogg" << sampleFile
+                           << QStringList{"encoder", "-q", "5", sampleFile, "-o",
+                                          "/data/out/track-01-01[0]-01-[L-R]-24-96000.ogg"};
+    // The template is split before the placeholders are filled in, so a path stays one
+    // argument whether quoted or not, and a quote in it is just a character.
+    QTest::newRow("blanks in path") << "enc \"%filepath%\" %filepath%" << blanks
+                                    << QStringList{"enc", blanks, blanks};
+    QTest::newRow("quote in path") << "enc \"%filepath%\" -o \"%path%/%filebase%.flac\"" << quote
+                                   << QStringList{"enc", quote, "-o", "/out \"x/a.flac"};
+    QTest::newRow("placeholder inside a word") << "enc --in=%filename%" << blanks
+                                               << QStringList{"enc", "--in=a b.wav"};
 }
 
-void TestEncoder::quotesGroupPathWithBlanks()
+void TestEncoder::splitsIntoProgramAndArguments()
 {
-    const QString path = QStringLiteral("/my music/out dir/a b.wav");
-    QCOMPARE(commandLine(QStringLiteral("enc \"%filepath%\" %filepath%"), path, 2, 48000, 16),
-             QStringList({"enc", path, "/my", "music/out", "dir/a", "b.wav"}));
+    QFETCH(QString, command);
+    QFETCH(QString, path);
+    QFETCH(QStringList, expected);
+    QCOMPARE(commandLine(command, path, 2, 96000, 24), expected);
 }
 
 void TestEncoder::runsCommandWithExpandedArguments()
@@ -120,6 +133,8 @@ void TestEncoder::exitCodeDecidesSuccess_data()
     QTest::newRow("exit 0") << QByteArray("exit 0\n") << int(ExtractSucceeded);
     QTest::newRow("exit 3") << QByteArray("exit 3\n") << int(ErrProcessFailed);
     QTest::newRow("crash") << QByteArray("kill -SEGV $$\nexit 0\n") << int(ErrProcessFailed);
+    // Standard input is empty: a command reading it to its end ends.
+    QTest::newRow("reads standard input") << QByteArray("cat > /dev/null\n") << int(ExtractSucceeded);
 }
 
 void TestEncoder::exitCodeDecidesSuccess()
@@ -130,7 +145,11 @@ void TestEncoder::exitCodeDecidesSuccess()
     QVERIFY(dir.isValid());
     const QString script = writeScript(dir, QStringLiteral("run.sh"), body);
     Encoder encoder;
-    QCOMPARE(encoder.encode(QStringLiteral("/bin/sh ") + script, dir.filePath("a.wav"), 2, 48000, 16),
+    QElapsedTimer clock;
+    clock.start();
+    // A command still running after 20 s is ended and counts as cancelled.
+    QCOMPARE(encoder.encode(QStringLiteral("/bin/sh ") + script, dir.filePath("a.wav"), 2, 48000, 16,
+                            [&] { return clock.elapsed() < 20000; }),
              expected);
 }
 

@@ -2,6 +2,7 @@
 // it holds back for the job queue, and the names it gives the files.
 #include <QDir>
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -26,9 +27,10 @@ public slots:
     void itemProcessing(DVDAObject *object, int state) { items.append({object, state}); }
 };
 
-// Titleset 1, title id 0x81, three PCM tracks.
+// Titleset 1, title id 0x81, three PCM tracks. With titleEach, three titles of one track
+// each, all with id 0x81 (as on a damaged disc), so the tracks share one base name.
 struct ThreeTracks {
-    ThreeTracks()
+    explicit ThreeTracks(bool titleEach = false, int brokenIndex = -1)
     {
         QByteArray all;
         QList<int> firsts;
@@ -38,12 +40,26 @@ struct ThreeTracks {
             all += packs::packStream(audio.last(), packs::pcmLayout(stereo24at96)).packs;
         }
         testzone::Zone description = dumpzone::consecutiveTracks(all, firsts);
-        description.titlesets[0].info.titles[0].titleId = 0x81;
+        std::vector<testzone::Title> &titles = description.titlesets[0].info.titles;
+        if (brokenIndex >= 0) // its last block before its first: the track cannot be dumped
+            titles[0].indexes[size_t(brokenIndex)].last = 0;
+        if (titleEach) {
+            const testzone::Title whole = titles[0];
+            titles.clear();
+            for (const testzone::IndexEntry &index : whole.indexes)
+                titles.push_back(testzone::makeTitle({{90000, {index}}}));
+        }
+        for (testzone::Title &title : titles)
+            title.titleId = 0x81;
         folder = std::make_unique<testzone::ZoneFolder>(description);
         zone = std::make_unique<DVDAZone>(QDir(folder->path()));
     }
     DVDAObject *title() const { return zone->titlesets[0]->titles[0]; }
-    DVDAObject *track(int k) const { return zone->titlesets[0]->titles[0]->tracks[size_t(k)]; }
+    DVDAObject *track(int k) const
+    {
+        const auto &titles = zone->titlesets[0]->titles;
+        return titles.size() > 1 ? titles[size_t(k)]->tracks[0] : titles[0]->tracks[size_t(k)];
+    }
 
     QList<QByteArray> audio;
     std::unique_ptr<testzone::ZoneFolder> folder;
@@ -249,6 +265,89 @@ private slots:
         QCOMPARE(dumpzone::fileBytes(earlier), QByteArray("earlier run"));
         QCOMPARE(filesIn(out.path()).size(), 2);
         QVERIFY(jobs.isClosed());
+    }
+
+    void laterObjectsOfTheSameNameGetNamesOfTheirOwn()
+    {
+        ThreeTracks zone(true);
+        QTemporaryDir out;
+        JobQueue jobs;
+        ExtractThread thread(zone.zone.get(), {zone.track(0), zone.track(1), zone.track(2)},
+                             storeInto(out.path()), &jobs);
+        QSignalSpy renamed(&thread, &ExtractThread::itemRenamed);
+        runToEnd(thread);
+        QCOMPARE(thread.result(), 0);
+        const QString names[] = {"track-01-01[1]-01", "track-01-01[1]-01-2", "track-01-01[1]-01-3"};
+        QCOMPARE(filesIn(out.path()).size(), 3);
+        for (int k = 0; k < 3; ++k)
+            QCOMPARE(dumpzone::fileBytes(out.filePath(names[k] + pcmSuffix)), zone.audio[k]);
+        QCOMPARE(renamed.size(), 2);
+        QCOMPARE(renamed.at(1).at(1).toString(), names[2]);
+    }
+
+    void keepGoingWalksPastFailures_data()
+    {
+        QTest::addColumn<bool>("keepGoing");
+        QTest::addColumn<QList<int>>("states"); // per announcement, objects in order
+        QTest::addColumn<int>("files");
+        QTest::newRow("stop at the first failure") << false << QList<int>{1, 2, 1, 3} << 1;
+        QTest::newRow("keep going") << true << QList<int>{1, 2, 1, 3, 1, 2} << 2;
+    }
+
+    void keepGoingWalksPastFailures()
+    {
+        QFETCH(bool, keepGoing);
+        QFETCH(QList<int>, states);
+        QFETCH(int, files);
+        ThreeTracks zone(false, 1);
+        QTemporaryDir out;
+        JobQueue jobs;
+        ExtractOptions options = storeInto(out.path());
+        options.keepGoing = keepGoing;
+        ExtractThread thread(zone.zone.get(), {zone.track(0), zone.track(1), zone.track(2)},
+                             options, &jobs);
+        QSignalSpy failed(&thread, &ExtractThread::itemFailed);
+        QList<int> seen;
+        for (const auto &item : runToEnd(thread))
+            seen << item.second;
+        QCOMPARE(seen, states);
+        QCOMPARE(thread.result(), int(ErrBlockNotFound));
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed.at(0).at(1).toInt(), int(ErrBlockNotFound));
+        QCOMPARE(filesIn(out.path()).size(), files);
+        QVERIFY(jobs.isClosed());
+    }
+
+    // A link at an output name is replaced by the file; its target keeps its bytes.
+    void linkAtAnOutputNameIsReplaced_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("store") << int(ModeStore) << QString(pcmSuffix);
+        QTest::newRow("convert") << int(ModeConvert) << QStringLiteral("-[L-R]-24-96000.wav");
+    }
+
+    void linkAtAnOutputNameIsReplaced()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, suffix);
+        ThreeTracks zone;
+        QTemporaryDir out, elsewhere;
+        const QString target = elsewhere.filePath("precious");
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep me") == 7);
+        file.close();
+        const QString name = out.filePath(QStringLiteral("track-01-01[1]-01") + suffix);
+        QVERIFY(QFile::link(target, name));
+        ExtractOptions options = storeInto(out.path());
+        options.mode = mode;
+        JobQueue jobs;
+        ExtractThread thread(zone.zone.get(), {zone.track(0)}, options, &jobs);
+        runToEnd(thread);
+        QCOMPARE(thread.result(), 0);
+        QCOMPARE(dumpzone::fileBytes(target), QByteArray("keep me"));
+        QVERIFY(!QFileInfo(name).isSymLink());
+        QVERIFY(QFileInfo(name).size() > 8);
     }
 
     void baseNames()

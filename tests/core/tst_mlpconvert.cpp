@@ -336,8 +336,10 @@ private slots:
         const MlpTrack clean({1, 48000, 16}, 200);
         const MlpTrack damaged({1, 48000, 16}, 200, {0}, {}, majorSyncOffsets(clean.stream)[1] + 300);
         QTemporaryDir out;
-        DVDAMLPStreamDumper a(clean.track()->streamInfo, out.filePath("a"), {}, nullptr);
-        DVDAMLPStreamDumper b(damaged.track()->streamInfo, out.filePath("b"), {}, nullptr);
+        DVDAMLPStreamDumper a(streamInfoWithPayload(&*clean.zone->titlesets.at(0), clean.track()),
+                              out.filePath("a"), {}, nullptr);
+        DVDAMLPStreamDumper b(streamInfoWithPayload(&*damaged.zone->titlesets.at(0), damaged.track()),
+                              out.filePath("b"), {}, nullptr);
         const auto *bytesA = reinterpret_cast<const quint8 *>(clean.stream.constData());
         const auto *bytesB = reinterpret_cast<const quint8 *>(damaged.stream.constData());
         for (int at = 0; at < clean.stream.size(); at += 1000) {

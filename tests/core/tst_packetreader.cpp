@@ -29,7 +29,7 @@ std::unique_ptr<StreamInfo> readInfo(const PackedStream &stream)
 
 QByteArray collected(const StreamInfo &info)
 {
-    return QByteArray(reinterpret_cast<const char *>(info.payload), info.payloadLength);
+    return QByteArray(reinterpret_cast<const char *>(info.payload.data()), info.payloadLength);
 }
 
 // Audio bytes that can't be taken for any header.

@@ -339,17 +339,21 @@ private slots:
         }
     }
 
-    // One file lies on a full device: the dump stops with the write failure and the other
-    // file is finished, readable, and holds the beginning of its channels exactly.
+    // One file reaches the end of the room first (it grows faster): the dump stops with the
+    // write failure and the other file is finished, readable, and holds the beginning of
+    // its channels exactly.
     void writeFailsPartWay()
     {
-        if (!QFile::exists("/dev/full"))
-            QSKIP("no /dev/full");
-        const PcmGroup g1{2, 16, 48000}, g2{2, 16, 48000};
+        const PcmGroup g1{2, 16, 48000}, g2{2, 24, 48000};
         PcmTrack track(3, g1, g2, 2 * 15000);
         QTemporaryDir out;
-        QVERIFY(QFile::link("/dev/full", out.filePath("t-[Ls-Rs]-16-48000.wav")));
-        const int result = track.convert(out.filePath("t"), convertOptions("default"));
+        int result = 0;
+        {
+            FileSizeLimit limit(68 + 60000);
+            if (!limit.active)
+                QSKIP("cannot limit file sizes");
+            result = track.convert(out.filePath("t"), convertOptions("default"));
+        }
         QCOMPARE(resultMessage(result), QString("Cannot write file(s) to destination directory."));
         const Decoded d = decode(out.filePath("t-[Lf-Rf]-16-48000.wav"));
         QCOMPARE(d.error, QString());

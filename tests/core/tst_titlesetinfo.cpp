@@ -3,6 +3,8 @@
 #include <QtTest>
 #include <memory>
 
+#include <sys/resource.h>
+
 #include "testzone/mlpencoder.h"
 #include "testzone/packs.h"
 #include "testzone/testzone.h"
@@ -75,6 +77,8 @@ private slots:
     void tableBounds_data();
     void tableBounds();
     void streamInfoComesFromEachObjectsFirstBlocks();
+    void hostileTablesStayBounded_data();
+    void hostileTablesStayBounded();
 };
 
 void TitlesetInfoTest::headerFields_data()
@@ -210,8 +214,9 @@ void TitlesetInfoTest::indexesGoToTracks_data()
     QTest::newRow("1,3,4 with 5") << QList<int>{1, 3, 4} << 5
                                   << QList<QList<int>>{{1, 2}, {3}, {4, 5}};
     QTest::newRow("1,1 with 2") << QList<int>{1, 1} << 2 << QList<QList<int>>{{}, {1, 2}};
+    // Index 2 lies in the ranges of tracks 1 and 3: it belongs to the first.
     QTest::newRow("1,3,2 with 3") << QList<int>{1, 3, 2} << 3
-                                  << QList<QList<int>>{{1, 2}, {}, {2, 3}};
+                                  << QList<QList<int>>{{1, 2}, {}, {3}};
     QTest::newRow("2,3 with 3: index 1 has no track") << QList<int>{2, 3} << 3
                                                       << QList<QList<int>>{{2}, {3}};
     QTest::newRow("single track takes all") << QList<int>{1} << 4 << QList<QList<int>>{{1, 2, 3, 4}};
@@ -246,7 +251,7 @@ void TitlesetInfoTest::indexesGoToTracks()
         }
         QCOMPARE(numbers, expected[j]);
     }
-    // An index given to two tracks is two separate objects (each track deletes its own).
+    // No index is given to two tracks.
     std::sort(seen.begin(), seen.end());
     QVERIFY(std::adjacent_find(seen.begin(), seen.end()) == seen.end());
 }
@@ -396,6 +401,46 @@ void TitlesetInfoTest::streamInfoComesFromEachObjectsFirstBlocks()
         QCOMPARE(s->channelAssignment, 0);
         QCOMPARE(s->group1Channels, 0);
     }
+}
+
+void TitlesetInfoTest::hostileTablesStayBounded_data()
+{
+    QTest::addColumn<int>("searchEntries");
+    QTest::addColumn<int>("titles");
+    // Every entry points at one record of 255 tracks and 255 indexes, every track's first
+    // index number 0, so every index lies in every track's range.
+    QTest::newRow("20 titles") << 20 << 20;
+    QTest::newRow("65535 titles") << 65535 << 99;
+}
+
+void TitlesetInfoTest::hostileTablesStayBounded()
+{
+    QFETCH(int, searchEntries);
+    QFETCH(int, titles);
+    Title shared;
+    for (quint32 k = 0; k < 255; ++k) {
+        shared.tracks.push_back({0, 90000});
+        shared.indexes.push_back({k, k});
+    }
+    TitlesetInfo info;
+    info.tweaks.patches = {{TITLE_TABLE_AT, sharedRecordTable(shared, searchEntries)}};
+
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    Opened opened(zoneOf(info, {AobFile::ofBytes(pcmPacks(300))}));
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    QVERIFY(opened.zone);
+    const auto &read = opened.titleset()->titles;
+    QCOMPARE(int(read.size()), titles);
+    for (const DVDATitle *title : read) {
+        QCOMPARE(int(title->tracks.size()), 99);
+        QCOMPARE(int(title->tracks[0]->indexes.size()), 255); // each index in one track only
+        QCOMPARE(title->tracks[0]->streamInfo.subStreamId, quint8(SUBSTREAM_PCM));
+    }
+    // The peak resident size (KiB) grew by a few MB at most.
+    QVERIFY2(after.ru_maxrss - before.ru_maxrss < 64 * 1024,
+             qPrintable(QString::number(after.ru_maxrss - before.ru_maxrss)));
 }
 
 QTEST_GUILESS_MAIN(TitlesetInfoTest)

@@ -172,6 +172,22 @@ QByteArray titleTableBytes(const TitlesetInfo &info)
     return table;
 }
 
+QByteArray sharedRecordTable(const Title &title, int entries)
+{
+    TitlesetInfo one;
+    one.titles = {title};
+    const QByteArray record = titleTableBytes(one).mid(int(titleRecordOffset(one, 0)));
+    const quint32 recordAt = TABLE_HEADER + SEARCH_ENTRY * quint32(entries);
+    QByteArray table(int(recordAt), '\0');
+    put16(table, 0, quint32(entries));
+    put32(table, 4, recordAt + quint32(record.size()) - 1);
+    for (int k = 0; k < entries; ++k) {
+        table[TABLE_HEADER + SEARCH_ENTRY * k] = char(1 + k % 99);
+        put32(table, TABLE_HEADER + SEARCH_ENTRY * k + 4, recordAt);
+    }
+    return table + record;
+}
+
 QByteArray titlesetInfoBytes(const TitlesetInfo &info, quint32 defaultLastAobBlock)
 {
     QByteArray bytes(HEADER_SIZE, '\0');

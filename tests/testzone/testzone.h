@@ -131,6 +131,9 @@ QString aobName(int number, int file);
 QByteArray managerBytes(const Manager &manager, int describedTitlesets);
 QByteArray titlesetInfoBytes(const TitlesetInfo &info, quint32 defaultLastAobBlock);
 QByteArray titleTableBytes(const TitlesetInfo &info);
+// A title table of `entries` search entries that all point at one record made from
+// `title` (the writer gives each title a record of its own). Title ids run 1..99.
+QByteArray sharedRecordTable(const Title &title, int entries);
 // Where the writer puts title k's record, counted from the start of the title table.
 quint32 titleRecordOffset(const TitlesetInfo &info, int k);
 // Block numbers the AOB files take: whole blocks of present files, 524272 per absent one.

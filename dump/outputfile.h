@@ -1,0 +1,9 @@
+#pragma once
+// Opening an output file by name without ever writing through a symbolic link that
+// happens to carry the name (it could point at the zone's own files, or anywhere).
+#include <QFile>
+#include <QString>
+
+// Opens path read-write as an empty file. A symbolic link at path is removed first, so
+// the file is made in its place and the link's target stays untouched.
+[[nodiscard]] bool openOutputFile(QFile &file, const QString &path);

@@ -1,0 +1,103 @@
+// Writes the fuzz targets' seed inputs, made with the test-zone writer and the MLP
+// fixture, into DIR/openzone, DIR/streaminfo, DIR/pcmdumper and DIR/mlpdumper.
+#include <QDir>
+#include <QFile>
+#include <cstdio>
+
+#include "fuzzinput.h"
+#include "testzone/dumpzone.h"
+#include "testzone/packs.h"
+#include "testzone/pcmpacking.h"
+#include "testzone/testzone.h"
+
+namespace {
+
+struct Format {
+    const char *name;
+    testzone::PcmGroup group1;
+    testzone::PcmGroup group2;
+    int assignment;
+};
+
+const Format formats[] = {
+    {"stereo16", {2, 16, 48000}, {}, 1},
+    {"stereo24-96", {2, 24, 96000}, {}, 1},
+    {"mono20", {1, 20, 44100}, {}, 0},
+    {"quad-two-groups", {2, 24, 96000}, {2, 16, 48000}, 3},
+};
+
+packs::PcmFormat headerFormat(const Format &f)
+{
+    packs::PcmFormat format;
+    format.bitCodes = testzone::pcmBitsCode(f.group1.bits) << 4
+                      | (f.group2.channels ? testzone::pcmBitsCode(f.group2.bits) : 15);
+    format.rateCodes = testzone::pcmRateCode(f.group1.rate) << 4
+                       | (f.group2.channels ? testzone::pcmRateCode(f.group2.rate) : 15);
+    format.channelAssignment = f.assignment;
+    return format;
+}
+
+QByteArray pcmAudio(const Format &f, int frames)
+{
+    const testzone::PcmSamples s1 = testzone::makePcmSamples(f.group1, frames, 1);
+    if (!f.group2.channels)
+        return testzone::packPcm(f.group1, s1);
+    const testzone::PcmSamples s2 = testzone::makePcmSamples(
+        f.group2, testzone::pcmGroup2Frames(f.group1, f.group2, frames), 2);
+    return testzone::packPcm(f.group1, s1, f.group2, s2);
+}
+
+bool save(const QString &dir, const QString &name, const QByteArray &bytes)
+{
+    QDir().mkpath(dir);
+    QFile file(QDir(dir).filePath(name));
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
+        return 2;
+    }
+    const QDir out(QFile::decodeName(argv[1]));
+    bool ok = true;
+    for (const Format &f : formats) {
+        const QString name = QString::fromLatin1(f.name);
+        const packs::PackedStream stream =
+            packs::packStream(pcmAudio(f, 1200), packs::pcmLayout(headerFormat(f)));
+        // A zone of two tracks over the stream's packs.
+        testzone::Zone zone = dumpzone::consecutiveTracks(stream.packs, {0, stream.count / 2});
+        const testzone::Titleset &ts = zone.titlesets[0];
+        const quint32 lastBlock = testzone::aobAreaBlocks(ts.aobFiles) - 1;
+        ok = save(out.filePath("openzone"), name,
+                  fuzzinput::join({testzone::managerBytes(zone.manager, 1),
+                                   testzone::titlesetInfoBytes(ts.info, lastBlock),
+                                   ts.aobFiles[0].bytes}))
+             && ok;
+        ok = save(out.filePath("streaminfo"), name, stream.packs.left(2 * packs::PACK_SIZE)) && ok;
+        for (const char flags : {0, 1, 2, 4}) {
+            ok = save(out.filePath("pcmdumper"), name + QString::number(int(flags)),
+                      fuzzinput::join({QByteArray{flags, char(7)},
+                                       packs::pcmSubStreamHeader(headerFormat(f)),
+                                       pcmAudio(f, 240)}))
+                 && ok;
+        }
+    }
+    // An MLP stream's first packs, and the stream as the MLP dumper gets it.
+    QFile mlp(QStringLiteral(TESTDATA_DIR "/mlp/two-substreams.mlp"));
+    if (mlp.open(QIODevice::ReadOnly)) {
+        const QByteArray stream = mlp.read(16000);
+        const packs::PackedStream packed = packs::packStream(stream, packs::mlpLayout());
+        ok = save(out.filePath("streaminfo"), QStringLiteral("mlp"), packed.packs.left(4 * packs::PACK_SIZE)) && ok;
+        for (const char flags : {0, 1, 2, 4, 16}) {
+            ok = save(out.filePath("mlpdumper"), QStringLiteral("two-substreams") + QString::number(int(flags)),
+                      fuzzinput::join({QByteArray{flags, char(7)},
+                                       packs::mlpSubStreamHeader() + stream.left(4000), stream}))
+                 && ok;
+        }
+    }
+    return ok ? 0 : 1;
+}

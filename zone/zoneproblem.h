@@ -1,0 +1,22 @@
+#pragma once
+// What the zone model could not read: the tree simply lacks those parts, and these
+// records say which file, where in it, and what was wrong.
+#include <QList>
+#include <QString>
+
+class DVDAZone;
+
+struct ZoneProblem {
+    QString file;     // "ATS_01_0.IFO"
+    qint64 offset;    // byte offset in the file; -1 for the file as a whole
+    QString what;     // "title table cut short: 5 of at least 8 bytes"
+};
+
+// "ATS_01_0.IFO, byte 2048: what" or "ATS_02_0.IFO: what".
+QString problemText(const ZoneProblem &problem);
+
+// The problems of all titlesets, in titleset order.
+QList<ZoneProblem> zoneProblems(const DVDAZone *zone);
+
+// True when at least one titleset is an audio titleset with titles.
+bool hasAudioTitles(const DVDAZone *zone);
