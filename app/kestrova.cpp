@@ -10,9 +10,12 @@
 
 #include "app/appresources.h"
 #include "app/usersettings.h"
+#include "app/verifyreport.h"
 #include "app/zoneinfo.h"
 #include "app/zonetreeview.h"
+#include "dump/checkreport.h"
 #include "extract/extractdialog.h"
+#include "extract/extractresult.h"
 #include "extract/extractthread.h"
 #include "extract/jobthread.h"
 #include "extract/showresult.h"
@@ -66,6 +69,7 @@ void Kestrova::setupWindow()
     setupUi(this);
     connect(action_Open, &QAction::triggered, this, qOverload<>(&Kestrova::open));
     connect(action_Extract, &QAction::triggered, this, &Kestrova::extract);
+    connect(action_Verify, &QAction::triggered, this, &Kestrova::verify);
     connect(action_ExtractCancel, &QAction::triggered, this, &Kestrova::stopExtraction);
     connect(action_SelectAll, &QAction::triggered, this, &Kestrova::selectAll);
     connect(action_Exit, &QAction::triggered, this, &QWidget::close);
@@ -73,6 +77,7 @@ void Kestrova::setupWindow()
     connect(action_Statusbar, &QAction::triggered, this, &Kestrova::showStatusbar);
     connect(action_About, &QAction::triggered, this, &Kestrova::showAbout);
     action_Extract->setEnabled(false);
+    action_Verify->setEnabled(false);
     action_ExtractCancel->setVisible(false);
     action_SelectAll->setEnabled(false);
     buildCentralArea();
@@ -178,6 +183,7 @@ void Kestrova::currentItemChanged(QTreeWidgetItem *current)
 void Kestrova::itemSelectionChanged()
 {
     action_Extract->setEnabled(!treeView->selectedItems().isEmpty());
+    action_Verify->setEnabled(action_Extract->isEnabled());
 }
 
 void Kestrova::selectAll()
@@ -225,6 +231,7 @@ void Kestrova::setExtractionState()
         treeView->setAcceptDrops(!running);
     action_Open->setEnabled(!running);
     action_Extract->setVisible(!running);
+    action_Verify->setVisible(!running);
     action_ExtractCancel->setVisible(running);
     action_SelectAll->setEnabled(!running);
 }
@@ -245,12 +252,34 @@ void Kestrova::extract()
             return;
         }
         dialog.saveSettings();
-        const QList<QTreeWidgetItem *> selected = treeView->selectedItems();
-        for (QTreeWidgetItem *item : selected)
-            objects << ZoneInfo::itemObject(item);
+        objects = selectedObjects();
         options = dialog.options();
     }
+    startWalk(objects, options);
+}
 
+void Kestrova::verify()
+{
+    if (busy() || !zone)
+        return;
+    ExtractOptions options;
+    options.mode = ModeVerify;
+    startWalk(selectedObjects(), options);
+}
+
+QList<DVDAObject *> Kestrova::selectedObjects() const
+{
+    QList<DVDAObject *> objects;
+    const QList<QTreeWidgetItem *> selected = treeView->selectedItems();
+    for (QTreeWidgetItem *item : selected)
+        objects << ZoneInfo::itemObject(item);
+    return objects;
+}
+
+void Kestrova::startWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+{
+    treeView->setSelectionMode(QAbstractItemView::NoSelection);
+    verifying = options.mode == ModeVerify;
     createThreads(zone, objects, options);
     connect(extractThread, &QThread::finished, this, &Kestrova::finishExtraction);
     connect(extractThread, &ExtractThread::itemProcessing, this, &Kestrova::itemProcessing);
@@ -318,7 +347,14 @@ void Kestrova::finishAll()
     refreshTimer.stop();
     markedItem = nullptr;
     statusbar->showMessage(tr("Done"), doneMessageMs);
-    showResult(resultCode);
+    if (verifying && resultCode != ErrCancelled && !checks.isEmpty()) {
+        QStringList names;
+        for (const ObjectCheck &check : std::as_const(checks))
+            names << ExtractThread::baseName(zone, check.object);
+        VerifyReport(names, checks, this).exec();
+    } else {
+        showResult(resultCode, damagedFileLines(checks));
+    }
     setExtractionState();
     treeView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     treeView->setAcceptDrops(true);

@@ -43,6 +43,8 @@ public slots:
     void open();
     void open(QDir zoneDir);
     void extract();
+    // Reads and decodes the selected objects without writing, then shows the report.
+    void verify();
     void finishExtraction();
     void finishJobs();
     void finishAll();
@@ -60,10 +62,14 @@ public slots:
 
 private:
     void buildCentralArea();
+    // Runs the extraction thread's walk over the objects with the status bar's progress.
+    void startWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options);
+    QList<DVDAObject *> selectedObjects() const;
     // Everything of finishAll but the result message.
     void endExtractionQuietly();
 
     // The tree item of the object being extracted, and its background before.
     QTreeWidgetItem *markedItem = nullptr;
     QBrush markedBackground;
+    bool verifying = false; // the walk running or last run is a verification
 };

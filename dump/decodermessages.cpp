@@ -99,6 +99,13 @@ DecoderMessages::Kind DecoderMessages::classify(const char *text)
     return KINDS;
 }
 
+void DecoderMessages::add(Kind kind)
+{
+    ++counts[kind];
+    if (firstDamage < 0)
+        firstDamage = position;
+}
+
 void DecoderMessages::receive(int level, const char *text)
 {
     const Kind kind = classify(text);

@@ -32,8 +32,12 @@ public:
 
     // One formatted message; counts it and writes it to the log file when logging.
     void receive(int level, const char *text);
-    void add(Kind kind) { ++counts[kind]; }
+    void add(Kind kind);
     int count(Kind kind) const { return counts[kind]; }
+    // The frame of the stream being decoded, so that the first damage has a time.
+    void setPosition(qint64 frame) { position = frame; }
+    // The frame at which the first damage was reported; -1 when none was.
+    qint64 firstDamageFrame() const { return firstDamage; }
     bool logsToFile() const { return toFile; }
 
     // The kind a message text reports, or KINDS when it reports no damage.
@@ -42,4 +46,6 @@ public:
 private:
     bool toFile;
     int counts[KINDS] = {};
+    qint64 position = 0;
+    qint64 firstDamage = -1;
 };

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "dump/mlpstreamdumper.h"
+#include "dump/objectcheck.h"
 #include "dump/packetreader.h"
 #include "dump/pcmstreamdumper.h"
 #include "dump/streamdumper.h"
@@ -102,6 +103,13 @@ DVDAStreamDumper *makeDumper(const StreamInfo &info, const QString &basePath,
     DVDAStreamDumper *dumper = nullptr;
     if (options.mode == ModeStore) {
         dumper = new DVDARawStreamDumper(info, basePath + storeSuffix(info), options, jobs);
+    } else if (options.mode == ModeVerify) {
+        // Everything the stream holds is decoded, however damaged: no downmix, and
+        // decoding resumes at the next major sync after an error.
+        ExtractOptions verify = options;
+        verify.downmix = verify.merge = verify.split = verify.run = false;
+        verify.streamErrors = true;
+        dumper = makeConvertDumper(info, basePath, verify, jobs);
     } else if (options.mode == ModeConvert) {
         // Only a stream with a second substream carries a stereo downmix (PCM never does).
         if (options.downmix && info.substreams <= 1) {
@@ -148,7 +156,8 @@ int lookAhead(DVDATitleset *titleset, const AOBObject *object, DumpBuffers &buff
 }
 
 [[nodiscard]] int dump(DVDAZone *zone, AOBObject *object, const QString &basePath,
-         const ExtractOptions &options, JobQueue *jobs, ExtractProgress &progress)
+         const ExtractOptions &options, JobQueue *jobs, ExtractProgress &progress,
+         ObjectCheck *check)
 {
     if (!zone)
         return ErrNoZone;
@@ -189,6 +198,10 @@ int lookAhead(DVDATitleset *titleset, const AOBObject *object, DumpBuffers &buff
     work.skip = 0;
     work.limit = 0;
     const qint64 end = qint64(last) + following;
+    const bool verifying = options.mode == ModeVerify;
+    const bool pcm = work.subStreamId == SUBSTREAM_PCM;
+    const int rate = work.group1SampleRate;
+    const auto playedMs = [&] { return rate > 0 ? dumper->framesDone * 1000 / rate : 0; };
     // Blocks are read in runs; each is then handled on its own, as it lies in the run.
     for (qint64 runStart = first; runStart <= end && result == 0;) {
         const int wanted = int(qMin<qint64>(RUN_BLOCKS, end - runStart + 1));
@@ -202,14 +215,31 @@ int lookAhead(DVDATitleset *titleset, const AOBObject *object, DumpBuffers &buff
                 break;
             }
             progress.currentBlock.store(qint32(block), std::memory_order_relaxed);
+            const quint8 *pack = buffers->run + size_t(i) * BLOCK_SIZE;
+            if (check && block <= qint64(last)) {
+                ++check->blocksRead;
+                if (pcm)
+                    checkPcmPack(*check, object->streamInfo, pack, playedMs());
+            }
             const int skip = block == first ? object->streamInfo.majorSyncOffset : 0;
             const int blockLimit = block == qint64(last) + 1 ? limit : 0;
-            result = extractPayload(work, buffers->run + size_t(i) * BLOCK_SIZE, skip, blockLimit);
+            result = extractPayload(work, pack, skip, blockLimit);
             // Past the object, nothing more is written once the limit is used up.
             done = result != 0 || (block > qint64(last) && work.limit == -1);
         }
         if (done)
             break;
+        const qint64 failed = runStart + got;
+        // A verification reads on past a block it cannot read, counting it; the decoder
+        // reports the break in the stream. An extraction stops with the read error.
+        if (result == 0 && runResult != 0 && verifying && failed <= qint64(last)) {
+            if (check) {
+                ++check->unreadableBlocks;
+                check->noteProblemAt(playedMs());
+            }
+            runStart = failed + 1;
+            continue;
+        }
         if (result == 0 && runResult != 0) {
             // The block after the last one read is where it failed.
             progress.currentBlock.store(qint32(runStart + got), std::memory_order_relaxed);
@@ -219,6 +249,8 @@ int lookAhead(DVDATitleset *titleset, const AOBObject *object, DumpBuffers &buff
     }
     work.dumper = nullptr;
     const int closed = dumper->finish();
+    if (check)
+        dumper->report(*check);
     delete dumper;
     if (result == ExtractSucceeded)
         result = closed;
@@ -242,10 +274,16 @@ StreamInfo streamInfoWithPayload(DVDATitleset *titleset, const AOBObject *object
 }
 
 int dumpObject(DVDAZone *zone, AOBObject *object, const QString &basePath,
-               const ExtractOptions &options, JobQueue *jobs, ExtractProgress &progress)
+               const ExtractOptions &options, JobQueue *jobs, ExtractProgress &progress,
+               ObjectCheck *check)
 {
-    const int result = object ? dump(zone, object, basePath, options, jobs, progress)
+    const int result = object ? dump(zone, object, basePath, options, jobs, progress, check)
                               : int(ErrObjectKind);
+    if (check) {
+        check->object = object;
+        check->mlp = object && object->streamInfo.subStreamId == SUBSTREAM_MLP;
+        check->result = result;
+    }
     progress.lastResult.store(result, std::memory_order_relaxed);
     return result;
 }

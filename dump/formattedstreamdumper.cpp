@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "dump/objectcheck.h"
 #include "dump/packetreader.h"
 #include "extract/extractresult.h"
 #include "extract/jobqueue.h"
@@ -55,7 +56,8 @@ DVDAFormattedStreamDumper::DVDAFormattedStreamDumper(const StreamInfo &info_,
     }
     for (int n = 0; n < channels; ++n)
         outputPosition[n] = qBound(0, channelOrder(info, n), channels - 1);
-    openFiles(basePath);
+    if (options.mode != ModeVerify)
+        openFiles(basePath);
 }
 
 DVDAFormattedStreamDumper::~DVDAFormattedStreamDumper()
@@ -127,6 +129,13 @@ int DVDAFormattedStreamDumper::finish()
     if (code != ExtractSucceeded && result == ExtractSucceeded)
         result = code;
     return code;
+}
+
+void DVDAFormattedStreamDumper::report(ObjectCheck &check) const
+{
+    for (const WaveFile &wave : slotFiles)
+        if (!wave.path().isEmpty())
+            check.files << wave.path();
 }
 
 namespace {
@@ -201,6 +210,9 @@ void mergeFrames(const DVDAFormattedStreamDumper::SampleRun &group1,
 
 bool DVDAFormattedStreamDumper::writeSamples(const SampleRun &group1, const SampleRun &group2)
 {
+    framesDone += group1.frames;
+    if (options.mode == ModeVerify)
+        return true;
     switch (layout) {
     case LayoutSplit: {
         // A failure skips the rest of that group only; the other group is still written.

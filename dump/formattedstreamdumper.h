@@ -21,6 +21,7 @@ public:
     };
 
     // Opens the files; one that cannot be created leaves ErrCreateOutput in result.
+    // In Verify mode no file is made and samples are only counted.
     DVDAFormattedStreamDumper(const StreamInfo &info, const QString &basePath,
                               const ExtractOptions &options, JobQueue *jobs);
     // Finishes whatever finish has not finished yet.
@@ -30,6 +31,8 @@ public:
     // to be run. Returns 0, or ErrCloseOutput (also kept in result when result was 0)
     // if a file could not be finished.
     [[nodiscard]] int finish() override;
+    // The files written.
+    void report(ObjectCheck &check) const override;
 
     // The merge option only takes effect when group 2 has channels and both groups
     // share rate and bit resolution.

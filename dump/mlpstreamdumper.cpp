@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/dict.h>
 }
 
+#include "dump/objectcheck.h"
 #include "dump/packetreader.h"
 #include "extract/extractresult.h"
 
@@ -219,6 +220,8 @@ int DVDAMLPStreamDumper::writeRun(const quint8 *data, int length)
         const int size = 2 * (((unit[0] << 8) | unit[1]) & 0xFFF);
         if (size > pending)
             return pending > APPEND_AT ? int(ErrMlpOverrun) : 0;
+        ++units;
+        messages.setPosition(framesDone); // what the decoder reports now is about this unit
         bool failed = size < 4; // no unit is that short: the length is damaged
         if (!failed && !decoderReady)
             failed = !startDecoder(unit, pending);
@@ -238,6 +241,16 @@ int DVDAMLPStreamDumper::writeRun(const quint8 *data, int length)
         }
         drop(size);
     }
+}
+
+void DVDAMLPStreamDumper::report(ObjectCheck &check) const
+{
+    DVDAFormattedStreamDumper::report(check);
+    check.units += units;
+    for (int k = 0; k < DecoderMessages::KINDS; ++k)
+        check.errors[k] += messages.count(DecoderMessages::Kind(k));
+    if (messages.firstDamageFrame() >= 0 && info.group1SampleRate > 0)
+        check.noteProblemAt(messages.firstDamageFrame() * 1000 / info.group1SampleRate);
 }
 
 int DVDAMLPStreamDumper::decodeUnit(int size, bool *failed)

@@ -29,6 +29,8 @@ public:
     [[nodiscard]] int write(const quint8 *data, int length) override;
 
     const DecoderMessages &decoderMessages() const { return messages; }
+    // The files, the access units seen and what the decoder reported.
+    void report(ObjectCheck &check) const override;
 
     enum {
         // Bytes kept between calls: at most APPEND_AT (more without a whole unit is an
@@ -42,6 +44,7 @@ public:
     qint32 skippedBytes = 0; // dropped while resynchronising since the last decoder start
     bool searching = false;  // the next call first looks for a major sync
     bool decoderReady = false;
+    qint64 units = 0;        // access units cut from the stream, decodable or not
 
 private:
     [[nodiscard]] int writeRun(const quint8 *data, int length);

@@ -9,6 +9,7 @@
 #include "extract/extractresult.h"
 
 class JobQueue;
+struct ObjectCheck;
 
 class DVDAStreamDumper {
 public:
@@ -19,10 +20,13 @@ public:
     // 0 or ErrCloseOutput. The dump driver calls it before destroying the dumper, since a
     // destructor cannot report; a destructor finishes whatever nobody finished.
     [[nodiscard]] virtual int finish() { return ExtractSucceeded; }
+    // Adds what this dumper found (files, access units, decoder errors) to check.
+    virtual void report(ObjectCheck &check) const { (void)check; }
 
     qint32 packets = 0; // write calls counted (null dumper only)
     qint64 bytes = 0;   // payload bytes counted (null dumper only)
     qint32 result = ExtractSucceeded; // while all is well; a constructor stores its failure here
+    qint64 framesDone = 0; // sample frames decoded so far (group 1's rate; decoding dumpers)
 };
 
 // Writes the payload unchanged to one file (".pcm", ".mlp", ".raw").

@@ -41,6 +41,7 @@ void ExtractionDriver::createThreads(DVDAZone *zone, const QList<DVDAObject *> &
     if (options.run)
         jobThread = new JobThread(options, &jobQueue);
     resultCode = 0;
+    checks.clear();
 }
 
 void ExtractionDriver::startThreads()
@@ -64,6 +65,7 @@ void ExtractionDriver::endExtractThread()
     // finished() comes from the thread just before run() returns.
     extractThread->wait();
     keepResult(extractThread->result());
+    checks = extractThread->checks();
     delete extractThread;
     extractThread = nullptr;
 }

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include "dump/objectcheck.h"
 #include "extract/extractionstatus.h"
 #include "extract/extractoptions.h"
 #include "extract/jobqueue.h"
@@ -28,13 +29,13 @@ public:
     bool busy() const { return extractThread || jobThread; }
 
     // Makes the extraction thread, and the job thread when options.run is on, without
-    // starting them; the result goes back to 0.
+    // starting them; the result goes back to 0, the checks are emptied.
     void createThreads(DVDAZone *zone, const QList<DVDAObject *> &objects,
                        const ExtractOptions &options);
     // The extraction thread with the caller's priority, the job thread with a high one.
     void startThreads();
     // After the extraction thread's finished(): keeps its result unless an earlier one
-    // failed, and deletes it.
+    // failed, and its checks, and deletes it.
     void endExtractThread();
     // After the job thread's finished(): passes on what its last command wrote since the
     // last forwardJobOutput, keeps its result unless an earlier one failed, deletes it.
@@ -54,6 +55,7 @@ public:
     void forwardJobOutput();
 
     int resultCode = 0;                   // of the running or last extraction
+    QList<ObjectCheck> checks;            // what it found in each object, once it ended
     ExtractThread *extractThread = nullptr; // while the walk runs
     JobQueue jobQueue;                    // files waiting for the command
     JobThread *jobThread = nullptr;       // while the command is being run on files

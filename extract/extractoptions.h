@@ -7,6 +7,7 @@ enum ExtractMode : int {
     ModeNone = 0,
     ModeStore = 1,
     ModeConvert = 2,
+    ModeVerify = 3, // decode everything, write nothing, count the damage
 };
 
 struct ExtractOptions {

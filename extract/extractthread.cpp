@@ -77,6 +77,7 @@ void ExtractThread::run()
     setTerminationEnabled(true);
     walkResult = ExtractSucceeded;
     nameObjects();
+    objectChecks.assign(size_t(objects.size()), ObjectCheck());
     walkResult = walk();
     // Nothing more will be queued; the job thread ends once it has worked off the rest.
     if (jobs)
@@ -110,10 +111,21 @@ void ExtractThread::nameObjects()
     }
 }
 
+QList<ObjectCheck> ExtractThread::checks() const
+{
+    QList<ObjectCheck> reached;
+    for (const ObjectCheck &check : objectChecks)
+        if (check.object)
+            reached.append(check);
+    return reached;
+}
+
 void ExtractThread::work(ExtractProgress &own)
 {
-    // With keepGoing a failed object does not end the walk; a stop always does.
-    while (options.keepGoing || firstFailure.load() == ExtractSucceeded) {
+    // With keepGoing a failed object does not end the walk, nor in a verification, where
+    // one object must not keep the others from being checked; a stop always does.
+    const bool goOn = options.keepGoing || options.mode == ModeVerify;
+    while (goOn || firstFailure.load() == ExtractSucceeded) {
         const int k = nextObject.fetch_add(1);
         if (k >= objects.size())
             return;
@@ -124,7 +136,7 @@ void ExtractThread::work(ExtractProgress &own)
         firstFailure.compare_exchange_strong(none, result);
         if (result == ErrCancelled)
             cancelled.store(true);
-        if (!options.keepGoing || result == ErrCancelled)
+        if (!goOn || result == ErrCancelled)
             return;
     }
 }
@@ -158,8 +170,9 @@ int ExtractThread::extractObject(int k, ExtractProgress &own)
     emit itemProcessing(object, ItemStarted);
     if (names[k] != baseName(zone, object))
         emit itemRenamed(object, names[k]);
+    // Each worker writes only the entry of its own object.
     const int result = dumpObject(zone, static_cast<AOBObject *>(object), basePath, options,
-                                  jobs, own);
+                                  jobs, own, &objectChecks[size_t(k)]);
     if (result != ExtractSucceeded)
         emit itemFailed(object, result);
     emit itemProcessing(object, result == ExtractSucceeded ? ItemSucceeded : ItemFailed);

@@ -1,18 +1,21 @@
 #pragma once
 // The worker thread of an extraction: walks the selected tracks and indexes in order,
 // dumps each into files and stops at the first failure (or, with keepGoing, goes on and
-// ends with the first failure's result). The job queue is closed at the
+// ends with the first failure's result). In Verify mode it reads and decodes every
+// object, writes nothing and goes on as with keepGoing. The job queue is closed at the
 // end however the walk ended, so the job thread works off what is left and ends.
 // With options.threads > 1 the thread runs that many workers, each taking the next
 // object in order once its last one is done; a failure lets the running objects finish
 // and starts no more. Tracks decode independently: each starts at a major sync.
 #include <atomic>
 #include <memory>
+#include <vector>
 
 #include <QList>
 #include <QString>
 #include <QThread>
 
+#include "dump/objectcheck.h"
 #include "extract/extractoptions.h"
 #include "extract/extractresult.h"
 #include "extract/extractprogress.h"
@@ -39,6 +42,9 @@ public:
     void stop();
     // Final once finished() was emitted.
     [[nodiscard]] int result() const { return walkResult; }
+    // What each object dumped or verified so far was found to hold, in walk order.
+    // Read it once finished() was emitted.
+    [[nodiscard]] QList<ObjectCheck> checks() const;
 
     // Sampled by the window for the status bar: the first worker's.
     ExtractProgress progress;
@@ -84,4 +90,7 @@ private:
     std::atomic<int> nextObject{0};
     std::atomic<int> firstFailure{ExtractSucceeded};
     std::atomic<bool> cancelled{false};
+    // One per object, filled by whichever worker dumps it; objects never reached keep a
+    // null object and are left out of checks().
+    std::vector<ObjectCheck> objectChecks;
 };

@@ -36,12 +36,14 @@ QWidget *resultParent()
     return registeredParent().data();
 }
 
-void showResult(int code)
+void showResult(int code, const QStringList &damagedFiles)
 {
     QWidget *parent = resultParent();
     QMessageBox box(parent);
     box.setText(resultMessage(code));
-    box.setIcon(resultIcon(code));
+    box.setIcon(code == ExtractSucceeded && !damagedFiles.isEmpty() ? QMessageBox::Warning
+                                                                     : resultIcon(code));
+    box.setInformativeText(damagedFiles.join(QLatin1Char('\n')));
     if (parent)
         QApplication::alert(parent);
     box.exec();

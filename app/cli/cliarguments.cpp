@@ -6,19 +6,20 @@
 
 namespace {
 
-enum class OptionScope { Any, Info, Extract };
+// The commands an option belongs to.
+enum OptionScope { Info = 1, Extract = 2, Verify = 4, Any = Info | Extract | Verify };
 
 struct OptionSpec {
     const char *longName;
     char shortName; // 0 when the option has no short form
     bool takesValue;
-    OptionScope scope;
+    int scope;
 };
 
 const OptionSpec optionSpecs[] = {
     {"help", 'h', false, OptionScope::Any},
     {"version", 'V', false, OptionScope::Any},
-    {"json", 0, false, OptionScope::Info},
+    {"json", 0, false, OptionScope::Info | OptionScope::Verify},
     {"properties", 0, true, OptionScope::Info},
     {"output", 'o', true, OptionScope::Extract},
     {"store", 0, false, OptionScope::Extract},
@@ -32,7 +33,7 @@ const OptionSpec optionSpecs[] = {
     {"delete", 0, false, OptionScope::Extract},
     {"cache", 0, true, OptionScope::Extract},
     {"threads", 0, true, OptionScope::Extract},
-    {"log", 0, false, OptionScope::Extract},
+    {"log", 0, false, OptionScope::Extract | OptionScope::Verify},
     {"dry-run", 0, false, OptionScope::Extract},
     {"keep-going", 0, false, OptionScope::Extract},
 };
@@ -209,7 +210,7 @@ bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString 
     }
 
     if (positional.isEmpty()) {
-        *error = tr("no command given (info or extract)");
+        *error = tr("no command given (info, extract or verify)");
         return false;
     }
     const QString command = positional.takeFirst();
@@ -220,13 +221,16 @@ bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString 
     } else if (command == QLatin1String("extract")) {
         parsed->command = CliCommand::Extract;
         scope = OptionScope::Extract;
+    } else if (command == QLatin1String("verify")) {
+        parsed->command = CliCommand::Verify;
+        scope = OptionScope::Verify;
     } else {
-        *error = tr("unknown command '%1' (info or extract)").arg(command);
+        *error = tr("unknown command '%1' (info, extract or verify)").arg(command);
         return false;
     }
 
     for (const GivenOption &option : options) {
-        if (option.spec->scope != OptionScope::Any && option.spec->scope != scope) {
+        if (!(option.spec->scope & scope)) {
             *error = tr("option '%1' does not belong to the command %2")
                          .arg(option.written, command);
             return false;
@@ -249,7 +253,12 @@ bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString 
         return true;
     }
 
+    parsed->selectors = positional.isEmpty() ? QStringList{QStringLiteral("all")} : positional;
     ExtractOptions &o = parsed->options;
+    if (parsed->command == CliCommand::Verify) {
+        o.mode = ModeVerify;
+        return true;
+    }
     if (int(o.merge) + int(o.split) + int(o.downmix) > 1) {
         *error = tr("--merge, --split and --downmix exclude each other");
         return false;
@@ -260,7 +269,6 @@ bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString 
         *error = tr("extract needs an output folder: -o DIR");
         return false;
     }
-    parsed->selectors = positional.isEmpty() ? QStringList{QStringLiteral("all")} : positional;
     return true;
 }
 
@@ -269,6 +277,7 @@ QString helpText()
     return tr(
         "Usage: kestrova-cli info [--json] [--properties SEL] ZONE\n"
         "       kestrova-cli extract ZONE -o DIR [OPTION...] [SEL...]\n"
+        "       kestrova-cli verify [--json] [--log] ZONE [SEL...]\n"
         "       kestrova-cli --help | --version\n"
         "\n"
         "Shows and extracts the audio zone of a DVD-Audio disc. ZONE is the AUDIO_TS\n"
@@ -305,6 +314,12 @@ QString helpText()
         "  --keep-going       after a failed object go on with the next one, and list\n"
         "                     the failures at the end\n"
         "\n"
+        "verify reads and decodes the selected tracks and indexes, writes no file and\n"
+        "prints a line per object: ok, or DAMAGED with the errors by kind and the time\n"
+        "of the first; a summary line follows.\n"
+        "  --json             the report as JSON\n"
+        "  --log              decoder messages to Kestrova.log in the current folder\n"
+        "\n"
         "Selectors name objects by the numbers the tree shows:\n"
         "  TS/TITLE/TRACK        a track, e.g. 1/1/3\n"
         "  TS/TITLE/TRACK/INDEX  an index, by its own number, e.g. 1/1/3/5\n"
@@ -316,7 +331,8 @@ QString helpText()
         "Ctrl+C, SIGTERM or SIGHUP stops an extraction: the files written so far are\n"
         "finished, a running command is killed. A second one ends the program at once.\n"
         "\n"
-        "Exit status: 0 success, 1 failure, 2 usage error, 130 cancelled.\n");
+        "Exit status: 0 success, 1 failure (for verify and for extract --convert also:\n"
+        "damaged or unreadable audio), 2 usage error, 130 cancelled.\n");
 }
 
 QString versionText()

@@ -11,6 +11,7 @@ enum class CliCommand {
     Version,
     Info,
     Extract,
+    Verify,
 };
 
 struct CliArguments {
@@ -20,7 +21,7 @@ struct CliArguments {
     bool json = false;
     bool properties = false;    // print one object's rows instead of the tree
     QString propertiesSelector;
-    // extract
+    // extract (verify takes the selectors, --log and --json)
     QString outputPath;         // as given; checked and made absolute when the zone is opened
     QStringList selectors;      // "all" when none was given
     ExtractOptions options;     // outputDir is filled in after the checks

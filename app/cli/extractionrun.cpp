@@ -32,7 +32,8 @@ class ExtractionRun : public ExtractionDriver {
 public:
     ExtractionRun(DVDAZone *zone_, const QList<DVDAObject *> &objects,
                   const ExtractOptions &options, ProgressDisplay *display_, int stopFd)
-        : zone(zone_), display(display_), keepGoing(options.keepGoing)
+        : zone(zone_), display(display_), keepGoing(options.keepGoing),
+          verifying(options.mode == ModeVerify)
     {
         if (stopFd >= 0) {
             stopNotifier = std::make_unique<QSocketNotifier>(stopFd, QSocketNotifier::Read);
@@ -95,12 +96,14 @@ private:
         switch (state) {
         case ExtractThread::ItemStarted:
             runningObjects.append(name);
-            display->printLine(tr("Extracting %1 (%2)")
-                                   .arg(name, ExtractThread::baseName(zone, object)));
+            display->printLine(verifying ? tr("Verifying %1").arg(name)
+                                         : tr("Extracting %1 (%2)")
+                                               .arg(name, ExtractThread::baseName(zone, object)));
             break;
         case ExtractThread::ItemSucceeded:
             runningObjects.removeOne(name);
-            display->printLine(tr("Extracted %1").arg(name));
+            display->printLine(verifying ? tr("Verified %1").arg(name)
+                                         : tr("Extracted %1").arg(name));
             break;
         case ExtractThread::ItemFailed: // reported by itemFailed, with its own result
             runningObjects.removeOne(name);
@@ -157,13 +160,18 @@ private:
     QStringList runningObjects;
     QString lastObject; // shown between two objects, as before
     bool stopping = false;
+    bool verifying;
 };
 
 } // namespace
 
 int runExtraction(DVDAZone *zone, const QList<DVDAObject *> &objects,
-                  const ExtractOptions &options, ProgressDisplay *display, int stopFd)
+                  const ExtractOptions &options, ProgressDisplay *display, int stopFd,
+                  QList<ObjectCheck> *checks)
 {
     ExtractionRun run(zone, objects, options, display, stopFd);
-    return run.exec();
+    const int result = run.exec();
+    if (checks)
+        *checks = run.checks;
+    return result;
 }

@@ -5,13 +5,16 @@
 // the threads in the order they finished.
 #include <QList>
 
+#include "dump/objectcheck.h"
 #include "extract/extractoptions.h"
 
 class DVDAObject;
 class DVDAZone;
 class ProgressDisplay;
 
-// Runs the extraction to its end and returns its result code. The caller has installed
-// the stop signal handlers; stopFd is the read end of their pipe, or -1.
+// Runs the extraction (or verification) to its end and returns its result code. The
+// caller has installed the stop signal handlers; stopFd is the read end of their pipe,
+// or -1. checks, when given, receives what each object was found to hold.
 [[nodiscard]] int runExtraction(DVDAZone *zone, const QList<DVDAObject *> &objects,
-                  const ExtractOptions &options, ProgressDisplay *display, int stopFd);
+                                const ExtractOptions &options, ProgressDisplay *display,
+                                int stopFd, QList<ObjectCheck> *checks = nullptr);

@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 
 #include "app/cli/cliarguments.h"
 #include "app/cli/consolestreams.h"
@@ -16,6 +18,7 @@
 #include "app/cli/selectors.h"
 #include "app/cli/stopsignals.h"
 #include "app/cli/textcliformatter.h"
+#include "dump/checkreport.h"
 #include "zone/zoneopener.h"
 #include "extract/extractresult.h"
 #include "extract/extractthread.h"
@@ -103,24 +106,49 @@ bool checkOutputFolder(const QString &path, QDir *dir, QString *error)
     return true;
 }
 
-int runExtract(CliArguments args)
+// Opens the zone and resolves every selector before anything is read or written; false
+// with *status set when either fails.
+[[nodiscard]] bool openSelected(const CliArguments &args, std::unique_ptr<DVDAZone> *zone,
+                  QList<DVDAObject *> *objects, int *status)
 {
     QString error;
-    std::unique_ptr<DVDAZone> zone = openZone(args.zonePath, &error);
-    if (!zone) {
+    *zone = openZone(args.zonePath, &error);
+    if (!*zone) {
         printError(error);
-        return ExitFailure;
+        *status = ExitFailure;
+        return false;
     }
-    printProblems(zone.get());
+    printProblems(zone->get());
     // A damaged zone, not a wrong selector: the problems above say why.
-    if (!hasAudioTitles(zone.get())) {
+    if (!hasAudioTitles(zone->get())) {
         printError(tr("'%1' holds no audio titleset that could be read").arg(args.zonePath));
-        return ExitFailure;
+        *status = ExitFailure;
+        return false;
     }
-    // Every selector is checked before anything is written.
+    if (!selectExtractObjects(zone->get(), args.selectors, objects, &error)) {
+        *status = usageError(error);
+        return false;
+    }
+    return true;
+}
+
+// The extraction thread's walk with the progress display and the stop signals.
+[[nodiscard]] int runWalk(DVDAZone *zone, const QList<DVDAObject *> &objects,
+                          const ExtractOptions &options, QList<ObjectCheck> *checks)
+{
+    const int stopFd = installStopSignals();
+    ProgressDisplay display(stderrIsTerminal());
+    return runExtraction(zone, objects, options, &display, stopFd, checks);
+}
+
+int runExtract(CliArguments args)
+{
+    std::unique_ptr<DVDAZone> zone;
     QList<DVDAObject *> objects;
-    if (!selectExtractObjects(zone.get(), args.selectors, &objects, &error))
-        return usageError(error);
+    int status = ExitSuccess;
+    if (!openSelected(args, &zone, &objects, &status))
+        return status;
+    QString error;
     if (!checkOutputFolder(args.outputPath, &args.options.outputDir, &error)) {
         printError(error);
         return ExitFailure;
@@ -136,13 +164,51 @@ int runExtract(CliArguments args)
         return printOutput(text.toUtf8());
     }
 
-    const int stopFd = installStopSignals();
-    ProgressDisplay display(stderrIsTerminal());
-    const int result = runExtraction(zone.get(), objects, args.options, &display, stopFd);
+    QList<ObjectCheck> checks;
+    const int result = runWalk(zone.get(), objects, args.options, &checks);
+    // The files were written all the same, but what the decoder reported is in them.
+    const QStringList damaged = damagedFileLines(checks);
+    for (const QString &line : damaged)
+        writeStderr(line + QLatin1Char('\n'));
     writeStderr(resultMessage(result) + QLatin1Char('\n'));
     if (result == ExtractSucceeded)
-        return ExitSuccess;
+        return damaged.isEmpty() ? ExitSuccess : ExitFailure;
     return result == ErrCancelled ? ExitCancelled : ExitFailure;
+}
+
+QByteArray verifyReport(DVDAZone *zone, const QList<ObjectCheck> &checks, bool json)
+{
+    QStringList names;
+    QJsonArray objects;
+    for (const ObjectCheck &check : checks) {
+        names << selectorOf(zone, check.object);
+        objects.append(checkJson(names.last(), check));
+    }
+    if (!json)
+        return checkReportText(names, checks).toUtf8();
+    const QJsonObject report{{QStringLiteral("objects"), objects},
+                             {QStringLiteral("summary"), checkSummary(checks)},
+                             {QStringLiteral("clean"), allClean(checks)}};
+    return QJsonDocument(report).toJson();
+}
+
+int runVerify(const CliArguments &args)
+{
+    std::unique_ptr<DVDAZone> zone;
+    QList<DVDAObject *> objects;
+    int status = ExitSuccess;
+    if (!openSelected(args, &zone, &objects, &status))
+        return status;
+    QList<ObjectCheck> checks;
+    const int result = runWalk(zone.get(), objects, args.options, &checks);
+    const int printed = printOutput(verifyReport(zone.get(), checks, args.json));
+    if (result == ErrCancelled)
+        return ExitCancelled;
+    if (printed != ExitSuccess)
+        return printed;
+    if (result != ExtractSucceeded)
+        printError(resultMessage(result));
+    return result == ExtractSucceeded && allClean(checks) ? ExitSuccess : ExitFailure;
 }
 
 } // namespace
@@ -167,8 +233,10 @@ int main(int argc, char *argv[])
         return runInfo(args);
     case CliCommand::Extract:
         return runExtract(args);
+    case CliCommand::Verify:
+        return runVerify(args);
     case CliCommand::None:
         break;
     }
-    return usageError(tr("no command given (info or extract)"));
+    return usageError(tr("no command given (info, extract or verify)"));
 }

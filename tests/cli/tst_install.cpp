@@ -217,7 +217,7 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("offered");
-        QTest::newRow("command") << "" << "--help --version extract info";
+        QTest::newRow("command") << "" << "--help --version extract info verify";
         QTest::newRow("extract options") << "extract --d" << "--delete --downmix --dry-run";
         QTest::newRow("info options") << "info --" << "--help --json --properties --version";
         QTest::newRow("selectors of the zone") << "extract ZONE -o DIR " << "1 1/1 1/1/1 1/1/2 all";

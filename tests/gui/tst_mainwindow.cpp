@@ -129,15 +129,15 @@ private slots:
             QVERIFY2(!action->icon().isNull(), qPrintable(action->objectName()));
 
         QCOMPARE(actionNames(w->menu_File->actions()),
-                 (QStringList{"action_Open", "action_Extract", "action_ExtractCancel", "action_SelectAll", "-",
-                              "action_Exit"}));
+                 (QStringList{"action_Open", "action_Extract", "action_Verify", "action_ExtractCancel",
+                              "action_SelectAll", "-", "action_Exit"}));
         QCOMPARE(actionNames(w->menu_View->actions()), (QStringList{"action_Toolbar", "action_Statusbar"}));
         QCOMPARE(actionNames(w->menu_Help->actions()), QStringList{"action_About"});
         QCOMPARE(w->menuBar()->actions(),
                  (QList<QAction *>{w->menu_File->menuAction(), w->menu_View->menuAction(),
                                    w->menu_Help->menuAction()}));
         QCOMPARE(actionNames(w->toolbar->actions()),
-                 (QStringList{"action_Open", "action_Extract", "action_ExtractCancel"}));
+                 (QStringList{"action_Open", "action_Extract", "action_Verify", "action_ExtractCancel"}));
         QCOMPARE(w->toolBarArea(w->toolbar), Qt::TopToolBarArea);
 
         // The central area replaced the placeholder.
