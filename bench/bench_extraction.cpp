@@ -3,6 +3,7 @@
 //   Store of a 60 s stereo 24-bit 96000 Hz PCM track vs `cp` of its AOB,
 //   PCM Convert (groups, merged, split) of that track vs `cp`,
 //   MLP Convert of a 60 s 5.1 24-bit 96000 Hz track vs `ffmpeg -threads 1` to 24-bit WAV,
+//   MLP Verify of the same track vs its Convert,
 //   a title of 4 MLP tracks with 2 workers vs 1 worker,
 //   and the peak memory of MLP Convert of a 10-minute track.
 // Every extraction runs in a child process: bench_extraction --child ZONE OUT MODE LAYOUT N
@@ -34,7 +35,9 @@ int extractTitle(const QStringList &args)
         return 1;
     ExtractOptions options;
     options.outputDir = QDir(args[3]);
-    options.mode = args[4] == QLatin1String("store") ? ModeStore : ModeConvert;
+    options.mode = args[4] == QLatin1String("store")    ? ModeStore
+                   : args[4] == QLatin1String("verify") ? ModeVerify
+                                                        : ModeConvert;
     options.merge = args[5] == QLatin1String("merged");
     options.split = args[5] == QLatin1String("split");
     options.threads = args[6].toInt();
@@ -161,6 +164,9 @@ int main(int argc, char **argv)
     const double mlpOurs = bench.extract(*mlp, "convert", "groups", 1, &peak);
     printCase("mlp convert, 60 s 5.1 96k", mlpOurs, "ffmpeg -threads 1", bench.ffmpeg(*mlp), 1.0,
               peak);
+    peak = -1;
+    const double verified = bench.extract(*mlp, "verify", "groups", 1, &peak);
+    printCase("mlp verify, 60 s 5.1 96k", verified, "mlp convert", mlpOurs, 1.0, peak);
 
     const QByteArray twenty = mlpOf(20, surround, 6);
     const auto four = zoneOf({twenty, twenty, twenty, twenty}, true);
