@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "zone/dvdaobject.h"
+
 namespace {
 QString tr(const char *text)
 {
@@ -27,7 +29,7 @@ QString extractionStatusText(const ExtractionStatus &status)
             state = tr("Waiting...");
         else
             state = QString::asprintf("TS:%02d TI:%02d[%01d] TR:%02d BL:%08d", int(status.titleset),
-                                      int(status.title & 0x7F), (status.title & 0x80) ? 1 : 0,
+                                      DVDATitle::numberOf(status.title), DVDATitle::tagOf(status.title),
                                       int(status.track), int(status.currentBlock));
     } else if (status.runsJobs) {
         state = tr("Finishing...");

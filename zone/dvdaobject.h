@@ -91,8 +91,11 @@ class DVDATitle : public DVDAObject {
 public:
     DVDATitle();
     ~DVDATitle() override;
-    int number() const { return titleId & 0x7F; }
-    int tag() const { return (titleId >> 7) & 1; }
+    int number() const { return numberOf(titleId); }
+    int tag() const { return tagOf(titleId); }
+    // The same from a title id held elsewhere (the extraction's progress record).
+    static int numberOf(qint32 id) { return id & 0x7F; }
+    static int tagOf(qint32 id) { return (id >> 7) & 1; }
 
     std::vector<DVDATrack *> tracks;
     qint32 titleId = 0;      // bits 0-6 the title number, bit 7 the tag
