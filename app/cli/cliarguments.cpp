@@ -120,6 +120,18 @@ bool splitArguments(const QStringList &arguments, QList<GivenOption> *options,
     return true;
 }
 
+// The option's value as a whole number from low to high into *out; false, *out
+// untouched, for anything else.
+bool wholeNumberIn(const QString &value, int low, int high, qint32 *out)
+{
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    if (!ok || number < low || number > high)
+        return false;
+    *out = number;
+    return true;
+}
+
 bool applyOption(const GivenOption &option, CliArguments *parsed, QString *error)
 {
     const QString name = QLatin1String(option.spec->longName);
@@ -159,23 +171,17 @@ bool applyOption(const GivenOption &option, CliArguments *parsed, QString *error
     } else if (name == QLatin1String("delete")) {
         o.deleteFiles = true;
     } else if (name == QLatin1String("cache")) {
-        bool ok = false;
-        const int mib = option.value.toInt(&ok);
-        if (!ok || mib < 0 || mib > 9999) {
+        if (!wholeNumberIn(option.value, 0, 9999, &o.cache)) {
             *error = tr("--cache wants a whole number of MiB from 0 to 9999, not '%1'")
                          .arg(option.value);
             return false;
         }
-        o.cache = mib;
     } else if (name == QLatin1String("threads")) {
-        bool ok = false;
-        const int count = option.value.toInt(&ok);
-        if (!ok || count < 1 || count > 64) {
+        if (!wholeNumberIn(option.value, 1, 64, &o.threads)) {
             *error = tr("--threads wants a whole number of workers from 1 to 64, not '%1'")
                          .arg(option.value);
             return false;
         }
-        o.threads = count;
     } else if (name == QLatin1String("log")) {
         o.logMessages = true;
     } else if (name == QLatin1String("dry-run")) {
