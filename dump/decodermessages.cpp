@@ -7,10 +7,7 @@
 #include <map>
 #include <mutex>
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
+#include "dump/avcodeclibrary.h"
 #include "dump/decoderlog.h"
 
 namespace {
@@ -24,12 +21,14 @@ std::map<const void *, DecoderMessages *> &routes()
     return table;
 }
 
+// Installed only once the libraries are loaded, so they are there whenever it runs.
 void routeMessage(void *context, int level, const char *format, va_list arguments)
 {
+    const AVCodecLibrary *av = avcodecLibrary();
     std::lock_guard<std::mutex> guard(routesLock);
     const auto found = routes().find(context);
     if (found == routes().end()) {
-        av_log_default_callback(context, level, format, arguments);
+        av->av_log_default_callback(context, level, format, arguments);
         return;
     }
     DecoderMessages *sink = found->second;
@@ -39,14 +38,17 @@ void routeMessage(void *context, int level, const char *format, va_list argument
     std::vsnprintf(text, sizeof text, format, copy);
     va_end(copy);
     if (!sink->logsToFile())
-        av_log_default_callback(context, level, format, arguments);
+        av->av_log_default_callback(context, level, format, arguments);
     sink->receive(level & 0xFF, text); // the upper bits carry colour hints only
 }
 
 void installRouting()
 {
     static std::once_flag installed;
-    std::call_once(installed, [] { av_log_set_callback(routeMessage); });
+    std::call_once(installed, [] {
+        if (const AVCodecLibrary *av = avcodecLibrary())
+            av->av_log_set_callback(routeMessage);
+    });
 }
 
 } // namespace

@@ -2,11 +2,7 @@
 
 #include <cstring>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/dict.h>
-}
-
+#include "dump/avcodeclibrary.h"
 #include "dump/objectcheck.h"
 #include "dump/packetreader.h"
 #include "extract/extractresult.h"
@@ -55,6 +51,13 @@ DVDAMLPStreamDumper::DVDAMLPStreamDumper(const StreamInfo &info_, const QString 
 {
     if (result != 0)
         return;
+    QString why;
+    av = avcodecLibrary(&why);
+    if (!av) {
+        qWarning("%s", qPrintable(why));
+        result = ErrLoadDecoder;
+        return;
+    }
     const bool downmixed = layout == LayoutDownmix;
     expectedChannels = downmixed ? 2 : info.group1Channels + info.group2Channels;
     size1 = writtenSampleSize(info.group1Bits);
@@ -63,14 +66,14 @@ DVDAMLPStreamDumper::DVDAMLPStreamDumper(const StreamInfo &info_, const QString 
         decodedOrder[d] = downmixed ? d : streamChannelOfDecoded(info.channelAssignment, d);
 
     input.assign(INPUT_SIZE + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-    packet = av_packet_alloc();
-    frame = av_frame_alloc();
+    packet = av->av_packet_alloc();
+    frame = av->av_frame_alloc();
     if (!packet || !frame
         || !startDecoder(info.payload.data(), int(qMin(info.payload.size(), size_t(STREAM_PAYLOAD_SIZE))))) {
         result = ErrInitMlpDecoder;
         return;
     }
-    av_log(decoder, AV_LOG_INFO,
+    av->av_log(decoder, AV_LOG_INFO,
            "### MLP Stream (channels: %d, sample_rate: %d, bits_per_sample: %d) ###\n",
            parserContext->ch_layout.nb_channels, parserContext->sample_rate,
            parserContext->bits_per_raw_sample);
@@ -78,9 +81,11 @@ DVDAMLPStreamDumper::DVDAMLPStreamDumper(const StreamInfo &info_, const QString 
 
 DVDAMLPStreamDumper::~DVDAMLPStreamDumper()
 {
+    if (!av)
+        return; // nothing was made
     freeDecoder();
-    av_packet_free(&packet);
-    av_frame_free(&frame);
+    av->av_packet_free(&packet);
+    av->av_frame_free(&frame);
 }
 
 void DVDAMLPStreamDumper::freeDecoder()
@@ -89,20 +94,20 @@ void DVDAMLPStreamDumper::freeDecoder()
     messages.detach(decoder);
     messages.detach(parserContext);
     if (parser)
-        av_parser_close(parser);
+        av->av_parser_close(parser);
     parser = nullptr;
-    avcodec_free_context(&decoder);
-    avcodec_free_context(&parserContext);
+    av->avcodec_free_context(&decoder);
+    av->avcodec_free_context(&parserContext);
     decoderReady = false;
 }
 
 bool DVDAMLPStreamDumper::startDecoder(const quint8 *run, int length)
 {
     freeDecoder();
-    const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_MLP);
-    parserContext = avcodec_alloc_context3(codec);
-    decoder = avcodec_alloc_context3(codec);
-    parser = av_parser_init(AV_CODEC_ID_MLP);
+    const AVCodec *codec = av->avcodec_find_decoder(AV_CODEC_ID_MLP);
+    parserContext = av->avcodec_alloc_context3(codec);
+    decoder = av->avcodec_alloc_context3(codec);
+    parser = av->av_parser_init(AV_CODEC_ID_MLP);
     if (!codec || !parserContext || !decoder || !parser)
         return false;
     messages.attach(parserContext);
@@ -116,7 +121,7 @@ bool DVDAMLPStreamDumper::startDecoder(const quint8 *run, int length)
     while (left > 0 && !found && idle < 2) {
         uint8_t *unit = nullptr;
         int unitSize = 0;
-        const int used = av_parser_parse2(parser, parserContext, &unit, &unitSize, p, left,
+        const int used = av->av_parser_parse2(parser, parserContext, &unit, &unitSize, p, left,
                                           AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
         if (used < 0)
             return false;
@@ -130,9 +135,9 @@ bool DVDAMLPStreamDumper::startDecoder(const quint8 *run, int length)
 
     AVDictionary *settings = nullptr;
     if (options.downmix)
-        av_dict_set(&settings, "downmix", "stereo", 0); // decodes substream 0 only
-    const int opened = avcodec_open2(decoder, codec, &settings);
-    av_dict_free(&settings);
+        av->av_dict_set(&settings, "downmix", "stereo", 0); // decodes substream 0 only
+    const int opened = av->avcodec_open2(decoder, codec, &settings);
+    av->av_dict_free(&settings);
     if (opened < 0)
         return false;
     decoderReady = true;
@@ -152,13 +157,13 @@ bool DVDAMLPStreamDumper::findMajorSync()
     while (pending > KEEP && parserContext) {
         // A fresh parser is the only way to make it look for a sync again.
         if (parser)
-            av_parser_close(parser);
-        parser = av_parser_init(AV_CODEC_ID_MLP);
+            av->av_parser_close(parser);
+        parser = av->av_parser_init(AV_CODEC_ID_MLP);
         if (!parser)
             return false;
         uint8_t *unit = nullptr;
         int unitSize = 0;
-        const int at = av_parser_parse2(parser, parserContext, &unit, &unitSize,
+        const int at = av->av_parser_parse2(parser, parserContext, &unit, &unitSize,
                                         input.data() + readPosition, pending, AV_NOPTS_VALUE,
                                         AV_NOPTS_VALUE, 0);
         if (at < 0 || at >= pending)
@@ -166,7 +171,7 @@ bool DVDAMLPStreamDumper::findMajorSync()
         if (at > 0) {
             drop(at);
             skippedBytes += at;
-            av_log(decoder, AV_LOG_ERROR,
+            av->av_log(decoder, AV_LOG_ERROR,
                    "### Recovering from stream error (bytes skipped: %d) ###\n", skippedBytes);
             searching = false;
             decoderReady = false;
@@ -209,7 +214,7 @@ int DVDAMLPStreamDumper::writeRun(const quint8 *data, int length)
 
     for (;;) {
         if (searching) {
-            av_log(decoder, AV_LOG_INFO, "### Looking for major sync (length: %d) ###\n",
+            av->av_log(decoder, AV_LOG_INFO, "### Looking for major sync (length: %d) ###\n",
                    pending);
             if (!findMajorSync())
                 return 0;
@@ -257,13 +262,13 @@ int DVDAMLPStreamDumper::decodeUnit(int size, bool *failed)
 {
     packet->data = input.data() + readPosition;
     packet->size = size;
-    if (avcodec_send_packet(decoder, packet) < 0) {
+    if (av->avcodec_send_packet(decoder, packet) < 0) {
         *failed = true;
         return 0;
     }
-    while (avcodec_receive_frame(decoder, frame) == 0) {
+    while (av->avcodec_receive_frame(decoder, frame) == 0) {
         const int code = writeFrame(frame);
-        av_frame_unref(frame);
+        av->av_frame_unref(frame);
         if (code != 0)
             return code;
     }

@@ -14,6 +14,7 @@
 #include "dump/decodermessages.h"
 #include "dump/formattedstreamdumper.h"
 
+struct AVCodecLibrary;
 struct AVCodecContext;
 struct AVCodecParserContext;
 struct AVPacket;
@@ -60,6 +61,7 @@ private:
     void drop(int count);
 
     DecoderMessages messages;
+    const AVCodecLibrary *av = nullptr; // loaded on the first MLP stream
     AVCodecContext *parserContext = nullptr; // what the parser read from the major sync
     AVCodecParserContext *parser = nullptr;
     AVCodecContext *decoder = nullptr;

@@ -32,8 +32,12 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # kestrova_<version>_amd64.deb
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Kestrova developers, Tolvane")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
-# The Qt 6 and FFmpeg libraries the programs link, as dpkg-shlibdeps finds them.
+# The Qt 6 libraries the programs link, as dpkg-shlibdeps finds them; libavcodec and
+# libavutil are loaded at run time, so their packages are named from their major versions.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+string(REGEX MATCH "^[0-9]+" avcodec_major "${FFMPEG_libavcodec_VERSION}")
+string(REGEX MATCH "^[0-9]+" avutil_major "${FFMPEG_libavutil_VERSION}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libavcodec${avcodec_major}, libavutil${avutil_major}")
 include(CPack)
 
 # The installation suite needs the installed programs built and knows where to find

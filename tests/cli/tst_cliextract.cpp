@@ -404,6 +404,19 @@ void TestCliExtract::storeOneTracksRawMlp()
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QCOMPARE(filesIn(out.path()), QStringList{QStringLiteral("track-01-01[0]-02-[L-R]-16-48000.mlp")});
     QVERIFY(fileBytes(out.filePath(filesIn(out.path()).first())) == mlp);
+
+    // libavcodec is loaded for decoding MLP only, not for linear PCM: the dynamic
+    // loader's own record of the files it opens shows which.
+    qputenv("LD_DEBUG", "files");
+    for (const char *track : {"1/1/1", "1/1/2"}) {
+        QTemporaryDir converted;
+        const CliRun decoding = runCli({QStringLiteral("extract"), folder.path(), QStringLiteral("-o"),
+                                        converted.path(), QStringLiteral("--convert"),
+                                        QString::fromLatin1(track)});
+        QCOMPARE(decoding.exitCode, 0);
+        QCOMPARE(decoding.err.contains("file=libavcodec.so"), track[4] == '2');
+    }
+    qunsetenv("LD_DEBUG");
 }
 
 void TestCliExtract::convertWritesWavesWithTheWaveOptions()

@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "dump/avcodeclibrary.h"
 #include "dump/decoderlog.h"
 #include "dump/dumpobject.h"
 #include "dump/mlpstreamdumper.h"
@@ -327,6 +328,34 @@ private slots:
         QFile substream0(TESTDATA_DIR "/mlp/two-substreams.substream0.s16le");
         if (result == 0 && substream0.open(QIODevice::ReadOnly))
             QVERIFY(samplesOf(out.filePath(files[0])) == substream0.readAll());
+    }
+
+    // The decoder libraries are loaded by name when the first MLP stream comes; a missing
+    // library or function is a failure with its reason, never a table with holes.
+    void loadsDecoderLibraries_data()
+    {
+        QTest::addColumn<QString>("codec");
+        QTest::addColumn<QString>("util");
+        QTest::addColumn<QString>("error"); // empty: loads
+        const QString codec = QStringLiteral("libavcodec.so.%1").arg(LIBAVCODEC_VERSION_MAJOR);
+        const QString util = QStringLiteral("libavutil.so.%1").arg(LIBAVUTIL_VERSION_MAJOR);
+        QTest::newRow("installed") << codec << util << "";
+        QTest::newRow("no such codec library") << "libavcodec.so.1" << util << "libavcodec.so.1";
+        QTest::newRow("no such util library") << codec << "libavutil.so.1" << "libavutil.so.1";
+        QTest::newRow("functions missing") << util << util << "no function avcodec_alloc_context3";
+    }
+
+    void loadsDecoderLibraries()
+    {
+        QFETCH(QString, codec);
+        QFETCH(QString, util);
+        QFETCH(QString, error);
+        AVCodecLibrary functions;
+        QString why;
+        QCOMPARE(loadAVCodecLibrary(codec, util, &functions, &why), error.isEmpty());
+        QVERIFY2(why.contains(error), qPrintable(why));
+        if (error.isEmpty())
+            QVERIFY(functions.av_parser_parse2 && functions.av_log_set_callback);
     }
 
     // Two dumpers side by side keep apart: the damage one decoder reports is counted
