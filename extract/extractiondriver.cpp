@@ -120,6 +120,16 @@ ExtractionStatus ExtractionDriver::status()
         status.firstBlock = quint32(p.firstBlock.load(std::memory_order_relaxed));
         status.currentBlock = quint32(p.currentBlock.load(std::memory_order_relaxed));
         status.lastBlock = quint32(p.lastBlock.load(std::memory_order_relaxed));
+        for (int k = 0; k < extractThread->workerCount(); ++k) {
+            const ExtractProgress &w = extractThread->workerProgress(k);
+            ObjectBlocks blocks;
+            blocks.object = w.object.load(std::memory_order_relaxed);
+            blocks.firstBlock = quint32(w.firstBlock.load(std::memory_order_relaxed));
+            blocks.currentBlock = quint32(w.currentBlock.load(std::memory_order_relaxed));
+            blocks.lastBlock = quint32(w.lastBlock.load(std::memory_order_relaxed));
+            if (blocks.object)
+                status.running.append(blocks);
+        }
     }
     if (jobThread) {
         status.runsJobs = true;

@@ -1,8 +1,19 @@
 #pragma once
 // One sample of a running extraction, taken from the threads' progress without a lock,
 // and the texts that show it.
+#include <QList>
 #include <QString>
 #include <QtGlobal>
+
+class DVDAObject;
+
+// Where the dump of one object stands.
+struct ObjectBlocks {
+    const DVDAObject *object = nullptr;
+    quint32 firstBlock = 0;
+    quint32 currentBlock = 0;
+    quint32 lastBlock = 0;
+};
 
 struct ExtractionStatus {
     bool extracting = false; // the extraction thread still exists
@@ -13,6 +24,7 @@ struct ExtractionStatus {
     quint32 firstBlock = 0;
     quint32 currentBlock = 0;
     quint32 lastBlock = 0;
+    QList<ObjectBlocks> running; // every object being dumped, by worker
     bool runsJobs = false;   // the job thread still exists
     int jobsWaiting = 0;
 };

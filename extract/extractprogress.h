@@ -7,6 +7,8 @@
 
 #include "extract/extractresult.h"
 
+class DVDAObject;
+
 struct ExtractProgress {
     std::atomic<bool> stopRequested{false};
     std::atomic<qint32> lastResult{ExtractSucceeded};
@@ -18,4 +20,6 @@ struct ExtractProgress {
     std::atomic<qint32> currentBlock{0};
     std::atomic<qint32> lastBlock{0};
     std::atomic<bool> waiting{false};
+    // The object being dumped, null between objects; the blocks above are its own.
+    std::atomic<const DVDAObject *> object{nullptr};
 };

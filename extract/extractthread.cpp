@@ -167,12 +167,17 @@ int ExtractThread::extractObject(int k, ExtractProgress &own)
     if (own.stopRequested.load())
         return ErrCancelled;
 
+    own.firstBlock.store(0, std::memory_order_relaxed); // no share done until the dump says
+    own.currentBlock.store(0, std::memory_order_relaxed);
+    own.lastBlock.store(0, std::memory_order_relaxed);
+    own.object.store(object, std::memory_order_relaxed);
     emit itemProcessing(object, ItemStarted);
     if (names[k] != baseName(zone, object))
         emit itemRenamed(object, names[k]);
     // Each worker writes only the entry of its own object.
     const int result = dumpObject(zone, static_cast<AOBObject *>(object), basePath, options,
                                   jobs, own, &objectChecks[size_t(k)]);
+    own.object.store(nullptr, std::memory_order_relaxed);
     if (result != ExtractSucceeded)
         emit itemFailed(object, result);
     emit itemProcessing(object, result == ExtractSucceeded ? ItemSucceeded : ItemFailed);

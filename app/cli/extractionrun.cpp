@@ -137,10 +137,16 @@ private:
 
         ProgressState state;
         static_cast<ExtractionStatus &>(state) = status();
-        // Several workers: every object being extracted, in the order they started.
-        state.object = runningObjects.isEmpty() ? lastObject : runningObjects.join(", ");
+        // The object being extracted; between two objects the last one, as before.
         if (!runningObjects.isEmpty())
             lastObject = runningObjects.last();
+        state.object = lastObject;
+        // Several workers: every object being extracted with its own share done.
+        for (const ObjectBlocks &blocks : std::as_const(state.running))
+            state.objects << QStringLiteral("%1 %2%").arg(
+                objectDisplayName(zone, blocks.object),
+                QString::number(progressPercent(blocks.firstBlock, blocks.currentBlock,
+                                                blocks.lastBlock)));
         display->show(state);
     }
 

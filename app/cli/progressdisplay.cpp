@@ -19,6 +19,8 @@ QString progressText(const ProgressState &state)
     if (state.extracting) {
         if (state.waiting)
             text = tr("Waiting...");
+        else if (state.objects.size() > 1)
+            text = state.objects.join(QStringLiteral(", "));
         else if (state.object.isEmpty())
             text = tr("Starting...");
         else

@@ -4,6 +4,7 @@
 // above it. Without a terminal only the lines are written.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include "extract/extractionstatus.h"
@@ -11,10 +12,13 @@
 // One sample of the extraction for the status line.
 struct ProgressState : ExtractionStatus {
     QString object; // "track 1/1/3"; empty before the first object
+    // With several objects dumped at once, each with its share done: "track 1/1/3 5%".
+    QStringList objects;
 };
 
-// "track 1/1/3  block 1234 (1000-5678)  5%  jobs waiting: 2", "Waiting...  jobs
-// waiting: 2", "Finishing...  jobs waiting: 1"; the jobs part only when a command runs.
+// "track 1/1/3  block 1234 (1000-5678)  5%  jobs waiting: 2", "track 1/1/3 5%, track
+// 1/1/4 80%", "Waiting...  jobs waiting: 2", "Finishing...  jobs waiting: 1"; the jobs
+// part only when a command runs.
 QString progressText(const ProgressState &state);
 
 class ProgressDisplay {

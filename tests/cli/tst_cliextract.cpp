@@ -9,6 +9,7 @@
 #include "clitest.h"
 #include "app/cli/cliarguments.h"
 #include "app/cli/optionstext.h"
+#include "app/cli/progressdisplay.h"
 #include "app/cli/selectors.h"
 #include "extract/extractthread.h"
 #include "testzone/mlpencoder.h"
@@ -120,6 +121,8 @@ private slots:
     void damagedZonesListTheirProblems();
     void stopSignalEndsWithFinishedFiles_data();
     void stopSignalEndsWithFinishedFiles();
+    void progressLine_data();
+    void progressLine();
 
 private:
     testzone::ZoneFolder *zoneFolder = nullptr;
@@ -639,6 +642,34 @@ void TestCliExtract::stopSignalEndsWithFinishedFiles()
         else
             QVERIFY(pcm.waveSamples[0].startsWith(data));
     }
+}
+
+// The status line: one object with its blocks, several workers each object with its share.
+void TestCliExtract::progressLine_data()
+{
+    QTest::addColumn<QStringList>("objects");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("one worker") << QStringList{}
+        << "track 1/1/3  block 150 (100-199)  50%  jobs waiting: 2";
+    QTest::newRow("one of two running") << QStringList{"track 1/1/3 50%"}
+        << "track 1/1/3  block 150 (100-199)  50%  jobs waiting: 2";
+    QTest::newRow("two running") << QStringList{"track 1/1/3 50%", "track 1/1/4 7%"}
+        << "track 1/1/3 50%, track 1/1/4 7%  jobs waiting: 2";
+}
+
+void TestCliExtract::progressLine()
+{
+    QFETCH(QStringList, objects);
+    QFETCH(QString, text);
+    ProgressState state;
+    state.extracting = state.runsJobs = true;
+    state.jobsWaiting = 2;
+    state.object = QStringLiteral("track 1/1/3");
+    state.firstBlock = 100;
+    state.currentBlock = 150;
+    state.lastBlock = 199;
+    state.objects = objects;
+    QCOMPARE(progressText(state), text);
 }
 
 QTEST_GUILESS_MAIN(TestCliExtract)
