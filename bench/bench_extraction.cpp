@@ -6,11 +6,11 @@
 //   MLP Verify of the same track vs its Convert,
 //   a title of 4 MLP tracks with 2 workers vs 1 worker,
 //   and the peak memory of MLP Convert of a 10-minute track.
-// Every extraction runs in a child process: bench_extraction --child ZONE OUT MODE LAYOUT N
+// Every program runs through benchspawn, which reports its time and peak memory; an
+// extraction is a child process: bench_extraction --child ZONE OUT MODE LAYOUT N
 //   bench_extraction [seconds of the long track, default 600]
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
@@ -27,7 +27,7 @@ using namespace benchtools;
 
 namespace {
 
-// The child: every track of the first title into OUT, then its time and peak memory.
+// The child: every track of the first title into OUT.
 int extractTitle(const QStringList &args)
 {
     DVDAZone zone{QDir(args[2])};
@@ -45,8 +45,6 @@ int extractTitle(const QStringList &args)
     for (DVDAObject *track : zone.titlesets[0]->titles[0]->tracks)
         tracks << track;
     JobQueue jobs;
-    QElapsedTimer timer;
-    timer.start();
     ExtractThread thread(&zone, tracks, options, &jobs);
     thread.start();
     thread.wait();
@@ -54,7 +52,6 @@ int extractTitle(const QStringList &args)
         std::fprintf(stderr, "extraction failed: %d\n", thread.result());
         return 1;
     }
-    reportChild(timer.nsecsElapsed() / 1e9);
     return 0;
 }
 
@@ -89,41 +86,37 @@ QByteArray mlpOf(int seconds, const mlpencoder::MlpFormat &format, int channels)
 struct Bench {
     QString self;
     QTemporaryDir out;
+    bool ok = true; // every case ran
 
-    // Median time of extracting the zone's title; *peak rises to the highest peak memory.
-    // The median of the child's own time (without starting the process and opening the
-    // zone) goes to stdout as a line of its own.
-    double extract(const testzone::ZoneFolder &zone, const char *mode, const char *layout,
-                   int threads, qint64 *peak)
+    // Extracting the zone's title into an emptied folder.
+    RunReport extract(const testzone::ZoneFolder &zone, const char *mode, const char *layout,
+                      int threads)
     {
-        QList<double> inside;
-        const double seconds = medianOf([&] {
+        return medianOf([&] {
             QDir(out.filePath("x")).removeRecursively();
             QDir(out.path()).mkdir("x");
-            const ChildReport report =
-                runChild(self, {"--child", zone.path(), out.filePath("x"), mode, layout,
-                                QString::number(threads)});
-            *peak = qMax(*peak, report.peakKilobytes);
-            inside << report.inside;
-            return report.seconds;
-        });
-        std::printf("  (%s %s, %d worker(s): %.3f s of it extracting, the rest starting up)\n",
-                    mode, layout, threads, median(inside));
-        return seconds;
-    }
-    double copy(const testzone::ZoneFolder &zone)
-    {
-        return medianOf([&] {
-            return timeRun("cp", {zone.filePath(testzone::aobName(1, 1)), out.filePath("copy")});
+            return runProgram(self, {"--child", zone.path(), out.filePath("x"), mode, layout,
+                                     QString::number(threads)});
         });
     }
-    double ffmpeg(const testzone::ZoneFolder &zone)
+    RunReport copy(const testzone::ZoneFolder &zone)
     {
         return medianOf([&] {
-            return timeRun("ffmpeg", {"-nostdin", "-v", "error", "-y", "-threads", "1", "-i",
-                                      zone.filePath(testzone::aobName(1, 1)), "-c:a", "pcm_s24le",
-                                      out.filePath("ffmpeg.wav")});
+            return runProgram("cp", {zone.filePath(testzone::aobName(1, 1)), out.filePath("copy")});
         });
+    }
+    RunReport ffmpeg(const testzone::ZoneFolder &zone)
+    {
+        return medianOf([&] {
+            return runProgram("ffmpeg", {"-nostdin", "-v", "error", "-y", "-threads", "1", "-i",
+                                         zone.filePath(testzone::aobName(1, 1)), "-c:a",
+                                         "pcm_s24le", out.filePath("ffmpeg.wav")});
+        });
+    }
+    void print(const char *name, const RunReport &ours, const char *reference,
+               const RunReport &theirs, double target)
+    {
+        ok = printCase(name, ours, reference, theirs, target) && ok;
     }
 };
 
@@ -139,52 +132,44 @@ int main(int argc, char **argv)
 
     Bench bench;
     bench.self = app.applicationFilePath();
-    qint64 peak = -1;
     std::printf("extraction, median of %d runs, warm cache:\n", int(RUNS));
 
     // 60 s of stereo 24-bit 96000 Hz PCM: 34.6 MB.
     const auto pcm = zoneOf({dumpzone::pattern(60 * 96000 * 2 * 3, 1)}, false);
     if (!pcm)
         return 1;
-    const double cp = bench.copy(*pcm);
-    const double store = bench.extract(*pcm, "store", "groups", 1, &peak);
-    printCase("store, 60 s PCM", store, "cp", cp, 1.2, peak);
+    const RunReport cp = bench.copy(*pcm);
+    bench.print("store, 60 s PCM", bench.extract(*pcm, "store", "groups", 1), "cp", cp, 1.2);
     for (const char *layout : {"groups", "merged", "split"}) {
-        peak = -1;
         const QByteArray name = QByteArray("pcm convert, ") + layout;
-        const double ours = bench.extract(*pcm, "convert", layout, 1, &peak);
-        printCase(name.constData(), ours, "cp", cp, 1.5, peak);
+        bench.print(name.constData(), bench.extract(*pcm, "convert", layout, 1), "cp", cp, 1.5);
     }
 
     const mlpencoder::MlpFormat surround{12, 96000, 24};
     const auto mlp = zoneOf({mlpOf(60, surround, 6)}, true);
     if (!mlp)
         return 1;
-    peak = -1;
-    const double mlpOurs = bench.extract(*mlp, "convert", "groups", 1, &peak);
-    printCase("mlp convert, 60 s 5.1 96k", mlpOurs, "ffmpeg -threads 1", bench.ffmpeg(*mlp), 1.0,
-              peak);
-    peak = -1;
-    const double verified = bench.extract(*mlp, "verify", "groups", 1, &peak);
-    printCase("mlp verify, 60 s 5.1 96k", verified, "mlp convert", mlpOurs, 1.0, peak);
+    const RunReport mlpOurs = bench.extract(*mlp, "convert", "groups", 1);
+    bench.print("mlp convert, 60 s 5.1 96k", mlpOurs, "ffmpeg -threads 1", bench.ffmpeg(*mlp),
+                1.0);
+    bench.print("mlp verify, 60 s 5.1 96k", bench.extract(*mlp, "verify", "groups", 1),
+                "mlp convert", mlpOurs, 1.0);
 
     const QByteArray twenty = mlpOf(20, surround, 6);
     const auto four = zoneOf({twenty, twenty, twenty, twenty}, true);
     if (!four)
         return 1;
-    peak = -1;
-    const double one = bench.extract(*four, "convert", "groups", 1, &peak);
-    const double two = bench.extract(*four, "convert", "groups", 2, &peak);
-    printCase("4 mlp tracks, --threads 2", two, "--threads 1", one, 0.6, peak);
+    const RunReport one = bench.extract(*four, "convert", "groups", 1);
+    bench.print("4 mlp tracks, --threads 2", bench.extract(*four, "convert", "groups", 2),
+                "--threads 1", one, 0.6);
 
     const auto longTrack = zoneOf({mlpOf(longSeconds, mlpencoder::MlpFormat{1, 48000, 16}, 2)},
                                   true);
     if (!longTrack)
         return 1;
-    peak = -1;
-    const ChildReport report = runChild(bench.self, {"--child", longTrack->path(),
-                                                     bench.out.path(), "convert", "groups", "1"});
-    std::printf("  mlp convert, %d s stereo 48k: %.2f s, peak %.1f MB (target < 64 MB)\n",
-                longSeconds, report.seconds, report.peakKilobytes / 1024.0);
-    return 0;
+    const RunReport run = runProgram(bench.self, {"--child", longTrack->path(), bench.out.path(),
+                                                  "convert", "groups", "1"});
+    std::printf("  mlp convert, %d s stereo 48k: %.2f s, peak %.1f MB (target < 64 MB)%s\n",
+                longSeconds, run.seconds, run.peakKilobytes / 1024.0, run.ok ? "" : " FAILED");
+    return bench.ok && run.ok ? 0 : 1;
 }
