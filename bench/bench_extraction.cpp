@@ -6,54 +6,25 @@
 //   MLP Verify of the same track vs its Convert,
 //   a title of 4 MLP tracks with 2 workers vs 1 worker,
 //   and the peak memory of MLP Convert of a 10-minute track.
-// Every program runs through benchspawn, which reports its time and peak memory; an
-// extraction is a child process: bench_extraction --child ZONE OUT MODE LAYOUT N
+// The extraction is the real kestrova-cli beside this benchmark's folder, run as a user
+// would; it and every reference run through benchspawn, which reports time and peak memory.
 //   bench_extraction [seconds of the long track, default 600]
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
 #include "benchtools.h"
-#include "extract/extractthread.h"
-#include "extract/jobqueue.h"
 #include "testzone/dumpzone.h"
 #include "testzone/mlpencoder.h"
 #include "testzone/packs.h"
-#include "zone/dvdazone.h"
 
 using namespace benchtools;
 
 namespace {
-
-// The child: every track of the first title into OUT.
-int extractTitle(const QStringList &args)
-{
-    DVDAZone zone{QDir(args[2])};
-    if (zone.titlesets.empty() || zone.titlesets[0]->titles.empty())
-        return 1;
-    ExtractOptions options;
-    options.outputDir = QDir(args[3]);
-    options.mode = args[4] == QLatin1String("store")    ? ModeStore
-                   : args[4] == QLatin1String("verify") ? ModeVerify
-                                                        : ModeConvert;
-    options.merge = args[5] == QLatin1String("merged");
-    options.split = args[5] == QLatin1String("split");
-    options.threads = args[6].toInt();
-    QList<DVDAObject *> tracks;
-    for (DVDAObject *track : zone.titlesets[0]->titles[0]->tracks)
-        tracks << track;
-    JobQueue jobs;
-    ExtractThread thread(&zone, tracks, options, &jobs);
-    thread.start();
-    thread.wait();
-    if (thread.result() != 0) {
-        std::fprintf(stderr, "extraction failed: %d\n", thread.result());
-        return 1;
-    }
-    return 0;
-}
 
 // A zone of one title whose tracks are the given streams, each packed on its own.
 std::unique_ptr<testzone::ZoneFolder> zoneOf(const QList<QByteArray> &streams, bool mlp)
@@ -71,32 +42,60 @@ std::unique_ptr<testzone::ZoneFolder> zoneOf(const QList<QByteArray> &streams, b
 }
 
 // An MLP stream of the given length: ten seconds encoded once and repeated. Each repeat
-// begins with a major sync, so the joined stream is one valid stream.
+// begins with a major sync, so the joined stream is one valid stream. The last second of
+// the piece is silent: the first restart header of a repeat carries the lossless check of
+// nothing (0), which the decoder compares with the samples since the last restart header
+// before the join, and a damaged-file report would fail the extraction.
 QByteArray mlpOf(int seconds, const mlpencoder::MlpFormat &format, int channels)
 {
     const int chunk = qMin(seconds, 10);
-    const QByteArray piece = mlpencoder::encodeMlp(
-        mlpencoder::testSignal(channels, chunk * format.sampleRate, format.bits, 4), format);
+    QVector<qint32> signal =
+        mlpencoder::testSignal(channels, chunk * format.sampleRate, format.bits, 4);
+    std::fill(signal.end() - channels * format.sampleRate, signal.end(), 0);
+    const QByteArray piece = mlpencoder::encodeMlp(signal, format);
     QByteArray stream;
     for (int done = 0; done < seconds && !piece.isEmpty(); done += chunk)
         stream += piece;
     return stream;
 }
 
+// The machine's load averages, as /proc/loadavg begins: "0.52 0.58 0.59".
+QByteArray loadAverages()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return "unknown";
+    return file.readAll().split(' ').mid(0, 3).join(' ');
+}
+
 struct Bench {
-    QString self;
+    QString cli;
     QTemporaryDir out;
     bool ok = true; // every case ran
 
-    // Extracting the zone's title into an emptied folder.
+    // The command line of extracting (or verifying) every track of the zone's first title
+    // into the output folder; layout "groups" is the default of one file per channel group.
+    QStringList command(const testzone::ZoneFolder &zone, const char *mode, const char *layout,
+                        int threads, const QString &folder) const
+    {
+        if (qstrcmp(mode, "verify") == 0)
+            return {"verify", zone.path(), "1/1"};
+        QStringList args{"extract", zone.path(), "-o", folder, QLatin1String("--") + mode};
+        if (qstrcmp(layout, "merged") == 0)
+            args << "--merge";
+        if (qstrcmp(layout, "split") == 0)
+            args << "--split";
+        return args << "--threads" << QString::number(threads) << "1/1";
+    }
+    // Extracting the zone's title into a folder emptied before each run.
     RunReport extract(const testzone::ZoneFolder &zone, const char *mode, const char *layout,
                       int threads)
     {
+        const QString folder = out.filePath("x");
         return medianOf([&] {
-            QDir(out.filePath("x")).removeRecursively();
+            QDir(folder).removeRecursively();
             QDir(out.path()).mkdir("x");
-            return runProgram(self, {"--child", zone.path(), out.filePath("x"), mode, layout,
-                                     QString::number(threads)});
+            return runProgram(cli, command(zone, mode, layout, threads, folder));
         });
     }
     RunReport copy(const testzone::ZoneFolder &zone)
@@ -125,14 +124,16 @@ struct Bench {
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() == 7 && args[1] == QLatin1String("--child"))
-        return extractTitle(args);
-    const int longSeconds = args.size() > 1 ? qMax(1, args[1].toInt()) : 600;
+    const int longSeconds = argc > 1 ? qMax(1, atoi(argv[1])) : 600;
 
     Bench bench;
-    bench.self = app.applicationFilePath();
-    std::printf("extraction, median of %d runs, warm cache:\n", int(RUNS));
+    // build/bench/bench_extraction runs build/kestrova-cli.
+    bench.cli = QDir::cleanPath(app.applicationDirPath() + QLatin1String("/../kestrova-cli"));
+    std::printf("extraction by %s, median of %d runs, warm cache, load %s:\n",
+                qPrintable(bench.cli), int(RUNS), loadAverages().constData());
+    const RunReport start = medianOf([&] { return runProgram(bench.cli, {"--version"}); });
+    std::printf("  start-up, kestrova-cli --version: %.3f s, peak %.1f MB%s\n", start.seconds,
+                start.peakKilobytes / 1024.0, start.ok ? "" : " FAILED");
 
     // 60 s of stereo 24-bit 96000 Hz PCM: 34.6 MB.
     const auto pcm = zoneOf({dumpzone::pattern(60 * 96000 * 2 * 3, 1)}, false);
@@ -167,9 +168,8 @@ int main(int argc, char **argv)
                                   true);
     if (!longTrack)
         return 1;
-    const RunReport run = runProgram(bench.self, {"--child", longTrack->path(), bench.out.path(),
-                                                  "convert", "groups", "1"});
+    const RunReport run = bench.extract(*longTrack, "convert", "groups", 1);
     std::printf("  mlp convert, %d s stereo 48k: %.2f s, peak %.1f MB (target < 64 MB)%s\n",
                 longSeconds, run.seconds, run.peakKilobytes / 1024.0, run.ok ? "" : " FAILED");
-    return bench.ok && run.ok ? 0 : 1;
+    return bench.ok && start.ok && run.ok ? 0 : 1;
 }
