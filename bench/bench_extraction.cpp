@@ -6,57 +6,25 @@
 //   MLP Verify of the same track vs its Convert,
 //   a title of 4 MLP tracks with 2 workers vs 1 worker,
 //   and the peak memory of MLP Convert of a 10-minute track.
-// Every extraction runs in a child process: bench_extraction --child ZONE OUT MODE LAYOUT N
+// The extraction is the real kestrova-cli beside this benchmark's folder, run as a user
+// would; it and every reference run through benchspawn, which reports time and peak memory.
 //   bench_extraction [seconds of the long track, default 600]
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
 #include "benchtools.h"
-#include "extract/extractthread.h"
-#include "extract/jobqueue.h"
 #include "testzone/dumpzone.h"
 #include "testzone/mlpencoder.h"
 #include "testzone/packs.h"
-#include "zone/dvdazone.h"
 
 using namespace benchtools;
 
 namespace {
-
-// The child: every track of the first title into OUT, then its time and peak memory.
-int extractTitle(const QStringList &args)
-{
-    DVDAZone zone{QDir(args[2])};
-    if (zone.titlesets.empty() || zone.titlesets[0]->titles.empty())
-        return 1;
-    ExtractOptions options;
-    options.outputDir = QDir(args[3]);
-    options.mode = args[4] == QLatin1String("store")    ? ModeStore
-                   : args[4] == QLatin1String("verify") ? ModeVerify
-                                                        : ModeConvert;
-    options.merge = args[5] == QLatin1String("merged");
-    options.split = args[5] == QLatin1String("split");
-    options.threads = args[6].toInt();
-    QList<DVDAObject *> tracks;
-    for (DVDAObject *track : zone.titlesets[0]->titles[0]->tracks)
-        tracks << track;
-    JobQueue jobs;
-    QElapsedTimer timer;
-    timer.start();
-    ExtractThread thread(&zone, tracks, options, &jobs);
-    thread.start();
-    thread.wait();
-    if (thread.result() != 0) {
-        std::fprintf(stderr, "extraction failed: %d\n", thread.result());
-        return 1;
-    }
-    reportChild(timer.nsecsElapsed() / 1e9);
-    return 0;
-}
 
 // A zone of one title whose tracks are the given streams, each packed on its own.
 std::unique_ptr<testzone::ZoneFolder> zoneOf(const QList<QByteArray> &streams, bool mlp)
@@ -74,56 +42,80 @@ std::unique_ptr<testzone::ZoneFolder> zoneOf(const QList<QByteArray> &streams, b
 }
 
 // An MLP stream of the given length: ten seconds encoded once and repeated. Each repeat
-// begins with a major sync, so the joined stream is one valid stream.
+// begins with a major sync, so the joined stream is one valid stream. The last second of
+// the piece is silent: the first restart header of a repeat carries the lossless check of
+// nothing (0), which the decoder compares with the samples since the last restart header
+// before the join, and a damaged-file report would fail the extraction.
 QByteArray mlpOf(int seconds, const mlpencoder::MlpFormat &format, int channels)
 {
     const int chunk = qMin(seconds, 10);
-    const QByteArray piece = mlpencoder::encodeMlp(
-        mlpencoder::testSignal(channels, chunk * format.sampleRate, format.bits, 4), format);
+    QVector<qint32> signal =
+        mlpencoder::testSignal(channels, chunk * format.sampleRate, format.bits, 4);
+    std::fill(signal.end() - channels * format.sampleRate, signal.end(), 0);
+    const QByteArray piece = mlpencoder::encodeMlp(signal, format);
     QByteArray stream;
     for (int done = 0; done < seconds && !piece.isEmpty(); done += chunk)
         stream += piece;
     return stream;
 }
 
-struct Bench {
-    QString self;
-    QTemporaryDir out;
+// The machine's load averages, as /proc/loadavg begins: "0.52 0.58 0.59".
+QByteArray loadAverages()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return "unknown";
+    return file.readAll().split(' ').mid(0, 3).join(' ');
+}
 
-    // Median time of extracting the zone's title; *peak rises to the highest peak memory.
-    // The median of the child's own time (without starting the process and opening the
-    // zone) goes to stdout as a line of its own.
-    double extract(const testzone::ZoneFolder &zone, const char *mode, const char *layout,
-                   int threads, qint64 *peak)
+struct Bench {
+    QString cli;
+    QTemporaryDir out;
+    bool ok = true; // every case ran
+
+    // The command line of extracting (or verifying) every track of the zone's first title
+    // into the output folder; layout "groups" is the default of one file per channel group.
+    QStringList command(const testzone::ZoneFolder &zone, const char *mode, const char *layout,
+                        int threads, const QString &folder) const
     {
-        QList<double> inside;
-        const double seconds = medianOf([&] {
-            QDir(out.filePath("x")).removeRecursively();
+        if (qstrcmp(mode, "verify") == 0)
+            return {"verify", zone.path(), "1/1"};
+        QStringList args{"extract", zone.path(), "-o", folder, QLatin1String("--") + mode};
+        if (qstrcmp(layout, "merged") == 0)
+            args << "--merge";
+        if (qstrcmp(layout, "split") == 0)
+            args << "--split";
+        return args << "--threads" << QString::number(threads) << "1/1";
+    }
+    // Extracting the zone's title into a folder emptied before each run.
+    RunReport extract(const testzone::ZoneFolder &zone, const char *mode, const char *layout,
+                      int threads)
+    {
+        const QString folder = out.filePath("x");
+        return medianOf([&] {
+            QDir(folder).removeRecursively();
             QDir(out.path()).mkdir("x");
-            const ChildReport report =
-                runChild(self, {"--child", zone.path(), out.filePath("x"), mode, layout,
-                                QString::number(threads)});
-            *peak = qMax(*peak, report.peakKilobytes);
-            inside << report.inside;
-            return report.seconds;
-        });
-        std::printf("  (%s %s, %d worker(s): %.3f s of it extracting, the rest starting up)\n",
-                    mode, layout, threads, median(inside));
-        return seconds;
-    }
-    double copy(const testzone::ZoneFolder &zone)
-    {
-        return medianOf([&] {
-            return timeRun("cp", {zone.filePath(testzone::aobName(1, 1)), out.filePath("copy")});
+            return runProgram(cli, command(zone, mode, layout, threads, folder));
         });
     }
-    double ffmpeg(const testzone::ZoneFolder &zone)
+    RunReport copy(const testzone::ZoneFolder &zone)
     {
         return medianOf([&] {
-            return timeRun("ffmpeg", {"-nostdin", "-v", "error", "-y", "-threads", "1", "-i",
-                                      zone.filePath(testzone::aobName(1, 1)), "-c:a", "pcm_s24le",
-                                      out.filePath("ffmpeg.wav")});
+            return runProgram("cp", {zone.filePath(testzone::aobName(1, 1)), out.filePath("copy")});
         });
+    }
+    RunReport ffmpeg(const testzone::ZoneFolder &zone)
+    {
+        return medianOf([&] {
+            return runProgram("ffmpeg", {"-nostdin", "-v", "error", "-y", "-threads", "1", "-i",
+                                         zone.filePath(testzone::aobName(1, 1)), "-c:a",
+                                         "pcm_s24le", out.filePath("ffmpeg.wav")});
+        });
+    }
+    void print(const char *name, const RunReport &ours, const char *reference,
+               const RunReport &theirs, double target)
+    {
+        ok = printCase(name, ours, reference, theirs, target) && ok;
     }
 };
 
@@ -132,59 +124,52 @@ struct Bench {
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() == 7 && args[1] == QLatin1String("--child"))
-        return extractTitle(args);
-    const int longSeconds = args.size() > 1 ? qMax(1, args[1].toInt()) : 600;
+    const int longSeconds = argc > 1 ? qMax(1, atoi(argv[1])) : 600;
 
     Bench bench;
-    bench.self = app.applicationFilePath();
-    qint64 peak = -1;
-    std::printf("extraction, median of %d runs, warm cache:\n", int(RUNS));
+    // build/bench/bench_extraction runs build/kestrova-cli.
+    bench.cli = QDir::cleanPath(app.applicationDirPath() + QLatin1String("/../kestrova-cli"));
+    std::printf("extraction by %s, median of %d runs, warm cache, load %s:\n",
+                qPrintable(bench.cli), int(RUNS), loadAverages().constData());
+    const RunReport start = medianOf([&] { return runProgram(bench.cli, {"--version"}); });
+    std::printf("  start-up, kestrova-cli --version: %.3f s, peak %.1f MB%s\n", start.seconds,
+                start.peakKilobytes / 1024.0, start.ok ? "" : " FAILED");
 
     // 60 s of stereo 24-bit 96000 Hz PCM: 34.6 MB.
     const auto pcm = zoneOf({dumpzone::pattern(60 * 96000 * 2 * 3, 1)}, false);
     if (!pcm)
         return 1;
-    const double cp = bench.copy(*pcm);
-    const double store = bench.extract(*pcm, "store", "groups", 1, &peak);
-    printCase("store, 60 s PCM", store, "cp", cp, 1.2, peak);
+    const RunReport cp = bench.copy(*pcm);
+    bench.print("store, 60 s PCM", bench.extract(*pcm, "store", "groups", 1), "cp", cp, 1.2);
     for (const char *layout : {"groups", "merged", "split"}) {
-        peak = -1;
         const QByteArray name = QByteArray("pcm convert, ") + layout;
-        const double ours = bench.extract(*pcm, "convert", layout, 1, &peak);
-        printCase(name.constData(), ours, "cp", cp, 1.5, peak);
+        bench.print(name.constData(), bench.extract(*pcm, "convert", layout, 1), "cp", cp, 1.5);
     }
 
     const mlpencoder::MlpFormat surround{12, 96000, 24};
     const auto mlp = zoneOf({mlpOf(60, surround, 6)}, true);
     if (!mlp)
         return 1;
-    peak = -1;
-    const double mlpOurs = bench.extract(*mlp, "convert", "groups", 1, &peak);
-    printCase("mlp convert, 60 s 5.1 96k", mlpOurs, "ffmpeg -threads 1", bench.ffmpeg(*mlp), 1.0,
-              peak);
-    peak = -1;
-    const double verified = bench.extract(*mlp, "verify", "groups", 1, &peak);
-    printCase("mlp verify, 60 s 5.1 96k", verified, "mlp convert", mlpOurs, 1.0, peak);
+    const RunReport mlpOurs = bench.extract(*mlp, "convert", "groups", 1);
+    bench.print("mlp convert, 60 s 5.1 96k", mlpOurs, "ffmpeg -threads 1", bench.ffmpeg(*mlp),
+                1.0);
+    bench.print("mlp verify, 60 s 5.1 96k", bench.extract(*mlp, "verify", "groups", 1),
+                "mlp convert", mlpOurs, 1.0);
 
     const QByteArray twenty = mlpOf(20, surround, 6);
     const auto four = zoneOf({twenty, twenty, twenty, twenty}, true);
     if (!four)
         return 1;
-    peak = -1;
-    const double one = bench.extract(*four, "convert", "groups", 1, &peak);
-    const double two = bench.extract(*four, "convert", "groups", 2, &peak);
-    printCase("4 mlp tracks, --threads 2", two, "--threads 1", one, 0.6, peak);
+    const RunReport one = bench.extract(*four, "convert", "groups", 1);
+    bench.print("4 mlp tracks, --threads 2", bench.extract(*four, "convert", "groups", 2),
+                "--threads 1", one, 0.6);
 
     const auto longTrack = zoneOf({mlpOf(longSeconds, mlpencoder::MlpFormat{1, 48000, 16}, 2)},
                                   true);
     if (!longTrack)
         return 1;
-    peak = -1;
-    const ChildReport report = runChild(bench.self, {"--child", longTrack->path(),
-                                                     bench.out.path(), "convert", "groups", "1"});
-    std::printf("  mlp convert, %d s stereo 48k: %.2f s, peak %.1f MB (target < 64 MB)\n",
-                longSeconds, report.seconds, report.peakKilobytes / 1024.0);
-    return 0;
+    const RunReport run = bench.extract(*longTrack, "convert", "groups", 1);
+    std::printf("  mlp convert, %d s stereo 48k: %.2f s, peak %.1f MB (target < 64 MB)%s\n",
+                longSeconds, run.seconds, run.peakKilobytes / 1024.0, run.ok ? "" : " FAILED");
+    return bench.ok && start.ok && run.ok ? 0 : 1;
 }

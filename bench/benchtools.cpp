@@ -1,7 +1,6 @@
 #include "benchtools.h"
 
-#include <QElapsedTimer>
-#include <QFile>
+#include <QCoreApplication>
 #include <QProcess>
 #include <algorithm>
 #include <cstdio>
@@ -16,72 +15,56 @@ double median(QList<double> values)
     return values[values.size() / 2];
 }
 
-qint64 peakKilobytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
-
-double timeRun(const QString &program, const QStringList &arguments, QByteArray *output)
+RunReport runProgram(const QString &program, const QStringList &arguments)
 {
     QProcess process;
-    QElapsedTimer timer;
-    timer.start();
-    process.start(program, arguments);
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0) {
-        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program),
-                     process.readAllStandardError().constData());
-        return -1;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(QCoreApplication::applicationDirPath() + QLatin1String("/benchspawn"),
+                  QStringList{program} + arguments);
+    process.waitForFinished(-1);
+    // benchspawn's last line of standard error: "<seconds> <peak KiB> <exit status>".
+    const QByteArray errors = process.readAllStandardError().trimmed();
+    const QList<QByteArray> report = errors.mid(errors.lastIndexOf('\n') + 1).split(' ');
+    RunReport run;
+    if (report.size() == 3) {
+        run.seconds = report[0].toDouble();
+        run.peakKilobytes = report[1].toLongLong();
     }
-    const double seconds = timer.nsecsElapsed() / 1e9;
-    if (output)
-        *output = process.readAllStandardOutput();
-    return seconds;
+    run.ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
+             && report.size() == 3 && report[2] == "0";
+    if (!run.ok)
+        std::fprintf(stderr, "%s %s failed: %s\n", qPrintable(program),
+                     qPrintable(arguments.join(QLatin1Char(' '))),
+                     errors.isEmpty() ? qPrintable(process.errorString()) : errors.constData());
+    return run;
 }
 
-void reportChild(double seconds)
-{
-    std::printf("%.6f %lld\n", seconds, peakKilobytes());
-}
-
-ChildReport runChild(const QString &program, const QStringList &arguments)
-{
-    QByteArray output;
-    ChildReport report;
-    report.seconds = timeRun(program, arguments, &output);
-    const QList<QByteArray> lines = output.trimmed().split('\n');
-    report.inside = lines.last().split(' ').value(0).toDouble();
-    report.peakKilobytes = lines.last().split(' ').value(1).toLongLong();
-    return report;
-}
-
-double medianOf(const std::function<double()> &run)
+RunReport medianOf(const std::function<RunReport()> &run)
 {
     QList<double> times;
-    for (int k = 0; k < RUNS; ++k) {
-        const double seconds = run();
-        if (seconds < 0)
-            return -1;
-        times << seconds;
+    RunReport all;
+    all.ok = true;
+    for (int k = 0; k < RUNS && all.ok; ++k) {
+        const RunReport one = run();
+        times << one.seconds;
+        all.peakKilobytes = qMax(all.peakKilobytes, one.peakKilobytes);
+        all.ok = one.ok;
     }
-    return median(times);
+    all.seconds = median(times);
+    return all;
 }
 
-void printCase(const char *name, double ours, const char *reference, double theirs,
-               double target, qint64 peakKilobytes)
+bool printCase(const char *name, const RunReport &ours, const char *reference,
+               const RunReport &theirs, double target)
 {
-    std::printf("  %-28s ours %7.3f s, %s %7.3f s, ratio %5.2f (target <= %.1f)", name, ours,
-                reference, theirs, theirs > 0 ? ours / theirs : 0.0, target);
-    if (peakKilobytes >= 0)
-        std::printf(", peak %.1f MB", peakKilobytes / 1024.0);
-    std::printf("\n");
+    std::printf("  %-28s ours %7.3f s, %s %7.3f s, ratio %5.2f (target <= %.1f), peak %.1f MB "
+                "(%s %.1f MB)%s\n",
+                name, ours.seconds, reference, theirs.seconds,
+                theirs.seconds > 0 ? ours.seconds / theirs.seconds : 0.0, target,
+                ours.peakKilobytes / 1024.0, reference, theirs.peakKilobytes / 1024.0,
+                ours.ok && theirs.ok ? "" : " FAILED");
     std::fflush(stdout);
+    return ours.ok && theirs.ok;
 }
 
 } // namespace benchtools
