@@ -56,6 +56,7 @@ DVDAFormattedStreamDumper::DVDAFormattedStreamDumper(const StreamInfo &info_,
     }
     for (int n = 0; n < channels; ++n)
         outputPosition[n] = qBound(0, channelOrder(info, n), channels - 1);
+    placeChannels();
     if (options.mode != ModeVerify)
         openFiles(basePath);
 }
@@ -247,4 +248,74 @@ bool DVDAFormattedStreamDumper::writeSamples(const SampleRun &group1, const Samp
     const bool ok1 = writeRun(slotFiles[0], group1);
     const bool ok2 = writeRun(slotFiles[1], group2);
     return ok1 && ok2;
+}
+
+void DVDAFormattedStreamDumper::placeChannels()
+{
+    const int c1 = info.group1Channels, c2 = info.group2Channels;
+    const int size1 = (info.group1Bits + 7) / 8, size2 = (info.group2Bits + 7) / 8;
+    Placement &at = placement;
+    for (int n = 0; n < c1 + c2; ++n) {
+        const bool first = n < c1;
+        const int size = first ? size1 : size2;
+        switch (layout) {
+        case LayoutSplit:
+            at.slot[n] = n;
+            at.offset[n] = 0;
+            (first ? at.perFrame1 : at.perFrame2)[n] = size;
+            break;
+        case LayoutMerged:
+            at.slot[n] = 0;
+            at.offset[n] = outputPosition[n] * size1;
+            at.perFrame1[0] = (c1 + c2) * size1;
+            break;
+        case LayoutGroups:
+        case LayoutDownmix:
+            at.slot[n] = first ? 0 : 1;
+            at.offset[n] = first ? n * size1 : (n - c1) * size2;
+            (first ? at.perFrame1[0] : at.perFrame2[1]) = first ? c1 * size1 : c2 * size2;
+            break;
+        }
+    }
+    at.stride1 = layout == LayoutSplit ? size1 : layout == LayoutMerged ? (c1 + c2) * size1 : c1 * size1;
+    at.stride2 = layout == LayoutSplit ? size2 : layout == LayoutMerged ? (c1 + c2) * size1 : c2 * size2;
+}
+
+DVDAFormattedStreamDumper::SampleTargets DVDAFormattedStreamDumper::reserveSamples(int frames1,
+                                                                                    int frames2)
+{
+    quint8 *room[SLOTS] = {};
+    qint64 scratchBytes = 0;
+    for (int slot = 0; slot < SLOTS; ++slot) {
+        const qint64 need = qint64(frames1) * placement.perFrame1[slot]
+                          + qint64(frames2) * placement.perFrame2[slot];
+        room[slot] = need > 0 ? slotFiles[slot].reserve(need) : nullptr;
+        reserved[slot] = room[slot] != nullptr;
+        if (need > 0 && !room[slot])
+            scratchBytes = qMax(scratchBytes, need);
+    }
+    roomRefused = scratchBytes > 0;
+    if (scratchBytes > qint64(scratch.size()))
+        scratch.resize(size_t(scratchBytes));
+    SampleTargets at;
+    for (int n = 0; n < info.group1Channels + info.group2Channels; ++n) {
+        // The samples of a file that cannot take them are dropped; files share the scratch.
+        quint8 *base = room[placement.slot[n]];
+        at.channel[n] = (base ? base : scratch.data()) + placement.offset[n];
+    }
+    at.stride1 = placement.stride1;
+    at.stride2 = placement.stride2;
+    return at;
+}
+
+bool DVDAFormattedStreamDumper::commitSamples(int frames1, int frames2)
+{
+    framesDone += frames1;
+    if (options.mode == ModeVerify)
+        return true;
+    for (int slot = 0; slot < SLOTS; ++slot)
+        if (reserved[slot])
+            slotFiles[slot].commit(qint64(frames1) * placement.perFrame1[slot]
+                                   + qint64(frames2) * placement.perFrame2[slot]);
+    return !roomRefused;
 }

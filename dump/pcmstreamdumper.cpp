@@ -16,33 +16,61 @@ int packedUnitSize(int channels, int bits)
     return knownBits(bits) ? bits * channels / 4 : 0;
 }
 
-// Two samples of each of c channels, packed, into 2 x c little-endian samples of 2
-// bytes (16 bits) or 3 bytes (20 bits with the low nibble zero, 24 bits). One copy per
-// resolution, so the loop has no test of it.
-template <int BITS>
-void unpackUnitOf(const quint8 *unit, int channels, quint8 *out)
+// count units of one group of C channels; each holds two samples of every channel,
+// packed, and becomes two frames of little-endian samples of 2 bytes (16 bits) or 3
+// bytes (20 bits with the low nibble zero, 24 bits). One copy per resolution and
+// channel count, so that the loop tests neither and keeps its pointers in registers.
+template <int BITS, int C>
+void unpackUnits(const quint8 *in, int count, quint8 **out, int stride)
 {
-    const int count = 2 * channels;
-    const quint8 *extra = unit + 2 * count;
-    for (int k = 0; k < count; ++k) {
-        const quint8 high = unit[2 * k], middle = unit[2 * k + 1];
-        if (BITS == 24)
-            *out++ = extra[k];
-        else if (BITS == 20)
-            *out++ = (k & 1) ? quint8(extra[k / 2] << 4) : quint8(extra[k / 2] & 0xF0);
-        *out++ = middle;
-        *out++ = high;
+    enum { UNIT = BITS * C / 4 };
+    quint8 *to[C];
+    for (int k = 0; k < C; ++k)
+        to[k] = out[k];
+    for (int u = 0; u < count; ++u, in += UNIT) {
+        const quint8 *extra = in + 4 * C; // the low bytes or nibbles, after the high words
+#pragma GCC unroll 2
+        for (int t = 0; t < 2; ++t) {
+#pragma GCC unroll 6
+            for (int k = 0; k < C; ++k) {
+                const int s = t * C + k; // the sample's place in the unit
+                quint8 *d = to[k] + t * stride;
+                if (BITS == 24)
+                    *d++ = extra[s];
+                else if (BITS == 20)
+                    *d++ = (s & 1) ? quint8(extra[s / 2] << 4) : quint8(extra[s / 2] & 0xF0);
+                d[0] = in[2 * s + 1];
+                d[1] = in[2 * s];
+            }
+        }
+        for (int k = 0; k < C; ++k)
+            to[k] += 2 * stride;
+    }
+    for (int k = 0; k < C; ++k)
+        out[k] = to[k];
+}
+
+template <int BITS>
+DVDAPCMStreamDumper::Unpacker unpackerOf(int channels)
+{
+    switch (channels) {
+    case 1: return unpackUnits<BITS, 1>;
+    case 2: return unpackUnits<BITS, 2>;
+    case 3: return unpackUnits<BITS, 3>;
+    case 4: return unpackUnits<BITS, 4>;
+    case 5: return unpackUnits<BITS, 5>;
+    case 6: return unpackUnits<BITS, 6>;
+    default: return nullptr;
     }
 }
 
-void unpackUnit(const quint8 *unit, int channels, int bits, quint8 *out)
+DVDAPCMStreamDumper::Unpacker unpackerFor(int channels, int bits)
 {
     if (bits == 24)
-        unpackUnitOf<24>(unit, channels, out);
-    else if (bits == 20)
-        unpackUnitOf<20>(unit, channels, out);
-    else
-        unpackUnitOf<16>(unit, channels, out);
+        return unpackerOf<24>(channels);
+    if (bits == 20)
+        return unpackerOf<20>(channels);
+    return unpackerOf<16>(channels);
 }
 
 } // namespace
@@ -71,9 +99,9 @@ DVDAPCMStreamDumper::DVDAPCMStreamDumper(const StreamInfo &info_, const QString 
         return;
     unit1 = packedUnitSize(info.group1Channels, info.group1Bits);
     unit2 = info.group2Channels > 0 ? packedUnitSize(info.group2Channels, info.group2Bits) : 0;
-    sample1 = info.group1Bits == 16 ? 2 : 3;
-    sample2 = info.group2Bits == 16 ? 2 : 3;
     ratio = info.group2Channels > 0 ? info.group1SampleRate / info.group2SampleRate : 1;
+    unpack1 = unpackerFor(info.group1Channels, info.group1Bits);
+    unpack2 = unpackerFor(info.group2Channels, info.group2Bits);
 }
 
 int DVDAPCMStreamDumper::write(const quint8 *data, int length)
@@ -86,50 +114,71 @@ int DVDAPCMStreamDumper::write(const quint8 *data, int length)
     int pos = 0;
     if (carry > 0) {
         // Complete the carried unit; the phase (and so its size) has not moved since.
-        const int take = qMin(unitSize() - carry, length);
+        const int size = unitSize();
+        const int take = qMin(size - carry, length);
         std::memcpy(carried + carry, data, take);
         carry += take;
         pos = take;
-        if (carry < unitSize())
+        if (carry < size)
             return result;
-        step(carried);
         carry = 0;
+        (void)unpackSteps(carried, size);
     }
-    while (length - pos >= unitSize()) {
-        const int size = unitSize();
-        step(data + pos);
-        pos += size;
-    }
+    pos += unpackSteps(data + pos, length - pos);
     carry = length - pos;
     std::memcpy(carried, data + pos, carry);
-    writeBatch();
     return result;
 }
 
-void DVDAPCMStreamDumper::step(const quint8 *p)
+void DVDAPCMStreamDumper::stepsIn(int length, int most, int *steps, int *units2) const
 {
-    const int stride1 = info.group1Channels * sample1, stride2 = info.group2Channels * sample2;
-    if (phase == 0 && unit2 > 0) {
-        unpackUnit(p, info.group2Channels, info.group2Bits, batch2 + frames2 * stride2);
-        frames2 += 2;
-        p += unit2;
+    if (unit2 == 0) {
+        *steps = qMin(most, length / unit1);
+        *units2 = 0;
+        return;
     }
-    phase = phase + 1 == ratio ? 0 : phase + 1;
-    unpackUnit(p, info.group1Channels, info.group1Bits, batch1 + frames1 * stride1);
-    frames1 += 2;
-    if (++units == BATCH_UNITS)
-        writeBatch();
+    int taken = 0, count = 0, second = 0;
+    for (int at = phase; count < most; at = at + 1 == ratio ? 0 : at + 1) {
+        const int size = at == 0 ? unit1 + unit2 : unit1;
+        if (taken + size > length)
+            break;
+        taken += size;
+        second += at == 0;
+        ++count;
+    }
+    *steps = count;
+    *units2 = second;
 }
 
-void DVDAPCMStreamDumper::writeBatch()
+int DVDAPCMStreamDumper::unpackSteps(const quint8 *p, int length)
 {
-    if (units == 0)
-        return;
-    const SampleRun group1{batch1, frames1, info.group1Channels, sample1,
-                           info.group1Channels * sample1};
-    const SampleRun group2{batch2, frames2, info.group2Channels, sample2,
-                           info.group2Channels * sample2};
-    if (!writeSamples(group1, group2))
-        result = ErrWriteOutput;
-    frames1 = frames2 = units = 0;
+    const quint8 *at = p;
+    for (;;) {
+        int steps = 0, units2 = 0;
+        stepsIn(length - int(at - p), BATCH_UNITS, &steps, &units2);
+        if (steps == 0)
+            return int(at - p);
+        if (options.mode == ModeVerify) { // nothing is written: only the frames count
+            at += steps * unit1 + units2 * unit2;
+            phase = (phase + steps) % ratio;
+            (void)commitSamples(2 * steps, 2 * units2);
+            continue;
+        }
+        SampleTargets room = reserveSamples(2 * steps, 2 * units2);
+        quint8 **out1 = room.channel, **out2 = room.channel + info.group1Channels;
+        // Group 1's units lie back to back between two of group 2's.
+        for (int done = 0; done < steps;) {
+            if (phase == 0 && unit2 > 0) {
+                unpack2(at, 1, out2, room.stride2);
+                at += unit2;
+            }
+            const int run = unit2 > 0 ? qMin(steps - done, ratio - phase) : steps - done;
+            unpack1(at, run, out1, room.stride1);
+            at += run * unit1;
+            done += run;
+            phase = (phase + run) % ratio;
+        }
+        if (!commitSamples(2 * steps, 2 * units2))
+            result = ErrWriteOutput;
+    }
 }

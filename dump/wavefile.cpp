@@ -1,6 +1,7 @@
 #include "dump/wavefile.h"
 
 #include <QtEndian>
+#include <cstring>
 
 #include "dump/outputfile.h"
 
@@ -71,8 +72,8 @@ bool WaveFile::open(const QString &path, int channels_, int sampleRate_, int bit
     bits = bits_;
     fmtChunkSize = oldFormat ? 24 : 48;
     headerImage = header(channels, sampleRate, bits, channelMask, oldFormat);
-    buffer.clear();
-    buffer.reserve(BUFFER_SIZE);
+    buffer.resize(BUFFER_SIZE);
+    used = 0;
     writeFailed = false;
     // Our buffer does QFile's job: its own would only copy the samples once more.
     if (!openOutputFile(file, path, QIODevice::Unbuffered))
@@ -84,24 +85,36 @@ bool WaveFile::open(const QString &path, int channels_, int sampleRate_, int bit
 
 bool WaveFile::write(const quint8 *data, qint64 count)
 {
-    if (!file.isOpen() || count < 0 || writeFailed)
-        return false;
-    if (qint64(buffer.size()) + count > BUFFER_SIZE && !writeBuffered())
-        return false;
     if (count >= BUFFER_SIZE) { // already a large write: no copy
-        writeFailed = writeFailed || file.write(reinterpret_cast<const char *>(data), count) != count;
+        if (!file.isOpen() || writeFailed || !writeBuffered())
+            return false;
+        writeFailed = file.write(reinterpret_cast<const char *>(data), count) != count;
         return !writeFailed;
     }
-    buffer.insert(buffer.end(), data, data + count);
+    quint8 *room = reserve(count);
+    if (!room)
+        return false;
+    std::memcpy(room, data, size_t(count));
+    commit(count);
     return true;
+}
+
+quint8 *WaveFile::reserve(qint64 count)
+{
+    if (!file.isOpen() || count < 0 || writeFailed)
+        return nullptr;
+    if (used + count > qint64(buffer.size()) && !writeBuffered())
+        return nullptr;
+    if (count > qint64(buffer.size()))
+        buffer.resize(size_t(count));
+    return buffer.data() + used;
 }
 
 bool WaveFile::writeBuffered()
 {
-    const qint64 size = qint64(buffer.size());
-    const bool ok = size == 0
-        || file.write(reinterpret_cast<const char *>(buffer.data()), size) == size;
-    buffer.clear();
+    const bool ok = used == 0
+        || file.write(reinterpret_cast<const char *>(buffer.data()), used) == used;
+    used = 0;
     writeFailed = writeFailed || !ok;
     return ok;
 }

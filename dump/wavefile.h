@@ -18,6 +18,11 @@ public:
               bool oldFormat);
     // Appends samples; false once samples could not be written to the file.
     bool write(const quint8 *data, qint64 count);
+    // Room for up to count bytes at the end of the buffered samples, for a writer that
+    // lays its samples out in place instead of copying them in; commit then appends the
+    // bytes it filled. Null (nothing to commit) once samples could not be written.
+    quint8 *reserve(qint64 count);
+    void commit(qint64 count) { used += count; }
     // Patches the RIFF and data sizes and closes the file; false if that failed.
     bool finish();
     bool isOpen() const { return file.isOpen(); }
@@ -38,7 +43,8 @@ private:
     // Hands the buffered samples to the file; false if not all of them were written.
     bool writeBuffered();
 
-    std::vector<quint8> buffer; // samples not yet handed to the file
+    std::vector<quint8> buffer; // its first `used` bytes are samples not yet handed to the file
+    qint64 used = 0;
     bool writeFailed = false;   // some samples never reached the file
     QByteArray headerImage;
     int fmtChunkSize = 0; // the fmt chunk with its own 8-byte header: 24 or 48
