@@ -16,63 +16,6 @@ int packedUnitSize(int channels, int bits)
     return knownBits(bits) ? bits * channels / 4 : 0;
 }
 
-// count units of one group of C channels; each holds two samples of every channel,
-// packed, and becomes two frames of little-endian samples of 2 bytes (16 bits) or 3
-// bytes (20 bits with the low nibble zero, 24 bits). One copy per resolution and
-// channel count, so that the loop tests neither and keeps its pointers in registers.
-template <int BITS, int C>
-void unpackUnits(const quint8 *in, int count, quint8 **out, int stride)
-{
-    enum { UNIT = BITS * C / 4 };
-    quint8 *to[C];
-    for (int k = 0; k < C; ++k)
-        to[k] = out[k];
-    for (int u = 0; u < count; ++u, in += UNIT) {
-        const quint8 *extra = in + 4 * C; // the low bytes or nibbles, after the high words
-#pragma GCC unroll 2
-        for (int t = 0; t < 2; ++t) {
-#pragma GCC unroll 6
-            for (int k = 0; k < C; ++k) {
-                const int s = t * C + k; // the sample's place in the unit
-                quint8 *d = to[k] + t * stride;
-                if (BITS == 24)
-                    *d++ = extra[s];
-                else if (BITS == 20)
-                    *d++ = (s & 1) ? quint8(extra[s / 2] << 4) : quint8(extra[s / 2] & 0xF0);
-                d[0] = in[2 * s + 1];
-                d[1] = in[2 * s];
-            }
-        }
-        for (int k = 0; k < C; ++k)
-            to[k] += 2 * stride;
-    }
-    for (int k = 0; k < C; ++k)
-        out[k] = to[k];
-}
-
-template <int BITS>
-DVDAPCMStreamDumper::Unpacker unpackerOf(int channels)
-{
-    switch (channels) {
-    case 1: return unpackUnits<BITS, 1>;
-    case 2: return unpackUnits<BITS, 2>;
-    case 3: return unpackUnits<BITS, 3>;
-    case 4: return unpackUnits<BITS, 4>;
-    case 5: return unpackUnits<BITS, 5>;
-    case 6: return unpackUnits<BITS, 6>;
-    default: return nullptr;
-    }
-}
-
-DVDAPCMStreamDumper::Unpacker unpackerFor(int channels, int bits)
-{
-    if (bits == 24)
-        return unpackerOf<24>(channels);
-    if (bits == 20)
-        return unpackerOf<20>(channels);
-    return unpackerOf<16>(channels);
-}
-
 } // namespace
 
 int DVDAPCMStreamDumper::check(const StreamInfo &info, const ExtractOptions &options)
@@ -100,8 +43,8 @@ DVDAPCMStreamDumper::DVDAPCMStreamDumper(const StreamInfo &info_, const QString 
     unit1 = packedUnitSize(info.group1Channels, info.group1Bits);
     unit2 = info.group2Channels > 0 ? packedUnitSize(info.group2Channels, info.group2Bits) : 0;
     ratio = info.group2Channels > 0 ? info.group1SampleRate / info.group2SampleRate : 1;
-    unpack1 = unpackerFor(info.group1Channels, info.group1Bits);
-    unpack2 = unpackerFor(info.group2Channels, info.group2Bits);
+    unpack1 = pcmUnpacker(info.group1Channels, info.group1Bits);
+    unpack2 = pcmUnpacker(info.group2Channels, info.group2Bits);
 }
 
 int DVDAPCMStreamDumper::write(const quint8 *data, int length)

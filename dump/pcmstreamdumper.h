@@ -7,6 +7,7 @@
 // first. Group 2's unit comes before group 1's whenever the phase is 0; with group 2
 // at a lower rate the phase runs through group1Rate / group2Rate steps.
 #include "dump/formattedstreamdumper.h"
+#include "dump/pcmunpacker.h"
 
 class DVDAPCMStreamDumper : public DVDAFormattedStreamDumper {
 public:
@@ -19,10 +20,6 @@ public:
 
     // The refusal code for a stream, 0 when it can be unpacked.
     [[nodiscard]] static int check(const StreamInfo &info, const ExtractOptions &options);
-
-    // Unpacks count consecutive units of one group, two frames each, into the group's
-    // channels: sample f of channel k to out[k] + f x stride; out[k] is moved past them.
-    using Unpacker = void (*)(const quint8 *units, int count, quint8 **out, int stride);
 
     qint32 phase = 0; // position in the group-2 cycle; group-2 units come at phase 0
     qint32 carry = 0; // bytes of an incomplete unit kept from the previous call
@@ -44,7 +41,7 @@ private:
 
     int unit1 = 0, unit2 = 0;     // packed unit sizes of the groups
     int ratio = 1;                // group-1 units per group-2 unit
-    Unpacker unpack1 = nullptr, unpack2 = nullptr;
+    PcmUnpacker unpack1 = nullptr, unpack2 = nullptr;
     // The incomplete unit between two calls. A unit is completed from the next call's
     // bytes, so no more than one unit (at most 72 bytes) is ever copied.
     quint8 carried[2 * MAX_UNIT] = {};

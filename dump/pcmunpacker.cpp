@@ -1,0 +1,234 @@
+#include "dump/pcmunpacker.h"
+
+#include <cstring>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define KESTROVA_BYTE_SHUFFLE 1
+#include <immintrin.h>
+#endif
+
+namespace {
+
+// One copy per resolution and channel count, so that the loops test neither and keep
+// their pointers in registers.
+template <int BITS, int C>
+struct Unit {
+    enum {
+        SIZE = BITS == 16 ? 2 : 3, // bytes per written sample
+        PACKED = BITS * C / 4,     // bytes per unit in the stream
+        WRITTEN = 2 * C * SIZE,    // bytes per unit written
+    };
+};
+
+// Sample by sample: any resolution, any layout of the channels.
+template <int BITS, int C>
+void unpackEach(const quint8 *in, int count, quint8 **out, int stride)
+{
+    quint8 *to[C];
+    for (int k = 0; k < C; ++k)
+        to[k] = out[k];
+    for (int u = 0; u < count; ++u, in += Unit<BITS, C>::PACKED) {
+        const quint8 *extra = in + 4 * C; // the low bytes or nibbles, after the high words
+#pragma GCC unroll 2
+        for (int t = 0; t < 2; ++t) {
+#pragma GCC unroll 6
+            for (int k = 0; k < C; ++k) {
+                const int s = t * C + k; // the sample's place in the unit
+                quint8 *d = to[k] + t * stride;
+                if (BITS == 24)
+                    *d++ = extra[s];
+                else if (BITS == 20)
+                    *d++ = (s & 1) ? quint8(extra[s / 2] << 4) : quint8(extra[s / 2] & 0xF0);
+                d[0] = in[2 * s + 1];
+                d[1] = in[2 * s];
+            }
+        }
+        for (int k = 0; k < C; ++k)
+            to[k] += 2 * stride;
+    }
+    for (int k = 0; k < C; ++k)
+        out[k] = to[k];
+}
+
+#ifdef KESTROVA_BYTE_SHUFFLE
+
+// For 16 and 24 bits every written byte is a byte of the unit, so a unit is unpacked by
+// byte shuffles of the 16-byte windows it spans: into one run of frames (the channels
+// side by side) or into one run of samples per channel (each channel in a file of its
+// own). 20-bit samples need their nibbles shifted and go sample by sample.
+template <int BITS, int C>
+struct Shuffles {
+    enum { WINDOWS = (Unit<BITS, C>::PACKED + 15) / 16 };
+    // Mask w of 16-byte piece j of the written unit, and of channel k's two samples.
+    signed char frames[WINDOWS][WINDOWS][16] = {};
+    signed char channel[C][WINDOWS][16] = {};
+};
+
+// Where byte b (0 = lowest) of sample s lies in the packed unit.
+template <int BITS, int C>
+constexpr int packedByte(int s, int b)
+{
+    if (BITS == 24 && b == 0)
+        return 4 * C + s;
+    return b == Unit<BITS, C>::SIZE - 1 ? 2 * s : 2 * s + 1;
+}
+
+template <int BITS, int C>
+constexpr Shuffles<BITS, C> makeShuffles()
+{
+    enum { SIZE = Unit<BITS, C>::SIZE, WINDOWS = Shuffles<BITS, C>::WINDOWS };
+    Shuffles<BITS, C> m{};
+    // A byte taken from another window (or from none) is zero here: the masks of all
+    // windows are or-ed together.
+    const auto fill = [](signed char *mask, int window, int from) {
+        *mask = from / 16 == window ? static_cast<signed char>(from % 16) : -128;
+    };
+    for (int w = 0; w < WINDOWS; ++w) {
+        for (int at = 0; at < 16 * WINDOWS; ++at) {
+            const bool inside = at < Unit<BITS, C>::WRITTEN;
+            fill(&m.frames[at / 16][w][at % 16], w,
+                 inside ? packedByte<BITS, C>(at / SIZE, at % SIZE) : -16);
+        }
+        for (int k = 0; k < C; ++k)
+            for (int at = 0; at < 16; ++at)
+                fill(&m.channel[k][w][at], w,
+                     at < 2 * SIZE ? packedByte<BITS, C>(at / SIZE * C + k, at % SIZE) : -16);
+    }
+    return m;
+}
+
+template <int BITS, int C>
+constexpr Shuffles<BITS, C> shuffles = makeShuffles<BITS, C>();
+
+bool shufflesAvailable()
+{
+    static const bool available = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3"));
+    return available;
+}
+
+// The units that can be shuffled without reading past the last unit or writing past the
+// last byte, when each reads `reads` bytes from its start and writes `writes` bytes to a
+// place that moves `step` bytes a unit.
+constexpr int unitsInside(int count, int packed, int reads, int step, int writes)
+{
+    const int byReads = count - (reads - 1) / packed;
+    const int byWrites = count - (writes - 1) / step;
+    return qMax(0, qMin(byReads, byWrites));
+}
+
+template <int BITS, int C>
+__attribute__((target("ssse3"))) int shuffleFrames(const quint8 *in, int count, quint8 *out)
+{
+    using U = Unit<BITS, C>;
+    enum { WINDOWS = Shuffles<BITS, C>::WINDOWS };
+    const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.frames);
+    const int units = unitsInside(count, U::PACKED, 16 * WINDOWS, U::WRITTEN, 16 * WINDOWS);
+    for (int u = 0; u < units; ++u, in += U::PACKED, out += U::WRITTEN) {
+        __m128i window[WINDOWS];
+        for (int w = 0; w < WINDOWS; ++w)
+            window[w] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + 16 * w));
+        for (int j = 0; j < WINDOWS; ++j) {
+            __m128i piece = _mm_shuffle_epi8(window[0], _mm_loadu_si128(mask + j * WINDOWS));
+            for (int w = 1; w < WINDOWS; ++w)
+                piece = _mm_or_si128(piece, _mm_shuffle_epi8(window[w],
+                                                             _mm_loadu_si128(mask + j * WINDOWS + w)));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 16 * j), piece);
+        }
+    }
+    return units;
+}
+
+template <int BITS, int C>
+__attribute__((target("ssse3"))) int shuffleChannels(const quint8 *in, int count, quint8 **out)
+{
+    using U = Unit<BITS, C>;
+    enum { WINDOWS = Shuffles<BITS, C>::WINDOWS, PAIR = 2 * U::SIZE, STORE = PAIR == 4 ? 4 : 8 };
+    const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.channel);
+    const int units = unitsInside(count, U::PACKED, 16 * WINDOWS, PAIR, STORE);
+    quint8 *to[C];
+    for (int k = 0; k < C; ++k)
+        to[k] = out[k];
+    for (int u = 0; u < units; ++u, in += U::PACKED) {
+        __m128i window[WINDOWS];
+        for (int w = 0; w < WINDOWS; ++w)
+            window[w] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + 16 * w));
+        for (int k = 0; k < C; ++k) {
+            __m128i pair = _mm_shuffle_epi8(window[0], _mm_loadu_si128(mask + k * WINDOWS));
+            for (int w = 1; w < WINDOWS; ++w)
+                pair = _mm_or_si128(pair, _mm_shuffle_epi8(window[w],
+                                                           _mm_loadu_si128(mask + k * WINDOWS + w)));
+            if (STORE == 4) {
+                const qint32 bytes = _mm_cvtsi128_si32(pair);
+                std::memcpy(to[k], &bytes, 4);
+            } else {
+                _mm_storel_epi64(reinterpret_cast<__m128i *>(to[k]), pair);
+            }
+            to[k] += PAIR;
+        }
+    }
+    for (int k = 0; k < C; ++k)
+        out[k] = to[k];
+    return units;
+}
+
+// The units shuffled at the start of the run: all but the last few when the channels lie
+// side by side in one run of frames or each in a run of its own; none otherwise.
+template <int BITS, int C>
+int shuffleUnits(const quint8 *in, int count, quint8 **out, int stride)
+{
+    enum { SIZE = Unit<BITS, C>::SIZE };
+    if (!shufflesAvailable())
+        return 0;
+    if (stride == SIZE)
+        return shuffleChannels<BITS, C>(in, count, out);
+    bool sideBySide = stride == C * SIZE;
+    for (int k = 1; k < C && sideBySide; ++k)
+        sideBySide = out[k] == out[0] + k * SIZE;
+    if (!sideBySide)
+        return 0;
+    const int units = shuffleFrames<BITS, C>(in, count, out[0]);
+    for (int k = 0; k < C; ++k)
+        out[k] += qint64(units) * 2 * stride;
+    return units;
+}
+
+#endif
+
+template <int BITS, int C>
+void unpackUnits(const quint8 *in, int count, quint8 **out, int stride)
+{
+#ifdef KESTROVA_BYTE_SHUFFLE
+    if constexpr (BITS != 20) {
+        const int shuffled = count > 2 ? shuffleUnits<BITS, C>(in, count, out, stride) : 0;
+        in += qint64(shuffled) * Unit<BITS, C>::PACKED;
+        count -= shuffled;
+    }
+#endif
+    unpackEach<BITS, C>(in, count, out, stride);
+}
+
+template <int BITS>
+PcmUnpacker unpackerOf(int channels)
+{
+    switch (channels) {
+    case 1: return unpackUnits<BITS, 1>;
+    case 2: return unpackUnits<BITS, 2>;
+    case 3: return unpackUnits<BITS, 3>;
+    case 4: return unpackUnits<BITS, 4>;
+    case 5: return unpackUnits<BITS, 5>;
+    case 6: return unpackUnits<BITS, 6>;
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
+PcmUnpacker pcmUnpacker(int channels, int bits)
+{
+    switch (bits) {
+    case 16: return unpackerOf<16>(channels);
+    case 20: return unpackerOf<20>(channels);
+    case 24: return unpackerOf<24>(channels);
+    default: return nullptr;
+    }
+}
