@@ -116,6 +116,18 @@ constexpr int unitsInside(int count, int packed, int reads, int step, int writes
     return qMax(0, qMin(byReads, byWrites));
 }
 
+// The bytes of the unit at in that the masks of its windows pick (one mask a window).
+template <int WINDOWS>
+__attribute__((target("ssse3"))) inline __m128i pick(const quint8 *in, const __m128i *mask)
+{
+    __m128i bytes = _mm_setzero_si128();
+    for (int w = 0; w < WINDOWS; ++w) {
+        const __m128i window = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + 16 * w));
+        bytes = _mm_or_si128(bytes, _mm_shuffle_epi8(window, _mm_loadu_si128(mask + w)));
+    }
+    return bytes;
+}
+
 template <int BITS, int C>
 __attribute__((target("ssse3"))) int shuffleFrames(const quint8 *in, int count, quint8 *out)
 {
@@ -123,18 +135,10 @@ __attribute__((target("ssse3"))) int shuffleFrames(const quint8 *in, int count, 
     enum { WINDOWS = Shuffles<BITS, C>::WINDOWS };
     const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.frames);
     const int units = unitsInside(count, U::PACKED, 16 * WINDOWS, U::WRITTEN, 16 * WINDOWS);
-    for (int u = 0; u < units; ++u, in += U::PACKED, out += U::WRITTEN) {
-        __m128i window[WINDOWS];
-        for (int w = 0; w < WINDOWS; ++w)
-            window[w] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + 16 * w));
-        for (int j = 0; j < WINDOWS; ++j) {
-            __m128i piece = _mm_shuffle_epi8(window[0], _mm_loadu_si128(mask + j * WINDOWS));
-            for (int w = 1; w < WINDOWS; ++w)
-                piece = _mm_or_si128(piece, _mm_shuffle_epi8(window[w],
-                                                             _mm_loadu_si128(mask + j * WINDOWS + w)));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 16 * j), piece);
-        }
-    }
+    for (int u = 0; u < units; ++u, in += U::PACKED, out += U::WRITTEN)
+        for (int j = 0; j < WINDOWS; ++j)
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 16 * j),
+                             pick<WINDOWS>(in, mask + j * WINDOWS));
     return units;
 }
 
@@ -149,14 +153,8 @@ __attribute__((target("ssse3"))) int shuffleChannels(const quint8 *in, int count
     for (int k = 0; k < C; ++k)
         to[k] = out[k];
     for (int u = 0; u < units; ++u, in += U::PACKED) {
-        __m128i window[WINDOWS];
-        for (int w = 0; w < WINDOWS; ++w)
-            window[w] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + 16 * w));
         for (int k = 0; k < C; ++k) {
-            __m128i pair = _mm_shuffle_epi8(window[0], _mm_loadu_si128(mask + k * WINDOWS));
-            for (int w = 1; w < WINDOWS; ++w)
-                pair = _mm_or_si128(pair, _mm_shuffle_epi8(window[w],
-                                                           _mm_loadu_si128(mask + k * WINDOWS + w)));
+            const __m128i pair = pick<WINDOWS>(in, mask + k * WINDOWS);
             if (STORE == 4) {
                 const qint32 bytes = _mm_cvtsi128_si32(pair);
                 std::memcpy(to[k], &bytes, 4);
