@@ -116,6 +116,8 @@ bool WaveFile::writeBuffered()
         || file.write(reinterpret_cast<const char *>(buffer.data()), used) == used;
     used = 0;
     writeFailed = writeFailed || !ok;
+    if (ok && buffer.size() < LARGEST_BUFFER)
+        buffer.resize(qMin(2 * buffer.size(), size_t(LARGEST_BUFFER)));
     return ok;
 }
 

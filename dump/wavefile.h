@@ -11,7 +11,11 @@
 
 class WaveFile {
 public:
-    enum { OLD_HEADER_SIZE = 44, EXTENSIBLE_HEADER_SIZE = 68, BUFFER_SIZE = 64 * 1024 };
+    // The buffer starts at BUFFER_SIZE, so that a full disc shows in the first writes, and
+    // doubles with each write that went through up to LARGEST_BUFFER: fewer, larger writes
+    // cost the system less.
+    enum { OLD_HEADER_SIZE = 44, EXTENSIBLE_HEADER_SIZE = 68, BUFFER_SIZE = 64 * 1024,
+           LARGEST_BUFFER = 256 * 1024 };
 
     // Creates (or truncates) the file and writes the header. False if it cannot be created.
     bool open(const QString &path, int channels, int sampleRate, int bits, int channelMask,
