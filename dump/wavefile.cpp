@@ -1,7 +1,6 @@
 #include "dump/wavefile.h"
 
 #include <QtEndian>
-#include <cstring>
 
 #include "dump/outputfile.h"
 
@@ -72,53 +71,12 @@ bool WaveFile::open(const QString &path, int channels_, int sampleRate_, int bit
     bits = bits_;
     fmtChunkSize = oldFormat ? 24 : 48;
     headerImage = header(channels, sampleRate, bits, channelMask, oldFormat);
-    buffer.resize(BUFFER_SIZE);
-    used = 0;
-    writeFailed = false;
-    // Our buffer does QFile's job: its own would only copy the samples once more.
     if (!openOutputFile(file, path, QIODevice::Unbuffered))
         return false;
+    samples.start(&file);
     // A header that cannot be written shows up as a failed write or finish later on.
     file.write(headerImage);
     return true;
-}
-
-bool WaveFile::write(const quint8 *data, qint64 count)
-{
-    if (count >= BUFFER_SIZE) { // already a large write: no copy
-        if (!file.isOpen() || writeFailed || !writeBuffered())
-            return false;
-        writeFailed = file.write(reinterpret_cast<const char *>(data), count) != count;
-        return !writeFailed;
-    }
-    quint8 *room = reserve(count);
-    if (!room)
-        return false;
-    std::memcpy(room, data, size_t(count));
-    commit(count);
-    return true;
-}
-
-quint8 *WaveFile::reserve(qint64 count)
-{
-    if (!file.isOpen() || count < 0 || writeFailed)
-        return nullptr;
-    if (used + count > qint64(buffer.size()) && !writeBuffered())
-        return nullptr;
-    if (count > qint64(buffer.size()))
-        buffer.resize(size_t(count));
-    return buffer.data() + used;
-}
-
-bool WaveFile::writeBuffered()
-{
-    const bool ok = used == 0
-        || file.write(reinterpret_cast<const char *>(buffer.data()), used) == used;
-    used = 0;
-    writeFailed = writeFailed || !ok;
-    if (ok && buffer.size() < LARGEST_BUFFER)
-        buffer.resize(qMin(2 * buffer.size(), size_t(LARGEST_BUFFER)));
-    return ok;
 }
 
 bool WaveFile::finish()
@@ -126,7 +84,7 @@ bool WaveFile::finish()
     if (!file.isOpen())
         return false;
     // Samples still buffered must reach the disc before the size is taken.
-    const bool flushed = writeBuffered() && !writeFailed && file.flush();
+    const bool flushed = samples.flush() && file.flush();
     if (!flushed) {
         // The disc is full (or the device refuses): what could not be written is dropped
         // with the handle, and a fresh one patches the header so that it describes what
@@ -147,6 +105,6 @@ bool WaveFile::finish()
     ok = ok && file.seek(fmtChunkSize + 16) && file.write(le, 4) == 4;
     ok = file.flush() && ok;
     file.close();
-    std::vector<quint8>().swap(buffer); // a finished file keeps no memory
+    samples.release(); // a finished file keeps no memory
     return flushed && ok;
 }
