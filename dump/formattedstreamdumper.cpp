@@ -252,56 +252,62 @@ bool DVDAFormattedStreamDumper::writeSamples(const SampleRun &group1, const Samp
 
 void DVDAFormattedStreamDumper::placeChannels()
 {
-    const int c1 = info.group1Channels, c2 = info.group2Channels;
+    const bool downmix = layout == LayoutDownmix; // two channels in group 1's format
+    const int c1 = downmix ? 2 : info.group1Channels, c2 = downmix ? 0 : info.group2Channels;
     const int size1 = (info.group1Bits + 7) / 8, size2 = (info.group2Bits + 7) / 8;
     Placement &at = placement;
-    for (int n = 0; n < c1 + c2; ++n) {
-        const bool first = n < c1;
-        const int size = first ? size1 : size2;
-        switch (layout) {
-        case LayoutSplit:
+    at.channels = c1 + c2;
+    switch (layout) {
+    case LayoutSplit: // a file per channel
+        for (int n = 0; n < c1 + c2; ++n) {
             at.slot[n] = n;
-            at.offset[n] = 0;
-            (first ? at.perFrame1 : at.perFrame2)[n] = size;
-            break;
-        case LayoutMerged:
-            at.slot[n] = 0;
-            at.offset[n] = outputPosition[n] * size1;
-            at.perFrame1[0] = (c1 + c2) * size1;
-            break;
-        case LayoutGroups:
-        case LayoutDownmix:
-            at.slot[n] = first ? 0 : 1;
-            at.offset[n] = first ? n * size1 : (n - c1) * size2;
-            (first ? at.perFrame1[0] : at.perFrame2[1]) = first ? c1 * size1 : c2 * size2;
-            break;
+            (n < c1 ? at.perFrame1 : at.perFrame2)[n] = n < c1 ? size1 : size2;
         }
+        at.stride1 = size1;
+        at.stride2 = size2;
+        break;
+    case LayoutMerged: // one file, each channel at its output position
+        for (int n = 0; n < c1 + c2; ++n)
+            at.offset[n] = outputPosition[n] * size1;
+        at.perFrame1[0] = at.stride1 = at.stride2 = (c1 + c2) * size1;
+        break;
+    case LayoutGroups:
+    case LayoutDownmix: // a file per group
+        for (int n = 0; n < c1 + c2; ++n) {
+            at.slot[n] = n < c1 ? 0 : 1;
+            at.offset[n] = n < c1 ? n * size1 : (n - c1) * size2;
+        }
+        at.perFrame1[0] = at.stride1 = c1 * size1;
+        at.perFrame2[1] = at.stride2 = c2 * size2;
+        break;
     }
-    at.stride1 = layout == LayoutSplit ? size1 : layout == LayoutMerged ? (c1 + c2) * size1 : c1 * size1;
-    at.stride2 = layout == LayoutSplit ? size2 : layout == LayoutMerged ? (c1 + c2) * size1 : c2 * size2;
 }
 
 DVDAFormattedStreamDumper::SampleTargets DVDAFormattedStreamDumper::reserveSamples(int frames1,
                                                                                     int frames2)
 {
+    qint64 need[SLOTS];
     quint8 *room[SLOTS] = {};
     qint64 scratchBytes = 0;
     for (int slot = 0; slot < SLOTS; ++slot) {
-        const qint64 need = qint64(frames1) * placement.perFrame1[slot]
-                          + qint64(frames2) * placement.perFrame2[slot];
-        room[slot] = need > 0 ? slotFiles[slot].reserve(need) : nullptr;
+        need[slot] = qint64(frames1) * placement.perFrame1[slot]
+                   + qint64(frames2) * placement.perFrame2[slot];
+        room[slot] = need[slot] > 0 ? slotFiles[slot].reserve(need[slot]) : nullptr;
         reserved[slot] = room[slot] != nullptr;
-        if (need > 0 && !room[slot])
-            scratchBytes = qMax(scratchBytes, need);
+        if (need[slot] > 0 && !room[slot])
+            scratchBytes = qMax(scratchBytes, need[slot]);
     }
     roomRefused = scratchBytes > 0;
     if (scratchBytes > qint64(scratch.size()))
         scratch.resize(size_t(scratchBytes));
+    // The samples of a file that cannot take them are dropped; files share the scratch.
+    for (int slot = 0; slot < SLOTS; ++slot)
+        if (need[slot] > 0 && !room[slot])
+            room[slot] = scratch.data();
     SampleTargets at;
-    for (int n = 0; n < info.group1Channels + info.group2Channels; ++n) {
-        // The samples of a file that cannot take them are dropped; files share the scratch.
-        quint8 *base = room[placement.slot[n]];
-        at.channel[n] = (base ? base : scratch.data()) + placement.offset[n];
+    for (int n = 0; n < placement.channels; ++n) {
+        quint8 *base = room[placement.slot[n]]; // null: no frames for that file
+        at.channel[n] = base ? base + placement.offset[n] : nullptr;
     }
     at.stride1 = placement.stride1;
     at.stride2 = placement.stride2;

@@ -65,9 +65,10 @@ protected:
     // {data + c1 x S, frames, c2, S, N x S}; a downmix as group 1 alone.
     bool writeSamples(const SampleRun &group1, const SampleRun &group2);
     // Room for up to frames1 frames of group 1 and frames2 of group 2 in the layout's
-    // files (frames2 = frames1 when merged); commitSamples then appends the frames filled
-    // in. A file that cannot take them gets a scratch area instead, and commitSamples
-    // returns false. Verify mode has no files and only counts frames.
+    // files (frames2 = frames1 when merged; a downmix is two channels of group 1);
+    // commitSamples then appends the frames filled in. A file that cannot take them
+    // gets a scratch area instead, and commitSamples returns false; a group without
+    // frames gets null. Verify mode has no files and only counts frames.
     SampleTargets reserveSamples(int frames1, int frames2);
     bool commitSamples(int frames1, int frames2);
 
@@ -80,6 +81,7 @@ private:
     int outputPosition[SLOTS] = {}; // channel in stream order -> position in a merged frame
     // Where the layout puts each channel, worked out once for reserveSamples.
     struct Placement {
+        int channels = 0;
         int slot[SLOTS] = {};      // channel in stream order -> its file
         int offset[SLOTS] = {};    // -> its first byte in a frame of that file
         int perFrame1[SLOTS] = {}; // bytes a frame of group 1 takes in each slot
