@@ -108,20 +108,53 @@ int DVDAPCMStreamDumper::unpackSteps(const quint8 *p, int length)
             continue;
         }
         SampleTargets room = reserveSamples(2 * steps, 2 * units2);
-        quint8 **out1 = room.channel, **out2 = room.channel + info.group1Channels;
+        at = unpackRun(at, steps, room);
+        if (!commitSamples(2 * steps, 2 * units2))
+            result = ErrWriteOutput;
+    }
+}
+
+const quint8 *DVDAPCMStreamDumper::unpackRun(const quint8 *at, int steps, SampleTargets &room)
+{
+    quint8 **out1 = room.channel, **out2 = room.channel + info.group1Channels;
+    const int stride1 = room.stride1, stride2 = room.stride2;
+    const auto unitByUnit = [&](int count) {
         // Group 1's units lie back to back between two of group 2's.
-        for (int done = 0; done < steps;) {
+        for (int done = 0; done < count;) {
             if (phase == 0 && unit2 > 0) {
-                unpack2(at, 1, out2, room.stride2);
+                unpack2(PcmRun{at, 1, unit2, stride2, 2 * stride2}, out2);
                 at += unit2;
             }
-            const int run = unit2 > 0 ? qMin(steps - done, ratio - phase) : steps - done;
-            unpack1(at, run, out1, room.stride1);
+            const int run = unit2 > 0 ? qMin(count - done, ratio - phase) : count - done;
+            unpack1(PcmRun{at, run, unit1, stride1, 2 * stride1}, out1);
             at += run * unit1;
             done += run;
             phase = (phase + run) % ratio;
         }
-        if (!commitSamples(2 * steps, 2 * units2))
-            result = ErrWriteOutput;
+    };
+    if (unit2 == 0) {
+        unitByUnit(steps);
+        return at;
     }
+    // Up to the next cycle, then whole cycles, where the k-th unit of each group lies a
+    // cycle's length after the one of the cycle before, then the rest.
+    const int lead = qMin(steps, (ratio - phase) % ratio);
+    unitByUnit(lead);
+    const int cycles = (steps - lead) / ratio;
+    if (cycles > 0) {
+        const int cycle = unit2 + ratio * unit1;
+        unpack2(PcmRun{at, cycles, cycle, stride2, 2 * stride2}, out2);
+        for (int k = 0; k < ratio; ++k) {
+            quint8 *out[MAX_GROUP_CHANNELS];
+            for (int n = 0; n < info.group1Channels; ++n)
+                out[n] = out1[n] + k * 2 * stride1;
+            unpack1(PcmRun{at + unit2 + k * unit1, cycles, cycle, stride1, ratio * 2 * stride1},
+                    out);
+        }
+        for (int n = 0; n < info.group1Channels; ++n)
+            out1[n] += qint64(cycles) * ratio * 2 * stride1;
+        at += qint64(cycles) * cycle;
+    }
+    unitByUnit(steps - lead - cycles * ratio);
+    return at;
 }

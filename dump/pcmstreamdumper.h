@@ -35,6 +35,8 @@ private:
     // Unpacks the whole steps at the start of p (length bytes) into the files and
     // advances the phase; returns the bytes used.
     int unpackSteps(const quint8 *p, int length);
+    // Unpacks steps whole steps from at into the room; returns where they end.
+    const quint8 *unpackRun(const quint8 *at, int steps, SampleTargets &room);
     // The largest number of steps, at most `most`, that fit in length bytes from the
     // current phase, and the group-2 units among them.
     void stepsIn(int length, int most, int *steps, int *units2) const;

@@ -22,12 +22,14 @@ struct Unit {
 
 // Sample by sample: any resolution, any layout of the channels.
 template <int BITS, int C>
-void unpackEach(const quint8 *in, int count, quint8 **out, int stride)
+void unpackEach(const PcmRun &run, quint8 **out)
 {
+    const quint8 *in = run.units;
+    const int stride = run.stride;
     quint8 *to[C];
     for (int k = 0; k < C; ++k)
         to[k] = out[k];
-    for (int u = 0; u < count; ++u, in += Unit<BITS, C>::PACKED) {
+    for (int u = 0; u < run.count; ++u, in += run.unitStep) {
         const quint8 *extra = in + 4 * C; // the low bytes or nibbles, after the high words
 #pragma GCC unroll 2
         for (int t = 0; t < 2; ++t) {
@@ -44,7 +46,7 @@ void unpackEach(const quint8 *in, int count, quint8 **out, int stride)
             }
         }
         for (int k = 0; k < C; ++k)
-            to[k] += 2 * stride;
+            to[k] += run.outStep;
     }
     for (int k = 0; k < C; ++k)
         out[k] = to[k];
@@ -106,14 +108,14 @@ bool shufflesAvailable()
     return available;
 }
 
-// The units that can be shuffled without reading past the last unit or writing past the
-// last byte, when each reads `reads` bytes from its start and writes `writes` bytes to a
-// place that moves `step` bytes a unit.
-constexpr int unitsInside(int count, int packed, int reads, int step, int writes)
+// The units at the start of the run that can be shuffled without reading past its last
+// unit or writing past its last sample, when each reads `reads` bytes from its start
+// and writes `writes` bytes where its samples begin.
+int unitsInside(const PcmRun &run, int packed, int reads, int written, int writes)
 {
-    const int byReads = count - (reads - 1) / packed;
-    const int byWrites = count - (writes - 1) / step;
-    return qMax(0, qMin(byReads, byWrites));
+    const int byReads = run.count - 1 - (reads - packed + run.unitStep - 1) / run.unitStep;
+    const int byWrites = run.count - 1 - (writes - written + run.outStep - 1) / run.outStep;
+    return qMax(0, qMin(byReads, byWrites) + 1);
 }
 
 // The bytes of the unit at in that the masks of its windows pick (one mask a window).
@@ -129,13 +131,14 @@ __attribute__((target("ssse3"))) inline __m128i pick(const quint8 *in, const __m
 }
 
 template <int BITS, int C>
-__attribute__((target("ssse3"))) int shuffleFrames(const quint8 *in, int count, quint8 *out)
+__attribute__((target("ssse3"))) int shuffleFrames(const PcmRun &run, quint8 *out)
 {
     using U = Unit<BITS, C>;
     enum { WINDOWS = Shuffles<BITS, C>::WINDOWS };
     const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.frames);
-    const int units = unitsInside(count, U::PACKED, 16 * WINDOWS, U::WRITTEN, 16 * WINDOWS);
-    for (int u = 0; u < units; ++u, in += U::PACKED, out += U::WRITTEN)
+    const int units = unitsInside(run, U::PACKED, 16 * WINDOWS, U::WRITTEN, 16 * WINDOWS);
+    const quint8 *in = run.units;
+    for (int u = 0; u < units; ++u, in += run.unitStep, out += U::WRITTEN)
         for (int j = 0; j < WINDOWS; ++j)
             _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 16 * j),
                              pick<WINDOWS>(in, mask + j * WINDOWS));
@@ -143,16 +146,17 @@ __attribute__((target("ssse3"))) int shuffleFrames(const quint8 *in, int count, 
 }
 
 template <int BITS, int C>
-__attribute__((target("ssse3"))) int shuffleChannels(const quint8 *in, int count, quint8 **out)
+__attribute__((target("ssse3"))) int shuffleChannels(const PcmRun &run, quint8 **out)
 {
     using U = Unit<BITS, C>;
     enum { WINDOWS = Shuffles<BITS, C>::WINDOWS, PAIR = 2 * U::SIZE, STORE = PAIR == 4 ? 4 : 8 };
     const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.channel);
-    const int units = unitsInside(count, U::PACKED, 16 * WINDOWS, PAIR, STORE);
+    const int units = unitsInside(run, U::PACKED, 16 * WINDOWS, PAIR, STORE);
+    const quint8 *in = run.units;
     quint8 *to[C];
     for (int k = 0; k < C; ++k)
         to[k] = out[k];
-    for (int u = 0; u < units; ++u, in += U::PACKED) {
+    for (int u = 0; u < units; ++u, in += run.unitStep) {
         for (int k = 0; k < C; ++k) {
             const __m128i pair = pick<WINDOWS>(in, mask + k * WINDOWS);
             if (STORE == 4) {
@@ -169,40 +173,42 @@ __attribute__((target("ssse3"))) int shuffleChannels(const quint8 *in, int count
     return units;
 }
 
-// The units shuffled at the start of the run: all but the last few when the channels lie
-// side by side in one run of frames or each in a run of its own; none otherwise.
+// The units shuffled at the start of the run: all but the last few when the units'
+// samples follow each other, with the channels side by side in one run of frames or
+// each in a run of its own; none otherwise (a shuffle writes past a unit's samples).
 template <int BITS, int C>
-int shuffleUnits(const quint8 *in, int count, quint8 **out, int stride)
+int shuffleUnits(const PcmRun &run, quint8 **out)
 {
     enum { SIZE = Unit<BITS, C>::SIZE };
-    if (!shufflesAvailable())
+    if (run.outStep != 2 * run.stride || !shufflesAvailable())
         return 0;
-    if (stride == SIZE)
-        return shuffleChannels<BITS, C>(in, count, out);
-    bool sideBySide = stride == C * SIZE;
+    if (run.stride == SIZE)
+        return shuffleChannels<BITS, C>(run, out);
+    bool sideBySide = run.stride == C * SIZE;
     for (int k = 1; k < C && sideBySide; ++k)
         sideBySide = out[k] == out[0] + k * SIZE;
     if (!sideBySide)
         return 0;
-    const int units = shuffleFrames<BITS, C>(in, count, out[0]);
+    const int units = shuffleFrames<BITS, C>(run, out[0]);
     for (int k = 0; k < C; ++k)
-        out[k] += qint64(units) * 2 * stride;
+        out[k] += qint64(units) * run.outStep;
     return units;
 }
 
 #endif
 
 template <int BITS, int C>
-void unpackUnits(const quint8 *in, int count, quint8 **out, int stride)
+void unpackUnits(const PcmRun &run, quint8 **out)
 {
+    PcmRun rest = run;
 #ifdef KESTROVA_BYTE_SHUFFLE
     if constexpr (BITS != 20) {
-        const int shuffled = count > 2 ? shuffleUnits<BITS, C>(in, count, out, stride) : 0;
-        in += qint64(shuffled) * Unit<BITS, C>::PACKED;
-        count -= shuffled;
+        const int shuffled = run.count > 2 ? shuffleUnits<BITS, C>(run, out) : 0;
+        rest.units += qint64(shuffled) * run.unitStep;
+        rest.count -= shuffled;
     }
 #endif
-    unpackEach<BITS, C>(in, count, out, stride);
+    unpackEach<BITS, C>(rest, out);
 }
 
 template <int BITS>

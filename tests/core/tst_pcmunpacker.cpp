@@ -1,8 +1,11 @@
 // The PCM unpacker on runs of units of every resolution and channel count, into the
 // three shapes the wave layouts give it: frames side by side, one run per channel, and
-// channels scattered in wider frames. Buffers are exactly as long as the run, so a read
-// or write past its end shows under the address sanitizer.
+// channels scattered in wider frames; with the units back to back, or spread out with
+// other bytes between them and their frames between other frames (as when the groups'
+// units alternate). Buffers are exactly as long as the run, so a read or write past its
+// end shows under the address sanitizer.
 #include <QtTest>
+#include <algorithm>
 #include <vector>
 
 #include "dump/pcmunpacker.h"
@@ -22,12 +25,16 @@ private slots:
         QTest::addColumn<int>("bits");
         QTest::addColumn<int>("channels");
         QTest::addColumn<Shape>("shape");
+        QTest::addColumn<int>("spread"); // 0 back to back, 1 units apart, 2 frames too
         const char *names[] = {"side by side", "own runs", "scattered"};
+        const char *spreads[] = {"", ", units apart", ", units and frames apart"};
         for (int bits : {16, 20, 24})
             for (int channels = 1; channels <= 6; ++channels)
                 for (Shape shape : {SideBySide, OwnRuns, Scattered})
-                    QTest::addRow("%d bits, %d ch, %s", bits, channels, names[shape])
-                        << bits << channels << shape;
+                    for (int spread : {0, 1, 2})
+                        QTest::addRow("%d bits, %d ch, %s%s", bits, channels, names[shape],
+                                      spreads[spread])
+                            << bits << channels << shape << spread;
     }
 
     void runs()
@@ -35,6 +42,7 @@ private slots:
         QFETCH(int, bits);
         QFETCH(int, channels);
         QFETCH(Shape, shape);
+        QFETCH(int, spread);
         const PcmGroup group{channels, bits, 48000};
         const int size = bits == 16 ? 2 : 3;
         const PcmUnpacker unpack = pcmUnpacker(channels, bits);
@@ -43,35 +51,48 @@ private slots:
         for (int units : {1, 2, 3, 4, 7, 40}) {
             const PcmSamples samples = makePcmSamples(group, 2 * units, quint32(units));
             const QByteArray packed = packPcm(group, samples);
-            const std::vector<quint8> in(packed.begin(), packed.end());
-            QCOMPARE(int(in.size()), units * bits * channels / 4);
+            const int unit = bits * channels / 4;
+            QCOMPARE(int(packed.size()), units * unit);
+            // Apart: 5 other bytes after each unit but the last; each unit's frames
+            // followed by two frames of another unit.
+            const int unitStep = spread > 0 ? unit + 5 : unit;
+            std::vector<quint8> in(size_t((units - 1) * unitStep + unit), 0x5A);
+            for (int u = 0; u < units; ++u)
+                std::copy(packed.begin() + u * unit, packed.begin() + (u + 1) * unit,
+                          in.begin() + u * unitStep);
 
             // Scattered: channels in reverse order in frames one sample wider; the spare
             // bytes stay as they were.
             const int stride = shape == OwnRuns ? size : (channels + (shape == Scattered)) * size;
+            const int outStep = (spread == 2 ? 4 : 2) * stride;
+            const int frames = spread == 2 ? 4 * units - 2 : 2 * units;
             std::vector<std::vector<quint8>> files(shape == OwnRuns ? channels : 1);
             for (auto &file : files)
-                file.assign(size_t(2 * units * stride), 0xEE);
+                file.assign(size_t(frames * stride), 0xEE);
             quint8 *out[6] = {};
             for (int k = 0; k < channels; ++k)
                 out[k] = shape == OwnRuns  ? files[k].data()
                        : shape == Scattered ? files[0].data() + (channels - 1 - k) * size
                                             : files[0].data() + k * size;
             quint8 *const begin[6] = {out[0], out[1], out[2], out[3], out[4], out[5]};
-            unpack(in.data(), units, out, stride);
+            unpack(PcmRun{in.data(), units, unitStep, stride, outStep}, out);
 
+            // Each channel's samples where they belong; every other byte (the other
+            // units' frames, the spare bytes of the scattered frames) as it was.
+            std::vector<std::vector<quint8>> expectedFiles(
+                files.size(), std::vector<quint8>(files[0].size(), 0xEE));
             for (int k = 0; k < channels; ++k) {
-                QCOMPARE(out[k], begin[k] + 2 * units * stride);
-                const QByteArray expected = waveSamples(PcmGroup{1, bits, 48000},
-                                                        channelOf(group, samples, k));
-                QByteArray got;
+                QCOMPARE(out[k], begin[k] + units * outStep);
+                const QByteArray wave = waveSamples(PcmGroup{1, bits, 48000},
+                                                    channelOf(group, samples, k));
+                const size_t file = shape == OwnRuns ? size_t(k) : 0;
+                const qint64 first = begin[k] - files[file].data();
                 for (int f = 0; f < 2 * units; ++f)
-                    got.append(reinterpret_cast<const char *>(begin[k]) + f * stride, size);
-                QCOMPARE(got, expected);
+                    std::copy(wave.begin() + f * size, wave.begin() + (f + 1) * size,
+                              expectedFiles[file].begin() + first + f / 2 * outStep
+                                  + f % 2 * stride);
             }
-            if (shape == Scattered)
-                for (int f = 0; f < 2 * units; ++f)
-                    QCOMPARE(files[0][size_t(f * stride + channels * size)], quint8(0xEE));
+            QVERIFY(files == expectedFiles);
         }
     }
 
