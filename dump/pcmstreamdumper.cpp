@@ -75,19 +75,22 @@ int DVDAPCMStreamDumper::write(const quint8 *data, int length)
 
 void DVDAPCMStreamDumper::stepsIn(int length, int most, int *steps, int *units2) const
 {
-    if (unit2 == 0) {
-        *steps = qMin(most, length / unit1);
-        *units2 = 0;
-        return;
-    }
-    int taken = 0, count = 0, second = 0;
-    for (int at = phase; count < most; at = at + 1 == ratio ? 0 : at + 1) {
-        const int size = at == 0 ? unit1 + unit2 : unit1;
-        if (taken + size > length)
-            break;
-        taken += size;
-        second += at == 0;
-        ++count;
+    // Group-1 units up to the next group-2 unit, whole cycles, then part of a cycle.
+    const int lead = unit2 > 0 ? (ratio - phase) % ratio : most;
+    int count = qMin(qMin(most, lead), length / unit1);
+    int second = 0;
+    if (count == lead && unit2 > 0) {
+        int left = length - count * unit1;
+        const int cycle = unit2 + ratio * unit1;
+        const int cycles = qMin(left / cycle, (most - count) / ratio);
+        count += cycles * ratio;
+        second += cycles;
+        left -= cycles * cycle;
+        const int rest = qMin(most - count, int(ratio));
+        if (rest > 0 && left >= unit2 + unit1) {
+            count += qMin(rest, (left - unit2) / unit1);
+            ++second;
+        }
     }
     *steps = count;
     *units2 = second;
@@ -118,7 +121,7 @@ const quint8 *DVDAPCMStreamDumper::unpackRun(const quint8 *at, int steps, Sample
 {
     quint8 **out1 = room.channel, **out2 = room.channel + info.group1Channels;
     const int stride1 = room.stride1, stride2 = room.stride2;
-    const auto unitByUnit = [&](int count) {
+    const auto inStreamOrder = [&](int count) {
         // Group 1's units lie back to back between two of group 2's.
         for (int done = 0; done < count;) {
             if (phase == 0 && unit2 > 0) {
@@ -133,13 +136,13 @@ const quint8 *DVDAPCMStreamDumper::unpackRun(const quint8 *at, int steps, Sample
         }
     };
     if (unit2 == 0) {
-        unitByUnit(steps);
+        inStreamOrder(steps);
         return at;
     }
     // Up to the next cycle, then whole cycles, where the k-th unit of each group lies a
     // cycle's length after the one of the cycle before, then the rest.
     const int lead = qMin(steps, (ratio - phase) % ratio);
-    unitByUnit(lead);
+    inStreamOrder(lead);
     const int cycles = (steps - lead) / ratio;
     if (cycles > 0) {
         const int cycle = unit2 + ratio * unit1;
@@ -155,6 +158,6 @@ const quint8 *DVDAPCMStreamDumper::unpackRun(const quint8 *at, int steps, Sample
             out1[n] += qint64(cycles) * ratio * 2 * stride1;
         at += qint64(cycles) * cycle;
     }
-    unitByUnit(steps - lead - cycles * ratio);
+    inStreamOrder(steps - lead - cycles * ratio);
     return at;
 }

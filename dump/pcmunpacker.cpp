@@ -109,39 +109,73 @@ bool shufflesAvailable()
 }
 
 // The units at the start of the run that can be shuffled without reading past its last
-// unit or writing past its last sample, when each reads `reads` bytes from its start
-// and writes `writes` bytes where its samples begin.
-int unitsInside(const PcmRun &run, int packed, int reads, int written, int writes)
+// unit, when each reads `reads` bytes from its start.
+int unitsInside(const PcmRun &run, int packed, int reads)
 {
-    const int byReads = run.count - 1 - (reads - packed + run.unitStep - 1) / run.unitStep;
-    const int byWrites = run.count - 1 - (writes - written + run.outStep - 1) / run.outStep;
-    return qMax(0, qMin(byReads, byWrites) + 1);
+    return qMax(0, run.count - (reads - packed + run.unitStep - 1) / run.unitStep);
 }
 
-// The bytes of the unit at in that the masks of its windows pick (one mask a window).
+// The 16-byte windows a unit spans, loaded once: the stores of its samples could
+// alias it, so each pick would load them again.
 template <int WINDOWS>
-__attribute__((target("ssse3"))) inline __m128i pick(const quint8 *in, const __m128i *mask)
-{
-    __m128i bytes = _mm_setzero_si128();
-    for (int w = 0; w < WINDOWS; ++w) {
-        const __m128i window = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + 16 * w));
-        bytes = _mm_or_si128(bytes, _mm_shuffle_epi8(window, _mm_loadu_si128(mask + w)));
+struct Windows {
+    __attribute__((target("ssse3"))) explicit Windows(const quint8 *in)
+    {
+        for (int w = 0; w < WINDOWS; ++w)
+            bytes[w] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + 16 * w));
     }
-    return bytes;
+    // The bytes that the masks of the windows pick (one mask a window).
+    __attribute__((target("ssse3"))) __m128i pick(const __m128i *mask) const
+    {
+        __m128i picked = _mm_shuffle_epi8(bytes[0], _mm_loadu_si128(mask));
+        for (int w = 1; w < WINDOWS; ++w)
+            picked = _mm_or_si128(picked, _mm_shuffle_epi8(bytes[w], _mm_loadu_si128(mask + w)));
+        return picked;
+    }
+    __m128i bytes[WINDOWS];
+};
+
+// The first BYTES (even, at most 16) bytes of v to out, and nothing past them: the bytes
+// after a unit's samples may be another unit's, written before.
+template <int BYTES>
+__attribute__((target("ssse3"))) inline void storeFirst(quint8 *out, __m128i v)
+{
+    if constexpr (BYTES == 16) {
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), v);
+        return;
+    }
+    if constexpr ((BYTES & 8) != 0) {
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out), v);
+        v = _mm_srli_si128(v, 8);
+        out += 8;
+    }
+    if constexpr ((BYTES & 4) != 0) {
+        const qint32 word = _mm_cvtsi128_si32(v);
+        std::memcpy(out, &word, 4);
+        v = _mm_srli_si128(v, 4);
+        out += 4;
+    }
+    if constexpr ((BYTES & 2) != 0) {
+        const qint16 half = qint16(_mm_cvtsi128_si32(v));
+        std::memcpy(out, &half, 2);
+    }
 }
 
 template <int BITS, int C>
 __attribute__((target("ssse3"))) int shuffleFrames(const PcmRun &run, quint8 *out)
 {
     using U = Unit<BITS, C>;
-    enum { WINDOWS = Shuffles<BITS, C>::WINDOWS };
+    enum { WINDOWS = Shuffles<BITS, C>::WINDOWS, WHOLE = U::WRITTEN / 16, REST = U::WRITTEN % 16 };
     const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.frames);
-    const int units = unitsInside(run, U::PACKED, 16 * WINDOWS, U::WRITTEN, 16 * WINDOWS);
+    const int units = unitsInside(run, U::PACKED, 16 * WINDOWS);
     const quint8 *in = run.units;
-    for (int u = 0; u < units; ++u, in += run.unitStep, out += U::WRITTEN)
-        for (int j = 0; j < WINDOWS; ++j)
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 16 * j),
-                             pick<WINDOWS>(in, mask + j * WINDOWS));
+    for (int u = 0; u < units; ++u, in += run.unitStep, out += run.outStep) {
+        const Windows<WINDOWS> unit(in);
+        for (int j = 0; j < WHOLE; ++j)
+            storeFirst<16>(out + 16 * j, unit.pick(mask + j * WINDOWS));
+        if constexpr (REST > 0)
+            storeFirst<REST>(out + 16 * WHOLE, unit.pick(mask + WHOLE * WINDOWS));
+    }
     return units;
 }
 
@@ -149,23 +183,18 @@ template <int BITS, int C>
 __attribute__((target("ssse3"))) int shuffleChannels(const PcmRun &run, quint8 **out)
 {
     using U = Unit<BITS, C>;
-    enum { WINDOWS = Shuffles<BITS, C>::WINDOWS, PAIR = 2 * U::SIZE, STORE = PAIR == 4 ? 4 : 8 };
+    enum { WINDOWS = Shuffles<BITS, C>::WINDOWS };
     const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.channel);
-    const int units = unitsInside(run, U::PACKED, 16 * WINDOWS, PAIR, STORE);
+    const int units = unitsInside(run, U::PACKED, 16 * WINDOWS);
     const quint8 *in = run.units;
     quint8 *to[C];
     for (int k = 0; k < C; ++k)
         to[k] = out[k];
     for (int u = 0; u < units; ++u, in += run.unitStep) {
+        const Windows<WINDOWS> unit(in);
         for (int k = 0; k < C; ++k) {
-            const __m128i pair = pick<WINDOWS>(in, mask + k * WINDOWS);
-            if (STORE == 4) {
-                const qint32 bytes = _mm_cvtsi128_si32(pair);
-                std::memcpy(to[k], &bytes, 4);
-            } else {
-                _mm_storel_epi64(reinterpret_cast<__m128i *>(to[k]), pair);
-            }
-            to[k] += PAIR;
+            storeFirst<2 * U::SIZE>(to[k], unit.pick(mask + k * WINDOWS));
+            to[k] += run.outStep;
         }
     }
     for (int k = 0; k < C; ++k)
@@ -173,14 +202,13 @@ __attribute__((target("ssse3"))) int shuffleChannels(const PcmRun &run, quint8 *
     return units;
 }
 
-// The units shuffled at the start of the run: all but the last few when the units'
-// samples follow each other, with the channels side by side in one run of frames or
-// each in a run of its own; none otherwise (a shuffle writes past a unit's samples).
+// The units shuffled at the start of the run: all but the last few when the channels lie
+// side by side in one run of frames or each in a run of its own; none otherwise.
 template <int BITS, int C>
 int shuffleUnits(const PcmRun &run, quint8 **out)
 {
     enum { SIZE = Unit<BITS, C>::SIZE };
-    if (run.outStep != 2 * run.stride || !shufflesAvailable())
+    if (!shufflesAvailable())
         return 0;
     if (run.stride == SIZE)
         return shuffleChannels<BITS, C>(run, out);
