@@ -25,11 +25,11 @@ template <int BITS, int C>
 void unpackEach(const PcmRun &run, quint8 **out)
 {
     const quint8 *in = run.units;
-    const int stride = run.stride;
+    const int stride = run.stride, unitStep = run.unitStep, outStep = run.outStep;
     quint8 *to[C];
     for (int k = 0; k < C; ++k)
         to[k] = out[k];
-    for (int u = 0; u < run.count; ++u, in += run.unitStep) {
+    for (int u = 0; u < run.count; ++u, in += unitStep) {
         const quint8 *extra = in + 4 * C; // the low bytes or nibbles, after the high words
 #pragma GCC unroll 2
         for (int t = 0; t < 2; ++t) {
@@ -46,7 +46,7 @@ void unpackEach(const PcmRun &run, quint8 **out)
             }
         }
         for (int k = 0; k < C; ++k)
-            to[k] += run.outStep;
+            to[k] += outStep;
     }
     for (int k = 0; k < C; ++k)
         out[k] = to[k];
@@ -168,8 +168,9 @@ __attribute__((target("ssse3"))) int shuffleFrames(const PcmRun &run, quint8 *ou
     enum { WINDOWS = Shuffles<BITS, C>::WINDOWS, WHOLE = U::WRITTEN / 16, REST = U::WRITTEN % 16 };
     const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.frames);
     const int units = unitsInside(run, U::PACKED, 16 * WINDOWS);
+    const int unitStep = run.unitStep, outStep = run.outStep; // not reloaded after a store
     const quint8 *in = run.units;
-    for (int u = 0; u < units; ++u, in += run.unitStep, out += run.outStep) {
+    for (int u = 0; u < units; ++u, in += unitStep, out += outStep) {
         const Windows<WINDOWS> unit(in);
         for (int j = 0; j < WHOLE; ++j)
             storeFirst<16>(out + 16 * j, unit.pick(mask + j * WINDOWS));
@@ -186,15 +187,16 @@ __attribute__((target("ssse3"))) int shuffleChannels(const PcmRun &run, quint8 *
     enum { WINDOWS = Shuffles<BITS, C>::WINDOWS };
     const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.channel);
     const int units = unitsInside(run, U::PACKED, 16 * WINDOWS);
+    const int unitStep = run.unitStep, outStep = run.outStep; // not reloaded after a store
     const quint8 *in = run.units;
     quint8 *to[C];
     for (int k = 0; k < C; ++k)
         to[k] = out[k];
-    for (int u = 0; u < units; ++u, in += run.unitStep) {
+    for (int u = 0; u < units; ++u, in += unitStep) {
         const Windows<WINDOWS> unit(in);
         for (int k = 0; k < C; ++k) {
             storeFirst<2 * U::SIZE>(to[k], unit.pick(mask + k * WINDOWS));
-            to[k] += run.outStep;
+            to[k] += outStep;
         }
     }
     for (int k = 0; k < C; ++k)
