@@ -56,6 +56,7 @@ DVDAFormattedStreamDumper::DVDAFormattedStreamDumper(const StreamInfo &info_,
     }
     for (int n = 0; n < channels; ++n)
         outputPosition[n] = qBound(0, channelOrder(info, n), channels - 1);
+    placeChannels();
     if (options.mode != ModeVerify)
         openFiles(basePath);
 }
@@ -247,4 +248,80 @@ bool DVDAFormattedStreamDumper::writeSamples(const SampleRun &group1, const Samp
     const bool ok1 = writeRun(slotFiles[0], group1);
     const bool ok2 = writeRun(slotFiles[1], group2);
     return ok1 && ok2;
+}
+
+void DVDAFormattedStreamDumper::placeChannels()
+{
+    const bool downmix = layout == LayoutDownmix; // two channels in group 1's format
+    const int c1 = downmix ? 2 : info.group1Channels, c2 = downmix ? 0 : info.group2Channels;
+    const int size1 = (info.group1Bits + 7) / 8, size2 = (info.group2Bits + 7) / 8;
+    Placement &at = placement;
+    at.channels = c1 + c2;
+    switch (layout) {
+    case LayoutSplit: // a file per channel
+        for (int n = 0; n < c1 + c2; ++n) {
+            at.slot[n] = n;
+            (n < c1 ? at.perFrame1 : at.perFrame2)[n] = n < c1 ? size1 : size2;
+        }
+        at.stride1 = size1;
+        at.stride2 = size2;
+        break;
+    case LayoutMerged: // one file, each channel at its output position
+        for (int n = 0; n < c1 + c2; ++n)
+            at.offset[n] = outputPosition[n] * size1;
+        at.perFrame1[0] = at.stride1 = at.stride2 = (c1 + c2) * size1;
+        break;
+    case LayoutGroups:
+    case LayoutDownmix: // a file per group
+        for (int n = 0; n < c1 + c2; ++n) {
+            at.slot[n] = n < c1 ? 0 : 1;
+            at.offset[n] = n < c1 ? n * size1 : (n - c1) * size2;
+        }
+        at.perFrame1[0] = at.stride1 = c1 * size1;
+        at.perFrame2[1] = at.stride2 = c2 * size2;
+        break;
+    }
+}
+
+DVDAFormattedStreamDumper::SampleTargets DVDAFormattedStreamDumper::reserveSamples(int frames1,
+                                                                                    int frames2)
+{
+    qint64 need[SLOTS];
+    quint8 *room[SLOTS] = {};
+    qint64 scratchBytes = 0;
+    for (int slot = 0; slot < SLOTS; ++slot) {
+        need[slot] = qint64(frames1) * placement.perFrame1[slot]
+                   + qint64(frames2) * placement.perFrame2[slot];
+        room[slot] = need[slot] > 0 ? slotFiles[slot].reserve(need[slot]) : nullptr;
+        reserved[slot] = room[slot] != nullptr;
+        if (need[slot] > 0 && !room[slot])
+            scratchBytes = qMax(scratchBytes, need[slot]);
+    }
+    roomRefused = scratchBytes > 0;
+    if (scratchBytes > qint64(scratch.size()))
+        scratch.resize(size_t(scratchBytes));
+    // The samples of a file that cannot take them are dropped; files share the scratch.
+    for (int slot = 0; slot < SLOTS; ++slot)
+        if (need[slot] > 0 && !room[slot])
+            room[slot] = scratch.data();
+    SampleTargets at;
+    for (int n = 0; n < placement.channels; ++n) {
+        quint8 *base = room[placement.slot[n]]; // null: no frames for that file
+        at.channel[n] = base ? base + placement.offset[n] : nullptr;
+    }
+    at.stride1 = placement.stride1;
+    at.stride2 = placement.stride2;
+    return at;
+}
+
+bool DVDAFormattedStreamDumper::commitSamples(int frames1, int frames2)
+{
+    framesDone += frames1;
+    if (options.mode == ModeVerify)
+        return true;
+    for (int slot = 0; slot < SLOTS; ++slot)
+        if (reserved[slot])
+            slotFiles[slot].commit(qint64(frames1) * placement.perFrame1[slot]
+                                   + qint64(frames2) * placement.perFrame2[slot]);
+    return !roomRefused;
 }

@@ -3,6 +3,7 @@
 // options it chooses the files (one per group, per channel, all merged, or the
 // downmix), opens them, routes decoded samples into them and finishes them at the end.
 #include <QString>
+#include <vector>
 
 #include "dump/streamdumper.h"
 #include "dump/wavefile.h"
@@ -18,6 +19,12 @@ public:
         int channels = 0;
         int sampleSize = 0;  // bytes per sample: 2 or 3
         int frameStride = 0; // bytes from one frame to the next
+    };
+    // Where a writer lays out samples in place, in the files' own buffers: sample f of
+    // stream channel n (group 1 then group 2) goes to channel[n] + f x stride of its group.
+    struct SampleTargets {
+        quint8 *channel[SLOTS] = {};
+        int stride1 = 0, stride2 = 0;
     };
 
     // Opens the files; one that cannot be created leaves ErrCreateOutput in result.
@@ -57,10 +64,31 @@ protected:
     // are passed as group 1 = {data, frames, c1, S, N x S} and group 2 =
     // {data + c1 x S, frames, c2, S, N x S}; a downmix as group 1 alone.
     bool writeSamples(const SampleRun &group1, const SampleRun &group2);
+    // Room for up to frames1 frames of group 1 and frames2 of group 2 in the layout's
+    // files (frames2 = frames1 when merged; a downmix is two channels of group 1);
+    // commitSamples then appends the frames filled in. A file that cannot take them
+    // gets a scratch area instead, and commitSamples returns false; a group without
+    // frames gets null. Verify mode has no files and only counts frames.
+    SampleTargets reserveSamples(int frames1, int frames2);
+    bool commitSamples(int frames1, int frames2);
 
 private:
     void openFiles(const QString &basePath);
+    // Fills placement from the layout.
+    void placeChannels();
     bool openSlot(int slot, const QString &path, int channels, int rate, int bits, int mask);
 
     int outputPosition[SLOTS] = {}; // channel in stream order -> position in a merged frame
+    // Where the layout puts each channel, worked out once for reserveSamples.
+    struct Placement {
+        int channels = 0;
+        int slot[SLOTS] = {};      // channel in stream order -> its file
+        int offset[SLOTS] = {};    // -> its first byte in a frame of that file
+        int perFrame1[SLOTS] = {}; // bytes a frame of group 1 takes in each slot
+        int perFrame2[SLOTS] = {}; // and of group 2
+        int stride1 = 0, stride2 = 0;
+    } placement;
+    bool reserved[SLOTS] = {};      // the slot's file gave the room of reserveSamples
+    bool roomRefused = false;       // some file of the layout did not
+    std::vector<quint8> scratch;    // the room given in place of a file that failed
 };

@@ -16,35 +16,6 @@ int packedUnitSize(int channels, int bits)
     return knownBits(bits) ? bits * channels / 4 : 0;
 }
 
-// Two samples of each of c channels, packed, into 2 x c little-endian samples of 2
-// bytes (16 bits) or 3 bytes (20 bits with the low nibble zero, 24 bits). One copy per
-// resolution, so the loop has no test of it.
-template <int BITS>
-void unpackUnitOf(const quint8 *unit, int channels, quint8 *out)
-{
-    const int count = 2 * channels;
-    const quint8 *extra = unit + 2 * count;
-    for (int k = 0; k < count; ++k) {
-        const quint8 high = unit[2 * k], middle = unit[2 * k + 1];
-        if (BITS == 24)
-            *out++ = extra[k];
-        else if (BITS == 20)
-            *out++ = (k & 1) ? quint8(extra[k / 2] << 4) : quint8(extra[k / 2] & 0xF0);
-        *out++ = middle;
-        *out++ = high;
-    }
-}
-
-void unpackUnit(const quint8 *unit, int channels, int bits, quint8 *out)
-{
-    if (bits == 24)
-        unpackUnitOf<24>(unit, channels, out);
-    else if (bits == 20)
-        unpackUnitOf<20>(unit, channels, out);
-    else
-        unpackUnitOf<16>(unit, channels, out);
-}
-
 } // namespace
 
 int DVDAPCMStreamDumper::check(const StreamInfo &info, const ExtractOptions &options)
@@ -71,9 +42,9 @@ DVDAPCMStreamDumper::DVDAPCMStreamDumper(const StreamInfo &info_, const QString 
         return;
     unit1 = packedUnitSize(info.group1Channels, info.group1Bits);
     unit2 = info.group2Channels > 0 ? packedUnitSize(info.group2Channels, info.group2Bits) : 0;
-    sample1 = info.group1Bits == 16 ? 2 : 3;
-    sample2 = info.group2Bits == 16 ? 2 : 3;
     ratio = info.group2Channels > 0 ? info.group1SampleRate / info.group2SampleRate : 1;
+    unpack1 = pcmUnpacker(info.group1Channels, info.group1Bits);
+    unpack2 = pcmUnpacker(info.group2Channels, info.group2Bits);
 }
 
 int DVDAPCMStreamDumper::write(const quint8 *data, int length)
@@ -86,50 +57,107 @@ int DVDAPCMStreamDumper::write(const quint8 *data, int length)
     int pos = 0;
     if (carry > 0) {
         // Complete the carried unit; the phase (and so its size) has not moved since.
-        const int take = qMin(unitSize() - carry, length);
+        const int size = unitSize();
+        const int take = qMin(size - carry, length);
         std::memcpy(carried + carry, data, take);
         carry += take;
         pos = take;
-        if (carry < unitSize())
+        if (carry < size)
             return result;
-        step(carried);
         carry = 0;
+        (void)unpackSteps(carried, size);
     }
-    while (length - pos >= unitSize()) {
-        const int size = unitSize();
-        step(data + pos);
-        pos += size;
-    }
+    pos += unpackSteps(data + pos, length - pos);
     carry = length - pos;
     std::memcpy(carried, data + pos, carry);
-    writeBatch();
     return result;
 }
 
-void DVDAPCMStreamDumper::step(const quint8 *p)
+void DVDAPCMStreamDumper::stepsIn(int length, int most, int *steps, int *units2) const
 {
-    const int stride1 = info.group1Channels * sample1, stride2 = info.group2Channels * sample2;
-    if (phase == 0 && unit2 > 0) {
-        unpackUnit(p, info.group2Channels, info.group2Bits, batch2 + frames2 * stride2);
-        frames2 += 2;
-        p += unit2;
+    // Group-1 units up to the next group-2 unit, whole cycles, then part of a cycle.
+    const int lead = unit2 > 0 ? (ratio - phase) % ratio : most;
+    int count = qMin(qMin(most, lead), length / unit1);
+    int second = 0;
+    if (count == lead && unit2 > 0) {
+        int left = length - count * unit1;
+        const int cycle = unit2 + ratio * unit1;
+        const int cycles = qMin(left / cycle, (most - count) / ratio);
+        count += cycles * ratio;
+        second += cycles;
+        left -= cycles * cycle;
+        const int rest = qMin(most - count, int(ratio));
+        if (rest > 0 && left >= unit2 + unit1) {
+            count += qMin(rest, (left - unit2) / unit1);
+            ++second;
+        }
     }
-    phase = phase + 1 == ratio ? 0 : phase + 1;
-    unpackUnit(p, info.group1Channels, info.group1Bits, batch1 + frames1 * stride1);
-    frames1 += 2;
-    if (++units == BATCH_UNITS)
-        writeBatch();
+    *steps = count;
+    *units2 = second;
 }
 
-void DVDAPCMStreamDumper::writeBatch()
+int DVDAPCMStreamDumper::unpackSteps(const quint8 *p, int length)
 {
-    if (units == 0)
-        return;
-    const SampleRun group1{batch1, frames1, info.group1Channels, sample1,
-                           info.group1Channels * sample1};
-    const SampleRun group2{batch2, frames2, info.group2Channels, sample2,
-                           info.group2Channels * sample2};
-    if (!writeSamples(group1, group2))
-        result = ErrWriteOutput;
-    frames1 = frames2 = units = 0;
+    const quint8 *at = p;
+    for (;;) {
+        int steps = 0, units2 = 0;
+        stepsIn(length - int(at - p), BATCH_UNITS, &steps, &units2);
+        if (steps == 0)
+            return int(at - p);
+        if (options.mode == ModeVerify) { // nothing is written: only the frames count
+            at += steps * unit1 + units2 * unit2;
+            phase = (phase + steps) % ratio;
+            (void)commitSamples(2 * steps, 2 * units2);
+            continue;
+        }
+        SampleTargets room = reserveSamples(2 * steps, 2 * units2);
+        at = unpackRun(at, steps, room);
+        if (!commitSamples(2 * steps, 2 * units2))
+            result = ErrWriteOutput;
+    }
+}
+
+const quint8 *DVDAPCMStreamDumper::unpackRun(const quint8 *at, int steps, SampleTargets &room)
+{
+    quint8 **out1 = room.channel, **out2 = room.channel + info.group1Channels;
+    const int stride1 = room.stride1, stride2 = room.stride2;
+    const auto inStreamOrder = [&](int count) {
+        // Group 1's units lie back to back between two of group 2's.
+        for (int done = 0; done < count;) {
+            if (phase == 0 && unit2 > 0) {
+                unpack2(PcmRun{at, 1, unit2, stride2, 2 * stride2}, out2);
+                at += unit2;
+            }
+            const int run = unit2 > 0 ? qMin(count - done, ratio - phase) : count - done;
+            unpack1(PcmRun{at, run, unit1, stride1, 2 * stride1}, out1);
+            at += run * unit1;
+            done += run;
+            phase = (phase + run) % ratio;
+        }
+    };
+    if (unit2 == 0) {
+        inStreamOrder(steps);
+        return at;
+    }
+    // Up to the next cycle, then whole cycles, where the k-th unit of each group lies a
+    // cycle's length after the one of the cycle before, then the rest.
+    const int lead = qMin(steps, (ratio - phase) % ratio);
+    inStreamOrder(lead);
+    const int cycles = (steps - lead) / ratio;
+    if (cycles > 0) {
+        const int cycle = unit2 + ratio * unit1;
+        unpack2(PcmRun{at, cycles, cycle, stride2, 2 * stride2}, out2);
+        for (int k = 0; k < ratio; ++k) {
+            quint8 *out[MAX_GROUP_CHANNELS];
+            for (int n = 0; n < info.group1Channels; ++n)
+                out[n] = out1[n] + k * 2 * stride1;
+            unpack1(PcmRun{at + unit2 + k * unit1, cycles, cycle, stride1, ratio * 2 * stride1},
+                    out);
+        }
+        for (int n = 0; n < info.group1Channels; ++n)
+            out1[n] += qint64(cycles) * ratio * 2 * stride1;
+        at += qint64(cycles) * cycle;
+    }
+    inStreamOrder(steps - lead - cycles * ratio);
+    return at;
 }

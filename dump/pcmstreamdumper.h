@@ -7,6 +7,7 @@
 // first. Group 2's unit comes before group 1's whenever the phase is 0; with group 2
 // at a lower rate the phase runs through group1Rate / group2Rate steps.
 #include "dump/formattedstreamdumper.h"
+#include "dump/pcmunpacker.h"
 
 class DVDAPCMStreamDumper : public DVDAFormattedStreamDumper {
 public:
@@ -27,25 +28,23 @@ private:
     enum {
         MAX_GROUP_CHANNELS = SLOTS,
         MAX_UNIT = 2 * 3 * MAX_GROUP_CHANNELS,
-        BATCH_UNITS = 512, // units unpacked before the layout writes them in one go
+        BATCH_UNITS = 2048, // group-1 units laid out between two reservations of room
     };
 
     int unitSize() const { return phase == 0 ? unit1 + unit2 : unit1; }
-    // Unpacks the unit(s) at p (unitSize() bytes) into the batch and advances the phase;
-    // a full batch is written.
-    void step(const quint8 *p);
-    // Writes the unpacked frames of both groups and empties the batch.
-    void writeBatch();
+    // Unpacks the whole steps at the start of p (length bytes) into the files and
+    // advances the phase; returns the bytes used.
+    int unpackSteps(const quint8 *p, int length);
+    // Unpacks steps whole steps from at into the room; returns where they end.
+    const quint8 *unpackRun(const quint8 *at, int steps, SampleTargets &room);
+    // The largest number of steps, at most `most`, that fit in length bytes from the
+    // current phase, and the group-2 units among them.
+    void stepsIn(int length, int most, int *steps, int *units2) const;
 
     int unit1 = 0, unit2 = 0;     // packed unit sizes of the groups
-    int sample1 = 0, sample2 = 0; // written sample sizes: 2 or 3
     int ratio = 1;                // group-1 units per group-2 unit
+    PcmUnpacker unpack1 = nullptr, unpack2 = nullptr;
     // The incomplete unit between two calls. A unit is completed from the next call's
     // bytes, so no more than one unit (at most 72 bytes) is ever copied.
     quint8 carried[2 * MAX_UNIT] = {};
-    // Unpacked little-endian frames waiting to be written, per group.
-    quint8 batch1[BATCH_UNITS * MAX_UNIT] = {};
-    quint8 batch2[BATCH_UNITS * MAX_UNIT] = {};
-    int frames1 = 0, frames2 = 0;
-    int units = 0; // group-1 units in the batch
 };

@@ -11,7 +11,9 @@ DVDARawStreamDumper::DVDARawStreamDumper(const StreamInfo &info_, const QString 
     // The copy carries no working state of the caller's extraction.
     this->info.dumper = nullptr;
     // A file of an earlier extraction with the same name is overwritten.
-    if (!openOutputFile(file, path))
+    if (openOutputFile(file, path, QIODevice::Unbuffered))
+        payload.start(&file);
+    else
         result = ErrCreateOutput;
 }
 
@@ -28,7 +30,7 @@ int DVDARawStreamDumper::write(const quint8 *data, int length)
         return result;
     if (length <= 0)
         return ExtractSucceeded;
-    if (!file.isOpen() || file.write(reinterpret_cast<const char *>(data), length) != length)
+    if (!payload.write(data, length))
         result = ErrWriteOutput;
     return result;
 }
@@ -38,8 +40,9 @@ int DVDARawStreamDumper::finish()
     if (!file.isOpen())
         return ExtractSucceeded;
     file.unsetError();
-    const bool flushed = file.flush();
+    const bool flushed = payload.flush() && file.flush();
     file.close();
+    payload.release();
     if (!flushed || file.error() != QFileDevice::NoError)
         return ErrCloseOutput;
     if (options.run && jobs)

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QString>
 
+#include "dump/bufferedoutput.h"
 #include "dump/streaminfo.h"
 #include "extract/extractoptions.h"
 #include "extract/extractresult.h"
@@ -42,6 +43,7 @@ public:
     ExtractOptions options;
     JobQueue *jobs;
     QFile file;
+    BufferedOutput payload; // not yet in the file
 };
 
 // Counts writes and bytes; writes nothing.

@@ -71,39 +71,12 @@ bool WaveFile::open(const QString &path, int channels_, int sampleRate_, int bit
     bits = bits_;
     fmtChunkSize = oldFormat ? 24 : 48;
     headerImage = header(channels, sampleRate, bits, channelMask, oldFormat);
-    buffer.clear();
-    buffer.reserve(BUFFER_SIZE);
-    writeFailed = false;
-    // Our buffer does QFile's job: its own would only copy the samples once more.
     if (!openOutputFile(file, path, QIODevice::Unbuffered))
         return false;
+    samples.start(&file);
     // A header that cannot be written shows up as a failed write or finish later on.
     file.write(headerImage);
     return true;
-}
-
-bool WaveFile::write(const quint8 *data, qint64 count)
-{
-    if (!file.isOpen() || count < 0 || writeFailed)
-        return false;
-    if (qint64(buffer.size()) + count > BUFFER_SIZE && !writeBuffered())
-        return false;
-    if (count >= BUFFER_SIZE) { // already a large write: no copy
-        writeFailed = writeFailed || file.write(reinterpret_cast<const char *>(data), count) != count;
-        return !writeFailed;
-    }
-    buffer.insert(buffer.end(), data, data + count);
-    return true;
-}
-
-bool WaveFile::writeBuffered()
-{
-    const qint64 size = qint64(buffer.size());
-    const bool ok = size == 0
-        || file.write(reinterpret_cast<const char *>(buffer.data()), size) == size;
-    buffer.clear();
-    writeFailed = writeFailed || !ok;
-    return ok;
 }
 
 bool WaveFile::finish()
@@ -111,7 +84,7 @@ bool WaveFile::finish()
     if (!file.isOpen())
         return false;
     // Samples still buffered must reach the disc before the size is taken.
-    const bool flushed = writeBuffered() && !writeFailed && file.flush();
+    const bool flushed = samples.flush() && file.flush();
     if (!flushed) {
         // The disc is full (or the device refuses): what could not be written is dropped
         // with the handle, and a fresh one patches the header so that it describes what
@@ -132,6 +105,6 @@ bool WaveFile::finish()
     ok = ok && file.seek(fmtChunkSize + 16) && file.write(le, 4) == 4;
     ok = file.flush() && ok;
     file.close();
-    std::vector<quint8>().swap(buffer); // a finished file keeps no memory
+    samples.release(); // a finished file keeps no memory
     return flushed && ok;
 }

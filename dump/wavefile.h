@@ -1,23 +1,25 @@
 #pragma once
 // One RIFF/WAVE output file: the header goes out with zero sizes when the file is
 // opened, samples are appended, and finishing patches both sizes from the file size.
-// Samples gather in a buffer of our own and reach the file in large writes: QFile's
-// per-call overhead cost more than the unpacking when samples came a unit at a time.
-#include <vector>
-
+// Samples gather in a buffer of our own and reach the file in large writes.
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 
+#include "dump/bufferedoutput.h"
+
 class WaveFile {
 public:
-    enum { OLD_HEADER_SIZE = 44, EXTENSIBLE_HEADER_SIZE = 68, BUFFER_SIZE = 64 * 1024 };
+    enum { OLD_HEADER_SIZE = 44, EXTENSIBLE_HEADER_SIZE = 68 };
 
     // Creates (or truncates) the file and writes the header. False if it cannot be created.
     bool open(const QString &path, int channels, int sampleRate, int bits, int channelMask,
               bool oldFormat);
     // Appends samples; false once samples could not be written to the file.
-    bool write(const quint8 *data, qint64 count);
+    bool write(const quint8 *data, qint64 count) { return samples.write(data, count); }
+    // Room for samples laid out in place, as BufferedOutput gives it.
+    quint8 *reserve(qint64 count) { return samples.reserve(count); }
+    void commit(qint64 count) { samples.commit(count); }
     // Patches the RIFF and data sizes and closes the file; false if that failed.
     bool finish();
     bool isOpen() const { return file.isOpen(); }
@@ -35,11 +37,7 @@ public:
     static quint32 sizeField(qint64 size);
 
 private:
-    // Hands the buffered samples to the file; false if not all of them were written.
-    bool writeBuffered();
-
-    std::vector<quint8> buffer; // samples not yet handed to the file
-    bool writeFailed = false;   // some samples never reached the file
+    BufferedOutput samples; // not yet in the file
     QByteArray headerImage;
     int fmtChunkSize = 0; // the fmt chunk with its own 8-byte header: 24 or 48
     QFile file;

@@ -7,6 +7,7 @@
 
 #include "dump/dumpobject.h"
 #include "testzone/dumpzone.h"
+#include "testzone/filesizelimit.h"
 #include "extract/extractprogress.h"
 #include "extract/extractresult.h"
 #include "extract/jobqueue.h"
@@ -270,6 +271,25 @@ private slots:
                                       nullptr, progress);
         QCOMPARE(noZone, int(ErrNoZone));
         QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 1);
+    }
+
+    // The disc fills up during the dump: the write failure is reported, and the file keeps
+    // the beginning of the payload that did reach the disc.
+    void discFullPartWay()
+    {
+        const QByteArray audio = dumpzone::pattern(300000, 5);
+        const packs::PackedStream stream = packs::packStream(audio, packs::pcmLayout(stereo24at96));
+        OpenZone zone(dumpzone::consecutiveTracks(stream.packs, {0}));
+        QTemporaryDir out;
+        {
+            testzone::FileSizeLimit limit(100001);
+            if (!limit.active)
+                QSKIP("cannot limit file sizes");
+            QCOMPARE(dumpAll(zone, out, storeOptions()), QList<int>({int(ErrWriteOutput)}));
+        }
+        const QByteArray written = dumpzone::fileBytes(out.filePath("t0-[L-R]-24-96000.pcm"));
+        QCOMPARE(written.size(), 100001);
+        QVERIFY(written == audio.left(written.size()));
     }
 
     void objectsWithoutBlocksAreRefused()

@@ -1,0 +1,268 @@
+#include "dump/pcmunpacker.h"
+
+#include <cstring>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define KESTROVA_BYTE_SHUFFLE 1
+#include <immintrin.h>
+#endif
+
+namespace {
+
+// One copy per resolution and channel count, so that the loops test neither and keep
+// their pointers in registers.
+template <int BITS, int C>
+struct Unit {
+    enum {
+        SIZE = BITS == 16 ? 2 : 3, // bytes per written sample
+        PACKED = BITS * C / 4,     // bytes per unit in the stream
+        WRITTEN = 2 * C * SIZE,    // bytes per unit written
+    };
+};
+
+// Sample by sample: any resolution, any layout of the channels.
+template <int BITS, int C>
+void unpackEach(const PcmRun &run, quint8 **out)
+{
+    const quint8 *in = run.units;
+    const int stride = run.stride, unitStep = run.unitStep, outStep = run.outStep;
+    quint8 *to[C];
+    for (int k = 0; k < C; ++k)
+        to[k] = out[k];
+    for (int u = 0; u < run.count; ++u, in += unitStep) {
+        const quint8 *extra = in + 4 * C; // the low bytes or nibbles, after the high words
+#pragma GCC unroll 2
+        for (int t = 0; t < 2; ++t) {
+#pragma GCC unroll 6
+            for (int k = 0; k < C; ++k) {
+                const int s = t * C + k; // the sample's place in the unit
+                quint8 *d = to[k] + t * stride;
+                if (BITS == 24)
+                    *d++ = extra[s];
+                else if (BITS == 20)
+                    *d++ = (s & 1) ? quint8(extra[s / 2] << 4) : quint8(extra[s / 2] & 0xF0);
+                d[0] = in[2 * s + 1];
+                d[1] = in[2 * s];
+            }
+        }
+        for (int k = 0; k < C; ++k)
+            to[k] += outStep;
+    }
+    for (int k = 0; k < C; ++k)
+        out[k] = to[k];
+}
+
+#ifdef KESTROVA_BYTE_SHUFFLE
+
+// For 16 and 24 bits every written byte is a byte of the unit, so a unit is unpacked by
+// byte shuffles of the 16-byte windows it spans: into one run of frames (the channels
+// side by side) or into one run of samples per channel (each channel in a file of its
+// own). 20-bit samples need their nibbles shifted and go sample by sample.
+template <int BITS, int C>
+struct Shuffles {
+    enum { WINDOWS = (Unit<BITS, C>::PACKED + 15) / 16 };
+    // Mask w of 16-byte piece j of the written unit, and of channel k's two samples.
+    signed char frames[WINDOWS][WINDOWS][16] = {};
+    signed char channel[C][WINDOWS][16] = {};
+};
+
+// Where byte b (0 = lowest) of sample s lies in the packed unit.
+template <int BITS, int C>
+constexpr int packedByte(int s, int b)
+{
+    if (BITS == 24 && b == 0)
+        return 4 * C + s;
+    return b == Unit<BITS, C>::SIZE - 1 ? 2 * s : 2 * s + 1;
+}
+
+template <int BITS, int C>
+constexpr Shuffles<BITS, C> makeShuffles()
+{
+    enum { SIZE = Unit<BITS, C>::SIZE, WINDOWS = Shuffles<BITS, C>::WINDOWS };
+    Shuffles<BITS, C> m{};
+    // A byte taken from another window (or from none) is zero here: the masks of all
+    // windows are or-ed together.
+    const auto fill = [](signed char *mask, int window, int from) {
+        *mask = from / 16 == window ? static_cast<signed char>(from % 16) : -128;
+    };
+    for (int w = 0; w < WINDOWS; ++w) {
+        for (int at = 0; at < 16 * WINDOWS; ++at) {
+            const bool inside = at < Unit<BITS, C>::WRITTEN;
+            fill(&m.frames[at / 16][w][at % 16], w,
+                 inside ? packedByte<BITS, C>(at / SIZE, at % SIZE) : -16);
+        }
+        for (int k = 0; k < C; ++k)
+            for (int at = 0; at < 16; ++at)
+                fill(&m.channel[k][w][at], w,
+                     at < 2 * SIZE ? packedByte<BITS, C>(at / SIZE * C + k, at % SIZE) : -16);
+    }
+    return m;
+}
+
+template <int BITS, int C>
+constexpr Shuffles<BITS, C> shuffles = makeShuffles<BITS, C>();
+
+bool shufflesAvailable()
+{
+    static const bool available = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3"));
+    return available;
+}
+
+// The units at the start of the run that can be shuffled without reading past its last
+// unit, when each reads `reads` bytes from its start.
+int unitsInside(const PcmRun &run, int packed, int reads)
+{
+    return qMax(0, run.count - (reads - packed + run.unitStep - 1) / run.unitStep);
+}
+
+// The 16-byte windows a unit spans, loaded once: the stores of its samples could
+// alias it, so each pick would load them again.
+template <int WINDOWS>
+struct Windows {
+    __attribute__((target("ssse3"))) explicit Windows(const quint8 *in)
+    {
+        for (int w = 0; w < WINDOWS; ++w)
+            bytes[w] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + 16 * w));
+    }
+    // The bytes that the masks of the windows pick (one mask a window).
+    __attribute__((target("ssse3"))) __m128i pick(const __m128i *mask) const
+    {
+        __m128i picked = _mm_shuffle_epi8(bytes[0], _mm_loadu_si128(mask));
+        for (int w = 1; w < WINDOWS; ++w)
+            picked = _mm_or_si128(picked, _mm_shuffle_epi8(bytes[w], _mm_loadu_si128(mask + w)));
+        return picked;
+    }
+    __m128i bytes[WINDOWS];
+};
+
+// The first BYTES (even, at most 16) bytes of v to out, and nothing past them: the bytes
+// after a unit's samples may be another unit's, written before.
+template <int BYTES>
+__attribute__((target("ssse3"))) inline void storeFirst(quint8 *out, __m128i v)
+{
+    if constexpr (BYTES == 16) {
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), v);
+        return;
+    }
+    if constexpr ((BYTES & 8) != 0) {
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out), v);
+        v = _mm_srli_si128(v, 8);
+        out += 8;
+    }
+    if constexpr ((BYTES & 4) != 0) {
+        const qint32 word = _mm_cvtsi128_si32(v);
+        std::memcpy(out, &word, 4);
+        v = _mm_srli_si128(v, 4);
+        out += 4;
+    }
+    if constexpr ((BYTES & 2) != 0) {
+        const qint16 half = qint16(_mm_cvtsi128_si32(v));
+        std::memcpy(out, &half, 2);
+    }
+}
+
+template <int BITS, int C>
+__attribute__((target("ssse3"))) int shuffleFrames(const PcmRun &run, quint8 *out)
+{
+    using U = Unit<BITS, C>;
+    enum { WINDOWS = Shuffles<BITS, C>::WINDOWS, WHOLE = U::WRITTEN / 16, REST = U::WRITTEN % 16 };
+    const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.frames);
+    const int units = unitsInside(run, U::PACKED, 16 * WINDOWS);
+    const int unitStep = run.unitStep, outStep = run.outStep; // not reloaded after a store
+    const quint8 *in = run.units;
+    for (int u = 0; u < units; ++u, in += unitStep, out += outStep) {
+        const Windows<WINDOWS> unit(in);
+        for (int j = 0; j < WHOLE; ++j)
+            storeFirst<16>(out + 16 * j, unit.pick(mask + j * WINDOWS));
+        if constexpr (REST > 0)
+            storeFirst<REST>(out + 16 * WHOLE, unit.pick(mask + WHOLE * WINDOWS));
+    }
+    return units;
+}
+
+template <int BITS, int C>
+__attribute__((target("ssse3"))) int shuffleChannels(const PcmRun &run, quint8 **out)
+{
+    using U = Unit<BITS, C>;
+    enum { WINDOWS = Shuffles<BITS, C>::WINDOWS };
+    const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.channel);
+    const int units = unitsInside(run, U::PACKED, 16 * WINDOWS);
+    const int unitStep = run.unitStep, outStep = run.outStep; // not reloaded after a store
+    const quint8 *in = run.units;
+    quint8 *to[C];
+    for (int k = 0; k < C; ++k)
+        to[k] = out[k];
+    for (int u = 0; u < units; ++u, in += unitStep) {
+        const Windows<WINDOWS> unit(in);
+        for (int k = 0; k < C; ++k) {
+            storeFirst<2 * U::SIZE>(to[k], unit.pick(mask + k * WINDOWS));
+            to[k] += outStep;
+        }
+    }
+    for (int k = 0; k < C; ++k)
+        out[k] = to[k];
+    return units;
+}
+
+// The units shuffled at the start of the run: all but the last few when the channels lie
+// side by side in one run of frames or each in a run of its own; none otherwise.
+template <int BITS, int C>
+int shuffleUnits(const PcmRun &run, quint8 **out)
+{
+    enum { SIZE = Unit<BITS, C>::SIZE };
+    if (!shufflesAvailable())
+        return 0;
+    if (run.stride == SIZE)
+        return shuffleChannels<BITS, C>(run, out);
+    bool sideBySide = run.stride == C * SIZE;
+    for (int k = 1; k < C && sideBySide; ++k)
+        sideBySide = out[k] == out[0] + k * SIZE;
+    if (!sideBySide)
+        return 0;
+    const int units = shuffleFrames<BITS, C>(run, out[0]);
+    for (int k = 0; k < C; ++k)
+        out[k] += qint64(units) * run.outStep;
+    return units;
+}
+
+#endif
+
+template <int BITS, int C>
+void unpackUnits(const PcmRun &run, quint8 **out)
+{
+    PcmRun rest = run;
+#ifdef KESTROVA_BYTE_SHUFFLE
+    if constexpr (BITS != 20) {
+        const int shuffled = run.count > 2 ? shuffleUnits<BITS, C>(run, out) : 0;
+        rest.units += qint64(shuffled) * run.unitStep;
+        rest.count -= shuffled;
+    }
+#endif
+    unpackEach<BITS, C>(rest, out);
+}
+
+template <int BITS>
+PcmUnpacker unpackerOf(int channels)
+{
+    switch (channels) {
+    case 1: return unpackUnits<BITS, 1>;
+    case 2: return unpackUnits<BITS, 2>;
+    case 3: return unpackUnits<BITS, 3>;
+    case 4: return unpackUnits<BITS, 4>;
+    case 5: return unpackUnits<BITS, 5>;
+    case 6: return unpackUnits<BITS, 6>;
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
+PcmUnpacker pcmUnpacker(int channels, int bits)
+{
+    switch (bits) {
+    case 16: return unpackerOf<16>(channels);
+    case 20: return unpackerOf<20>(channels);
+    case 24: return unpackerOf<24>(channels);
+    default: return nullptr;
+    }
+}
