@@ -72,7 +72,7 @@ try-window:
 BENCHES := bench_openzone bench_pcmconvert bench_extraction bench_zoneimage
 bench: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVA_WERROR=$(WERROR)
-	cmake --build $(BUILD) -j $(JOBS) --target $(BENCHES)
+	cmake --build $(BUILD) -j $(JOBS) --target $(BENCHES) -- --no-print-directory
 	@uptime
 	@for b in $(BENCHES); do $(BUILD)/bench/$$b || exit 1; done
 
