@@ -15,14 +15,14 @@ public:
     // bytes once more.
     void start(QFile *file);
     // Appends bytes; false once bytes could not be written to the file.
-    bool write(const quint8 *data, qint64 count);
+    [[nodiscard]] bool write(const quint8 *data, qint64 count);
     // Room for up to count bytes after the gathered ones, for a writer that lays its
     // bytes out in place instead of copying them in; commit then appends the bytes it
     // filled. Null (nothing to commit) once bytes could not be written.
     quint8 *reserve(qint64 count);
     void commit(qint64 count) { used += count; }
     // Hands the gathered bytes to the file; false if any bytes could not be written.
-    bool flush();
+    [[nodiscard]] bool flush();
     // Drops the buffer's memory: the file is finished.
     void release();
 

@@ -110,8 +110,9 @@ void DVDAFormattedStreamDumper::openFiles(const QString &basePath)
         if (!opened)
             return;
     }
+    // A failure is in `result` already; nothing follows either way.
     if (c2 > 0 && layout == LayoutGroups)
-        openSlot(1, basePath + waveSuffix(names2, b2, r2), c2, r2, b2, mask2);
+        (void)openSlot(1, basePath + waveSuffix(names2, b2, r2), c2, r2, b2, mask2);
 }
 
 int DVDAFormattedStreamDumper::finish()

@@ -63,20 +63,20 @@ protected:
     // Frames that interleave all channels (a decoder's output, N channels of S bytes)
     // are passed as group 1 = {data, frames, c1, S, N x S} and group 2 =
     // {data + c1 x S, frames, c2, S, N x S}; a downmix as group 1 alone.
-    bool writeSamples(const SampleRun &group1, const SampleRun &group2);
+    [[nodiscard]] bool writeSamples(const SampleRun &group1, const SampleRun &group2);
     // Room for up to frames1 frames of group 1 and frames2 of group 2 in the layout's
     // files (frames2 = frames1 when merged; a downmix is two channels of group 1);
     // commitSamples then appends the frames filled in. A file that cannot take them
     // gets a scratch area instead, and commitSamples returns false; a group without
     // frames gets null. Verify mode has no files and only counts frames.
     SampleTargets reserveSamples(int frames1, int frames2);
-    bool commitSamples(int frames1, int frames2);
+    [[nodiscard]] bool commitSamples(int frames1, int frames2);
 
 private:
     void openFiles(const QString &basePath);
     // Fills placement from the layout.
     void placeChannels();
-    bool openSlot(int slot, const QString &path, int channels, int rate, int bits, int mask);
+    [[nodiscard]] bool openSlot(int slot, const QString &path, int channels, int rate, int bits, int mask);
 
     int outputPosition[SLOTS] = {}; // channel in stream order -> position in a merged frame
     // Where the layout puts each channel, worked out once for reserveSamples.

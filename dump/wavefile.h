@@ -16,12 +16,12 @@ public:
     bool open(const QString &path, int channels, int sampleRate, int bits, int channelMask,
               bool oldFormat);
     // Appends samples; false once samples could not be written to the file.
-    bool write(const quint8 *data, qint64 count) { return samples.write(data, count); }
+    [[nodiscard]] bool write(const quint8 *data, qint64 count) { return samples.write(data, count); }
     // Room for samples laid out in place, as BufferedOutput gives it.
     quint8 *reserve(qint64 count) { return samples.reserve(count); }
     void commit(qint64 count) { samples.commit(count); }
     // Patches the RIFF and data sizes and closes the file; false if that failed.
-    bool finish();
+    [[nodiscard]] bool finish();
     bool isOpen() const { return file.isOpen(); }
     QString path() const { return file.fileName(); }
 
