@@ -7,7 +7,7 @@
 
 namespace benchtools {
 
-enum { RUNS = 3 }; // each case runs this often; the median is reported
+enum { RUNS = 5 }; // each case runs this often; the median is reported
 
 // The middle value (the upper one of the two middles); 0 for none.
 double median(QList<double> values);
