@@ -87,39 +87,42 @@ struct Bench {
             args << "--split";
         return args << "--threads" << QString::number(threads) << "1/1";
     }
-    // Extracting the zone's title into a folder emptied before each run.
-    RunReport extract(const testzone::ZoneFolder &zone, const char *mode, const char *layout,
-                      int threads)
+    // One run of extracting the zone's title into a folder emptied before it.
+    std::function<RunReport()> extract(const testzone::ZoneFolder &zone, const char *mode,
+                                       const char *layout, int threads)
     {
-        const QString folder = out.filePath("x");
-        return medianOf([&] {
-            QDir(folder).removeRecursively();
+        const QStringList args = command(zone, mode, layout, threads, out.filePath("x"));
+        return [this, args] {
+            QDir(out.filePath("x")).removeRecursively();
             QDir(out.path()).mkdir("x");
-            return runProgram(cli, command(zone, mode, layout, threads, folder));
-        });
+            return runProgram(cli, args);
+        };
     }
     // The references write a file that does not exist yet, as every extraction does:
     // overwriting would add the cost of freeing the old file's blocks to theirs.
-    RunReport copy(const testzone::ZoneFolder &zone)
+    std::function<RunReport()> copy(const testzone::ZoneFolder &zone)
     {
-        return medianOf([&] {
+        const QString aob = zone.filePath(testzone::aobName(1, 1));
+        return [this, aob] {
             QFile::remove(out.filePath("copy"));
-            return runProgram("cp", {zone.filePath(testzone::aobName(1, 1)), out.filePath("copy")});
-        });
+            return runProgram("cp", {aob, out.filePath("copy")});
+        };
     }
-    RunReport ffmpeg(const testzone::ZoneFolder &zone)
+    std::function<RunReport()> ffmpeg(const testzone::ZoneFolder &zone)
     {
-        return medianOf([&] {
+        const QString aob = zone.filePath(testzone::aobName(1, 1));
+        return [this, aob] {
             QFile::remove(out.filePath("ffmpeg.wav"));
-            return runProgram("ffmpeg", {"-nostdin", "-v", "error", "-threads", "1", "-i",
-                                         zone.filePath(testzone::aobName(1, 1)), "-c:a",
-                                         "pcm_s24le", out.filePath("ffmpeg.wav")});
-        });
+            return runProgram("ffmpeg", {"-nostdin", "-v", "error", "-threads", "1", "-i", aob,
+                                         "-c:a", "pcm_s24le", out.filePath("ffmpeg.wav")});
+        };
     }
-    void print(const char *name, const RunReport &ours, const char *reference,
-               const RunReport &theirs, double target)
+    // A case against its reference, their runs taken in turns.
+    void compare(const char *name, const std::function<RunReport()> &ours,
+                 const char *reference, const std::function<RunReport()> &theirs, double target)
     {
-        ok = printCase(name, ours, reference, theirs, target) && ok;
+        const RunPair runs = mediansInTurn(ours, theirs);
+        ok = printCase(name, runs.ours, reference, runs.theirs, target) && ok;
     }
 };
 
@@ -133,7 +136,7 @@ int main(int argc, char **argv)
     Bench bench;
     // build/bench/bench_extraction runs build/kestrova-cli.
     bench.cli = QDir::cleanPath(app.applicationDirPath() + QLatin1String("/../kestrova-cli"));
-    std::printf("extraction by %s, median of %d runs, warm cache, load %s:\n",
+    std::printf("extraction by %s, median of %d runs in turns with the reference, warm cache, load %s:\n",
                 qPrintable(bench.cli), int(RUNS), loadAverages().constData());
     const RunReport start = medianOf([&] { return runProgram(bench.cli, {"--version"}); });
     std::printf("  start-up, kestrova-cli --version: %.3f s, peak %.1f MB%s\n", start.seconds,
@@ -143,36 +146,35 @@ int main(int argc, char **argv)
     const auto pcm = zoneOf({dumpzone::pattern(60 * 96000 * 2 * 3, 1)}, false);
     if (!pcm)
         return 1;
-    const RunReport cp = bench.copy(*pcm);
-    bench.print("store, 60 s PCM", bench.extract(*pcm, "store", "groups", 1), "cp", cp, 1.2);
+    bench.compare("store, 60 s PCM", bench.extract(*pcm, "store", "groups", 1), "cp",
+                  bench.copy(*pcm), 1.2);
     for (const char *layout : {"groups", "merged", "split"}) {
         const QByteArray name = QByteArray("pcm convert, ") + layout;
-        bench.print(name.constData(), bench.extract(*pcm, "convert", layout, 1), "cp", cp, 1.5);
+        bench.compare(name.constData(), bench.extract(*pcm, "convert", layout, 1), "cp",
+                      bench.copy(*pcm), 1.5);
     }
 
     const mlpencoder::MlpFormat surround{12, 96000, 24};
     const auto mlp = zoneOf({mlpOf(60, surround, 6)}, true);
     if (!mlp)
         return 1;
-    const RunReport mlpOurs = bench.extract(*mlp, "convert", "groups", 1);
-    bench.print("mlp convert, 60 s 5.1 96k", mlpOurs, "ffmpeg -threads 1", bench.ffmpeg(*mlp),
-                1.0);
-    bench.print("mlp verify, 60 s 5.1 96k", bench.extract(*mlp, "verify", "groups", 1),
-                "mlp convert", mlpOurs, 1.0);
+    bench.compare("mlp convert, 60 s 5.1 96k", bench.extract(*mlp, "convert", "groups", 1),
+                  "ffmpeg -threads 1", bench.ffmpeg(*mlp), 1.0);
+    bench.compare("mlp verify, 60 s 5.1 96k", bench.extract(*mlp, "verify", "groups", 1),
+                  "mlp convert", bench.extract(*mlp, "convert", "groups", 1), 1.0);
 
     const QByteArray twenty = mlpOf(20, surround, 6);
     const auto four = zoneOf({twenty, twenty, twenty, twenty}, true);
     if (!four)
         return 1;
-    const RunReport one = bench.extract(*four, "convert", "groups", 1);
-    bench.print("4 mlp tracks, --threads 2", bench.extract(*four, "convert", "groups", 2),
-                "--threads 1", one, 0.6);
+    bench.compare("4 mlp tracks, --threads 2", bench.extract(*four, "convert", "groups", 2),
+                  "--threads 1", bench.extract(*four, "convert", "groups", 1), 0.6);
 
     const auto longTrack = zoneOf({mlpOf(longSeconds, mlpencoder::MlpFormat{1, 48000, 16}, 2)},
                                   true);
     if (!longTrack)
         return 1;
-    const RunReport run = bench.extract(*longTrack, "convert", "groups", 1);
+    const RunReport run = medianOf(bench.extract(*longTrack, "convert", "groups", 1));
     std::printf("  mlp convert, %d s stereo 48k: %.2f s, peak %.1f MB (target < 64 MB)%s\n",
                 longSeconds, run.seconds, run.peakKilobytes / 1024.0, run.ok ? "" : " FAILED");
     return bench.ok && start.ok && run.ok ? 0 : 1;

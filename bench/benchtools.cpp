@@ -39,19 +39,39 @@ RunReport runProgram(const QString &program, const QStringList &arguments)
     return run;
 }
 
+namespace {
+// The runs of one side: their times, the highest peak, whether all went well.
+struct Runs {
+    QList<double> times;
+    qint64 peakKilobytes = -1;
+    bool ok = true;
+    void add(const RunReport &one)
+    {
+        times << one.seconds;
+        peakKilobytes = qMax(peakKilobytes, one.peakKilobytes);
+        ok = ok && one.ok;
+    }
+    RunReport summary() const { return RunReport{median(times), peakKilobytes, ok}; }
+};
+} // namespace
+
 RunReport medianOf(const std::function<RunReport()> &run)
 {
-    QList<double> times;
-    RunReport all;
-    all.ok = true;
-    for (int k = 0; k < RUNS && all.ok; ++k) {
-        const RunReport one = run();
-        times << one.seconds;
-        all.peakKilobytes = qMax(all.peakKilobytes, one.peakKilobytes);
-        all.ok = one.ok;
+    Runs runs;
+    for (int k = 0; k < RUNS && runs.ok; ++k)
+        runs.add(run());
+    return runs.summary();
+}
+
+RunPair mediansInTurn(const std::function<RunReport()> &ours,
+                      const std::function<RunReport()> &theirs)
+{
+    Runs a, b;
+    for (int k = 0; k < RUNS && a.ok && b.ok; ++k) {
+        a.add(ours());
+        b.add(theirs());
     }
-    all.seconds = median(times);
-    return all;
+    return RunPair{a.summary(), b.summary()};
 }
 
 bool printCase(const char *name, const RunReport &ours, const char *reference,

@@ -25,6 +25,13 @@ RunReport runProgram(const QString &program, const QStringList &arguments);
 
 // RUNS runs of a case: the median time, the highest peak, ok when every run was.
 RunReport medianOf(const std::function<RunReport()> &run);
+// RUNS rounds of a case and its reference taken in turns, so that a change in the
+// machine's load falls on both alike; each side summed up as by medianOf.
+struct RunPair {
+    RunReport ours, theirs;
+};
+RunPair mediansInTurn(const std::function<RunReport()> &ours,
+                      const std::function<RunReport()> &theirs);
 
 // "  name   ours 1.230 s, reference 1.000 s, ratio 1.23 (target <= 1.2), peak 10.5 MB
 // (reference 1.1 MB)"; false, and FAILED in the line, when either failed.
