@@ -1,7 +1,5 @@
 #include "dump/formattedstreamdumper.h"
 
-#include <cstring>
-
 #include "dump/objectcheck.h"
 #include "dump/packetreader.h"
 #include "extract/extractresult.h"
@@ -138,117 +136,6 @@ void DVDAFormattedStreamDumper::report(ObjectCheck &check) const
     for (const WaveFile &wave : slotFiles)
         if (!wave.path().isEmpty())
             check.files << wave.path();
-}
-
-namespace {
-
-// A group's frames into one file, in one write when they lie back to back.
-bool writeRun(WaveFile &wave, const DVDAFormattedStreamDumper::SampleRun &run)
-{
-    if (run.frames <= 0 || run.channels <= 0)
-        return true;
-    const int frameBytes = run.channels * run.sampleSize;
-    if (run.frameStride == frameBytes)
-        return wave.write(run.data, qint64(run.frames) * frameBytes);
-    for (int f = 0; f < run.frames; ++f)
-        if (!wave.write(run.data + qint64(f) * run.frameStride, frameBytes))
-            return false;
-    return true;
-}
-
-// Every stride-th sample of SIZE bytes from in, frames of them, back to back into out.
-template <int SIZE>
-void gatherSamples(const quint8 *in, int stride, int frames, quint8 *out)
-{
-    for (int f = 0; f < frames; ++f, in += stride, out += SIZE)
-        std::memcpy(out, in, SIZE);
-}
-
-// Channel k of the run into slot firstSlot + k, gathered so that a file gets its
-// samples in a few writes rather than one write per sample.
-bool writeSplit(WaveFile *files, int firstSlot, const DVDAFormattedStreamDumper::SampleRun &run)
-{
-    enum { GATHER = 6144 }; // a multiple of 2 and 3
-    quint8 gathered[GATHER];
-    const int perWrite = GATHER / qMax(1, run.sampleSize);
-    for (int k = 0; k < run.channels; ++k) {
-        const quint8 *in = run.data + k * run.sampleSize;
-        for (int done = 0; done < run.frames; done += perWrite) {
-            const int frames = qMin(perWrite, run.frames - done);
-            const quint8 *from = in + qint64(done) * run.frameStride;
-            if (run.sampleSize == 3)
-                gatherSamples<3>(from, run.frameStride, frames, gathered);
-            else
-                gatherSamples<2>(from, run.frameStride, frames, gathered);
-            if (!files[firstSlot + k].write(gathered, qint64(frames) * run.sampleSize))
-                return false;
-        }
-    }
-    return true;
-}
-
-// Frames first .. first + count - 1 of both groups as merged frames into out, each
-// channel at its output position.
-template <int SIZE>
-void mergeFrames(const DVDAFormattedStreamDumper::SampleRun &group1,
-                 const DVDAFormattedStreamDumper::SampleRun &group2, const int *position,
-                 int first, int count, quint8 *out)
-{
-    const int c1 = group1.channels, c2 = group2.channels;
-    const int frameBytes = (c1 + c2) * SIZE;
-    const quint8 *in1 = group1.data + qint64(first) * group1.frameStride;
-    const quint8 *in2 = group2.data + qint64(first) * group2.frameStride;
-    for (int f = 0; f < count; ++f, out += frameBytes) {
-        for (int k = 0; k < c1; ++k)
-            std::memcpy(out + position[k] * SIZE, in1 + k * SIZE, SIZE);
-        for (int k = 0; k < c2; ++k)
-            std::memcpy(out + position[c1 + k] * SIZE, in2 + k * SIZE, SIZE);
-        in1 += group1.frameStride;
-        in2 += group2.frameStride;
-    }
-}
-
-} // namespace
-
-bool DVDAFormattedStreamDumper::writeSamples(const SampleRun &group1, const SampleRun &group2)
-{
-    framesDone += group1.frames;
-    if (options.mode == ModeVerify)
-        return true;
-    switch (layout) {
-    case LayoutSplit: {
-        // A failure skips the rest of that group only; the other group is still written.
-        const bool ok1 = writeSplit(slotFiles, 0, group1);
-        const bool ok2 = writeSplit(slotFiles, group1.channels, group2);
-        return ok1 && ok2;
-    }
-    case LayoutMerged:
-        if (group1.frames > 0 && group2.frames > 0) {
-            // Frames are put together a few hundred at a time, then written at once.
-            enum { GATHER_FRAMES = 256 };
-            quint8 gathered[GATHER_FRAMES * SLOTS * 4];
-            const int frames = qMin(group1.frames, group2.frames);
-            const int frameBytes = (group1.channels + group2.channels) * group1.sampleSize;
-            // Merge needs equal resolutions: group 2's sample size is group 1's.
-            for (int done = 0; done < frames; done += GATHER_FRAMES) {
-                const int count = qMin(int(GATHER_FRAMES), frames - done);
-                if (group1.sampleSize == 3)
-                    mergeFrames<3>(group1, group2, outputPosition, done, count, gathered);
-                else
-                    mergeFrames<2>(group1, group2, outputPosition, done, count, gathered);
-                if (!slotFiles[0].write(gathered, qint64(count) * frameBytes))
-                    return false;
-            }
-            return true;
-        }
-        break;
-    case LayoutGroups:
-    case LayoutDownmix:
-        break;
-    }
-    const bool ok1 = writeRun(slotFiles[0], group1);
-    const bool ok2 = writeRun(slotFiles[1], group2);
-    return ok1 && ok2;
 }
 
 void DVDAFormattedStreamDumper::placeChannels()

@@ -12,14 +12,6 @@ class DVDAFormattedStreamDumper : public DVDAStreamDumper {
 public:
     enum { SLOTS = 6 };
     enum Layout { LayoutGroups, LayoutSplit, LayoutMerged, LayoutDownmix };
-    // Little-endian samples of one channel group, frame by frame.
-    struct SampleRun {
-        const quint8 *data = nullptr;
-        int frames = 0;
-        int channels = 0;
-        int sampleSize = 0;  // bytes per sample: 2 or 3
-        int frameStride = 0; // bytes from one frame to the next
-    };
     // Where a writer lays out samples in place, in the files' own buffers: sample f of
     // stream channel n (group 1 then group 2) goes to channel[n] + f x stride of its group.
     struct SampleTargets {
@@ -57,13 +49,6 @@ protected:
     DVDAFormattedStreamDumper(const StreamInfo &info, const QString &basePath,
                               const ExtractOptions &options, JobQueue *jobs, int refusal);
 
-    // Routes the samples of both groups into the slots of the layout: per channel
-    // (split), interleaved in output order (merged), or group 1 to slot 0 and group 2
-    // to slot 1 (groups, and downmix with only group 1). False if a write failed.
-    // Frames that interleave all channels (a decoder's output, N channels of S bytes)
-    // are passed as group 1 = {data, frames, c1, S, N x S} and group 2 =
-    // {data + c1 x S, frames, c2, S, N x S}; a downmix as group 1 alone.
-    [[nodiscard]] bool writeSamples(const SampleRun &group1, const SampleRun &group2);
     // Room for up to frames1 frames of group 1 and frames2 of group 2 in the layout's
     // files (frames2 = frames1 when merged; a downmix is two channels of group 1);
     // commitSamples then appends the frames filled in. A file that cannot take them

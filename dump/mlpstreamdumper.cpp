@@ -283,25 +283,22 @@ int DVDAMLPStreamDumper::writeFrame(const AVFrame *decoded)
     // wrong channels: stop instead.
     if (channels != expectedChannels || (!wide && decoded->format != AV_SAMPLE_FMT_S16))
         return ErrMlpDecoder;
-    const bool downmixed = layout == LayoutDownmix;
-    const int c1 = downmixed ? 2 : info.group1Channels;
-    const int c2 = downmixed ? 0 : info.group2Channels;
+    const int c1 = layout == LayoutDownmix ? 2 : info.group1Channels;
     const int frames = decoded->nb_samples;
-    const int stride1 = c1 * size1, stride2 = c2 * size2;
-    if (output.size() < size_t(frames) * size_t(stride1 + stride2))
-        output.resize(size_t(frames) * size_t(stride1 + stride2));
-    // Each group's frames lie back to back (group 1's, then group 2's), so that a
-    // group file takes one access unit in one write.
-    quint8 *const region2 = output.data() + frames * stride1;
+    const int frames2 = channels > c1 ? frames : 0;
+    if (options.mode == ModeVerify) // nothing is written: only the frames count
+        return commitSamples(frames, frames2) ? 0 : int(ErrWriteOutput);
 
-    // Where each decoded channel goes in the first frame, how far to the next, how wide.
+    // Straight into the files' buffers: where each decoded channel goes in the first
+    // frame, how far to the next, how wide.
+    const SampleTargets room = reserveSamples(frames, frames2);
     quint8 *to[SLOTS];
     int step[SLOTS], width[SLOTS];
     for (int d = 0; d < channels; ++d) {
         const int s = decodedOrder[d];
         const bool first = s < c1;
-        to[d] = first ? output.data() + s * size1 : region2 + (s - c1) * size2;
-        step[d] = first ? stride1 : stride2;
+        to[d] = room.channel[s];
+        step[d] = first ? room.stride1 : room.stride2;
         width[d] = first ? size1 : size2;
     }
     // Each written sample is the upper bytes of the decoded one (24-bit audio comes in
@@ -319,7 +316,5 @@ int DVDAMLPStreamDumper::writeFrame(const AVFrame *decoded)
             sample[1] = quint8(v >> 24);
         }
     }
-    const SampleRun group1{output.data(), frames, c1, size1, stride1};
-    const SampleRun group2{region2, c2 > 0 ? frames : 0, c2, size2, stride2};
-    return writeSamples(group1, group2) ? 0 : int(ErrWriteOutput);
+    return commitSamples(frames, frames2) ? 0 : int(ErrWriteOutput);
 }

@@ -70,7 +70,6 @@ private:
 
     std::vector<quint8> input;  // INPUT_SIZE bytes and the parser's padding
     int readPosition = 0;       // first byte not yet decoded
-    std::vector<quint8> output; // one frame's samples as the files take them
     int expectedChannels = 0;   // what the layout needs from the decoder
     int decodedOrder[SLOTS];    // decoder channel -> stream channel
     int size1 = 2, size2 = 2;   // written sample sizes of the groups
