@@ -180,6 +180,22 @@ __attribute__((target("ssse3"))) int shuffleFrames(const PcmRun &run, quint8 *ou
     return units;
 }
 
+// 16-bit units back to back into frames back to back: every big-endian word of the run
+// becomes a little-endian sample in its place, channel order and all.
+__attribute__((target("ssse3"))) void swapWords(const quint8 *in, quint8 *out, qint64 bytes)
+{
+    const __m128i swap = _mm_setr_epi8(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
+    qint64 at = 0;
+    for (; at + 16 <= bytes; at += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + at),
+                         _mm_shuffle_epi8(
+                             _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + at)), swap));
+    for (; at < bytes; at += 2) {
+        out[at] = in[at + 1];
+        out[at + 1] = in[at];
+    }
+}
+
 template <int BITS, int C>
 __attribute__((target("ssse3"))) int shuffleChannels(const PcmRun &run, quint8 **out)
 {
@@ -205,21 +221,26 @@ __attribute__((target("ssse3"))) int shuffleChannels(const PcmRun &run, quint8 *
 }
 
 // The units shuffled at the start of the run: all but the last few when the channels lie
-// side by side in one run of frames or each in a run of its own; none otherwise.
+// side by side in one run of frames or each in a run of its own (all of them when 16-bit
+// units and their frames lie back to back); none otherwise.
 template <int BITS, int C>
 int shuffleUnits(const PcmRun &run, quint8 **out)
 {
-    enum { SIZE = Unit<BITS, C>::SIZE };
+    using U = Unit<BITS, C>;
     if (!shufflesAvailable())
         return 0;
-    if (run.stride == SIZE)
-        return shuffleChannels<BITS, C>(run, out);
-    bool sideBySide = run.stride == C * SIZE;
+    bool sideBySide = run.stride == C * U::SIZE;
     for (int k = 1; k < C && sideBySide; ++k)
-        sideBySide = out[k] == out[0] + k * SIZE;
-    if (!sideBySide)
-        return 0;
-    const int units = shuffleFrames<BITS, C>(run, out[0]);
+        sideBySide = out[k] == out[0] + k * U::SIZE;
+    int units = 0;
+    if (BITS == 16 && sideBySide && run.unitStep == U::PACKED && run.outStep == U::WRITTEN) {
+        units = run.count;
+        swapWords(run.units, out[0], qint64(units) * U::PACKED);
+    } else if (run.stride == U::SIZE) {
+        return shuffleChannels<BITS, C>(run, out);
+    } else if (sideBySide) {
+        units = shuffleFrames<BITS, C>(run, out[0]);
+    }
     for (int k = 0; k < C; ++k)
         out[k] += qint64(units) * run.outStep;
     return units;
