@@ -1,6 +1,7 @@
 // Extraction against the tools a user would compare it with, each case run a few times in
 // this run and the medians printed, with the extraction's peak memory (its process's):
 //   Store of a 60 s stereo 24-bit 96000 Hz PCM track vs `cp` of its AOB,
+//   the least a Store can do (benchfloor: read and write, without Qt) vs `cp`,
 //   PCM Convert (groups, merged, split) of that track vs `cp`,
 //   MLP Convert of a 60 s 5.1 24-bit 96000 Hz track vs `ffmpeg -threads 1` to 24-bit WAV,
 //   MLP Verify of the same track vs its Convert,
@@ -108,6 +109,16 @@ struct Bench {
             return runProgram("cp", {aob, out.filePath("copy")});
         };
     }
+    // Store's least work in a program without Qt (benchfloor, beside this benchmark).
+    std::function<RunReport()> floor(const testzone::ZoneFolder &zone)
+    {
+        const QString aob = zone.filePath(testzone::aobName(1, 1));
+        return [this, aob] {
+            QFile::remove(out.filePath("floor"));
+            return runProgram(QCoreApplication::applicationDirPath() + QLatin1String("/benchfloor"),
+                              {aob, out.filePath("floor")});
+        };
+    }
     std::function<RunReport()> ffmpeg(const testzone::ZoneFolder &zone)
     {
         const QString aob = zone.filePath(testzone::aobName(1, 1));
@@ -148,6 +159,8 @@ int main(int argc, char **argv)
         return 1;
     bench.compare("store, 60 s PCM", bench.extract(*pcm, "store", "groups", 1), "cp",
                   bench.copy(*pcm), 1.2);
+    // What any read-and-write Store costs against cp's copy inside the kernel.
+    bench.compare("floor: read+write, no Qt", bench.floor(*pcm), "cp", bench.copy(*pcm), 1.2);
     for (const char *layout : {"groups", "merged", "split"}) {
         const QByteArray name = QByteArray("pcm convert, ") + layout;
         bench.compare(name.constData(), bench.extract(*pcm, "convert", layout, 1), "cp",
