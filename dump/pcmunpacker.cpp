@@ -61,8 +61,10 @@ void unpackEach(const PcmRun &run, quint8 **out)
 template <int BITS, int C>
 struct Shuffles {
     enum { WINDOWS = (Unit<BITS, C>::PACKED + 15) / 16 };
-    // Mask w of 16-byte piece j of the written unit, and of channel k's two samples.
+    // Mask w of 16-byte piece j of the written unit, of frame t alone (up to 16 bytes),
+    // and of channel k's two samples.
     signed char frames[WINDOWS][WINDOWS][16] = {};
+    signed char frame[2][WINDOWS][16] = {};
     signed char channel[C][WINDOWS][16] = {};
 };
 
@@ -91,6 +93,10 @@ constexpr Shuffles<BITS, C> makeShuffles()
             fill(&m.frames[at / 16][w][at % 16], w,
                  inside ? packedByte<BITS, C>(at / SIZE, at % SIZE) : -16);
         }
+        for (int t = 0; t < 2; ++t)
+            for (int at = 0; at < 16; ++at)
+                fill(&m.frame[t][w][at], w,
+                     at < C * SIZE ? packedByte<BITS, C>(t * C + at / SIZE, at % SIZE) : -16);
         for (int k = 0; k < C; ++k)
             for (int at = 0; at < 16; ++at)
                 fill(&m.channel[k][w][at], w,
@@ -135,7 +141,7 @@ struct Windows {
     __m128i bytes[WINDOWS];
 };
 
-// The first BYTES (even, at most 16) bytes of v to out, and nothing past them: the bytes
+// The first BYTES (at most 16) bytes of v to out, and nothing past them: the bytes
 // after a unit's samples may be another unit's, written before.
 template <int BYTES>
 __attribute__((target("ssse3"))) inline void storeFirst(quint8 *out, __m128i v)
@@ -158,7 +164,11 @@ __attribute__((target("ssse3"))) inline void storeFirst(quint8 *out, __m128i v)
     if constexpr ((BYTES & 2) != 0) {
         const qint16 half = qint16(_mm_cvtsi128_si32(v));
         std::memcpy(out, &half, 2);
+        v = _mm_srli_si128(v, 2);
+        out += 2;
     }
+    if constexpr ((BYTES & 1) != 0)
+        *out = quint8(_mm_cvtsi128_si32(v));
 }
 
 template <int BITS, int C>
@@ -176,6 +186,26 @@ __attribute__((target("ssse3"))) int shuffleFrames(const PcmRun &run, quint8 *ou
             storeFirst<16>(out + 16 * j, unit.pick(mask + j * WINDOWS));
         if constexpr (REST > 0)
             storeFirst<REST>(out + 16 * WHOLE, unit.pick(mask + WHOLE * WINDOWS));
+    }
+    return units;
+}
+
+// The same into frames with other bytes between them (the other group's samples, when
+// both groups go to one file): each of a unit's two frames stored on its own.
+template <int BITS, int C>
+__attribute__((target("ssse3"))) int shuffleFramesApart(const PcmRun &run, quint8 *out)
+{
+    using U = Unit<BITS, C>;
+    enum { WINDOWS = Shuffles<BITS, C>::WINDOWS, FRAME = C * U::SIZE };
+    static_assert(FRAME <= 16, "a frame in one store");
+    const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.frame);
+    const int units = unitsInside(run, U::PACKED, 16 * WINDOWS);
+    const int unitStep = run.unitStep, outStep = run.outStep, stride = run.stride;
+    const quint8 *in = run.units;
+    for (int u = 0; u < units; ++u, in += unitStep, out += outStep) {
+        const Windows<WINDOWS> unit(in);
+        storeFirst<FRAME>(out, unit.pick(mask));
+        storeFirst<FRAME>(out + stride, unit.pick(mask + WINDOWS));
     }
     return units;
 }
@@ -221,25 +251,30 @@ __attribute__((target("ssse3"))) int shuffleChannels(const PcmRun &run, quint8 *
 }
 
 // The units shuffled at the start of the run: all but the last few when the channels lie
-// side by side in one run of frames or each in a run of its own (all of them when 16-bit
-// units and their frames lie back to back); none otherwise.
+// side by side in each frame or each in a run of its own (all of them when 16-bit units
+// and their frames lie back to back); none otherwise.
 template <int BITS, int C>
 int shuffleUnits(const PcmRun &run, quint8 **out)
 {
     using U = Unit<BITS, C>;
+    enum { FRAME = C * U::SIZE };
     if (!shufflesAvailable())
         return 0;
-    bool sideBySide = run.stride == C * U::SIZE;
-    for (int k = 1; k < C && sideBySide; ++k)
-        sideBySide = out[k] == out[0] + k * U::SIZE;
+    bool inOrder = true; // channel k's sample k samples after channel 0's in each frame
+    for (int k = 1; k < C && inOrder; ++k)
+        inOrder = out[k] == out[0] + k * U::SIZE;
+    const bool backToBack = inOrder && run.stride == FRAME;
     int units = 0;
-    if (BITS == 16 && sideBySide && run.unitStep == U::PACKED && run.outStep == U::WRITTEN) {
+    if (BITS == 16 && backToBack && run.unitStep == U::PACKED && run.outStep == U::WRITTEN) {
         units = run.count;
         swapWords(run.units, out[0], qint64(units) * U::PACKED);
     } else if (run.stride == U::SIZE) {
         return shuffleChannels<BITS, C>(run, out);
-    } else if (sideBySide) {
+    } else if (backToBack) {
         units = shuffleFrames<BITS, C>(run, out[0]);
+    } else if (inOrder && run.stride > FRAME) {
+        if constexpr (FRAME <= 16)
+            units = shuffleFramesApart<BITS, C>(run, out[0]);
     }
     for (int k = 0; k < C; ++k)
         out[k] += qint64(units) * run.outStep;

@@ -1,6 +1,7 @@
 // The PCM unpacker on runs of units of every resolution and channel count, into the
-// three shapes the wave layouts give it: frames side by side, one run per channel, and
-// channels scattered in wider frames; with the units back to back, or spread out with
+// shapes the wave layouts give it: frames side by side, one run per channel, channels in
+// order in wider frames (the other group beside them), and channels scattered in wider
+// frames; with the units back to back, or spread out with
 // other bytes between them and their frames between other frames (as when the groups'
 // units alternate). Buffers are exactly as long as the run, so a read or write past its
 // end shows under the address sanitizer.
@@ -13,7 +14,7 @@
 
 using namespace testzone;
 
-enum Shape { SideBySide, OwnRuns, Scattered };
+enum Shape { SideBySide, OwnRuns, Wider, Scattered };
 Q_DECLARE_METATYPE(Shape)
 
 class TestPcmUnpacker : public QObject {
@@ -26,11 +27,11 @@ private slots:
         QTest::addColumn<int>("channels");
         QTest::addColumn<Shape>("shape");
         QTest::addColumn<int>("spread"); // 0 back to back, 1 units apart, 2 frames too
-        const char *names[] = {"side by side", "own runs", "scattered"};
+        const char *names[] = {"side by side", "own runs", "wider frames", "scattered"};
         const char *spreads[] = {"", ", units apart", ", units and frames apart"};
         for (int bits : {16, 20, 24})
             for (int channels = 1; channels <= 6; ++channels)
-                for (Shape shape : {SideBySide, OwnRuns, Scattered})
+                for (Shape shape : {SideBySide, OwnRuns, Wider, Scattered})
                     for (int spread : {0, 1, 2})
                         QTest::addRow("%d bits, %d ch, %s%s", bits, channels, names[shape],
                                       spreads[spread])
@@ -61,9 +62,9 @@ private slots:
                 std::copy(packed.begin() + u * unit, packed.begin() + (u + 1) * unit,
                           in.begin() + u * unitStep);
 
-            // Scattered: channels in reverse order in frames one sample wider; the spare
-            // bytes stay as they were.
-            const int stride = shape == OwnRuns ? size : (channels + (shape == Scattered)) * size;
+            // Wider, scattered: channels in order, in reverse order, in frames one sample
+            // wider; the spare bytes stay as they were.
+            const int stride = shape == OwnRuns ? size : (channels + (shape >= Wider)) * size;
             const int outStep = (spread == 2 ? 4 : 2) * stride;
             const int frames = spread == 2 ? 4 * units - 2 : 2 * units;
             std::vector<std::vector<quint8>> files(shape == OwnRuns ? channels : 1);
