@@ -172,12 +172,12 @@ __attribute__((target("ssse3"))) inline void storeFirst(quint8 *out, __m128i v)
 }
 
 template <int BITS, int C>
-__attribute__((target("ssse3"))) int shuffleFrames(const PcmRun &run, quint8 *out)
+__attribute__((target("ssse3"))) void shuffleFrames(const PcmRun &run, quint8 *out)
 {
     using U = Unit<BITS, C>;
     enum { WINDOWS = Shuffles<BITS, C>::WINDOWS, WHOLE = U::WRITTEN / 16, REST = U::WRITTEN % 16 };
     const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.frames);
-    const int units = unitsInside(run, U::PACKED, 16 * WINDOWS);
+    const int units = run.count;
     const int unitStep = run.unitStep, outStep = run.outStep; // not reloaded after a store
     const quint8 *in = run.units;
     for (int u = 0; u < units; ++u, in += unitStep, out += outStep) {
@@ -187,19 +187,18 @@ __attribute__((target("ssse3"))) int shuffleFrames(const PcmRun &run, quint8 *ou
         if constexpr (REST > 0)
             storeFirst<REST>(out + 16 * WHOLE, unit.pick(mask + WHOLE * WINDOWS));
     }
-    return units;
 }
 
 // The same into frames with other bytes between them (the other group's samples, when
 // both groups go to one file): each of a unit's two frames stored on its own.
 template <int BITS, int C>
-__attribute__((target("ssse3"))) int shuffleFramesApart(const PcmRun &run, quint8 *out)
+__attribute__((target("ssse3"))) void shuffleFramesApart(const PcmRun &run, quint8 *out)
 {
     using U = Unit<BITS, C>;
     enum { WINDOWS = Shuffles<BITS, C>::WINDOWS, FRAME = C * U::SIZE };
     static_assert(FRAME <= 16, "a frame in one store");
     const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.frame);
-    const int units = unitsInside(run, U::PACKED, 16 * WINDOWS);
+    const int units = run.count;
     const int unitStep = run.unitStep, outStep = run.outStep, stride = run.stride;
     const quint8 *in = run.units;
     for (int u = 0; u < units; ++u, in += unitStep, out += outStep) {
@@ -207,7 +206,6 @@ __attribute__((target("ssse3"))) int shuffleFramesApart(const PcmRun &run, quint
         storeFirst<FRAME>(out, unit.pick(mask));
         storeFirst<FRAME>(out + stride, unit.pick(mask + WINDOWS));
     }
-    return units;
 }
 
 // 16-bit units back to back into frames back to back: every big-endian word of the run
@@ -227,12 +225,12 @@ __attribute__((target("ssse3"))) void swapWords(const quint8 *in, quint8 *out, q
 }
 
 template <int BITS, int C>
-__attribute__((target("ssse3"))) int shuffleChannels(const PcmRun &run, quint8 **out)
+__attribute__((target("ssse3"))) void shuffleChannels(const PcmRun &run, quint8 **out)
 {
     using U = Unit<BITS, C>;
     enum { WINDOWS = Shuffles<BITS, C>::WINDOWS };
     const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.channel);
-    const int units = unitsInside(run, U::PACKED, 16 * WINDOWS);
+    const int units = run.count;
     const int unitStep = run.unitStep, outStep = run.outStep; // not reloaded after a store
     const quint8 *in = run.units;
     quint8 *to[C];
@@ -247,38 +245,102 @@ __attribute__((target("ssse3"))) int shuffleChannels(const PcmRun &run, quint8 *
     }
     for (int k = 0; k < C; ++k)
         out[k] = to[k];
-    return units;
 }
 
-// The units shuffled at the start of the run: all but the last few when the channels lie
-// side by side in each frame or each in a run of its own (all of them when 16-bit units
-// and their frames lie back to back); none otherwise.
+// How a run's samples lie, as far as the shuffles go.
+enum class Shape {
+    None,        // some other way: sample by sample
+    Words,       // 16-bit units and their frames back to back: one byte swap
+    Channels,    // each channel in a run of its own
+    Frames,      // channels in order, frames back to back
+    FramesApart, // channels in order, other bytes between the frames
+};
+
 template <int BITS, int C>
-int shuffleUnits(const PcmRun &run, quint8 **out)
+Shape shapeOf(const PcmRun &run, quint8 *const *out)
 {
     using U = Unit<BITS, C>;
     enum { FRAME = C * U::SIZE };
-    if (!shufflesAvailable())
-        return 0;
+    if (BITS == 20 || !shufflesAvailable())
+        return Shape::None;
     bool inOrder = true; // channel k's sample k samples after channel 0's in each frame
     for (int k = 1; k < C && inOrder; ++k)
         inOrder = out[k] == out[0] + k * U::SIZE;
-    const bool backToBack = inOrder && run.stride == FRAME;
-    int units = 0;
-    if (BITS == 16 && backToBack && run.unitStep == U::PACKED && run.outStep == U::WRITTEN) {
-        units = run.count;
-        swapWords(run.units, out[0], qint64(units) * U::PACKED);
-    } else if (run.stride == U::SIZE) {
-        return shuffleChannels<BITS, C>(run, out);
-    } else if (backToBack) {
-        units = shuffleFrames<BITS, C>(run, out[0]);
-    } else if (inOrder && run.stride > FRAME) {
-        if constexpr (FRAME <= 16)
-            units = shuffleFramesApart<BITS, C>(run, out[0]);
+    if (inOrder && run.stride == FRAME)
+        return BITS == 16 && run.unitStep == U::PACKED && run.outStep == U::WRITTEN
+                   ? Shape::Words
+                   : Shape::Frames;
+    if (run.stride == U::SIZE)
+        return Shape::Channels;
+    return inOrder && run.stride > FRAME && FRAME <= 16 ? Shape::FramesApart : Shape::None;
+}
+
+// Every unit of the run shuffled into its shape, out[k] moved on past them; each unit's
+// windows must lie in readable memory.
+template <int BITS, int C>
+void shuffleInto(Shape shape, const PcmRun &run, quint8 **out)
+{
+    using U = Unit<BITS, C>;
+    switch (shape) {
+    case Shape::Channels:
+        shuffleChannels<BITS, C>(run, out);
+        return;
+    case Shape::Frames:
+        shuffleFrames<BITS, C>(run, out[0]);
+        break;
+    case Shape::FramesApart:
+        if constexpr (C * U::SIZE <= 16)
+            shuffleFramesApart<BITS, C>(run, out[0]);
+        break;
+    default:
+        return;
     }
     for (int k = 0; k < C; ++k)
-        out[k] += qint64(units) * run.outStep;
-    return units;
+        out[k] += qint64(run.count) * run.outStep;
+}
+
+// The whole run shuffled; false, with nothing done, when its shape has no shuffle.
+template <int BITS, int C>
+bool shuffleUnits(const PcmRun &run, quint8 **out)
+{
+    using U = Unit<BITS, C>;
+    enum { READS = 16 * Shuffles<BITS, C>::WINDOWS };
+    const Shape shape = shapeOf<BITS, C>(run, out);
+    if (shape == Shape::None)
+        return false;
+    if (shape == Shape::Words) {
+        swapWords(run.units, out[0], qint64(run.count) * U::PACKED);
+        for (int k = 0; k < C; ++k)
+            out[k] += qint64(run.count) * run.outStep;
+        return true;
+    }
+    // The last few units' windows would reach past the run: they read them from a copy
+    // with room after it.
+    const int inside = unitsInside(run, U::PACKED, READS);
+    shuffleInto<BITS, C>(shape, PcmRun{run.units, inside, run.unitStep, run.stride, run.outStep},
+                         out);
+    const int rest = run.count - inside;
+    if (rest == 0)
+        return true;
+    const quint8 *const last = run.units + qint64(inside) * run.unitStep;
+    const qint64 bytes = qint64(rest - 1) * run.unitStep + U::PACKED;
+    const qint64 reads = bytes - U::PACKED + READS; // up to the last unit's last window
+    quint8 copy[4 * READS];
+    if (reads > qint64(sizeof copy)) {
+        unpackEach<BITS, C>(PcmRun{last, rest, run.unitStep, run.stride, run.outStep}, out);
+        return true;
+    }
+    // A few dozen bytes, for every run: 16 at a time, not by a string move's slow start.
+    qint64 at = 0;
+    for (; at + 16 <= bytes; at += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(copy + at),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i *>(last + at)));
+    for (; at < bytes; ++at)
+        copy[at] = last[at];
+    for (; at < reads; ++at)
+        copy[at] = 0; // read, never picked
+    shuffleInto<BITS, C>(shape, PcmRun{copy, rest, run.unitStep, run.stride, run.outStep}, out);
+    return true;
 }
 
 #endif
@@ -286,15 +348,11 @@ int shuffleUnits(const PcmRun &run, quint8 **out)
 template <int BITS, int C>
 void unpackUnits(const PcmRun &run, quint8 **out)
 {
-    PcmRun rest = run;
 #ifdef KESTROVA_BYTE_SHUFFLE
-    if constexpr (BITS != 20) {
-        const int shuffled = run.count > 2 ? shuffleUnits<BITS, C>(run, out) : 0;
-        rest.units += qint64(shuffled) * run.unitStep;
-        rest.count -= shuffled;
-    }
+    if (shuffleUnits<BITS, C>(run, out))
+        return;
 #endif
-    unpackEach<BITS, C>(rest, out);
+    unpackEach<BITS, C>(run, out);
 }
 
 template <int BITS>
