@@ -171,22 +171,43 @@ __attribute__((target("ssse3"))) inline void storeFirst(quint8 *out, __m128i v)
         *out = quint8(_mm_cvtsi128_si32(v));
 }
 
+// The units at the start of the run whose last store may write all 16 bytes, `reach`
+// bytes from where the unit's samples begin: when each unit's `written` bytes follow the
+// one's before, what such a store writes past a unit the next units overwrite. The last
+// few, whose store would pass the run's end, store their own bytes only.
+int unitsStoredWhole(const PcmRun &run, int written, int reach)
+{
+    if (run.outStep != written)
+        return 0;
+    return qMax(0, run.count - (reach - 1) / written); // those whose store passes the end
+}
+
+template <int BITS, int C, int LAST>
+__attribute__((target("ssse3"))) inline void storeFrames(const quint8 *in, quint8 *out,
+                                                         const __m128i *mask)
+{
+    enum { WINDOWS = Shuffles<BITS, C>::WINDOWS, WHOLE = Unit<BITS, C>::WRITTEN / 16 };
+    const Windows<WINDOWS> unit(in);
+    for (int j = 0; j < WHOLE; ++j)
+        storeFirst<16>(out + 16 * j, unit.pick(mask + j * WINDOWS));
+    if constexpr (LAST > 0)
+        storeFirst<LAST>(out + 16 * WHOLE, unit.pick(mask + WHOLE * WINDOWS));
+}
+
 template <int BITS, int C>
 __attribute__((target("ssse3"))) void shuffleFrames(const PcmRun &run, quint8 *out)
 {
     using U = Unit<BITS, C>;
-    enum { WINDOWS = Shuffles<BITS, C>::WINDOWS, WHOLE = U::WRITTEN / 16, REST = U::WRITTEN % 16 };
+    enum { REST = U::WRITTEN % 16 };
     const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.frames);
-    const int units = run.count;
+    const int whole = REST > 0 ? unitsStoredWhole(run, U::WRITTEN, U::WRITTEN - REST + 16) : 0;
     const int unitStep = run.unitStep, outStep = run.outStep; // not reloaded after a store
     const quint8 *in = run.units;
-    for (int u = 0; u < units; ++u, in += unitStep, out += outStep) {
-        const Windows<WINDOWS> unit(in);
-        for (int j = 0; j < WHOLE; ++j)
-            storeFirst<16>(out + 16 * j, unit.pick(mask + j * WINDOWS));
-        if constexpr (REST > 0)
-            storeFirst<REST>(out + 16 * WHOLE, unit.pick(mask + WHOLE * WINDOWS));
-    }
+    int u = 0;
+    for (; u < whole; ++u, in += unitStep, out += outStep)
+        storeFrames<BITS, C, 16>(in, out, mask);
+    for (; u < run.count; ++u, in += unitStep, out += outStep)
+        storeFrames<BITS, C, REST>(in, out, mask);
 }
 
 // The same into frames with other bytes between them (the other group's samples, when
@@ -224,25 +245,33 @@ __attribute__((target("ssse3"))) void swapWords(const quint8 *in, quint8 *out, q
     }
 }
 
+template <int BITS, int C, int BYTES>
+__attribute__((target("ssse3"))) inline void storeChannels(const quint8 *in, quint8 **to,
+                                                           const __m128i *mask, int outStep)
+{
+    const Windows<Shuffles<BITS, C>::WINDOWS> unit(in);
+    for (int k = 0; k < C; ++k) {
+        storeFirst<BYTES>(to[k], unit.pick(mask + k * Shuffles<BITS, C>::WINDOWS));
+        to[k] += outStep;
+    }
+}
+
 template <int BITS, int C>
 __attribute__((target("ssse3"))) void shuffleChannels(const PcmRun &run, quint8 **out)
 {
     using U = Unit<BITS, C>;
-    enum { WINDOWS = Shuffles<BITS, C>::WINDOWS };
     const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.channel);
-    const int units = run.count;
+    const int whole = unitsStoredWhole(run, 2 * U::SIZE, 16);
     const int unitStep = run.unitStep, outStep = run.outStep; // not reloaded after a store
     const quint8 *in = run.units;
     quint8 *to[C];
     for (int k = 0; k < C; ++k)
         to[k] = out[k];
-    for (int u = 0; u < units; ++u, in += unitStep) {
-        const Windows<WINDOWS> unit(in);
-        for (int k = 0; k < C; ++k) {
-            storeFirst<2 * U::SIZE>(to[k], unit.pick(mask + k * WINDOWS));
-            to[k] += outStep;
-        }
-    }
+    int u = 0;
+    for (; u < whole; ++u, in += unitStep)
+        storeChannels<BITS, C, 16>(in, to, mask, outStep);
+    for (; u < run.count; ++u, in += unitStep)
+        storeChannels<BITS, C, 2 * U::SIZE>(in, to, mask, outStep);
     for (int k = 0; k < C; ++k)
         out[k] = to[k];
 }
