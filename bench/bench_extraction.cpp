@@ -147,8 +147,9 @@ int main(int argc, char **argv)
     Bench bench;
     // build/bench/bench_extraction runs build/kestrova-cli.
     bench.cli = QDir::cleanPath(app.applicationDirPath() + QLatin1String("/../kestrova-cli"));
-    std::printf("extraction by %s, median of %d runs in turns with the reference, warm cache, load %s:\n",
-                qPrintable(bench.cli), int(RUNS), loadAverages().constData());
+    std::printf("extraction by %s, median of %d to %d runs (short cases more) in turns with the "
+                "reference, warm cache, load %s:\n",
+                qPrintable(bench.cli), int(RUNS), int(MAX_RUNS), loadAverages().constData());
     const RunReport start = medianOf([&] { return runProgram(bench.cli, {"--version"}); });
     std::printf("  start-up, kestrova-cli --version: %.3f s, peak %.1f MB%s\n", start.seconds,
                 start.peakKilobytes / 1024.0, start.ok ? "" : " FAILED");

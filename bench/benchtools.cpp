@@ -53,13 +53,23 @@ struct Runs {
     }
     RunReport summary() const { return RunReport{median(times), peakKilobytes, ok}; }
 };
+
+// Whether another round is wanted: RUNS of them at least, and more while the rounds so
+// far took under MORE_SECONDS, as short runs scatter most with the host's load.
+bool wantsMore(const Runs &runs, double seconds)
+{
+    const int done = int(runs.times.size());
+    return runs.ok && (done < RUNS || (done < MAX_RUNS && seconds < MORE_SECONDS));
+}
 } // namespace
 
 RunReport medianOf(const std::function<RunReport()> &run)
 {
     Runs runs;
-    for (int k = 0; k < RUNS && runs.ok; ++k)
+    for (double seconds = 0; wantsMore(runs, seconds);) {
         runs.add(run());
+        seconds += runs.times.last();
+    }
     return runs.summary();
 }
 
@@ -67,9 +77,10 @@ RunPair mediansInTurn(const std::function<RunReport()> &ours,
                       const std::function<RunReport()> &theirs)
 {
     Runs a, b;
-    for (int k = 0; k < RUNS && a.ok && b.ok; ++k) {
+    for (double seconds = 0; wantsMore(a, seconds) && b.ok;) {
         a.add(ours());
         b.add(theirs());
+        seconds += a.times.last() + b.times.last();
     }
     return RunPair{a.summary(), b.summary()};
 }

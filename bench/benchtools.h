@@ -7,7 +7,10 @@
 
 namespace benchtools {
 
-enum { RUNS = 5 }; // each case runs this often; the median is reported
+// Each case runs RUNS times, and short ones more (up to MAX_RUNS) until their runs took
+// MORE_SECONDS; the median is reported.
+enum { RUNS = 5, MAX_RUNS = 41 };
+constexpr double MORE_SECONDS = 1.0;
 
 // The middle value (the upper one of the two middles); 0 for none.
 double median(QList<double> values);
@@ -23,9 +26,9 @@ struct RunReport {
 // standard output is dropped; its standard error is printed when it fails.
 RunReport runProgram(const QString &program, const QStringList &arguments);
 
-// RUNS runs of a case: the median time, the highest peak, ok when every run was.
+// The runs of a case: the median time, the highest peak, ok when every run was.
 RunReport medianOf(const std::function<RunReport()> &run);
-// RUNS rounds of a case and its reference taken in turns, so that a change in the
+// Rounds of a case and its reference taken in turns, so that a change in the
 // machine's load falls on both alike; each side summed up as by medianOf.
 struct RunPair {
     RunReport ours, theirs;
