@@ -12,8 +12,22 @@ install(FILES ${KESTROVA_PACKAGING_DIR}/${KESTROVA_METAINFO_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${KESTROVA_PACKAGING_DIR}/icons/hicolor
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
-install(FILES ${KESTROVA_PACKAGING_DIR}/kestrova.1 ${KESTROVA_PACKAGING_DIR}/kestrova-cli.1
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Manual pages go out compressed with gzip -9n (no name, no time stamp), as Debian's
+# policy has them: the same page always gives the same bytes.
+find_program(GZIP_PROGRAM gzip REQUIRED)
+set(man_pages)
+foreach(page kestrova.1 kestrova-cli.1)
+  set(compressed ${CMAKE_BINARY_DIR}/man/${page}.gz)
+  add_custom_command(OUTPUT ${compressed}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+    COMMAND ${CMAKE_COMMAND} -E copy ${KESTROVA_PACKAGING_DIR}/${page} ${CMAKE_BINARY_DIR}/man/${page}
+    COMMAND ${GZIP_PROGRAM} -9nf ${CMAKE_BINARY_DIR}/man/${page}
+    DEPENDS ${KESTROVA_PACKAGING_DIR}/${page}
+    VERBATIM)
+  list(APPEND man_pages ${compressed})
+endforeach()
+add_custom_target(manpages ALL DEPENDS ${man_pages})
+install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${KESTROVA_PACKAGING_DIR}/kestrova-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME kestrova-cli)
@@ -43,7 +57,7 @@ include(CPack)
 # The installation suite needs the installed programs built and knows where to find
 # cmake, the build folder and both programs.
 if(TARGET tst_install)
-  add_dependencies(tst_install kestrova kestrova-cli)
+  add_dependencies(tst_install kestrova kestrova-cli manpages)
   target_compile_definitions(tst_install PRIVATE
     CMAKE_PROGRAM="${CMAKE_COMMAND}"
     BUILD_DIR="${CMAKE_BINARY_DIR}"

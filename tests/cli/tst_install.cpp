@@ -142,8 +142,8 @@ private slots:
             QStringLiteral("usr/bin/kestrova-cli"),
             QStringLiteral("usr/share/applications/kestrova.desktop"),
             QStringLiteral("usr/share/metainfo/io.github.tolvane.Kestrova.metainfo.xml"),
-            QStringLiteral("usr/share/man/man1/kestrova.1"),
-            QStringLiteral("usr/share/man/man1/kestrova-cli.1"),
+            QStringLiteral("usr/share/man/man1/kestrova.1.gz"),
+            QStringLiteral("usr/share/man/man1/kestrova-cli.1.gz"),
             QStringLiteral("usr/share/bash-completion/completions/kestrova-cli"),
         };
         for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
@@ -179,8 +179,8 @@ private slots:
         QTest::newRow("metainfo")
             << "appstreamcli" << QStringList{"validate", "--no-net"}
             << "usr/share/metainfo/io.github.tolvane.Kestrova.metainfo.xml" << false;
-        QTest::newRow("kestrova.1") << "man" << manArgs << man1 + "kestrova.1" << false;
-        QTest::newRow("kestrova-cli.1") << "man" << manArgs << man1 + "kestrova-cli.1" << false;
+        QTest::newRow("kestrova.1") << "man" << manArgs << man1 + "kestrova.1.gz" << false;
+        QTest::newRow("kestrova-cli.1") << "man" << manArgs << man1 + "kestrova-cli.1.gz" << false;
         QTest::newRow("bash completion")
             << "bash" << QStringList{"-n"} << "usr/share/bash-completion/completions/kestrova-cli"
             << true;
