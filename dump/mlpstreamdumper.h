@@ -51,9 +51,9 @@ private:
     [[nodiscard]] int writeRun(const quint8 *data, int length);
     // Drops bytes up to the next access unit with a major sync; false when none is
     // pending yet (all but the last 8 bytes are dropped then).
-    bool findMajorSync();
+    [[nodiscard]] bool findMajorSync();
     // A fresh parser and decoder on the pending bytes; false when they hold no major sync.
-    bool startDecoder(const quint8 *run, int length);
+    [[nodiscard]] bool startDecoder(const quint8 *run, int length);
     void freeDecoder();
     // Decodes the access unit of `size` bytes at the read position and writes its samples.
     [[nodiscard]] int decodeUnit(int size, bool *failed);

@@ -13,8 +13,8 @@ public:
     enum { OLD_HEADER_SIZE = 44, EXTENSIBLE_HEADER_SIZE = 68 };
 
     // Creates (or truncates) the file and writes the header. False if it cannot be created.
-    bool open(const QString &path, int channels, int sampleRate, int bits, int channelMask,
-              bool oldFormat);
+    [[nodiscard]] bool open(const QString &path, int channels, int sampleRate, int bits,
+                            int channelMask, bool oldFormat);
     // Appends samples; false once samples could not be written to the file.
     [[nodiscard]] bool write(const quint8 *data, qint64 count) { return samples.write(data, count); }
     // Room for samples laid out in place, as BufferedOutput gives it.

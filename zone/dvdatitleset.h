@@ -65,7 +65,7 @@ private:
     void addPastTable(quint64 offset, const QString &what, const TitleTable &table);
     void checkAobArea();
     void parseTitleTable(const QByteArray &bytes);
-    bool parseTitle(DVDATitle *title, const TitleTable &table, quint64 record);
+    [[nodiscard]] bool parseTitle(DVDATitle *title, const TitleTable &table, quint64 record);
     void fillStreamInfo(AOBObject *object, quint32 block, const TitleTable &table);
 
     std::shared_ptr<ZoneSource> source;

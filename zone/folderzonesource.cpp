@@ -19,7 +19,7 @@ public:
 
     qint64 size() const override { return bytes; }
 
-    int readBlocks(quint32 first, int count, quint8 *buffer) override
+    [[nodiscard]] int readBlocks(quint32 first, int count, quint8 *buffer) override
     {
         const qint64 got = readAt(qint64(first) * BLOCK_BYTES, buffer, qint64(count) * BLOCK_BYTES);
         return int(got / BLOCK_BYTES);

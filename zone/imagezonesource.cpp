@@ -50,7 +50,7 @@ public:
 
     qint64 size() const override { return bytes; }
 
-    int readBlocks(quint32 first, int count, quint8 *buffer) override
+    [[nodiscard]] int readBlocks(quint32 first, int count, quint8 *buffer) override
     {
         if (count <= 0)
             return 0;

@@ -14,7 +14,7 @@ public:
     virtual qint64 size() const = 0;
     // Whole 2048-byte blocks from a file-relative block on; the number read, fewer at the
     // end of the data or on a failure.
-    virtual int readBlocks(quint32 first, int count, quint8 *buffer) = 0;
+    [[nodiscard]] virtual int readBlocks(quint32 first, int count, quint8 *buffer) = 0;
     // Up to length bytes from offset; fewer at the end, none on a failure.
     virtual QByteArray read(qint64 offset, qint64 length) = 0;
 };
