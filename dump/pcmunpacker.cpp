@@ -60,12 +60,15 @@ void unpackEach(const PcmRun &run, quint8 **out)
 // own). 20-bit samples need their nibbles shifted and go sample by sample.
 template <int BITS, int C>
 struct Shuffles {
-    enum { WINDOWS = (Unit<BITS, C>::PACKED + 15) / 16 };
+    enum {
+        WINDOWS = (Unit<BITS, C>::PACKED + 15) / 16,
+        SLOTS = 16 / (2 * Unit<BITS, C>::SIZE), // units whose samples of a channel fill a store
+    };
     // Mask w of 16-byte piece j of the written unit, of frame t alone (up to 16 bytes),
-    // and of channel k's two samples.
+    // and of channel k's two samples put in slot i of a store.
     signed char frames[WINDOWS][WINDOWS][16] = {};
     signed char frame[2][WINDOWS][16] = {};
-    signed char channel[C][WINDOWS][16] = {};
+    signed char channel[C][SLOTS][WINDOWS][16] = {};
 };
 
 // Where byte b (0 = lowest) of sample s lies in the packed unit.
@@ -98,9 +101,14 @@ constexpr Shuffles<BITS, C> makeShuffles()
                 fill(&m.frame[t][w][at], w,
                      at < C * SIZE ? packedByte<BITS, C>(t * C + at / SIZE, at % SIZE) : -16);
         for (int k = 0; k < C; ++k)
-            for (int at = 0; at < 16; ++at)
-                fill(&m.channel[k][w][at], w,
-                     at < 2 * SIZE ? packedByte<BITS, C>(at / SIZE * C + k, at % SIZE) : -16);
+            for (int i = 0; i < Shuffles<BITS, C>::SLOTS; ++i)
+                for (int at = 0; at < 16; ++at) {
+                    const int in = at - i * 2 * SIZE; // the byte's place in the slot
+                    fill(&m.channel[k][i][w][at], w,
+                         in >= 0 && in < 2 * SIZE
+                             ? packedByte<BITS, C>(in / SIZE * C + k, in % SIZE)
+                             : -16);
+                }
     }
     return m;
 }
@@ -249,10 +257,33 @@ template <int BITS, int C, int BYTES>
 __attribute__((target("ssse3"))) inline void storeChannels(const quint8 *in, quint8 **to,
                                                            const __m128i *mask, int outStep)
 {
-    const Windows<Shuffles<BITS, C>::WINDOWS> unit(in);
+    enum { WINDOWS = Shuffles<BITS, C>::WINDOWS, SLOTS = Shuffles<BITS, C>::SLOTS };
+    const Windows<WINDOWS> unit(in);
     for (int k = 0; k < C; ++k) {
-        storeFirst<BYTES>(to[k], unit.pick(mask + k * Shuffles<BITS, C>::WINDOWS));
+        storeFirst<BYTES>(to[k], unit.pick(mask + k * SLOTS * WINDOWS));
         to[k] += outStep;
+    }
+}
+
+// SLOTS units whose samples lie back to back in each channel's run: each channel's
+// samples of all of them gathered and stored at once, 16 bytes (the excess, the next
+// units overwrite).
+template <int BITS, int C>
+__attribute__((target("ssse3"))) inline void storeChannelSlots(const quint8 *in, int unitStep,
+                                                               quint8 **to, const __m128i *mask)
+{
+    enum { WINDOWS = Shuffles<BITS, C>::WINDOWS, SLOTS = Shuffles<BITS, C>::SLOTS };
+    __m128i gathered[C];
+    for (int i = 0; i < SLOTS; ++i) {
+        const Windows<WINDOWS> unit(in + i * unitStep);
+        for (int k = 0; k < C; ++k) {
+            const __m128i picked = unit.pick(mask + (k * SLOTS + i) * WINDOWS);
+            gathered[k] = i == 0 ? picked : _mm_or_si128(gathered[k], picked);
+        }
+    }
+    for (int k = 0; k < C; ++k) {
+        storeFirst<16>(to[k], gathered[k]);
+        to[k] += SLOTS * 2 * Unit<BITS, C>::SIZE;
     }
 }
 
@@ -267,7 +298,13 @@ __attribute__((target("ssse3"))) void shuffleChannels(const PcmRun &run, quint8 
     quint8 *to[C];
     for (int k = 0; k < C; ++k)
         to[k] = out[k];
+    enum { SLOTS = Shuffles<BITS, C>::SLOTS };
     int u = 0;
+    // Measured: with more than two channels the gathered samples no longer stay in
+    // registers, and this is slower than a store a unit.
+    if constexpr (C <= 2)
+        for (; u < whole && u + SLOTS <= run.count; u += SLOTS, in += SLOTS * unitStep)
+            storeChannelSlots<BITS, C>(in, unitStep, to, mask);
     for (; u < whole; ++u, in += unitStep)
         storeChannels<BITS, C, 16>(in, to, mask, outStep);
     for (; u < run.count; ++u, in += unitStep)
