@@ -88,7 +88,7 @@ RunPair mediansInTurn(const std::function<RunReport()> &ours,
 bool printCase(const char *name, const RunReport &ours, const char *reference,
                const RunReport &theirs, double target)
 {
-    std::printf("  %-28s ours %7.3f s, %s %7.3f s, ratio %5.2f (target <= %.1f), peak %.1f MB "
+    std::printf("  %-32s ours %7.3f s, %s %7.3f s, ratio %5.2f (target <= %.1f), peak %.1f MB "
                 "(%s %.1f MB)%s\n",
                 name, ours.seconds, reference, theirs.seconds,
                 theirs.seconds > 0 ? ours.seconds / theirs.seconds : 0.0, target,
