@@ -183,9 +183,12 @@ __attribute__((target("ssse3"))) inline void storeFirst(quint8 *out, __m128i v)
 // bytes from where the unit's samples begin: when each unit's `written` bytes follow the
 // one's before, what such a store writes past a unit the next units overwrite. The last
 // few, whose store would pass the run's end, store their own bytes only.
+// Worth it only where the unit's own bytes take more than one store (6, 12 bytes, ...):
+// measured slower than a single 2-, 4- or 8-byte store.
 int unitsStoredWhole(const PcmRun &run, int written, int reach)
 {
-    if (run.outStep != written)
+    const int last = written % 16; // the bytes of the unit's last store
+    if (run.outStep != written || (last & (last - 1)) == 0)
         return 0;
     return qMax(0, run.count - (reach - 1) / written); // those whose store passes the end
 }
@@ -208,7 +211,7 @@ __attribute__((target("ssse3"))) void shuffleFrames(const PcmRun &run, quint8 *o
     using U = Unit<BITS, C>;
     enum { REST = U::WRITTEN % 16 };
     const auto *mask = reinterpret_cast<const __m128i *>(shuffles<BITS, C>.frames);
-    const int whole = REST > 0 ? unitsStoredWhole(run, U::WRITTEN, U::WRITTEN - REST + 16) : 0;
+    const int whole = unitsStoredWhole(run, U::WRITTEN, U::WRITTEN - REST + 16);
     const int unitStep = run.unitStep, outStep = run.outStep; // not reloaded after a store
     const quint8 *in = run.units;
     int u = 0;
@@ -301,8 +304,9 @@ __attribute__((target("ssse3"))) void shuffleChannels(const PcmRun &run, quint8 
     enum { SLOTS = Shuffles<BITS, C>::SLOTS };
     int u = 0;
     // Measured: with more than two channels the gathered samples no longer stay in
-    // registers, and this is slower than a store a unit.
-    if constexpr (C <= 2)
+    // registers, and this is slower than a store a unit; so is it for 16 bits, whose
+    // samples of a unit take one store.
+    if constexpr (C <= 2 && BITS == 24)
         for (; u < whole && u + SLOTS <= run.count; u += SLOTS, in += SLOTS * unitStep)
             storeChannelSlots<BITS, C>(in, unitStep, to, mask);
     for (; u < whole; ++u, in += unitStep)
@@ -380,8 +384,9 @@ bool shuffleUnits(const PcmRun &run, quint8 **out)
             out[k] += qint64(run.count) * run.outStep;
         return true;
     }
-    // The last few units' windows would reach past the run: they read them from a copy
-    // with room after it.
+    // The last few units' windows would reach past the run. After a long run they go
+    // sample by sample; a run of only such units (one unit of a group between the other
+    // group's, say) reads them from a copy with room after it, which is cheaper then.
     const int inside = unitsInside(run, U::PACKED, READS);
     shuffleInto<BITS, C>(shape, PcmRun{run.units, inside, run.unitStep, run.stride, run.outStep},
                          out);
@@ -392,7 +397,7 @@ bool shuffleUnits(const PcmRun &run, quint8 **out)
     const qint64 bytes = qint64(rest - 1) * run.unitStep + U::PACKED;
     const qint64 reads = bytes - U::PACKED + READS; // up to the last unit's last window
     quint8 copy[4 * READS];
-    if (reads > qint64(sizeof copy)) {
+    if (inside > 0 || reads > qint64(sizeof copy)) {
         unpackEach<BITS, C>(PcmRun{last, rest, run.unitStep, run.stride, run.outStep}, out);
         return true;
     }
