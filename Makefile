@@ -69,7 +69,7 @@ try-window:
 	$(MAKE) build PACKAGES="$(PACKAGES) xvfb xdotool imagemagick"
 	bash tools/trywindow.sh $(BUILD) /tmp/kestrova-try
 
-BENCHES := bench_openzone bench_pcmconvert bench_extraction bench_zoneimage
+BENCHES := bench_openzone bench_pcmunpack bench_pcmconvert bench_extraction bench_zoneimage
 bench: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVA_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j $(JOBS) --target $(BENCHES) -- --no-print-directory
