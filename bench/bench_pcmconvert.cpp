@@ -25,21 +25,10 @@ Stream streamOf(const char *name, int assignment, const PcmGroup &group1,
                 const PcmGroup &group2 = PcmGroup{})
 {
     const int frames = group1.rate; // one second of samples, repeated
-    Stream stream{name,
+    return Stream{name,
                   packPcm(group1, makePcmSamples(group1, frames, 1), group2,
                           group2.channels > 0 ? makePcmSamples(group2, frames, 2) : PcmSamples{}),
-                  {}};
-    StreamInfo &info = stream.info;
-    info.subStreamId = SUBSTREAM_PCM;
-    info.channelAssignment = assignment;
-    info.group1Channels = group1.channels;
-    info.group1Bits = group1.bits;
-    info.group1SampleRate = group1.rate;
-    info.group2Channels = group2.channels;
-    info.group2Bits = group2.bits;
-    info.group2SampleRate = group2.rate;
-    info.substreams = 1;
-    return stream;
+                  pcmInfo(assignment, group1, group2)};
 }
 
 } // namespace

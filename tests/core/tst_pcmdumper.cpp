@@ -16,21 +16,6 @@ using namespace testzone;
 
 namespace {
 
-StreamInfo pcmInfo(int assignment, const PcmGroup &g1, const PcmGroup &g2 = PcmGroup{})
-{
-    StreamInfo info;
-    info.subStreamId = SUBSTREAM_PCM;
-    info.channelAssignment = assignment;
-    info.group1Channels = g1.channels;
-    info.group1Bits = g1.bits;
-    info.group1SampleRate = g1.rate;
-    info.group2Channels = g2.channels;
-    info.group2Bits = g2.channels ? g2.bits : 0;
-    info.group2SampleRate = g2.channels ? g2.rate : 0;
-    info.substreams = 1;
-    return info;
-}
-
 ExtractOptions convertOptions()
 {
     ExtractOptions o;

@@ -2,6 +2,21 @@
 
 namespace testzone {
 
+StreamInfo pcmInfo(int assignment, const PcmGroup &group1, const PcmGroup &group2)
+{
+    StreamInfo info;
+    info.subStreamId = SUBSTREAM_PCM;
+    info.channelAssignment = assignment;
+    info.group1Channels = group1.channels;
+    info.group1Bits = group1.bits;
+    info.group1SampleRate = group1.rate;
+    info.group2Channels = group2.channels;
+    info.group2Bits = group2.channels ? group2.bits : 0;
+    info.group2SampleRate = group2.channels ? group2.rate : 0;
+    info.substreams = 1;
+    return info;
+}
+
 PcmSamples makePcmSamples(const PcmGroup &group, int frames, quint32 seed)
 {
     const qint32 top = (1 << (group.bits - 1)) - 1;

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <vector>
 
+#include "dump/streaminfo.h"
 #include "packs.h"
 
 namespace testzone {
@@ -18,6 +19,10 @@ struct PcmGroup {
     int bits = 16; // 16, 20 or 24
     int rate = 48000;
 };
+
+// What the titleset's header says of a PCM stream of these groups (group 2 may have no
+// channels), as the dumpers take it.
+StreamInfo pcmInfo(int assignment, const PcmGroup &group1, const PcmGroup &group2 = PcmGroup{});
 
 // Samples of one group frame by frame: channels values per frame, each a signed integer
 // of the group's bit width.
