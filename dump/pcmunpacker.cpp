@@ -56,13 +56,18 @@ void unpackEach(const PcmRun &run, quint8 **out)
 
 // For 16 and 24 bits every written byte is a byte of the unit, so a unit is unpacked by
 // byte shuffles of the 16-byte windows it spans: into one run of frames (the channels
-// side by side) or into one run of samples per channel (each channel in a file of its
-// own). 20-bit samples need their nibbles shifted and go sample by sample.
+// side by side, the frames back to back or with the other group's samples between them)
+// or into one run of samples per channel (each channel in a file of its own). 20-bit
+// samples need their nibbles shifted and go sample by sample.
 template <int BITS, int C>
 struct Shuffles {
     enum {
         WINDOWS = (Unit<BITS, C>::PACKED + 15) / 16,
-        SLOTS = 16 / (2 * Unit<BITS, C>::SIZE), // units whose samples of a channel fill a store
+        // Units whose samples of a channel are gathered into one store, in a run per
+        // channel. Measured worth it for 24-bit stereo only: with more channels the
+        // gathered samples no longer stay in registers, and 16 bits of a unit take a
+        // single store anyway.
+        SLOTS = BITS == 24 && C <= 2 ? 2 : 1,
     };
     // Mask w of 16-byte piece j of the written unit, of frame t alone (up to 16 bytes),
     // and of channel k's two samples put in slot i of a store.
@@ -303,10 +308,7 @@ __attribute__((target("ssse3"))) void shuffleChannels(const PcmRun &run, quint8 
         to[k] = out[k];
     enum { SLOTS = Shuffles<BITS, C>::SLOTS };
     int u = 0;
-    // Measured: with more than two channels the gathered samples no longer stay in
-    // registers, and this is slower than a store a unit; so is it for 16 bits, whose
-    // samples of a unit take one store.
-    if constexpr (C <= 2 && BITS == 24)
+    if constexpr (SLOTS > 1)
         for (; u < whole && u + SLOTS <= run.count; u += SLOTS, in += SLOTS * unitStep)
             storeChannelSlots<BITS, C>(in, unitStep, to, mask);
     for (; u < whole; ++u, in += unitStep)
@@ -352,6 +354,9 @@ void shuffleInto(Shape shape, const PcmRun &run, quint8 **out)
 {
     using U = Unit<BITS, C>;
     switch (shape) {
+    case Shape::Words:
+        swapWords(run.units, out[0], qint64(run.count) * U::PACKED);
+        break;
     case Shape::Channels:
         shuffleChannels<BITS, C>(run, out);
         return;
@@ -378,10 +383,8 @@ bool shuffleUnits(const PcmRun &run, quint8 **out)
     const Shape shape = shapeOf<BITS, C>(run, out);
     if (shape == Shape::None)
         return false;
-    if (shape == Shape::Words) {
-        swapWords(run.units, out[0], qint64(run.count) * U::PACKED);
-        for (int k = 0; k < C; ++k)
-            out[k] += qint64(run.count) * run.outStep;
+    if (shape == Shape::Words) { // reads no byte past the run
+        shuffleInto<BITS, C>(shape, run, out);
         return true;
     }
     // The last few units' windows would reach past the run. After a long run they go
@@ -401,7 +404,7 @@ bool shuffleUnits(const PcmRun &run, quint8 **out)
         unpackEach<BITS, C>(PcmRun{last, rest, run.unitStep, run.stride, run.outStep}, out);
         return true;
     }
-    // A few dozen bytes, for every run: 16 at a time, not by a string move's slow start.
+    // A few dozen bytes: 16 at a time, not by a string move's slow start.
     qint64 at = 0;
     for (; at + 16 <= bytes; at += 16)
         _mm_storeu_si128(reinterpret_cast<__m128i *>(copy + at),
