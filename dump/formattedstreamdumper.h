@@ -61,7 +61,8 @@ private:
     void openFiles(const QString &basePath);
     // Fills placement from the layout.
     void placeChannels();
-    [[nodiscard]] bool openSlot(int slot, const QString &path, int channels, int rate, int bits, int mask);
+    [[nodiscard]] bool openSlot(int slot, const QString &path, int channels, int rate, int bits,
+                                int mask);
 
     int outputPosition[SLOTS] = {}; // channel in stream order -> position in a merged frame
     // Where the layout puts each channel, worked out once for reserveSamples.

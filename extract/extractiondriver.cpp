@@ -23,6 +23,17 @@ void waitOrTerminate(QThread *thread, int waitMs)
     thread->terminate();
     thread->wait();
 }
+
+// Where one worker's dump stands, read without a lock.
+ObjectBlocks blocksOf(const ExtractProgress &p)
+{
+    ObjectBlocks blocks;
+    blocks.object = p.object.load(std::memory_order_relaxed);
+    blocks.firstBlock = quint32(p.firstBlock.load(std::memory_order_relaxed));
+    blocks.currentBlock = quint32(p.currentBlock.load(std::memory_order_relaxed));
+    blocks.lastBlock = quint32(p.lastBlock.load(std::memory_order_relaxed));
+    return blocks;
+}
 } // namespace
 
 ExtractionDriver::~ExtractionDriver()
@@ -117,16 +128,12 @@ ExtractionStatus ExtractionDriver::status()
         status.titleset = p.titleset.load(std::memory_order_relaxed);
         status.title = p.title.load(std::memory_order_relaxed);
         status.track = p.track.load(std::memory_order_relaxed);
-        status.firstBlock = quint32(p.firstBlock.load(std::memory_order_relaxed));
-        status.currentBlock = quint32(p.currentBlock.load(std::memory_order_relaxed));
-        status.lastBlock = quint32(p.lastBlock.load(std::memory_order_relaxed));
+        const ObjectBlocks first = blocksOf(p);
+        status.firstBlock = first.firstBlock;
+        status.currentBlock = first.currentBlock;
+        status.lastBlock = first.lastBlock;
         for (int k = 0; k < extractThread->workerCount(); ++k) {
-            const ExtractProgress &w = extractThread->workerProgress(k);
-            ObjectBlocks blocks;
-            blocks.object = w.object.load(std::memory_order_relaxed);
-            blocks.firstBlock = quint32(w.firstBlock.load(std::memory_order_relaxed));
-            blocks.currentBlock = quint32(w.currentBlock.load(std::memory_order_relaxed));
-            blocks.lastBlock = quint32(w.lastBlock.load(std::memory_order_relaxed));
+            const ObjectBlocks blocks = blocksOf(extractThread->workerProgress(k));
             if (blocks.object)
                 status.running.append(blocks);
         }
