@@ -100,34 +100,35 @@ struct Bench {
             return runProgram(cli, args);
         };
     }
-    // The references write a file that does not exist yet, as every extraction does:
-    // overwriting would add the cost of freeing the old file's blocks to theirs.
+    // A reference run on the zone's AOB: program with the arguments before and after
+    // the AOB's path, writing to `output` in the output folder. The references write a
+    // file that does not exist yet, as every extraction does: overwriting would add the
+    // cost of freeing the old file's blocks to theirs.
+    std::function<RunReport()> onAob(const testzone::ZoneFolder &zone, const QString &program,
+                                     const QStringList &before, const QStringList &after,
+                                     const char *output)
+    {
+        const QString aob = zone.filePath(testzone::aobName(1, 1)), file = out.filePath(output);
+        const QStringList args = before + QStringList{aob} + after + QStringList{file};
+        return [program, args, file] {
+            QFile::remove(file);
+            return runProgram(program, args);
+        };
+    }
     std::function<RunReport()> copy(const testzone::ZoneFolder &zone)
     {
-        const QString aob = zone.filePath(testzone::aobName(1, 1));
-        return [this, aob] {
-            QFile::remove(out.filePath("copy"));
-            return runProgram("cp", {aob, out.filePath("copy")});
-        };
+        return onAob(zone, "cp", {}, {}, "copy");
     }
     // Store's least work in a program without Qt (benchfloor, beside this benchmark).
     std::function<RunReport()> floor(const testzone::ZoneFolder &zone)
     {
-        const QString aob = zone.filePath(testzone::aobName(1, 1));
-        return [this, aob] {
-            QFile::remove(out.filePath("floor"));
-            return runProgram(QCoreApplication::applicationDirPath() + QLatin1String("/benchfloor"),
-                              {aob, out.filePath("floor")});
-        };
+        return onAob(zone, QCoreApplication::applicationDirPath() + QLatin1String("/benchfloor"),
+                     {}, {}, "floor");
     }
     std::function<RunReport()> ffmpeg(const testzone::ZoneFolder &zone)
     {
-        const QString aob = zone.filePath(testzone::aobName(1, 1));
-        return [this, aob] {
-            QFile::remove(out.filePath("ffmpeg.wav"));
-            return runProgram("ffmpeg", {"-nostdin", "-v", "error", "-threads", "1", "-i", aob,
-                                         "-c:a", "pcm_s24le", out.filePath("ffmpeg.wav")});
-        };
+        return onAob(zone, "ffmpeg", {"-nostdin", "-v", "error", "-threads", "1", "-i"},
+                     {"-c:a", "pcm_s24le"}, "ffmpeg.wav");
     }
     // A case against its reference, their runs taken in turns.
     void compare(const QByteArray &name, const std::function<RunReport()> &ours,
