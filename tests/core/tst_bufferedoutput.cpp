@@ -1,0 +1,73 @@
+// The output buffer of the wave and raw files: whatever sizes the writes and the laid-out
+// runs come in (small, the buffer's size, past its largest size, mixed), the file gets
+// every byte once and in order, and a write to a file that is gone fails.
+#include <QtTest>
+
+#include "dump/bufferedoutput.h"
+#include "testzone/dumpzone.h"
+
+namespace {
+enum : int { FIRST = BufferedOutput::FIRST_SIZE, LARGEST = BufferedOutput::LARGEST_SIZE };
+}
+
+class TestBufferedOutput : public QObject {
+    Q_OBJECT
+
+private slots:
+    void bytesInOrder_data()
+    {
+        QTest::addColumn<QList<int>>("pieces"); // > 0 written, < 0 laid out in place
+        QTest::newRow("small writes") << QList<int>{1, 7, 2048, 3};
+        QTest::newRow("large write after buffered bytes") << QList<int>{100, FIRST, 5};
+        QTest::newRow("past the largest size") << QList<int>{3, LARGEST + 1, 9};
+        QTest::newRow("buffer grows over many flushes")
+            << QList<int>{FIRST - 1, FIRST - 1, FIRST - 1, FIRST - 1, FIRST - 1, FIRST - 1};
+        QTest::newRow("laid out, small and beyond the buffer")
+            << QList<int>{-10, 20, -(LARGEST + 3), -1, 4};
+    }
+    void bytesInOrder()
+    {
+        QFETCH(QList<int>, pieces);
+        QTemporaryDir dir;
+        QFile file(dir.filePath("out"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        BufferedOutput output;
+        output.start(&file);
+        QByteArray expected;
+        quint32 seed = 1;
+        for (int piece : pieces) {
+            const QByteArray bytes = dumpzone::pattern(qAbs(piece), seed++);
+            const auto *data = reinterpret_cast<const quint8 *>(bytes.constData());
+            if (piece > 0) {
+                QVERIFY(output.write(data, piece));
+            } else {
+                quint8 *room = output.reserve(-piece);
+                QVERIFY(room);
+                std::memcpy(room, data, size_t(-piece));
+                output.commit(-piece);
+            }
+            expected += bytes;
+        }
+        QVERIFY(output.flush());
+        file.close();
+        QCOMPARE(dumpzone::fileBytes(dir.filePath("out")), expected);
+    }
+
+    void closedFileRefuses()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("out"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        BufferedOutput output;
+        output.start(&file);
+        const quint8 byte = 1;
+        QVERIFY(output.write(&byte, 1));
+        file.close();
+        QVERIFY(!output.flush());
+        QVERIFY(!output.write(&byte, 1));
+        QVERIFY(!output.reserve(1));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBufferedOutput)
+#include "tst_bufferedoutput.moc"
