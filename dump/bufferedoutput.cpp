@@ -4,10 +4,11 @@
 
 void BufferedOutput::start(QFile *file_)
 {
+    (void)background.wait(); // an earlier file's last write, had nobody waited for it
     file = file_;
     buffer.resize(FIRST_SIZE);
     used = 0;
-    writeFailed = false;
+    writeFailed = backgroundFailed = false;
 }
 
 bool BufferedOutput::write(const quint8 *data, qint64 count)
@@ -30,19 +31,40 @@ quint8 *BufferedOutput::reserve(qint64 count)
 {
     if (!file || !file->isOpen() || count < 0 || writeFailed)
         return nullptr;
-    if (used + count > qint64(buffer.size()) && !flush())
+    if (used + count > qint64(buffer.size()) && !handOver())
         return nullptr;
     if (count > qint64(buffer.size()))
         buffer.resize(size_t(count));
     return buffer.data() + used;
 }
 
+bool BufferedOutput::handOver()
+{
+    // Until the buffer has grown to its largest size, it is written in line: a file of a
+    // few hundred KB is done before a thread would have paid for its start.
+    if (buffer.size() < size_t(LARGEST_SIZE))
+        return flush();
+    if (writeFailed || !file)
+        return false;
+    if (used == 0)
+        return true;
+    writeFailed = backgroundFailed = !background.start(file, buffer.data(), used);
+    if (writeFailed)
+        return false;
+    used = 0;
+    buffer.swap(spare);
+    buffer.resize(spare.size());
+    return true;
+}
+
 bool BufferedOutput::flush()
 {
     if (writeFailed || !file)
         return false;
-    writeFailed = used > 0
-        && file->write(reinterpret_cast<const char *>(buffer.data()), used) != used;
+    backgroundFailed = !background.wait();
+    writeFailed = backgroundFailed
+        || (used > 0
+            && file->write(reinterpret_cast<const char *>(buffer.data()), used) != used);
     used = 0;
     if (!writeFailed && buffer.size() < size_t(LARGEST_SIZE))
         buffer.resize(qMin(2 * buffer.size(), size_t(LARGEST_SIZE)));
@@ -51,6 +73,9 @@ bool BufferedOutput::flush()
 
 void BufferedOutput::release()
 {
+    // The write in flight, if any, still reads the other buffer.
+    (void)background.wait();
     std::vector<quint8>().swap(buffer);
+    std::vector<quint8>().swap(spare);
     used = 0;
 }

@@ -120,7 +120,8 @@ int DVDAFormattedStreamDumper::finish()
         if (!wave.isOpen())
             continue;
         if (!wave.finish()) {
-            code = ErrCloseOutput;
+            if (code != ErrWriteOutput)
+                code = wave.lostSamples() ? ErrWriteOutput : ErrCloseOutput;
             continue;
         }
         if (options.run && jobs)

@@ -44,7 +44,7 @@ int DVDARawStreamDumper::finish()
     file.close();
     payload.release();
     if (!flushed || file.error() != QFileDevice::NoError)
-        return ErrCloseOutput;
+        return payload.lostTakenBytes() ? ErrWriteOutput : ErrCloseOutput;
     if (options.run && jobs)
         jobs->add(file.fileName(), info.group1Channels + info.group2Channels,
                   info.group1SampleRate, info.group1Bits);

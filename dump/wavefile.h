@@ -22,6 +22,9 @@ public:
     void commit(qint64 count) { samples.commit(count); }
     // Patches the RIFF and data sizes and closes the file; false if that failed.
     [[nodiscard]] bool finish();
+    // After a failed finish: whether samples that write had taken were lost, rather than
+    // the last ones or the sizes.
+    bool lostSamples() const { return samples.lostTakenBytes(); }
     bool isOpen() const { return file.isOpen(); }
     QString path() const { return file.fileName(); }
 
@@ -37,8 +40,8 @@ public:
     static quint32 sizeField(qint64 size);
 
 private:
-    BufferedOutput samples; // not yet in the file
     QByteArray headerImage;
     int fmtChunkSize = 0; // the fmt chunk with its own 8-byte header: 24 or 48
     QFile file;
+    BufferedOutput samples; // not yet in the file; after file, so that it ends first
 };

@@ -1,6 +1,7 @@
 // The output buffer of the wave and raw files: whatever sizes the writes and the laid-out
-// runs come in (small, the buffer's size, past its largest size, mixed), the file gets
-// every byte once and in order, and a write to a file that is gone fails.
+// runs come in (small, the buffer's size, past its largest size, mixed, in line or in the
+// background), the file gets every byte once and in order, and a write to a file that is
+// gone fails.
 #include <QtTest>
 
 #include "dump/bufferedoutput.h"
@@ -24,6 +25,11 @@ private slots:
             << QList<int>{FIRST - 1, FIRST - 1, FIRST - 1, FIRST - 1, FIRST - 1, FIRST - 1};
         QTest::newRow("laid out, small and beyond the buffer")
             << QList<int>{-10, 20, -(LARGEST + 3), -1, 4};
+        // Past the in-line writes, each full buffer goes out in the background while the
+        // other one fills; a large write waits for it.
+        QList<int> background(12, -(LARGEST / 2 + 1));
+        background << 7 << LARGEST << -5 << FIRST - 1;
+        QTest::newRow("written in the background") << background;
     }
     void bytesInOrder()
     {

@@ -1,0 +1,58 @@
+#include "dump/backgroundwrite.h"
+
+BackgroundWrite::~BackgroundWrite()
+{
+    if (!thread.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        quitting = true;
+    }
+    changed.notify_all();
+    thread.join();
+}
+
+bool BackgroundWrite::start(QFile *file_, const quint8 *data_, qint64 count_)
+{
+    if (!wait())
+        return false;
+    if (!thread.joinable())
+        thread = std::thread(&BackgroundWrite::run, this);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        file = file_;
+        data = data_;
+        count = count_;
+        busy = true;
+    }
+    changed.notify_all();
+    return true;
+}
+
+bool BackgroundWrite::wait()
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [this] { return !busy; });
+    const bool wrote = !failed;
+    failed = false; // told once
+    return wrote;
+}
+
+void BackgroundWrite::run()
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+        changed.wait(lock, [this] { return busy || quitting; });
+        if (!busy)
+            return;
+        lock.unlock();
+        const bool wrote = file->write(reinterpret_cast<const char *>(data), count) == count;
+        lock.lock();
+        failed = !wrote;
+        busy = false;
+        // Woken after the unlock, the extraction thread does not block on the mutex at once.
+        lock.unlock();
+        changed.notify_all();
+        lock.lock();
+    }
+}

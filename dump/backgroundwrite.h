@@ -1,0 +1,41 @@
+#pragma once
+// One file's large writes done on a thread of their own, one buffer at a time: while the
+// kernel copies a full buffer into the file, the extraction thread reads and unpacks the
+// next one. On two cores that hides most of the write: a 345 MB track stored in 0.135 s
+// instead of about 0.18 s, where `cp` takes 0.13 s.
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include <QFile>
+
+class BackgroundWrite {
+public:
+    BackgroundWrite() = default;
+    BackgroundWrite(const BackgroundWrite &) = delete;
+    BackgroundWrite &operator=(const BackgroundWrite &) = delete;
+    // Waits for the write in flight and ends the thread.
+    ~BackgroundWrite();
+
+    // Waits for the write in flight, then starts writing count bytes of data to file. The
+    // bytes must stay as they are, and nobody else may use the file, until wait returns.
+    // False if the write before could not write all its bytes (this one is not started).
+    [[nodiscard]] bool start(QFile *file, const quint8 *data, qint64 count);
+    // Waits for the write in flight, if any; false if it did not write all its bytes
+    // (said once: the next wait, with no write started between, is true).
+    [[nodiscard]] bool wait();
+
+private:
+    void run();
+
+    std::thread thread; // started with the first write
+    std::mutex mutex;
+    std::condition_variable changed;
+    // The write in flight, under mutex.
+    QFile *file = nullptr;
+    const quint8 *data = nullptr;
+    qint64 count = 0;
+    bool busy = false;
+    bool failed = false; // some bytes of the last write never reached its file
+    bool quitting = false;
+};
