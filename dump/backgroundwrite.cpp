@@ -1,5 +1,7 @@
 #include "dump/backgroundwrite.h"
 
+#include <system_error>
+
 BackgroundWrite::~BackgroundWrite()
 {
     if (!thread.joinable())
@@ -16,8 +18,14 @@ bool BackgroundWrite::start(QFile *file_, const quint8 *data_, qint64 count_)
 {
     if (!wait())
         return false;
-    if (!thread.joinable())
-        thread = std::thread(&BackgroundWrite::run, this);
+    if (!thread.joinable()) {
+        try {
+            thread = std::thread(&BackgroundWrite::run, this);
+        } catch (const std::system_error &) {
+            // No thread to be had (a limit on them): the write goes in line.
+            return file_->write(reinterpret_cast<const char *>(data_), count_) == count_;
+        }
+    }
     {
         std::lock_guard<std::mutex> lock(mutex);
         file = file_;

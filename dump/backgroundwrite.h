@@ -19,7 +19,8 @@ public:
 
     // Waits for the write in flight, then starts writing count bytes of data to file. The
     // bytes must stay as they are, and nobody else may use the file, until wait returns.
-    // False if the write before could not write all its bytes (this one is not started).
+    // False if the write before could not write all its bytes (this one is not started),
+    // or if, with no thread to be had, this one was written in line and failed.
     [[nodiscard]] bool start(QFile *file, const quint8 *data, qint64 count);
     // Waits for the write in flight, if any; false if it did not write all its bytes
     // (said once: the next wait, with no write started between, is true).

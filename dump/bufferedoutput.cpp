@@ -59,12 +59,12 @@ bool BufferedOutput::handOver()
 
 bool BufferedOutput::flush()
 {
+    if (!background.wait())
+        writeFailed = backgroundFailed = true;
     if (writeFailed || !file)
         return false;
-    backgroundFailed = !background.wait();
-    writeFailed = backgroundFailed
-        || (used > 0
-            && file->write(reinterpret_cast<const char *>(buffer.data()), used) != used);
+    writeFailed = used > 0
+        && file->write(reinterpret_cast<const char *>(buffer.data()), used) != used;
     used = 0;
     if (!writeFailed && buffer.size() < size_t(LARGEST_SIZE))
         buffer.resize(qMin(2 * buffer.size(), size_t(LARGEST_SIZE)));

@@ -39,8 +39,10 @@ int DVDARawStreamDumper::finish()
 {
     if (!file.isOpen())
         return ExtractSucceeded;
+    // The bytes written in the background are in the file before its error is reset.
+    const bool wrote = payload.flush();
     file.unsetError();
-    const bool flushed = payload.flush() && file.flush();
+    const bool flushed = wrote && file.flush();
     file.close();
     payload.release();
     if (!flushed || file.error() != QFileDevice::NoError)
