@@ -1,17 +1,44 @@
 #include "dump/backgroundwrite.h"
 
+#include <atomic>
 #include <system_error>
 
-BackgroundWrite::~BackgroundWrite()
+namespace {
+std::atomic<int> slotsTaken{0};
+}
+
+bool BackgroundWrite::claim()
 {
-    if (!thread.joinable())
-        return;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        quitting = true;
+    if (holdsSlot)
+        return true;
+    int taken = slotsTaken.load();
+    while (taken < SLOTS)
+        if (slotsTaken.compare_exchange_weak(taken, taken + 1))
+            return holdsSlot = true;
+    return false;
+}
+
+int BackgroundWrite::slotsInUse()
+{
+    return slotsTaken.load();
+}
+
+void BackgroundWrite::end()
+{
+    if (thread.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            quitting = true;
+        }
+        changed.notify_all();
+        thread.join();
+        quitting = false;
     }
-    changed.notify_all();
-    thread.join();
+    failed = false; // a failure nobody waited for belongs to the file that is done
+    busy = false;
+    if (holdsSlot)
+        --slotsTaken;
+    holdsSlot = false;
 }
 
 bool BackgroundWrite::start(QFile *file_, const quint8 *data_, qint64 count_)

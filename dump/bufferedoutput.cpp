@@ -4,7 +4,7 @@
 
 void BufferedOutput::start(QFile *file_)
 {
-    (void)background.wait(); // an earlier file's last write, had nobody waited for it
+    background.end(); // an earlier file's, had nobody released it
     file = file_;
     buffer.resize(FIRST_SIZE);
     used = 0;
@@ -41,8 +41,9 @@ quint8 *BufferedOutput::reserve(qint64 count)
 bool BufferedOutput::handOver()
 {
     // Until the buffer has grown to its largest size, it is written in line: a file of a
-    // few hundred KB is done before a thread would have paid for its start.
-    if (buffer.size() < size_t(LARGEST_SIZE))
+    // few hundred KB is done before a thread would have paid for its start. So is every
+    // write of a file that finds the background slots taken.
+    if (buffer.size() < size_t(LARGEST_SIZE) || !background.claim())
         return flush();
     if (writeFailed || !file)
         return false;
@@ -53,7 +54,7 @@ bool BufferedOutput::handOver()
         return false;
     used = 0;
     buffer.swap(spare);
-    buffer.resize(spare.size());
+    buffer.resize(qMax(size_t(BACKGROUND_SIZE), spare.size()));
     return true;
 }
 
@@ -74,7 +75,7 @@ bool BufferedOutput::flush()
 void BufferedOutput::release()
 {
     // The write in flight, if any, still reads the other buffer.
-    (void)background.wait();
+    background.end();
     std::vector<quint8>().swap(buffer);
     std::vector<quint8>().swap(spare);
     used = 0;

@@ -2,9 +2,10 @@
 // Bytes gathered in memory and handed to a file in large writes: with a write per pack
 // or per unit, the system's cost per call was what an extraction spent most on. The
 // buffer starts at FIRST_SIZE, so that a full disc shows in the first writes, and
-// doubles with each write that went through up to LARGEST_SIZE. From then on, a full
-// buffer is written in the background while the bytes after it gather in a second one, so
-// a failed write shows at the next hand-over, or at the last flush.
+// doubles with each write that went through up to LARGEST_SIZE. From then on, while a
+// background slot is to be had, a full buffer is written in the background while the bytes
+// after it gather in a second one, so a failed write shows at the next hand-over, or at
+// the last flush.
 #include <vector>
 
 #include <QFile>
@@ -13,9 +14,10 @@
 
 class BufferedOutput {
 public:
-    // Each hand-over to the background wakes a thread, which costs tens of microseconds
-    // on a virtual machine: a MiB per hand-over keeps that a small part of the write.
-    enum { FIRST_SIZE = 64 * 1024, LARGEST_SIZE = 1024 * 1024 };
+    // Written in the background, the buffers hold BACKGROUND_SIZE each: every hand-over
+    // wakes a thread, which costs tens of microseconds on a virtual machine, and a MiB per
+    // hand-over keeps that a small part of the write.
+    enum { FIRST_SIZE = 64 * 1024, LARGEST_SIZE = 256 * 1024, BACKGROUND_SIZE = 1024 * 1024 };
 
     // Gathers for file, which is open Unbuffered: QFile's own buffer would only copy the
     // bytes once more.
@@ -30,7 +32,7 @@ public:
     // Hands the gathered bytes to the file and waits until they are in it; false if any
     // bytes could not be written.
     [[nodiscard]] bool flush();
-    // Drops the buffers' memory: the file is finished.
+    // Drops the buffers' memory and the background slot: the file is finished.
     void release();
     // Whether bytes that write or commit had taken could not be written to the file later,
     // in the background: the failure a write in line would have reported as it happened.

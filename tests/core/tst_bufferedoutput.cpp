@@ -8,7 +8,22 @@
 #include "testzone/dumpzone.h"
 
 namespace {
-enum : int { FIRST = BufferedOutput::FIRST_SIZE, LARGEST = BufferedOutput::LARGEST_SIZE };
+enum : int {
+    FIRST = BufferedOutput::FIRST_SIZE,
+    LARGEST = BufferedOutput::LARGEST_SIZE,
+    BACKGROUND = BufferedOutput::BACKGROUND_SIZE,
+};
+
+// Lays n bytes of bytes out in place.
+bool layOut(BufferedOutput &output, const QByteArray &bytes)
+{
+    quint8 *room = output.reserve(bytes.size());
+    if (!room)
+        return false;
+    std::memcpy(room, bytes.constData(), size_t(bytes.size()));
+    output.commit(bytes.size());
+    return true;
+}
 }
 
 class TestBufferedOutput : public QObject {
@@ -27,7 +42,7 @@ private slots:
             << QList<int>{-10, 20, -(LARGEST + 3), -1, 4};
         // Past the in-line writes, each full buffer goes out in the background while the
         // other one fills; a large write waits for it.
-        QList<int> background(12, -(LARGEST / 2 + 1));
+        QList<int> background(12, -(BACKGROUND / 2 + 1));
         background << 7 << LARGEST << -5 << FIRST - 1;
         QTest::newRow("written in the background") << background;
     }
@@ -44,19 +59,48 @@ private slots:
         for (int piece : pieces) {
             const QByteArray bytes = dumpzone::pattern(qAbs(piece), seed++);
             const auto *data = reinterpret_cast<const quint8 *>(bytes.constData());
-            if (piece > 0) {
+            if (piece > 0)
                 QVERIFY(output.write(data, piece));
-            } else {
-                quint8 *room = output.reserve(-piece);
-                QVERIFY(room);
-                std::memcpy(room, data, size_t(-piece));
-                output.commit(-piece);
-            }
+            else
+                QVERIFY(layOut(output, bytes));
             expected += bytes;
         }
         QVERIFY(output.flush());
         file.close();
         QCOMPARE(dumpzone::fileBytes(dir.filePath("out")), expected);
+    }
+
+    // More files than background slots, written by turns: the files past the slots are
+    // written in line, every file gets its bytes in order, and finished files give their
+    // slots back.
+    void moreFilesThanSlots()
+    {
+        enum { FILES = BackgroundWrite::SLOTS + 2, PIECES = 8 };
+        QTemporaryDir dir;
+        QFile files[FILES];
+        BufferedOutput outputs[FILES];
+        QByteArray expected[FILES];
+        for (int f = 0; f < FILES; ++f) {
+            files[f].setFileName(dir.filePath(QString::number(f)));
+            QVERIFY(files[f].open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            outputs[f].start(&files[f]);
+        }
+        for (int k = 0; k < PIECES; ++k) {
+            for (int f = 0; f < FILES; ++f) {
+                const QByteArray bytes = dumpzone::pattern(BACKGROUND / 2 + f, k * FILES + f);
+                QVERIFY(layOut(outputs[f], bytes));
+                expected[f] += bytes;
+            }
+            QVERIFY(BackgroundWrite::slotsInUse() <= int(BackgroundWrite::SLOTS));
+        }
+        QCOMPARE(BackgroundWrite::slotsInUse(), int(BackgroundWrite::SLOTS));
+        for (int f = 0; f < FILES; ++f) {
+            QVERIFY(outputs[f].flush());
+            outputs[f].release();
+            files[f].close();
+            QCOMPARE(dumpzone::fileBytes(files[f].fileName()), expected[f]);
+        }
+        QCOMPARE(BackgroundWrite::slotsInUse(), 0);
     }
 
     void closedFileRefuses()
