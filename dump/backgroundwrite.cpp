@@ -35,7 +35,6 @@ void BackgroundWrite::end()
         quitting = false;
     }
     failed = false; // a failure nobody waited for belongs to the file that is done
-    busy = false;
     if (holdsSlot)
         --slotsTaken;
     holdsSlot = false;

@@ -22,7 +22,6 @@ public:
 
     // Takes one of the slots for this file's writes; false when all are taken.
     [[nodiscard]] bool claim();
-    bool claimed() const { return holdsSlot; }
     // Waits for the write in flight, then starts writing count bytes of data to file. The
     // bytes must stay as they are, and nobody else may use the file, until wait returns.
     // False if the write before could not write all its bytes (this one is not started),

@@ -38,6 +38,7 @@ quint8 *BufferedOutput::reserve(qint64 count)
     return buffer.data() + used;
 }
 
+// Called by reserve only, with an open file and no failed write.
 bool BufferedOutput::handOver()
 {
     // Until the buffer has grown to its largest size, it is written in line: a file of a
@@ -45,8 +46,6 @@ bool BufferedOutput::handOver()
     // write of a file that finds the background slots taken.
     if (buffer.size() < size_t(LARGEST_SIZE) || !background.claim())
         return flush();
-    if (writeFailed || !file)
-        return false;
     if (used == 0)
         return true;
     writeFailed = backgroundFailed = !background.start(file, buffer.data(), used);
