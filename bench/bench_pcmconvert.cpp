@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "dump/pcmstreamdumper.h"
+#include "2-stream/pcmstreamdumper.h"
 #include "testzone/pcmpacking.h"
 
 using namespace testzone;

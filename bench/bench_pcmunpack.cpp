@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "dump/pcmunpacker.h"
+#include "2-stream/pcmunpacker.h"
 
 namespace {
 

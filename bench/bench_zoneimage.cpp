@@ -11,13 +11,13 @@
 #include <memory>
 #include <vector>
 
-#include "dump/dumpobject.h"
-#include "extract/extractprogress.h"
+#include "5-extraction/dumpobject.h"
+#include "5-extraction/extractprogress.h"
 #include "testzone/discimage.h"
 #include "testzone/dumpzone.h"
 #include "testzone/packs.h"
-#include "zone/dvdazone.h"
-#include "zone/zoneopener.h"
+#include "3-zone/dvdazone.h"
+#include "3-zone/zoneopener.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QDir>
 #include <memory>
 
-#include "dump/packetreader.h"
+#include "2-stream/packetreader.h"
 #include "fuzzinput.h"
 
 namespace fuzzinput {

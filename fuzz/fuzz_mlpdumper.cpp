@@ -4,7 +4,7 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
-#include "dump/mlpstreamdumper.h"
+#include "2-stream/mlpstreamdumper.h"
 #include "dumperrun.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

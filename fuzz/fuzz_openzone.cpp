@@ -5,9 +5,9 @@
 #include <QFile>
 
 #include "fuzzinput.h"
-#include "zone/dvdazone.h"
-#include "zone/objectproperties.h"
-#include "zone/treelabels.h"
+#include "3-zone/dvdazone.h"
+#include "6-text/objectproperties.h"
+#include "6-text/treelabels.h"
 
 namespace {
 

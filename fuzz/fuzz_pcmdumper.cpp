@@ -1,5 +1,5 @@
 // The linear PCM dumper on a fuzzed sub-stream header, fuzzed options and fuzzed payload.
-#include "dump/pcmstreamdumper.h"
+#include "2-stream/pcmstreamdumper.h"
 #include "dumperrun.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

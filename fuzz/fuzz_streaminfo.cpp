@@ -3,8 +3,8 @@
 #include <cstring>
 #include <memory>
 
-#include "dump/packetreader.h"
-#include "zone/dvdatitleset.h"
+#include "2-stream/packetreader.h"
+#include "3-zone/dvdatitleset.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -4,13 +4,13 @@
 #include <QFile>
 #include <algorithm>
 
-#include "dump/dumpobject.h"
-#include "dump/packetreader.h"
+#include "5-extraction/dumpobject.h"
+#include "2-stream/packetreader.h"
 #include "dumpzone.h"
-#include "extract/extractprogress.h"
+#include "5-extraction/extractprogress.h"
 #include "mlpencoder.h"
 #include "pcmpacking.h"
-#include "zone/dvdazone.h"
+#include "3-zone/dvdazone.h"
 
 namespace {
 enum { RATE = 48000, FRAME_BYTES = 4, MLP_FRAME = 40 }; // 40 frames an access unit at 48 kHz

@@ -8,7 +8,7 @@ extern "C" {
 #include <libavutil/crc.h>
 }
 
-#include "dump/channeltable.h"
+#include "2-stream/channeltable.h"
 
 namespace mlpencoder {
 

@@ -9,7 +9,7 @@
 #include <QByteArray>
 #include <vector>
 
-#include "dump/streaminfo.h"
+#include "1-base/streaminfo.h"
 #include "packs.h"
 
 namespace testzone {

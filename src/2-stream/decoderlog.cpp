@@ -1,0 +1,34 @@
+#include "2-stream/decoderlog.h"
+
+#include <QFile>
+#include <mutex>
+
+namespace {
+
+// One file for the whole program; decoders of several dumpers may write to it.
+std::mutex logLock;
+QFile &logFile()
+{
+    static QFile file(QStringLiteral("Kestrova.log"));
+    return file;
+}
+
+} // namespace
+
+void writeDecoderLog(int level, const char *text)
+{
+    std::lock_guard<std::mutex> guard(logLock);
+    QFile &file = logFile();
+    if (!file.isOpen() && !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return; // a log that cannot be written must not stop the extraction
+    const QByteArray line = "[" + QByteArray::number(level) + "] " + QByteArray(text);
+    file.write(line);
+    file.flush();
+}
+
+void closeDecoderLog()
+{
+    std::lock_guard<std::mutex> guard(logLock);
+    if (logFile().isOpen())
+        logFile().close();
+}

@@ -1,0 +1,320 @@
+#include "2-stream/mlpstreamdumper.h"
+
+#include <cstring>
+
+#include "2-stream/avcodeclibrary.h"
+#include "5-extraction/objectcheck.h"
+#include "2-stream/packetreader.h"
+#include "1-base/result.h"
+
+namespace {
+
+// libavcodec hands back channels in its own order. For assignments 18 to 20 that is
+// not the stream's (group 1, then group 2): stream channels s0..s4 come as s0 s1 s4 s2 s3,
+// and for 20 s0..s5 as s0 s1 s4 s5 s2 s3. Every other assignment keeps stream order.
+int streamChannelOfDecoded(int assignment, int decoded)
+{
+    static const int order18[] = {0, 1, 4, 2, 3};
+    static const int order20[] = {0, 1, 4, 5, 2, 3};
+    if ((assignment == 18 || assignment == 19) && decoded < 5)
+        return order18[decoded];
+    if (assignment == 20 && decoded < 6)
+        return order20[decoded];
+    return decoded;
+}
+
+// The decoder gives every channel at group 1's rate. A major sync may leave group 2's
+// bits and rate unset (code 15, as libavcodec's encoder writes them): group 2 then has
+// group 1's resolution rather than none, which no wave file could take.
+StreamInfo decodedFormat(const StreamInfo &info)
+{
+    StreamInfo decoded = info;
+    if (decoded.group2Channels > 0) {
+        decoded.group2SampleRate = decoded.group1SampleRate;
+        if (decoded.group2Bits == 0)
+            decoded.group2Bits = decoded.group1Bits;
+    }
+    return decoded;
+}
+
+int writtenSampleSize(int bits)
+{
+    return bits > 16 ? 3 : 2;
+}
+
+} // namespace
+
+DVDAMLPStreamDumper::DVDAMLPStreamDumper(const StreamInfo &info_, const QString &basePath,
+                                         const ExtractOptions &options_, JobQueue *jobs_)
+    : DVDAFormattedStreamDumper(decodedFormat(info_), basePath, options_, jobs_),
+      messages(options_.logMessages)
+{
+    if (result != 0)
+        return;
+    QString why;
+    av = avcodecLibrary(&why);
+    if (!av) {
+        qWarning("%s", qPrintable(why));
+        result = ErrLoadDecoder;
+        return;
+    }
+    const bool downmixed = layout == LayoutDownmix;
+    expectedChannels = downmixed ? 2 : info.group1Channels + info.group2Channels;
+    size1 = writtenSampleSize(info.group1Bits);
+    size2 = writtenSampleSize(info.group2Bits);
+    for (int d = 0; d < SLOTS; ++d)
+        decodedOrder[d] = downmixed ? d : streamChannelOfDecoded(info.channelAssignment, d);
+
+    input.assign(INPUT_SIZE + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    packet = av->av_packet_alloc();
+    frame = av->av_frame_alloc();
+    if (!packet || !frame
+        || !startDecoder(info.payload.data(), int(qMin(info.payload.size(), size_t(STREAM_PAYLOAD_SIZE))))) {
+        result = ErrInitMlpDecoder;
+        return;
+    }
+    av->av_log(decoder, AV_LOG_INFO,
+           "### MLP Stream (channels: %d, sample_rate: %d, bits_per_sample: %d) ###\n",
+           parserContext->ch_layout.nb_channels, parserContext->sample_rate,
+           parserContext->bits_per_raw_sample);
+}
+
+DVDAMLPStreamDumper::~DVDAMLPStreamDumper()
+{
+    if (!av)
+        return; // nothing was made
+    freeDecoder();
+    av->av_packet_free(&packet);
+    av->av_frame_free(&frame);
+}
+
+void DVDAMLPStreamDumper::freeDecoder()
+{
+    // Routes go before the contexts: a freed address may come back for another decoder.
+    messages.detach(decoder);
+    messages.detach(parserContext);
+    if (parser)
+        av->av_parser_close(parser);
+    parser = nullptr;
+    av->avcodec_free_context(&decoder);
+    av->avcodec_free_context(&parserContext);
+    decoderReady = false;
+}
+
+bool DVDAMLPStreamDumper::startDecoder(const quint8 *run, int length)
+{
+    freeDecoder();
+    const AVCodec *codec = av->avcodec_find_decoder(AV_CODEC_ID_MLP);
+    parserContext = av->avcodec_alloc_context3(codec);
+    decoder = av->avcodec_alloc_context3(codec);
+    parser = av->av_parser_init(AV_CODEC_ID_MLP);
+    if (!codec || !parserContext || !decoder || !parser)
+        return false;
+    messages.attach(parserContext);
+    messages.attach(decoder);
+
+    // The parser's first whole access unit is the one with the major sync; passing it
+    // sets the stream parameters on the parser's context.
+    const quint8 *p = run;
+    int left = length, idle = 0;
+    bool found = false;
+    while (left > 0 && !found && idle < 2) {
+        uint8_t *unit = nullptr;
+        int unitSize = 0;
+        const int used = av->av_parser_parse2(parser, parserContext, &unit, &unitSize, p, left,
+                                          AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+        if (used < 0)
+            return false;
+        p += used;
+        left -= used;
+        found = unitSize > 0;
+        idle = used == 0 ? idle + 1 : 0;
+    }
+    if (!found || parserContext->sample_rate <= 0 || parserContext->ch_layout.nb_channels <= 0)
+        return false;
+
+    AVDictionary *settings = nullptr;
+    if (options.downmix)
+        av->av_dict_set(&settings, "downmix", "stereo", 0); // decodes substream 0 only
+    const int opened = av->avcodec_open2(decoder, codec, &settings);
+    av->av_dict_free(&settings);
+    if (opened < 0)
+        return false;
+    decoderReady = true;
+    skippedBytes = 0;
+    return true;
+}
+
+void DVDAMLPStreamDumper::drop(int count)
+{
+    readPosition += count;
+    pending -= count;
+}
+
+bool DVDAMLPStreamDumper::findMajorSync()
+{
+    enum { KEEP = 8 }; // a sync word may begin in the last bytes
+    while (pending > KEEP && parserContext) {
+        // A fresh parser is the only way to make it look for a sync again.
+        if (parser)
+            av->av_parser_close(parser);
+        parser = av->av_parser_init(AV_CODEC_ID_MLP);
+        if (!parser)
+            return false;
+        uint8_t *unit = nullptr;
+        int unitSize = 0;
+        const int at = av->av_parser_parse2(parser, parserContext, &unit, &unitSize,
+                                        input.data() + readPosition, pending, AV_NOPTS_VALUE,
+                                        AV_NOPTS_VALUE, 0);
+        if (at < 0 || at >= pending)
+            break; // no major sync in the pending bytes
+        if (at > 0) {
+            drop(at);
+            skippedBytes += at;
+            av->av_log(decoder, AV_LOG_ERROR,
+                   "### Recovering from stream error (bytes skipped: %d) ###\n", skippedBytes);
+            searching = false;
+            decoderReady = false;
+            return true;
+        }
+        // The sync found is the one of the unit that failed: look past it.
+        drop(KEEP);
+        skippedBytes += KEEP;
+    }
+    if (pending > KEEP) {
+        skippedBytes += pending - KEEP;
+        drop(pending - KEEP);
+    }
+    return false;
+}
+
+int DVDAMLPStreamDumper::write(const quint8 *data, int length)
+{
+    if (result != 0) // the files or the decoder could not be set up
+        return result;
+    for (int at = 0; at < length; at += MAX_CALL) {
+        const int code = writeRun(data + at, qMin(int(MAX_CALL), length - at));
+        if (code != 0)
+            return code;
+    }
+    return 0;
+}
+
+int DVDAMLPStreamDumper::writeRun(const quint8 *data, int length)
+{
+    // Pending bytes to the front, the new ones right behind them: each byte is copied
+    // in once and moved at most once per call.
+    if (readPosition > 0 && pending > 0)
+        std::memmove(input.data(), input.data() + readPosition, size_t(pending));
+    readPosition = 0;
+    if (pending + length > INPUT_SIZE) // only when called again after an overrun
+        return ErrMlpOverrun;
+    std::memcpy(input.data() + pending, data, size_t(length));
+    pending += length;
+
+    for (;;) {
+        if (searching) {
+            av->av_log(decoder, AV_LOG_INFO, "### Looking for major sync (length: %d) ###\n",
+                   pending);
+            if (!findMajorSync())
+                return 0;
+        }
+        if (pending < 2)
+            return 0;
+        const quint8 *unit = input.data() + readPosition;
+        const int size = 2 * (((unit[0] << 8) | unit[1]) & 0xFFF);
+        if (size > pending)
+            return pending > APPEND_AT ? int(ErrMlpOverrun) : 0;
+        ++units;
+        messages.setPosition(framesDone); // what the decoder reports now is about this unit
+        bool failed = size < 4; // no unit is that short: the length is damaged
+        if (!failed && !decoderReady)
+            failed = !startDecoder(unit, pending);
+        if (!failed) {
+            const int code = decodeUnit(size, &failed);
+            if (code != 0)
+                return code;
+        }
+        if (failed) {
+            messages.add(DecoderMessages::UndecodableUnit);
+            if (!options.streamErrors)
+                return ErrMlpDecoder;
+            // Look at once, so that a major sync already pending is not lost when
+            // this call is the object's last.
+            searching = true;
+            continue;
+        }
+        drop(size);
+    }
+}
+
+void DVDAMLPStreamDumper::report(ObjectCheck &check) const
+{
+    DVDAFormattedStreamDumper::report(check);
+    check.units += units;
+    for (int k = 0; k < DecoderMessages::KINDS; ++k)
+        check.errors[k] += messages.count(DecoderMessages::Kind(k));
+    if (messages.firstDamageFrame() >= 0 && info.group1SampleRate > 0)
+        check.noteProblemAt(messages.firstDamageFrame() * 1000 / info.group1SampleRate);
+}
+
+int DVDAMLPStreamDumper::decodeUnit(int size, bool *failed)
+{
+    packet->data = input.data() + readPosition;
+    packet->size = size;
+    if (av->avcodec_send_packet(decoder, packet) < 0) {
+        *failed = true;
+        return 0;
+    }
+    while (av->avcodec_receive_frame(decoder, frame) == 0) {
+        const int code = writeFrame(frame);
+        av->av_frame_unref(frame);
+        if (code != 0)
+            return code;
+    }
+    return 0;
+}
+
+int DVDAMLPStreamDumper::writeFrame(const AVFrame *decoded)
+{
+    const int channels = decoded->ch_layout.nb_channels;
+    const bool wide = decoded->format == AV_SAMPLE_FMT_S32;
+    // Another channel set than the files were laid out for would put samples into the
+    // wrong channels: stop instead.
+    if (channels != expectedChannels || (!wide && decoded->format != AV_SAMPLE_FMT_S16))
+        return ErrMlpDecoder;
+    const int c1 = layout == LayoutDownmix ? 2 : info.group1Channels;
+    const int frames = decoded->nb_samples;
+    const int frames2 = channels > c1 ? frames : 0;
+    if (options.mode == ModeVerify) // nothing is written: only the frames count
+        return commitSamples(frames, frames2) ? 0 : int(ErrWriteOutput);
+
+    // Straight into the files' buffers: where each decoded channel goes in the first
+    // frame, how far to the next, how wide.
+    const SampleTargets room = reserveSamples(frames, frames2);
+    quint8 *to[SLOTS];
+    int step[SLOTS], width[SLOTS];
+    for (int d = 0; d < channels; ++d) {
+        const int s = decodedOrder[d];
+        const bool first = s < c1;
+        to[d] = room.channel[s];
+        step[d] = first ? room.stride1 : room.stride2;
+        width[d] = first ? size1 : size2;
+    }
+    // Each written sample is the upper bytes of the decoded one (24-bit audio comes in
+    // the upper 24 bits of 32).
+    const auto *in16 = reinterpret_cast<const qint16 *>(decoded->data[0]);
+    const auto *in32 = reinterpret_cast<const qint32 *>(decoded->data[0]);
+    for (int f = 0; f < frames; ++f) {
+        for (int d = 0; d < channels; ++d) {
+            const quint32 v = wide ? quint32(*in32++) : quint32(*in16++) << 16;
+            quint8 *sample = to[d];
+            to[d] += step[d];
+            if (width[d] == 3)
+                *sample++ = quint8(v >> 8);
+            sample[0] = quint8(v >> 16);
+            sample[1] = quint8(v >> 24);
+        }
+    }
+    return commitSamples(frames, frames2) ? 0 : int(ErrWriteOutput);
+}

@@ -1,0 +1,156 @@
+#include "2-stream/packetreader.h"
+
+#include <cstring>
+
+#include "2-stream/channeltable.h"
+
+namespace {
+
+enum { PACK_SIZE = 2048 };
+
+int bitsFromCode(int code)
+{
+    switch (code) {
+    case 0: return 16;
+    case 1: return 20;
+    case 2: return 24;
+    default: return 0;
+    }
+}
+
+// Group 2 has no 176400/192000 rate: those codes mean "none" there.
+int rateFromCode(int code, bool group2)
+{
+    switch (code) {
+    case 0: return 48000;
+    case 1: return 96000;
+    case 2: return group2 ? 0 : 192000;
+    case 8: return 44100;
+    case 9: return 88200;
+    case 10: return group2 ? 0 : 176400;
+    default: return 0;
+    }
+}
+
+// The fields both PCM and MLP headers give: id, bit and rate codes (high nibble
+// group 1, low nibble group 2).
+void setFormat(StreamInfo &info, int assignment, int bitCodes, int rateCodes)
+{
+    info.channelAssignment = assignment;
+    channelGroupSizes(assignment, &info.group1Channels, &info.group2Channels);
+    info.group1Bits = bitsFromCode(bitCodes >> 4);
+    info.group2Bits = bitsFromCode(bitCodes & 15);
+    info.group1SampleRate = rateFromCode(rateCodes >> 4, false);
+    info.group2SampleRate = rateFromCode(rateCodes & 15, true);
+}
+
+// PCM sub-stream header offsets (from the sub-stream id).
+enum { PCM_BITS = 7, PCM_RATES = 8, PCM_ASSIGNMENT = 10 };
+// Major sync offsets from the sync word F8 72 6F BB.
+enum { SYNC_BITS = 4, SYNC_RATES = 5, SYNC_ASSIGNMENT = 7, SYNC_PEAK_RATE = 14,
+       SYNC_SUBSTREAMS = 16 };
+
+void parsePcmHeader(StreamInfo &info, const quint8 *p, int n)
+{
+    // Only a header of more than 8 bytes that lies wholly in the collected bytes.
+    if (p[3] <= 7 || n <= PCM_ASSIGNMENT)
+        return;
+    setFormat(info, p[PCM_ASSIGNMENT], p[PCM_BITS], p[PCM_RATES]);
+    info.bitRate = info.group1Channels * info.group1SampleRate * info.group1Bits
+                 + info.group2Channels * info.group2SampleRate * info.group2Bits;
+    info.substreams = 1;
+}
+
+void parseMlpHeader(StreamInfo &info, const quint8 *p, int n)
+{
+    const int audio = 4 + p[3];
+    info.majorSyncOffset = audio < n ? findMajorSync(p + audio, n - audio) : -1;
+    if (info.majorSyncOffset < 0)
+        return;
+    // findMajorSync keeps 24 bytes after the access unit start, so S[0..20) is inside.
+    const quint8 *s = p + audio + info.majorSyncOffset + 4;
+    // The decoder takes the low 5 bits; the 3 above them are reserved.
+    setFormat(info, s[SYNC_ASSIGNMENT] & 0x1F, s[SYNC_BITS], s[SYNC_RATES]);
+    const int peak = (s[SYNC_PEAK_RATE] << 8) | s[SYNC_PEAK_RATE + 1];
+    info.variableBitRate = (peak & 0x8000) != 0;
+    // 15 bits times 192000 overflows 32 bits.
+    info.bitRate = qint32(((qint64(peak & 0x7FFF) * info.group1SampleRate) + 8) >> 4);
+    // The count is the high nibble, as the decoder reads it; the low nibble is
+    // something else (1 in one- and two-substream streams alike).
+    info.substreams = s[SYNC_SUBSTREAMS] >> 4;
+}
+
+} // namespace
+
+void readStreamInfo(StreamInfo &info, const quint8 *packs, int count)
+{
+    info = StreamInfo();
+    for (int k = 0; k < count; ++k)
+        collectPackPayload(info, packs + k * PACK_SIZE);
+    if (info.payloadLength > 0)
+        parseStreamHeader(info, info.payload.data(), info.payloadLength);
+}
+
+void collectPackPayload(StreamInfo &info, const quint8 *pack)
+{
+    forEachPrivatePacket(pack, [&info](const quint8 *p, int n) {
+        // Only the first packet keeps its sub-stream header: it describes the stream.
+        const bool first = info.payloadLength == 0;
+        const int header = privateHeaderLength(p, n);
+        if (!first) {
+            p += header;
+            n -= header;
+        }
+        // An MLP header that runs past its packet leaves the packet without audio. Zeros
+        // stand in for the missing header bytes, so that the major sync offset counts the
+        // audio from the next packet on, as extraction does.
+        const int missing = first && header > 0 && p[0] == SUBSTREAM_MLP ? 4 + p[3] - n : 0;
+        n = qMin(n, int(STREAM_PAYLOAD_SIZE) - info.payloadLength);
+        if (n <= 0)
+            return;
+        // Grown as the bytes come: most objects need one packet's worth, not 32 KiB.
+        info.payload.resize(size_t(info.payloadLength + n + qMax(0, missing)));
+        std::memcpy(info.payload.data() + info.payloadLength, p, size_t(n));
+        info.payloadLength += n;
+        if (missing > 0) {
+            std::memset(info.payload.data() + info.payloadLength, 0, size_t(missing));
+            info.payloadLength += missing;
+        }
+    });
+}
+
+void parseStreamHeader(StreamInfo &info, const quint8 *p, int n)
+{
+    info.majorSyncOffset = 0;
+    info.channelAssignment = -1;
+    info.group1Channels = info.group1SampleRate = info.group1Bits = 0;
+    info.group2Channels = info.group2SampleRate = info.group2Bits = 0;
+    info.variableBitRate = false;
+    info.bitRate = 0;
+    info.substreams = 0;
+    if (n <= 0)
+        return;
+    info.subStreamId = p[0];
+    if (n < 4)
+        return;
+    if (p[0] == SUBSTREAM_PCM)
+        parsePcmHeader(info, p, n);
+    else if (p[0] == SUBSTREAM_MLP)
+        parseMlpHeader(info, p, n);
+}
+
+int findMajorSync(const quint8 *p, int n)
+{
+    for (int i = 0; i < n - 24; ++i)
+        if (p[i + 4] == 0xF8 && p[i + 5] == 0x72 && p[i + 6] == 0x6F && p[i + 7] == 0xBB)
+            return i;
+    return -1;
+}
+
+// A header said to run past the payload is cut at its end: such a packet has no audio.
+int privateHeaderLength(const quint8 *p, int n)
+{
+    if (n <= 4 || (p[0] != SUBSTREAM_PCM && p[0] != SUBSTREAM_MLP))
+        return 0;
+    return qMin(4 + p[3], n);
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The pack and sub-stream layout of AOB files: private stream 1 payloads, the PCM and
+// MLP stream headers, and the DVD-Audio channel assignment table with its queries.
+#include <QString>
+
+#include "1-base/streaminfo.h"
+
+enum { CHANNEL_ASSIGNMENTS = 21 };
+
+// From up to 16 consecutive packs: type, channel groups, rates, bits, bit rate,
+// substreams and where the first MLP major sync lies.
+void readStreamInfo(StreamInfo &info, const quint8 *packs, int count);
+// Appends one pack's private stream 1 payload to info.payload.
+void collectPackPayload(StreamInfo &info, const quint8 *pack);
+void parseStreamHeader(StreamInfo &info, const quint8 *p, int n);
+// Offset of the first access unit carrying a major sync, or -1.
+int findMajorSync(const quint8 *p, int n);
+// Length of the sub-stream header (0xA0/0xA1) of a private payload, else 0.
+int privateHeaderLength(const quint8 *p, int n);
+
+// Calls back for each private stream 1 packet of a pack: the payload (from the
+// sub-stream id on) and its length. One walk serves stream-info reading and extraction.
+// A damaged packet length is cut at the end of the pack.
+template <typename Visit>
+inline void forEachPrivatePacket(const quint8 *pack, Visit visit)
+{
+    enum { PACK_SIZE = 2048 };
+    if (pack[0] != 0 || pack[1] != 0 || pack[2] != 1 || pack[3] != 0xBA)
+        return;
+    int pos = 14 + (pack[13] & 7);
+    while (pos + 6 <= PACK_SIZE) {
+        if (pack[pos] != 0 || pack[pos + 1] != 0 || pack[pos + 2] != 1)
+            break;
+        const int streamId = pack[pos + 3];
+        const int length = (pack[pos + 4] << 8) | pack[pos + 5];
+        const int end = qMin(pos + 6 + length, int(PACK_SIZE));
+        if (streamId == 0xBD && pos + 9 <= end) {
+            const int start = pos + 9 + pack[pos + 8];
+            if (start < end)
+                visit(pack + start, end - start);
+        }
+        pos += 6 + length;
+    }
+}
+
+// Channel n in stream order (group 1 then group 2).
+int channelMask(const StreamInfo &info, int n);
+QString channelName(const StreamInfo &info, int n);
+int channelOrder(const StreamInfo &info, int n); // position in output (mask) order
+void describeChannels(const StreamInfo &info, int *group1Mask, int *group2Mask,
+                      QString *group1Names, QString *group2Names, QString *allNames);

@@ -1,0 +1,94 @@
+#include "3-zone/dvdaobject.h"
+
+DVDAZone *currentZone = nullptr;
+
+QString formatPtsTime(quint32 pts)
+{
+    quint32 seconds = pts / PTS_PER_SECOND;
+    if (pts % PTS_PER_SECOND >= PTS_PER_SECOND / 2)
+        ++seconds;
+    return QString::asprintf("%02u:%02u:%02u", seconds / 3600, (seconds / 60) % 60, seconds % 60);
+}
+
+DVDAObject::~DVDAObject() = default;
+
+DVDATrack::DVDATrack()
+{
+    kindCode = KindTrack;
+}
+
+DVDATrack::~DVDATrack()
+{
+    for (DVDASectorPointer *index : indexes)
+        delete index;
+}
+
+QString DVDATrack::timeText() const
+{
+    return formatPtsTime(lengthPts);
+}
+
+quint32 DVDATrack::timePts() const
+{
+    return lengthPts;
+}
+
+quint32 DVDATrack::firstBlock() const
+{
+    if (indexes.empty())
+        return 0;
+    quint32 first = indexes.front()->firstBlock();
+    for (const DVDASectorPointer *index : indexes)
+        first = qMin(first, index->firstBlock());
+    return first;
+}
+
+quint32 DVDATrack::lastBlock() const
+{
+    if (indexes.empty())
+        return 0;
+    quint32 last = indexes.front()->lastBlock();
+    for (const DVDASectorPointer *index : indexes)
+        last = qMax(last, index->lastBlock());
+    return last;
+}
+
+DVDASectorPointer::DVDASectorPointer()
+{
+    kindCode = KindIndex;
+}
+
+QString DVDASectorPointer::timeText() const
+{
+    return formatPtsTime(timePts());
+}
+
+quint32 DVDASectorPointer::timePts() const
+{
+    return sharePts;
+}
+
+void DVDATrack::shareLength()
+{
+    const quint32 trackBlocks = lastBlock() - firstBlock() + 1;
+    for (DVDASectorPointer *index : indexes) {
+        index->sharePts = 0;
+        if (trackBlocks == 0)
+            continue;
+        const quint32 indexBlocks = index->last - index->first + 1;
+        // The product needs up to 64 bits of mantissa; long double keeps every digit on x86.
+        const long double share = (long double)timePts() * indexBlocks / trackBlocks;
+        index->sharePts = quint32(quint64(share));
+    }
+}
+
+DVDATitle::DVDATitle()
+{
+    kindCode = KindTitle;
+}
+
+DVDATitle::~DVDATitle()
+{
+    for (DVDATrack *track : tracks)
+        delete track;
+}

@@ -1,0 +1,367 @@
+#include "3-zone/dvdatitleset.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QMutexLocker>
+#include <QtEndian>
+
+#include "2-stream/packetreader.h"
+#include "1-base/result.h"
+#include "3-zone/folderzonesource.h"
+
+namespace {
+
+enum {
+    INFO_HEADER_SIZE = 640,
+    TITLE_TABLE_START = 2048,
+    STREAM_INFO_BLOCKS = 16,
+};
+const char INFO_MAGIC[] = "DVDAUDIO-ATS";
+
+// Header fields of the information file (big-endian on disc).
+enum {
+    LAST_TITLESET_SECTOR_AT = 12,
+    LAST_INFO_SECTOR_AT = 28,
+    VIDEO_OBJECTS_AT = 192,
+};
+
+// Sizes of the title table's records.
+enum {
+    TABLE_HEADER_SIZE = 8,
+    SEARCH_ENTRY_SIZE = 8,
+    TITLE_RECORD_SIZE = 16,
+    TRACK_RECORD_SIZE = 20,
+    INDEX_ENTRY_SIZE = 12,
+};
+
+// What a titleset may hold. The disc stores the track and index counts of a title in one
+// byte each; titles and tracks are numbered with two digits. More than this is damage,
+// and trusting it lets a small file ask for millions of objects.
+enum {
+    MAX_TITLES = 99,
+    MAX_TRACKS_PER_TITLE = 99,
+};
+
+quint16 be16(const uchar *p) { return qFromBigEndian<quint16>(p); }
+quint32 be32(const uchar *p) { return qFromBigEndian<quint32>(p); }
+
+} // namespace
+
+// The title table with its usable length. Every bound is checked in 64 bits so that a
+// damaged 32-bit offset near the top of its range ends the parse instead of wrapping.
+struct DVDATitleset::TitleTable {
+    const uchar *bytes;
+    quint64 length;
+    bool holds(quint64 offset, quint64 size) const { return offset + size <= length; }
+    // The stream descriptions read so far during the parse, by first block.
+    mutable QHash<quint32, StreamInfo> infoByBlock;
+};
+
+DVDATitleset::DVDATitleset(std::shared_ptr<ZoneSource> zoneSource, int position)
+    : number(position + 1), source(std::move(zoneSource))
+{
+    kindCode = KindTitleset;
+
+    const std::unique_ptr<ZoneFile> info = source->open(QString::asprintf("ATS_%02d_0.IFO", number));
+    if (!info) {
+        addProblem(-1, tr("cannot open the information file (missing, or not a regular file)"));
+        return;
+    }
+    const QByteArray header = info->read(0, INFO_HEADER_SIZE);
+    if (header.size() < INFO_HEADER_SIZE) {
+        addProblem(0, tr("header cut short: %1 of %2 bytes").arg(header.size()).arg(int(INFO_HEADER_SIZE)));
+        return;
+    }
+    if (!header.startsWith(INFO_MAGIC)) {
+        addProblem(0, tr("not a titleset information file (no \"%1\" at the start)")
+                          .arg(QLatin1String(INFO_MAGIC)));
+        return;
+    }
+
+    probeAobFiles();
+
+    const auto *h = reinterpret_cast<const uchar *>(header.constData());
+    contentKind = be32(h + VIDEO_OBJECTS_AT) == 0 ? TitlesetAudio : TitlesetVideo;
+    // The information file and its backup each take (sector at 28) + 1 sectors.
+    lastAobBlock = be32(h + LAST_TITLESET_SECTOR_AT) - 2 * be32(h + LAST_INFO_SECTOR_AT) - 2;
+
+    if (contentKind == TitlesetAudio)
+        checkAobArea();
+
+    // A file of up to one sector has no title table; a short read is a shorter table.
+    if (info->size() > TITLE_TABLE_START)
+        parseTitleTable(info->read(TITLE_TABLE_START, info->size() - TITLE_TABLE_START));
+}
+
+DVDATitleset::DVDATitleset(const QDir &zoneDir, int position)
+    : DVDATitleset(std::make_shared<FolderZoneSource>(zoneDir), position)
+{
+}
+
+QString DVDATitleset::tr(const char *text)
+{
+    return QCoreApplication::translate("DVDATitleset", text);
+}
+
+void DVDATitleset::addPastTable(quint64 offset, const QString &what, const TitleTable &table)
+{
+    // Offsets of at most 33 bits: far from the top of qint64.
+    addProblem(TITLE_TABLE_START + qint64(offset),
+               tr("%1 lies past the end of the title table (%2 bytes)").arg(what).arg(table.length));
+}
+
+void DVDATitleset::addProblem(qint64 offset, const QString &what)
+{
+    problems.push_back({QString::asprintf("ATS_%02d_0.IFO", number), offset, what});
+}
+
+// Blocks the AOB files hold past the header's last block are out of reach of every
+// object: a damaged header hides them.
+void DVDATitleset::checkAobArea()
+{
+    quint32 held = 0;
+    bool any = false;
+    for (const AobFileEntry &row : aobFiles) {
+        if (row.heldBlocks > 0) {
+            held = row.firstBlock + row.heldBlocks - 1;
+            any = true;
+        }
+    }
+    if (any && lastAobBlock < held)
+        addProblem(LAST_TITLESET_SECTOR_AT,
+                   tr("the header ends the audio objects at block %1, the AOB files hold "
+                      "blocks up to %2").arg(lastAobBlock).arg(held));
+}
+
+DVDATitleset::~DVDATitleset()
+{
+    for (DVDATitle *title : titles)
+        delete title;
+}
+
+void DVDATitleset::probeAobFiles()
+{
+    qint64 sizes[9];
+    for (int m = 0; m < 9; ++m) {
+        AobFileEntry &row = aobFiles[m];
+        row.name = QString::asprintf("ATS_%02d_%01d.AOB", number, m + 1);
+        // The file is opened again on first use.
+        const std::unique_ptr<ZoneFile> file = source->open(row.name);
+        row.present = file != nullptr;
+        sizes[m] = file ? file->size() : 0;
+        if (sizes[m] > 0)
+            lastDataPart = m;
+    }
+    quint32 running = 0;
+    for (int m = 0; m < 9; ++m) {
+        AobFileEntry &row = aobFiles[m];
+        row.firstBlock = running;
+        row.heldBlocks = quint32(sizes[m] / BLOCK_SIZE);
+        if (sizes[m] == 0) {
+            // An absent or empty file keeps its place in the numbering.
+            running += ABSENT_AOB_BLOCKS;
+        } else if (m == lastDataPart) {
+            // A trailing partial block of the last file is not addressable.
+            running += row.heldBlocks;
+        } else {
+            // A file before the last one keeps its size rounded up to whole blocks: a cut
+            // one must not move the blocks of the files after it.
+            running += quint32((sizes[m] + BLOCK_SIZE - 1) / BLOCK_SIZE);
+        }
+        row.lastBlock = running - 1;
+    }
+}
+
+void DVDATitleset::parseTitleTable(const QByteArray &bytes)
+{
+    const quint64 read = quint64(bytes.size());
+    if (read < TABLE_HEADER_SIZE) {
+        addProblem(TITLE_TABLE_START, tr("title table cut short: %1 of at least %2 bytes")
+                                          .arg(read).arg(int(TABLE_HEADER_SIZE)));
+        return;
+    }
+    const auto *t = reinterpret_cast<const uchar *>(bytes.constData());
+    const TitleTable table{t, qMin(quint64(be32(t + 4)) + 1, read), {}};
+    const int titleCount = qMin(int(be16(t)), int(MAX_TITLES));
+    if (be16(t) > MAX_TITLES)
+        addProblem(TITLE_TABLE_START, tr("%1 titles claimed, only the first %2 are read")
+                                          .arg(be16(t)).arg(int(MAX_TITLES)));
+
+    for (int k = 0; k < titleCount; ++k) {
+        const quint64 entry = TABLE_HEADER_SIZE + quint64(SEARCH_ENTRY_SIZE) * k;
+        if (!table.holds(entry, SEARCH_ENTRY_SIZE)) {
+            addPastTable(entry, tr("search entry of title %1").arg(k + 1), table);
+            return;
+        }
+        const quint64 record = be32(t + entry + 4);
+        if (!table.holds(record, TITLE_RECORD_SIZE)) {
+            addPastTable(record, tr("record of title %1").arg(k + 1), table);
+            return;
+        }
+
+        auto *title = new DVDATitle;
+        title->titleId = t[entry];
+        title->lengthPts = be32(t + record + 4);
+        titles.push_back(title);
+
+        const bool complete = parseTitle(title, table, record);
+        // Tracks already built get their stream description even when the table is cut
+        // inside their title: their indexes are readable, so they are extractable.
+        for (DVDATrack *track : title->tracks) {
+            fillStreamInfo(track, track->firstBlock(), table);
+            track->shareLength();
+        }
+        if (!complete)
+            return;
+    }
+}
+
+bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64 record)
+{
+    const uchar *t = table.bytes;
+    const int trackCount = qMin(int(t[record + 2]), int(MAX_TRACKS_PER_TITLE));
+    const int indexCount = t[record + 3];
+    const int titleNumber = int(titles.size()); // the title is appended already
+    if (t[record + 2] > MAX_TRACKS_PER_TITLE)
+        addProblem(TITLE_TABLE_START + qint64(record) + 2,
+                   tr("%1 tracks claimed in title %2, only the first %3 are read")
+                       .arg(t[record + 2]).arg(titleNumber).arg(int(MAX_TRACKS_PER_TITLE)));
+
+    for (int n = 0; n < trackCount; ++n) {
+        const quint64 at = record + TITLE_RECORD_SIZE + quint64(TRACK_RECORD_SIZE) * n;
+        if (!table.holds(at, TRACK_RECORD_SIZE)) {
+            addPastTable(at, tr("track record %1 of title %2").arg(n + 1).arg(titleNumber), table);
+            return false;
+        }
+        auto *track = new DVDATrack;
+        track->number = n + 1;
+        track->firstIndexNumber = t[at + 4];
+        track->lengthPts = be32(t + at + 10);
+        title->tracks.push_back(track);
+    }
+
+    const quint64 indexTable = record + be16(t + record + 12);
+    const auto &tracks = title->tracks;
+    for (int i = 0; i < indexCount; ++i) {
+        const quint64 at = indexTable + quint64(INDEX_ENTRY_SIZE) * i;
+        if (!table.holds(at, INDEX_ENTRY_SIZE)) {
+            addPastTable(at, tr("index entry %1 of title %2").arg(i + 1).arg(titleNumber), table);
+            return false;
+        }
+        const int indexNumber = i + 1;
+        // An index belongs to the first track whose range of index numbers holds it; on a
+        // well-formed disc that is the only one, a damaged one may name several (giving it
+        // to each would multiply the indexes by the tracks).
+        for (size_t j = 0; j < tracks.size(); ++j) {
+            const int from = tracks[j]->firstIndexNumber;
+            const int next = j + 1 < tracks.size() ? tracks[j + 1]->firstIndexNumber : 0;
+            if (indexNumber < from || (next != 0 && indexNumber >= next))
+                continue;
+            auto *index = new DVDASectorPointer;
+            index->number = indexNumber;
+            index->first = be32(t + at + 4);
+            index->last = be32(t + at + 8);
+            fillStreamInfo(index, index->first, table);
+            tracks[j]->indexes.push_back(index);
+            break;
+        }
+    }
+    return true;
+}
+
+void DVDATitleset::fillStreamInfo(AOBObject *object, quint32 block, const TitleTable &table)
+{
+    // Objects that start at the same block (a track and its first index, titles sharing
+    // one record) read it once.
+    const auto known = table.infoByBlock.constFind(block);
+    if (known != table.infoByBlock.constEnd()) {
+        object->streamInfo = *known;
+        return;
+    }
+    std::vector<quint8> packs(size_t(STREAM_INFO_BLOCKS) * BLOCK_SIZE);
+    int count = 0;
+    if (readBlocks(block, STREAM_INFO_BLOCKS, packs.data(), &count) != ExtractSucceeded)
+        count = 0;
+    readStreamInfo(object->streamInfo, packs.data(), count);
+    object->streamInfo.dropPayload();
+    table.infoByBlock.insert(block, object->streamInfo);
+}
+
+int DVDATitleset::unreadableReason(int part, quint32 block) const
+{
+    const AobFileEntry &row = aobFiles[part];
+    // Without a valid information file the table was never built.
+    if (row.name.isEmpty())
+        return ErrBlockNotFound;
+    // Past the last file that has data there is nothing to read; but when no file has
+    // any, the blocks the header claims are in files that are missing.
+    if (part > lastDataPart && !(lastDataPart < 0 && block <= lastAobBlock))
+        return ErrBlockNotFound;
+    if (!row.present)
+        return ErrOpenAobFile;
+    // A file cut short, or empty, before the last one.
+    if (block - row.firstBlock >= row.heldBlocks)
+        return ErrReadAobFile;
+    return 0;
+}
+
+int DVDATitleset::readRun(quint32 first, int count, quint8 *buffer, int *read)
+{
+    QMutexLocker lock(&ioMutex);
+    int done = 0;
+    int result = 0;
+    while (done < count && result == 0) {
+        const quint64 block = quint64(first) + quint64(done);
+        if (block > 0xFFFFFFFFu) {
+            result = ErrBlockNotFound;
+            break;
+        }
+        int part = 0;
+        while (part < 9 && !(block >= aobFiles[part].firstBlock && block <= aobFiles[part].lastBlock
+                             && aobFiles[part].lastBlock + 1 != aobFiles[part].firstBlock))
+            ++part;
+        if (part == 9) {
+            result = ErrBlockNotFound;
+            break;
+        }
+        result = unreadableReason(part, quint32(block));
+        if (result != 0)
+            break;
+        AobFileEntry &row = aobFiles[part];
+        if (!row.file)
+            row.file = source->open(row.name);
+        if (!row.file) {
+            result = ErrOpenAobFile;
+            break;
+        }
+        const quint32 offset = quint32(block) - row.firstBlock;
+        const int wanted = int(qMin<quint64>(quint64(count - done), row.heldBlocks - offset));
+        const int got = row.file->readBlocks(offset, wanted, buffer + size_t(done) * BLOCK_SIZE);
+        done += qMax(0, got);
+        if (got < wanted)
+            result = ErrReadAobFile;
+    }
+    if (read)
+        *read = done;
+    return result;
+}
+
+int DVDATitleset::readBlock(quint32 block, quint8 *buffer)
+{
+    return readRun(block, 1, buffer, nullptr);
+}
+
+int DVDATitleset::readBlocks(quint32 first, int count, quint8 *buffer, int *read)
+{
+    // The run is cut at lastAobBlock; a block number never wraps back to 0.
+    const int bounded = first > lastAobBlock
+                            ? 0
+                            : int(qMin<quint64>(quint64(qMax(count, 0)), quint64(lastAobBlock) - first + 1));
+    int done = 0;
+    // The code of the block that ended the run is not passed on: a short run is enough.
+    if (bounded > 0)
+        (void)readRun(first, bounded, buffer, &done);
+    if (read)
+        *read = done;
+    return done > 0 ? int(ExtractSucceeded) : int(ErrBlockNotFound);
+}

@@ -1,0 +1,73 @@
+#pragma once
+#include <QDir>
+#include <QMutex>
+#include <memory>
+
+#include "3-zone/dvdaobject.h"
+#include "3-zone/zonesource.h"
+#include "3-zone/zoneproblem.h"
+
+enum { BLOCK_SIZE = 2048 };
+// An absent AOB file still takes up this many block numbers (2^30 bytes less 16 blocks).
+enum : quint32 { ABSENT_AOB_BLOCKS = 524272 };
+
+enum TitlesetKind : qint32 {
+    TitlesetUnknown = 0,
+    TitlesetAudio = 1,
+    TitlesetVideo = 2,
+};
+
+// One row of the titleset's AOB file table (ATS_nn_1.AOB .. ATS_nn_9.AOB).
+struct AobFileEntry {
+    QString name;                   // the file's name in the zone
+    std::unique_ptr<ZoneFile> file; // opened on first use
+    bool present = false;
+    quint32 firstBlock = 0;
+    quint32 lastBlock = 0; // inclusive; firstBlock - 1 when the file holds no whole block
+    // Whole blocks the file holds; fewer than its range when it was cut short, so that
+    // the files after it keep their block numbers.
+    quint32 heldBlocks = 0;
+};
+
+class DVDATitleset : public DVDAObject {
+    Q_DISABLE_COPY(DVDATitleset)
+public:
+    DVDATitleset(std::shared_ptr<ZoneSource> source, int position);
+    DVDATitleset(const QDir &zoneDir, int position); // from a zone folder
+    ~DVDATitleset() override;
+
+    // One block into a 2048-byte buffer; 0 or a result code.
+    [[nodiscard]] int readBlock(quint32 block, quint8 *buffer);
+    // A run of blocks, cut at lastAobBlock and at the first failing block.
+    // 0 when at least one block was read, else ErrBlockNotFound.
+    [[nodiscard]] int readBlocks(quint32 first, int count, quint8 *buffer, int *read);
+    // A run of count blocks as one read per file, holding the I/O lock for the whole run:
+    // 0 when all were read, else the code of the block that failed, with *read blocks
+    // before it in the buffer. Not cut at lastAobBlock, like readBlock.
+    [[nodiscard]] int readRun(quint32 first, int count, quint8 *buffer, int *read);
+
+    std::vector<DVDATitle *> titles;
+    TitlesetKind contentKind = TitlesetUnknown;
+    AobFileEntry aobFiles[9];
+    quint32 lastAobBlock = 0;
+    QMutex ioMutex;
+    qint32 number = 0;
+    // What could not be read of the information file; the tree lacks those parts.
+    std::vector<ZoneProblem> problems;
+
+private:
+    struct TitleTable;
+    void probeAobFiles();
+    // The code for a block no file holds; 0 when its row can be read from.
+    int unreadableReason(int part, quint32 block) const;
+    static QString tr(const char *text);
+    void addProblem(qint64 offset, const QString &what);
+    void addPastTable(quint64 offset, const QString &what, const TitleTable &table);
+    void checkAobArea();
+    void parseTitleTable(const QByteArray &bytes);
+    [[nodiscard]] bool parseTitle(DVDATitle *title, const TitleTable &table, quint64 record);
+    void fillStreamInfo(AOBObject *object, quint32 block, const TitleTable &table);
+
+    std::shared_ptr<ZoneSource> source;
+    int lastDataPart = -1; // the last AOB file with any bytes; nothing lies past it
+};

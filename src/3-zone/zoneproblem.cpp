@@ -1,0 +1,36 @@
+#include "3-zone/zoneproblem.h"
+
+#include <QCoreApplication>
+
+#include "3-zone/dvdazone.h"
+
+QString problemText(const ZoneProblem &problem)
+{
+    if (problem.offset < 0)
+        return QStringLiteral("%1: %2").arg(problem.file, problem.what);
+    return QCoreApplication::translate("ZoneProblem", "%1, byte %2: %3")
+        .arg(problem.file)
+        .arg(problem.offset)
+        .arg(problem.what);
+}
+
+QList<ZoneProblem> zoneProblems(const DVDAZone *zone)
+{
+    QList<ZoneProblem> problems;
+    if (!zone)
+        return problems;
+    for (const auto &titleset : zone->titlesets)
+        problems += QList<ZoneProblem>(titleset->problems.begin(), titleset->problems.end());
+    return problems;
+}
+
+bool hasAudioTitles(const DVDAZone *zone)
+{
+    if (!zone)
+        return false;
+    for (const auto &titleset : zone->titlesets) {
+        if (titleset->contentKind == TitlesetAudio && !titleset->titles.empty())
+            return true;
+    }
+    return false;
+}

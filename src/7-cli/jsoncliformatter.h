@@ -1,0 +1,11 @@
+#pragma once
+#include "7-cli/cliformatter.h"
+
+// The whole object tree as one JSON document: every node with its fields, its property
+// rows and its children; "label" and "selector" where the window's tree lists the node.
+class JsonCliFormatter : public CliFormatter {
+public:
+    QByteArray zoneTree(DVDAZone *zone) override;
+    // The object's node as in zoneTree, children included.
+    QByteArray propertyRows(DVDAZone *zone, DVDAObject *object) override;
+};

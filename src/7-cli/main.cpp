@@ -1,0 +1,242 @@
+// kestrova-cli: the zone tree, property rows and extraction of the window, from the
+// command line, on the same core library.
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include "7-cli/cliarguments.h"
+#include "7-cli/consolestreams.h"
+#include "7-cli/extractionrun.h"
+#include "7-cli/jsoncliformatter.h"
+#include "7-cli/optionstext.h"
+#include "7-cli/progressdisplay.h"
+#include "7-cli/selectors.h"
+#include "7-cli/stopsignals.h"
+#include "7-cli/textcliformatter.h"
+#include "6-text/checkreport.h"
+#include "3-zone/zoneopener.h"
+#include "1-base/result.h"
+#include "5-extraction/extractthread.h"
+#include "kestrova_version.h"
+#include "3-zone/dvdazone.h"
+#include "3-zone/zoneproblem.h"
+
+namespace {
+
+enum ExitStatus {
+    ExitSuccess = 0,
+    ExitFailure = 1,
+    ExitUsage = 2,
+    ExitCancelled = 130, // 128 + SIGINT, as shells report an interrupted program
+};
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("KestrovaCli", text);
+}
+
+int usageError(const QString &text)
+{
+    printError(text);
+    writeStderr(tr("Try 'kestrova-cli --help' for more information.\n"));
+    return ExitUsage;
+}
+
+// Standard output that cannot take the text (a full disc) is a failure, not a success.
+int printOutput(const QByteArray &bytes)
+{
+    if (writeStdout(bytes))
+        return ExitSuccess;
+    printError(tr("cannot write to standard output: %1").arg(QString::fromLocal8Bit(strerror(errno))));
+    return ExitFailure;
+}
+
+// Every part of the zone that could not be read, on standard error.
+void printProblems(const DVDAZone *zone)
+{
+    for (const ZoneProblem &problem : zoneProblems(zone))
+        printError(problemText(problem));
+}
+
+int runInfo(const CliArguments &args)
+{
+    QString error;
+    std::unique_ptr<DVDAZone> zone = openZone(args.zonePath, &error);
+    if (!zone) {
+        printError(error);
+        return ExitFailure;
+    }
+    printProblems(zone.get());
+    std::unique_ptr<CliFormatter> formatter;
+    if (args.json)
+        formatter = std::make_unique<JsonCliFormatter>();
+    else
+        formatter = std::make_unique<TextCliFormatter>();
+    if (!args.properties) {
+        return printOutput(formatter->zoneTree(zone.get()));
+    }
+    DVDAObject *object = selectOneObject(zone.get(), args.propertiesSelector, &error);
+    if (!object)
+        return usageError(error);
+    return printOutput(formatter->propertyRows(zone.get(), object));
+}
+
+// The output folder as an absolute path, so that the command gets full file paths.
+bool checkOutputFolder(const QString &path, QDir *dir, QString *error)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        *error = tr("output folder '%1' does not exist").arg(path);
+        return false;
+    }
+    if (!info.isDir()) {
+        *error = tr("output folder '%1' is not a folder").arg(path);
+        return false;
+    }
+    if (!info.isWritable()) {
+        *error = tr("cannot write into the output folder '%1'").arg(path);
+        return false;
+    }
+    *dir = QDir(info.absoluteFilePath());
+    return true;
+}
+
+// Opens the zone and resolves every selector before anything is read or written; false
+// with *status set when either fails.
+[[nodiscard]] bool openSelected(const CliArguments &args, std::unique_ptr<DVDAZone> *zone,
+                  QList<DVDAObject *> *objects, int *status)
+{
+    QString error;
+    *zone = openZone(args.zonePath, &error);
+    if (!*zone) {
+        printError(error);
+        *status = ExitFailure;
+        return false;
+    }
+    printProblems(zone->get());
+    // A damaged zone, not a wrong selector: the problems above say why.
+    if (!hasAudioTitles(zone->get())) {
+        printError(tr("'%1' holds no audio titleset that could be read").arg(args.zonePath));
+        *status = ExitFailure;
+        return false;
+    }
+    if (!selectExtractObjects(zone->get(), args.selectors, objects, &error)) {
+        *status = usageError(error);
+        return false;
+    }
+    return true;
+}
+
+// The extraction thread's walk with the progress display and the stop signals.
+[[nodiscard]] int runWalk(DVDAZone *zone, const QList<DVDAObject *> &objects,
+                          const ExtractOptions &options, QList<ObjectCheck> *checks)
+{
+    const int stopFd = installStopSignals();
+    ProgressDisplay display(stderrIsTerminal());
+    return runExtraction(zone, objects, options, &display, stopFd, checks);
+}
+
+int runExtract(CliArguments args)
+{
+    std::unique_ptr<DVDAZone> zone;
+    QList<DVDAObject *> objects;
+    int status = ExitSuccess;
+    if (!openSelected(args, &zone, &objects, &status))
+        return status;
+    QString error;
+    if (!checkOutputFolder(args.outputPath, &args.options.outputDir, &error)) {
+        printError(error);
+        return ExitFailure;
+    }
+
+    if (args.dryRun) {
+        QString text = optionsText(args.options);
+        for (const DVDAObject *object : objects) {
+            text += QStringLiteral("object: %1 %2\n")
+                        .arg(selectorOf(zone.get(), object),
+                             ExtractThread::baseName(zone.get(), object));
+        }
+        return printOutput(text.toUtf8());
+    }
+
+    QList<ObjectCheck> checks;
+    const int result = runWalk(zone.get(), objects, args.options, &checks);
+    // The files were written all the same, but what the decoder reported is in them.
+    const QStringList damaged = damagedFileLines(checks);
+    for (const QString &line : damaged)
+        writeStderr(line + QLatin1Char('\n'));
+    writeStderr(resultMessage(result) + QLatin1Char('\n'));
+    if (result == ExtractSucceeded)
+        return damaged.isEmpty() ? ExitSuccess : ExitFailure;
+    return result == ErrCancelled ? ExitCancelled : ExitFailure;
+}
+
+QByteArray verifyReport(DVDAZone *zone, const QList<ObjectCheck> &checks, bool json)
+{
+    QStringList names;
+    QJsonArray objects;
+    for (const ObjectCheck &check : checks) {
+        names << selectorOf(zone, check.object);
+        objects.append(checkJson(names.last(), check));
+    }
+    if (!json)
+        return checkReportText(names, checks).toUtf8();
+    const QJsonObject report{{QStringLiteral("objects"), objects},
+                             {QStringLiteral("summary"), checkSummary(checks)},
+                             {QStringLiteral("clean"), allClean(checks)}};
+    return QJsonDocument(report).toJson();
+}
+
+int runVerify(const CliArguments &args)
+{
+    std::unique_ptr<DVDAZone> zone;
+    QList<DVDAObject *> objects;
+    int status = ExitSuccess;
+    if (!openSelected(args, &zone, &objects, &status))
+        return status;
+    QList<ObjectCheck> checks;
+    const int result = runWalk(zone.get(), objects, args.options, &checks);
+    const int printed = printOutput(verifyReport(zone.get(), checks, args.json));
+    if (result == ErrCancelled)
+        return ExitCancelled;
+    if (printed != ExitSuccess)
+        return printed;
+    if (result != ExtractSucceeded)
+        printError(resultMessage(result));
+    return result == ExtractSucceeded && allClean(checks) ? ExitSuccess : ExitFailure;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kestrova-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KESTROVA_VERSION));
+
+    CliArguments args;
+    QString error;
+    if (!parseArguments(QCoreApplication::arguments().mid(1), &args, &error))
+        return usageError(error);
+
+    switch (args.command) {
+    case CliCommand::Help:
+        return printOutput(helpText().toUtf8());
+    case CliCommand::Version:
+        return printOutput(versionText().toUtf8());
+    case CliCommand::Info:
+        return runInfo(args);
+    case CliCommand::Extract:
+        return runExtract(args);
+    case CliCommand::Verify:
+        return runVerify(args);
+    case CliCommand::None:
+        break;
+    }
+    return usageError(tr("no command given (info, extract or verify)"));
+}

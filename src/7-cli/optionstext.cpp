@@ -1,0 +1,42 @@
+#include "7-cli/optionstext.h"
+
+#include "5-extraction/extractoptions.h"
+
+namespace {
+QString yesNo(bool value)
+{
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+QString modeName(int mode)
+{
+    switch (mode) {
+    case ModeStore: return QStringLiteral("store");
+    case ModeConvert: return QStringLiteral("convert");
+    }
+    return QStringLiteral("none");
+}
+} // namespace
+
+QString optionsText(const ExtractOptions &o)
+{
+    QString text;
+    const auto line = [&text](const char *field, const QString &value) {
+        text += QLatin1String(field) + QLatin1String(": ") + value + QLatin1Char('\n');
+    };
+    line("outputDir", o.outputDir.path());
+    line("mode", modeName(o.mode));
+    line("merge", yesNo(o.merge));
+    line("split", yesNo(o.split));
+    line("downmix", yesNo(o.downmix));
+    line("streamErrors", yesNo(o.streamErrors));
+    line("oldFormat", yesNo(o.oldFormat));
+    line("run", yesNo(o.run));
+    line("command", o.command);
+    line("cache", QString::number(o.cache));
+    line("deleteFiles", yesNo(o.deleteFiles));
+    line("logMessages", yesNo(o.logMessages));
+    line("keepGoing", yesNo(o.keepGoing));
+    line("threads", QString::number(o.threads));
+    return text;
+}

@@ -1,0 +1,27 @@
+#include "7-cli/textcliformatter.h"
+
+#include <QString>
+
+#include "3-zone/dvdazone.h"
+#include "6-text/objectproperties.h"
+#include "6-text/treelabels.h"
+#include "3-zone/zonewalk.h"
+
+// The same items as the window's tree, indented two blanks a level.
+QByteArray TextCliFormatter::zoneTree(DVDAZone *zone)
+{
+    QString text;
+    walkZone(zone, [&text](const ZoneNode &node) {
+        text += QString(node.depth * 2, QLatin1Char(' ')) + treeLabel(node.object)
+                + QLatin1Char('\n');
+    });
+    return text.toUtf8();
+}
+
+QByteArray TextCliFormatter::propertyRows(DVDAZone *zone, DVDAObject *object)
+{
+    QString text;
+    for (const PropertyRow &row : objectProperties(zone, object))
+        text += row.label + QLatin1String(": ") + row.value + QLatin1Char('\n');
+    return text.toUtf8();
+}

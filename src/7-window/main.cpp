@@ -1,0 +1,60 @@
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+
+#include "7-window/kestrova.h"
+#include "7-window/terminaloptions.h"
+#include "7-window/zonetreeview.h"
+#include "3-zone/zoneopener.h"
+
+// KESTROVA_SCREENSHOT=<file>: save a picture of the window once it is shown, then quit.
+// Lets a machine without a display see the window (tools/run.sh). With
+// KESTROVA_SCREENSHOT_ZONE=<folder> that zone is opened first and its first track shown.
+static void scheduleScreenshot(Kestrova &window)
+{
+    const QString path = qEnvironmentVariable("KESTROVA_SCREENSHOT");
+    if (path.isEmpty())
+        return;
+    const QString zone = qEnvironmentVariable("KESTROVA_SCREENSHOT_ZONE");
+    if (!zone.isEmpty()) {
+        window.open(QDir(zone));
+        const QList<QTreeWidgetItem *> tracks = window.treeView->findItems(
+            QStringLiteral("Track"), Qt::MatchStartsWith | Qt::MatchRecursive);
+        if (!tracks.isEmpty())
+            window.treeView->setCurrentItem(tracks.first());
+    }
+    QTimer::singleShot(500, &window, [&window, path] {
+        const bool saved = window.grab().save(path, "PNG");
+        QApplication::exit(saved ? 0 : 1);
+    });
+}
+
+// `kestrova ZONE`: opens the zone's folder, the folder of any file in it, or a disc image
+// or drive, as a file manager's "Open with" passes it. Without an argument the window starts empty.
+static void openZoneArgument(Kestrova &window)
+{
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() < 2)
+        return;
+    const QFileInfo zone(arguments.at(1));
+    if (!zone.exists()) {
+        qWarning("kestrova: '%s': no such file or folder", qPrintable(arguments.at(1)));
+        return;
+    }
+    window.open(zoneLocation(zone.absoluteFilePath()));
+}
+
+int main(int argc, char *argv[])
+{
+    int exitCode = 0;
+    if (answerOnTerminal(argc, argv, &exitCode))
+        return exitCode;
+    QApplication app(argc, argv);
+    Kestrova window;
+    window.setupWindow();
+    window.show();
+    QApplication::setWindowIcon(window.windowIcon());
+    openZoneArgument(window);
+    scheduleScreenshot(window);
+    return app.exec();
+}

@@ -1,0 +1,175 @@
+// Stripping packs down to their audio bytes, with the skip and limit counters that cut an
+// MLP object at its own first major sync and at the next object's; the counting writer
+// and the raw writer's failures.
+#include <QtTest>
+
+#include "5-extraction/dumpobject.h"
+#include "2-stream/streamdumper.h"
+#include "testzone/dumpzone.h"
+#include "1-base/result.h"
+#include "testzone/packs.h"
+
+namespace {
+// Keeps every run it is given, and can fail from a given call on.
+class RecordingDumper : public DVDAStreamDumper {
+public:
+    int write(const quint8 *data, int length) override
+    {
+        ++packets;
+        if (failFrom > 0 && packets >= failFrom)
+            return failure;
+        runs << QByteArray(reinterpret_cast<const char *>(data), length);
+        return 0;
+    }
+    QByteArray all() const { return runs.join(); }
+
+    QList<QByteArray> runs;
+    int failFrom = 0;
+    int failure = ErrWriteOutput;
+};
+
+const packs::PcmFormat stereo24at96 = {0x20, 0x10, 1};
+
+// One pack with one PCM packet carrying these audio bytes.
+QByteArray pcmPack(const QByteArray &audio)
+{
+    return packs::pack({packs::privatePacket(packs::pcmSubStreamHeader(stereo24at96) + audio)});
+}
+
+QByteArray mlpPack(const QByteArray &audio)
+{
+    return packs::pack({packs::privatePacket(packs::mlpSubStreamHeader() + audio)});
+}
+
+const quint8 *bytesOf(const QByteArray &pack)
+{
+    return reinterpret_cast<const quint8 *>(pack.constData());
+}
+} // namespace
+
+class TestExtractPayload : public QObject {
+    Q_OBJECT
+
+private slots:
+    void packetsLoseTheirHeaders()
+    {
+        const QByteArray a = dumpzone::pattern(700, 1), b = dumpzone::pattern(900, 2);
+        const QByteArray pack = packs::pack(
+            {packs::privatePacket(packs::pcmSubStreamHeader(stereo24at96) + a, 5),
+             packs::paddingPacket(20),
+             packs::privatePacket(packs::pcmSubStreamHeader(stereo24at96, 10) + b)},
+            3);
+        QCOMPARE(pack.size(), 2048);
+        RecordingDumper dumper;
+        StreamInfo info;
+        info.dumper = &dumper;
+        QCOMPARE(extractPayload(info, bytesOf(pack), 0, 0), 0);
+        QCOMPARE(dumper.runs, QList<QByteArray>({a, b}));
+    }
+
+    void skipAndLimitAtPacketEdges_data()
+    {
+        QTest::addColumn<int>("skip");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("from");   // first audio byte written, counted over both packs
+        QTest::addColumn<int>("to");     // one past the last
+
+        // Two packs of 2000 audio bytes each; skip and limit are given with the first.
+        QTest::newRow("no skip, no limit") << 0 << 0 << 0 << 4000;
+        QTest::newRow("skip 500") << 500 << 0 << 500 << 4000;
+        QTest::newRow("skip a whole packet") << 2000 << 0 << 2000 << 4000;
+        QTest::newRow("skip into the next pack") << 2500 << 0 << 2500 << 4000;
+        QTest::newRow("limit a whole packet") << 0 << 2000 << 0 << 2000;
+        QTest::newRow("limit 1") << 0 << 1 << 0 << 1;
+        QTest::newRow("limit into the next pack") << 0 << 2500 << 0 << 2500;
+        QTest::newRow("limit counts skipped bytes") << 500 << 1200 << 500 << 1200;
+        QTest::newRow("limit inside the skip") << 1500 << 1000 << 0 << 0;
+    }
+
+    void skipAndLimitAtPacketEdges()
+    {
+        QFETCH(int, skip);
+        QFETCH(int, limit);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        const QByteArray audio = dumpzone::pattern(4000, 4);
+        const QByteArray first = mlpPack(audio.left(2000)), second = mlpPack(audio.mid(2000));
+
+        RecordingDumper dumper;
+        StreamInfo info;
+        info.dumper = &dumper;
+        QCOMPARE(extractPayload(info, bytesOf(first), skip, limit), 0);
+        QCOMPARE(extractPayload(info, bytesOf(second), 0, 0), 0);
+        // Once the limit is used up, later packs write nothing.
+        if (limit > 0)
+            QCOMPARE(extractPayload(info, bytesOf(second), 0, 0), 0);
+        const QByteArray expected = to > from ? audio.mid(from, to - from) : QByteArray();
+        QCOMPARE(dumper.all().size(), expected.size());
+        QCOMPARE(dumper.all(), expected);
+    }
+
+    void countersCarryAcrossPacketsOfOnePack()
+    {
+        const QByteArray a = dumpzone::pattern(600, 5), b = dumpzone::pattern(800, 6);
+        const QByteArray pack = packs::pack({packs::privatePacket(packs::mlpSubStreamHeader() + a),
+                                             packs::privatePacket(packs::mlpSubStreamHeader() + b)});
+        RecordingDumper dumper;
+        StreamInfo info;
+        info.dumper = &dumper;
+        QCOMPARE(extractPayload(info, bytesOf(pack), 700, 1000), 0);
+        QCOMPARE(dumper.all(), (a + b).mid(700, 300));
+    }
+
+    void noDumperIsAFailureOnlyWhenSomethingIsWritten()
+    {
+        StreamInfo info;
+        const QByteArray pack = pcmPack(dumpzone::pattern(100));
+        QCOMPARE(extractPayload(info, bytesOf(pack), 100, 0), 0);
+        QCOMPARE(extractPayload(info, bytesOf(pack), 0, 0), int(ErrAssignConverter));
+    }
+
+    void aFailedWriteEndsThePack()
+    {
+        const QByteArray a = dumpzone::pattern(600, 7), b = dumpzone::pattern(800, 8);
+        const QByteArray pack = packs::pack({packs::privatePacket(packs::mlpSubStreamHeader() + a),
+                                             packs::privatePacket(packs::mlpSubStreamHeader() + b)});
+        RecordingDumper dumper;
+        dumper.failFrom = 1;
+        StreamInfo info;
+        info.dumper = &dumper;
+        QCOMPARE(extractPayload(info, bytesOf(pack), 0, 0), int(ErrWriteOutput));
+        QCOMPARE(dumper.packets, 1);
+    }
+
+    void nullDumperCounts()
+    {
+        DVDANullStreamDumper dumper;
+        const QByteArray data(2000, 'x');
+        QCOMPARE(dumper.write(bytesOf(data), 2000), 0);
+        QCOMPARE(dumper.write(nullptr, 5), 0);
+        QCOMPARE(dumper.write(bytesOf(data), 10), 0);
+        QCOMPARE(dumper.packets, 3);
+        QCOMPARE(dumper.bytes, qint64(2010));
+    }
+
+    void rawDumperFailuresAreKept()
+    {
+        if (!QFile::exists("/dev/full"))
+            QSKIP("no /dev/full to fill");
+        const ExtractOptions options;
+        const StreamInfo info;
+        const QByteArray big(1 << 20, 'z');
+        DVDARawStreamDumper full(info, "/dev/full", options, nullptr);
+        QCOMPARE(full.result, 0);
+        QCOMPARE(full.write(bytesOf(big), big.size()), int(ErrWriteOutput));
+        // Every later call reports the failure too.
+        QCOMPARE(full.write(bytesOf(big), 10), int(ErrWriteOutput));
+
+        DVDARawStreamDumper unflushed(info, "/dev/full", options, nullptr);
+        QCOMPARE(unflushed.write(bytesOf(big), 10), 0);
+        QCOMPARE(unflushed.finish(), int(ErrCloseOutput));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExtractPayload)
+#include "tst_extractpayload.moc"

@@ -1,0 +1,123 @@
+// What the zone model reports it could not read: one row per kind of damage, with the
+// problem texts the command line and the window show.
+#include <QtEndian>
+#include <QtTest>
+
+#include "testzone/testzone.h"
+#include "3-zone/dvdazone.h"
+#include "6-text/objectproperties.h"
+#include "3-zone/zoneproblem.h"
+
+using namespace testzone;
+
+namespace {
+
+// One titleset: title 1 of two tracks and title 2 of one, over ten numbered blocks.
+Zone wholeZone()
+{
+    Zone zone;
+    Titleset &titleset = zone.titlesets.emplace_back();
+    titleset.info.titles = {makeTitle({{90000, {{0, 3}}}, {90000, {{4, 6}}}}),
+                            makeTitle({{90000, {{7, 9}}}})};
+    titleset.aobFiles.push_back(AobFile::ofBytes(numberedBlocks(0, 10)));
+    return zone;
+}
+
+} // namespace
+
+class TestZoneProblems : public QObject {
+    Q_OBJECT
+private slots:
+    void damageIsReported_data();
+    void damageIsReported();
+};
+
+void TestZoneProblems::damageIsReported_data()
+{
+    QTest::addColumn<Zone>("zone");
+    QTest::addColumn<int>("titles"); // of titleset 1
+    QTest::addColumn<QStringList>("problems");
+    const QString ifo = QStringLiteral("ATS_01_0.IFO, byte ");
+
+    QTest::newRow("whole") << wholeZone() << 2 << QStringList{};
+    Zone missing = wholeZone();
+    missing.titlesets.push_back(Titleset::absent());
+    QTest::newRow("information file missing")
+        << missing << 2
+        << QStringList{"ATS_02_0.IFO: cannot open the information file (missing, or not a regular file)"};
+    Zone empty = wholeZone();
+    empty.titlesets[0].info.tweaks.size = 0;
+    QTest::newRow("empty") << empty << 0 << QStringList{ifo + "0: header cut short: 0 of 640 bytes"};
+    Zone shortHeader = wholeZone();
+    shortHeader.titlesets[0].info.tweaks.size = 100;
+    QTest::newRow("header cut") << shortHeader << 0
+                                << QStringList{ifo + "0: header cut short: 100 of 640 bytes"};
+    Zone magic = wholeZone();
+    magic.titlesets[0].info.magic = "DVDAUDIO-ATX";
+    QTest::newRow("bad magic") << magic << 0
+                               << QStringList{ifo + "0: not a titleset information file (no "
+                                                    "\"DVDAUDIO-ATS\" at the start)"};
+    Zone tableCut = wholeZone();
+    tableCut.titlesets[0].info.tweaks.size = TITLE_TABLE_AT + 5;
+    QTest::newRow("title table cut") << tableCut << 0
+                                     << QStringList{ifo + "2048: title table cut short: 5 of at least 8 bytes"};
+    Zone recordCut = wholeZone();
+    const quint32 second = titleRecordOffset(recordCut.titlesets[0].info, 1);
+    recordCut.titlesets[0].info.lastByteOffset = second + 9;
+    QTest::newRow("title record cut")
+        << recordCut << 1
+        << QStringList{ifo + QString::number(TITLE_TABLE_AT + second)
+                       + ": record of title 2 lies past the end of the title table ("
+                       + QString::number(second + 10) + " bytes)"};
+    Zone indexCut = wholeZone();
+    indexCut.titlesets[0].info.titles[1].indexTableOffset = 0x7FFF;
+    QTest::newRow("index table past the end")
+        << indexCut << 2
+        << QStringList{ifo + QString::number(TITLE_TABLE_AT + second + 0x7FFF)
+                       + ": index entry 1 of title 2 lies past the end of the title table ("
+                       + QString::number(titleRecordOffset(indexCut.titlesets[0].info, 2))
+                       + " bytes)"};
+    Zone manyTitles = wholeZone();
+    manyTitles.titlesets[0].info.titleCount = 500;
+    // Title 3's search entry is the first bytes of title 1's record: its record offset
+    // points nowhere.
+    const QByteArray table = titleTableBytes(manyTitles.titlesets[0].info);
+    const quint32 third = qFromBigEndian<quint32>(table.constData() + 8 + 16 + 4);
+    QTest::newRow("too many titles")
+        << manyTitles << 2
+        << QStringList{ifo + "2048: 500 titles claimed, only the first 99 are read",
+                       ifo + QString::number(TITLE_TABLE_AT + third)
+                           + ": record of title 3 lies past the end of the title table ("
+                           + QString::number(table.size()) + " bytes)"};
+    Zone fewerSectors = wholeZone();
+    fewerSectors.titlesets[0].info.lastAobBlock = 6;
+    QTest::newRow("header claims fewer sectors")
+        << fewerSectors << 2
+        << QStringList{ifo + "12: the header ends the audio objects at block 6, the AOB files "
+                             "hold blocks up to 9"};
+}
+
+void TestZoneProblems::damageIsReported()
+{
+    QFETCH(Zone, zone);
+    QFETCH(int, titles);
+    QFETCH(QStringList, problems);
+    ZoneFolder folder(zone);
+    QVERIFY(folder.ok());
+    DVDAZone opened{QDir(folder.path())};
+    QCOMPARE(int(opened.titlesets.at(0)->titles.size()), titles); // the tree as before
+    QStringList texts;
+    for (const ZoneProblem &problem : zoneProblems(&opened))
+        texts << problemText(problem);
+    QCOMPARE(texts, problems);
+    // The zone item's properties list them.
+    QStringList rows;
+    for (const PropertyRow &row : objectProperties(&opened, &opened))
+        rows << row.label + QLatin1String(": ") + row.value;
+    QCOMPARE(rows.size(), problems.size());
+    if (!problems.isEmpty())
+        QCOMPARE(rows.first(), QStringLiteral("Problem: ") + problems.first());
+}
+
+QTEST_GUILESS_MAIN(TestZoneProblems)
+#include "tst_zoneproblems.moc"

@@ -1,0 +1,397 @@
+// Linear PCM end to end: known samples packed into the packs of a zone written by the
+// test, converted through the dump driver, and read back by FFmpeg's command-line
+// program (not by this program's code), sample for sample.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+#include <memory>
+
+#include "5-extraction/dumpobject.h"
+#include "5-extraction/extractprogress.h"
+#include "1-base/result.h"
+#include "5-extraction/jobqueue.h"
+#include "testzone/dumpzone.h"
+#include "testzone/filesizelimit.h"
+#include "testzone/packs.h"
+#include "testzone/pcmpacking.h"
+#include "testzone/wavereader.h"
+#include "3-zone/dvdazone.h"
+
+using namespace testzone;
+
+namespace {
+
+// A zone with one PCM track holding the packed samples of both groups.
+struct PcmTrack {
+    PcmTrack(int assignment, const PcmGroup &group1, const PcmGroup &group2, int group1Frames)
+        : g1(group1), g2(group2)
+    {
+        s1 = makePcmSamples(g1, group1Frames, 11);
+        s2 = makePcmSamples(g2, pcmGroup2Frames(g1, g2, group1Frames), 12);
+        const packs::PackedStream stream = packs::packStream(
+            packPcm(g1, s1, g2, s2), packs::pcmLayout(pcmFormat(g1, g2, assignment)));
+        packCount = stream.count;
+        folder = std::make_unique<ZoneFolder>(dumpzone::consecutiveTracks(stream.packs, {0}));
+        zone = std::make_unique<DVDAZone>(QDir(folder->path()));
+    }
+
+    AOBObject *track() const
+    {
+        if (zone->titlesets.empty() || zone->titlesets[0]->titles.empty()
+            || zone->titlesets[0]->titles[0]->tracks.empty())
+            return nullptr;
+        return zone->titlesets[0]->titles[0]->tracks[0];
+    }
+
+    int convert(const QString &basePath, const ExtractOptions &options, JobQueue *jobs = nullptr)
+    {
+        ExtractProgress progress;
+        return dumpObject(zone.get(), track(), basePath, options, jobs, progress);
+    }
+
+    // Stream channel n's samples as 32-bit left-justified values.
+    std::vector<qint32> channel(int n) const
+    {
+        return n < g1.channels ? asInt32(g1, channelOf(g1, s1, n))
+                               : asInt32(g2, channelOf(g2, s2, n - g1.channels));
+    }
+
+    // The stream channels listed, interleaved frame by frame.
+    QByteArray interleaved(const QList<int> &channels) const
+    {
+        std::vector<std::vector<qint32>> columns;
+        for (int n : channels)
+            columns.push_back(channel(n));
+        QByteArray out;
+        for (size_t f = 0; f < columns.front().size(); ++f) {
+            for (const auto &column : columns) {
+                char le[4];
+                qToLittleEndian(column[f], le);
+                out.append(le, 4);
+            }
+        }
+        return out;
+    }
+
+    PcmGroup g1, g2;
+    PcmSamples s1, s2;
+    int packCount = 0;
+    std::unique_ptr<ZoneFolder> folder;
+    std::unique_ptr<DVDAZone> zone;
+};
+
+ExtractOptions convertOptions(const QString &layout, bool oldFormat = false)
+{
+    ExtractOptions o;
+    o.mode = ModeConvert;
+    o.split = layout == "split";
+    o.merge = layout == "merge";
+    o.oldFormat = oldFormat;
+    return o;
+}
+
+struct Decoded {
+    QString error;
+    QByteArray samples; // s32le, interleaved as in the file
+    int channels = 0;
+    int sampleRate = 0;
+};
+
+QString runTool(const QString &tool, const QStringList &arguments, QByteArray *out)
+{
+    QProcess p;
+    p.start(tool, arguments);
+    if (!p.waitForStarted(10000))
+        return tool + " did not start";
+    p.closeWriteChannel();
+    if (!p.waitForFinished(60000))
+        return tool + " did not finish";
+    const QByteArray collected = p.readAllStandardOutput();
+    const QByteArray errors = p.readAllStandardError();
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || !errors.isEmpty())
+        return QString("%1 failed (%2): %3").arg(tool).arg(p.exitCode()).arg(QString(errors));
+    *out = collected;
+    return QString();
+}
+
+// FFmpeg's reading of a wave file, written out again as plain 32-bit samples (one
+// process per file: the machine may be busy).
+Decoded decode(const QString &path)
+{
+    Decoded d;
+    QTemporaryDir dir;
+    const QString copy = dir.filePath("s32.wav");
+    QByteArray ignored;
+    d.error = runTool("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-c:a", "pcm_s32le",
+                                 "-bitexact", "-f", "wav", copy}, &ignored);
+    if (!d.error.isEmpty())
+        return d;
+    const WaveContents w = readWave(copy);
+    d.error = w.problem;
+    d.channels = w.channels;
+    d.sampleRate = w.sampleRate;
+    d.samples = w.samples;
+    if (w.bits != 32)
+        d.error = QString("ffmpeg wrote %1-bit samples").arg(w.bits);
+    return d;
+}
+
+bool haveFfmpeg()
+{
+    return !QStandardPaths::findExecutable("ffmpeg").isEmpty();
+}
+
+QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+class TestPcmRoundTrip : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (!haveFfmpeg())
+            QSKIP("ffmpeg is needed to read the files back");
+    }
+
+    // Each expected file: "suffix|stream channels in file order".
+    void roundTrip_data()
+    {
+        QTest::addColumn<int>("assignment");
+        QTest::addColumn<QList<int>>("groups"); // c1 b1 r1 c2 b2 r2
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<bool>("oldFormat");
+        QTest::addColumn<QStringList>("files");
+
+        QTest::newRow("1 ch 16 bits") << 0 << QList<int>{1, 16, 44100, 0, 0, 0} << "default" << false
+            << QStringList{"-[M]-16-44100.wav|0"};
+        QTest::newRow("2 ch 24 bits, old header") << 1 << QList<int>{2, 24, 96000, 0, 0, 0} << "default"
+            << true << QStringList{"-[L-R]-24-96000.wav|0 1"};
+        QTest::newRow("2 ch 20 bits 192 kHz") << 1 << QList<int>{2, 20, 192000, 0, 0, 0} << "default"
+            << false << QStringList{"-[L-R]-20-192000.wav|0 1"};
+        QTest::newRow("3 ch 16 bits, group 2 same rate, old header") << 2
+            << QList<int>{2, 16, 48000, 1, 16, 48000} << "default" << true
+            << QStringList{"-[Lf-Rf]-16-48000.wav|0 1", "-[S]-16-48000.wav|2"};
+        QTest::newRow("4 ch 24/20 bits, group 2 half rate") << 3
+            << QList<int>{2, 24, 96000, 2, 20, 48000} << "default" << false
+            << QStringList{"-[Lf-Rf]-24-96000.wav|0 1", "-[Ls-Rs]-20-48000.wav|2 3"};
+        QTest::newRow("4 ch 20/16 bits, half rate, split") << 3
+            << QList<int>{2, 20, 88200, 2, 16, 44100} << "split" << false
+            << QStringList{"-[Lf]-20-88200.wav|0", "-[Rf]-20-88200.wav|1",
+                           "-[Ls]-16-44100.wav|2", "-[Rs]-16-44100.wav|3"};
+        QTest::newRow("5 ch 20 bits, merge") << 14 << QList<int>{3, 20, 88200, 2, 20, 88200}
+            << "merge" << false << QStringList{"-[Lf-Rf-C-Ls-Rs]-20-88200.wav|0 1 2 3 4"};
+        QTest::newRow("6 ch 24 bits, merge, old header") << 17
+            << QList<int>{3, 24, 96000, 3, 24, 96000} << "merge" << true
+            << QStringList{"-[Lf-Rf-C-LFE-Ls-Rs]-24-96000.wav|0 1 2 3 4 5"};
+        // Ids 18 to 20: output order differs from stream order.
+        QTest::newRow("id 18 merge 16 bits") << 18 << QList<int>{4, 16, 44100, 1, 16, 44100}
+            << "merge" << false << QStringList{"-[Lf-Rf-LFE-Ls-Rs]-16-44100.wav|0 1 4 2 3"};
+        QTest::newRow("id 19 merge 20 bits, old header") << 19
+            << QList<int>{4, 20, 48000, 1, 20, 48000} << "merge" << true
+            << QStringList{"-[Lf-Rf-C-Ls-Rs]-20-48000.wav|0 1 4 2 3"};
+        QTest::newRow("id 20 merge 24 bits") << 20 << QList<int>{4, 24, 96000, 2, 24, 96000}
+            << "merge" << false << QStringList{"-[Lf-Rf-C-LFE-Ls-Rs]-24-96000.wav|0 1 4 5 2 3"};
+        QTest::newRow("id 20 default") << 20 << QList<int>{4, 24, 96000, 2, 24, 96000}
+            << "default" << false
+            << QStringList{"-[Lf-Rf-Ls-Rs]-24-96000.wav|0 1 2 3", "-[C-LFE]-24-96000.wav|4 5"};
+        QTest::newRow("id 20 merge asked, half rate: two files") << 20
+            << QList<int>{4, 16, 96000, 2, 16, 48000} << "merge" << false
+            << QStringList{"-[Lf-Rf-Ls-Rs]-16-96000.wav|0 1 2 3", "-[C-LFE]-16-48000.wav|4 5"};
+        QTest::newRow("id 12 split 20 bits, old header") << 12
+            << QList<int>{2, 20, 48000, 4, 20, 48000} << "split" << true
+            << QStringList{"-[Lf]-20-48000.wav|0", "-[Rf]-20-48000.wav|1", "-[C]-20-48000.wav|2",
+                           "-[LFE]-20-48000.wav|3", "-[Ls]-20-48000.wav|4", "-[Rs]-20-48000.wav|5"};
+    }
+
+    void roundTrip()
+    {
+        QFETCH(int, assignment);
+        QFETCH(QList<int>, groups);
+        QFETCH(QString, layout);
+        QFETCH(bool, oldFormat);
+        QFETCH(QStringList, files);
+        const PcmGroup g1{groups[0], groups[1], groups[2]};
+        const PcmGroup g2{groups[3], groups[3] ? groups[4] : 16, groups[3] ? groups[5] : 48000};
+        PcmTrack track(assignment, g1, g2, 2 * 1501);
+        QVERIFY(track.track());
+        QVERIFY(track.packCount >= 3); // the stream runs over several packs
+        QTemporaryDir out;
+        const QString base = out.filePath("track-01");
+        QCOMPARE(track.convert(base, convertOptions(layout, oldFormat)), 0);
+        QCOMPARE(filesIn(out.path()).size(), files.size());
+        for (const QString &file : files) {
+            const QString name = file.section('|', 0, 0);
+            QList<int> channels;
+            for (const QString &n : file.section('|', 1).split(' '))
+                channels << n.toInt();
+            const WaveContents header = readWave(base + name);
+            QCOMPARE(header.problem, QString());
+            QCOMPARE(header.headerSize, oldFormat ? 44 : 68);
+            const Decoded d = decode(base + name);
+            QCOMPARE(d.error, QString());
+            QCOMPARE(d.channels, int(channels.size()));
+            const bool second = channels.first() >= g1.channels;
+            QCOMPARE(d.sampleRate, second ? g2.rate : g1.rate);
+            const QByteArray expected = track.interleaved(channels);
+            QCOMPARE(d.samples.size(), expected.size());
+            QVERIFY2(d.samples == expected, qPrintable(name));
+        }
+    }
+
+    // With the command to run, the files are queued after they are finished, in slot
+    // order: the group-1 file with 4 channels, then the group-2 file with 2.
+    void jobsInSlotOrder()
+    {
+        const PcmGroup g1{4, 24, 96000}, g2{2, 24, 96000};
+        PcmTrack track(20, g1, g2, 200);
+        QTemporaryDir out;
+        ExtractOptions options = convertOptions("default");
+        options.run = true;
+        JobQueue jobs;
+        QCOMPARE(track.convert(out.filePath("t"), options, &jobs), 0);
+        QCOMPARE(jobs.count(), 2);
+        std::unique_ptr<EncoderJob> first(jobs.removeFirst()), second(jobs.removeFirst());
+        QCOMPARE(first->path, out.filePath("t-[Lf-Rf-Ls-Rs]-24-96000.wav"));
+        QCOMPARE(first->channels, 4);
+        QCOMPARE(first->size, qint64(68 + 200 * 4 * 3));
+        QCOMPARE(second->path, out.filePath("t-[C-LFE]-24-96000.wav"));
+        QCOMPARE(second->channels, 2);
+        QCOMPARE(second->size, qint64(68 + 200 * 2 * 3));
+    }
+
+    // Stopped before the first block: the files exist as complete, empty wave files.
+    void cancelledBeforeFirstBlock()
+    {
+        PcmTrack track(20, PcmGroup{4, 24, 96000}, PcmGroup{2, 24, 96000}, 200);
+        QTemporaryDir out;
+        ExtractProgress progress;
+        progress.stopRequested = true;
+        const int result = dumpObject(track.zone.get(), track.track(), out.filePath("t"),
+                                      convertOptions("default"), nullptr, progress);
+        QCOMPARE(result, int(ErrCancelled));
+        const QStringList names{"t-[C-LFE]-24-96000.wav", "t-[Lf-Rf-Ls-Rs]-24-96000.wav"};
+        QCOMPARE(filesIn(out.path()), names);
+        for (const QString &name : names) {
+            const WaveContents w = readWave(out.filePath(name));
+            QCOMPARE(w.problem, QString());
+            QCOMPARE(w.samples.size(), 0);
+        }
+    }
+
+    // Streams the converter cannot unpack end at once with "Cannot allocate converter."
+    // and leave no file.
+    void refusedStreams_data()
+    {
+        QTest::addColumn<int>("bitCodes");
+        QTest::addColumn<int>("rateCodes");
+        QTest::addColumn<int>("assignment");
+        QTest::newRow("group 1 bits unknown") << 0x30 << 0x00 << 1;
+        QTest::newRow("group 1 bits unknown, group 2 at half rate") << 0x30 << 0x10 << 3;
+        QTest::newRow("group 2 faster than group 1") << 0x00 << 0x01 << 3;
+        QTest::newRow("group 2 bits unknown") << 0x03 << 0x00 << 3;
+    }
+
+    void refusedStreams()
+    {
+        QFETCH(int, bitCodes);
+        QFETCH(int, rateCodes);
+        QFETCH(int, assignment);
+        packs::PcmFormat format{bitCodes, rateCodes, assignment};
+        const packs::PackedStream stream = packs::packStream(dumpzone::pattern(20000, 3),
+                                                             packs::pcmLayout(format));
+        ZoneFolder folder(dumpzone::consecutiveTracks(stream.packs, {0}));
+        DVDAZone zone{QDir(folder.path())};
+        QVERIFY(!zone.titlesets.empty() && !zone.titlesets[0]->titles.empty());
+        AOBObject *object = zone.titlesets[0]->titles[0]->tracks[0];
+        QTemporaryDir out;
+        ExtractProgress progress;
+        const int result = dumpObject(&zone, object, out.filePath("t"), convertOptions("default"),
+                                      nullptr, progress);
+        QCOMPARE(result, int(ErrAllocConverter));
+        QCOMPARE(resultMessage(result), QString("Cannot allocate converter."));
+        QCOMPARE(filesIn(out.path()), QStringList());
+    }
+
+    // The third split file cannot be created: the dump fails before reading a block, the
+    // first two files are complete (and empty) wave files.
+    void cannotCreateThirdSplitFile()
+    {
+        PcmTrack track(3, PcmGroup{2, 16, 48000}, PcmGroup{2, 16, 48000}, 400);
+        QTemporaryDir out;
+        QVERIFY(QDir(out.path()).mkdir("t-[Ls]-16-48000.wav"));
+        const int result = track.convert(out.filePath("t"), convertOptions("split"));
+        QCOMPARE(resultMessage(result), QString("Cannot create file(s) in destination directory."));
+        QCOMPARE(filesIn(out.path()), (QStringList{"t-[Lf]-16-48000.wav", "t-[Rf]-16-48000.wav"}));
+        for (const QString &name : filesIn(out.path())) {
+            const Decoded d = decode(out.filePath(name));
+            QCOMPARE(d.error, QString());
+            QCOMPARE(d.channels, 1);
+            QCOMPARE(d.samples.size(), 0);
+        }
+    }
+
+    // One file reaches the end of the room first (it grows faster): the dump stops with the
+    // write failure and the other file is finished, readable, and holds the beginning of
+    // its channels exactly.
+    void writeFailsPartWay()
+    {
+        const PcmGroup g1{2, 16, 48000}, g2{2, 24, 48000};
+        PcmTrack track(3, g1, g2, 2 * 15000);
+        QTemporaryDir out;
+        int result = 0;
+        {
+            FileSizeLimit limit(68 + 60000);
+            if (!limit.active)
+                QSKIP("cannot limit file sizes");
+            result = track.convert(out.filePath("t"), convertOptions("default"));
+        }
+        QCOMPARE(resultMessage(result), QString("Cannot write file(s) to destination directory."));
+        const Decoded d = decode(out.filePath("t-[Lf-Rf]-16-48000.wav"));
+        QCOMPARE(d.error, QString());
+        QCOMPARE(d.channels, 2);
+        const QByteArray all = track.interleaved({0, 1});
+        QVERIFY(d.samples.size() > 0);
+        QVERIFY(d.samples.size() < all.size());
+        QVERIFY(d.samples == all.left(d.samples.size()));
+    }
+
+    // The disc fills up during the dump: the write failure is reported, and both files,
+    // the ones that could not be written to the end, are finished and readable, each
+    // with the beginning of its channels.
+    void discFullPartWay()
+    {
+        const PcmGroup g1{2, 24, 48000}, g2{2, 24, 48000};
+        PcmTrack track(3, g1, g2, 2 * 15000);
+        QTemporaryDir out;
+        int result = 0;
+        {
+            FileSizeLimit limit(68 + 50001);
+            if (!limit.active)
+                QSKIP("cannot limit file sizes");
+            result = track.convert(out.filePath("t"), convertOptions("default"));
+        }
+        QCOMPARE(resultMessage(result), QString("Cannot write file(s) to destination directory."));
+        const QStringList names{"t-[Lf-Rf]-24-48000.wav", "t-[Ls-Rs]-24-48000.wav"};
+        QCOMPARE(filesIn(out.path()), names);
+        for (int k = 0; k < 2; ++k) {
+            const Decoded d = decode(out.filePath(names[k]));
+            QCOMPARE(d.error, QString());
+            QCOMPARE(d.channels, 2);
+            const QByteArray all = track.interleaved(k == 0 ? QList<int>{0, 1} : QList<int>{2, 3});
+            QCOMPARE(d.samples.size(), 50001 / 6 * 8);
+            QVERIFY(d.samples == all.left(d.samples.size()));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPcmRoundTrip)
+#include "tst_pcmroundtrip.moc"

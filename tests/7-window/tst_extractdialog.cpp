@@ -1,0 +1,355 @@
+// The extraction dialog: its first-use state, the enabling rules, the three group boxes
+// that exclude each other, the settings it writes and reads, and the options it gives.
+#include <QFile>
+#include <QFileDialog>
+#include <QSettings>
+#include <QtTest>
+
+#include "7-window/extractdialog.h"
+#include "guitest.h"
+
+class TestExtractDialog : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir settingsDir;
+    QTemporaryDir outputDir;
+
+    // The settings file as written, one "key=value" a line.
+    QStringList storedLines()
+    {
+        QFile file(settingsDir.filePath(QStringLiteral("Tolvane/Kestrova.conf")));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    void store(const QString &key, const QVariant &value)
+    {
+        QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+        settings.setValue(key, value);
+    }
+
+    // A dialog loaded from the settings and shown, as the window runs it.
+    std::unique_ptr<Extract> openDialog()
+    {
+        auto dialog = std::make_unique<Extract>();
+        dialog->loadSettings();
+        dialog->show();
+        if (!QTest::qWaitForWindowExposed(dialog.get()))
+            qWarning("dialog not exposed");
+        return dialog;
+    }
+
+    QList<QCheckBox *> waveBoxes(Extract &d)
+    {
+        return {d.checkMerge, d.checkSplit, d.checkDownmix, d.checkErrors, d.checkOldFormat};
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(settingsDir.isValid());
+        QVERIFY(outputDir.isValid());
+        guitest::redirectSettings(settingsDir.path());
+    }
+
+    void init()
+    {
+        guitest::clearSettings();
+    }
+
+    void formLayout()
+    {
+        Extract d;
+        QCOMPARE(d.objectName(), QStringLiteral("ExtractUI"));
+        QCOMPARE(d.windowTitle(), QStringLiteral("Extract Track/Title/Titleset"));
+        QCOMPARE(d.minimumSize(), QSize(370, 460));
+        QCOMPARE(d.maximumSize(), QSize(370, 460));
+        QCOMPARE(d.font().pointSize(), 8);
+        QCOMPARE(d.windowModality(), Qt::ApplicationModal);
+        QVERIFY(!d.extractRun->icon().isNull());
+        QVERIFY(!d.extractDir->icon().isNull());
+        QVERIFY(!d.editDir->isEnabled()); // display only
+        // Both radio buttons share the dialog, so they exclude each other.
+        QCOMPARE(d.radioStore->parentWidget(), &d);
+        QCOMPARE(d.radioConvert->parentWidget(), &d);
+
+        // Tab order as the user moves through the dialog.
+        const QList<QWidget *> order = {d.editDir,    d.extractDir,     d.radioStore, d.radioConvert,
+                                        d.checkMerge, d.checkSplit,     d.checkOldFormat, d.checkRun,
+                                        d.editCommand, d.checkDelete,   d.checkMessages, d.extractRun};
+        // Walking the focus chain from each, the next of these widgets met is its successor.
+        for (int i = 0; i + 1 < order.size(); ++i) {
+            QWidget *next = order[i]->nextInFocusChain();
+            while (next != order[i] && !order.contains(next))
+                next = next->nextInFocusChain();
+            QVERIFY2(next == order[i + 1], qPrintable(order[i]->objectName()));
+        }
+    }
+
+    void firstUse()
+    {
+        auto d = openDialog();
+        QVERIFY(d->radioStore->isChecked());
+        QVERIFY(!d->radioConvert->isChecked());
+        for (QCheckBox *box : waveBoxes(*d)) {
+            QVERIFY2(!box->isEnabled(), qPrintable(box->objectName()));
+            QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
+        }
+        QVERIFY(!d->checkRun->isChecked());
+        QVERIFY(!d->editCommand->isEnabled());
+        QVERIFY(!d->spinCache->isEnabled());
+        QVERIFY(!d->checkDelete->isEnabled());
+        QVERIFY(d->checkMessages->isEnabled());
+        QCOMPARE(d->spinCache->value(), 1000);
+        QVERIFY(d->editDir->text().isEmpty());
+        QVERIFY(!d->extractRun->isEnabled());
+
+        // The disabled run button does not accept the dialog.
+        QTest::mouseClick(d->extractRun, Qt::LeftButton);
+        QVERIFY(d->isVisible());
+        QCOMPARE(d->result(), int(QDialog::Rejected));
+    }
+
+    void modeAndRunEnableTheirBoxes()
+    {
+        auto d = openDialog();
+        guitest::clickIndicator(d->radioConvert);
+        QVERIFY(d->radioConvert->isChecked());
+        QVERIFY(!d->radioStore->isChecked());
+        for (QCheckBox *box : waveBoxes(*d))
+            QVERIFY2(box->isEnabled(), qPrintable(box->objectName()));
+
+        // Store again: the boxes are disabled but keep what was checked.
+        guitest::clickIndicator(d->checkDownmix);
+        QVERIFY(d->checkDownmix->isChecked());
+        guitest::clickIndicator(d->radioStore);
+        QVERIFY(d->radioStore->isChecked());
+        for (QCheckBox *box : waveBoxes(*d))
+            QVERIFY2(!box->isEnabled(), qPrintable(box->objectName()));
+        QVERIFY(d->checkDownmix->isChecked());
+        QVERIFY(d->options().downmix);
+        QCOMPARE(d->options().mode, int(ModeStore));
+
+        guitest::clickIndicator(d->checkRun);
+        QVERIFY(d->editCommand->isEnabled());
+        QVERIFY(d->spinCache->isEnabled());
+        QVERIFY(d->checkDelete->isEnabled());
+        guitest::clickIndicator(d->checkRun);
+        QVERIFY(!d->editCommand->isEnabled());
+        QVERIFY(!d->spinCache->isEnabled());
+        QVERIFY(!d->checkDelete->isEnabled());
+        QVERIFY(d->checkMessages->isEnabled());
+
+        d->saveSettings();
+        QVERIFY(storedLines().contains(QStringLiteral("Downmix=2")));
+    }
+
+    void groupBoxesExcludeEachOther()
+    {
+        auto d = openDialog();
+        guitest::clickIndicator(d->radioConvert);
+        auto state = [&d] {
+            return QString::number(d->checkMerge->isChecked()) + QString::number(d->checkSplit->isChecked())
+                + QString::number(d->checkDownmix->isChecked());
+        };
+        guitest::clickIndicator(d->checkSplit);
+        QCOMPARE(state(), QStringLiteral("010"));
+        guitest::clickIndicator(d->checkMerge);
+        QCOMPARE(state(), QStringLiteral("100"));
+        // Unchecking one changes nothing else.
+        guitest::clickIndicator(d->checkMerge);
+        QCOMPARE(state(), QStringLiteral("000"));
+        guitest::clickIndicator(d->checkDownmix);
+        QCOMPARE(state(), QStringLiteral("001"));
+        guitest::clickIndicator(d->checkSplit);
+        QCOMPARE(state(), QStringLiteral("010"));
+        guitest::clickIndicator(d->checkDownmix);
+        QCOMPARE(state(), QStringLiteral("001"));
+        guitest::clickIndicator(d->checkMerge);
+        QCOMPARE(state(), QStringLiteral("100"));
+        // The other two wave boxes are independent of the three.
+        guitest::clickIndicator(d->checkErrors);
+        guitest::clickIndicator(d->checkOldFormat);
+        QCOMPARE(state(), QStringLiteral("100"));
+        QVERIFY(d->checkErrors->isChecked());
+        QVERIFY(d->checkOldFormat->isChecked());
+    }
+
+    void settingsWrittenAndReadBack()
+    {
+        {
+            auto d = openDialog();
+            d->outputDir = QDir(outputDir.path());
+            d->editDir->setText(outputDir.path());
+            guitest::clickIndicator(d->radioConvert);
+            guitest::clickIndicator(d->checkSplit);
+            guitest::clickIndicator(d->checkErrors);
+            guitest::clickIndicator(d->checkRun);
+            d->editCommand->setText(QStringLiteral("flac \"%filepath%\""));
+            d->spinCache->setValue(250);
+            guitest::clickIndicator(d->checkDelete);
+            guitest::clickIndicator(d->checkMessages);
+            d->saveSettings();
+        }
+        // Types as written: the radio buttons as booleans, the boxes as check states.
+        const QStringList lines = storedLines();
+        const QStringList expected = {
+            QStringLiteral("ExtractDir=") + outputDir.path(),
+            QStringLiteral("Store=false"),
+            QStringLiteral("Convert=true"),
+            QStringLiteral("Merge=0"),
+            QStringLiteral("Split=2"),
+            QStringLiteral("Downmix=0"),
+            QStringLiteral("StreamErrors=2"),
+            QStringLiteral("OldFormat=0"),
+            QStringLiteral("Run=2"),
+            QStringLiteral("Command=flac \\\"%filepath%\\\""),
+            QStringLiteral("Cache=250"),
+            QStringLiteral("Delete=2"),
+            QStringLiteral("Messages=2"),
+        };
+        for (const QString &line : expected)
+            QVERIFY2(lines.contains(line), qPrintable(line + QStringLiteral(" not in ") + lines.join(QLatin1Char('|'))));
+
+        auto d = openDialog();
+        QCOMPARE(d->outputDir.path(), outputDir.path());
+        QCOMPARE(d->editDir->text(), outputDir.path());
+        QVERIFY(d->extractRun->isEnabled());
+        QVERIFY(d->radioConvert->isChecked());
+        QVERIFY(!d->radioStore->isChecked());
+        QVERIFY(!d->checkMerge->isChecked());
+        QVERIFY(d->checkSplit->isChecked());
+        QVERIFY(!d->checkDownmix->isChecked());
+        QVERIFY(d->checkErrors->isChecked());
+        QVERIFY(!d->checkOldFormat->isChecked());
+        QVERIFY(d->checkRun->isChecked());
+        QCOMPARE(d->editCommand->text(), QStringLiteral("flac \"%filepath%\""));
+        QCOMPARE(d->spinCache->value(), 250);
+        QVERIFY(d->checkDelete->isChecked());
+        QVERIFY(d->checkMessages->isChecked());
+        QVERIFY(d->editCommand->isEnabled());
+
+        const ExtractOptions o = d->options();
+        QCOMPARE(o.outputDir.path(), outputDir.path());
+        QCOMPARE(o.mode, int(ModeConvert));
+        QVERIFY(!o.merge);
+        QVERIFY(o.split);
+        QVERIFY(!o.downmix);
+        QVERIFY(o.streamErrors);
+        QVERIFY(!o.oldFormat);
+        QVERIFY(o.run);
+        QCOMPARE(o.command, QStringLiteral("flac \"%filepath%\""));
+        QCOMPARE(o.cache, 250);
+        QVERIFY(o.deleteFiles);
+        QVERIFY(o.logMessages);
+
+        // With a usable directory the run button accepts.
+        QTest::mouseClick(d->extractRun, Qt::LeftButton);
+        QCOMPARE(d->result(), int(QDialog::Accepted));
+        QVERIFY(!d->isVisible());
+    }
+
+    void runWithoutCommand()
+    {
+        auto d = openDialog();
+        guitest::clickIndicator(d->checkRun);
+        QVERIFY(d->checkRun->isChecked());
+        QVERIFY(d->editCommand->text().isEmpty());
+        QVERIFY(!d->options().run);
+        d->saveSettings();
+        QVERIFY(storedLines().contains(QStringLiteral("Run=2")));
+
+        d->editCommand->setText(QStringLiteral("true"));
+        QVERIFY(d->options().run);
+    }
+
+    void missingStoredDirectory()
+    {
+        const QString gone = outputDir.filePath(QStringLiteral("no-longer-there"));
+        store(QStringLiteral("ExtractDir"), gone);
+        auto d = openDialog();
+        QVERIFY(d->editDir->text().isEmpty());
+        QVERIFY(!d->extractRun->isEnabled());
+        QCOMPARE(d->outputDir.path(), gone);
+        // Even a direct call cannot accept a directory that does not exist.
+        QMetaObject::invokeMethod(d.get(), "on_extractRun_clicked");
+        QVERIFY(d->isVisible());
+    }
+
+    void cacheKeptInRange_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("above") << QVariant(12345) << 9999;
+        QTest::newRow("negative") << QVariant(-5) << 0;
+        QTest::newRow("inside") << QVariant(4321) << 4321;
+        QTest::newRow("not a number") << QVariant(QStringLiteral("lots")) << 0;
+    }
+
+    void cacheKeptInRange()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(int, shown);
+        store(QStringLiteral("Cache"), stored);
+        auto d = openDialog();
+        QCOMPARE(d->spinCache->value(), shown);
+        QCOMPARE(d->options().cache, shown);
+    }
+
+    void storedConvertFalseKeepsStore()
+    {
+        store(QStringLiteral("Convert"), false);
+        store(QStringLiteral("Store"), false);
+        auto d = openDialog();
+        QVERIFY(d->radioStore->isChecked());
+        QCOMPARE(d->options().mode, int(ModeStore));
+    }
+
+    void directoryChosenFromTheFileDialog()
+    {
+        const QDir target(outputDir.path());
+        const QString proposed = target.filePath(QStringLiteral("filename_will_be_ignored"));
+        store(QStringLiteral("ExtractDir"), target.path());
+        auto d = openDialog();
+
+        // Cancelling the file dialog changes nothing.
+        QString seenCaption;
+        guitest::ModalHandler cancel([&seenCaption](QWidget *modal) {
+            seenCaption = modal->windowTitle();
+            if (auto *files = qobject_cast<QFileDialog *>(modal))
+                files->reject();
+            else
+                modal->close();
+        });
+        QTest::mouseClick(d->extractDir, Qt::LeftButton);
+        QVERIFY(cancel.seen());
+        QCOMPARE(seenCaption, QStringLiteral("Output directory"));
+        QCOMPARE(d->outputDir.path(), target.path());
+
+        // A name in a sub-folder: the folder becomes the output directory.
+        QVERIFY(target.mkpath(QStringLiteral("out")));
+        const QString chosen = target.filePath(QStringLiteral("out/filename_will_be_ignored"));
+        QStringList proposedFiles;
+        guitest::ModalHandler choose([&](QWidget *modal) {
+            auto *files = qobject_cast<QFileDialog *>(modal);
+            if (!files) {
+                modal->close();
+                return;
+            }
+            proposedFiles = files->selectedFiles();
+            files->selectFile(chosen);
+            static_cast<QDialog *>(files)->accept(); // as the Save button does
+        });
+        QTest::mouseClick(d->extractDir, Qt::LeftButton);
+        QVERIFY(choose.seen());
+        QCOMPARE(proposedFiles, QStringList{proposed});
+        QCOMPARE(d->outputDir.absolutePath(), target.filePath(QStringLiteral("out")));
+        QCOMPARE(d->editDir->text(), d->outputDir.path());
+        QVERIFY(d->extractRun->isEnabled());
+        QVERIFY(QFileInfo::exists(chosen) == false);
+    }
+};
+
+QTEST_MAIN(TestExtractDialog)
+#include "tst_extractdialog.moc"

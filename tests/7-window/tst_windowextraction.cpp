@@ -1,0 +1,288 @@
+// Whole extractions run from the window through the real dialog: the enabling before,
+// during and after, the status bar and its progress bar, the marking of the object being
+// extracted, the one result message, cancelling with Ctrl+E and closing the window.
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QtTest>
+
+#include "7-window/zonetreeview.h"
+#include "7-window/extractdialog.h"
+#include "guitest.h"
+#include "guizones.h"
+#include "3-zone/dvdazone.h"
+
+namespace {
+using Tracks = QList<QPair<int, int>>; // (title, track), both from 1
+
+// Finishes a file only once "<file>.go" exists, so the test decides when the job thread
+// moves on.
+const char gateScript[] = "while [ ! -e \"$1.go\" ]; do sleep 0.02; done\n";
+const char firstFile[] = "track-01-01[0]-01-[L-R]-16-48000.pcm";
+} // namespace
+
+class TestWindowExtraction : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir settingsDir;
+    std::unique_ptr<testzone::ZoneFolder> zoneFolder;
+    std::unique_ptr<QTemporaryDir> out;
+    QString gatedCommand;
+
+    static QTreeWidgetItem *trackItem(const Kestrova &w, int title, int track)
+    {
+        return w.treeView->topLevelItem(0)->child(0)->child(title - 1)->child(track - 1);
+    }
+
+    std::unique_ptr<Kestrova> windowWithSelection(const Tracks &tracks)
+    {
+        auto w = guitest::startWindow();
+        w->open(QDir(zoneFolder->path()));
+        for (const auto &track : tracks)
+            trackItem(*w, track.first, track.second)->setSelected(true);
+        return w;
+    }
+
+    // Ctrl+E with the dialog's choices stored as a returning user left them; the dialog
+    // is confirmed with its own button. Returns once the threads run.
+    void startExtraction(Kestrova &w, const QString &command, bool convert = false, int cacheMiB = 1000)
+    {
+        QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+        settings.setValue(QStringLiteral("ExtractDir"), out->path());
+        settings.setValue(QStringLiteral("Convert"), convert);
+        settings.setValue(QStringLiteral("Run"), command.isEmpty() ? 0 : 2);
+        settings.setValue(QStringLiteral("Command"), command);
+        settings.setValue(QStringLiteral("Cache"), cacheMiB);
+        settings.setValue(QStringLiteral("Delete"), convert ? 2 : 0);
+        bool dialogSeen = false;
+        guitest::ModalHandler handler([&](QWidget *modal) {
+            auto *dialog = qobject_cast<Extract *>(modal);
+            dialogSeen = dialog && w.treeView->selectionMode() == QAbstractItemView::NoSelection
+                         && !w.action_ExtractCancel->isVisible() && w.action_Open->isEnabled();
+            if (dialog)
+                QTest::mouseClick(dialog->extractRun, Qt::LeftButton);
+            modal->close();
+        });
+        pressCtrlE(w);
+        QVERIFY(dialogSeen);
+        QVERIFY(w.extractThread);
+        verifyEnabling(w, true);
+    }
+
+    // As the user does, in the window (also right after the dialog closed).
+    static void pressCtrlE(Kestrova &w)
+    {
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_E, Qt::ControlModifier);
+    }
+
+    static void verifyEnabling(const Kestrova &w, bool running)
+    {
+        QCOMPARE(w.busy(), running);
+        QCOMPARE(w.refreshTimer.isActive(), running);
+        QCOMPARE(w.action_Open->isEnabled(), !running);
+        QCOMPARE(w.action_Extract->isVisible(), !running);
+        QCOMPARE(w.action_ExtractCancel->isVisible(), running);
+        QCOMPARE(w.action_SelectAll->isEnabled(), !running);
+        QCOMPARE(w.treeView->acceptDrops(), !running);
+        QCOMPARE(w.treeView->selectionMode(),
+                 running ? QAbstractItemView::NoSelection : QAbstractItemView::ExtendedSelection);
+        if (!running)
+            QCOMPARE(w.action_Extract->isEnabled(), !w.treeView->selectedItems().isEmpty());
+    }
+
+    // Waits for the end; the texts of the message boxes shown, each closed at once.
+    static QStringList awaitMessages(Kestrova &w, int timeoutMs = 30000)
+    {
+        QStringList messages;
+        std::unique_ptr<guitest::ModalHandler> handler;
+        const auto close = [&](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal))
+                messages << box->text();
+            modal->close();
+        };
+        handler = std::make_unique<guitest::ModalHandler>(close, timeoutMs);
+        if (!QTest::qWaitFor([&] { return !w.busy() && handler->seen(); }, timeoutMs) && w.busy())
+            messages << QStringLiteral("(no end)");
+        handler = std::make_unique<guitest::ModalHandler>(close, 300); // a second box?
+        QTest::qWait(400);
+        return messages;
+    }
+
+    QStringList outputFiles() const { return QDir(out->path()).entryList({"track*"}, QDir::Files, QDir::Name); }
+
+    static bool statusShows(const Kestrova &w, const char *text)
+    {
+        return QTest::qWaitFor([&] { return w.statusbar->currentMessage() == QLatin1String(text); });
+    }
+
+    // Two objects, no cache: the walk waits for the first file's command, held by its gate.
+    void startGatedExtraction(Kestrova &w)
+    {
+        startExtraction(w, gatedCommand, false, 0);
+        QVERIFY(statusShows(w, "[Jobs:1] Waiting..."));
+        QVERIFY(!w.progressBar->isVisible());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(settingsDir.isValid());
+        guitest::redirectSettings(settingsDir.path());
+        guitest::clearSettings();
+        zoneFolder = std::make_unique<testzone::ZoneFolder>(guizones::extractionZone());
+        QVERIFY(zoneFolder->ok());
+        QFile script(settingsDir.filePath(QStringLiteral("gate.sh")));
+        QVERIFY(script.open(QIODevice::WriteOnly) && script.write(gateScript) > 0);
+        gatedCommand = QStringLiteral("sh \"%1\" \"%filepath%\"").arg(script.fileName());
+    }
+
+    void init()
+    {
+        out = std::make_unique<QTemporaryDir>();
+    }
+
+    void cancelledDialogChangesNothing()
+    {
+        auto w = windowWithSelection({{1, 1}});
+        guitest::ModalHandler handler([](QWidget *modal) { modal->close(); });
+        w->action_Extract->trigger();
+        QVERIFY(handler.seen());
+        verifyEnabling(*w, false);
+        QVERIFY(!w->progressBar);
+    }
+
+    void wholeExtraction_data()
+    {
+        QTest::addColumn<Tracks>("tracks");
+        QTest::addColumn<bool>("convert");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("files"); // their last characters, in name order
+        QTest::addColumn<Tracks>("stillSelected");
+        const Tracks two = {{1, 1}, {2, 2}};
+        QTest::newRow("stored") << two << false << "" << "Extraction succeeded." << "0.pcm 0.pcm" << Tracks();
+        QTest::newRow("wave to flac, deleted")
+            << two << true << "flac -s -f \"%filepath%\"" << "Extraction succeeded." << "0.flac 0.flac" << Tracks();
+        // The walk succeeds, the command fails: the command's failure is reported.
+        QTest::newRow("command fails") << two << false << "false" << "External program failed."
+                                       << "0.pcm 0.pcm" << Tracks();
+        // Track 4 lies past the AOB file: it fails before any file of it is created and
+        // stays selected, as does track 3, which was not reached.
+        QTest::newRow("third fails") << Tracks{{2, 1}, {2, 2}, {2, 4}, {2, 3}} << false << ""
+                                     << "Cannot find block in DVD-Audio zone." << "0.pcm 0.pcm"
+                                     << Tracks{{2, 3}, {2, 4}};
+    }
+    void wholeExtraction()
+    {
+        QFETCH(Tracks, tracks);
+        QFETCH(bool, convert);
+        QFETCH(QString, command);
+        QFETCH(QString, message);
+        QFETCH(QString, files);
+        QFETCH(Tracks, stillSelected);
+        auto w = windowWithSelection(tracks);
+        startExtraction(*w, command, convert);
+        QCOMPARE(w->jobThread != nullptr, !command.isEmpty());
+
+        QCOMPARE(awaitMessages(*w), QStringList{message});
+        verifyEnabling(*w, false);
+        QVERIFY(!w->progressBar);
+        const QStringList names = outputFiles();
+        QCOMPARE(names.size(), files.count(' ') + 1);
+        for (int i = 0; i < names.size(); ++i)
+            QVERIFY2(names[i].endsWith(files.section(' ', i, i)), qPrintable(names[i]));
+        QList<QTreeWidgetItem *> expected;
+        for (const auto &track : stillSelected)
+            expected << trackItem(*w, track.first, track.second);
+        QList<QTreeWidgetItem *> selected = w->treeView->selectedItems();
+        std::sort(expected.begin(), expected.end());
+        std::sort(selected.begin(), selected.end());
+        QCOMPARE(selected, expected);
+        for (const auto &track : tracks)
+            QCOMPARE(trackItem(*w, track.first, track.second)->background(0), QBrush());
+    }
+
+    // The walk held on the first block of title 2, track 3 by the titleset's I/O lock.
+    void statusWhileDumping_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("no command") << "" << " TS:01 TI:02[0] TR:03 BL:00000012";
+        QTest::newRow("command") << "true" << "[Jobs:0] TS:01 TI:02[0] TR:03 BL:00000012";
+    }
+    void statusWhileDumping()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, status);
+        auto w = windowWithSelection({{2, 3}});
+        QTreeWidgetItem *item = trackItem(*w, 2, 3);
+        {
+            QMutexLocker hold(&w->zone->titlesets[0]->ioMutex);
+            startExtraction(*w, command);
+            QVERIFY(statusShows(*w, qPrintable(status)));
+            QCOMPARE(item->background(0), QBrush(QColor(180, 0, 0))); // marked
+            QVERIFY(!item->isSelected());
+            // The middle third of the status bar, also after a resize.
+            QCOMPARE(w->progressBar->parentWidget(), static_cast<QWidget *>(w->statusbar));
+            for (int width : {640, 901}) {
+                w->resize(width, 400);
+                QTRY_COMPARE(w->statusbar->width(), width);
+                const int W = width, H = w->statusbar->height();
+                QCOMPARE(w->progressBar->geometry(), QRect(W / 2 - (W / 3) / 2, 2, W / 3, H - 4));
+            }
+            QVERIFY(w->progressBar->isVisible());
+            QCOMPARE(w->progressBar->palette().color(QPalette::Inactive, QPalette::Base), QColor(96, 96, 96));
+        }
+        QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
+        QCOMPARE(w->statusbar->currentMessage(), QStringLiteral("Done"));
+    }
+
+    void finishingWhileTheLastCommandRuns()
+    {
+        auto w = windowWithSelection({{1, 1}, {2, 1}});
+        startGatedExtraction(*w);
+        QFile(out->filePath(firstFile) + ".go").open(QIODevice::WriteOnly);
+        QVERIFY(QTest::qWaitFor([&] { return !w->extractThread; }));
+        QVERIFY(!w->progressBar);
+        verifyEnabling(*w, true);
+        QVERIFY(statusShows(*w, "[Jobs:1] Finishing..."));
+        QFile(out->filePath(outputFiles().last()) + ".go").open(QIODevice::WriteOnly);
+        QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
+    }
+
+    // Ctrl+E cancels; closing the window ends both threads at once, without a message box
+    // that would outlive it. Either way the finished first file stays, the command that
+    // was killed did not delete it, and the second object was never begun.
+    void endingEarly_data()
+    {
+        QTest::addColumn<bool>("close");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("Ctrl+E") << false << QStringList{"Extraction cancelled by user request."};
+        QTest::newRow("window closed") << true << QStringList();
+    }
+    void endingEarly()
+    {
+        QFETCH(bool, close);
+        QFETCH(QStringList, messages);
+        auto w = windowWithSelection({{1, 1}, {2, 1}});
+        startGatedExtraction(*w);
+        const qint64 size = QFileInfo(out->filePath(firstFile)).size();
+        QVERIFY(size > 0);
+        if (close) {
+            QVERIFY(w->close());
+            QVERIFY(!w->busy());
+        } else {
+            pressCtrlE(*w);
+        }
+        QCOMPARE(awaitMessages(*w, 5000), messages);
+        verifyEnabling(*w, false);
+        QCOMPARE(outputFiles(), QStringList{firstFile});
+        QCOMPARE(QFileInfo(out->filePath(firstFile)).size(), size);
+        QVERIFY(trackItem(*w, 2, 1)->isSelected());
+    }
+};
+
+QTEST_MAIN(TestWindowExtraction)
+#include "tst_windowextraction.moc"
