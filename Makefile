@@ -1,5 +1,6 @@
 # make run   installs what is missing, builds, starts the program
-# make test  installs what is missing, builds, runs every test, then again under ASan+UBSan
+# make test  checks the layer order, installs what is missing, builds, runs every test, then
+#            again under ASan+UBSan
 # make try-window  builds, then drives the real window under Xvfb (tools/trywindow.sh)
 # make package  builds, then the Debian package kestrova_<version>_amd64.deb in the build folder
 # make fuzz  builds the fuzz targets with clang and runs each FUZZ_SECONDS (not part of test)
@@ -18,7 +19,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
 FUZZ_TARGETS := openzone streaminfo pcmdumper mlpdumper
 
-.PHONY: run test deps build build-asan check check-asan fuzz clean package try-window bench
+.PHONY: run test deps build build-asan check check-asan fuzz clean package try-window bench layers
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -45,7 +46,11 @@ check-asan: build-asan
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-test: check check-asan
+# No header may be included from a higher layer (tools/check-layers.sh).
+layers:
+	bash tools/check-layers.sh
+
+test: layers check check-asan
 
 # Corpora grow in $(FUZZ_BUILD)/corpus; an input that crashes, hangs or takes too much
 # memory is written straight into tests/data/fuzz/TARGET/, which the normal tests replay.

@@ -7,7 +7,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "2-stream/pcmstreamdumper.h"
+#include "2-stream/streamdumper.h"
+#include "5-extraction/objectoutput.h"
 #include "testzone/pcmpacking.h"
 
 using namespace testzone;
@@ -56,20 +57,25 @@ int main(int argc, char **argv)
         QElapsedTimer timer;
         timer.start();
         {
-            DVDAPCMStreamDumper dumper(stream.info,
-                                       dir.filePath(QString::fromLatin1(names[layout])), options,
-                                       nullptr);
+            ObjectOutput output(stream.info, dir.filePath(QString::fromLatin1(names[layout])),
+                                options);
+            if (output.result().failed()) {
+                std::fprintf(stderr, "cannot make the output\n");
+                return 1;
+            }
+            DVDAStreamDumper &dumper = *output.dumper();
             qint64 fed = 0;
             const QByteArray &second = stream.second;
             const auto *bytes = reinterpret_cast<const quint8 *>(second.constData());
             // 2000 divides neither the second nor a unit: calls end inside units.
             for (int at = 0; fed < total; at = (at + 2000) % (second.size() - 2000), fed += 2000) {
-                if (dumper.write(bytes + at, 2000) != ExtractSucceeded) {
+                if (dumper.write(bytes + at, 2000).failed()) {
                     std::fprintf(stderr, "write failed\n");
                     return 1;
                 }
             }
-            if (dumper.finish() != ExtractSucceeded) {
+            std::vector<WrittenFile> files;
+            if (output.finish(&files).failed()) {
                 std::fprintf(stderr, "finish failed\n");
                 return 1;
             }

@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "5-extraction/dumpobject.h"
+#include "5-extraction/objectdump.h"
 #include "5-extraction/extractprogress.h"
 #include "testzone/discimage.h"
 #include "testzone/dumpzone.h"
@@ -35,13 +35,12 @@ double storeSeconds(const QString &zonePath, const QString &out)
     ExtractProgress progress;
     QElapsedTimer timer;
     timer.start();
-    const int result = dumpObject(zone.get(), zone->titlesets[0]->titles[0]->tracks[0],
-                                  QDir(out).filePath(QStringLiteral("track")), options, nullptr,
-                                  progress);
+    const Result result = dumpObject(zone->titlesets[0]->titles[0]->tracks[0],
+                                     QDir(out).filePath(QStringLiteral("track")), options, progress);
     const double seconds = timer.nsecsElapsed() / 1e9;
     QDir(out).removeRecursively();
     QDir().mkpath(out);
-    return result == 0 ? seconds : -1;
+    return result.ok() ? seconds : -1;
 }
 
 double median(std::vector<double> values)

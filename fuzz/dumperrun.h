@@ -6,12 +6,14 @@
 #include <memory>
 
 #include "2-stream/packetreader.h"
+#include "2-stream/streamdumper.h"
+#include "5-extraction/objectoutput.h"
 #include "fuzzinput.h"
 
 namespace fuzzinput {
 
-template <class Dumper>
-void runDumper(const uint8_t *data, size_t size)
+// subStreamId: the dumper to run (the header's own id byte is overridden).
+inline void runDumper(const uint8_t *data, size_t size, quint8 subStreamId)
 {
     const QList<QByteArray> parts = split(data, size, 3);
     const QByteArray &settings = parts[0];
@@ -22,6 +24,7 @@ void runDumper(const uint8_t *data, size_t size)
     const auto *header = reinterpret_cast<const quint8 *>(parts[1].constData());
     const int headerSize = int(qMin(parts[1].size(), qsizetype(STREAM_PAYLOAD_SIZE)));
     parseStreamHeader(*info, header, headerSize);
+    info->subStreamId = subStreamId;
     info->payload.assign(header, header + headerSize);
     info->payloadLength = headerSize;
     ExtractOptions options;
@@ -33,13 +36,17 @@ void runDumper(const uint8_t *data, size_t size)
     options.streamErrors = flags & 16;
     const QString base = QDir(scratchFolder()).filePath(QStringLiteral("t"));
 
-    Dumper dumper(*info, base, options, nullptr);
+    ObjectOutput output(*info, base, options);
+    if (output.result().failed())
+        return;
     const auto *payload = reinterpret_cast<const quint8 *>(parts[2].constData());
     for (qsizetype at = 0; at < parts[2].size(); at += run) {
-        if (dumper.write(payload + at, int(qMin(qsizetype(run), parts[2].size() - at))) != 0)
+        if (output.dumper()->write(payload + at, int(qMin(qsizetype(run), parts[2].size() - at))).failed())
             break;
     }
-    (void)dumper.finish();
+    std::vector<WrittenFile> files;
+    if (output.finish(&files).failed())
+        return;
 }
 
 } // namespace fuzzinput

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "2-stream/channeltable.h"
 #include "2-stream/packetreader.h"
 #include "3-zone/dvdatitleset.h"
 

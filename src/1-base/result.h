@@ -1,41 +1,48 @@
 #pragma once
-// Every step of an extraction reports a signed result code: 0 success, negative failure.
+// What every step of an extraction reports: a code (0 success, negative failure, the
+// values programs and logs know them by) and, for a failure, where it happened.
+#include <QMetaType>
 #include <QString>
 
-enum ExtractResult : int {
-    ExtractSucceeded = 0,
-    ErrOpenManagerFile = -1,
-    ErrOpenTitlesetFile = -2,
-    ErrOpenAobFile = -3,
-    ErrCloseManagerFile = -4,
-    ErrCloseTitlesetFile = -5,
-    ErrCloseAobFile = -6,
-    ErrReadTitlesetFile = -8,
-    ErrReadAobFile = -9,
-    ErrSeekManagerFile = -10,
-    ErrSeekTitlesetFile = -11,
-    ErrSeekAobFile = -12,
-    ErrCreateOutput = -13,
-    ErrDeleteOutput = -14,
-    ErrCloseOutput = -15,
-    ErrWriteOutput = -16,
-    ErrBlockNotFound = -18,
-    ErrNoTitleset = -19,
-    ErrAllocConverter = -20,
-    ErrAssignConverter = -21,
-    ErrPcmOverrun = -22,
-    ErrLoadDecoder = -25,
-    ErrInitMlpDecoder = -26,
-    ErrMlpDecoder = -27,
-    ErrMlpOverrun = -28,
-    ErrNoZone = -29,
-    ErrCancelled = -30,
-    ErrCreateProcess = -31,
-    ErrStartProcess = -32,
-    ErrObjectKind = -33,
-    ErrDownmix = -34,
-    ErrProcessFailed = -35, // the external command ran but exited non-zero or crashed
+enum class [[nodiscard]] ResultCode : int {
+    Succeeded = 0,
+    OpenAobFile = -3,
+    ReadAobFile = -9,
+    CreateOutput = -13,
+    DeleteOutput = -14,
+    CloseOutput = -15,
+    WriteOutput = -16,
+    BlockNotFound = -18,
+    AllocConverter = -20,
+    LoadDecoder = -25,
+    InitMlpDecoder = -26,
+    MlpDecoder = -27,
+    MlpOverrun = -28,
+    Cancelled = -30,
+    StartProcess = -32,
+    ObjectKind = -33,
+    Downmix = -34,
+    ProcessFailed = -35, // the external command ran but exited non-zero or crashed
 };
+Q_DECLARE_METATYPE(ResultCode)
 
-// The fixed message of a code; "Unknown error." for an unassigned one.
-QString resultMessage(int code);
+class [[nodiscard]] Result {
+public:
+    Result() = default;
+    // Implicit, so that a step can `return ResultCode::WriteOutput;`.
+    Result(ResultCode code) : value(code) {}
+    Result(ResultCode code, const QString &where) : value(code), place(where) {}
+
+    ResultCode code() const { return value; }
+    bool ok() const { return value == ResultCode::Succeeded; }
+    bool failed() const { return value != ResultCode::Succeeded; }
+    // The file, block or command the failure is about; empty when the code says it all.
+    const QString &where() const { return place; }
+
+    friend bool operator==(const Result &a, ResultCode b) { return a.value == b; }
+    friend bool operator!=(const Result &a, ResultCode b) { return a.value != b; }
+
+private:
+    ResultCode value = ResultCode::Succeeded;
+    QString place;
+};

@@ -1,21 +1,15 @@
 #pragma once
-// The description of one audio object's stream, held by value in every track and
-// index and copied into every dumper. The header fields are filled once, from the
-// object's first blocks; dumper, skip and limit are the working state of payload
-// extraction on a copy. The collected payload is only needed while the header is
-// parsed: a zone's objects drop it, so thousands of them cost little memory.
+// The description of one audio object's stream, held by value in every track and index,
+// filled once from the object's first blocks. The collected payload is only needed while
+// the header is parsed and when an MLP decoder starts: a zone's objects drop it, so
+// thousands of them cost little memory.
 #include <QtGlobal>
 #include <vector>
-
-class DVDAStreamDumper;
 
 enum { STREAM_PAYLOAD_SIZE = 32768 };
 enum { SUBSTREAM_PCM = 0xA0, SUBSTREAM_MLP = 0xA1 };
 
 struct StreamInfo {
-    DVDAStreamDumper *dumper = nullptr; // where extractPayload writes; not owned
-    qint32 skip = 0;                    // payload bytes still to skip; 0 none, -1 done
-    qint32 limit = 0;                   // payload bytes still allowed; 0 no limit, -1 reached
     std::vector<quint8> payload;        // collected private-stream payload, at most 32 KiB
     qint32 payloadLength = 0;           // bytes collected (kept after the payload is dropped)
 
@@ -33,4 +27,6 @@ struct StreamInfo {
     bool variableBitRate = false;
     qint32 bitRate = 0;                 // PCM: bit rate; MLP: peak bit rate
     qint32 substreams = 0;              // PCM: 1; MLP: from the major sync
+
+    int channels() const { return group1Channels + group2Channels; }
 };

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "2-stream/packetreader.h"
+#include "2-stream/channeltable.h"
 
 namespace {
 

@@ -3,9 +3,6 @@
 #include <cstring>
 
 #include "2-stream/avcodeclibrary.h"
-#include "5-extraction/objectcheck.h"
-#include "2-stream/packetreader.h"
-#include "1-base/result.h"
 
 namespace {
 
@@ -23,12 +20,15 @@ int streamChannelOfDecoded(int assignment, int decoded)
     return decoded;
 }
 
-// The decoder gives every channel at group 1's rate. A major sync may leave group 2's
-// bits and rate unset (code 15, as libavcodec's encoder writes them): group 2 then has
-// group 1's resolution rather than none, which no wave file could take.
-StreamInfo decodedFormat(const StreamInfo &info)
+} // namespace
+
+// A major sync may leave group 2's bits and rate unset (code 15, as libavcodec's encoder
+// writes them): group 2 then has group 1's resolution rather than none, which no output
+// file could take.
+StreamInfo DVDAMLPStreamDumper::outputFormat(const StreamInfo &info)
 {
     StreamInfo decoded = info;
+    decoded.dropPayload();
     if (decoded.group2Channels > 0) {
         decoded.group2SampleRate = decoded.group1SampleRate;
         if (decoded.group2Bits == 0)
@@ -37,46 +37,46 @@ StreamInfo decodedFormat(const StreamInfo &info)
     return decoded;
 }
 
-int writtenSampleSize(int bits)
+DVDAMLPStreamDumper::DVDAMLPStreamDumper(const StreamInfo &info_, const MlpDecoding &decoding_,
+                                         SampleSink &sink_)
+    : info(outputFormat(info_)), decoding(decoding_), sink(sink_),
+      state(ResultCode::InitMlpDecoder), messages(decoding_.logMessages)
 {
-    return bits > 16 ? 3 : 2;
+    // Only the collected bytes a decoder starts from are kept.
+    info.payload = info_.payload;
 }
 
-} // namespace
-
-DVDAMLPStreamDumper::DVDAMLPStreamDumper(const StreamInfo &info_, const QString &basePath,
-                                         const ExtractOptions &options_, JobQueue *jobs_)
-    : DVDAFormattedStreamDumper(decodedFormat(info_), basePath, options_, jobs_),
-      messages(options_.logMessages)
+Result DVDAMLPStreamDumper::start()
 {
-    if (result != 0)
-        return;
+    const int channels = info.group1Channels + info.group2Channels;
+    if (info.group1Channels < 0 || info.group2Channels < 0 || channels > SampleSink::MAX_CHANNELS)
+        return state = ResultCode::AllocConverter; // more channels than any assignment has
     QString why;
     av = avcodecLibrary(&why);
     if (!av) {
         qWarning("%s", qPrintable(why));
-        result = ErrLoadDecoder;
-        return;
+        return state = ResultCode::LoadDecoder;
     }
-    const bool downmixed = layout == LayoutDownmix;
-    expectedChannels = downmixed ? 2 : info.group1Channels + info.group2Channels;
-    size1 = writtenSampleSize(info.group1Bits);
-    size2 = writtenSampleSize(info.group2Bits);
-    for (int d = 0; d < SLOTS; ++d)
-        decodedOrder[d] = downmixed ? d : streamChannelOfDecoded(info.channelAssignment, d);
+    // A decoder that gives other channels than the sink lays out stops the dump.
+    expectedChannels = decoding.stereoSink ? 2 : channels;
+    size1 = sampleBytes(info.group1Bits);
+    size2 = sampleBytes(info.group2Bits);
+    for (int d = 0; d < SampleSink::MAX_CHANNELS; ++d)
+        decodedOrder[d] = decoding.stereoSink ? d : streamChannelOfDecoded(info.channelAssignment, d);
 
     input.assign(INPUT_SIZE + AV_INPUT_BUFFER_PADDING_SIZE, 0);
     packet = av->av_packet_alloc();
     frame = av->av_frame_alloc();
-    if (!packet || !frame
-        || !startDecoder(info.payload.data(), int(qMin(info.payload.size(), size_t(STREAM_PAYLOAD_SIZE))))) {
-        result = ErrInitMlpDecoder;
-        return;
-    }
+    const int collected = int(qMin(info.payload.size(), size_t(STREAM_PAYLOAD_SIZE)));
+    const bool started = packet && frame && startDecoder(info.payload.data(), collected);
+    info.dropPayload();
+    if (!started)
+        return state = ResultCode::InitMlpDecoder;
     av->av_log(decoder, AV_LOG_INFO,
            "### MLP Stream (channels: %d, sample_rate: %d, bits_per_sample: %d) ###\n",
            parserContext->ch_layout.nb_channels, parserContext->sample_rate,
            parserContext->bits_per_raw_sample);
+    return state = ResultCode::Succeeded;
 }
 
 DVDAMLPStreamDumper::~DVDAMLPStreamDumper()
@@ -134,7 +134,7 @@ bool DVDAMLPStreamDumper::startDecoder(const quint8 *run, int length)
         return false;
 
     AVDictionary *settings = nullptr;
-    if (options.downmix)
+    if (decoding.downmix)
         av->av_dict_set(&settings, "downmix", "stereo", 0); // decodes substream 0 only
     const int opened = av->avcodec_open2(decoder, codec, &settings);
     av->av_dict_free(&settings);
@@ -188,19 +188,19 @@ bool DVDAMLPStreamDumper::findMajorSync()
     return false;
 }
 
-int DVDAMLPStreamDumper::write(const quint8 *data, int length)
+Result DVDAMLPStreamDumper::write(const quint8 *data, int length)
 {
-    if (result != 0) // the files or the decoder could not be set up
-        return result;
+    if (state.failed()) // the decoder could not be set up, or the sink failed
+        return state;
     for (int at = 0; at < length; at += MAX_CALL) {
-        const int code = writeRun(data + at, qMin(int(MAX_CALL), length - at));
-        if (code != 0)
-            return code;
+        const Result written = writeRun(data + at, qMin(int(MAX_CALL), length - at));
+        if (written.failed())
+            return written;
     }
-    return 0;
+    return state;
 }
 
-int DVDAMLPStreamDumper::writeRun(const quint8 *data, int length)
+Result DVDAMLPStreamDumper::writeRun(const quint8 *data, int length)
 {
     // Pending bytes to the front, the new ones right behind them: each byte is copied
     // in once and moved at most once per call.
@@ -208,7 +208,7 @@ int DVDAMLPStreamDumper::writeRun(const quint8 *data, int length)
         std::memmove(input.data(), input.data() + readPosition, size_t(pending));
     readPosition = 0;
     if (pending + length > INPUT_SIZE) // only when called again after an overrun
-        return ErrMlpOverrun;
+        return ResultCode::MlpOverrun;
     std::memcpy(input.data() + pending, data, size_t(length));
     pending += length;
 
@@ -217,28 +217,28 @@ int DVDAMLPStreamDumper::writeRun(const quint8 *data, int length)
             av->av_log(decoder, AV_LOG_INFO, "### Looking for major sync (length: %d) ###\n",
                    pending);
             if (!findMajorSync())
-                return 0;
+                return ResultCode::Succeeded;
         }
         if (pending < 2)
-            return 0;
+            return ResultCode::Succeeded;
         const quint8 *unit = input.data() + readPosition;
         const int size = 2 * (((unit[0] << 8) | unit[1]) & 0xFFF);
         if (size > pending)
-            return pending > APPEND_AT ? int(ErrMlpOverrun) : 0;
+            return pending > APPEND_AT ? ResultCode::MlpOverrun : ResultCode::Succeeded;
         ++units;
-        messages.setPosition(framesDone); // what the decoder reports now is about this unit
+        messages.setPosition(frames); // what the decoder reports now is about this unit
         bool failed = size < 4; // no unit is that short: the length is damaged
         if (!failed && !decoderReady)
             failed = !startDecoder(unit, pending);
         if (!failed) {
-            const int code = decodeUnit(size, &failed);
-            if (code != 0)
-                return code;
+            const Result decoded = decodeUnit(size, &failed);
+            if (decoded.failed())
+                return decoded;
         }
         if (failed) {
             messages.add(DecoderMessages::UndecodableUnit);
-            if (!options.streamErrors)
-                return ErrMlpDecoder;
+            if (!decoding.recover)
+                return ResultCode::MlpDecoder;
             // Look at once, so that a major sync already pending is not lost when
             // this call is the object's last.
             searching = true;
@@ -248,52 +248,43 @@ int DVDAMLPStreamDumper::writeRun(const quint8 *data, int length)
     }
 }
 
-void DVDAMLPStreamDumper::report(ObjectCheck &check) const
-{
-    DVDAFormattedStreamDumper::report(check);
-    check.units += units;
-    for (int k = 0; k < DecoderMessages::KINDS; ++k)
-        check.errors[k] += messages.count(DecoderMessages::Kind(k));
-    if (messages.firstDamageFrame() >= 0 && info.group1SampleRate > 0)
-        check.noteProblemAt(messages.firstDamageFrame() * 1000 / info.group1SampleRate);
-}
-
-int DVDAMLPStreamDumper::decodeUnit(int size, bool *failed)
+Result DVDAMLPStreamDumper::decodeUnit(int size, bool *failed)
 {
     packet->data = input.data() + readPosition;
     packet->size = size;
     if (av->avcodec_send_packet(decoder, packet) < 0) {
         *failed = true;
-        return 0;
+        return ResultCode::Succeeded;
     }
     while (av->avcodec_receive_frame(decoder, frame) == 0) {
-        const int code = writeFrame(frame);
+        const Result written = writeFrame(frame);
         av->av_frame_unref(frame);
-        if (code != 0)
-            return code;
+        if (written.failed())
+            return written;
     }
-    return 0;
+    return ResultCode::Succeeded;
 }
 
-int DVDAMLPStreamDumper::writeFrame(const AVFrame *decoded)
+Result DVDAMLPStreamDumper::writeFrame(const AVFrame *decoded)
 {
     const int channels = decoded->ch_layout.nb_channels;
     const bool wide = decoded->format == AV_SAMPLE_FMT_S32;
     // Another channel set than the files were laid out for would put samples into the
     // wrong channels: stop instead.
     if (channels != expectedChannels || (!wide && decoded->format != AV_SAMPLE_FMT_S16))
-        return ErrMlpDecoder;
-    const int c1 = layout == LayoutDownmix ? 2 : info.group1Channels;
-    const int frames = decoded->nb_samples;
-    const int frames2 = channels > c1 ? frames : 0;
-    if (options.mode == ModeVerify) // nothing is written: only the frames count
-        return commitSamples(frames, frames2) ? 0 : int(ErrWriteOutput);
+        return ResultCode::MlpDecoder;
+    const int c1 = decoding.stereoSink ? 2 : info.group1Channels;
+    const int count = decoded->nb_samples;
+    const int count2 = channels > c1 ? count : 0;
+    frames += count;
+    if (!sink.keepsSamples()) // nothing is kept: only the frames count
+        return ResultCode::Succeeded;
 
-    // Straight into the files' buffers: where each decoded channel goes in the first
+    // Straight into the sink's buffers: where each decoded channel goes in the first
     // frame, how far to the next, how wide.
-    const SampleTargets room = reserveSamples(frames, frames2);
-    quint8 *to[SLOTS];
-    int step[SLOTS], width[SLOTS];
+    const SampleSink::Targets room = sink.reserve(count, count2);
+    quint8 *to[SampleSink::MAX_CHANNELS];
+    int step[SampleSink::MAX_CHANNELS], width[SampleSink::MAX_CHANNELS];
     for (int d = 0; d < channels; ++d) {
         const int s = decodedOrder[d];
         const bool first = s < c1;
@@ -305,7 +296,7 @@ int DVDAMLPStreamDumper::writeFrame(const AVFrame *decoded)
     // the upper 24 bits of 32).
     const auto *in16 = reinterpret_cast<const qint16 *>(decoded->data[0]);
     const auto *in32 = reinterpret_cast<const qint32 *>(decoded->data[0]);
-    for (int f = 0; f < frames; ++f) {
+    for (int f = 0; f < count; ++f) {
         for (int d = 0; d < channels; ++d) {
             const quint32 v = wide ? quint32(*in32++) : quint32(*in16++) << 16;
             quint8 *sample = to[d];
@@ -316,5 +307,8 @@ int DVDAMLPStreamDumper::writeFrame(const AVFrame *decoded)
             sample[1] = quint8(v >> 24);
         }
     }
-    return commitSamples(frames, frames2) ? 0 : int(ErrWriteOutput);
+    const Result committed = sink.commit(count, count2);
+    if (committed.failed())
+        state = committed;
+    return committed;
 }

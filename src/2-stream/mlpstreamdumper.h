@@ -1,6 +1,6 @@
 #pragma once
 // Decodes the MLP stream of a DVD-Audio object (sub-stream 0xA1) with libavcodec and
-// writes the samples to the wave files of its base.
+// hands the samples to its sink.
 //
 // Calls bring arbitrary runs of bytes; whole access units (2 x the low 12 bits of their
 // first big-endian word) are cut from an input buffer and decoded one by one. After a
@@ -11,8 +11,9 @@
 // counts what the decoder reports, so two dumpers never share state.
 #include <vector>
 
+#include "1-base/streaminfo.h"
 #include "2-stream/decodermessages.h"
-#include "4-output/formattedstreamdumper.h"
+#include "2-stream/streamdumper.h"
 
 struct AVCodecLibrary;
 struct AVCodecContext;
@@ -20,18 +21,27 @@ struct AVCodecParserContext;
 struct AVPacket;
 struct AVFrame;
 
-class DVDAMLPStreamDumper : public DVDAFormattedStreamDumper {
-public:
-    // Opens the files, then finds the stream parameters in info's collected payload;
-    // without a major sync there result is ErrInitMlpDecoder.
-    DVDAMLPStreamDumper(const StreamInfo &info, const QString &basePath,
-                        const ExtractOptions &options, JobQueue *jobs);
-    ~DVDAMLPStreamDumper() override;
-    [[nodiscard]] int write(const quint8 *data, int length) override;
+struct MlpDecoding {
+    bool downmix = false;     // ask the decoder for the stereo downmix (substream 0) only
+    bool stereoSink = false;  // the sink takes two channels: the downmix
+    bool recover = false;     // resume at the next major sync after a damaged unit
+    bool logMessages = false; // the decoder's messages to the decoder log
+};
 
+class DVDAMLPStreamDumper : public DVDAStreamDumper {
+public:
+    // Nothing is decoded before start.
+    DVDAMLPStreamDumper(const StreamInfo &info, const MlpDecoding &decoding, SampleSink &sink);
+    ~DVDAMLPStreamDumper() override;
+    // Loads libavcodec (LoadDecoder when it cannot be had) and finds the stream
+    // parameters in info's collected payload (InitMlpDecoder without a major sync there).
+    Result start();
+    Result write(const quint8 *data, int length) override;
+
+    // The samples the decoder gives for a stream: every channel at group 1's rate, and
+    // group 2's resolution where the major sync leaves it unset.
+    static StreamInfo outputFormat(const StreamInfo &info);
     const DecoderMessages &decoderMessages() const { return messages; }
-    // The files, the access units seen and what the decoder reported.
-    void report(ObjectCheck &check) const override;
 
     enum {
         // Bytes kept between calls: at most APPEND_AT (more without a whole unit is an
@@ -48,7 +58,7 @@ public:
     qint64 units = 0;        // access units cut from the stream, decodable or not
 
 private:
-    [[nodiscard]] int writeRun(const quint8 *data, int length);
+    Result writeRun(const quint8 *data, int length);
     // Drops bytes up to the next access unit with a major sync; false when none is
     // pending yet (all but the last 8 bytes are dropped then).
     [[nodiscard]] bool findMajorSync();
@@ -56,10 +66,14 @@ private:
     [[nodiscard]] bool startDecoder(const quint8 *run, int length);
     void freeDecoder();
     // Decodes the access unit of `size` bytes at the read position and writes its samples.
-    [[nodiscard]] int decodeUnit(int size, bool *failed);
-    [[nodiscard]] int writeFrame(const AVFrame *decoded);
+    Result decodeUnit(int size, bool *failed);
+    Result writeFrame(const AVFrame *decoded);
     void drop(int count);
 
+    StreamInfo info;           // as the decoder gives it (outputFormat)
+    MlpDecoding decoding;
+    SampleSink &sink;
+    Result state;              // why the dumper cannot decode; every write reports it
     DecoderMessages messages;
     const AVCodecLibrary *av = nullptr; // loaded on the first MLP stream
     AVCodecContext *parserContext = nullptr; // what the parser read from the major sync
@@ -71,6 +85,6 @@ private:
     std::vector<quint8> input;  // INPUT_SIZE bytes and the parser's padding
     int readPosition = 0;       // first byte not yet decoded
     int expectedChannels = 0;   // what the layout needs from the decoder
-    int decodedOrder[SLOTS];    // decoder channel -> stream channel
+    int decodedOrder[SampleSink::MAX_CHANNELS]; // decoder channel -> stream channel
     int size1 = 2, size2 = 2;   // written sample sizes of the groups
 };

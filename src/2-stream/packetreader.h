@@ -1,11 +1,9 @@
 #pragma once
-// The pack and sub-stream layout of AOB files: private stream 1 payloads, the PCM and
-// MLP stream headers, and the DVD-Audio channel assignment table with its queries.
-#include <QString>
+// The pack and sub-stream layout of AOB files: private stream 1 payloads and the PCM and
+// MLP stream headers.
+#include <QtGlobal>
 
 #include "1-base/streaminfo.h"
-
-enum { CHANNEL_ASSIGNMENTS = 21 };
 
 // From up to 16 consecutive packs: type, channel groups, rates, bits, bit rate,
 // substreams and where the first MLP major sync lies.
@@ -42,10 +40,3 @@ inline void forEachPrivatePacket(const quint8 *pack, Visit visit)
         pos += 6 + length;
     }
 }
-
-// Channel n in stream order (group 1 then group 2).
-int channelMask(const StreamInfo &info, int n);
-QString channelName(const StreamInfo &info, int n);
-int channelOrder(const StreamInfo &info, int n); // position in output (mask) order
-void describeChannels(const StreamInfo &info, int *group1Mask, int *group2Mask,
-                      QString *group1Names, QString *group2Names, QString *allNames);

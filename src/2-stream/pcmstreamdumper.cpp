@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "1-base/result.h"
 
 namespace {
 
@@ -18,27 +17,24 @@ int packedUnitSize(int channels, int bits)
 
 } // namespace
 
-int DVDAPCMStreamDumper::check(const StreamInfo &info, const ExtractOptions &options)
+Result DVDAPCMStreamDumper::check(const StreamInfo &info)
 {
     const int c1 = info.group1Channels, c2 = info.group2Channels;
-    if (c1 <= 0 || c1 > MAX_GROUP_CHANNELS || c2 < 0 || c2 > MAX_GROUP_CHANNELS)
-        return ErrAllocConverter;
+    if (c1 <= 0 || c2 < 0 || c1 + c2 > MAX_GROUP_CHANNELS)
+        return ResultCode::AllocConverter;
     if (!knownBits(info.group1Bits) || info.group1SampleRate <= 0)
-        return ErrAllocConverter;
+        return ResultCode::AllocConverter;
     if (c2 > 0 && (!knownBits(info.group2Bits) || info.group2SampleRate <= 0
                    || info.group2SampleRate > info.group1SampleRate))
-        return ErrAllocConverter;
-    // Linear PCM has no downmix; the driver refuses it before, this keeps the files right.
-    if (options.downmix && !options.split && !mergeInEffect(info, options))
-        return ErrDownmix;
-    return ExtractSucceeded;
+        return ResultCode::AllocConverter;
+    return ResultCode::Succeeded;
 }
 
-DVDAPCMStreamDumper::DVDAPCMStreamDumper(const StreamInfo &info_, const QString &basePath,
-                                         const ExtractOptions &options_, JobQueue *jobs_)
-    : DVDAFormattedStreamDumper(info_, basePath, options_, jobs_, check(info_, options_))
+DVDAPCMStreamDumper::DVDAPCMStreamDumper(const StreamInfo &info_, SampleSink &sink_)
+    : info(info_), sink(sink_), state(check(info_))
 {
-    if (check(info_, options_) != ExtractSucceeded)
+    info.dropPayload();
+    if (state.failed())
         return;
     unit1 = packedUnitSize(info.group1Channels, info.group1Bits);
     unit2 = info.group2Channels > 0 ? packedUnitSize(info.group2Channels, info.group2Bits) : 0;
@@ -47,12 +43,10 @@ DVDAPCMStreamDumper::DVDAPCMStreamDumper(const StreamInfo &info_, const QString 
     unpack2 = pcmUnpacker(info.group2Channels, info.group2Bits);
 }
 
-int DVDAPCMStreamDumper::write(const quint8 *data, int length)
+Result DVDAPCMStreamDumper::write(const quint8 *data, int length)
 {
-    if (unit1 <= 0) // refused at construction: nothing can be unpacked
-        return result != ExtractSucceeded ? result : int(ErrAllocConverter);
-    if (length <= 0 || !data)
-        return result;
+    if (state.failed() || length <= 0 || !data)
+        return state;
 
     int pos = 0;
     if (carry > 0) {
@@ -63,14 +57,15 @@ int DVDAPCMStreamDumper::write(const quint8 *data, int length)
         carry += take;
         pos = take;
         if (carry < size)
-            return result;
+            return state;
         carry = 0;
-        (void)unpackSteps(carried, size);
+        // One whole step: all of it is used.
+        unpackSteps(carried, size);
     }
     pos += unpackSteps(data + pos, length - pos);
     carry = length - pos;
     std::memcpy(carried, data + pos, carry);
-    return result;
+    return state;
 }
 
 void DVDAPCMStreamDumper::stepsIn(int length, int most, int *steps, int *units2) const
@@ -104,16 +99,17 @@ int DVDAPCMStreamDumper::unpackSteps(const quint8 *p, int length)
         stepsIn(length - int(at - p), BATCH_UNITS, &steps, &units2);
         if (steps == 0)
             return int(at - p);
-        if (options.mode == ModeVerify) { // nothing is written: only the frames count
+        frames += 2 * steps;
+        if (!sink.keepsSamples()) { // nothing is kept: only the frames count
             at += steps * unit1 + units2 * unit2;
             phase = (phase + steps) % ratio;
-            (void)commitSamples(2 * steps, 2 * units2);
             continue;
         }
-        SampleTargets room = reserveSamples(2 * steps, 2 * units2);
+        SampleTargets room = sink.reserve(2 * steps, 2 * units2);
         at = unpackRun(at, steps, room);
-        if (!commitSamples(2 * steps, 2 * units2))
-            result = ErrWriteOutput;
+        const Result committed = sink.commit(2 * steps, 2 * units2);
+        if (state.ok())
+            state = committed;
     }
 }
 

@@ -6,27 +6,29 @@
 // (24 bits) one low byte per sample or (20 bits) one low nibble per sample, high nibble
 // first. Group 2's unit comes before group 1's whenever the phase is 0; with group 2
 // at a lower rate the phase runs through group1Rate / group2Rate steps.
-#include "4-output/formattedstreamdumper.h"
+#include "1-base/streaminfo.h"
 #include "2-stream/pcmunpacker.h"
+#include "2-stream/streamdumper.h"
 
-class DVDAPCMStreamDumper : public DVDAFormattedStreamDumper {
+class DVDAPCMStreamDumper : public DVDAStreamDumper {
 public:
-    // Refuses (result ErrAllocConverter, no file created) a stream it cannot unpack:
-    // unknown bit resolution, no group-1 channels, a zero rate, or group 2 faster than
-    // group 1. Any of these would give units of no size or an impossible cycle.
-    DVDAPCMStreamDumper(const StreamInfo &info, const QString &basePath,
-                        const ExtractOptions &options, JobQueue *jobs);
-    [[nodiscard]] int write(const quint8 *data, int length) override;
+    // A stream it cannot unpack (see check) is refused: every write fails with the
+    // refusal, and the sink is never given a sample.
+    DVDAPCMStreamDumper(const StreamInfo &info, SampleSink &sink);
+    Result write(const quint8 *data, int length) override;
 
-    // The refusal code for a stream, 0 when it can be unpacked.
-    [[nodiscard]] static int check(const StreamInfo &info, const ExtractOptions &options);
+    // AllocConverter for a stream that cannot be unpacked: unknown bit resolution, no
+    // group-1 channels, a zero rate, or group 2 faster than group 1. Any of these would
+    // give units of no size or an impossible cycle.
+    static Result check(const StreamInfo &info);
 
     qint32 phase = 0; // position in the group-2 cycle; group-2 units come at phase 0
     qint32 carry = 0; // bytes of an incomplete unit kept from the previous call
 
 private:
+    using SampleTargets = SampleSink::Targets;
     enum {
-        MAX_GROUP_CHANNELS = SLOTS,
+        MAX_GROUP_CHANNELS = SampleSink::MAX_CHANNELS,
         MAX_UNIT = 2 * 3 * MAX_GROUP_CHANNELS,
         BATCH_UNITS = 2048, // group-1 units laid out between two reservations of room
     };
@@ -41,6 +43,9 @@ private:
     // current phase, and the group-2 units among them.
     void stepsIn(int length, int most, int *steps, int *units2) const;
 
+    StreamInfo info;
+    SampleSink &sink;
+    Result state;                 // the first failure; every later write reports it
     int unit1 = 0, unit2 = 0;     // packed unit sizes of the groups
     int ratio = 1;                // group-1 units per group-2 unit
     PcmUnpacker unpack1 = nullptr, unpack2 = nullptr;

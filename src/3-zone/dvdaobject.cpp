@@ -1,6 +1,6 @@
 #include "3-zone/dvdaobject.h"
 
-DVDAZone *currentZone = nullptr;
+#include "3-zone/dvdazone.h"
 
 QString formatPtsTime(quint32 pts)
 {
@@ -12,15 +12,31 @@ QString formatPtsTime(quint32 pts)
 
 DVDAObject::~DVDAObject() = default;
 
-DVDATrack::DVDATrack()
+int DVDAObject::position() const
 {
-    kindCode = KindTrack;
+    if (!up)
+        return -1;
+    switch (up->kind()) {
+    case KindZone: return static_cast<const DVDAZone *>(up)->titlesets.indexOf(this);
+    case KindTitleset: return static_cast<const DVDATitleset *>(up)->titles.indexOf(this);
+    case KindTitle: return static_cast<const DVDATitle *>(up)->tracks.indexOf(this);
+    case KindTrack: return static_cast<const DVDATrack *>(up)->indexes.indexOf(this);
+    default: return -1;
+    }
 }
 
-DVDATrack::~DVDATrack()
+DVDAObject *DVDAObject::ancestor(DVDAKind wanted) const
 {
-    for (DVDASectorPointer *index : indexes)
-        delete index;
+    for (const DVDAObject *node = this; node; node = node->up) {
+        if (node->kind() == wanted)
+            return const_cast<DVDAObject *>(node);
+    }
+    return nullptr;
+}
+
+DVDATitleset *DVDAObject::titleset() const
+{
+    return static_cast<DVDATitleset *>(ancestor(KindTitleset));
 }
 
 QString DVDATrack::timeText() const
@@ -53,11 +69,6 @@ quint32 DVDATrack::lastBlock() const
     return last;
 }
 
-DVDASectorPointer::DVDASectorPointer()
-{
-    kindCode = KindIndex;
-}
-
 QString DVDASectorPointer::timeText() const
 {
     return formatPtsTime(timePts());
@@ -80,15 +91,4 @@ void DVDATrack::shareLength()
         const long double share = (long double)timePts() * indexBlocks / trackBlocks;
         index->sharePts = quint32(quint64(share));
     }
-}
-
-DVDATitle::DVDATitle()
-{
-    kindCode = KindTitle;
-}
-
-DVDATitle::~DVDATitle()
-{
-    for (DVDATrack *track : tracks)
-        delete track;
 }

@@ -6,7 +6,6 @@
 #include <QtEndian>
 
 #include "2-stream/packetreader.h"
-#include "1-base/result.h"
 #include "3-zone/folderzonesource.h"
 
 namespace {
@@ -60,8 +59,6 @@ struct DVDATitleset::TitleTable {
 DVDATitleset::DVDATitleset(std::shared_ptr<ZoneSource> zoneSource, int position)
     : number(position + 1), source(std::move(zoneSource))
 {
-    kindCode = KindTitleset;
-
     const std::unique_ptr<ZoneFile> info = source->open(QString::asprintf("ATS_%02d_0.IFO", number));
     if (!info) {
         addProblem(-1, tr("cannot open the information file (missing, or not a regular file)"));
@@ -133,11 +130,7 @@ void DVDATitleset::checkAobArea()
                       "blocks up to %2").arg(lastAobBlock).arg(held));
 }
 
-DVDATitleset::~DVDATitleset()
-{
-    for (DVDATitle *title : titles)
-        delete title;
-}
+DVDATitleset::~DVDATitleset() = default;
 
 void DVDATitleset::probeAobFiles()
 {
@@ -199,10 +192,9 @@ void DVDATitleset::parseTitleTable(const QByteArray &bytes)
             return;
         }
 
-        auto *title = new DVDATitle;
+        DVDATitle *title = titles.add(std::make_unique<DVDATitle>());
         title->titleId = t[entry];
         title->lengthPts = be32(t + record + 4);
-        titles.push_back(title);
 
         const bool complete = parseTitle(title, table, record);
         // Tracks already built get their stream description even when the table is cut
@@ -233,11 +225,10 @@ bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64
             addPastTable(at, tr("track record %1 of title %2").arg(n + 1).arg(titleNumber), table);
             return false;
         }
-        auto *track = new DVDATrack;
+        DVDATrack *track = title->tracks.add(std::make_unique<DVDATrack>());
         track->number = n + 1;
         track->firstIndexNumber = t[at + 4];
         track->lengthPts = be32(t + at + 10);
-        title->tracks.push_back(track);
     }
 
     const quint64 indexTable = record + be16(t + record + 12);
@@ -257,12 +248,11 @@ bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64
             const int next = j + 1 < tracks.size() ? tracks[j + 1]->firstIndexNumber : 0;
             if (indexNumber < from || (next != 0 && indexNumber >= next))
                 continue;
-            auto *index = new DVDASectorPointer;
+            DVDASectorPointer *index = tracks[j]->indexes.add(std::make_unique<DVDASectorPointer>());
             index->number = indexNumber;
             index->first = be32(t + at + 4);
             index->last = be32(t + at + 8);
             fillStreamInfo(index, index->first, table);
-            tracks[j]->indexes.push_back(index);
             break;
         }
     }
@@ -280,40 +270,40 @@ void DVDATitleset::fillStreamInfo(AOBObject *object, quint32 block, const TitleT
     }
     std::vector<quint8> packs(size_t(STREAM_INFO_BLOCKS) * BLOCK_SIZE);
     int count = 0;
-    if (readBlocks(block, STREAM_INFO_BLOCKS, packs.data(), &count) != ExtractSucceeded)
+    if (readBlocks(block, STREAM_INFO_BLOCKS, packs.data(), &count).failed())
         count = 0;
     readStreamInfo(object->streamInfo, packs.data(), count);
     object->streamInfo.dropPayload();
     table.infoByBlock.insert(block, object->streamInfo);
 }
 
-int DVDATitleset::unreadableReason(int part, quint32 block) const
+Result DVDATitleset::unreadableReason(int part, quint32 block) const
 {
     const AobFileEntry &row = aobFiles[part];
     // Without a valid information file the table was never built.
     if (row.name.isEmpty())
-        return ErrBlockNotFound;
+        return ResultCode::BlockNotFound;
     // Past the last file that has data there is nothing to read; but when no file has
     // any, the blocks the header claims are in files that are missing.
     if (part > lastDataPart && !(lastDataPart < 0 && block <= lastAobBlock))
-        return ErrBlockNotFound;
+        return ResultCode::BlockNotFound;
     if (!row.present)
-        return ErrOpenAobFile;
+        return ResultCode::OpenAobFile;
     // A file cut short, or empty, before the last one.
     if (block - row.firstBlock >= row.heldBlocks)
-        return ErrReadAobFile;
-    return 0;
+        return ResultCode::ReadAobFile;
+    return ResultCode::Succeeded;
 }
 
-int DVDATitleset::readRun(quint32 first, int count, quint8 *buffer, int *read)
+Result DVDATitleset::readRun(quint32 first, int count, quint8 *buffer, int *read)
 {
     QMutexLocker lock(&ioMutex);
     int done = 0;
-    int result = 0;
-    while (done < count && result == 0) {
+    Result result;
+    while (done < count && result.ok()) {
         const quint64 block = quint64(first) + quint64(done);
         if (block > 0xFFFFFFFFu) {
-            result = ErrBlockNotFound;
+            result = ResultCode::BlockNotFound;
             break;
         }
         int part = 0;
@@ -321,17 +311,17 @@ int DVDATitleset::readRun(quint32 first, int count, quint8 *buffer, int *read)
                              && aobFiles[part].lastBlock + 1 != aobFiles[part].firstBlock))
             ++part;
         if (part == 9) {
-            result = ErrBlockNotFound;
+            result = ResultCode::BlockNotFound;
             break;
         }
         result = unreadableReason(part, quint32(block));
-        if (result != 0)
+        if (result.failed())
             break;
         AobFileEntry &row = aobFiles[part];
         if (!row.file)
             row.file = source->open(row.name);
         if (!row.file) {
-            result = ErrOpenAobFile;
+            result = ResultCode::OpenAobFile;
             break;
         }
         const quint32 offset = quint32(block) - row.firstBlock;
@@ -339,29 +329,29 @@ int DVDATitleset::readRun(quint32 first, int count, quint8 *buffer, int *read)
         const int got = row.file->readBlocks(offset, wanted, buffer + size_t(done) * BLOCK_SIZE);
         done += qMax(0, got);
         if (got < wanted)
-            result = ErrReadAobFile;
+            result = ResultCode::ReadAobFile;
     }
     if (read)
         *read = done;
     return result;
 }
 
-int DVDATitleset::readBlock(quint32 block, quint8 *buffer)
+Result DVDATitleset::readBlock(quint32 block, quint8 *buffer)
 {
     return readRun(block, 1, buffer, nullptr);
 }
 
-int DVDATitleset::readBlocks(quint32 first, int count, quint8 *buffer, int *read)
+Result DVDATitleset::readBlocks(quint32 first, int count, quint8 *buffer, int *read)
 {
     // The run is cut at lastAobBlock; a block number never wraps back to 0.
     const int bounded = first > lastAobBlock
                             ? 0
                             : int(qMin<quint64>(quint64(qMax(count, 0)), quint64(lastAobBlock) - first + 1));
     int done = 0;
-    // The code of the block that ended the run is not passed on: a short run is enough.
-    if (bounded > 0)
-        (void)readRun(first, bounded, buffer, &done);
+    // A run cut short by a block that cannot be read still gives the blocks before it;
+    // why it ended is not passed on.
+    const bool whole = bounded > 0 && readRun(first, bounded, buffer, &done).ok();
     if (read)
         *read = done;
-    return done > 0 ? int(ExtractSucceeded) : int(ErrBlockNotFound);
+    return whole || done > 0 ? ResultCode::Succeeded : ResultCode::BlockNotFound;
 }

@@ -3,6 +3,7 @@
 #include <QMutex>
 #include <memory>
 
+#include "1-base/result.h"
 #include "3-zone/dvdaobject.h"
 #include "3-zone/zonesource.h"
 #include "3-zone/zoneproblem.h"
@@ -30,23 +31,26 @@ struct AobFileEntry {
 };
 
 class DVDATitleset : public DVDAObject {
-    Q_DISABLE_COPY(DVDATitleset)
 public:
     DVDATitleset(std::shared_ptr<ZoneSource> source, int position);
     DVDATitleset(const QDir &zoneDir, int position); // from a zone folder
     ~DVDATitleset() override;
+    DVDAKind kind() const override { return KindTitleset; }
+    // Whether the zone's tree lists the titleset at all (audio and video do, a titleset
+    // of unknown kind does not).
+    bool listed() const { return contentKind == TitlesetAudio || contentKind == TitlesetVideo; }
 
-    // One block into a 2048-byte buffer; 0 or a result code.
-    [[nodiscard]] int readBlock(quint32 block, quint8 *buffer);
-    // A run of blocks, cut at lastAobBlock and at the first failing block.
-    // 0 when at least one block was read, else ErrBlockNotFound.
-    [[nodiscard]] int readBlocks(quint32 first, int count, quint8 *buffer, int *read);
+    // One block into a 2048-byte buffer.
+    Result readBlock(quint32 block, quint8 *buffer);
+    // A run of blocks, cut at lastAobBlock and at the first failing block: Succeeded when
+    // at least one block was read, else BlockNotFound.
+    Result readBlocks(quint32 first, int count, quint8 *buffer, int *read);
     // A run of count blocks as one read per file, holding the I/O lock for the whole run:
-    // 0 when all were read, else the code of the block that failed, with *read blocks
-    // before it in the buffer. Not cut at lastAobBlock, like readBlock.
-    [[nodiscard]] int readRun(quint32 first, int count, quint8 *buffer, int *read);
+    // Succeeded when all were read, else the failure of the block that failed, with *read
+    // blocks before it in the buffer. Not cut at lastAobBlock, like readBlock.
+    Result readRun(quint32 first, int count, quint8 *buffer, int *read);
 
-    std::vector<DVDATitle *> titles;
+    Children<DVDATitle> titles{this};
     TitlesetKind contentKind = TitlesetUnknown;
     AobFileEntry aobFiles[9];
     quint32 lastAobBlock = 0;
@@ -58,8 +62,8 @@ public:
 private:
     struct TitleTable;
     void probeAobFiles();
-    // The code for a block no file holds; 0 when its row can be read from.
-    int unreadableReason(int part, quint32 block) const;
+    // Why a block no file holds cannot be read; Succeeded when its row can be read from.
+    Result unreadableReason(int part, quint32 block) const;
     static QString tr(const char *text);
     void addProblem(qint64 offset, const QString &what);
     void addPastTable(quint64 offset, const QString &what, const TitleTable &table);

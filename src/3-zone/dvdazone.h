@@ -6,18 +6,15 @@
 #include "3-zone/dvdatitleset.h"
 
 class DVDAZone : public DVDAObject {
-    Q_DISABLE_COPY(DVDAZone)
 public:
     explicit DVDAZone(const QDir &zoneDir);
     // The zone whose files the source holds (a folder, or an image's AUDIO_TS folder).
     explicit DVDAZone(std::shared_ptr<ZoneSource> zoneSource);
     ~DVDAZone() override;
-
-    // One block of the titleset at that position (taken from an object's titlesetPos).
-    [[nodiscard]] int readBlock(int titlesetPosition, quint32 block, quint8 *buffer);
+    DVDAKind kind() const override { return KindZone; }
 
     QDir dir; // the zone folder; for an image, the image file's folder
     std::shared_ptr<ZoneSource> source;
     qint32 titlesetCount = 99;
-    std::vector<DVDATitleset *> titlesets;
+    Children<DVDATitleset> titlesets{this};
 };

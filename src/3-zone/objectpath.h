@@ -1,8 +1,6 @@
 #pragma once
-// Nodes hold no parent pointers: the titleset, title, track and index of a node are
-// found by going down from the zone with its position fields.
+// The titleset, title, track and index a node belongs to, found by going up from it.
 class DVDAObject;
-class DVDAZone;
 class DVDATitleset;
 class DVDATitle;
 class DVDATrack;
@@ -15,6 +13,6 @@ struct ObjectPath {
     DVDASectorPointer *index = nullptr;
 };
 
-// Follows the object's positions as far as they apply and are in range. False when a
-// position that applies to the object's kind names no node.
-bool resolveObjectPath(const DVDAZone *zone, const DVDAObject *object, ObjectPath *path);
+// The node and the nodes above it; null at the levels below the node's own (and all
+// null for the zone or no node).
+ObjectPath objectPath(const DVDAObject *object);

@@ -1,7 +1,6 @@
 #include "3-zone/zonewalk.h"
 
 #include "3-zone/dvdazone.h"
-#include "6-text/treelabels.h"
 
 bool ZoneNode::within(const DVDAObject *ancestor) const
 {
@@ -34,7 +33,7 @@ void walkZone(DVDAZone *zone, const std::function<void(const ZoneNode &)> &visit
     at(zone, 0, true);
     for (DVDATitleset *titleset : zone->titlesets) {
         node.path = ObjectPath{titleset, nullptr, nullptr, nullptr};
-        const bool listed = listedInTree(titleset);
+        const bool listed = titleset->listed();
         if (!at(titleset, 1, listed))
             continue;
         const bool childrenListed = listed && titleset->contentKind == TitlesetAudio;

@@ -66,6 +66,14 @@ quint32 WaveFile::sizeField(qint64 size)
 bool WaveFile::open(const QString &path, int channels_, int sampleRate_, int bits_,
                     int channelMask, bool oldFormat)
 {
+    plainHeader = oldFormat;
+    return open(path, channels_, sampleRate_, bits_, channelMask);
+}
+
+bool WaveFile::open(const QString &path, int channels_, int sampleRate_, int bits_,
+                    int channelMask)
+{
+    const bool oldFormat = plainHeader;
     channels = channels_;
     sampleRate = sampleRate_;
     bits = bits_;

@@ -7,30 +7,32 @@
 #include <QString>
 
 #include "4-output/bufferedoutput.h"
+#include "4-output/samplefile.h"
 
-class WaveFile {
+class WaveFile : public SampleFile {
 public:
     enum { OLD_HEADER_SIZE = 44, EXTENSIBLE_HEADER_SIZE = 68 };
 
+    // oldFormat: the plain 44-byte header instead of the extensible one.
+    explicit WaveFile(bool oldFormat = false) : plainHeader(oldFormat) {}
+
     // Creates (or truncates) the file and writes the header. False if it cannot be created.
+    [[nodiscard]] bool open(const QString &path, int channels, int sampleRate, int bits,
+                            int channelMask) override;
     [[nodiscard]] bool open(const QString &path, int channels, int sampleRate, int bits,
                             int channelMask, bool oldFormat);
     // Appends samples; false once samples could not be written to the file.
     [[nodiscard]] bool write(const quint8 *data, qint64 count) { return samples.write(data, count); }
     // Room for samples laid out in place, as BufferedOutput gives it.
-    quint8 *reserve(qint64 count) { return samples.reserve(count); }
-    void commit(qint64 count) { samples.commit(count); }
+    quint8 *reserve(qint64 count) override { return samples.reserve(count); }
+    void commit(qint64 count) override { samples.commit(count); }
     // Patches the RIFF and data sizes and closes the file; false if that failed.
-    [[nodiscard]] bool finish();
+    [[nodiscard]] bool finish() override;
     // After a failed finish: whether samples that write had taken were lost, rather than
     // the last ones or the sizes.
-    bool lostSamples() const { return samples.lostTakenBytes(); }
-    bool isOpen() const { return file.isOpen(); }
-    QString path() const { return file.fileName(); }
-
-    int channels = 0;
-    int sampleRate = 0;
-    int bits = 0;
+    bool lostSamples() const override { return samples.lostTakenBytes(); }
+    bool isOpen() const override { return file.isOpen(); }
+    QString path() const override { return file.fileName(); }
 
     // The header as written by open: old form 44 bytes, extensible form 68 bytes.
     static QByteArray header(int channels, int sampleRate, int bits, int channelMask,
@@ -40,6 +42,7 @@ public:
     static quint32 sizeField(qint64 size);
 
 private:
+    bool plainHeader;
     QByteArray headerImage;
     int fmtChunkSize = 0; // the fmt chunk with its own 8-byte header: 24 or 48
     QFile file;

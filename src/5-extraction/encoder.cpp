@@ -1,18 +1,9 @@
 #include "5-extraction/encoder.h"
 
-#include <QElapsedTimer>
-
-#include "1-base/result.h"
-
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <unistd.h>
 #endif
-
-namespace {
-constexpr int startTimeoutMs = 5000;
-constexpr int sliceMs = 50;
-} // namespace
 
 QString expandCommand(const QString &command, const QString &path, int channels, int sampleRate,
                       int bits)
@@ -57,62 +48,100 @@ QStringList commandLine(const QString &command, const QString &path, int channel
     return line;
 }
 
-Encoder::Encoder(QObject *parent) : QProcess(parent)
+Encoder::Encoder(QObject *parent) : QObject(parent)
 {
 #ifdef Q_OS_UNIX
     // The command gets a process group of its own, so a stop also ends whatever it started
     // (a shell script's encoder keeps running otherwise).
-    setChildProcessModifier([] { ::setpgid(0, 0); });
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
 #endif
+    connect(&process, &QProcess::readyReadStandardOutput, this, &Encoder::forwardOutput);
+    connect(&process, &QProcess::readyReadStandardError, this, &Encoder::forwardOutput);
+    connect(&process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            end(killed ? ResultCode::Cancelled : ResultCode::StartProcess, -1);
+    });
+    connect(&process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
+        forwardOutput(); // what was written just before the end
+        if (killed)
+            end(ResultCode::Cancelled, exitCode);
+        else if (status != QProcess::NormalExit || exitCode != 0)
+            end(ResultCode::ProcessFailed, exitCode);
+        else
+            end(ResultCode::Succeeded, exitCode);
+    });
 }
 
-int Encoder::encode(const QString &command, const QString &path, int channels, int sampleRate,
-                    int bits, const KeepRunning &keepRunning)
+Encoder::~Encoder()
+{
+    if (!isRunning())
+        return;
+    process.disconnect(this);
+    killGroup();
+    process.kill();
+    process.waitForFinished(-1);
+}
+
+void Encoder::setLogFile(const QString &path)
+{
+    logFile = path;
+}
+
+Result Encoder::start(const QString &command, const QString &path, int channels, int sampleRate,
+                      int bits)
 {
     const QStringList line = commandLine(command, path, channels, sampleRate, bits);
     if (line.isEmpty() || line.first().isEmpty())
-        return ErrStartProcess;
-
+        return ResultCode::StartProcess;
+    killed = false;
+    ending = false;
+    if (logFile.isEmpty()) {
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.setStandardOutputFile(QString());
+    } else {
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.setStandardOutputFile(logFile, QIODevice::Append);
+    }
     // An empty standard input: a command that reads it (cat) sees its end at once.
-    setStandardInputFile(QProcess::nullDevice());
-    start(line.first(), line.mid(1));
-
-    QElapsedTimer clock;
-    clock.start();
-    while (!waitForStarted(sliceMs)) {
-        if (state() == QProcess::NotRunning)
-            return ErrStartProcess;
-        if (clock.elapsed() >= startTimeoutMs) {
-            killCommand();
-            return ErrStartProcess;
-        }
-        if (keepRunning && !keepRunning()) {
-            killCommand();
-            return ErrCancelled;
-        }
-    }
-
-    // No time limit, but short slices so a stop is noticed and output can be forwarded.
-    for (;;) {
-        if (keepRunning && !keepRunning()) {
-            killCommand();
-            return ErrCancelled;
-        }
-        if (waitForFinished(sliceMs) || state() == QProcess::NotRunning)
-            break;
-    }
-    if (exitStatus() != QProcess::NormalExit || exitCode() != 0)
-        return ErrProcessFailed;
-    return ExtractSucceeded;
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(line.first(), line.mid(1));
+    return ResultCode::Succeeded;
 }
 
-void Encoder::killCommand()
+void Encoder::kill()
+{
+    if (!isRunning() || ending)
+        return;
+    killed = true;
+    killGroup();
+    process.kill();
+}
+
+void Encoder::killGroup()
 {
 #ifdef Q_OS_UNIX
-    const qint64 pid = processId();
+    const qint64 pid = process.processId();
     if (pid > 0)
         ::kill(-pid_t(pid), SIGKILL);
 #endif
-    kill();
-    waitForFinished(-1);
+}
+
+void Encoder::forwardOutput()
+{
+    if (!logFile.isEmpty())
+        return;
+    const QByteArray out = process.readAllStandardOutput();
+    const QByteArray err = process.readAllStandardError();
+    if (!out.isEmpty() || !err.isEmpty())
+        emit output(err, out);
+}
+
+void Encoder::end(ResultCode result, int exitCode)
+{
+    if (ending)
+        return;
+    ending = true;
+    // Always after start has returned, even when the start itself failed.
+    QMetaObject::invokeMethod(
+        this, [this, result, exitCode] { emit finished(result, exitCode); }, Qt::QueuedConnection);
 }

@@ -1,10 +1,13 @@
 #pragma once
-// Runs the user's command on one finished output file.
-#include <functional>
-
+// Runs the user's command on one finished output file at a time. Nothing blocks: the
+// command runs beside the event loop of the encoder's thread, and its end comes as a
+// signal.
+#include <QObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+
+#include "1-base/result.h"
 
 // The command template with the file's placeholders filled in. Each placeholder is replaced
 // everywhere, case-sensitively, one after the other on the growing text, in this order:
@@ -18,22 +21,37 @@ QString expandCommand(const QString &command, const QString &path, int channels,
 QStringList commandLine(const QString &command, const QString &path, int channels, int sampleRate,
                         int bits);
 
-class Encoder : public QProcess {
+class Encoder : public QObject {
     Q_OBJECT
 public:
-    // Called about every 50 ms while the command starts and runs, on the calling thread.
-    // Returning false kills the command (with every process it started) and ends encode.
-    using KeepRunning = std::function<bool()>;
-
     explicit Encoder(QObject *parent = nullptr);
+    // A command still running is killed, with everything it started, and waited for.
+    ~Encoder() override;
 
-    // Runs the command on the file and blocks until it has ended. Returns 0 when it exited
-    // normally with code 0, ErrStartProcess when it could not be started within 5000 ms,
-    // ErrProcessFailed when it exited non-zero or crashed, ErrCancelled when keepRunning
-    // said no. Standard input is empty (the null device).
-    [[nodiscard]] int encode(const QString &command, const QString &path, int channels, int sampleRate,
-               int bits, const KeepRunning &keepRunning = {});
+    // With a log file, the command's standard output and error are appended to it;
+    // without, they come by the output signal.
+    void setLogFile(const QString &path);
+    // Starts the command on the file. StartProcess at once when the command names no
+    // program; otherwise finished comes later. Standard input is empty (the null device).
+    Result start(const QString &command, const QString &path, int channels, int sampleRate,
+                 int bits);
+    // Kills the command and every process it started; finished comes with Cancelled.
+    void kill();
+    bool isRunning() const { return process.state() != QProcess::NotRunning; }
+
+signals:
+    void output(const QByteArray &error, const QByteArray &output);
+    // Succeeded (exit status 0), ProcessFailed (another status, or a crash), StartProcess
+    // (it could not be started) or Cancelled (killed); exitCode is the command's own.
+    void finished(ResultCode result, int exitCode);
 
 private:
-    void killCommand();
+    void forwardOutput();
+    void end(ResultCode result, int exitCode);
+    void killGroup();
+
+    QProcess process;
+    QString logFile;
+    bool killed = false;
+    bool ending = false; // finished is on its way for the command that ran
 };

@@ -1,8 +1,7 @@
 #pragma once
-// One sample of a running extraction, taken from the threads' progress without a lock,
-// and the texts that show it.
+// One sample of a running extraction, taken from its workers' progress without a lock.
 #include <QList>
-#include <QString>
+#include <QMetaType>
 #include <QtGlobal>
 
 class DVDAObject;
@@ -16,24 +15,17 @@ struct ObjectBlocks {
 };
 
 struct ExtractionStatus {
-    bool extracting = false; // the extraction thread still exists
-    bool waiting = false;    // it waits for the command to catch up
-    qint32 titleset = 0;
+    bool extracting = false; // workers still take objects
+    bool waiting = false;    // the first worker waits for the command to catch up
+    qint32 titleset = 0;     // the first worker's object
     qint32 title = 0;        // the title's id: bits 0-6 the number, bit 7 the tag
     qint32 track = 0;
     quint32 firstBlock = 0;
     quint32 currentBlock = 0;
     quint32 lastBlock = 0;
     QList<ObjectBlocks> running; // every object being dumped, by worker
-    bool runsJobs = false;   // the job thread still exists
+    bool runsJobs = false;   // the command is still being run on files
     int jobsWaiting = 0;
 };
 
-// Share of the object's blocks done, 0 to 100. Also 0 before the first block and for a
-// range whose last block lies before its first.
-int progressPercent(quint32 firstBlock, quint32 currentBlock, quint32 lastBlock);
-
-// The window's status text: "[Jobs:2] TS:01 TI:02[0] TR:03 BL:00012345", "[Jobs:2]
-// Waiting...", "[Jobs:1] Finishing..."; without a job thread the jobs part is empty and
-// the text begins with a blank.
-QString extractionStatusText(const ExtractionStatus &status);
+Q_DECLARE_METATYPE(ExtractionStatus)

@@ -1,6 +1,6 @@
 #pragma once
-// Progress and stop state of the extraction thread. Each field has one writer and is
-// read by other threads for display only, so relaxed atomics are enough.
+// Where one extraction worker stands and whether it is asked to stop. Each field has one
+// writer and is read by other threads for display only, so relaxed atomics are enough.
 #include <atomic>
 
 #include <QtGlobal>
@@ -11,7 +11,7 @@ class DVDAObject;
 
 struct ExtractProgress {
     std::atomic<bool> stopRequested{false};
-    std::atomic<qint32> lastResult{ExtractSucceeded};
+    std::atomic<ResultCode> lastResult{ResultCode::Succeeded};
     std::atomic<qint32> titleset{0};
     std::atomic<qint32> title{0};
     std::atomic<qint32> track{0};

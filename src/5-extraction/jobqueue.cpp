@@ -1,76 +1,95 @@
 #include "5-extraction/jobqueue.h"
 
 #include <QFileInfo>
-#include <QMutexLocker>
-
-JobQueue::~JobQueue()
-{
-    for (EncoderJob *job : entries)
-        delete job;
-}
 
 void JobQueue::add(const QString &path, int channels, int sampleRate, int bits)
 {
     if (closed.load())
         return;
-    auto *job = new EncoderJob;
+    auto job = std::make_unique<EncoderJob>();
     job->path = path;
-    QFileInfo info(path);
+    const QFileInfo info(path);
     job->size = info.exists() ? info.size() : 0;
     job->channels = channels;
     job->sampleRate = sampleRate;
     job->bits = bits;
-    QMutexLocker lock(&mutex);
-    entries.push_back(job);
-    recompute();
+    std::function<void()> tell;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        pending += job->size;
+        entries.push_back(std::move(job));
+        tell = added;
+    }
+    if (tell)
+        tell();
 }
 
-int JobQueue::count()
+int JobQueue::count() const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return int(entries.size());
 }
 
-EncoderJob *JobQueue::first()
+const EncoderJob *JobQueue::first() const
 {
-    QMutexLocker lock(&mutex);
-    return entries.empty() ? nullptr : entries.front();
+    std::lock_guard<std::mutex> lock(mutex);
+    return entries.empty() ? nullptr : entries.front().get();
 }
 
-EncoderJob *JobQueue::removeFirst()
+std::unique_ptr<EncoderJob> JobQueue::removeFirst()
 {
-    QMutexLocker lock(&mutex);
-    if (entries.empty())
-        return nullptr;
-    EncoderJob *job = entries.front();
-    entries.erase(entries.begin());
-    recompute();
+    std::unique_ptr<EncoderJob> job;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (entries.empty())
+            return job;
+        job = std::move(entries.front());
+        entries.pop_front();
+        pending -= job->size;
+    }
+    changed.notify_all();
     return job;
 }
 
-qint64 JobQueue::pendingBytes()
+qint64 JobQueue::pendingBytes() const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return pending;
+}
+
+void JobQueue::close()
+{
+    closed.store(true);
+    wakeWaiters();
 }
 
 void JobQueue::clear()
 {
     {
-        QMutexLocker lock(&mutex);
-        for (EncoderJob *job : entries)
-            delete job;
+        std::lock_guard<std::mutex> lock(mutex);
         entries.clear();
-        recompute();
+        pending = 0;
     }
     closed.store(false);
+    changed.notify_all();
 }
 
-// Called with the lock held.
-void JobQueue::recompute()
+bool JobQueue::waitForRoom(qint64 threshold, const std::atomic<bool> &stop)
 {
-    qint64 sum = 0;
-    for (const EncoderJob *job : entries)
-        sum += job->size;
-    pending = sum;
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [&] { return pending <= threshold || stop.load(); });
+    return pending <= threshold;
+}
+
+void JobQueue::wakeWaiters()
+{
+    // Taken and dropped, so that a waiter between its test and its sleep sees the change.
+    { std::lock_guard<std::mutex> lock(mutex); }
+    changed.notify_all();
+}
+
+void JobQueue::setAddedHandler(std::function<void()> handler)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    added = std::move(handler);
 }

@@ -1,10 +1,13 @@
 #pragma once
-// Finished output files waiting for the external command. The dumpers add, the job
-// thread takes the oldest, the extraction thread watches how much data waits.
+// Finished output files waiting for the external command. The extraction's workers add
+// and wait while too much file data waits; the job runner takes the oldest.
 #include <atomic>
-#include <vector>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
 
-#include <QMutex>
 #include <QString>
 
 struct EncoderJob {
@@ -18,26 +21,35 @@ struct EncoderJob {
 class JobQueue {
 public:
     JobQueue() = default;
-    ~JobQueue();
     JobQueue(const JobQueue &) = delete;
     JobQueue &operator=(const JobQueue &) = delete;
 
     // Dropped when the queue is closed.
     void add(const QString &path, int channels, int sampleRate, int bits);
-    int count();
-    EncoderJob *first();        // stays queued and owned by the queue; null when empty
-    EncoderJob *removeFirst();  // the caller owns and deletes it; null when empty
-    qint64 pendingBytes();
-    void close() { closed.store(true); }
+    int count() const;
+    // The oldest job; it stays queued. Only the one consumer may use it, until it removes
+    // it. Null when empty.
+    const EncoderJob *first() const;
+    std::unique_ptr<EncoderJob> removeFirst(); // null when empty
+    qint64 pendingBytes() const;
+    // No more jobs are taken; whoever waits for the queue is woken.
+    void close();
     bool isClosed() const { return closed.load(); }
     // Deletes every job (their files stay) and opens the queue again.
     void clear();
 
-private:
-    void recompute();
+    // Blocks while more than threshold bytes wait, until stop is set; wakeWaiters makes it
+    // look at stop again. True when there is room, false when stopped.
+    [[nodiscard]] bool waitForRoom(qint64 threshold, const std::atomic<bool> &stop);
+    void wakeWaiters();
+    // Called (on the adding thread, outside the lock) after each job added.
+    void setAddedHandler(std::function<void()> handler);
 
-    std::vector<EncoderJob *> entries;
-    QMutex mutex;
-    std::atomic<bool> closed{false};
+private:
+    mutable std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::unique_ptr<EncoderJob>> entries;
     qint64 pending = 0;
+    std::atomic<bool> closed{false};
+    std::function<void()> added;
 };

@@ -2,9 +2,11 @@
 // What reading and decoding one track or index found: the blocks read, the access
 // units (MLP) or packs (PCM) seen and every kind of damage, with the time of the
 // first. Filled by the dump driver and its dumper in Verify and Convert mode alike.
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 
+#include "1-base/result.h"
 #include "2-stream/decodermessages.h"
 
 class DVDAObject;
@@ -20,7 +22,7 @@ struct ObjectCheck {
     qint64 headerMismatches = 0; // PCM packs whose stream header is not the track's
     qint64 sequenceGaps = 0;     // PCM blocks in the object that are no pack with private data
     qint64 firstProblemMs = -1;  // from the start of the object; -1 when clean
-    int result = 0;              // the dump's result code
+    ResultCode result = ResultCode::Succeeded; // the dump's
     QStringList files;           // Convert: the files written
 
     int decoderErrors() const;
@@ -36,3 +38,5 @@ struct ObjectCheck {
 // gives another format, or MLP, disagrees. ms is the time in the object where the
 // block's audio begins.
 void checkPcmPack(ObjectCheck &check, const StreamInfo &track, const quint8 *pack, qint64 ms);
+
+Q_DECLARE_METATYPE(ObjectCheck)

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 
-#include "1-base/result.h"
+#include "6-text/resulttext.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ const KindName DECODER_KINDS[DecoderMessages::KINDS] = {
 
 CheckStatus checkStatus(const ObjectCheck &check)
 {
-    if (check.result != 0)
+    if (check.result != ResultCode::Succeeded)
         return CheckFailed;
     return check.damaged() ? CheckDamaged : CheckOk;
 }
@@ -160,7 +160,7 @@ QJsonObject checkJson(const QString &name, const ObjectCheck &check)
         object.insert(QStringLiteral("headerMismatches"), check.headerMismatches);
         object.insert(QStringLiteral("sequenceGaps"), check.sequenceGaps);
     }
-    if (check.result != 0)
+    if (check.result != ResultCode::Succeeded)
         object.insert(QStringLiteral("error"), resultMessage(check.result));
     return object;
 }

@@ -4,8 +4,8 @@
 
 #include <QCoreApplication>
 
-#include "5-extraction/dumpobject.h"
-#include "2-stream/packetreader.h"
+#include "2-stream/channeltable.h"
+#include "2-stream/payloadreader.h"
 #include "2-stream/streamdumper.h"
 #include "3-zone/dvdazone.h"
 #include "3-zone/objectpath.h"
@@ -150,37 +150,33 @@ bool isShown(Shown shown, const AudioFacts &f)
 }
 
 // Audio bytes one block carries; an unreadable block carries none.
-qint64 blockPayload(DVDAZone *zone, int titlesetPosition, quint32 block, StreamInfo &counter,
-                    quint8 *buffer)
+qint64 blockPayload(DVDATitleset &titleset, quint32 block, quint8 *buffer)
 {
-    counter.dumper->bytes = 0;
-    if (zone->readBlock(titlesetPosition, block, buffer) != ExtractSucceeded)
+    if (titleset.readBlock(block, buffer).failed())
         return 0;
-    // The counting dumper takes every write, so there is no failure to report.
-    (void)extractPayload(counter, buffer, 0, 0);
-    return counter.dumper->bytes;
+    DVDANullStreamDumper counter;
+    // The counting dumper takes every write, so reading the pack cannot fail.
+    if (PayloadReader(counter).read(buffer).failed())
+        return 0;
+    return counter.bytes;
 }
 
 // The audio bytes of the first, second and last block, every inner block taken to carry
-// as much as the second. Counted on a record of its own: the object stays untouched
-// while an extraction may be copying it on another thread.
-qint64 estimateStreamSize(DVDAZone *zone, const AOBObject *object)
+// as much as the second. Counted on a reader of its own: the object stays untouched while
+// an extraction may be reading it on another thread.
+qint64 estimateStreamSize(const AOBObject *object)
 {
-    const int position = object->titlesetPos;
-    if (position < 0 || size_t(position) >= zone->titlesets.size())
+    DVDATitleset *titleset = object->titleset();
+    if (!titleset)
         return 0;
-    DVDANullStreamDumper sink;
-    auto counter = std::make_unique<StreamInfo>();
-    counter->dumper = &sink;
     quint8 buffer[BLOCK_SIZE];
     const quint32 first = object->firstBlock();
     const quint32 last = object->lastBlock();
-    qint64 estimate = blockPayload(zone, position, first, *counter, buffer);
+    qint64 estimate = blockPayload(*titleset, first, buffer);
     if (last > first)
-        estimate += blockPayload(zone, position, last, *counter, buffer);
+        estimate += blockPayload(*titleset, last, buffer);
     if (last > first + 1)
-        estimate += blockPayload(zone, position, first + 1, *counter, buffer)
-                    * qint64(last - first - 1);
+        estimate += blockPayload(*titleset, first + 1, buffer) * qint64(last - first - 1);
     return estimate;
 }
 
@@ -194,20 +190,19 @@ qint64 plainPcmSize(const AOBObject *object)
     return qint64(object->timePts()) * bytesPerSecond / PTS_PER_SECOND;
 }
 
-QList<PropertyRow> audioProperties(DVDAZone *zone, const AOBObject *object)
+QList<PropertyRow> audioProperties(const AOBObject *object)
 {
     AudioFacts facts;
     facts.object = object;
     facts.info = &object->streamInfo;
-    ObjectPath path;
-    resolveObjectPath(zone, object, &path);
+    const ObjectPath path = objectPath(object);
     if (path.track)
         facts.trackNumber = path.track->number;
     if (path.index)
         facts.indexNumber = path.index->number;
     facts.sizeOnDisc = qint64(quint32(object->lastBlock() - object->firstBlock() + 1)) * BLOCK_SIZE;
     if (object->streamInfo.group1Channels > 0) {
-        facts.estimate = estimateStreamSize(zone, object);
+        facts.estimate = estimateStreamSize(object);
         facts.plainSize = plainPcmSize(object);
     }
 
@@ -220,7 +215,7 @@ QList<PropertyRow> audioProperties(DVDAZone *zone, const AOBObject *object)
 }
 } // namespace
 
-QList<PropertyRow> objectProperties(DVDAZone *zone, DVDAObject *object)
+QList<PropertyRow> objectProperties(const DVDAObject *object)
 {
     QList<PropertyRow> rows;
     if (!object)
@@ -228,9 +223,7 @@ QList<PropertyRow> objectProperties(DVDAZone *zone, DVDAObject *object)
     switch (object->kind()) {
     case KindIndex:
     case KindTrack:
-        if (zone)
-            return audioProperties(zone, static_cast<const AOBObject *>(object));
-        break;
+        return audioProperties(static_cast<const AOBObject *>(object));
     case KindTitle: {
         const auto *title = static_cast<const DVDATitle *>(object);
         rows.append({tr(QT_TRANSLATE_NOOP("ZoneInfo", "Title id")), QString::number(title->number())});

@@ -72,9 +72,3 @@ QString treeLabel(const DVDAObject *object)
         return QString();
     }
 }
-
-bool listedInTree(const DVDATitleset *titleset)
-{
-    return titleset
-        && (titleset->contentKind == TitlesetAudio || titleset->contentKind == TitlesetVideo);
-}

@@ -11,5 +11,5 @@ public:
     // The zone as a tree.
     virtual QByteArray zoneTree(DVDAZone *zone) = 0;
     // The property rows of one object of the zone.
-    virtual QByteArray propertyRows(DVDAZone *zone, DVDAObject *object) = 0;
+    virtual QByteArray propertyRows(const DVDAObject *object) = 0;
 };

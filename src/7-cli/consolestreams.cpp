@@ -5,33 +5,33 @@
 #include <unistd.h>
 
 namespace {
-bool writeAll(int fd, const QByteArray &bytes)
+// Writes until all bytes are out or the stream refuses (closed or full); the bytes that
+// went out. Standard error has no one left to tell of a shortfall, so this is a count,
+// not a verdict.
+qint64 writeAll(int fd, const QByteArray &bytes)
 {
     const char *data = bytes.constData();
-    qint64 left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false; // a closed or full stream
-        }
-        data += n;
-        left -= n;
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, data + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        done += n;
     }
-    return true;
+    return done;
 }
 } // namespace
 
 bool writeStdout(const QByteArray &bytes)
 {
-    return writeAll(STDOUT_FILENO, bytes);
+    return writeAll(STDOUT_FILENO, bytes) == bytes.size();
 }
 
 void writeStderr(const QByteArray &bytes)
 {
-    // Nothing sensible is left to do with a message that cannot reach standard error.
-    (void)writeAll(STDERR_FILENO, bytes);
+    writeAll(STDERR_FILENO, bytes);
 }
 
 void printError(const QString &text)

@@ -8,6 +8,7 @@
 
 #include "7-cli/selectors.h"
 #include "3-zone/dvdazone.h"
+#include "3-zone/objectpath.h"
 #include "6-text/objectproperties.h"
 #include "6-text/treelabels.h"
 #include "3-zone/zoneproblem.h"
@@ -57,22 +58,23 @@ QJsonObject streamInfoJson(const StreamInfo &info)
 
 class TreeWriter {
 public:
-    explicit TreeWriter(DVDAZone *zone_) : zone(zone_) {}
-
     QJsonObject node(const DVDAObject *object, bool listed) const
     {
         QJsonObject o;
         o[QStringLiteral("kind")] = QLatin1String(kindName(object->kind()));
-        o[QStringLiteral("kindCode")] = object->kindCode;
-        o[QStringLiteral("indexPos")] = object->indexPos;
-        o[QStringLiteral("trackPos")] = object->trackPos;
-        o[QStringLiteral("titlePos")] = object->titlePos;
-        o[QStringLiteral("titlesetPos")] = object->titlesetPos;
+        o[QStringLiteral("kindCode")] = int(object->kind());
+        // Each level's place among its parent's children; -1 at levels below the node.
+        const ObjectPath path = objectPath(object);
+        const auto place = [](const DVDAObject *node) { return node ? node->position() : -1; };
+        o[QStringLiteral("indexPos")] = place(path.index);
+        o[QStringLiteral("trackPos")] = place(path.track);
+        o[QStringLiteral("titlePos")] = place(path.title);
+        o[QStringLiteral("titlesetPos")] = place(path.titleset);
         o[QStringLiteral("listed")] = listed;
         if (listed) {
             o[QStringLiteral("label")] = treeLabel(object);
             if (object->kind() != KindZone)
-                o[QStringLiteral("selector")] = selectorOf(zone, object);
+                o[QStringLiteral("selector")] = selectorOf(object);
         }
         switch (object->kind()) {
         case KindZone: addZone(o, static_cast<const DVDAZone *>(object)); break;
@@ -82,7 +84,7 @@ public:
         case KindIndex: addIndex(o, static_cast<const DVDASectorPointer *>(object)); break;
         }
         QJsonArray rows;
-        for (const PropertyRow &row : objectProperties(zone, const_cast<DVDAObject *>(object))) {
+        for (const PropertyRow &row : objectProperties(object)) {
             QJsonObject r;
             r[QStringLiteral("parameter")] = row.label;
             r[QStringLiteral("value")] = row.value;
@@ -156,8 +158,6 @@ private:
         o[QStringLiteral("last")] = qint64(i->last);
         addAob(o, i);
     }
-
-    DVDAZone *zone;
 };
 
 // The array under which a node of that depth holds its children.
@@ -175,7 +175,7 @@ QJsonObject nodeTree(DVDAZone *zone, const DVDAObject *root)
         QJsonArray children;
         int depth;
     };
-    const TreeWriter writer(zone);
+    const TreeWriter writer;
     std::vector<Open> open;
     QJsonObject top;
     const auto closeLast = [&] {
@@ -221,7 +221,7 @@ QByteArray JsonCliFormatter::zoneTree(DVDAZone *zone)
     return document(root);
 }
 
-QByteArray JsonCliFormatter::propertyRows(DVDAZone *zone, DVDAObject *object)
+QByteArray JsonCliFormatter::propertyRows(const DVDAObject *object)
 {
-    return document(nodeTree(zone, object));
+    return document(nodeTree(static_cast<DVDAZone *>(object->ancestor(KindZone)), object));
 }

@@ -7,5 +7,5 @@ class JsonCliFormatter : public CliFormatter {
 public:
     QByteArray zoneTree(DVDAZone *zone) override;
     // The object's node as in zoneTree, children included.
-    QByteArray propertyRows(DVDAZone *zone, DVDAObject *object) override;
+    QByteArray propertyRows(const DVDAObject *object) override;
 };

@@ -18,13 +18,13 @@
 #include "7-cli/selectors.h"
 #include "7-cli/stopsignals.h"
 #include "7-cli/textcliformatter.h"
-#include "6-text/checkreport.h"
-#include "3-zone/zoneopener.h"
-#include "1-base/result.h"
-#include "5-extraction/extractthread.h"
-#include "kestrova_version.h"
 #include "3-zone/dvdazone.h"
+#include "3-zone/zoneopener.h"
 #include "3-zone/zoneproblem.h"
+#include "5-extraction/objectnames.h"
+#include "6-text/checkreport.h"
+#include "6-text/resulttext.h"
+#include "kestrova_version.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ int runInfo(const CliArguments &args)
     DVDAObject *object = selectOneObject(zone.get(), args.propertiesSelector, &error);
     if (!object)
         return usageError(error);
-    return printOutput(formatter->propertyRows(zone.get(), object));
+    return printOutput(formatter->propertyRows(object));
 }
 
 // The output folder as an absolute path, so that the command gets full file paths.
@@ -132,13 +132,13 @@ bool checkOutputFolder(const QString &path, QDir *dir, QString *error)
     return true;
 }
 
-// The extraction thread's walk with the progress display and the stop signals.
-[[nodiscard]] int runWalk(DVDAZone *zone, const QList<DVDAObject *> &objects,
-                          const ExtractOptions &options, QList<ObjectCheck> *checks)
+// The extraction with the progress display and the stop signals.
+[[nodiscard]] ResultCode runWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options,
+                                 QList<ObjectCheck> *checks)
 {
     const int stopFd = installStopSignals();
     ProgressDisplay display(stderrIsTerminal());
-    return runExtraction(zone, objects, options, &display, stopFd, checks);
+    return runExtraction(objects, options, &display, stopFd, checks);
 }
 
 int runExtract(CliArguments args)
@@ -157,31 +157,29 @@ int runExtract(CliArguments args)
     if (args.dryRun) {
         QString text = optionsText(args.options);
         for (const DVDAObject *object : objects) {
-            text += QStringLiteral("object: %1 %2\n")
-                        .arg(selectorOf(zone.get(), object),
-                             ExtractThread::baseName(zone.get(), object));
+            text += QStringLiteral("object: %1 %2\n").arg(selectorOf(object), objectBaseName(object));
         }
         return printOutput(text.toUtf8());
     }
 
     QList<ObjectCheck> checks;
-    const int result = runWalk(zone.get(), objects, args.options, &checks);
+    const ResultCode result = runWalk(objects, args.options, &checks);
     // The files were written all the same, but what the decoder reported is in them.
     const QStringList damaged = damagedFileLines(checks);
     for (const QString &line : damaged)
         writeStderr(line + QLatin1Char('\n'));
     writeStderr(resultMessage(result) + QLatin1Char('\n'));
-    if (result == ExtractSucceeded)
+    if (result == ResultCode::Succeeded)
         return damaged.isEmpty() ? ExitSuccess : ExitFailure;
-    return result == ErrCancelled ? ExitCancelled : ExitFailure;
+    return result == ResultCode::Cancelled ? ExitCancelled : ExitFailure;
 }
 
-QByteArray verifyReport(DVDAZone *zone, const QList<ObjectCheck> &checks, bool json)
+QByteArray verifyReport(const QList<ObjectCheck> &checks, bool json)
 {
     QStringList names;
     QJsonArray objects;
     for (const ObjectCheck &check : checks) {
-        names << selectorOf(zone, check.object);
+        names << selectorOf(check.object);
         objects.append(checkJson(names.last(), check));
     }
     if (!json)
@@ -200,15 +198,15 @@ int runVerify(const CliArguments &args)
     if (!openSelected(args, &zone, &objects, &status))
         return status;
     QList<ObjectCheck> checks;
-    const int result = runWalk(zone.get(), objects, args.options, &checks);
-    const int printed = printOutput(verifyReport(zone.get(), checks, args.json));
-    if (result == ErrCancelled)
+    const ResultCode result = runWalk(objects, args.options, &checks);
+    const int printed = printOutput(verifyReport(checks, args.json));
+    if (result == ResultCode::Cancelled)
         return ExitCancelled;
     if (printed != ExitSuccess)
         return printed;
-    if (result != ExtractSucceeded)
+    if (result != ResultCode::Succeeded)
         printError(resultMessage(result));
-    return result == ExtractSucceeded && allClean(checks) ? ExitSuccess : ExitFailure;
+    return result == ResultCode::Succeeded && allClean(checks) ? ExitSuccess : ExitFailure;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "6-text/statustext.h"
 #include "7-cli/consolestreams.h"
 
 namespace {
@@ -66,9 +67,13 @@ void ProgressDisplay::forwardOutput(const QByteArray &bytes)
     if (bytes.isEmpty())
         return;
     clear();
-    // The command's output on a standard output that fails is lost; the command's own
-    // result still decides.
-    (void)writeStdout(bytes);
+    // The command's output on a standard output that fails is lost (said once); the
+    // command's own result still decides.
+    if (!writeStdout(bytes) && !outputLost) {
+        outputLost = true;
+        writeStderr(tr("kestrova-cli: the command's output could not be written to standard "
+                       "output\n"));
+    }
 }
 
 void ProgressDisplay::clear()

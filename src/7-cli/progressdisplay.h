@@ -39,4 +39,5 @@ public:
 private:
     bool terminal;
     bool lineShown = false;
+    bool outputLost = false; // the command's output could not be passed on
 };

@@ -188,10 +188,10 @@ DVDAObject *selectOneObject(DVDAZone *zone, const QString &selector, QString *er
     return matched.first();
 }
 
-QString selectorOf(DVDAZone *zone, const DVDAObject *object)
+QString selectorOf(const DVDAObject *object)
 {
-    ObjectPath path;
-    if (!object || object->kind() == KindZone || !resolveObjectPath(zone, object, &path))
+    const ObjectPath path = objectPath(object);
+    if (!object || object->kind() == KindZone || !path.titleset)
         return QString();
     QString text = QString::number(path.titleset->number);
     if (!path.title)
@@ -212,7 +212,7 @@ QString selectorOf(DVDAZone *zone, const DVDAObject *object)
     return text;
 }
 
-QString objectDisplayName(DVDAZone *zone, const DVDAObject *object)
+QString objectDisplayName(const DVDAObject *object)
 {
     QString kind;
     switch (object ? object->kind() : 0) {
@@ -223,5 +223,5 @@ QString objectDisplayName(DVDAZone *zone, const DVDAObject *object)
     case KindZone: return tr("zone");
     default: return tr("object");
     }
-    return kind + QLatin1Char(' ') + selectorOf(zone, object);
+    return kind + QLatin1Char(' ') + selectorOf(object);
 }

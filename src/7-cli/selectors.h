@@ -21,7 +21,7 @@ DVDAObject *selectOneObject(DVDAZone *zone, const QString &selector, QString *er
 
 // The selector that names this object ("" for the zone), with the title's tag only where
 // another title of the same titleset has the same number.
-QString selectorOf(DVDAZone *zone, const DVDAObject *object);
+QString selectorOf(const DVDAObject *object);
 
 // "track 1/1/3", "index 1/1/3/5": how progress and messages name an object.
-QString objectDisplayName(DVDAZone *zone, const DVDAObject *object);
+QString objectDisplayName(const DVDAObject *object);

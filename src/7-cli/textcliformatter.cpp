@@ -18,10 +18,10 @@ QByteArray TextCliFormatter::zoneTree(DVDAZone *zone)
     return text.toUtf8();
 }
 
-QByteArray TextCliFormatter::propertyRows(DVDAZone *zone, DVDAObject *object)
+QByteArray TextCliFormatter::propertyRows(const DVDAObject *object)
 {
     QString text;
-    for (const PropertyRow &row : objectProperties(zone, object))
+    for (const PropertyRow &row : objectProperties(object))
         text += row.label + QLatin1String(": ") + row.value + QLatin1Char('\n');
     return text.toUtf8();
 }

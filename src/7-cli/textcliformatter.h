@@ -6,5 +6,5 @@
 class TextCliFormatter : public CliFormatter {
 public:
     QByteArray zoneTree(DVDAZone *zone) override;
-    QByteArray propertyRows(DVDAZone *zone, DVDAObject *object) override;
+    QByteArray propertyRows(const DVDAObject *object) override;
 };

@@ -7,22 +7,23 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTreeWidget>
+#include <cstdio>
 
+#include "3-zone/dvdazone.h"
+#include "3-zone/zoneopener.h"
+#include "3-zone/zoneproblem.h"
+#include "5-extraction/objectnames.h"
+#include "6-text/checkreport.h"
+#include "6-text/statustext.h"
 #include "7-window/appresources.h"
+#include "7-window/extractdialog.h"
+#include "7-window/showresult.h"
 #include "7-window/usersettings.h"
 #include "7-window/verifyreport.h"
 #include "7-window/zoneinfo.h"
 #include "7-window/zonetreeview.h"
-#include "6-text/checkreport.h"
-#include "7-window/extractdialog.h"
-#include "1-base/result.h"
-#include "5-extraction/extractthread.h"
-#include "5-extraction/jobthread.h"
-#include "7-window/showresult.h"
 #include "ui_about.h"
-#include "3-zone/dvdazone.h"
-#include "3-zone/zoneproblem.h"
-#include "3-zone/zoneopener.h"
+#include "ui_kestrova.h"
 
 namespace {
 const char audioTsDirKey[] = "AudioTsDir";
@@ -30,7 +31,6 @@ const char audioTsDirKey[] = "AudioTsDir";
 enum {
     refreshIntervalMs = 500, // status bar and progress bar while an extraction runs
     doneMessageMs = 2000,
-    stopWaitMs = 5000,       // per thread, before it is terminated
 };
 const QColor markedColour(180, 0, 0); // background of the object being extracted
 
@@ -38,94 +38,109 @@ void setPaletteColour(QPalette &palette, QPalette::ColorRole role, const QColor 
 {
     palette.setColor(QPalette::All, role, colour);
 }
+
+void writeTo(FILE *stream, const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
 } // namespace
 
-Kestrova::Kestrova(QWidget *parent)
-    : QMainWindow(parent),
-      zone(nullptr),
-      treeView(nullptr),
-      propertiesView(nullptr),
-      splitter(nullptr),
-      progressBar(nullptr)
+Kestrova::Kestrova(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::KestrovaUI>())
 {
     loadAppResources();
+    running.setProgressInterval(refreshIntervalMs);
+    connect(&running, &Extraction::objectStarted, this,
+            [this](DVDAObject *object, const QString &) { objectStarted(object); });
+    connect(&running, &Extraction::objectFinished, this,
+            [this](DVDAObject *object, ResultCode result, const ObjectCheck &) {
+                objectFinished(object, result);
+            });
+    connect(&running, &Extraction::progress, this, &Kestrova::showProgress);
+    // The command's output, when it does not go to the log, onto the program's own.
+    connect(&running, &Extraction::jobOutput, this,
+            [](const QByteArray &error, const QByteArray &output) {
+                writeTo(stderr, error);
+                writeTo(stdout, output);
+            });
+    connect(&running, &Extraction::finished, this, &Kestrova::extractionFinished);
 }
 
 Kestrova::~Kestrova()
 {
-    stopExtraction();
+    // The extraction ends before the zone it reads (its destructor stops and waits).
+    running.disconnect(this);
+    running.stop();
     // The items point into the zone, so they go first; the panes outlive this body and
     // must not call back into a window being destroyed.
-    if (treeView) {
-        treeView->disconnect(this);
-        treeView->clear();
+    if (tree) {
+        tree->disconnect(this);
+        tree->clear();
     }
-    delete zone;
-    zone = nullptr;
 }
 
 void Kestrova::setupWindow()
 {
-    setupUi(this);
-    connect(action_Open, &QAction::triggered, this, qOverload<>(&Kestrova::open));
-    connect(action_Extract, &QAction::triggered, this, &Kestrova::extract);
-    connect(action_Verify, &QAction::triggered, this, &Kestrova::verify);
-    connect(action_ExtractCancel, &QAction::triggered, this, &Kestrova::stopExtraction);
-    connect(action_SelectAll, &QAction::triggered, this, &Kestrova::selectAll);
-    connect(action_Exit, &QAction::triggered, this, &QWidget::close);
-    connect(action_Toolbar, &QAction::triggered, this, &Kestrova::showToolbar);
-    connect(action_Statusbar, &QAction::triggered, this, &Kestrova::showStatusbar);
-    connect(action_About, &QAction::triggered, this, &Kestrova::showAbout);
-    action_Extract->setEnabled(false);
-    action_Verify->setEnabled(false);
-    action_ExtractCancel->setVisible(false);
-    action_SelectAll->setEnabled(false);
+    ui->setupUi(this);
+    connect(ui->action_Open, &QAction::triggered, this, qOverload<>(&Kestrova::open));
+    connect(ui->action_Extract, &QAction::triggered, this, &Kestrova::extract);
+    connect(ui->action_Verify, &QAction::triggered, this, &Kestrova::verify);
+    connect(ui->action_ExtractCancel, &QAction::triggered, this, &Kestrova::stopExtraction);
+    connect(ui->action_SelectAll, &QAction::triggered, this, &Kestrova::selectAll);
+    connect(ui->action_Exit, &QAction::triggered, this, &QWidget::close);
+    connect(ui->action_Toolbar, &QAction::triggered, this, &Kestrova::showToolbar);
+    connect(ui->action_Statusbar, &QAction::triggered, this, &Kestrova::showStatusbar);
+    connect(ui->action_About, &QAction::triggered, this, &Kestrova::showAbout);
+    ui->action_Extract->setEnabled(false);
+    ui->action_Verify->setEnabled(false);
+    ui->action_ExtractCancel->setVisible(false);
+    ui->action_SelectAll->setEnabled(false);
     buildCentralArea();
 }
 
 void Kestrova::buildCentralArea()
 {
-    treeView = new ZoneTreeView;
-    QPalette treePalette = treeView->palette();
+    tree = new ZoneTreeView;
+    QPalette treePalette = tree->palette();
     setPaletteColour(treePalette, QPalette::Base, QColor(96, 96, 96));
     setPaletteColour(treePalette, QPalette::Text, Qt::white);
     setPaletteColour(treePalette, QPalette::Highlight, QColor(140, 0, 0));
     setPaletteColour(treePalette, QPalette::HighlightedText, Qt::white);
-    treeView->setPalette(treePalette);
-    treeView->setAutoFillBackground(true);
-    treeView->setIconSize(QSize(30, 20));
-    treeView->headerItem()->setHidden(true);
-    treeView->setRootIsDecorated(false);
-    treeView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tree->setPalette(treePalette);
+    tree->setAutoFillBackground(true);
+    tree->setIconSize(QSize(30, 20));
+    tree->headerItem()->setHidden(true);
+    tree->setRootIsDecorated(false);
+    tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
-    propertiesView = new QTreeWidget;
-    QPalette rowsPalette = propertiesView->palette();
+    properties = new QTreeWidget;
+    QPalette rowsPalette = properties->palette();
     setPaletteColour(rowsPalette, QPalette::Base, QColor(227, 230, 228));
     setPaletteColour(rowsPalette, QPalette::Text, Qt::black);
-    propertiesView->setPalette(rowsPalette);
-    propertiesView->setAutoFillBackground(true);
-    propertiesView->setRootIsDecorated(false);
-    propertiesView->setSelectionMode(QAbstractItemView::NoSelection);
-    propertiesView->setHeaderLabels({tr("Parameter"), tr("Value")});
+    properties->setPalette(rowsPalette);
+    properties->setAutoFillBackground(true);
+    properties->setRootIsDecorated(false);
+    properties->setSelectionMode(QAbstractItemView::NoSelection);
+    properties->setHeaderLabels({tr("Parameter"), tr("Value")});
 
-    splitter = new QSplitter(Qt::Horizontal);
-    splitter->addWidget(treeView);
-    splitter->addWidget(propertiesView);
-    splitter->setWindowTitle(tr("Splitter"));
-    splitter->setStretchFactor(0, 100);
-    splitter->setStretchFactor(1, 162);
-    setCentralWidget(splitter);
+    panes = new QSplitter(Qt::Horizontal);
+    panes->addWidget(tree);
+    panes->addWidget(properties);
+    panes->setWindowTitle(tr("Splitter"));
+    panes->setStretchFactor(0, 100);
+    panes->setStretchFactor(1, 162);
+    setCentralWidget(panes);
     // The placeholder's tool buttons went with it.
-    centralwidget = nullptr;
-    toolButton_Open = nullptr;
-    toolButton_Extract = nullptr;
+    ui->centralwidget = nullptr;
+    ui->toolButton_Open = nullptr;
+    ui->toolButton_Extract = nullptr;
 
-    connect(treeView, &ZoneTreeView::open, this, qOverload<QDir>(&Kestrova::open));
-    connect(treeView, &QTreeWidget::currentItemChanged, this,
+    connect(tree, &ZoneTreeView::open, this, qOverload<QDir>(&Kestrova::open));
+    connect(tree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem *current, QTreeWidgetItem *) { currentItemChanged(current); });
-    connect(treeView, &QTreeWidget::itemSelectionChanged, this, &Kestrova::itemSelectionChanged);
-
-    setResultParent(this);
+    connect(tree, &QTreeWidget::itemSelectionChanged, this, &Kestrova::itemSelectionChanged);
 }
 
 void Kestrova::open()
@@ -142,8 +157,8 @@ void Kestrova::open()
 
 void Kestrova::open(QDir zoneDir)
 {
-    // The extraction thread reads the open zone; it is never replaced under it.
-    if (busy())
+    // The extraction reads the open zone; it is never replaced under it.
+    if (running.isRunning())
         return;
     // The path may name a disc image or drive as well as a folder.
     QString error;
@@ -154,51 +169,48 @@ void Kestrova::open(QDir zoneDir)
     }
     UserSettings().setValue(QLatin1String(audioTsDirKey),
                             opened->source->image ? opened->dir.path() : zoneDir.path());
-    if (zone) {
-        action_SelectAll->setEnabled(false);
-        treeView->clear();
-        propertiesView->clear();
-        delete zone;
-        zone = nullptr;
+    if (openZone) {
+        ui->action_SelectAll->setEnabled(false);
+        tree->clear();
+        properties->clear();
     }
-    zone = opened.release();
-    currentZone = zone; // the old zone was deleted after this one was built
-    ZoneInfo(zone, treeView, propertiesView).fillTree();
-    action_SelectAll->setEnabled(true);
+    openZone = std::move(opened);
+    ZoneInfo(openZone.get(), tree, properties).fillTree();
+    ui->action_SelectAll->setEnabled(true);
     // The list is in the zone item's properties.
-    const qsizetype problems = zoneProblems(zone).size();
+    const qsizetype problems = zoneProblems(openZone.get()).size();
     if (problems > 0)
-        statusbar->showMessage(tr("%1 part(s) of the zone could not be read").arg(problems));
+        ui->statusbar->showMessage(tr("%1 part(s) of the zone could not be read").arg(problems));
     else
-        statusbar->clearMessage();
+        ui->statusbar->clearMessage();
 }
 
 void Kestrova::currentItemChanged(QTreeWidgetItem *current)
 {
-    propertiesView->clear();
+    properties->clear();
     if (DVDAObject *object = ZoneInfo::itemObject(current))
-        ZoneInfo(zone, treeView, propertiesView).populateRows(object);
+        ZoneInfo(openZone.get(), tree, properties).populateRows(object);
 }
 
 void Kestrova::itemSelectionChanged()
 {
-    action_Extract->setEnabled(!treeView->selectedItems().isEmpty());
-    action_Verify->setEnabled(action_Extract->isEnabled());
+    ui->action_Extract->setEnabled(!tree->selectedItems().isEmpty());
+    ui->action_Verify->setEnabled(ui->action_Extract->isEnabled());
 }
 
 void Kestrova::selectAll()
 {
-    treeView->selectAll();
+    tree->selectAll();
 }
 
 void Kestrova::showToolbar()
 {
-    toolbar->setVisible(action_Toolbar->isChecked());
+    ui->toolbar->setVisible(ui->action_Toolbar->isChecked());
 }
 
 void Kestrova::showStatusbar()
 {
-    statusbar->setVisible(action_Statusbar->isChecked());
+    ui->statusbar->setVisible(ui->action_Statusbar->isChecked());
 }
 
 void Kestrova::showAbout()
@@ -212,43 +224,47 @@ void Kestrova::showAbout()
 void Kestrova::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    setExtractionProgress();
+    placeProgressBar();
 }
 
 void Kestrova::closeEvent(QCloseEvent *event)
 {
-    stopExtraction();
-    // The user is leaving: the threads have ended, so the extraction ends here, without
-    // a message box that would outlive the window.
-    endExtractionQuietly();
-    event->accept();
+    if (!running.isRunning()) {
+        event->accept();
+        return;
+    }
+    // The files being written are finished first; the window closes once that is done.
+    closeWhenDone = true;
+    running.stop();
+    ui->statusbar->showMessage(tr("Stopping: the window closes once the files are finished..."));
+    event->ignore();
 }
 
 void Kestrova::setExtractionState()
 {
-    const bool running = busy();
-    if (treeView)
-        treeView->setAcceptDrops(!running);
-    action_Open->setEnabled(!running);
-    action_Extract->setVisible(!running);
-    action_Verify->setVisible(!running);
-    action_ExtractCancel->setVisible(running);
-    action_SelectAll->setEnabled(!running);
+    const bool busy = running.isRunning();
+    if (tree)
+        tree->setAcceptDrops(!busy);
+    ui->action_Open->setEnabled(!busy);
+    ui->action_Extract->setVisible(!busy);
+    ui->action_Verify->setVisible(!busy);
+    ui->action_ExtractCancel->setVisible(busy);
+    ui->action_SelectAll->setEnabled(!busy);
 }
 
 // The extraction half of the window.
 void Kestrova::extract()
 {
-    if (busy() || !zone)
+    if (running.isRunning() || !openZone)
         return;
-    treeView->setSelectionMode(QAbstractItemView::NoSelection);
+    tree->setSelectionMode(QAbstractItemView::NoSelection);
     QList<DVDAObject *> objects;
     ExtractOptions options;
     {
         Extract dialog(this);
         dialog.loadSettings();
         if (dialog.exec() != QDialog::Accepted) {
-            treeView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+            tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
             return;
         }
         dialog.saveSettings();
@@ -260,7 +276,7 @@ void Kestrova::extract()
 
 void Kestrova::verify()
 {
-    if (busy() || !zone)
+    if (running.isRunning() || !openZone)
         return;
     ExtractOptions options;
     options.mode = ModeVerify;
@@ -270,7 +286,7 @@ void Kestrova::verify()
 QList<DVDAObject *> Kestrova::selectedObjects() const
 {
     QList<DVDAObject *> objects;
-    const QList<QTreeWidgetItem *> selected = treeView->selectedItems();
+    const QList<QTreeWidgetItem *> selected = tree->selectedItems();
     for (QTreeWidgetItem *item : selected)
         objects << ZoneInfo::itemObject(item);
     return objects;
@@ -278,141 +294,102 @@ QList<DVDAObject *> Kestrova::selectedObjects() const
 
 void Kestrova::startWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options)
 {
-    treeView->setSelectionMode(QAbstractItemView::NoSelection);
+    tree->setSelectionMode(QAbstractItemView::NoSelection);
     verifying = options.mode == ModeVerify;
-    createThreads(zone, objects, options);
-    connect(extractThread, &QThread::finished, this, &Kestrova::finishExtraction);
-    connect(extractThread, &ExtractThread::itemProcessing, this, &Kestrova::itemProcessing);
-    if (jobThread)
-        connect(jobThread, &QThread::finished, this, &Kestrova::finishJobs);
-    connect(&refreshTimer, &QTimer::timeout, this, &Kestrova::refreshExtractionState,
-            Qt::UniqueConnection);
-    refreshTimer.start(refreshIntervalMs);
+    if (!running.start(objects, options)) {
+        tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        return;
+    }
     setExtractionState();
 
     // Laid over the middle of the status bar by hand, not by its layout.
-    progressBar = new QProgressBar(statusbar);
-    progressBar->setAutoFillBackground(true);
-    QPalette barPalette = progressBar->palette();
+    bar = new QProgressBar(ui->statusbar);
+    bar->setAutoFillBackground(true);
+    QPalette barPalette = bar->palette();
     setPaletteColour(barPalette, QPalette::Base, QColor(96, 96, 96));
-    progressBar->setPalette(barPalette);
-    progressBar->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    progressBar->setOrientation(Qt::Horizontal);
-    progressBar->setRange(0, 100);
-    setExtractionProgress();
-    progressBar->show();
-
-    startThreads();
+    bar->setPalette(barPalette);
+    bar->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    bar->setOrientation(Qt::Horizontal);
+    bar->setRange(0, 100);
+    placeProgressBar();
+    bar->show();
 }
 
-void Kestrova::finishExtraction()
+void Kestrova::extractionFinished(ResultCode result, const QList<ObjectCheck> &checks)
 {
-    delete progressBar;
-    progressBar = nullptr;
-    // Nothing to do for a finished() whose thread was already ended on closing.
-    if (!extractThread)
-        return;
-    endExtractThread();
-    if (!jobThread)
-        finishAll();
-}
-
-void Kestrova::finishJobs()
-{
-    if (!jobThread)
-        return;
-    endJobThread();
-    if (!busy())
-        finishAll();
-}
-
-void Kestrova::endExtractionQuietly()
-{
-    if (!busy() && !refreshTimer.isActive())
-        return;
-    delete progressBar;
-    progressBar = nullptr;
-    endExtractThread();
-    endJobThread();
-    endExtraction();
-    refreshTimer.stop();
+    delete bar;
+    bar = nullptr;
     markedItem = nullptr;
     setExtractionState();
-    treeView->setSelectionMode(QAbstractItemView::ExtendedSelection);
-}
-
-void Kestrova::finishAll()
-{
-    endExtraction();
-    refreshTimer.stop();
-    markedItem = nullptr;
-    statusbar->showMessage(tr("Done"), doneMessageMs);
-    if (verifying && resultCode != ErrCancelled && !checks.isEmpty()) {
+    tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    if (closeWhenDone) {
+        // The user is leaving: no message box that would outlive the window.
+        close();
+        return;
+    }
+    ui->statusbar->showMessage(tr("Done"), doneMessageMs);
+    if (verifying && result != ResultCode::Cancelled && !checks.isEmpty()) {
         QStringList names;
-        for (const ObjectCheck &check : std::as_const(checks))
-            names << ExtractThread::baseName(zone, check.object);
+        for (const ObjectCheck &check : checks)
+            names << objectBaseName(check.object);
         VerifyReport(names, checks, this).exec();
     } else {
-        showResult(resultCode, damagedFileLines(checks));
+        showResult(this, result, damagedFileLines(checks));
     }
-    setExtractionState();
-    treeView->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    treeView->setAcceptDrops(true);
 }
 
 void Kestrova::stopExtraction()
 {
-    stopThreads(stopWaitMs);
+    running.stop();
 }
 
-void Kestrova::setExtractionProgress()
+void Kestrova::placeProgressBar()
 {
-    if (!progressBar)
+    if (!bar)
         return;
-    const int width = statusbar->width();
-    const int height = statusbar->height();
+    const int width = ui->statusbar->width();
+    const int height = ui->statusbar->height();
     const int margin = height > 7 ? 2 : 0;
-    progressBar->setGeometry(width / 2 - (width / 3) / 2, margin, width / 3, height - 2 * margin);
+    bar->setGeometry(width / 2 - (width / 3) / 2, margin, width / 3, height - 2 * margin);
 }
 
-void Kestrova::refreshExtractionState()
+void Kestrova::showProgress(const ExtractionStatus &status)
 {
-    const ExtractionStatus status = this->status();
-    forwardJobOutput();
-    statusbar->showMessage(extractionStatusText(status), 0);
-    if (progressBar) {
-        progressBar->setValue(progressPercent(status.firstBlock, status.currentBlock, status.lastBlock));
-        progressBar->setVisible(!status.waiting);
+    // Once every object is done, only the command may still run: no share to show.
+    if (!status.extracting) {
+        delete bar;
+        bar = nullptr;
+    }
+    if (closeWhenDone)
+        return; // the status bar says why the window waits
+    ui->statusbar->showMessage(extractionStatusText(status), 0);
+    if (bar) {
+        bar->setValue(progressPercent(status.firstBlock, status.currentBlock, status.lastBlock));
+        bar->setVisible(!status.waiting);
     }
 }
 
-void Kestrova::itemProcessing(DVDAObject *dvdaObject, int state)
+void Kestrova::objectStarted(DVDAObject *object)
 {
-    switch (state) {
-    case ExtractThread::ItemStarted: {
-        markedItem = nullptr;
-        const QList<QTreeWidgetItem *> selected = treeView->selectedItems();
-        for (QTreeWidgetItem *item : selected) {
-            if (ZoneInfo::itemObject(item) != dvdaObject)
-                continue;
-            markedItem = item;
-            markedBackground = item->background(0);
-            item->setSelected(false);
-            item->setBackground(0, QBrush(markedColour));
-            break;
-        }
+    markedItem = nullptr;
+    const QList<QTreeWidgetItem *> selected = tree->selectedItems();
+    for (QTreeWidgetItem *item : selected) {
+        if (ZoneInfo::itemObject(item) != object)
+            continue;
+        markedItem = item;
+        markedBackground = item->background(0);
+        item->setSelected(false);
+        item->setBackground(0, QBrush(markedColour));
         break;
     }
-    case ExtractThread::ItemSucceeded:
-    case ExtractThread::ItemFailed:
-        if (!markedItem)
-            break;
-        // What failed stays selected, so the user sees it and can try again.
-        markedItem->setSelected(state == ExtractThread::ItemFailed);
-        markedItem->setBackground(0, markedBackground);
-        markedItem = nullptr;
-        break;
-    default:
-        break;
-    }
+}
+
+void Kestrova::objectFinished(DVDAObject *, ResultCode result)
+{
+    if (!markedItem)
+        return;
+    // What failed stays selected, so the user sees it and can try again.
+    markedItem->setSelected(result != ResultCode::Succeeded);
+    markedItem->setBackground(0, markedBackground);
+    markedItem = nullptr;
 }

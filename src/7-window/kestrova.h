@@ -1,13 +1,13 @@
 #pragma once
 // The program's window: the zone tree on the left, the rows of the current object on
-// the right, and the actions that open a zone and extract from it.
+// the right, and the actions that open a zone and extract from it. It holds the open zone
+// and one extraction, which it drives and whose signals it shows.
 #include <QBrush>
 #include <QDir>
 #include <QMainWindow>
-#include <QTimer>
+#include <memory>
 
-#include "5-extraction/extractiondriver.h"
-#include "ui_kestrova.h"
+#include "5-extraction/extraction.h"
 
 class DVDAObject;
 class DVDAZone;
@@ -16,9 +16,11 @@ class QSplitter;
 class QTreeWidget;
 class QTreeWidgetItem;
 class ZoneTreeView;
+namespace Ui {
+class KestrovaUI;
+}
 
-// The extraction's threads, job queue and result code are those of its ExtractionDriver.
-class Kestrova : public QMainWindow, public Ui::KestrovaUI, public ExtractionDriver {
+class Kestrova : public QMainWindow {
     Q_OBJECT
 public:
     explicit Kestrova(QWidget *parent = nullptr);
@@ -28,12 +30,13 @@ public:
     // central area. main and the tests call it right after construction.
     void setupWindow();
 
-    DVDAZone *zone;
-    ZoneTreeView *treeView;
-    QTreeWidget *propertiesView;
-    QSplitter *splitter;
-    QTimer refreshTimer;           // status refresh while an extraction runs
-    QProgressBar *progressBar;     // lives exactly as long as the extraction thread
+    DVDAZone *zone() const { return openZone.get(); }
+    ZoneTreeView *treeView() const { return tree; }
+    QTreeWidget *propertiesView() const { return properties; }
+    QSplitter *splitter() const { return panes; }
+    // Laid over the status bar while an extraction runs; null otherwise.
+    QProgressBar *progressBar() const { return bar; }
+    const Extraction &extraction() const { return running; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -45,31 +48,36 @@ public slots:
     void extract();
     // Reads and decodes the selected objects without writing, then shows the report.
     void verify();
-    void finishExtraction();
-    void finishJobs();
-    void finishAll();
     void stopExtraction();
-    void setExtractionState();
-    void setExtractionProgress();
-    void refreshExtractionState();
-    void currentItemChanged(QTreeWidgetItem *current);
-    void itemSelectionChanged();
-    void itemProcessing(DVDAObject *dvdaObject, int state);
-    void showToolbar();
-    void showStatusbar();
-    void showAbout();
     void selectAll();
 
 private:
     void buildCentralArea();
-    // Runs the extraction thread's walk over the objects with the status bar's progress.
+    void setExtractionState();
+    void placeProgressBar();
+    void currentItemChanged(QTreeWidgetItem *current);
+    void itemSelectionChanged();
+    void showToolbar();
+    void showStatusbar();
+    void showAbout();
+    // Runs the extraction's walk over the objects with the status bar's progress.
     void startWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options);
     QList<DVDAObject *> selectedObjects() const;
-    // Everything of finishAll but the result message.
-    void endExtractionQuietly();
+    void objectStarted(DVDAObject *object);
+    void objectFinished(DVDAObject *object, ResultCode result);
+    void showProgress(const ExtractionStatus &status);
+    void extractionFinished(ResultCode result, const QList<ObjectCheck> &checks);
 
+    std::unique_ptr<Ui::KestrovaUI> ui;
+    std::unique_ptr<DVDAZone> openZone;
+    ZoneTreeView *tree = nullptr;
+    QTreeWidget *properties = nullptr;
+    QSplitter *panes = nullptr;
+    QProgressBar *bar = nullptr; // lives exactly as long as the extraction runs
+    Extraction running;
     // The tree item of the object being extracted, and its background before.
     QTreeWidgetItem *markedItem = nullptr;
     QBrush markedBackground;
-    bool verifying = false; // the walk running or last run is a verification
+    bool verifying = false;     // the walk running or last run is a verification
+    bool closeWhenDone = false; // the window was closed during the extraction
 };

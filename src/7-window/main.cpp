@@ -18,10 +18,10 @@ static void scheduleScreenshot(Kestrova &window)
     const QString zone = qEnvironmentVariable("KESTROVA_SCREENSHOT_ZONE");
     if (!zone.isEmpty()) {
         window.open(QDir(zone));
-        const QList<QTreeWidgetItem *> tracks = window.treeView->findItems(
+        const QList<QTreeWidgetItem *> tracks = window.treeView()->findItems(
             QStringLiteral("Track"), Qt::MatchStartsWith | Qt::MatchRecursive);
         if (!tracks.isEmpty())
-            window.treeView->setCurrentItem(tracks.first());
+            window.treeView()->setCurrentItem(tracks.first());
     }
     QTimer::singleShot(500, &window, [&window, path] {
         const bool saved = window.grab().save(path, "PNG");

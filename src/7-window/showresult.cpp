@@ -2,23 +2,16 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QPointer>
 
-#include "1-base/result.h"
+#include "6-text/resulttext.h"
 
 namespace {
-QPointer<QWidget> &registeredParent()
-{
-    static QPointer<QWidget> window;
-    return window;
-}
-
-QMessageBox::Icon resultIcon(int code)
+QMessageBox::Icon resultIcon(ResultCode code)
 {
     switch (code) {
-    case ExtractSucceeded:
+    case ResultCode::Succeeded:
         return QMessageBox::Information;
-    case ErrCancelled:
+    case ResultCode::Cancelled:
         return QMessageBox::Warning;
     default:
         return QMessageBox::Critical;
@@ -26,23 +19,12 @@ QMessageBox::Icon resultIcon(int code)
 }
 } // namespace
 
-void setResultParent(QWidget *window)
+void showResult(QWidget *parent, ResultCode code, const QStringList &damagedFiles)
 {
-    registeredParent() = window;
-}
-
-QWidget *resultParent()
-{
-    return registeredParent().data();
-}
-
-void showResult(int code, const QStringList &damagedFiles)
-{
-    QWidget *parent = resultParent();
     QMessageBox box(parent);
     box.setText(resultMessage(code));
-    box.setIcon(code == ExtractSucceeded && !damagedFiles.isEmpty() ? QMessageBox::Warning
-                                                                     : resultIcon(code));
+    box.setIcon(code == ResultCode::Succeeded && !damagedFiles.isEmpty() ? QMessageBox::Warning
+                                                                         : resultIcon(code));
     box.setInformativeText(damagedFiles.join(QLatin1Char('\n')));
     if (parent)
         QApplication::alert(parent);

@@ -109,7 +109,7 @@ void ZoneInfo::populateRows(DVDAObject *object)
 {
     if (!object || !properties)
         return;
-    for (const PropertyRow &row : objectProperties(zone, object))
+    for (const PropertyRow &row : objectProperties(object))
         new QTreeWidgetItem(properties, QStringList{row.label, row.value});
     properties->resizeColumnToContents(0);
     properties->resizeColumnToContents(1);

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "2-stream/channeltable.h"
 #include "2-stream/packetreader.h"
 #include "testzone/packs.h"
 

@@ -2,6 +2,7 @@
 // what each kind of read failure reports.
 #include <QFile>
 #include <QtTest>
+#include "testzone/resultcompare.h"
 #include <memory>
 #include <thread>
 
@@ -64,7 +65,7 @@ private slots:
     void fileDeletedAfterProbeCannotBeOpened();
     void fileTruncatedAfterProbeCannotBeRead();
     void pipeInPlaceOfFileIsNotOpened();
-    void zoneForwardsByTitlesetPosition();
+    void eachTitlesetReadsItsOwnFiles();
     void concurrentReadersGetTheirOwnBlocks();
 };
 
@@ -141,15 +142,15 @@ void BlockAddressing::readsEachBlockFromItsFile()
     DVDATitleset *titleset = opened.titleset();
     quint8 block[BLOCK_BYTES];
     for (quint32 number : {RESERVED, RESERVED + 99, RESERVED + 100, RESERVED + 149}) {
-        QCOMPARE(titleset->readBlock(number, block), 0);
+        QCOMPARE(titleset->readBlock(number, block), ResultCode::Succeeded);
         QVERIFY2(isNumberedBlock(block, number), qPrintable(QString::number(number)));
     }
     // Inside the reservation of a file missing before the others: its file is missing.
-    QCOMPARE(titleset->readBlock(0, block), int(ErrOpenAobFile));
-    QCOMPARE(titleset->readBlock(RESERVED - 1, block), int(ErrOpenAobFile));
+    QCOMPARE(titleset->readBlock(0, block), ResultCode::OpenAobFile);
+    QCOMPARE(titleset->readBlock(RESERVED - 1, block), ResultCode::OpenAobFile);
     // Past the last present file there is nothing.
-    QCOMPARE(titleset->readBlock(RESERVED + 150, block), int(ErrBlockNotFound));
-    QCOMPARE(titleset->readBlock(0xFFFFFFFFu, block), int(ErrBlockNotFound));
+    QCOMPARE(titleset->readBlock(RESERVED + 150, block), ResultCode::BlockNotFound);
+    QCOMPARE(titleset->readBlock(0xFFFFFFFFu, block), ResultCode::BlockNotFound);
 }
 
 // Per block: 0 when it reads as its numbered block, else the code it reports.
@@ -164,20 +165,20 @@ void BlockAddressing::eachBlockReadsOrSaysWhy_data()
                                 AobFile::ofBytes(numberedBlocks(1, 2) + QByteArray(904, 'z')),
                                 numbered(4, 1)}
         << QList<quint32>{0, 1, 2, 3, 4, 5}
-        << QList<int>{ErrReadAobFile, 0, 0, ErrReadAobFile, 0, ErrBlockNotFound};
+        << QList<int>{int(ResultCode::ReadAobFile), 0, 0, int(ResultCode::ReadAobFile), 0, int(ResultCode::BlockNotFound)};
     QTest::newRow("one byte cut off file 1: file 2 keeps its numbers")
         << std::vector<AobFile>{AobFile::ofBytes(numberedBlocks(0, 10).chopped(1)), numbered(10, 5)}
-        << QList<quint32>{8, 9, 10, 14} << QList<int>{0, ErrReadAobFile, 0, 0};
+        << QList<quint32>{8, 9, 10, 14} << QList<int>{0, int(ResultCode::ReadAobFile), 0, 0};
     QTest::newRow("empty file 1")
         << std::vector<AobFile>{AobFile::ofBytes(QByteArray()), numbered(RESERVED, 2)}
-        << QList<quint32>{0, RESERVED} << QList<int>{ErrReadAobFile, 0};
+        << QList<quint32>{0, RESERVED} << QList<int>{int(ResultCode::ReadAobFile), 0};
     QTest::newRow("missing file 1")
         << std::vector<AobFile>{AobFile::absent(), numbered(RESERVED, 2)}
         << QList<quint32>{0, RESERVED + 1, RESERVED + 2}
-        << QList<int>{ErrOpenAobFile, 0, ErrBlockNotFound};
+        << QList<int>{int(ResultCode::OpenAobFile), 0, int(ResultCode::BlockNotFound)};
     QTest::newRow("empty last file")
         << std::vector<AobFile>{numbered(0, 2), AobFile::ofBytes(QByteArray())}
-        << QList<quint32>{1, 2} << QList<int>{0, ErrBlockNotFound};
+        << QList<quint32>{1, 2} << QList<int>{0, int(ResultCode::BlockNotFound)};
 }
 
 void BlockAddressing::eachBlockReadsOrSaysWhy()
@@ -191,7 +192,7 @@ void BlockAddressing::eachBlockReadsOrSaysWhy()
     quint8 block[BLOCK_BYTES];
     for (int i = 0; i < blocks.size(); ++i) {
         const QString which = QString::number(blocks[i]);
-        QCOMPARE(opened.titleset()->readBlock(blocks[i], block), results[i]);
+        QCOMPARE(codeOf(opened.titleset()->readBlock(blocks[i], block)), results[i]);
         if (results[i] == 0)
             QVERIFY2(isNumberedBlock(block, blocks[i]), qPrintable(which));
     }
@@ -209,14 +210,14 @@ void BlockAddressing::runMatchesSingleBlocks_data()
     const std::vector<AobFile> threeParts{numbered(0, 10), numbered(10, 20), numbered(30, 5)};
     QTest::newRow("crossing two files") << threeParts << 5u << 30 << 30 << 0;
     QTest::newRow("ending at the last block") << threeParts << 20u << 15 << 15 << 0;
-    QTest::newRow("past the last block") << threeParts << 30u << 10 << 5 << int(ErrBlockNotFound);
+    QTest::newRow("past the last block") << threeParts << 30u << 10 << 5 << int(ResultCode::BlockNotFound);
     QTest::newRow("into a cut file")
         << std::vector<AobFile>{numbered(0, 4), AobFile::ofBytes(numberedBlocks(4, 3).chopped(100)),
                                 numbered(7, 2)}
-        << 1u << 8 << 5 << int(ErrReadAobFile);
+        << 1u << 8 << 5 << int(ResultCode::ReadAobFile);
     QTest::newRow("into a missing file")
         << std::vector<AobFile>{numbered(0, 4), AobFile::absent(), numbered(4 + RESERVED, 2)}
-        << 2u << 4 << 2 << int(ErrOpenAobFile);
+        << 2u << 4 << 2 << int(ResultCode::OpenAobFile);
 }
 
 void BlockAddressing::runMatchesSingleBlocks()
@@ -231,15 +232,15 @@ void BlockAddressing::runMatchesSingleBlocks()
     QVERIFY(opened.zone);
     std::vector<quint8> run(size_t(count) * BLOCK_BYTES);
     int got = -1;
-    QCOMPARE(opened.titleset()->readRun(first, count, run.data(), &got), result);
+    QCOMPARE(codeOf(opened.titleset()->readRun(first, count, run.data(), &got)), result);
     QCOMPARE(got, read);
     quint8 block[BLOCK_BYTES];
     for (int i = 0; i < read; ++i) {
-        QCOMPARE(opened.titleset()->readBlock(first + quint32(i), block), 0);
+        QCOMPARE(opened.titleset()->readBlock(first + quint32(i), block), ResultCode::Succeeded);
         QVERIFY(std::equal(block, block + BLOCK_BYTES, run.data() + size_t(i) * BLOCK_BYTES));
     }
     if (read < count)
-        QCOMPARE(opened.titleset()->readBlock(first + quint32(read), block), result);
+        QCOMPARE(codeOf(opened.titleset()->readBlock(first + quint32(read), block)), result);
 }
 
 void BlockAddressing::runCrossesIntoNextFile()
@@ -248,7 +249,7 @@ void BlockAddressing::runCrossesIntoNextFile()
     QVERIFY(opened.zone);
     std::vector<quint8> buffer(16 * BLOCK_BYTES);
     int read = -1;
-    QCOMPARE(opened.titleset()->readBlocks(7, 16, buffer.data(), &read), 0);
+    QCOMPARE(opened.titleset()->readBlocks(7, 16, buffer.data(), &read), ResultCode::Succeeded);
     QCOMPARE(read, 16);
     for (int i = 0; i < 16; ++i)
         QVERIFY2(isNumberedBlock(buffer.data() + i * BLOCK_BYTES, 7 + i), qPrintable(QString::number(i)));
@@ -262,7 +263,7 @@ void BlockAddressing::runIsCutAtLastAobBlockAndAtFailure()
     QCOMPARE(cut.titleset()->lastAobBlock, 12u);
     std::vector<quint8> buffer(16 * BLOCK_BYTES, 0xEE);
     int read = -1;
-    QCOMPARE(cut.titleset()->readBlocks(5, 16, buffer.data(), &read), 0);
+    QCOMPARE(cut.titleset()->readBlocks(5, 16, buffer.data(), &read), ResultCode::Succeeded);
     QCOMPARE(read, 8);
     QVERIFY(isNumberedBlock(buffer.data() + 7 * BLOCK_BYTES, 12));
     QCOMPARE(buffer[8 * BLOCK_BYTES], quint8(0xEE)); // nothing written past the run
@@ -270,7 +271,7 @@ void BlockAddressing::runIsCutAtLastAobBlockAndAtFailure()
     // A run that meets an absent file stops there with the blocks read so far.
     Opened gap(zoneOfFiles({numbered(0, 5), AobFile::absent(), numbered(5 + RESERVED, 5)}));
     QVERIFY(gap.zone);
-    QCOMPARE(gap.titleset()->readBlocks(2, 16, buffer.data(), &read), 0);
+    QCOMPARE(gap.titleset()->readBlocks(2, 16, buffer.data(), &read), ResultCode::Succeeded);
     QCOMPARE(read, 3);
 }
 
@@ -280,11 +281,11 @@ void BlockAddressing::runStartingAboveLastAobBlockReadsNothing()
     QVERIFY(opened.zone);
     std::vector<quint8> buffer(16 * BLOCK_BYTES);
     int read = -1;
-    QCOMPARE(opened.titleset()->readBlocks(13, 16, buffer.data(), &read), int(ErrBlockNotFound));
+    QCOMPARE(opened.titleset()->readBlocks(13, 16, buffer.data(), &read), ResultCode::BlockNotFound);
     QCOMPARE(read, 0);
     // A failing first block gives "not found" whatever made it fail.
     QVERIFY(QFile::remove(opened.folder.filePath(aobName(1, 1))));
-    QCOMPARE(opened.titleset()->readBlocks(0, 16, buffer.data(), &read), int(ErrBlockNotFound));
+    QCOMPARE(opened.titleset()->readBlocks(0, 16, buffer.data(), &read), ResultCode::BlockNotFound);
     QCOMPARE(read, 0);
 }
 
@@ -294,9 +295,9 @@ void BlockAddressing::fileDeletedAfterProbeCannotBeOpened()
     QVERIFY(opened.zone);
     QVERIFY(QFile::remove(opened.folder.filePath(aobName(1, 2))));
     quint8 block[BLOCK_BYTES];
-    QCOMPARE(opened.titleset()->readBlock(5, block), int(ErrOpenAobFile));
+    QCOMPARE(opened.titleset()->readBlock(5, block), ResultCode::OpenAobFile);
     // The other file is unaffected.
-    QCOMPARE(opened.titleset()->readBlock(3, block), 0);
+    QCOMPARE(opened.titleset()->readBlock(3, block), ResultCode::Succeeded);
     QVERIFY(isNumberedBlock(block, 3));
 }
 
@@ -307,9 +308,9 @@ void BlockAddressing::fileTruncatedAfterProbeCannotBeRead()
     QFile file(opened.folder.filePath(aobName(1, 1)));
     QVERIFY(file.resize(BLOCK_BYTES + 1000));
     quint8 block[BLOCK_BYTES];
-    QCOMPARE(opened.titleset()->readBlock(0, block), 0);
-    QCOMPARE(opened.titleset()->readBlock(1, block), int(ErrReadAobFile)); // partly there
-    QCOMPARE(opened.titleset()->readBlock(3, block), int(ErrReadAobFile)); // past the end
+    QCOMPARE(opened.titleset()->readBlock(0, block), ResultCode::Succeeded);
+    QCOMPARE(opened.titleset()->readBlock(1, block), ResultCode::ReadAobFile); // partly there
+    QCOMPARE(opened.titleset()->readBlock(3, block), ResultCode::ReadAobFile); // past the end
 }
 
 void BlockAddressing::pipeInPlaceOfFileIsNotOpened()
@@ -323,13 +324,13 @@ void BlockAddressing::pipeInPlaceOfFileIsNotOpened()
     QVERIFY(QFile::remove(QString::fromLocal8Bit(path)));
     QCOMPARE(::mkfifo(path.constData(), 0600), 0);
     quint8 block[BLOCK_BYTES];
-    QCOMPARE(opened.titleset()->readBlock(1, block), int(ErrOpenAobFile));
+    QCOMPARE(opened.titleset()->readBlock(1, block), ResultCode::OpenAobFile);
 #else
     QSKIP("needs a named pipe");
 #endif
 }
 
-void BlockAddressing::zoneForwardsByTitlesetPosition()
+void BlockAddressing::eachTitlesetReadsItsOwnFiles()
 {
     Zone description = zoneOfFiles({numbered(0, 3)});
     Titleset &second = description.titlesets.emplace_back();
@@ -337,13 +338,11 @@ void BlockAddressing::zoneForwardsByTitlesetPosition()
     Opened opened(description);
     QVERIFY(opened.zone);
     quint8 block[BLOCK_BYTES];
-    QCOMPARE(opened.zone->readBlock(0, 2, block), 0);
+    QCOMPARE(opened.zone->titlesets[0]->readBlock(2, block), ResultCode::Succeeded);
     QVERIFY(isNumberedBlock(block, 2));
-    QCOMPARE(opened.zone->readBlock(1, 2, block), 0);
+    QCOMPARE(opened.zone->titlesets[1]->readBlock(2, block), ResultCode::Succeeded);
     QVERIFY(isNumberedBlock(block, 1002));
-    QCOMPARE(opened.zone->readBlock(1, 3, block), int(ErrBlockNotFound));
-    QCOMPARE(opened.zone->readBlock(2, 0, block), int(ErrNoTitleset));
-    QCOMPARE(opened.zone->readBlock(-1, 0, block), int(ErrNoTitleset));
+    QCOMPARE(opened.zone->titlesets[1]->readBlock(3, block), ResultCode::BlockNotFound);
 }
 
 void BlockAddressing::concurrentReadersGetTheirOwnBlocks()
@@ -358,7 +357,7 @@ void BlockAddressing::concurrentReadersGetTheirOwnBlocks()
         quint8 block[BLOCK_BYTES];
         for (int i = 0; i < 4000; ++i) {
             const quint32 number = (start + quint32(i) * 7) % blocks;
-            if (titleset->readBlock(number, block) != 0 || !isNumberedBlock(block, number))
+            if (titleset->readBlock(number, block).failed() || !isNumberedBlock(block, number))
                 ++wrong;
         }
     };

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include "testzone/resultcompare.h"
 #include <memory>
 
 #include <sys/stat.h>
@@ -118,7 +119,7 @@ void ZoneImage::cutAobFileReadsWhatIsThere()
     QVERIFY2(zone, qPrintable(error));
     std::vector<quint8> run(size_t(BLOCKS) * BLOCK_BYTES);
     int read = 0;
-    QCOMPARE(zone->titlesets.at(0)->readRun(0, BLOCKS, run.data(), &read), int(ErrReadAobFile));
+    QCOMPARE(zone->titlesets.at(0)->readRun(0, BLOCKS, run.data(), &read), ResultCode::ReadAobFile);
     QCOMPARE(read, 37);
     QVERIFY(isNumberedBlock(run.data() + size_t(36) * BLOCK_BYTES, 36));
 }

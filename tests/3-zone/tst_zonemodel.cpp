@@ -1,12 +1,14 @@
-// The zone as a whole: the audio manager checks, one titleset per number, positions of
-// every node, currentZone, and the computed block ranges and durations of the tree.
+// The zone as a whole: the audio manager checks, one titleset per number, the parent and
+// position of every node, and the computed block ranges and durations of the tree.
 #include <QtTest>
+#include "testzone/resultcompare.h"
 #include <memory>
 #include <type_traits>
 
 #include "1-base/result.h"
 #include "testzone/testzone.h"
 #include "3-zone/dvdazone.h"
+#include "3-zone/objectpath.h"
 #include "3-zone/zonewalk.h"
 
 using namespace testzone;
@@ -32,12 +34,16 @@ struct Opened {
     std::unique_ptr<DVDAZone> zone;
 };
 
+// The place of the node and of each node above it among its parent's children, found by
+// going up from the node.
 void checkPositions(const DVDAObject *node, int titleset, int title, int track, int index)
 {
-    QCOMPARE(node->titlesetPos, titleset);
-    QCOMPARE(node->titlePos, title);
-    QCOMPARE(node->trackPos, track);
-    QCOMPARE(node->indexPos, index);
+    const ObjectPath path = objectPath(node);
+    const auto place = [](const DVDAObject *level) { return level ? level->position() : -1; };
+    QCOMPARE(place(path.titleset), titleset);
+    QCOMPARE(place(path.title), title);
+    QCOMPARE(place(path.track), track);
+    QCOMPARE(place(path.index), index);
 }
 
 // A node that owns children cannot be copied: the copy would delete them a second time.
@@ -59,7 +65,7 @@ private slots:
     void countAbove99IsClamped();
     void missingTitlesetKeepsItsPlace();
     void everyNodeKnowsItsPosition();
-    void currentZoneFollowsTheLatestZone();
+    void nodesBelongToTheirOwnZone();
     void trackBlocksComeFromItsIndexes();
     void indexDurationIsShareOfTrack_data();
     void indexDurationIsShareOfTrack();
@@ -144,7 +150,8 @@ void ZoneModel::countAbove99IsClamped()
     QCOMPARE(int(opened.zone->titlesets.size()), 99);
     const DVDATitleset *last = opened.zone->titlesets.back();
     QCOMPARE(last->number, 99);
-    QCOMPARE(last->titlesetPos, 98);
+    QCOMPARE(last->position(), 98);
+    QCOMPARE(last->parent(), opened.zone.get());
     QCOMPARE(last->contentKind, TitlesetAudio);
     QCOMPARE(int(last->titles.size()), 1);
     QCOMPARE(opened.zone->titlesets[97]->contentKind, TitlesetUnknown);
@@ -175,8 +182,8 @@ void ZoneModel::missingTitlesetKeepsItsPlace()
     for (const AobFileEntry &row : broken->aobFiles)
         QVERIFY(!row.present);
     quint8 block[BLOCK_BYTES];
-    QCOMPARE(opened.zone->readBlock(1, 0, block), int(ErrBlockNotFound));
-    QCOMPARE(opened.zone->readBlock(2, 0, block), 0);
+    QCOMPARE(titlesets[1]->readBlock(0, block), ResultCode::BlockNotFound);
+    QCOMPARE(titlesets[2]->readBlock(0, block), ResultCode::Succeeded);
     QVERIFY(isNumberedBlock(block, 0));
 }
 
@@ -220,24 +227,24 @@ void ZoneModel::everyNodeKnowsItsPosition()
     QCOMPARE(nodes, 20);
 }
 
-void ZoneModel::currentZoneFollowsTheLatestZone()
+void ZoneModel::nodesBelongToTheirOwnZone()
 {
     Zone description;
     description.titlesets = {smallTitleset()};
     ZoneFolder folder(description);
     QVERIFY(folder.ok());
-    auto *older = new DVDAZone(QDir(folder.path()));
-    QCOMPARE(currentZone, older);
-    auto *newer = new DVDAZone(QDir(folder.path()));
-    QCOMPARE(currentZone, newer);
-    delete older; // not the current one: currentZone stays
-    QCOMPARE(currentZone, newer);
-    delete newer;
-    QCOMPARE(currentZone, nullptr);
-    // A zone without a manager file is still the current zone.
+    // Two zones of the same files: going up from a node always reaches its own zone.
+    const DVDAZone older{QDir(folder.path())}, newer{QDir(folder.path())};
+    for (const DVDAZone *zone : {&older, &newer}) {
+        const DVDASectorPointer *index = zone->titlesets[0]->titles[0]->tracks[0]->indexes[0];
+        QCOMPARE(index->ancestor(KindZone), static_cast<const DVDAObject *>(zone));
+        QCOMPARE(index->titleset(), zone->titlesets[0]);
+        QCOMPARE(zone->parent(), nullptr);
+        QCOMPARE(zone->titleset(), nullptr);
+    }
+    // A zone without a manager file has no titleset.
     QTemporaryDir empty;
     DVDAZone nothing{QDir(empty.path())};
-    QCOMPARE(currentZone, &nothing);
     QVERIFY(nothing.titlesets.empty());
 }
 

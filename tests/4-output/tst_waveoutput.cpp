@@ -1,15 +1,15 @@
 // Which wave files a converted object gets: names, slots and headers of the four
-// layouts, the jobs queued when a command is to be run, and a file that cannot be
-// finished. (Files that cannot be created or written: the PCM round trip.)
+// layouts, the files a finished sink reports, and a file that cannot be finished.
+// (Files that cannot be created or written: the PCM round trip.)
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include "testzone/resultcompare.h"
 
-#include "4-output/formattedstreamdumper.h"
-#include "2-stream/pcmstreamdumper.h"
 #include "1-base/result.h"
-#include "5-extraction/jobqueue.h"
+#include "2-stream/pcmstreamdumper.h"
+#include "4-output/wavesink.h"
 #include "testzone/filesizelimit.h"
 #include "testzone/wavereader.h"
 
@@ -19,11 +19,15 @@ Q_DECLARE_METATYPE(StreamInfo)
 
 namespace {
 
-// The layout part alone: a writer that takes no samples.
-class LayoutOnly : public DVDAFormattedStreamDumper {
-public:
-    using DVDAFormattedStreamDumper::DVDAFormattedStreamDumper;
-    int write(const quint8 *, int) override { return 0; }
+// The files of a layout, opened; finished when it goes.
+struct LayoutOnly : WaveSink {
+    LayoutOnly(const StreamInfo &info, const QString &basePath, bool merge, bool split,
+               bool downmix, bool oldFormat = false)
+        : WaveSink(info, chooseLayout(info, merge, split, downmix), basePath, oldFormat),
+          opened(open())
+    {
+    }
+    Result opened;
 };
 
 StreamInfo streamInfo(int assignment, int c1, int b1, int r1, int c2 = 0, int b2 = 0, int r2 = 0)
@@ -47,21 +51,13 @@ StreamInfo sixChannels()
     return streamInfo(20, 4, 24, 96000, 2, 24, 96000);
 }
 
-ExtractOptions optionsWith(bool merge, bool split, bool downmix)
-{
-    ExtractOptions o;
-    o.mode = ModeConvert;
-    o.merge = merge;
-    o.split = split;
-    o.downmix = downmix;
-    return o;
-}
-
-QStringList slotNames(const DVDAFormattedStreamDumper &d, const QString &base)
+QStringList slotNames(const SampleFileSink &d, const QString &base)
 {
     QStringList names;
-    for (const WaveFile &w : d.slotFiles)
-        names << (w.isOpen() ? QString(w.path()).remove(base) : QString());
+    for (int slot = 0; slot < SampleFileSink::SLOTS; ++slot) {
+        const SampleFile *w = d.file(slot);
+        names << (w && w->isOpen() ? QString(w->path()).remove(base) : QString());
+    }
     return names;
 }
 
@@ -70,7 +66,7 @@ QStringList filesIn(const QTemporaryDir &dir)
     return QDir(dir.path()).entryList(QDir::Files, QDir::Name);
 }
 
-int feed(DVDAStreamDumper &d, const QByteArray &b)
+Result feed(DVDAStreamDumper &d, const QByteArray &b)
 {
     return d.write(reinterpret_cast<const quint8 *>(b.constData()), int(b.size()));
 }
@@ -139,11 +135,90 @@ private slots:
         QFETCH(bool, mergeInEffect);
         QTemporaryDir dir;
         const QString base = dir.filePath("P");
-        LayoutOnly d(info, base, optionsWith(merge, split, downmix), nullptr);
-        QCOMPARE(d.result, 0);
+        LayoutOnly d(info, base, merge, split, downmix);
+        QCOMPARE(d.opened, ResultCode::Succeeded);
         QCOMPARE(slotNames(d, base), names);
-        QCOMPARE(d.options.merge, mergeInEffect);
+        QCOMPARE(::mergeInEffect(info, merge), mergeInEffect);
         QCOMPARE(filesIn(dir).size(), int(names.size() - names.count(QString())));
+    }
+
+    // Every sample a dumper lays out reaches its file, in order, whatever the runs: each
+    // sample is a number that says its channel and frame, so a sample out of place, lost
+    // or written twice shows. Group 2 at half the rate gets half the frames.
+    void samplesInOrder_data()
+    {
+        QTest::addColumn<StreamInfo>("info");
+        QTest::addColumn<bool>("merge");
+        QTest::addColumn<bool>("split");
+        QTest::addColumn<QList<int>>("runs"); // group-1 frames per reserve, in turn
+        QTest::addColumn<QStringList>("files"); // per file: its stream channels
+        const StreamInfo six = sixChannels();
+        QTest::newRow("groups, runs of 1 and 300") << six << false << false << QList<int>{1, 300}
+            << QStringList{"-[Lf-Rf-Ls-Rs]-24-96000.wav|0 1 2 3", "-[C-LFE]-24-96000.wav|4 5"};
+        QTest::newRow("merged, output order") << six << true << false << QList<int>{7, 2048}
+            << QStringList{"-[Lf-Rf-C-LFE-Ls-Rs]-24-96000.wav|0 1 4 5 2 3"};
+        QTest::newRow("split, 16 bits") << streamInfo(3, 2, 16, 48000, 2, 16, 48000) << false
+            << true << QList<int>{5000}
+            << QStringList{"-[Lf]-16-48000.wav|0", "-[Rf]-16-48000.wav|1", "-[Ls]-16-48000.wav|2",
+                           "-[Rs]-16-48000.wav|3"};
+        QTest::newRow("group 2 at half rate") << streamInfo(2, 2, 24, 96000, 1, 16, 48000) << false
+            << false << QList<int>{2, 64}
+            << QStringList{"-[Lf-Rf]-24-96000.wav|0 1", "-[S]-16-48000.wav|2"};
+    }
+    void samplesInOrder()
+    {
+        QFETCH(StreamInfo, info);
+        QFETCH(bool, merge);
+        QFETCH(bool, split);
+        QFETCH(QList<int>, runs);
+        QFETCH(QStringList, files);
+        const int c1 = info.group1Channels, channels = info.channels();
+        const int ratio = info.group2Channels ? info.group1SampleRate / info.group2SampleRate : 1;
+        const auto width = [&](int n) { return sampleBytes(n < c1 ? info.group1Bits : info.group2Bits); };
+        // Sample f of channel n: n in the top byte, f below, cut to the sample's width.
+        const auto value = [](int n, int f) { return quint32(n) << 20 | quint32(f); };
+        QTemporaryDir dir;
+        const QString base = dir.filePath("P");
+        LayoutOnly sink(info, base, merge, split, false);
+        QCOMPARE(sink.opened, ResultCode::Succeeded);
+        int frames1 = 0, frames2 = 0;
+        for (int k = 0; frames1 < 12000; ++k) {
+            const int run1 = runs[k % runs.size()] * ratio, run2 = run1 / ratio;
+            const SampleSink::Targets at = sink.reserve(run1, info.group2Channels ? run2 : 0);
+            for (int n = 0; n < channels; ++n) {
+                const bool first = n < c1;
+                for (int f = 0; f < (first ? run1 : run2); ++f) {
+                    const quint32 v = value(n, (first ? frames1 : frames2) + f);
+                    quint8 *sample = at.channel[n] + f * (first ? at.stride1 : at.stride2);
+                    for (int b = 0; b < width(n); ++b)
+                        sample[b] = quint8(v >> (8 * b));
+                }
+            }
+            QCOMPARE(sink.commit(run1, info.group2Channels ? run2 : 0), ResultCode::Succeeded);
+            frames1 += run1;
+            frames2 += run2;
+        }
+        std::vector<WrittenFile> written;
+        QCOMPARE(sink.finish(&written), ResultCode::Succeeded);
+        QCOMPARE(int(written.size()), int(files.size()));
+        for (int k = 0; k < files.size(); ++k) {
+            QCOMPARE(written[size_t(k)].path, base + files[k].section('|', 0, 0));
+            QList<int> order;
+            for (const QString &n : files[k].section('|', 1).split(' '))
+                order << n.toInt();
+            const int count = order.first() < c1 ? frames1 : frames2;
+            QByteArray expected;
+            for (int f = 0; f < count; ++f) {
+                for (int n : order) {
+                    const quint32 v = value(n, f);
+                    for (int b = 0; b < width(n); ++b)
+                        expected.append(char(quint8(v >> (8 * b))));
+                }
+            }
+            const WaveContents w = readWave(written[size_t(k)].path);
+            QCOMPARE(w.problem, QString());
+            QVERIFY2(w.samples == expected, qPrintable(files[k]));
+        }
     }
 
     // What each file's header says: channels, rate, bits and speaker mask.
@@ -152,10 +227,10 @@ private slots:
         QTemporaryDir dir;
         const QString base = dir.filePath("P");
         {
-            LayoutOnly split(sixChannels(), base + "s", optionsWith(false, true, false), nullptr);
-            LayoutOnly merged(sixChannels(), base + "m", optionsWith(true, false, false), nullptr);
-            LayoutOnly groups(sixChannels(), base + "g", optionsWith(false, false, false), nullptr);
-            LayoutOnly downmix(sixChannels(), base + "d", optionsWith(false, false, true), nullptr);
+            LayoutOnly split(sixChannels(), base + "s", false, true, false);
+            LayoutOnly merged(sixChannels(), base + "m", true, false, false);
+            LayoutOnly groups(sixChannels(), base + "g", false, false, false);
+            LayoutOnly downmix(sixChannels(), base + "d", false, false, true);
         }
         const quint32 splitMasks[] = {0x1, 0x2, 0x10, 0x20, 0x4, 0x8};
         const char *splitNames[] = {"Lf", "Rf", "Ls", "Rs", "C", "LFE"};
@@ -187,10 +262,8 @@ private slots:
     void oldFormatEverywhere()
     {
         QTemporaryDir dir;
-        ExtractOptions options = optionsWith(false, false, false);
-        options.oldFormat = true;
         {
-            LayoutOnly d(sixChannels(), dir.filePath("P"), options, nullptr);
+            LayoutOnly d(sixChannels(), dir.filePath("P"), false, false, false, true);
         }
         for (const QString &name : filesIn(dir)) {
             const WaveContents w = readWave(dir.filePath(name));
@@ -200,50 +273,44 @@ private slots:
         }
     }
 
-    void jobs_data()
+    void finishedFiles_data()
     {
         QTest::addColumn<bool>("split");
-        QTest::addColumn<bool>("run");
         QTest::addColumn<QStringList>("paths");
         QTest::addColumn<QList<int>>("channels");
-        QTest::newRow("default") << false << true
-            << QStringList{"-[Lf-Rf-Ls-Rs]-24-96000.wav", "-[C-LFE]-24-96000.wav"}
+        QTest::newRow("default")
+            << false << QStringList{"-[Lf-Rf-Ls-Rs]-24-96000.wav", "-[C-LFE]-24-96000.wav"}
             << QList<int>{4, 2};
-        QTest::newRow("split") << true << true
+        QTest::newRow("split")
+            << true
             << QStringList{"-[Lf]-24-96000.wav", "-[Rf]-24-96000.wav", "-[Ls]-24-96000.wav",
                            "-[Rs]-24-96000.wav", "-[C]-24-96000.wav", "-[LFE]-24-96000.wav"}
             << QList<int>{1, 1, 1, 1, 1, 1};
-        QTest::newRow("no command") << false << false << QStringList{} << QList<int>{};
     }
 
-    // Finished files are queued in slot order, each with its own channel count.
-    void jobs()
+    // A finished sink reports its files in slot order, each with its own channel count,
+    // once: a second finish has nothing left.
+    void finishedFiles()
     {
         QFETCH(bool, split);
-        QFETCH(bool, run);
         QFETCH(QStringList, paths);
         QFETCH(QList<int>, channels);
         QTemporaryDir dir;
         const QString base = dir.filePath("P");
-        ExtractOptions options = optionsWith(false, split, false);
-        options.run = run;
-        JobQueue queue;
-        {
-            LayoutOnly d(sixChannels(), base, options, &queue);
-            QCOMPARE(queue.count(), 0); // nothing is queued before the files are finished
-        }
-        QCOMPARE(queue.count(), int(paths.size()));
+        LayoutOnly d(sixChannels(), base, false, split, false);
+        std::vector<WrittenFile> files;
+        QCOMPARE(d.finish(&files), ResultCode::Succeeded);
+        QCOMPARE(int(files.size()), int(paths.size()));
         for (int k = 0; k < paths.size(); ++k) {
-            std::unique_ptr<EncoderJob> job(queue.removeFirst());
-            QCOMPARE(job->path, base + paths[k]);
-            QCOMPARE(job->channels, channels[k]);
-            QCOMPARE(job->sampleRate, 96000);
-            QCOMPARE(job->bits, 24);
-            QCOMPARE(job->size, qint64(68)); // finished before it was queued
+            QCOMPARE(files[size_t(k)].path, base + paths[k]);
+            QCOMPARE(files[size_t(k)].channels, channels[k]);
+            QCOMPARE(files[size_t(k)].sampleRate, 96000);
+            QCOMPARE(files[size_t(k)].bits, 24);
+            QCOMPARE(QFileInfo(files[size_t(k)].path).size(), qint64(68)); // finished
         }
-        // Without a queue the command option is harmless.
-        LayoutOnly alone(sixChannels(), base, options, nullptr);
-        QCOMPARE(alone.finish(), 0);
+        std::vector<WrittenFile> again;
+        QCOMPARE(d.finish(&again), ResultCode::Succeeded);
+        QVERIFY(again.empty());
     }
 
     // Finishing a file that cannot take its sizes: "Cannot close file(s)...".
@@ -255,14 +322,15 @@ private slots:
         testzone::FileSizeLimit full(0);
         if (!full.active)
             QSKIP("cannot limit file sizes");
-        DVDAPCMStreamDumper d(streamInfo(1, 2, 16, 44100), base, optionsWith(false, false, false),
-                              nullptr);
+        LayoutOnly sink(streamInfo(1, 2, 16, 44100), base, false, false, false);
+        QCOMPARE(sink.opened, ResultCode::Succeeded);
+        DVDAPCMStreamDumper d(streamInfo(1, 2, 16, 44100), sink);
         const QByteArray unit = QByteArray::fromHex("123456789ABCDEF0");
-        QCOMPARE(feed(d, unit), 0); // still in the file's buffer
-        QCOMPARE(d.finish(), int(ErrCloseOutput));
-        QCOMPARE(d.result, int(ErrCloseOutput));
-        QCOMPARE(resultMessage(d.result), QString("Cannot close file(s) in destination directory."));
-        QCOMPARE(d.finish(), 0); // nothing left to finish
+        QCOMPARE(feed(d, unit), ResultCode::Succeeded); // still in the file's buffer
+        std::vector<WrittenFile> files;
+        QCOMPARE(sink.finish(&files), ResultCode::CloseOutput);
+        QVERIFY(files.empty());
+        QCOMPARE(sink.finish(&files), ResultCode::Succeeded); // nothing left to finish
     }
 };
 

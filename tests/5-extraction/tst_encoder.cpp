@@ -1,8 +1,11 @@
 // The command template's placeholders and running one command on a file.
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <functional>
 #include <QtTest>
+#include "testzone/resultcompare.h"
 
 #include "5-extraction/encoder.h"
 #include "1-base/result.h"
@@ -27,6 +30,23 @@ QByteArray readAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Runs the command on the file to its end in this thread's event loop and gives how it
+// ended; once keepRunning says no, the command is killed.
+ResultCode encode(Encoder &encoder, const QString &command, const QString &path, int channels,
+                  int sampleRate, int bits, const std::function<bool()> &keepRunning = {})
+{
+    QSignalSpy finished(&encoder, &Encoder::finished);
+    const Result started = encoder.start(command, path, channels, sampleRate, bits);
+    if (started.failed())
+        return started.code();
+    while (finished.isEmpty()) {
+        if (keepRunning && !keepRunning())
+            encoder.kill();
+        finished.wait(50);
+    }
+    return finished.first().first().value<ResultCode>();
 }
 } // namespace
 
@@ -118,10 +138,10 @@ void TestEncoder::runsCommandWithExpandedArguments()
                                        "for a in \"$@\"; do printf '<%s>\\n' \"$a\"; done > \"$1.args\"\n");
     const QString wav = dir.filePath(QStringLiteral("x y.wav"));
     Encoder encoder;
-    QCOMPARE(encoder.encode(QStringLiteral("\"%1\" \"%filepath%\" %channels% %samplerate% %bits% %ext%")
+    QCOMPARE(encode(encoder, QStringLiteral("\"%1\" \"%filepath%\" %channels% %samplerate% %bits% %ext%")
                                 .arg(script),
                             wav, 6, 44100, 16),
-             int(ExtractSucceeded));
+             ResultCode::Succeeded);
     QCOMPARE(readAll(wav + QStringLiteral(".args")),
              QByteArray("<" + wav.toUtf8() + ">\n<6>\n<44100>\n<16>\n<wav>\n"));
 }
@@ -129,18 +149,18 @@ void TestEncoder::runsCommandWithExpandedArguments()
 void TestEncoder::exitCodeDecidesSuccess_data()
 {
     QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("exit 0") << QByteArray("exit 0\n") << int(ExtractSucceeded);
-    QTest::newRow("exit 3") << QByteArray("exit 3\n") << int(ErrProcessFailed);
-    QTest::newRow("crash") << QByteArray("kill -SEGV $$\nexit 0\n") << int(ErrProcessFailed);
+    QTest::addColumn<ResultCode>("expected");
+    QTest::newRow("exit 0") << QByteArray("exit 0\n") << ResultCode::Succeeded;
+    QTest::newRow("exit 3") << QByteArray("exit 3\n") << ResultCode::ProcessFailed;
+    QTest::newRow("crash") << QByteArray("kill -SEGV $$\nexit 0\n") << ResultCode::ProcessFailed;
     // Standard input is empty: a command reading it to its end ends.
-    QTest::newRow("reads standard input") << QByteArray("cat > /dev/null\n") << int(ExtractSucceeded);
+    QTest::newRow("reads standard input") << QByteArray("cat > /dev/null\n") << ResultCode::Succeeded;
 }
 
 void TestEncoder::exitCodeDecidesSuccess()
 {
     QFETCH(QByteArray, body);
-    QFETCH(int, expected);
+    QFETCH(ResultCode, expected);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString script = writeScript(dir, QStringLiteral("run.sh"), body);
@@ -148,7 +168,7 @@ void TestEncoder::exitCodeDecidesSuccess()
     QElapsedTimer clock;
     clock.start();
     // A command still running after 20 s is ended and counts as cancelled.
-    QCOMPARE(encoder.encode(QStringLiteral("/bin/sh ") + script, dir.filePath("a.wav"), 2, 48000, 16,
+    QCOMPARE(encode(encoder, QStringLiteral("/bin/sh ") + script, dir.filePath("a.wav"), 2, 48000, 16,
                             [&] { return clock.elapsed() < 20000; }),
              expected);
 }
@@ -176,7 +196,7 @@ void TestEncoder::unstartableCommandFailsToStart()
     Encoder encoder;
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(encoder.encode(command, wav, 2, 48000, 16), int(ErrStartProcess));
+    QCOMPARE(encode(encoder, command, wav, 2, 48000, 16), ResultCode::StartProcess);
     QVERIFY(clock.elapsed() <= 5000);
     QCOMPARE(readAll(wav), QByteArray("RIFF"));
 }
@@ -194,11 +214,11 @@ void TestEncoder::refusalKillsCommandAndItsChildren()
     Encoder encoder;
     QElapsedTimer clock;
     clock.start();
-    const int code = encoder.encode(QStringLiteral("/bin/sh %1 %filepath%").arg(script), wav, 2,
+    const ResultCode code = encode(encoder, QStringLiteral("/bin/sh %1 %filepath%").arg(script), wav, 2,
                                     48000, 16, [&] { return !QFile::exists(childFile); });
-    QCOMPARE(code, int(ErrCancelled));
+    QCOMPARE(code, ResultCode::Cancelled);
     QVERIFY2(clock.elapsed() < 10000, "the command was not killed promptly");
-    QCOMPARE(encoder.state(), QProcess::NotRunning);
+    QVERIFY(!encoder.isRunning());
 
     bool ok = false;
     const qint64 child = readAll(childFile).trimmed().toLongLong(&ok);

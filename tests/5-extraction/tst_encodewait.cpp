@@ -1,4 +1,4 @@
-// The extraction and the job thread together: with a wait threshold of 0 the next track
+// The extraction and its job runner together: with a wait threshold of 0 the next track
 // is not started while a file still waits for, or is in, the user's command.
 #include <QDir>
 #include <QFile>
@@ -7,9 +7,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "5-extraction/extractthread.h"
-#include "5-extraction/jobqueue.h"
-#include "5-extraction/jobthread.h"
+#include "5-extraction/extraction.h"
 #include "testzone/dumpzone.h"
 #include "testzone/packs.h"
 #include "3-zone/dvdazone.h"
@@ -55,39 +53,37 @@ void TestEncodeWait::nextTrackWaitsForTheCommand()
     options.cache = 0;
     options.deleteFiles = true;
 
-    JobQueue jobs;
-    ExtractThread extraction(&zone, tracks, options, &jobs);
-    JobThread encoding(options, &jobs);
+    Extraction extraction;
     QList<int> states;
-    connect(&extraction, &ExtractThread::itemProcessing, this,
-            [&states](DVDAObject *, int state) { states << state; });
-    extraction.start();
-    encoding.start(QThread::HighPriority);
+    connect(&extraction, &Extraction::objectStarted, this,
+            [&states](DVDAObject *, const QString &) { states << 1; });
+    connect(&extraction, &Extraction::objectFinished, this,
+            [&states](DVDAObject *, ResultCode code, const ObjectCheck &) {
+                states << (code == ResultCode::Succeeded ? 2 : 3);
+            });
+    QSignalSpy finished(&extraction, &Extraction::finished);
+    QVERIFY(extraction.start(tracks, options));
 
     const QString first = out.filePath("track-01-01[0]-01-[L-R]-24-96000.pcm");
     const QString second = out.filePath("track-01-01[0]-02-[L-R]-24-96000.pcm");
     const QString commands = out.filePath("commands");
     // The first track is written and its command holds: the second track waits.
     QTRY_COMPARE_WITH_TIMEOUT(dumpzone::fileBytes(commands), (first + "\n").toUtf8(), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(extraction.progress.waiting.load(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(extraction.status().waiting, 5000);
     QTest::qWait(1500);
     QCOMPARE(states, (QList<int>{1, 2}));
     QVERIFY(!QFile::exists(second));
-    QCOMPARE(jobs.count(), 1);
+    QCOMPARE(extraction.status().jobsWaiting, 1);
 
     QFile go(out.filePath("go"));
     QVERIFY(go.open(QIODevice::WriteOnly));
     go.close();
-    QVERIFY(extraction.wait(20000));
-    QVERIFY(encoding.wait(20000));
-    QCoreApplication::processEvents();
+    QVERIFY(finished.wait(20000));
     QCOMPARE(states, (QList<int>{1, 2, 1, 2}));
-    QCOMPARE(extraction.result(), 0);
-    QCOMPARE(encoding.result(), 0);
+    QCOMPARE(finished.at(0).at(0).value<ResultCode>(), ResultCode::Succeeded);
     QCOMPARE(dumpzone::fileBytes(commands), (first + "\n" + second + "\n").toUtf8());
     QVERIFY(!QFile::exists(first) && !QFile::exists(second));
-    QCOMPARE(jobs.count(), 0);
 }
 
-QTEST_GUILESS_MAIN(TestEncodeWait)
+QTEST_MAIN(TestEncodeWait)
 #include "tst_encodewait.moc"

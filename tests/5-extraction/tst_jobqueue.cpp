@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <thread>
 
 #include "5-extraction/jobqueue.h"
 
@@ -31,15 +32,14 @@ private slots:
         QCOMPARE(queue.pendingBytes(), qint64(4000));
         QCOMPARE(queue.first()->path, dir.filePath("a.wav"));
 
-        EncoderJob *job = queue.removeFirst();
+        const std::unique_ptr<EncoderJob> job = queue.removeFirst();
         QCOMPARE(job->path, dir.filePath("a.wav"));
         QCOMPARE(job->size, qint64(1000));
-        delete job;
         QCOMPARE(queue.count(), 1);
         QCOMPARE(queue.pendingBytes(), qint64(3000));
         QCOMPARE(queue.first()->channels, 6);
 
-        delete queue.removeFirst();
+        QVERIFY(queue.removeFirst());
         QCOMPARE(queue.count(), 0);
         QCOMPARE(queue.pendingBytes(), qint64(0));
         QVERIFY(!queue.removeFirst());
@@ -75,6 +75,46 @@ private slots:
         queue.add(dir.filePath("d.wav"), 2, 48000, 16);
         QCOMPARE(queue.count(), 1);
         QCOMPARE(queue.pendingBytes(), qint64(700));
+    }
+
+    // A worker holds back while more bytes wait than the threshold allows: at the
+    // threshold it goes on at once; above it, until the runner takes a job, or until a
+    // stop, which it is woken for.
+    void waitForRoom_data()
+    {
+        QTest::addColumn<qint64>("threshold");
+        QTest::addColumn<QString>("release"); // what the other thread does
+        QTest::addColumn<bool>("room");
+        QTest::newRow("at the threshold") << qint64(1000) << "nothing" << true;
+        QTest::newRow("above it, a job taken") << qint64(999) << "take" << true;
+        QTest::newRow("above it, stopped") << qint64(999) << "stop" << false;
+        QTest::newRow("above it, the queue cleared") << qint64(0) << "clear" << true;
+    }
+    void waitForRoom()
+    {
+        QFETCH(qint64, threshold);
+        QFETCH(QString, release);
+        QFETCH(bool, room);
+        JobQueue queue;
+        queue.add(fileOf("w.wav", 1000), 2, 48000, 16);
+        std::atomic<bool> stop{false};
+        std::atomic<bool> waited{false}, answer{false};
+        std::thread worker([&] {
+            answer = queue.waitForRoom(threshold, stop);
+            waited = true;
+        });
+        QTest::qWait(100);
+        QCOMPARE(waited.load(), release == "nothing");
+        if (release == "take")
+            QVERIFY(queue.removeFirst());
+        if (release == "clear")
+            queue.clear();
+        if (release == "stop") {
+            stop = true;
+            queue.wakeWaiters();
+        }
+        worker.join();
+        QCOMPARE(answer.load(), room);
     }
 };
 

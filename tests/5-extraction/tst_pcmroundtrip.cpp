@@ -8,9 +8,10 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
+#include "testzone/resultcompare.h"
 #include <memory>
 
-#include "5-extraction/dumpobject.h"
+#include "5-extraction/objectdump.h"
 #include "5-extraction/extractprogress.h"
 #include "1-base/result.h"
 #include "5-extraction/jobqueue.h"
@@ -47,10 +48,11 @@ struct PcmTrack {
         return zone->titlesets[0]->titles[0]->tracks[0];
     }
 
-    int convert(const QString &basePath, const ExtractOptions &options, JobQueue *jobs = nullptr)
+    ResultCode convert(const QString &basePath, const ExtractOptions &options,
+                       std::vector<WrittenFile> *files = nullptr)
     {
         ExtractProgress progress;
-        return dumpObject(zone.get(), track(), basePath, options, jobs, progress);
+        return dumpObject(track(), basePath, options, progress, nullptr, files).code();
     }
 
     // Stream channel n's samples as 32-bit left-justified values.
@@ -226,7 +228,7 @@ private slots:
         QVERIFY(track.packCount >= 3); // the stream runs over several packs
         QTemporaryDir out;
         const QString base = out.filePath("track-01");
-        QCOMPARE(track.convert(base, convertOptions(layout, oldFormat)), 0);
+        QCOMPARE(track.convert(base, convertOptions(layout, oldFormat)), ResultCode::Succeeded);
         QCOMPARE(filesIn(out.path()).size(), files.size());
         for (const QString &file : files) {
             const QString name = file.section('|', 0, 0);
@@ -247,25 +249,24 @@ private slots:
         }
     }
 
-    // With the command to run, the files are queued after they are finished, in slot
-    // order: the group-1 file with 4 channels, then the group-2 file with 2.
-    void jobsInSlotOrder()
+    // The files are reported once they are finished, in slot order: the group-1 file
+    // with 4 channels, then the group-2 file with 2.
+    void filesInSlotOrder()
     {
         const PcmGroup g1{4, 24, 96000}, g2{2, 24, 96000};
         PcmTrack track(20, g1, g2, 200);
         QTemporaryDir out;
-        ExtractOptions options = convertOptions("default");
-        options.run = true;
-        JobQueue jobs;
-        QCOMPARE(track.convert(out.filePath("t"), options, &jobs), 0);
-        QCOMPARE(jobs.count(), 2);
-        std::unique_ptr<EncoderJob> first(jobs.removeFirst()), second(jobs.removeFirst());
-        QCOMPARE(first->path, out.filePath("t-[Lf-Rf-Ls-Rs]-24-96000.wav"));
-        QCOMPARE(first->channels, 4);
-        QCOMPARE(first->size, qint64(68 + 200 * 4 * 3));
-        QCOMPARE(second->path, out.filePath("t-[C-LFE]-24-96000.wav"));
-        QCOMPARE(second->channels, 2);
-        QCOMPARE(second->size, qint64(68 + 200 * 2 * 3));
+        std::vector<WrittenFile> files;
+        QCOMPARE(track.convert(out.filePath("t"), convertOptions("default"), &files),
+                 ResultCode::Succeeded);
+        QCOMPARE(int(files.size()), 2);
+        const WrittenFile &first = files[0], &second = files[1];
+        QCOMPARE(first.path, out.filePath("t-[Lf-Rf-Ls-Rs]-24-96000.wav"));
+        QCOMPARE(first.channels, 4);
+        QCOMPARE(QFileInfo(first.path).size(), qint64(68 + 200 * 4 * 3));
+        QCOMPARE(second.path, out.filePath("t-[C-LFE]-24-96000.wav"));
+        QCOMPARE(second.channels, 2);
+        QCOMPARE(QFileInfo(second.path).size(), qint64(68 + 200 * 2 * 3));
     }
 
     // Stopped before the first block: the files exist as complete, empty wave files.
@@ -275,9 +276,9 @@ private slots:
         QTemporaryDir out;
         ExtractProgress progress;
         progress.stopRequested = true;
-        const int result = dumpObject(track.zone.get(), track.track(), out.filePath("t"),
-                                      convertOptions("default"), nullptr, progress);
-        QCOMPARE(result, int(ErrCancelled));
+        const ResultCode result = dumpObject(track.track(), out.filePath("t"),
+                                             convertOptions("default"), progress).code();
+        QCOMPARE(result, ResultCode::Cancelled);
         const QStringList names{"t-[C-LFE]-24-96000.wav", "t-[Lf-Rf-Ls-Rs]-24-96000.wav"};
         QCOMPARE(filesIn(out.path()), names);
         for (const QString &name : names) {
@@ -314,10 +315,9 @@ private slots:
         AOBObject *object = zone.titlesets[0]->titles[0]->tracks[0];
         QTemporaryDir out;
         ExtractProgress progress;
-        const int result = dumpObject(&zone, object, out.filePath("t"), convertOptions("default"),
-                                      nullptr, progress);
-        QCOMPARE(result, int(ErrAllocConverter));
-        QCOMPARE(resultMessage(result), QString("Cannot allocate converter."));
+        const ResultCode result = dumpObject(object, out.filePath("t"), convertOptions("default"),
+                                             progress).code();
+        QCOMPARE(result, ResultCode::AllocConverter);
         QCOMPARE(filesIn(out.path()), QStringList());
     }
 
@@ -328,8 +328,8 @@ private slots:
         PcmTrack track(3, PcmGroup{2, 16, 48000}, PcmGroup{2, 16, 48000}, 400);
         QTemporaryDir out;
         QVERIFY(QDir(out.path()).mkdir("t-[Ls]-16-48000.wav"));
-        const int result = track.convert(out.filePath("t"), convertOptions("split"));
-        QCOMPARE(resultMessage(result), QString("Cannot create file(s) in destination directory."));
+        const ResultCode result = track.convert(out.filePath("t"), convertOptions("split"));
+        QCOMPARE(result, ResultCode::CreateOutput);
         QCOMPARE(filesIn(out.path()), (QStringList{"t-[Lf]-16-48000.wav", "t-[Rf]-16-48000.wav"}));
         for (const QString &name : filesIn(out.path())) {
             const Decoded d = decode(out.filePath(name));
@@ -347,14 +347,14 @@ private slots:
         const PcmGroup g1{2, 16, 48000}, g2{2, 24, 48000};
         PcmTrack track(3, g1, g2, 2 * 15000);
         QTemporaryDir out;
-        int result = 0;
+        ResultCode result = ResultCode::Succeeded;
         {
             FileSizeLimit limit(68 + 60000);
             if (!limit.active)
                 QSKIP("cannot limit file sizes");
             result = track.convert(out.filePath("t"), convertOptions("default"));
         }
-        QCOMPARE(resultMessage(result), QString("Cannot write file(s) to destination directory."));
+        QCOMPARE(result, ResultCode::WriteOutput);
         const Decoded d = decode(out.filePath("t-[Lf-Rf]-16-48000.wav"));
         QCOMPARE(d.error, QString());
         QCOMPARE(d.channels, 2);
@@ -372,14 +372,14 @@ private slots:
         const PcmGroup g1{2, 24, 48000}, g2{2, 24, 48000};
         PcmTrack track(3, g1, g2, 2 * 15000);
         QTemporaryDir out;
-        int result = 0;
+        ResultCode result = ResultCode::Succeeded;
         {
             FileSizeLimit limit(68 + 50001);
             if (!limit.active)
                 QSKIP("cannot limit file sizes");
             result = track.convert(out.filePath("t"), convertOptions("default"));
         }
-        QCOMPARE(resultMessage(result), QString("Cannot write file(s) to destination directory."));
+        QCOMPARE(result, ResultCode::WriteOutput);
         const QStringList names{"t-[Lf-Rf]-24-48000.wav", "t-[Ls-Rs]-24-48000.wav"};
         QCOMPARE(filesIn(out.path()), names);
         for (int k = 0; k < 2; ++k) {

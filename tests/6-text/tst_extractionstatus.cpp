@@ -2,9 +2,7 @@
 // its progress bar and the command line's status line show.
 #include <QtTest>
 
-#include "5-extraction/extractionstatus.h"
-
-Q_DECLARE_METATYPE(ExtractionStatus)
+#include "6-text/statustext.h"
 
 class TestExtractionStatus : public QObject {
     Q_OBJECT

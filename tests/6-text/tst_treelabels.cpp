@@ -20,16 +20,15 @@ private slots:
         DVDATitleset titleset(QDir(emptyDir.path()), 6);
         QCOMPARE(titleset.number, 7);
         QCOMPARE(titleset.contentKind, TitlesetUnknown);
-        QVERIFY(!listedInTree(&titleset));
+        QVERIFY(!titleset.listed());
         titleset.contentKind = TitlesetAudio;
-        QVERIFY(listedInTree(&titleset));
+        QVERIFY(titleset.listed());
         QCOMPARE(treeLabel(&titleset), QStringLiteral("ATS_07_0.IFO - Audio"));
         titleset.contentKind = TitlesetVideo;
-        QVERIFY(listedInTree(&titleset));
+        QVERIFY(titleset.listed());
         QCOMPARE(treeLabel(&titleset), QStringLiteral("ATS_07_0.IFO - Video"));
         titleset.number = 99;
         QCOMPARE(treeLabel(&titleset), QStringLiteral("ATS_99_0.IFO - Video"));
-        QVERIFY(!listedInTree(nullptr));
         QVERIFY(treeLabel(nullptr).isEmpty());
     }
 
@@ -56,7 +55,7 @@ private slots:
         title.titleId = titleId;
         title.lengthPts = lengthPts;
         for (int i = 0; i < tracks; ++i)
-            title.tracks.push_back(new DVDATrack);
+            title.tracks.add(std::make_unique<DVDATrack>());
         QCOMPARE(treeLabel(&title), label);
     }
 
@@ -65,11 +64,10 @@ private slots:
         DVDATrack track;
         track.number = 4;
         track.lengthPts = 90000 * 61 + 45000; // a half second rounds up
-        auto *first = new DVDASectorPointer;
+        DVDASectorPointer *first = track.indexes.add(std::make_unique<DVDASectorPointer>());
         first->number = 7;
         first->first = 1234;
         first->last = 99999999;
-        track.indexes.push_back(first);
         QCOMPARE(treeLabel(&track), QStringLiteral("Track 04 - 00:01:02 - (00001234-99999999)"));
         // Without a zone around it the index has no share of the track's time.
         QCOMPARE(treeLabel(first), QStringLiteral("07 - 00:00:00 - (00001234-99999999)"));

@@ -11,7 +11,7 @@
 #include "7-cli/optionstext.h"
 #include "7-cli/progressdisplay.h"
 #include "7-cli/selectors.h"
-#include "5-extraction/extractthread.h"
+#include "5-extraction/objectnames.h"
 #include "testzone/mlpencoder.h"
 #include "3-zone/dvdazone.h"
 
@@ -312,8 +312,8 @@ void TestCliExtract::selectorsPickObjects()
     QVERIFY2(selectExtractObjects(&zone, parsed.selectors, &selected, &error), qPrintable(error));
     QStringList lines;
     for (const DVDAObject *object : selected)
-        lines << QStringLiteral("object: %1 %2").arg(selectorOf(&zone, object),
-                                                     ExtractThread::baseName(&zone, object));
+        lines << QStringLiteral("object: %1 %2").arg(selectorOf(object),
+                                                     objectBaseName(object));
     QCOMPARE(lines, objects);
 }
 

@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 
 #include "clitest.h"
-#include "1-base/result.h"
+#include "6-text/resulttext.h"
 #include "testzone/damagedtrack.h"
 
 using namespace clitest;
@@ -32,9 +32,9 @@ private slots:
         QTest::newRow("convert damaged") << "flip audio"
             << QStringList{"extract", "--convert", "-o", "OUT", "ZONE"} << 1
             << QStringList{"Damaged file: OUT/track-01-01[0]-01-[L-R]-16-48000.wav: 3 errors",
-                           resultMessage(ExtractSucceeded)};
+                           resultMessage(ResultCode::Succeeded)};
         QTest::newRow("convert clean") << "" << QStringList{"extract", "--convert", "-o", "OUT", "ZONE"}
-            << 0 << QStringList{resultMessage(ExtractSucceeded)};
+            << 0 << QStringList{resultMessage(ResultCode::Succeeded)};
     }
 
     void run()

@@ -3,10 +3,13 @@
 // temporary folder, and a way to handle the modal dialogs that the code under test runs
 // with exec().
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QAbstractScrollArea>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
 #include <QSettings>
@@ -29,6 +32,22 @@ inline std::unique_ptr<Kestrova> startWindow()
     if (!QTest::qWaitForWindowExposed(window.get()))
         qWarning("window not exposed");
     return window;
+}
+
+// A part of the window by its object name, as the form names it ("action_Extract",
+// "toolbar", "menu_File").
+template <typename T = QAction>
+T *part(const QObject &window, const char *name)
+{
+    T *found = window.findChild<T *>(QLatin1String(name));
+    if (!found)
+        qWarning("the window has no %s", name);
+    return found;
+}
+
+inline QAction *action(const QObject &window, const char *name)
+{
+    return part<QAction>(window, name);
 }
 
 // Points the per-user settings at dir, before any QSettings is made.
@@ -80,6 +99,18 @@ private:
     QElapsedTimer clock;
     bool found = false;
 };
+
+// Types path into a file dialog's name field and accepts it, as the Open or Save button
+// does. (selectFile leaves the field alone while it has the focus, which it may have
+// by the time the dialog runs.)
+inline void chooseFile(QFileDialog *files, const QString &path)
+{
+    if (auto *name = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        name->setText(path);
+    else
+        files->selectFile(path);
+    static_cast<QDialog *>(files)->accept();
+}
 
 // A click on a check box or radio button where its indicator is, so the click hits
 // whatever the width of the widget.

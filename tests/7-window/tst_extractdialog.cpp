@@ -338,8 +338,7 @@ private slots:
                 return;
             }
             proposedFiles = files->selectedFiles();
-            files->selectFile(chosen);
-            static_cast<QDialog *>(files)->accept(); // as the Save button does
+            guitest::chooseFile(files, chosen);
         });
         QTest::mouseClick(d->extractDir, Qt::LeftButton);
         QVERIFY(choose.seen());

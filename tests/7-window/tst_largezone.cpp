@@ -69,8 +69,8 @@ private slots:
         window.open(QDir(folder.path()));
         qInfo("opening the zone of 20 tracks in the window took %lld ms", clock.elapsed());
 
-        QCOMPARE(window.treeView->topLevelItemCount(), 1);
-        const QTreeWidgetItem *zoneItem = window.treeView->topLevelItem(0);
+        QCOMPARE(window.treeView()->topLevelItemCount(), 1);
+        const QTreeWidgetItem *zoneItem = window.treeView()->topLevelItem(0);
         QCOMPARE(zoneItem->text(0), QStringLiteral("AUDIO_TS.IFO"));
         QCOMPARE(zoneItem->childCount(), 2);
 

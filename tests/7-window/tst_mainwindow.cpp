@@ -9,12 +9,12 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 #include "7-window/kestrova.h"
 #include "7-window/zoneinfo.h"
 #include "7-window/zonetreeview.h"
-#include "5-extraction/extractthread.h"
 #include "7-window/showresult.h"
 #include "guitest.h"
 #include "guizones.h"
@@ -50,8 +50,8 @@ class TestMainWindow : public QObject {
     static QStringList shownRows(const Kestrova &window)
     {
         QStringList rows;
-        for (int i = 0; i < window.propertiesView->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem *item = window.propertiesView->topLevelItem(i);
+        for (int i = 0; i < window.propertiesView()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = window.propertiesView()->topLevelItem(i);
             rows << item->text(0) + QLatin1Char('=') + item->text(1);
         }
         return rows;
@@ -59,19 +59,19 @@ class TestMainWindow : public QObject {
 
     static QTreeWidgetItem *firstTrackItem(const Kestrova &window)
     {
-        return window.treeView->topLevelItem(0)->child(0)->child(0)->child(0);
+        return window.treeView()->topLevelItem(0)->child(0)->child(0)->child(0);
     }
 
     // Idle enabling with the zone state given.
     static void verifyIdle(const Kestrova &w, bool zoneOpen)
     {
-        QVERIFY(w.action_Open->isEnabled());
-        QVERIFY(w.action_Extract->isVisible());
-        QCOMPARE(w.action_Extract->isEnabled(), !w.treeView->selectedItems().isEmpty());
-        QVERIFY(!w.action_ExtractCancel->isVisible());
-        QCOMPARE(w.action_SelectAll->isEnabled(), zoneOpen);
-        QVERIFY(w.treeView->acceptDrops());
-        QCOMPARE(w.treeView->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QVERIFY(guitest::action(w, "action_Open")->isEnabled());
+        QVERIFY(guitest::action(w, "action_Extract")->isVisible());
+        QCOMPARE(guitest::action(w, "action_Extract")->isEnabled(), !w.treeView()->selectedItems().isEmpty());
+        QVERIFY(!guitest::action(w, "action_ExtractCancel")->isVisible());
+        QCOMPARE(guitest::action(w, "action_SelectAll")->isEnabled(), zoneOpen);
+        QVERIFY(w.treeView()->acceptDrops());
+        QCOMPARE(w.treeView()->selectionMode(), QAbstractItemView::ExtendedSelection);
     }
 
 private slots:
@@ -103,14 +103,14 @@ private slots:
                 modal->close();
             }
         });
-        w->action_Open->trigger();
+        guitest::action(*w, "action_Open")->trigger();
         QVERIFY(handler.seen());
         QCOMPARE(caption, QStringLiteral("Open DVD-Audio zone"));
         QCOMPARE(filters, QStringList({QStringLiteral("Zones and disc images (*.ifo *.iso *.img)"),
                                        QStringLiteral("AMG files (*.ifo)")}));
         QCOMPARE(startDir, QDir::current().absolutePath());
         // Cancelled: nothing opened, nothing stored.
-        QVERIFY(!w->zone);
+        QVERIFY(!w->zone());
         QVERIFY(storedZoneDir().isEmpty());
     }
 
@@ -121,46 +121,45 @@ private slots:
         QCOMPARE(w->windowTitle(), QStringLiteral("Kestrova 2008"));
         QVERIFY(!w->windowIcon().isNull());
         // Extract and Cancel share Ctrl+E; only one of them is ever visible.
-        QCOMPARE(w->action_Extract->shortcut(), QKeySequence(QStringLiteral("Ctrl+E")));
-        QCOMPARE(w->action_ExtractCancel->shortcut(), QKeySequence(QStringLiteral("Ctrl+E")));
-        QVERIFY(w->action_Toolbar->isChecked());
-        QVERIFY(w->action_Statusbar->isChecked());
-        for (QAction *action : {w->action_Open, w->action_Extract, w->action_ExtractCancel, w->action_About})
+        QCOMPARE(guitest::action(*w, "action_Extract")->shortcut(), QKeySequence(QStringLiteral("Ctrl+E")));
+        QCOMPARE(guitest::action(*w, "action_ExtractCancel")->shortcut(), QKeySequence(QStringLiteral("Ctrl+E")));
+        QVERIFY(guitest::action(*w, "action_Toolbar")->isChecked());
+        QVERIFY(guitest::action(*w, "action_Statusbar")->isChecked());
+        for (QAction *action : {guitest::action(*w, "action_Open"), guitest::action(*w, "action_Extract"), guitest::action(*w, "action_ExtractCancel"), guitest::action(*w, "action_About")})
             QVERIFY2(!action->icon().isNull(), qPrintable(action->objectName()));
 
-        QCOMPARE(actionNames(w->menu_File->actions()),
+        QCOMPARE(actionNames(guitest::part<QMenu>(*w, "menu_File")->actions()),
                  (QStringList{"action_Open", "action_Extract", "action_Verify", "action_ExtractCancel",
                               "action_SelectAll", "-", "action_Exit"}));
-        QCOMPARE(actionNames(w->menu_View->actions()), (QStringList{"action_Toolbar", "action_Statusbar"}));
-        QCOMPARE(actionNames(w->menu_Help->actions()), QStringList{"action_About"});
+        QCOMPARE(actionNames(guitest::part<QMenu>(*w, "menu_View")->actions()), (QStringList{"action_Toolbar", "action_Statusbar"}));
+        QCOMPARE(actionNames(guitest::part<QMenu>(*w, "menu_Help")->actions()), QStringList{"action_About"});
         QCOMPARE(w->menuBar()->actions(),
-                 (QList<QAction *>{w->menu_File->menuAction(), w->menu_View->menuAction(),
-                                   w->menu_Help->menuAction()}));
-        QCOMPARE(actionNames(w->toolbar->actions()),
+                 (QList<QAction *>{guitest::part<QMenu>(*w, "menu_File")->menuAction(), guitest::part<QMenu>(*w, "menu_View")->menuAction(),
+                                   guitest::part<QMenu>(*w, "menu_Help")->menuAction()}));
+        QCOMPARE(actionNames(guitest::part<QToolBar>(*w, "toolbar")->actions()),
                  (QStringList{"action_Open", "action_Extract", "action_Verify", "action_ExtractCancel"}));
-        QCOMPARE(w->toolBarArea(w->toolbar), Qt::TopToolBarArea);
+        QCOMPARE(w->toolBarArea(guitest::part<QToolBar>(*w, "toolbar")), Qt::TopToolBarArea);
 
         // The central area replaced the placeholder.
-        QCOMPARE(w->centralWidget(), static_cast<QWidget *>(w->splitter));
+        QCOMPARE(w->centralWidget(), static_cast<QWidget *>(w->splitter()));
         QVERIFY(!w->findChild<QToolButton *>(QStringLiteral("toolButton_Open")));
-        QCOMPARE(w->splitter->orientation(), Qt::Horizontal);
-        QCOMPARE(w->splitter->widget(0), static_cast<QWidget *>(w->treeView));
-        QCOMPARE(w->splitter->widget(1), static_cast<QWidget *>(w->propertiesView));
-        QCOMPARE(w->propertiesView->columnCount(), 2);
-        QCOMPARE(w->propertiesView->headerItem()->text(0), QStringLiteral("Parameter"));
-        QCOMPARE(w->propertiesView->headerItem()->text(1), QStringLiteral("Value"));
-        QCOMPARE(w->propertiesView->selectionMode(), QAbstractItemView::NoSelection);
-        QVERIFY(!w->propertiesView->rootIsDecorated());
-        QCOMPARE(w->propertiesView->palette().color(QPalette::Inactive, QPalette::Base), QColor(227, 230, 228));
-        QCOMPARE(resultParent(), static_cast<QWidget *>(w.get()));
+        QCOMPARE(w->splitter()->orientation(), Qt::Horizontal);
+        QCOMPARE(w->splitter()->widget(0), static_cast<QWidget *>(w->treeView()));
+        QCOMPARE(w->splitter()->widget(1), static_cast<QWidget *>(w->propertiesView()));
+        QCOMPARE(w->propertiesView()->columnCount(), 2);
+        QCOMPARE(w->propertiesView()->headerItem()->text(0), QStringLiteral("Parameter"));
+        QCOMPARE(w->propertiesView()->headerItem()->text(1), QStringLiteral("Value"));
+        QCOMPARE(w->propertiesView()->selectionMode(), QAbstractItemView::NoSelection);
+        QVERIFY(!w->propertiesView()->rootIsDecorated());
+        QCOMPARE(w->propertiesView()->palette().color(QPalette::Inactive, QPalette::Base), QColor(227, 230, 228));
     }
 
     void startUpEnabling()
     {
         auto w = startWindow();
         verifyIdle(*w, false);
-        QVERIFY(!w->action_Extract->isEnabled());
-        QCOMPARE(w->treeView->topLevelItemCount(), 0);
+        QVERIFY(!guitest::action(*w, "action_Extract")->isEnabled());
+        QCOMPARE(w->treeView()->topLevelItemCount(), 0);
     }
 
     void openingAZone()
@@ -168,26 +167,26 @@ private slots:
         auto w = startWindow();
         w->open(QDir(small->path()));
         QCOMPARE(storedZoneDir(), QDir(small->path()).path());
-        QVERIFY(w->zone);
-        QCOMPARE(w->treeView->topLevelItemCount(), 1);
+        QVERIFY(w->zone());
+        QCOMPARE(w->treeView()->topLevelItemCount(), 1);
         verifyIdle(*w, true);
-        QVERIFY(!w->action_Extract->isEnabled());
+        QVERIFY(!guitest::action(*w, "action_Extract")->isEnabled());
 
         // Extract follows the selection.
         QTreeWidgetItem *track = firstTrackItem(*w);
         track->setSelected(true);
-        QVERIFY(w->action_Extract->isEnabled());
+        QVERIFY(guitest::action(*w, "action_Extract")->isEnabled());
         track->setSelected(false);
-        QVERIFY(!w->action_Extract->isEnabled());
+        QVERIFY(!guitest::action(*w, "action_Extract")->isEnabled());
 
         // The current item's rows are the object's property rows, in order.
-        w->treeView->setCurrentItem(track);
+        w->treeView()->setCurrentItem(track);
         QStringList expected;
-        for (const PropertyRow &row : objectProperties(w->zone, ZoneInfo::itemObject(track)))
+        for (const PropertyRow &row : objectProperties(ZoneInfo::itemObject(track)))
             expected << row.label + QLatin1Char('=') + row.value;
         QVERIFY(!expected.isEmpty());
         QCOMPARE(shownRows(*w), expected);
-        w->treeView->setCurrentItem(w->treeView->topLevelItem(0));
+        w->treeView()->setCurrentItem(w->treeView()->topLevelItem(0));
         QVERIFY(shownRows(*w).isEmpty());
     }
 
@@ -195,19 +194,18 @@ private slots:
     {
         auto w = startWindow();
         w->open(QDir(mixed->path()));
-        QCOMPARE(w->treeView->topLevelItem(0)->childCount(), 2);
-        w->treeView->setCurrentItem(firstTrackItem(*w));
+        QCOMPARE(w->treeView()->topLevelItem(0)->childCount(), 2);
+        w->treeView()->setCurrentItem(firstTrackItem(*w));
         QVERIFY(!shownRows(*w).isEmpty());
 
         w->open(QDir(small->path()));
         QCOMPARE(storedZoneDir(), QDir(small->path()).path());
         QVERIFY(shownRows(*w).isEmpty());
-        QCOMPARE(w->treeView->topLevelItemCount(), 1);
-        QTreeWidgetItem *zoneItem = w->treeView->topLevelItem(0);
+        QCOMPARE(w->treeView()->topLevelItemCount(), 1);
+        QTreeWidgetItem *zoneItem = w->treeView()->topLevelItem(0);
         QCOMPARE(zoneItem->childCount(), 1);
         QCOMPARE(zoneItem->child(0)->child(0)->childCount(), 2);
-        QCOMPARE(ZoneInfo::itemObject(zoneItem), static_cast<DVDAObject *>(w->zone));
-        QCOMPARE(currentZone, w->zone);
+        QCOMPARE(ZoneInfo::itemObject(zoneItem), static_cast<DVDAObject *>(w->zone()));
         verifyIdle(*w, true);
     }
 
@@ -218,11 +216,11 @@ private slots:
         QTemporaryDir plain;
         w->open(QDir(plain.path()));
         QCOMPARE(storedZoneDir(), QDir(plain.path()).path());
-        QCOMPARE(w->treeView->topLevelItemCount(), 0);
-        QVERIFY(w->zone);
-        QVERIFY(w->zone->titlesets.empty());
+        QCOMPARE(w->treeView()->topLevelItemCount(), 0);
+        QVERIFY(w->zone());
+        QVERIFY(w->zone()->titlesets.empty());
         verifyIdle(*w, true);
-        QVERIFY(!w->action_Extract->isEnabled());
+        QVERIFY(!guitest::action(*w, "action_Extract")->isEnabled());
     }
 
     void openDialogOpensTheChosenFilesFolder()
@@ -239,15 +237,14 @@ private slots:
             }
             startDir = files->directory().absolutePath();
             // A titleset information file of another folder: its folder is opened.
-            files->selectFile(small->filePath(QStringLiteral("ATS_01_0.IFO")));
-            static_cast<QDialog *>(files)->accept(); // as the Open button does
+            guitest::chooseFile(files, small->filePath(QStringLiteral("ATS_01_0.IFO")));
         });
-        w->action_Open->trigger();
+        guitest::action(*w, "action_Open")->trigger();
         QVERIFY(handler.seen());
         QCOMPARE(startDir, QDir(mixed->path()).absolutePath());
         QCOMPARE(QDir(storedZoneDir()).absolutePath(), QDir(small->path()).absolutePath());
-        QVERIFY(w->zone);
-        QCOMPARE(w->zone->titlesets.size(), size_t(1));
+        QVERIFY(w->zone());
+        QCOMPARE(w->zone()->titlesets.size(), size_t(1));
     }
 
     // A dropped image is opened itself; one that is no image leaves the open zone alone.
@@ -280,11 +277,11 @@ private slots:
                 warning = box->text();
             modal->close();
         });
-        QVERIFY(guitest::dropUrls(w->treeView, {QUrl::fromLocalFile(path)}));
+        QVERIFY(guitest::dropUrls(w->treeView(), {QUrl::fromLocalFile(path)}));
         QCOMPARE(handler.seen(), !image);
         QCOMPARE(warning.contains(QLatin1String("is not a UDF disc image")), !image);
-        QVERIFY(w->zone);
-        QCOMPARE(w->treeView->topLevelItem(0)->text(0), label);
+        QVERIFY(w->zone());
+        QCOMPARE(w->treeView()->topLevelItem(0)->text(0), label);
         QCOMPARE(QDir(storedZoneDir()).absolutePath(),
                  QDir(image ? work.path() : mixed->path()).absolutePath());
     }
@@ -292,52 +289,55 @@ private slots:
     void dropOpensTheZone()
     {
         auto w = startWindow();
-        QVERIFY(guitest::dropUrls(w->treeView, {QUrl::fromLocalFile(mixed->filePath(QStringLiteral("AUDIO_TS.IFO")))}));
+        QVERIFY(guitest::dropUrls(w->treeView(), {QUrl::fromLocalFile(mixed->filePath(QStringLiteral("AUDIO_TS.IFO")))}));
         QCOMPARE(QDir(storedZoneDir()).absolutePath(), QDir(mixed->path()).absolutePath());
-        QVERIFY(w->zone);
-        QCOMPARE(w->treeView->topLevelItem(0)->childCount(), 2);
+        QVERIFY(w->zone());
+        QCOMPARE(w->treeView()->topLevelItem(0)->childCount(), 2);
     }
 
     void runningExtractionLocksTheZone()
     {
         auto w = startWindow();
         w->open(QDir(small->path()));
-        DVDAZone *zone = w->zone;
+        DVDAZone *zone = w->zone();
         firstTrackItem(*w)->setSelected(true);
 
-        // An extraction thread exists (not started): the window is busy.
-        ExtractThread thread(zone, {}, ExtractOptions(), &w->jobQueue);
-        w->extractThread = &thread;
-        w->setExtractionState();
-        QVERIFY(!w->action_Open->isEnabled());
-        QVERIFY(!w->action_Extract->isVisible());
-        QVERIFY(w->action_ExtractCancel->isVisible());
-        QVERIFY(!w->action_SelectAll->isEnabled());
-        QVERIFY(!w->treeView->acceptDrops());
+        // A verification runs, held at its first block by the titleset's I/O lock: the
+        // window is busy.
+        QMutexLocker hold(&zone->titlesets[0]->ioMutex);
+        guitest::action(*w, "action_Verify")->trigger();
+        QVERIFY(w->extraction().isRunning());
+        QVERIFY(!guitest::action(*w, "action_Open")->isEnabled());
+        QVERIFY(!guitest::action(*w, "action_Extract")->isVisible());
+        QVERIFY(guitest::action(*w, "action_ExtractCancel")->isVisible());
+        QVERIFY(!guitest::action(*w, "action_SelectAll")->isEnabled());
+        QVERIFY(!w->treeView()->acceptDrops());
 
         // Neither a drop nor a direct call replaces the zone the thread reads.
-        QVERIFY(!guitest::dropUrls(w->treeView, {QUrl::fromLocalFile(mixed->path())}));
+        QVERIFY(!guitest::dropUrls(w->treeView(), {QUrl::fromLocalFile(mixed->path())}));
         w->open(QDir(mixed->path()));
-        QCOMPARE(w->zone, zone);
+        QCOMPARE(w->zone(), zone);
         QCOMPARE(QDir(storedZoneDir()).absolutePath(), QDir(small->path()).absolutePath());
 
-        w->extractThread = nullptr;
-        w->setExtractionState();
+        guitest::ModalHandler report([](QWidget *modal) { modal->close(); }, 10000);
+        hold.unlock();
+        QVERIFY(QTest::qWaitFor([&] { return !w->extraction().isRunning() && report.seen(); }, 10000));
         verifyIdle(*w, true);
-        QVERIFY(w->action_Extract->isEnabled());
+        firstTrackItem(*w)->setSelected(true); // the verified track was deselected
+        QVERIFY(guitest::action(*w, "action_Extract")->isEnabled());
     }
 
     void toolbarAndStatusbarFollowTheirActions()
     {
         auto w = startWindow();
-        w->action_Toolbar->trigger();
-        QVERIFY(!w->action_Toolbar->isChecked());
-        QVERIFY(!w->toolbar->isVisible());
-        w->action_Statusbar->trigger();
+        guitest::action(*w, "action_Toolbar")->trigger();
+        QVERIFY(!guitest::action(*w, "action_Toolbar")->isChecked());
+        QVERIFY(!guitest::part<QToolBar>(*w, "toolbar")->isVisible());
+        guitest::action(*w, "action_Statusbar")->trigger();
         QVERIFY(!w->statusBar()->isVisible());
-        w->action_Toolbar->trigger();
-        w->action_Statusbar->trigger();
-        QVERIFY(w->toolbar->isVisible());
+        guitest::action(*w, "action_Toolbar")->trigger();
+        guitest::action(*w, "action_Statusbar")->trigger();
+        QVERIFY(guitest::part<QToolBar>(*w, "toolbar")->isVisible());
         QVERIFY(w->statusBar()->isVisible());
     }
 
@@ -358,7 +358,7 @@ private slots:
             else
                 modal->close();
         });
-        w->action_About->trigger();
+        guitest::action(*w, "action_About")->trigger();
         QVERIFY(handler.seen());
         QCOMPARE(title, QStringLiteral("About Kestrova 2008"));
         QCOMPARE(product, QStringLiteral("Kestrova 2008.07.21 (Beta 3)"));
@@ -373,7 +373,7 @@ private slots:
     {
         auto w = startWindow();
         w->open(QDir(small->path()));
-        w->action_Exit->trigger();
+        guitest::action(*w, "action_Exit")->trigger();
         QVERIFY(!w->isVisible());
     }
 };

@@ -2,6 +2,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QtTest>
+#include "testzone/resultcompare.h"
 
 #include "1-base/result.h"
 #include "7-window/showresult.h"
@@ -18,7 +19,7 @@ class TestShowResult : public QObject {
     Q_OBJECT
 
     // Shows the result of code and returns what the box held; closes it with its button.
-    ShownBox show(int code)
+    ShownBox show(int code, QWidget *parent = nullptr)
     {
         ShownBox shown;
         guitest::ModalHandler handler([&shown](QWidget *modal) {
@@ -33,7 +34,7 @@ class TestShowResult : public QObject {
             shown.buttons = box->buttons().size();
             QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
         });
-        showResult(code);
+        showResult(parent, ResultCode(code));
         if (!handler.seen())
             qWarning("no message box for code %d", code);
         return shown;
@@ -50,7 +51,7 @@ private slots:
                                    << int(QMessageBox::Warning);
         QTest::newRow("write failed") << -16 << "Cannot write file(s) to destination directory."
                                       << int(QMessageBox::Critical);
-        QTest::newRow("pcm overrun") << -22 << "PCM buffer overrun during extracion."
+        QTest::newRow("mlp overrun") << -28 << "MLP buffer overrun during extracion."
                                      << int(QMessageBox::Critical);
         QTest::newRow("command failed") << -35 << "External program failed." << int(QMessageBox::Critical);
         QTest::newRow("unassigned -7") << -7 << "Unknown error." << int(QMessageBox::Critical);
@@ -69,18 +70,14 @@ private slots:
         QCOMPARE(shown.buttons, 1);
     }
 
-    void parentedToTheRegisteredWindow()
+    void parentedToTheGivenWindow()
     {
-        auto *window = new QMainWindow;
+        auto window = std::make_unique<QMainWindow>();
         window->show();
-        setResultParent(window);
-        QCOMPARE(resultParent(), window);
-        QCOMPARE(show(ErrCancelled).parent, window);
+        QCOMPARE(show(int(ResultCode::Cancelled), window.get()).parent, window.get());
 
-        // A destroyed window is forgotten: the box still shows, without a parent.
-        delete window;
-        QCOMPARE(resultParent(), nullptr);
-        const ShownBox shown = show(ExtractSucceeded);
+        // Without a window the box still shows, without a parent.
+        const ShownBox shown = show(int(ResultCode::Succeeded));
         QCOMPARE(shown.text, QStringLiteral("Extraction succeeded."));
         QCOMPARE(shown.parent, nullptr);
     }

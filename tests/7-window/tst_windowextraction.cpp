@@ -31,7 +31,7 @@ class TestWindowExtraction : public QObject {
 
     static QTreeWidgetItem *trackItem(const Kestrova &w, int title, int track)
     {
-        return w.treeView->topLevelItem(0)->child(0)->child(title - 1)->child(track - 1);
+        return w.treeView()->topLevelItem(0)->child(0)->child(title - 1)->child(track - 1);
     }
 
     std::unique_ptr<Kestrova> windowWithSelection(const Tracks &tracks)
@@ -57,15 +57,15 @@ class TestWindowExtraction : public QObject {
         bool dialogSeen = false;
         guitest::ModalHandler handler([&](QWidget *modal) {
             auto *dialog = qobject_cast<Extract *>(modal);
-            dialogSeen = dialog && w.treeView->selectionMode() == QAbstractItemView::NoSelection
-                         && !w.action_ExtractCancel->isVisible() && w.action_Open->isEnabled();
+            dialogSeen = dialog && w.treeView()->selectionMode() == QAbstractItemView::NoSelection
+                         && !guitest::action(w, "action_ExtractCancel")->isVisible() && guitest::action(w, "action_Open")->isEnabled();
             if (dialog)
                 QTest::mouseClick(dialog->extractRun, Qt::LeftButton);
             modal->close();
         });
         pressCtrlE(w);
         QVERIFY(dialogSeen);
-        QVERIFY(w.extractThread);
+        QVERIFY(w.extraction().isRunning());
         verifyEnabling(w, true);
     }
 
@@ -79,17 +79,16 @@ class TestWindowExtraction : public QObject {
 
     static void verifyEnabling(const Kestrova &w, bool running)
     {
-        QCOMPARE(w.busy(), running);
-        QCOMPARE(w.refreshTimer.isActive(), running);
-        QCOMPARE(w.action_Open->isEnabled(), !running);
-        QCOMPARE(w.action_Extract->isVisible(), !running);
-        QCOMPARE(w.action_ExtractCancel->isVisible(), running);
-        QCOMPARE(w.action_SelectAll->isEnabled(), !running);
-        QCOMPARE(w.treeView->acceptDrops(), !running);
-        QCOMPARE(w.treeView->selectionMode(),
+        QCOMPARE(w.extraction().isRunning(), running);
+        QCOMPARE(guitest::action(w, "action_Open")->isEnabled(), !running);
+        QCOMPARE(guitest::action(w, "action_Extract")->isVisible(), !running);
+        QCOMPARE(guitest::action(w, "action_ExtractCancel")->isVisible(), running);
+        QCOMPARE(guitest::action(w, "action_SelectAll")->isEnabled(), !running);
+        QCOMPARE(w.treeView()->acceptDrops(), !running);
+        QCOMPARE(w.treeView()->selectionMode(),
                  running ? QAbstractItemView::NoSelection : QAbstractItemView::ExtendedSelection);
         if (!running)
-            QCOMPARE(w.action_Extract->isEnabled(), !w.treeView->selectedItems().isEmpty());
+            QCOMPARE(guitest::action(w, "action_Extract")->isEnabled(), !w.treeView()->selectedItems().isEmpty());
     }
 
     // Waits for the end; the texts of the message boxes shown, each closed at once.
@@ -103,7 +102,7 @@ class TestWindowExtraction : public QObject {
             modal->close();
         };
         handler = std::make_unique<guitest::ModalHandler>(close, timeoutMs);
-        if (!QTest::qWaitFor([&] { return !w.busy() && handler->seen(); }, timeoutMs) && w.busy())
+        if (!QTest::qWaitFor([&] { return !w.extraction().isRunning() && handler->seen(); }, timeoutMs) && w.extraction().isRunning())
             messages << QStringLiteral("(no end)");
         handler = std::make_unique<guitest::ModalHandler>(close, 300); // a second box?
         QTest::qWait(400);
@@ -114,7 +113,7 @@ class TestWindowExtraction : public QObject {
 
     static bool statusShows(const Kestrova &w, const char *text)
     {
-        return QTest::qWaitFor([&] { return w.statusbar->currentMessage() == QLatin1String(text); });
+        return QTest::qWaitFor([&] { return w.statusBar()->currentMessage() == QLatin1String(text); });
     }
 
     // Two objects, no cache: the walk waits for the first file's command, held by its gate.
@@ -122,7 +121,7 @@ class TestWindowExtraction : public QObject {
     {
         startExtraction(w, gatedCommand, false, 0);
         QVERIFY(statusShows(w, "[Jobs:1] Waiting..."));
-        QVERIFY(!w.progressBar->isVisible());
+        QVERIFY(!w.progressBar()->isVisible());
     }
 
 private slots:
@@ -147,10 +146,10 @@ private slots:
     {
         auto w = windowWithSelection({{1, 1}});
         guitest::ModalHandler handler([](QWidget *modal) { modal->close(); });
-        w->action_Extract->trigger();
+        guitest::action(*w, "action_Extract")->trigger();
         QVERIFY(handler.seen());
         verifyEnabling(*w, false);
-        QVERIFY(!w->progressBar);
+        QVERIFY(!w->progressBar());
     }
 
     void wholeExtraction_data()
@@ -184,11 +183,11 @@ private slots:
         QFETCH(Tracks, stillSelected);
         auto w = windowWithSelection(tracks);
         startExtraction(*w, command, convert);
-        QCOMPARE(w->jobThread != nullptr, !command.isEmpty());
+        QCOMPARE(w->extraction().status().runsJobs, !command.isEmpty());
 
         QCOMPARE(awaitMessages(*w), QStringList{message});
         verifyEnabling(*w, false);
-        QVERIFY(!w->progressBar);
+        QVERIFY(!w->progressBar());
         const QStringList names = outputFiles();
         QCOMPARE(names.size(), files.count(' ') + 1);
         for (int i = 0; i < names.size(); ++i)
@@ -196,7 +195,7 @@ private slots:
         QList<QTreeWidgetItem *> expected;
         for (const auto &track : stillSelected)
             expected << trackItem(*w, track.first, track.second);
-        QList<QTreeWidgetItem *> selected = w->treeView->selectedItems();
+        QList<QTreeWidgetItem *> selected = w->treeView()->selectedItems();
         std::sort(expected.begin(), expected.end());
         std::sort(selected.begin(), selected.end());
         QCOMPARE(selected, expected);
@@ -219,24 +218,24 @@ private slots:
         auto w = windowWithSelection({{2, 3}});
         QTreeWidgetItem *item = trackItem(*w, 2, 3);
         {
-            QMutexLocker hold(&w->zone->titlesets[0]->ioMutex);
+            QMutexLocker hold(&w->zone()->titlesets[0]->ioMutex);
             startExtraction(*w, command);
             QVERIFY(statusShows(*w, qPrintable(status)));
             QCOMPARE(item->background(0), QBrush(QColor(180, 0, 0))); // marked
             QVERIFY(!item->isSelected());
             // The middle third of the status bar, also after a resize.
-            QCOMPARE(w->progressBar->parentWidget(), static_cast<QWidget *>(w->statusbar));
+            QCOMPARE(w->progressBar()->parentWidget(), static_cast<QWidget *>(w->statusBar()));
             for (int width : {640, 901}) {
                 w->resize(width, 400);
-                QTRY_COMPARE(w->statusbar->width(), width);
-                const int W = width, H = w->statusbar->height();
-                QCOMPARE(w->progressBar->geometry(), QRect(W / 2 - (W / 3) / 2, 2, W / 3, H - 4));
+                QTRY_COMPARE(w->statusBar()->width(), width);
+                const int W = width, H = w->statusBar()->height();
+                QCOMPARE(w->progressBar()->geometry(), QRect(W / 2 - (W / 3) / 2, 2, W / 3, H - 4));
             }
-            QVERIFY(w->progressBar->isVisible());
-            QCOMPARE(w->progressBar->palette().color(QPalette::Inactive, QPalette::Base), QColor(96, 96, 96));
+            QVERIFY(w->progressBar()->isVisible());
+            QCOMPARE(w->progressBar()->palette().color(QPalette::Inactive, QPalette::Base), QColor(96, 96, 96));
         }
         QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
-        QCOMPARE(w->statusbar->currentMessage(), QStringLiteral("Done"));
+        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("Done"));
     }
 
     void finishingWhileTheLastCommandRuns()
@@ -244,17 +243,18 @@ private slots:
         auto w = windowWithSelection({{1, 1}, {2, 1}});
         startGatedExtraction(*w);
         QFile(out->filePath(firstFile) + ".go").open(QIODevice::WriteOnly);
-        QVERIFY(QTest::qWaitFor([&] { return !w->extractThread; }));
-        QVERIFY(!w->progressBar);
+        // Every object is done; only the command still runs: the share done goes.
+        QVERIFY(QTest::qWaitFor([&] { return !w->progressBar(); }));
         verifyEnabling(*w, true);
         QVERIFY(statusShows(*w, "[Jobs:1] Finishing..."));
         QFile(out->filePath(outputFiles().last()) + ".go").open(QIODevice::WriteOnly);
         QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
     }
 
-    // Ctrl+E cancels; closing the window ends both threads at once, without a message box
-    // that would outlive it. Either way the finished first file stays, the command that
-    // was killed did not delete it, and the second object was never begun.
+    // Ctrl+E cancels; closing the window stops the extraction and closes once it has
+    // ended, without a message box that would outlive it. Either way the finished first
+    // file stays, the command that was killed did not delete it, and the second object was
+    // never begun.
     void endingEarly_data()
     {
         QTest::addColumn<bool>("close");
@@ -271,8 +271,11 @@ private slots:
         const qint64 size = QFileInfo(out->filePath(firstFile)).size();
         QVERIFY(size > 0);
         if (close) {
-            QVERIFY(w->close());
-            QVERIFY(!w->busy());
+            // The window waits for the files to be finished, saying so, then closes.
+            QVERIFY(!w->close());
+            QVERIFY(w->statusBar()->currentMessage().startsWith("Stopping"));
+            QVERIFY(QTest::qWaitFor([&] { return !w->isVisible(); }, 5000));
+            QVERIFY(!w->extraction().isRunning());
         } else {
             pressCtrlE(*w);
         }

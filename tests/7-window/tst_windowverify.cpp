@@ -48,9 +48,9 @@ private slots:
         settings.setValue(QStringLiteral("Convert"), true);
         auto w = guitest::startWindow();
         w->open(QDir(t.folder->path()));
-        QVERIFY(!w->action_Verify->isEnabled());
-        w->treeView->topLevelItem(0)->child(0)->child(0)->child(0)->setSelected(true);
-        QVERIFY(w->action_Verify->isEnabled() && w->action_Extract->isEnabled());
+        QVERIFY(!guitest::action(*w, "action_Verify")->isEnabled());
+        w->treeView()->topLevelItem(0)->child(0)->child(0)->child(0)->setSelected(true);
+        QVERIFY(guitest::action(*w, "action_Verify")->isEnabled() && guitest::action(*w, "action_Extract")->isEnabled());
 
         QString seen = "(nothing)", copied, reported;
         auto handle = [&](QWidget *modal) {
@@ -70,14 +70,14 @@ private slots:
         };
         if (convert) {
             guitest::ModalHandler dialog(handle);
-            w->action_Extract->trigger();
+            guitest::action(*w, "action_Extract")->trigger();
         } else {
-            w->action_Verify->trigger();
+            guitest::action(*w, "action_Verify")->trigger();
         }
-        QVERIFY(w->busy()); // the Extract dialog is over; the walk runs
-        QVERIFY(!w->action_Verify->isVisible() && w->action_ExtractCancel->isVisible());
+        QVERIFY(w->extraction().isRunning()); // the Extract dialog is over; the walk runs
+        QVERIFY(!guitest::action(*w, "action_Verify")->isVisible() && guitest::action(*w, "action_ExtractCancel")->isVisible());
         guitest::ModalHandler last(handle, 30000);
-        QVERIFY(QTest::qWaitFor([&] { return !w->busy() && last.seen(); }, 30000));
+        QVERIFY(QTest::qWaitFor([&] { return !w->extraction().isRunning() && last.seen(); }, 30000));
         QCOMPARE(seen, shown.replace("OUT", out.path()));
         QVERIFY2(convert || (copied.startsWith(reported) && copied.endsWith(" failed\n")),
                  qPrintable(copied));

@@ -2,6 +2,7 @@
 // zone; what can be current and selected; drops of files and folders.
 #include <QHeaderView>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QtTest>
 
 #include "7-window/kestrova.h"
@@ -37,16 +38,16 @@ class TestZoneTree : public QObject {
     std::unique_ptr<testzone::ZoneFolder> folder;
     std::unique_ptr<Kestrova> window;
 
-    QTreeWidgetItem *zoneItem() { return window->treeView->topLevelItem(0); }
+    QTreeWidgetItem *zoneItem() { return window->treeView()->topLevelItem(0); }
     QTreeWidgetItem *titlesetItem(int i) { return zoneItem()->child(i); }
     QTreeWidgetItem *titleItem(int i) { return titlesetItem(0)->child(i); }
 
-    DVDATitleset *titleset(int i) { return window->zone->titlesets[size_t(i)]; }
+    DVDATitleset *titleset(int i) { return window->zone()->titlesets[size_t(i)]; }
     DVDATitle *title(int i) { return titleset(0)->titles[size_t(i)]; }
 
     void clickItem(QTreeWidgetItem *item)
     {
-        ZoneTreeView *view = window->treeView;
+        ZoneTreeView *view = window->treeView();
         view->scrollToItem(item);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
                           view->visualItemRect(item).center());
@@ -55,8 +56,8 @@ class TestZoneTree : public QObject {
     QStringList propertyLabels()
     {
         QStringList labels;
-        for (int i = 0; i < window->propertiesView->topLevelItemCount(); ++i)
-            labels << window->propertiesView->topLevelItem(i)->text(0);
+        for (int i = 0; i < window->propertiesView()->topLevelItemCount(); ++i)
+            labels << window->propertiesView()->topLevelItem(i)->text(0);
         return labels;
     }
 
@@ -74,8 +75,8 @@ private slots:
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         window->open(QDir(folder->path()));
-        QVERIFY(window->zone);
-        QCOMPARE(int(window->zone->titlesets.size()), 3);
+        QVERIFY(window->zone());
+        QCOMPARE(int(window->zone()->titlesets.size()), 3);
     }
 
     void cleanupTestCase()
@@ -142,7 +143,7 @@ private slots:
         QFETCH(bool, expanded);
         QFETCH(int, children);
 
-        QCOMPARE(window->treeView->topLevelItemCount(), 1);
+        QCOMPARE(window->treeView()->topLevelItemCount(), 1);
         QTreeWidgetItem *item = zoneItem();
         for (int step : path)
             item = item->child(step);
@@ -158,7 +159,7 @@ private slots:
 
     void itemsCarryTheirObjects()
     {
-        DVDAZone *zone = window->zone;
+        DVDAZone *zone = window->zone();
         const QVariant stored = zoneItem()->data(0, Qt::UserRole);
         QCOMPARE(stored.metaType().name(), "DVDAObject*");
         QCOMPARE(ZoneInfo::itemObject(zoneItem()), static_cast<DVDAObject *>(zone));
@@ -188,10 +189,10 @@ private slots:
     void selectAllTakesTracksAndIndexesOnly()
     {
         auto selectAll = [this] {
-            window->treeView->clearSelection();
-            window->action_SelectAll->trigger();
+            window->treeView()->clearSelection();
+            guitest::action(*window, "action_SelectAll")->trigger();
             QList<DVDAObject *> selected;
-            for (QTreeWidgetItem *item : window->treeView->selectedItems())
+            for (QTreeWidgetItem *item : window->treeView()->selectedItems())
                 selected << ZoneInfo::itemObject(item);
             return selected;
         };
@@ -200,7 +201,7 @@ private slots:
         QCOMPARE(selected.size(), 3);
         for (DVDAObject *object : selected)
             QCOMPARE(object->kind(), qint32(KindTrack));
-        QVERIFY(window->action_Extract->isEnabled());
+        QVERIFY(guitest::action(*window, "action_Extract")->isEnabled());
 
         // With a track opened its indexes are shown and selected too; never a title.
         titleItem(0)->child(0)->setExpanded(true);
@@ -212,13 +213,13 @@ private slots:
         for (DVDAObject *object : selected)
             QVERIFY(object->kind() == KindTrack || object->kind() == KindIndex);
 
-        window->treeView->clearSelection();
-        QVERIFY(!window->action_Extract->isEnabled());
+        window->treeView()->clearSelection();
+        QVERIFY(!guitest::action(*window, "action_Extract")->isEnabled());
     }
 
     void clickingMakesCurrentButSelectsOnlyTracks()
     {
-        ZoneTreeView *view = window->treeView;
+        ZoneTreeView *view = window->treeView();
         view->clearSelection();
 
         clickItem(zoneItem());
@@ -226,17 +227,17 @@ private slots:
         QVERIFY(view->selectedItems().isEmpty());
         // Titleset 3 has no files: the zone's properties list it, the status bar counts it.
         QCOMPARE(propertyLabels(), QStringList{QStringLiteral("Problem")});
-        QCOMPARE(window->propertiesView->topLevelItem(0)->text(1),
+        QCOMPARE(window->propertiesView()->topLevelItem(0)->text(1),
                  QStringLiteral("ATS_03_0.IFO: cannot open the information file (missing, or not a regular file)"));
-        QCOMPARE(window->statusbar->currentMessage(),
+        QCOMPARE(window->statusBar()->currentMessage(),
                  QStringLiteral("1 part(s) of the zone could not be read"));
 
         clickItem(titleItem(2));
         QCOMPARE(view->currentItem(), titleItem(2));
         QVERIFY(view->selectedItems().isEmpty());
         QCOMPARE(propertyLabels(), (QStringList{QStringLiteral("Title id"), QStringLiteral("Title tag")}));
-        QCOMPARE(window->propertiesView->topLevelItem(0)->text(1), QStringLiteral("1"));
-        QCOMPARE(window->propertiesView->topLevelItem(1)->text(1), QStringLiteral("1"));
+        QCOMPARE(window->propertiesView()->topLevelItem(0)->text(1), QStringLiteral("1"));
+        QCOMPARE(window->propertiesView()->topLevelItem(1)->text(1), QStringLiteral("1"));
 
         clickItem(titlesetItem(0));
         QCOMPARE(view->currentItem(), titlesetItem(0));
@@ -251,14 +252,14 @@ private slots:
         clickItem(track);
         QCOMPARE(view->currentItem(), track);
         QCOMPARE(view->selectedItems(), QList<QTreeWidgetItem *>{track});
-        QVERIFY(window->action_Extract->isEnabled());
+        QVERIFY(guitest::action(*window, "action_Extract")->isEnabled());
         QCOMPARE(propertyLabels().value(0), QStringLiteral("Stream type"));
         view->clearSelection();
     }
 
     void indexesShowOnlyWhenTheTrackIsExpanded()
     {
-        ZoneTreeView *view = window->treeView;
+        ZoneTreeView *view = window->treeView();
         QTreeWidgetItem *track = titleItem(0)->child(0);
         QTreeWidgetItem *index = track->child(1);
         QVERIFY(view->visualItemRect(index).isEmpty());
@@ -269,7 +270,7 @@ private slots:
 
     void viewConfiguration()
     {
-        ZoneTreeView *view = window->treeView;
+        ZoneTreeView *view = window->treeView();
         QCOMPARE(view->iconSize(), QSize(30, 20));
         QVERIFY(view->header()->isHidden());
         QVERIFY(!view->rootIsDecorated());
@@ -305,8 +306,6 @@ private slots:
         ZoneTreeView emptyView;
         ZoneInfo(&empty, &emptyView, nullptr).fillTree();
         QCOMPARE(emptyView.topLevelItemCount(), 0);
-        // The window's zone was built first; give the globals back to it.
-        currentZone = window->zone;
     }
 
     void drops()

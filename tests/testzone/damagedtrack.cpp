@@ -4,7 +4,7 @@
 #include <QFile>
 #include <algorithm>
 
-#include "5-extraction/dumpobject.h"
+#include "5-extraction/objectdump.h"
 #include "2-stream/packetreader.h"
 #include "dumpzone.h"
 #include "5-extraction/extractprogress.h"
@@ -86,6 +86,6 @@ ObjectCheck DamagedTrack::verify() const
     options.mode = ModeVerify;
     ExtractProgress progress;
     ObjectCheck check;
-    return dumpObject(zone.get(), track(), QString(), options, nullptr, progress, &check) == check.result
+    return dumpObject(track(), QString(), options, progress, &check).code() == check.result
                ? check : ObjectCheck();
 }

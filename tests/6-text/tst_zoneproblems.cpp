@@ -112,7 +112,7 @@ void TestZoneProblems::damageIsReported()
     QCOMPARE(texts, problems);
     // The zone item's properties list them.
     QStringList rows;
-    for (const PropertyRow &row : objectProperties(&opened, &opened))
+    for (const PropertyRow &row : objectProperties(&opened))
         rows << row.label + QLatin1String(": ") + row.value;
     QCOMPARE(rows.size(), problems.size());
     if (!problems.isEmpty())

@@ -1,4 +1,4 @@
-#include "5-extraction/extractionstatus.h"
+#include "6-text/statustext.h"
 
 #include <QCoreApplication>
 

@@ -6,14 +6,16 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include "testzone/resultcompare.h"
 #include <memory>
 
+#include "1-base/result.h"
 #include "2-stream/avcodeclibrary.h"
 #include "2-stream/decoderlog.h"
-#include "5-extraction/dumpobject.h"
 #include "2-stream/mlpstreamdumper.h"
+#include "4-output/wavesink.h"
 #include "5-extraction/extractprogress.h"
-#include "1-base/result.h"
+#include "5-extraction/objectdump.h"
 #include "testzone/dumpzone.h"
 #include "testzone/mlpencoder.h"
 #include "testzone/packs.h"
@@ -47,10 +49,10 @@ struct MlpTrack {
         const auto &titles = zone->titlesets.at(0)->titles;
         return int(titles.at(0)->tracks.size()) > k ? titles[0]->tracks[size_t(k)] : nullptr;
     }
-    int convert(const QString &base, const ExtractOptions &options, int k = 0) const
+    ResultCode convert(const QString &base, const ExtractOptions &options, int k = 0) const
     {
         ExtractProgress progress;
-        return dumpObject(zone.get(), track(k), base, options, nullptr, progress);
+        return dumpObject(track(k), base, options, progress).code();
     }
     // Frames [first, end) of the stream channels listed, as a wave file holds them.
     QByteArray expected(const QList<int> &order, int first = 0, int end = -1) const
@@ -172,8 +174,7 @@ private slots:
         const MlpTrack t({id, rate, bits}, 60);
         QVERIFY(t.packed.count >= 2);
         QTemporaryDir out;
-        QCOMPARE(resultMessage(t.convert(out.filePath("t"), convertOptions(layout))),
-                 resultMessage(0));
+        QCOMPARE(t.convert(out.filePath("t"), convertOptions(layout)), ResultCode::Succeeded);
         QCOMPARE(filesIn(out.path()).size(), files.size());
         for (const QString &file : files) {
             QList<int> order;
@@ -205,7 +206,7 @@ private slots:
         QByteArray joined;
         for (int k = 0; k < 2; ++k) {
             QTemporaryDir out;
-            QCOMPARE(t.convert(out.filePath("t"), convertOptions("merge"), k), 0);
+            QCOMPARE(t.convert(out.filePath("t"), convertOptions("merge"), k), ResultCode::Succeeded);
             QCOMPARE(filesIn(out.path()).size(), 1);
             joined += samplesOf(out.filePath(filesIn(out.path())[0]));
         }
@@ -223,8 +224,8 @@ private slots:
             QSKIP("no ffmpeg program");
         const MlpTrack t({id, rate, bits}, 100);
         QTemporaryDir out;
-        QCOMPARE(t.convert(out.filePath("t"), convertOptions("store")), 0);
-        QCOMPARE(t.convert(out.filePath("t"), convertOptions("merge")), 0);
+        QCOMPARE(t.convert(out.filePath("t"), convertOptions("store")), ResultCode::Succeeded);
+        QCOMPARE(t.convert(out.filePath("t"), convertOptions("merge")), ResultCode::Succeeded);
         const QString format = bits == 16 ? "s16le" : "s24le";
         QProcess p;
         p.start("ffmpeg", {"-nostdin", "-v", "error", "-i",
@@ -263,7 +264,7 @@ private slots:
         QTemporaryDir out;
         const QString previous = QDir::currentPath();
         QDir::setCurrent(out.path()); // where the decoder log goes
-        const int result = t.convert(out.filePath("t"), convertOptions(recover ? "merge recover log"
+        const ResultCode result = t.convert(out.filePath("t"), convertOptions(recover ? "merge recover log"
                                                                              : "merge log"));
         closeDecoderLog();
         QDir::setCurrent(previous);
@@ -275,7 +276,7 @@ private slots:
         const QList<QByteArray> lines = log.readAll().split('\n');
         QCOMPARE(lines.value(0),
                  "[32] ### MLP Stream (channels: 6, sample_rate: 96000, bits_per_sample: 24) ###");
-        QCOMPARE(resultMessage(result), resultMessage(recover ? 0 : int(ErrMlpDecoder)));
+        QCOMPARE(result, recover ? ResultCode::Succeeded : ResultCode::MlpDecoder);
         if (!recover) {
             QVERIFY(written == before);
             return;
@@ -303,12 +304,12 @@ private slots:
         const QByteArray twoSubstreams = fixture.open(QIODevice::ReadOnly) ? fixture.readAll() : "";
         QTest::newRow("downmix, two substreams") << twoSubstreams << "downmix" << 0
             << QStringList{"t-[Downmix]-16-48000.wav"};
-        QTest::newRow("downmix and split") << twoSubstreams << "downmix split" << int(ErrMlpDecoder)
+        QTest::newRow("downmix and split") << twoSubstreams << "downmix split" << int(ResultCode::MlpDecoder)
             << QStringList{"t-[C]-16-48000.wav", "t-[LFE]-16-48000.wav", "t-[Lf]-16-48000.wav",
                            "t-[Ls]-16-48000.wav", "t-[Rf]-16-48000.wav", "t-[Rs]-16-48000.wav"};
-        QTest::newRow("downmix, one substream") << QByteArray() << "downmix" << int(ErrDownmix)
+        QTest::newRow("downmix, one substream") << QByteArray() << "downmix" << int(ResultCode::Downmix)
             << QStringList();
-        QTest::newRow("no major sync") << dumpzone::pattern(30000) << "" << int(ErrInitMlpDecoder)
+        QTest::newRow("no major sync") << dumpzone::pattern(30000) << "" << int(ResultCode::InitMlpDecoder)
             << QStringList();
     }
 
@@ -320,8 +321,7 @@ private slots:
         QFETCH(QStringList, files);
         const MlpTrack t({12, 48000, 16}, 40, {0}, stream);
         QTemporaryDir out;
-        QCOMPARE(resultMessage(t.convert(out.filePath("t"), convertOptions(layout))),
-                 resultMessage(result));
+        QCOMPARE(t.convert(out.filePath("t"), convertOptions(layout)), ResultCode(result));
         QCOMPARE(filesIn(out.path()), files);
         for (const QString &file : files)
             QVERIFY(samplesOf(out.filePath(file)) != "bad");
@@ -365,17 +365,28 @@ private slots:
         const MlpTrack clean({1, 48000, 16}, 200);
         const MlpTrack damaged({1, 48000, 16}, 200, {0}, {}, majorSyncOffsets(clean.stream)[1] + 300);
         QTemporaryDir out;
-        DVDAMLPStreamDumper a(streamInfoWithPayload(&*clean.zone->titlesets.at(0), clean.track()),
-                              out.filePath("a"), {}, nullptr);
-        DVDAMLPStreamDumper b(streamInfoWithPayload(&*damaged.zone->titlesets.at(0), damaged.track()),
-                              out.filePath("b"), {}, nullptr);
+        const StreamInfo infoA = streamInfoWithPayload(clean.zone->titlesets.at(0), clean.track());
+        const StreamInfo infoB = streamInfoWithPayload(damaged.zone->titlesets.at(0), damaged.track());
+        WaveSink sinkA(DVDAMLPStreamDumper::outputFormat(infoA), OutputLayout::Groups,
+                       out.filePath("a"), false);
+        WaveSink sinkB(DVDAMLPStreamDumper::outputFormat(infoB), OutputLayout::Groups,
+                       out.filePath("b"), false);
+        QCOMPARE(sinkA.open(), ResultCode::Succeeded);
+        QCOMPARE(sinkB.open(), ResultCode::Succeeded);
+        DVDAMLPStreamDumper a(infoA, {}, sinkA);
+        DVDAMLPStreamDumper b(infoB, {}, sinkB);
+        QCOMPARE(a.start(), ResultCode::Succeeded);
+        QCOMPARE(b.start(), ResultCode::Succeeded);
         const auto *bytesA = reinterpret_cast<const quint8 *>(clean.stream.constData());
         const auto *bytesB = reinterpret_cast<const quint8 *>(damaged.stream.constData());
         for (int at = 0; at < clean.stream.size(); at += 1000) {
             const int n = qMin(1000, int(clean.stream.size()) - at);
-            QCOMPARE(a.write(bytesA + at, n) + b.write(bytesB + at, n), 0);
+            QCOMPARE(a.write(bytesA + at, n), ResultCode::Succeeded);
+            QCOMPARE(b.write(bytesB + at, n), ResultCode::Succeeded);
         }
-        QCOMPARE(a.finish() + b.finish(), 0);
+        std::vector<WrittenFile> files;
+        QCOMPARE(sinkA.finish(&files), ResultCode::Succeeded);
+        QCOMPARE(sinkB.finish(&files), ResultCode::Succeeded);
         int reported = 0;
         for (int k = 0; k < DecoderMessages::KINDS; ++k) {
             QCOMPARE(a.decoderMessages().count(DecoderMessages::Kind(k)), 0);

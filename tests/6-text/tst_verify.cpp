@@ -39,7 +39,7 @@ private slots:
         QFETCH(QStringList, kinds);
         const DamagedTrack t(mlp, damage);
         const ObjectCheck check = t.verify();
-        QCOMPARE(check.result, 0);
+        QCOMPARE(check.result, ResultCode::Succeeded);
         QCOMPARE(check.files, QStringList()); // nothing written
         QCOMPARE(check.object, static_cast<const DVDAObject *>(t.track()));
         const QJsonObject json = checkJson("1/1/1", check);

@@ -2,12 +2,14 @@
 // the commands' output, and stopping.
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include "testzone/resultcompare.h"
 
 #include "1-base/result.h"
 #include "5-extraction/jobqueue.h"
-#include "5-extraction/jobthread.h"
+#include "5-extraction/jobrunner.h"
 
 namespace {
 // Every job's command is "<folder>/<file base>.sh" <file path>, so each test file picks its
@@ -60,14 +62,33 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool runToEnd(JobThread &thread)
-{
-    thread.start();
-    return thread.wait(60000);
-}
+// The runner with what it reports: its end and what the commands wrote.
+struct Runner {
+    Runner(const ExtractOptions &options, JobQueue &jobs)
+        : runner(options, jobs), finished(&runner, &JobRunner::finished)
+    {
+        QObject::connect(&runner, &JobRunner::output,
+                         [this](const QByteArray &error, const QByteArray &output) {
+                             err += error;
+                             out += output;
+                         });
+    }
+    // Waits in the event loop until the runner has finished (it may have already).
+    bool wait(int ms) { return !finished.isEmpty() || finished.wait(ms); }
+    bool runToEnd()
+    {
+        runner.start();
+        return wait(60000);
+    }
+    ResultCode result() const { return runner.result().code(); }
+
+    JobRunner runner;
+    QSignalSpy finished;
+    QByteArray err, out;
+};
 } // namespace
 
-class TestJobThread : public QObject {
+class TestJobRunner : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -94,7 +115,7 @@ private:
 };
 
 // The encoder log lies in the working directory: every test gets a fresh one.
-void TestJobThread::init()
+void TestJobRunner::init()
 {
     savedCurrent = QDir::currentPath();
     workDir = new QTemporaryDir;
@@ -102,14 +123,14 @@ void TestJobThread::init()
     QVERIFY(QDir::setCurrent(workDir->path()));
 }
 
-void TestJobThread::cleanup()
+void TestJobRunner::cleanup()
 {
     QDir::setCurrent(savedCurrent);
     delete workDir;
     workDir = nullptr;
 }
 
-void TestJobThread::deletesFilesAfterSuccess()
+void TestJobRunner::deletesFilesAfterSuccess()
 {
     Workshop w;
     w.script("a", "touch \"$1.done\"\n");
@@ -119,16 +140,16 @@ void TestJobThread::deletesFilesAfterSuccess()
     w.queue(jobs, "b");
     jobs.close();
 
-    JobThread thread(w.options(true), &jobs);
-    QVERIFY(runToEnd(thread));
-    QCOMPARE(thread.result(), int(ExtractSucceeded));
+    Runner thread(w.options(true), jobs);
+    QVERIFY(thread.runToEnd());
+    QCOMPARE(thread.result(), ResultCode::Succeeded);
     QVERIFY(w.has("a.wav.done") && w.has("b.wav.done"));
     QVERIFY(!w.has("a.wav") && !w.has("b.wav"));
     QCOMPARE(jobs.count(), 0);
     QCOMPARE(jobs.pendingBytes(), qint64(0));
 }
 
-void TestJobThread::keepsFilesWithoutDeleteOption()
+void TestJobRunner::keepsFilesWithoutDeleteOption()
 {
     Workshop w;
     w.script("a", "touch \"$1.done\"\n");
@@ -136,16 +157,16 @@ void TestJobThread::keepsFilesWithoutDeleteOption()
     w.queue(jobs, "a");
     jobs.close();
 
-    JobThread thread(w.options(false), &jobs);
-    QVERIFY(runToEnd(thread));
-    QCOMPARE(thread.result(), int(ExtractSucceeded));
+    Runner thread(w.options(false), jobs);
+    QVERIFY(thread.runToEnd());
+    QCOMPARE(thread.result(), ResultCode::Succeeded);
     QVERIFY(w.has("a.wav.done"));
     QCOMPARE(readAll(w.path("a.wav")), QByteArray(100, 'x'));
 }
 
 // Jobs run in queue order; a failing command keeps its file; a later success does not
 // erase the failure.
-void TestJobThread::failedCommandKeepsItsFileAndFirstFailure()
+void TestJobRunner::failedCommandKeepsItsFileAndFirstFailure()
 {
     Workshop w;
     const QByteArray record = "echo \"$1\" >> \"$(dirname \"$1\")/order\"\n";
@@ -158,10 +179,9 @@ void TestJobThread::failedCommandKeepsItsFileAndFirstFailure()
     w.queue(jobs, "last");
     jobs.close();
 
-    JobThread thread(w.options(true), &jobs);
-    QVERIFY(runToEnd(thread));
-    QCOMPARE(thread.result(), int(ErrProcessFailed));
-    QCOMPARE(resultMessage(thread.result()), QStringLiteral("External program failed."));
+    Runner thread(w.options(true), jobs);
+    QVERIFY(thread.runToEnd());
+    QCOMPARE(thread.result(), ResultCode::ProcessFailed);
     QCOMPARE(readAll(w.path("order")),
              (w.path("first.wav") + "\n" + w.path("bad.wav") + "\n" + w.path("last.wav") + "\n").toUtf8());
     QVERIFY(!w.has("first.wav"));
@@ -169,7 +189,7 @@ void TestJobThread::failedCommandKeepsItsFileAndFirstFailure()
     QVERIFY(!w.has("last.wav"));
 }
 
-void TestJobThread::crashedCommandFails()
+void TestJobRunner::crashedCommandFails()
 {
     Workshop w;
     w.script("crash", "kill -SEGV $$\nexit 0\n");
@@ -179,14 +199,14 @@ void TestJobThread::crashedCommandFails()
     w.queue(jobs, "fine");
     jobs.close();
 
-    JobThread thread(w.options(true), &jobs);
-    QVERIFY(runToEnd(thread));
-    QCOMPARE(thread.result(), int(ErrProcessFailed));
+    Runner thread(w.options(true), jobs);
+    QVERIFY(thread.runToEnd());
+    QCOMPARE(thread.result(), ResultCode::ProcessFailed);
     QCOMPARE(readAll(w.path("crash.wav")), QByteArray(100, 'x'));
     QVERIFY(!w.has("fine.wav"));
 }
 
-void TestJobThread::missingProgramDoesNotStopTheLoop()
+void TestJobRunner::missingProgramDoesNotStopTheLoop()
 {
     Workshop w;
     w.script("after", "touch \"$1.done\"\n");
@@ -197,13 +217,13 @@ void TestJobThread::missingProgramDoesNotStopTheLoop()
     w.queue(jobs, "bad");
     jobs.close();
 
-    JobThread thread(w.options(true), &jobs);
+    Runner thread(w.options(true), jobs);
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(runToEnd(thread));
+    QVERIFY(thread.runToEnd());
     QVERIFY(clock.elapsed() < 15000);
     // The first failure is the one reported.
-    QCOMPARE(thread.result(), int(ErrStartProcess));
+    QCOMPARE(thread.result(), ResultCode::StartProcess);
     QCOMPARE(jobs.count(), 0);
     QCOMPARE(readAll(w.path("missing.wav")), QByteArray(100, 'x'));
     QVERIFY(w.has("after.wav.done"));
@@ -211,7 +231,7 @@ void TestJobThread::missingProgramDoesNotStopTheLoop()
     QVERIFY(w.has("bad.wav"));
 }
 
-void TestJobThread::fileGoneBeforeDeleteReported()
+void TestJobRunner::fileGoneBeforeDeleteReported()
 {
     Workshop w;
     w.script("gone", "rm \"$1\"\n");
@@ -221,13 +241,13 @@ void TestJobThread::fileGoneBeforeDeleteReported()
     w.queue(jobs, "next");
     jobs.close();
 
-    JobThread thread(w.options(true), &jobs);
-    QVERIFY(runToEnd(thread));
-    QCOMPARE(thread.result(), int(ErrDeleteOutput));
+    Runner thread(w.options(true), jobs);
+    QVERIFY(thread.runToEnd());
+    QCOMPARE(thread.result(), ResultCode::DeleteOutput);
     QVERIFY(w.has("next.wav.done"));
 }
 
-void TestJobThread::logHoldsExactlyTheCommandsOutput()
+void TestJobRunner::logHoldsExactlyTheCommandsOutput()
 {
     QFile old("KestrovaEnc.log");
     QVERIFY(old.open(QIODevice::WriteOnly));
@@ -245,19 +265,19 @@ void TestJobThread::logHoldsExactlyTheCommandsOutput()
     w.queue(jobs, "two");
     jobs.close();
 
-    JobThread thread(w.options(false, true), &jobs);
-    QVERIFY(runToEnd(thread));
-    QCOMPARE(thread.result(), int(ErrProcessFailed));
+    Runner thread(w.options(false, true), jobs);
+    QVERIFY(thread.runToEnd());
+    QCOMPARE(thread.result(), ResultCode::ProcessFailed);
     QCOMPARE(readAll(QDir::current().filePath("KestrovaEnc.log")),
              QByteArray("one out 1\none err 1\none out 2\none err 2 no newline"
                         "two out 1\ntwo err 1\ntwo out 2\ntwo err 2 no newline"));
-    QVERIFY(thread.readStandardOutput().isEmpty());
-    QVERIFY(thread.readStandardError().isEmpty());
+    QVERIFY(thread.out.isEmpty());
+    QVERIFY(thread.err.isEmpty());
 }
 
 // The command prints, then waits for a go-ahead file: its first output must be readable
 // while it still runs, the rest after it ended; no log is written.
-void TestJobThread::outputForwardedWithoutLog()
+void TestJobRunner::outputForwardedWithoutLog()
 {
     QFile old("KestrovaEnc.log");
     QVERIFY(old.open(QIODevice::WriteOnly));
@@ -271,26 +291,22 @@ void TestJobThread::outputForwardedWithoutLog()
     w.queue(jobs, "talk");
     jobs.close();
 
-    JobThread thread(w.options(), &jobs);
-    thread.start();
-    QByteArray out, err;
-    QTRY_VERIFY_WITH_TIMEOUT((out += thread.readStandardOutput(), err += thread.readStandardError(),
-                              out == "started\n" && err == "warming up\n"),
-                             10000);
-    QVERIFY(thread.isRunning());
+    Runner thread(w.options(), jobs);
+    thread.runner.start();
+    QTRY_VERIFY_WITH_TIMEOUT(thread.out == "started\n" && thread.err == "warming up\n", 10000);
+    QVERIFY(thread.runner.isRunning());
     QFile go(w.path("talk.wav.go"));
     QVERIFY(go.open(QIODevice::WriteOnly));
     go.close();
     QVERIFY(thread.wait(20000));
-    QCOMPARE(thread.result(), int(ExtractSucceeded));
-    QCOMPARE(out + thread.readStandardOutput(), QByteArray("started\nfinished\n"));
-    QCOMPARE(err + thread.readStandardError(), QByteArray("warming up\nbye"));
-    QVERIFY(thread.readStandardOutput().isEmpty());
+    QCOMPARE(thread.result(), ResultCode::Succeeded);
+    QCOMPARE(thread.out, QByteArray("started\nfinished\n"));
+    QCOMPARE(thread.err, QByteArray("warming up\nbye"));
     QVERIFY(!QFile::exists("KestrovaEnc.log"));
 }
 
 // A log that cannot be opened: no command runs, every file stays, a clear code.
-void TestJobThread::unwritableLogKeepsFiles()
+void TestJobRunner::unwritableLogKeepsFiles()
 {
     QVERIFY(QDir::current().mkdir("KestrovaEnc.log"));
     Workshop w;
@@ -299,16 +315,16 @@ void TestJobThread::unwritableLogKeepsFiles()
     w.queue(jobs, "a");
     jobs.close();
 
-    JobThread thread(w.options(true, true), &jobs);
-    QVERIFY(runToEnd(thread));
-    QCOMPARE(thread.result(), int(ErrStartProcess));
+    Runner thread(w.options(true, true), jobs);
+    QVERIFY(thread.runToEnd());
+    QCOMPARE(thread.result(), ResultCode::StartProcess);
     QVERIFY(!w.has("a.wav.done"));
     QCOMPARE(readAll(w.path("a.wav")), QByteArray(100, 'x'));
 }
 
 // The queue still counts the file whose command is running; that is what holds the
 // extraction back at a small wait threshold.
-void TestJobThread::runningJobStaysQueued()
+void TestJobRunner::runningJobStaysQueued()
 {
     Workshop w;
     w.script("hold", "touch \"$1.started\"\nwhile [ ! -e \"$1.go\" ]; do sleep 0.05; done\n");
@@ -318,8 +334,8 @@ void TestJobThread::runningJobStaysQueued()
     w.queue(jobs, "quick", 1000);
     QCOMPARE(jobs.pendingBytes(), qint64(4000));
 
-    JobThread thread(w.options(true), &jobs);
-    thread.start();
+    Runner thread(w.options(true), jobs);
+    thread.runner.start();
     QTRY_VERIFY_WITH_TIMEOUT(w.has("hold.wav.started"), 10000);
     QCOMPARE(jobs.count(), 2);
     QCOMPARE(jobs.pendingBytes(), qint64(4000));
@@ -331,30 +347,32 @@ void TestJobThread::runningJobStaysQueued()
     go.close();
     QTRY_COMPARE_WITH_TIMEOUT(jobs.pendingBytes(), qint64(0), 10000);
     QVERIFY(!w.has("hold.wav") && !w.has("quick.wav"));
-    QVERIFY(thread.isRunning()); // the queue is still open
+    QVERIFY(thread.runner.isRunning()); // the queue is still open
     jobs.close();
+    thread.runner.queueClosed();
     QVERIFY(thread.wait(5000));
-    QCOMPARE(thread.result(), int(ExtractSucceeded));
+    QCOMPARE(thread.result(), ResultCode::Succeeded);
 }
 
-void TestJobThread::waitsForJobsUntilQueueClosed()
+void TestJobRunner::waitsForJobsUntilQueueClosed()
 {
     Workshop w;
     w.script("late", "touch \"$1.done\"\n");
     JobQueue jobs;
-    JobThread thread(w.options(), &jobs);
-    thread.start();
+    Runner thread(w.options(), jobs);
+    thread.runner.start();
     QTest::qWait(300);
-    QVERIFY(thread.isRunning());
+    QVERIFY(thread.runner.isRunning());
     w.queue(jobs, "late");
     QTRY_VERIFY_WITH_TIMEOUT(w.has("late.wav.done"), 10000);
-    QVERIFY(thread.isRunning());
+    QVERIFY(thread.runner.isRunning());
     jobs.close();
+    thread.runner.queueClosed();
     QVERIFY(thread.wait(5000));
-    QCOMPARE(thread.result(), int(ExtractSucceeded));
+    QCOMPARE(thread.result(), ResultCode::Succeeded);
 }
 
-void TestJobThread::stopKillsRunningCommand()
+void TestJobRunner::stopKillsRunningCommand()
 {
     Workshop w;
     // Not exec'd: the shell's own child must go too.
@@ -365,15 +383,15 @@ void TestJobThread::stopKillsRunningCommand()
     w.queue(jobs, "second");
     jobs.close();
 
-    JobThread thread(w.options(true), &jobs);
-    thread.start();
+    Runner thread(w.options(true), jobs);
+    thread.runner.start();
     QTRY_VERIFY_WITH_TIMEOUT(w.has("slow.wav.started"), 10000);
     QElapsedTimer clock;
     clock.start();
-    thread.stop();
+    thread.runner.stop();
     QVERIFY(thread.wait(5000));
     QVERIFY2(clock.elapsed() < 3000, "the command was not killed promptly");
-    QCOMPARE(thread.result(), int(ErrCancelled));
+    QCOMPARE(thread.result(), ResultCode::Cancelled);
     QTest::qWait(300);
     QVERIFY(!w.has("second.wav.done"));
     QVERIFY(!w.has("slow.wav.done"));
@@ -382,32 +400,32 @@ void TestJobThread::stopKillsRunningCommand()
     QCOMPARE(jobs.count(), 1); // the job that was not run stays for clear()
 }
 
-void TestJobThread::stopWhileIdle()
+void TestJobRunner::stopWhileIdle()
 {
     Workshop w;
     JobQueue jobs;
-    JobThread thread(w.options(), &jobs);
-    thread.start();
+    Runner thread(w.options(), jobs);
+    thread.runner.start();
     QTest::qWait(200);
-    thread.stop();
+    thread.runner.stop();
     QVERIFY(thread.wait(2000));
-    QCOMPARE(thread.result(), int(ErrCancelled));
+    QCOMPARE(thread.result(), ResultCode::Cancelled);
 }
 
-void TestJobThread::stopBeforeStartRunsNothing()
+void TestJobRunner::stopBeforeStartRunsNothing()
 {
     Workshop w;
     w.script("a", "touch \"$1.done\"\n");
     JobQueue jobs;
     w.queue(jobs, "a");
     jobs.close();
-    JobThread thread(w.options(true), &jobs);
-    thread.stop();
-    QVERIFY(runToEnd(thread));
-    QCOMPARE(thread.result(), int(ErrCancelled));
+    Runner thread(w.options(true), jobs);
+    thread.runner.stop();
+    QVERIFY(thread.runToEnd());
+    QCOMPARE(thread.result(), ResultCode::Cancelled);
     QVERIFY(!w.has("a.wav.done"));
     QVERIFY(w.has("a.wav"));
 }
 
-QTEST_GUILESS_MAIN(TestJobThread)
-#include "tst_jobthread.moc"
+QTEST_GUILESS_MAIN(TestJobRunner)
+#include "tst_jobrunner.moc"

@@ -1,14 +1,18 @@
-// The linear PCM converter fed directly: the unit layouts byte by byte, units split
-// over calls, the group-2 cycle, merged frame order, and streams it must refuse.
+// The linear PCM converter fed directly, into the wave files an extraction gives it: the
+// unit layouts byte by byte, units split over calls, the group-2 cycle, merged frame
+// order, and streams it must refuse.
 #include <QDir>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include "testzone/resultcompare.h"
 #include <memory>
 
-#include "2-stream/packetreader.h"
-#include "2-stream/pcmstreamdumper.h"
 #include "1-base/result.h"
+#include "2-stream/channeltable.h"
+#include "2-stream/pcmstreamdumper.h"
+#include "4-output/discardingsink.h"
+#include "5-extraction/objectoutput.h"
 #include "testzone/pcmpacking.h"
 #include "testzone/wavereader.h"
 
@@ -28,19 +32,30 @@ QByteArray bytes(const char *hex)
     return QByteArray::fromHex(hex);
 }
 
-int feed(DVDAStreamDumper &d, const QByteArray &b)
+// The PCM dumper with its wave files, as an extraction makes them; they are finished
+// when it goes.
+struct Converter {
+    Converter(const StreamInfo &info, const QString &base, const ExtractOptions &options)
+        : output(info, base, options)
+    {
+    }
+    DVDAPCMStreamDumper &pcm() const { return *static_cast<DVDAPCMStreamDumper *>(output.dumper()); }
+    ObjectOutput output;
+};
+
+Result feed(const Converter &d, const QByteArray &b)
 {
-    return d.write(reinterpret_cast<const quint8 *>(b.constData()), int(b.size()));
+    return d.pcm().write(reinterpret_cast<const quint8 *>(b.constData()), int(b.size()));
 }
 
 // Feeds the stream in pieces of random size (1 to maxPiece bytes).
-int feedInPieces(DVDAStreamDumper &d, const QByteArray &b, int maxPiece, quint32 seed)
+Result feedInPieces(const Converter &d, const QByteArray &b, int maxPiece, quint32 seed)
 {
     QRandomGenerator random(seed);
-    int result = 0;
-    for (int pos = 0; pos < b.size() && result == 0;) {
+    Result result;
+    for (int pos = 0; pos < b.size() && result.ok();) {
         const int n = qMin(int(b.size()) - pos, 1 + int(random.bounded(maxPiece)));
-        result = d.write(reinterpret_cast<const quint8 *>(b.constData()) + pos, n);
+        result = d.pcm().write(reinterpret_cast<const quint8 *>(b.constData()) + pos, n);
         pos += n;
     }
     return result;
@@ -100,9 +115,9 @@ private slots:
         const PcmGroup g2{group2Bits ? 2 : 0, group2Bits ? group2Bits : 16, 48000};
         const StreamInfo info = pcmInfo(group2Bits ? 3 : 1, g1, g2);
         {
-            DVDAPCMStreamDumper d(info, base, convertOptions(), nullptr);
-            QCOMPARE(d.result, 0);
-            QCOMPARE(feed(d, stream), 0);
+            Converter d(info, base, convertOptions());
+            QCOMPARE(d.output.result(), ResultCode::Succeeded);
+            QCOMPARE(feed(d, stream), ResultCode::Succeeded);
         }
         if (group2Bits) {
             QCOMPARE(samplesOf(base + QString("-[Lf-Rf]-%1-48000.wav").arg(group1Bits)), group1File);
@@ -121,16 +136,16 @@ private slots:
         QTemporaryDir dir;
         const QString file = dir.filePath("a-[L-R]-24-96000.wav");
         {
-            DVDAPCMStreamDumper d(info, dir.filePath("a"), convertOptions(), nullptr);
-            QCOMPARE(feed(d, unit.left(5)), 0);
-            QCOMPARE(d.carry, 5);
+            Converter d(info, dir.filePath("a"), convertOptions());
+            QCOMPARE(feed(d, unit.left(5)), ResultCode::Succeeded);
+            QCOMPARE(d.pcm().carry, 5);
         }
         QCOMPARE(samplesOf(file), QByteArray());
         {
-            DVDAPCMStreamDumper d(info, dir.filePath("a"), convertOptions(), nullptr);
-            QCOMPARE(feed(d, unit.left(5)), 0);
-            QCOMPARE(feed(d, unit.mid(5) + unit.left(3)), 0);
-            QCOMPARE(d.carry, 3);
+            Converter d(info, dir.filePath("a"), convertOptions());
+            QCOMPARE(feed(d, unit.left(5)), ResultCode::Succeeded);
+            QCOMPARE(feed(d, unit.mid(5) + unit.left(3)), ResultCode::Succeeded);
+            QCOMPARE(d.pcm().carry, 3);
         }
         QCOMPARE(samplesOf(file), bytes("AA2211BB4433CC6655DD8877"));
     }
@@ -163,9 +178,9 @@ private slots:
         QTemporaryDir dir;
         const QString base = dir.filePath("k");
         {
-            DVDAPCMStreamDumper d(info, base, convertOptions(), nullptr);
-            QCOMPARE(feedInPieces(d, packPcm(g1, s1, g2, s2), maxPiece, quint32(maxPiece)), 0);
-            QCOMPARE(d.carry, 0);
+            Converter d(info, base, convertOptions());
+            QCOMPARE(feedInPieces(d, packPcm(g1, s1, g2, s2), maxPiece, quint32(maxPiece)), ResultCode::Succeeded);
+            QCOMPARE(d.pcm().carry, 0);
         }
         QString names1, names2;
         describeChannels(info, nullptr, nullptr, &names1, &names2, nullptr);
@@ -185,9 +200,9 @@ private slots:
             + bytes("D001D002D003D004") + bytes("0005" "0006") + bytes("E001E002E003E004");
         QTemporaryDir dir;
         {
-            DVDAPCMStreamDumper d(pcmInfo(2, g1, g2), dir.filePath("h"), convertOptions(), nullptr);
-            QCOMPARE(feed(d, stream), 0);
-            QCOMPARE(d.phase, 1);
+            Converter d(pcmInfo(2, g1, g2), dir.filePath("h"), convertOptions());
+            QCOMPARE(feed(d, stream), ResultCode::Succeeded);
+            QCOMPARE(d.pcm().phase, 1);
         }
         QCOMPARE(samplesOf(dir.filePath("h-[S]-16-48000.wav")), bytes("010002000300040005000600"));
         QCOMPARE(samplesOf(dir.filePath("h-[Lf-Rf]-16-96000.wav")).size(), 5 * 8);
@@ -230,8 +245,8 @@ private slots:
         options.merge = true;
         const StreamInfo info = pcmInfo(assignment, g1, g2);
         {
-            DVDAPCMStreamDumper d(info, dir.filePath("m"), options, nullptr);
-            QCOMPARE(feed(d, unit2 + unit1), 0);
+            Converter d(info, dir.filePath("m"), options);
+            QCOMPARE(feed(d, unit2 + unit1), ResultCode::Succeeded);
         }
         QString all;
         describeChannels(info, nullptr, nullptr, nullptr, nullptr, &all);
@@ -278,13 +293,16 @@ private slots:
         QTemporaryDir dir;
         const QByteArray stream(2000, '\x55');
         {
-            DVDAPCMStreamDumper d(info, dir.filePath("r"), convertOptions(), nullptr);
-            QCOMPARE(d.result, int(ErrAllocConverter));
-            QCOMPARE(feed(d, stream), int(ErrAllocConverter));
-            QCOMPARE(feed(d, stream), int(ErrAllocConverter));
+            Converter d(info, dir.filePath("r"), convertOptions());
+            QCOMPARE(d.output.result(), ResultCode::AllocConverter);
+            QVERIFY(!d.output.dumper());
         }
         QCOMPARE(filesIn(dir), QStringList());
-        QCOMPARE(resultMessage(ErrAllocConverter), QString("Cannot allocate converter."));
+        DiscardingSink nowhere;
+        DVDAPCMStreamDumper refused(info, nowhere);
+        const auto *bytes = reinterpret_cast<const quint8 *>(stream.constData());
+        QCOMPARE(refused.write(bytes, int(stream.size())), ResultCode::AllocConverter);
+        QCOMPARE(refused.write(bytes, int(stream.size())), ResultCode::AllocConverter);
     }
 
     // Linear PCM carries no downmix; asked for one the files would be mislabelled.
@@ -293,8 +311,8 @@ private slots:
         QTemporaryDir dir;
         ExtractOptions options = convertOptions();
         options.downmix = true;
-        DVDAPCMStreamDumper d(pcmInfo(1, PcmGroup{2, 16, 48000}), dir.filePath("d"), options, nullptr);
-        QCOMPARE(d.result, int(ErrDownmix));
+        Converter d(pcmInfo(1, PcmGroup{2, 16, 48000}), dir.filePath("d"), options);
+        QCOMPARE(d.output.result(), ResultCode::Downmix);
         QCOMPARE(filesIn(dir), QStringList());
     }
 };

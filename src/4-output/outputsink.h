@@ -1,0 +1,26 @@
+#pragma once
+// The files one object's output goes to. A sink writes one kind of file; it is opened
+// before the first byte or sample, and finishing it says which files it wrote, so that
+// whoever drives it can run a command on each.
+#include <QString>
+#include <vector>
+
+#include "1-base/result.h"
+
+struct WrittenFile {
+    QString path;
+    int channels = 0;
+    int sampleRate = 0;
+    int bits = 0;
+};
+
+class OutputSink {
+public:
+    virtual ~OutputSink() = default;
+    // Creates the files: CreateOutput when one cannot be created (no further one is made).
+    virtual Result open() = 0;
+    // Finishes every file that is open, in the order they were made, and adds each one
+    // finished to *files: Succeeded, or WriteOutput (bytes it took never reached a file)
+    // or CloseOutput (a file could not be finished). Nothing is left to finish afterwards.
+    virtual Result finish(std::vector<WrittenFile> *files) = 0;
+};

@@ -1,0 +1,27 @@
+#pragma once
+// One output file of decoded samples, as one file format writes it. Samples come as a
+// sample sink lays them out (little-endian, 2 or 3 bytes) and are taken in place: the
+// file gives room in its own buffer, the samples are written there, commit takes them.
+#include <QString>
+
+class SampleFile {
+public:
+    virtual ~SampleFile() = default;
+    // Creates (or replaces) the file; false if it cannot be created.
+    virtual bool open(const QString &path, int channels, int sampleRate, int bits,
+                      int channelMask) = 0;
+    // Room for count bytes of samples; null once samples could not be written.
+    virtual quint8 *reserve(qint64 count) = 0;
+    virtual void commit(qint64 count) = 0;
+    // Completes and closes the file; false if that failed.
+    virtual bool finish() = 0;
+    // After a failed finish: whether samples that commit had taken were lost, rather
+    // than the last ones or the header.
+    virtual bool lostSamples() const = 0;
+    virtual bool isOpen() const = 0;
+    virtual QString path() const = 0;
+
+    int channels = 0;
+    int sampleRate = 0;
+    int bits = 0;
+};

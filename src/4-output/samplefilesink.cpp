@@ -1,0 +1,200 @@
+#include "4-output/samplefilesink.h"
+
+#include "2-stream/channeltable.h"
+
+namespace {
+
+// "-[L-R]-24-96000.wav"
+QString layoutSuffix(const QString &names, int bits, int rate, const QString &extension)
+{
+    return QStringLiteral("-[%1]-%2-%3.%4").arg(names).arg(bits).arg(rate).arg(extension);
+}
+
+} // namespace
+
+bool mergeInEffect(const StreamInfo &format, bool merge)
+{
+    return merge && format.group2Channels > 0
+        && format.group1SampleRate == format.group2SampleRate
+        && format.group1Bits == format.group2Bits;
+}
+
+OutputLayout chooseLayout(const StreamInfo &format, bool merge, bool split, bool downmix)
+{
+    if (split)
+        return OutputLayout::Split;
+    if (mergeInEffect(format, merge))
+        return OutputLayout::Merged;
+    if (downmix)
+        return OutputLayout::Downmix;
+    return OutputLayout::Groups;
+}
+
+SampleFileSink::SampleFileSink(const StreamInfo &format_, OutputLayout layout,
+                               const QString &basePath)
+    : format(format_), chosen(layout), base(basePath)
+{
+    format.dropPayload();
+    const int channels = format.channels();
+    // More channels than there are slots is no row of the table: nothing is laid out.
+    if (format.group1Channels < 0 || format.group2Channels < 0 || channels > SLOTS) {
+        state = ResultCode::AllocConverter;
+        return;
+    }
+    for (int n = 0; n < channels; ++n)
+        outputPosition[n] = qBound(0, channelOrder(format, n), channels - 1);
+    placeChannels();
+}
+
+SampleFileSink::~SampleFileSink()
+{
+    // A sink dropped before finish (its object failed to start) still leaves its files
+    // finished and valid; there is nobody to hand a failure to but the log.
+    for (std::unique_ptr<SampleFile> &file : files)
+        if (file && file->isOpen() && !file->finish())
+            qWarning("%s: cannot be finished", qPrintable(file->path()));
+}
+
+Result SampleFileSink::openSlot(int slot, const QString &suffix, int channels, int rate,
+                                int bits, int mask)
+{
+    files[slot] = makeFile();
+    if (files[slot]->open(base + suffix, channels, rate, bits, mask))
+        return ResultCode::Succeeded;
+    files[slot].reset();
+    return state = ResultCode::CreateOutput;
+}
+
+Result SampleFileSink::open()
+{
+    if (state.failed())
+        return state;
+    const StreamInfo &f = format;
+    const int c1 = f.group1Channels, c2 = f.group2Channels;
+    const int b1 = f.group1Bits, b2 = f.group2Bits;
+    const int r1 = f.group1SampleRate, r2 = f.group2SampleRate;
+    const QString ext = extension();
+
+    // Once one file cannot be created the output is over: no further file is made.
+    if (chosen == OutputLayout::Split) {
+        for (int n = 0; n < c1 + c2; ++n) {
+            const bool first = n < c1;
+            const int bits = first ? b1 : b2, rate = first ? r1 : r2;
+            const Result opened = openSlot(n, layoutSuffix(channelName(f, n), bits, rate, ext), 1,
+                                           rate, bits, channelMask(f, n));
+            if (opened.failed())
+                return opened;
+        }
+        return ResultCode::Succeeded;
+    }
+
+    int mask1 = 0, mask2 = 0;
+    QString names1, names2, allNames;
+    describeChannels(f, &mask1, &mask2, &names1, &names2, &allNames);
+    if (c1 > 0) {
+        Result opened;
+        if (chosen == OutputLayout::Merged)
+            opened = openSlot(0, layoutSuffix(allNames, b1, r1, ext), c1 + c2, r1, b1, mask1 | mask2);
+        else if (chosen == OutputLayout::Downmix)
+            opened = openSlot(0, layoutSuffix(QStringLiteral("Downmix"), b1, r1, ext), 2, r1, b1, 0x3);
+        else
+            opened = openSlot(0, layoutSuffix(names1, b1, r1, ext), c1, r1, b1, mask1);
+        if (opened.failed())
+            return opened;
+    }
+    if (c2 > 0 && chosen == OutputLayout::Groups)
+        return openSlot(1, layoutSuffix(names2, b2, r2, ext), c2, r2, b2, mask2);
+    return ResultCode::Succeeded;
+}
+
+Result SampleFileSink::finish(std::vector<WrittenFile> *finished)
+{
+    ResultCode code = ResultCode::Succeeded;
+    for (std::unique_ptr<SampleFile> &file : files) {
+        if (!file || !file->isOpen())
+            continue;
+        if (!file->finish()) {
+            if (code != ResultCode::WriteOutput)
+                code = file->lostSamples() ? ResultCode::WriteOutput : ResultCode::CloseOutput;
+            continue;
+        }
+        finished->push_back({file->path(), file->channels, file->sampleRate, file->bits});
+    }
+    if (code != ResultCode::Succeeded && state.ok())
+        state = code;
+    return code;
+}
+
+void SampleFileSink::placeChannels()
+{
+    const bool downmix = chosen == OutputLayout::Downmix; // two channels in group 1's format
+    const int c1 = downmix ? 2 : format.group1Channels, c2 = downmix ? 0 : format.group2Channels;
+    const int size1 = sampleBytes(format.group1Bits), size2 = sampleBytes(format.group2Bits);
+    Placement &at = placement;
+    at.channels = c1 + c2;
+    switch (chosen) {
+    case OutputLayout::Split: // a file per channel
+        for (int n = 0; n < c1 + c2; ++n) {
+            at.slot[n] = n;
+            (n < c1 ? at.perFrame1 : at.perFrame2)[n] = n < c1 ? size1 : size2;
+        }
+        at.stride1 = size1;
+        at.stride2 = size2;
+        break;
+    case OutputLayout::Merged: // one file, each channel at its output position
+        for (int n = 0; n < c1 + c2; ++n)
+            at.offset[n] = outputPosition[n] * size1;
+        at.perFrame1[0] = at.stride1 = at.stride2 = (c1 + c2) * size1;
+        break;
+    case OutputLayout::Groups:
+    case OutputLayout::Downmix: // a file per group
+        for (int n = 0; n < c1 + c2; ++n) {
+            at.slot[n] = n < c1 ? 0 : 1;
+            at.offset[n] = n < c1 ? n * size1 : (n - c1) * size2;
+        }
+        at.perFrame1[0] = at.stride1 = c1 * size1;
+        at.perFrame2[1] = at.stride2 = c2 * size2;
+        break;
+    }
+}
+
+SampleSink::Targets SampleFileSink::reserve(int frames1, int frames2)
+{
+    qint64 need[SLOTS];
+    quint8 *room[SLOTS] = {};
+    qint64 scratchBytes = 0;
+    for (int slot = 0; slot < SLOTS; ++slot) {
+        need[slot] = qint64(frames1) * placement.perFrame1[slot]
+                   + qint64(frames2) * placement.perFrame2[slot];
+        room[slot] = need[slot] > 0 && files[slot] ? files[slot]->reserve(need[slot]) : nullptr;
+        reserved[slot] = room[slot] != nullptr;
+        if (need[slot] > 0 && !room[slot])
+            scratchBytes = qMax(scratchBytes, need[slot]);
+    }
+    roomRefused = scratchBytes > 0;
+    if (scratchBytes > qint64(scratch.size()))
+        scratch.resize(size_t(scratchBytes));
+    // The samples of a file that cannot take them are dropped; files share the scratch.
+    for (int slot = 0; slot < SLOTS; ++slot)
+        if (need[slot] > 0 && !room[slot])
+            room[slot] = scratch.data();
+    Targets at;
+    for (int n = 0; n < placement.channels; ++n) {
+        quint8 *slotBase = room[placement.slot[n]]; // null: no frames for that file
+        at.channel[n] = slotBase ? slotBase + placement.offset[n] : nullptr;
+    }
+    at.stride1 = placement.stride1;
+    at.stride2 = placement.stride2;
+    return at;
+}
+
+Result SampleFileSink::commit(int frames1, int frames2)
+{
+    for (int slot = 0; slot < SLOTS; ++slot)
+        if (reserved[slot])
+            files[slot]->commit(qint64(frames1) * placement.perFrame1[slot]
+                                + qint64(frames2) * placement.perFrame2[slot]);
+    if (roomRefused && state.ok())
+        state = ResultCode::WriteOutput;
+    return roomRefused ? Result(ResultCode::WriteOutput) : Result(ResultCode::Succeeded);
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The decoded samples of one object in files of one format: from the channel groups and
+// the layout it makes the files (one per group, per channel, all merged, or the
+// downmix), gives a dumper room for its samples straight in the files' buffers and
+// finishes the files at the end. A file format is a subclass that makes its files.
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "1-base/streaminfo.h"
+#include "2-stream/samplesink.h"
+#include "4-output/outputsink.h"
+#include "4-output/samplefile.h"
+
+enum class OutputLayout { Groups, Split, Merged, Downmix };
+
+// What the options ask for as the stream allows it: split wins over merge, merge over the
+// downmix; merging only when group 2 has channels and both groups share rate and bits.
+OutputLayout chooseLayout(const StreamInfo &format, bool merge, bool split, bool downmix);
+bool mergeInEffect(const StreamInfo &format, bool merge);
+
+class SampleFileSink : public OutputSink, public SampleSink {
+public:
+    enum { SLOTS = MAX_CHANNELS };
+
+    // format: the samples as the dumper gives them; files are named basePath + a suffix
+    // of the layout ("-[L-R]-24-96000.wav").
+    SampleFileSink(const StreamInfo &format, OutputLayout layout, const QString &basePath);
+    // Finishes whatever finish has not finished yet.
+    ~SampleFileSink() override;
+
+    Result open() override;
+    Result finish(std::vector<WrittenFile> *files) override;
+    Targets reserve(int frames1, int frames2) override;
+    Result commit(int frames1, int frames2) override;
+
+    OutputLayout layout() const { return chosen; }
+    // The files made, by slot; null where the layout uses none.
+    const SampleFile *file(int slot) const { return files[slot].get(); }
+
+protected:
+    // A new, closed file of the format, and the extension its names end in ("wav").
+    virtual std::unique_ptr<SampleFile> makeFile() const = 0;
+    virtual QString extension() const = 0;
+
+private:
+    Result openSlot(int slot, const QString &suffix, int channels, int rate, int bits, int mask);
+    // Fills placement from the layout.
+    void placeChannels();
+
+    StreamInfo format;
+    OutputLayout chosen;
+    QString base;
+    std::unique_ptr<SampleFile> files[SLOTS]; // the output slots ("slots" is a Qt keyword)
+    int outputPosition[SLOTS] = {}; // channel in stream order -> position in a merged frame
+    // Where the layout puts each channel, worked out once for reserve.
+    struct Placement {
+        int channels = 0;
+        int slot[SLOTS] = {};      // channel in stream order -> its file
+        int offset[SLOTS] = {};    // -> its first byte in a frame of that file
+        int perFrame1[SLOTS] = {}; // bytes a frame of group 1 takes in each slot
+        int perFrame2[SLOTS] = {}; // and of group 2
+        int stride1 = 0, stride2 = 0;
+    } placement;
+    bool reserved[SLOTS] = {};      // the slot's file gave the room of reserve
+    bool roomRefused = false;       // some file of the layout did not
+    std::vector<quint8> scratch;    // the room given in place of a file that failed
+    Result state;                   // the first failure
+};

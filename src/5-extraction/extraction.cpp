@@ -1,0 +1,280 @@
+#include "5-extraction/extraction.h"
+
+#include <atomic>
+#include <thread>
+
+#include <QThread>
+#include <vector>
+
+#include "3-zone/dvdazone.h"
+#include "3-zone/objectpath.h"
+#include "5-extraction/extractprogress.h"
+#include "5-extraction/jobqueue.h"
+#include "5-extraction/jobrunner.h"
+#include "5-extraction/objectdump.h"
+#include "5-extraction/objectnames.h"
+#include "2-stream/decoderlog.h"
+
+namespace {
+enum {
+    MAX_WORKERS = 64,
+    DEFAULT_PROGRESS_MS = 500,
+};
+
+// Where one worker's dump stands, read without a lock.
+ObjectBlocks blocksOf(const ExtractProgress &p)
+{
+    ObjectBlocks blocks;
+    blocks.object = p.object.load(std::memory_order_relaxed);
+    blocks.firstBlock = quint32(p.firstBlock.load(std::memory_order_relaxed));
+    blocks.currentBlock = quint32(p.currentBlock.load(std::memory_order_relaxed));
+    blocks.lastBlock = quint32(p.lastBlock.load(std::memory_order_relaxed));
+    return blocks;
+}
+} // namespace
+
+// What the workers share, from start until every one of them has been joined.
+struct Extraction::Run {
+    QList<DVDAObject *> objects;
+    QList<QString> names; // each object's base name, made unique in object order
+    ExtractOptions options;
+    std::vector<std::unique_ptr<ExtractProgress>> progress; // one per worker
+    std::vector<std::thread> workers;
+    std::atomic<int> nextObject{0};
+    std::atomic<int> workersLeft{0};
+    std::atomic<ResultCode> firstFailure{ResultCode::Succeeded};
+    std::atomic<bool> cancelled{false};
+    // One per object, filled by whichever worker dumps it; objects never reached keep a
+    // null object and are left out of the checks reported.
+    std::vector<ObjectCheck> checks;
+    JobQueue jobs;
+    std::unique_ptr<JobRunner> runner; // while the command is to be run
+    bool workersDone = false;
+    Result result; // the walk's, then the runner's first failure
+};
+
+Extraction::Extraction(QObject *parent) : QObject(parent)
+{
+    qRegisterMetaType<DVDAObject *>("DVDAObject*");
+    qRegisterMetaType<ResultCode>("ResultCode");
+    qRegisterMetaType<ObjectCheck>("ObjectCheck");
+    qRegisterMetaType<QList<ObjectCheck>>("QList<ObjectCheck>");
+    qRegisterMetaType<ExtractionStatus>("ExtractionStatus");
+    progressTimer.setInterval(DEFAULT_PROGRESS_MS);
+    connect(&progressTimer, &QTimer::timeout, this, [this] { emit progress(status()); });
+}
+
+Extraction::~Extraction()
+{
+    if (!run)
+        return;
+    stop();
+    joinWorkers();
+    run->runner.reset(); // kills its command and waits for it
+    closeDecoderLog();
+}
+
+bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+{
+    if (active.load())
+        return false;
+    joinWorkers(); // of an extraction that ended: they have returned already
+    run = std::make_unique<Run>();
+    run->objects = objects;
+    run->names = uniqueBaseNames(objects);
+    run->options = options;
+    run->checks.assign(size_t(objects.size()), ObjectCheck());
+    const int workers = qBound(1, options.threads, int(MAX_WORKERS));
+    for (int k = 0; k < workers; ++k)
+        run->progress.push_back(std::make_unique<ExtractProgress>());
+    active.store(true);
+    stopping.store(false);
+
+    if (options.run) {
+        run->runner = std::make_unique<JobRunner>(options, run->jobs);
+        connect(run->runner.get(), &JobRunner::output, this, &Extraction::jobOutput);
+        connect(run->runner.get(), &JobRunner::finished, this, [this](ResultCode) { finishIfDone(); });
+        run->runner->start();
+    }
+    emit started(int(objects.size()));
+    progressTimer.start();
+    run->workersLeft.store(workers);
+    for (int k = 0; k < workers; ++k)
+        run->workers.emplace_back([this, k] { work(k); });
+    return true;
+}
+
+void Extraction::stop()
+{
+    if (!active.load())
+        return;
+    stopping.store(true);
+    for (const auto &progress : run->progress)
+        progress->stopRequested.store(true);
+    run->jobs.wakeWaiters();
+    if (!run->runner)
+        return;
+    // The runner lives on this object's thread; a worker asking to stop has it told there.
+    if (QThread::currentThread() == thread())
+        run->runner->stop();
+    else
+        QMetaObject::invokeMethod(this, [this] { if (run && run->runner) run->runner->stop(); },
+                                  Qt::QueuedConnection);
+}
+
+ExtractionStatus Extraction::status() const
+{
+    ExtractionStatus status;
+    if (!run || !active.load())
+        return status;
+    if (!run->workersDone) {
+        const ExtractProgress &p = *run->progress.front();
+        status.extracting = true;
+        status.titleset = p.titleset.load(std::memory_order_relaxed);
+        status.title = p.title.load(std::memory_order_relaxed);
+        status.track = p.track.load(std::memory_order_relaxed);
+        const ObjectBlocks first = blocksOf(p);
+        status.firstBlock = first.firstBlock;
+        status.currentBlock = first.currentBlock;
+        status.lastBlock = first.lastBlock;
+        for (const auto &worker : run->progress) {
+            const ObjectBlocks blocks = blocksOf(*worker);
+            if (blocks.object)
+                status.running.append(blocks);
+            status.waiting = status.waiting || worker->waiting.load(std::memory_order_relaxed);
+        }
+    }
+    if (run->runner && run->runner->isRunning()) {
+        status.runsJobs = true;
+        status.jobsWaiting = run->jobs.count();
+    }
+    return status;
+}
+
+// One worker: takes objects in order until none is left or a worker failed. The last one
+// to end closes the job queue and tells the extraction's own thread.
+void Extraction::work(int worker)
+{
+    // With keepGoing a failed object does not end the walk, nor in a verification, where
+    // one object must not keep the others from being checked; a stop always does.
+    const bool goOn = run->options.keepGoing || run->options.mode == ModeVerify;
+    while (goOn || run->firstFailure.load() == ResultCode::Succeeded) {
+        const int k = run->nextObject.fetch_add(1);
+        if (k >= run->objects.size())
+            break;
+        const Result result = extractObject(k, worker);
+        if (result.ok())
+            continue;
+        ResultCode none = ResultCode::Succeeded;
+        run->firstFailure.compare_exchange_strong(none, result.code());
+        if (result == ResultCode::Cancelled)
+            run->cancelled.store(true);
+        if (!goOn || result == ResultCode::Cancelled)
+            break;
+    }
+    if (run->workersLeft.fetch_sub(1) == 1) {
+        // Nothing more will be queued; the runner ends once it has worked off the rest.
+        run->jobs.close();
+        QMetaObject::invokeMethod(this, [this] { workersEnded(); }, Qt::QueuedConnection);
+    }
+}
+
+Result Extraction::extractObject(int k, int worker)
+{
+    DVDAObject *object = run->objects[k];
+    if (!object)
+        return ResultCode::Succeeded;
+    const int kind = object->kind();
+    if (kind != KindIndex && kind != KindTrack)
+        return ResultCode::ObjectKind;
+
+    ExtractProgress &own = *run->progress[size_t(worker)];
+    const ObjectPath path = objectPath(object);
+    if (!path.titleset || !path.title || !path.track)
+        return ResultCode::ObjectKind; // a node outside a zone's tree
+    own.titleset.store(path.titleset->number, std::memory_order_relaxed);
+    own.title.store(path.title->titleId, std::memory_order_relaxed);
+    own.track.store(path.track->number, std::memory_order_relaxed);
+    own.index.store(path.index ? path.index->number : 0, std::memory_order_relaxed);
+    const QString &name = run->names[k];
+    const QString basePath = run->options.outputDir.path() + QLatin1Char('/') + name;
+
+    // Holds back while more file data waits for the command than the cache allows. A stop
+    // seen here ends the walk before the object is announced, so no file of it is created
+    // and no same-named file of an earlier extraction is truncated.
+    if (!waitForCommand(own) || own.stopRequested.load())
+        return ResultCode::Cancelled;
+
+    own.firstBlock.store(0, std::memory_order_relaxed); // no share done until the dump says
+    own.currentBlock.store(0, std::memory_order_relaxed);
+    own.lastBlock.store(0, std::memory_order_relaxed);
+    own.object.store(object, std::memory_order_relaxed);
+    emit objectStarted(object, name);
+    if (name != objectBaseName(object))
+        emit objectRenamed(object, name);
+    std::vector<WrittenFile> files;
+    // Each worker writes only the entry of its own object.
+    ObjectCheck &check = run->checks[size_t(k)];
+    const Result result = dumpObject(static_cast<AOBObject *>(object), basePath, run->options,
+                                     own, &check, &files);
+    if (run->runner) {
+        for (const WrittenFile &file : files)
+            run->jobs.add(file.path, file.channels, file.sampleRate, file.bits);
+    }
+    own.object.store(nullptr, std::memory_order_relaxed);
+    emit objectFinished(object, result.code(), check);
+    return result;
+}
+
+bool Extraction::waitForCommand(ExtractProgress &own)
+{
+    if (!run->runner)
+        return true;
+    const qint64 threshold = qint64(run->options.cache) * 1048576;
+    if (run->jobs.pendingBytes() <= threshold)
+        return true;
+    own.waiting.store(true, std::memory_order_relaxed);
+    const bool room = run->jobs.waitForRoom(threshold, own.stopRequested);
+    own.waiting.store(false, std::memory_order_relaxed);
+    return room;
+}
+
+void Extraction::workersEnded()
+{
+    if (!run || run->workersDone)
+        return;
+    joinWorkers();
+    run->workersDone = true;
+    run->result = run->cancelled.load() ? ResultCode::Cancelled : run->firstFailure.load();
+    if (run->runner) {
+        emit progress(status()); // the command alone may still be running
+        run->runner->queueClosed();
+    }
+    finishIfDone();
+}
+
+void Extraction::finishIfDone()
+{
+    if (!run || !active.load() || !run->workersDone || (run->runner && run->runner->isRunning()))
+        return;
+    if (run->runner && run->result.ok())
+        run->result = run->runner->result();
+    active.store(false);
+    progressTimer.stop();
+    run->jobs.clear();
+    closeDecoderLog();
+    QList<ObjectCheck> reached;
+    for (const ObjectCheck &check : run->checks)
+        if (check.object)
+            reached.append(check);
+    emit finished(run->result.code(), reached);
+}
+
+void Extraction::joinWorkers()
+{
+    if (!run)
+        return;
+    for (std::thread &worker : run->workers)
+        if (worker.joinable())
+            worker.join();
+}

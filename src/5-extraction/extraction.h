@@ -1,0 +1,77 @@
+#pragma once
+// One extraction (or verification) of a list of tracks and indexes, as the window and the
+// command line both run it. It owns its workers, each dumping one object at a time in
+// the list's order, and the job runner that runs the user's command on every finished
+// file; it starts and stops them and reports by signals. The workers stop cooperatively:
+// a stop reaches the reading loop at its next block, every file already open is
+// finished, and a running command is killed. Nothing is ever left running: finished
+// comes once every worker has been joined and the runner has ended.
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+
+#include "1-base/result.h"
+#include "3-zone/dvdaobject.h"
+#include "5-extraction/extractionstatus.h"
+#include "5-extraction/extractoptions.h"
+#include "5-extraction/objectcheck.h"
+
+struct ExtractProgress;
+
+class Extraction : public QObject {
+    Q_OBJECT
+public:
+    explicit Extraction(QObject *parent = nullptr);
+    // Stops what still runs and waits for it: the files are finished.
+    ~Extraction() override;
+
+    // Starts on the objects in order (a null entry is passed over, a node that is neither
+    // a track nor an index ends the walk with ObjectKind); false while one runs. With
+    // options.threads above 1 that many workers dump objects at once, each into the files
+    // it would write alone; a failure lets the running objects finish and starts no more,
+    // unless options.keepGoing or a verification, which go on past a failed object.
+    bool start(const QList<DVDAObject *> &objects, const ExtractOptions &options);
+    // Asks everything to end; returns at once, and may be called on any thread. finished
+    // follows with Cancelled.
+    void stop();
+    bool isRunning() const { return active.load(); }
+    bool isStopping() const { return active.load() && stopping.load(); }
+
+    // Where the workers stand now; also sent by progress at every interval while running.
+    ExtractionStatus status() const;
+    void setProgressInterval(int ms) { progressTimer.setInterval(ms); }
+
+signals:
+    void started(int objectCount);
+    // An object's dump begins; its files are named baseName and their suffixes.
+    void objectStarted(DVDAObject *object, const QString &baseName);
+    // After objectStarted: an earlier object of this extraction has the object's base
+    // name, so its files are written under baseName instead.
+    void objectRenamed(DVDAObject *object, const QString &baseName);
+    void objectFinished(DVDAObject *object, ResultCode result, const ObjectCheck &check);
+    void progress(const ExtractionStatus &status);
+    // What the command wrote, when it does not go to the log.
+    void jobOutput(const QByteArray &error, const QByteArray &output);
+    // The first failure of the walk, else of the command; Cancelled after a stop. checks:
+    // what each object dumped or verified was found to hold, in list order.
+    void finished(ResultCode result, const QList<ObjectCheck> &checks);
+
+private:
+    struct Run;
+    void work(int worker);
+    Result extractObject(int k, int worker);
+    // Holds a worker back while more file data waits for the command than the cache
+    // allows; false when a stop ended the wait.
+    bool waitForCommand(ExtractProgress &own);
+    void workersEnded();
+    void finishIfDone();
+    void joinWorkers();
+
+    std::unique_ptr<Run> run;
+    QTimer progressTimer;
+    std::atomic<bool> active{false};
+    std::atomic<bool> stopping{false};
+};

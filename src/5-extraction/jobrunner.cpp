@@ -1,0 +1,109 @@
+#include "5-extraction/jobrunner.h"
+
+#include <QDir>
+#include <QFile>
+
+#include "5-extraction/jobqueue.h"
+
+namespace {
+const char encoderLogName[] = "KestrovaEnc.log";
+} // namespace
+
+JobRunner::JobRunner(const ExtractOptions &options_, JobQueue &jobs_, QObject *parent)
+    : QObject(parent), options(options_), jobs(jobs_)
+{
+    connect(&encoder, &Encoder::output, this, &JobRunner::output);
+    connect(&encoder, &Encoder::finished, this, &JobRunner::jobDone);
+}
+
+JobRunner::~JobRunner()
+{
+    jobs.setAddedHandler(nullptr);
+}
+
+void JobRunner::start()
+{
+    // The log of an earlier extraction goes, whether or not this one logs.
+    const QString logPath = QDir::current().absoluteFilePath(QLatin1String(encoderLogName));
+    QFile::remove(logPath);
+    if (options.logMessages)
+        encoder.setLogFile(logPath);
+    running = true;
+    // Jobs are added on the extraction's workers, which all end before the runner does:
+    // the runner looks at the queue on its own thread, once the event loop gets there.
+    jobs.setAddedHandler(
+        [this] { QMetaObject::invokeMethod(this, [this] { next(); }, Qt::QueuedConnection); });
+    next();
+}
+
+void JobRunner::stop()
+{
+    if (stopping)
+        return;
+    stopping = true;
+    outcome = ResultCode::Cancelled;
+    if (!running)
+        return; // start finishes at once
+    if (busy)
+        encoder.kill(); // jobDone finishes
+    else
+        finish();
+}
+
+void JobRunner::queueClosed()
+{
+    if (running && !busy)
+        next();
+}
+
+void JobRunner::next()
+{
+    if (!running || busy)
+        return;
+    if (stopping) {
+        finish();
+        return;
+    }
+    // The job stays queued while its command runs, so its size still holds the
+    // extraction back.
+    const EncoderJob *job = jobs.first();
+    if (!job) {
+        if (jobs.isClosed())
+            finish();
+        return;
+    }
+    busy = true;
+    const Result started = encoder.start(options.command, job->path, job->channels,
+                                         job->sampleRate, job->bits);
+    if (started.failed())
+        jobDone(started.code(), -1);
+}
+
+void JobRunner::jobDone(ResultCode code, int)
+{
+    busy = false;
+    const std::unique_ptr<EncoderJob> job = jobs.removeFirst();
+    // A file is deleted only after its command ran to the end successfully.
+    if (!stopping) {
+        keepFirstFailure(code);
+        if (code == ResultCode::Succeeded && options.deleteFiles && job && !QFile::remove(job->path))
+            keepFirstFailure(ResultCode::DeleteOutput);
+    }
+    next();
+}
+
+// A later success must not hide an earlier failure, and nothing replaces a stop.
+void JobRunner::keepFirstFailure(const Result &result)
+{
+    if (result.failed() && outcome.ok())
+        outcome = result;
+}
+
+void JobRunner::finish()
+{
+    if (!running)
+        return;
+    running = false;
+    jobs.setAddedHandler(nullptr);
+    emit finished(outcome.code());
+}

@@ -1,0 +1,233 @@
+#include "5-extraction/objectdump.h"
+
+#include <memory>
+
+#include "2-stream/packetreader.h"
+#include "2-stream/payloadreader.h"
+#include "2-stream/streamdumper.h"
+#include "3-zone/dvdazone.h"
+#include "5-extraction/extractprogress.h"
+#include "5-extraction/objectcheck.h"
+#include "5-extraction/objectoutput.h"
+
+namespace {
+enum {
+    LOOK_AHEAD_BLOCKS = 16,
+    RUN_BLOCKS = 128, // 256 KiB per read
+};
+
+// An MLP object ends at the first major sync of the object after it, which need not lie
+// on a block boundary: the audio bytes of the following blocks up to there belong to it.
+struct Tail {
+    int blocks = 0; // blocks after the object to read
+    int limit = 0;  // audio bytes of them that belong to the object
+};
+
+Tail followingAudio(DVDATitleset &titleset, const AOBObject &object)
+{
+    const quint32 last = object.lastBlock();
+    // A PCM object takes nothing from what follows it, even when MLP follows.
+    if (object.streamInfo.subStreamId != SUBSTREAM_MLP || !(last < titleset.lastAobBlock))
+        return Tail();
+    std::vector<quint8> blocks(size_t(LOOK_AHEAD_BLOCKS) * BLOCK_SIZE);
+    int count = 0;
+    if (titleset.readBlocks(last + 1, LOOK_AHEAD_BLOCKS, blocks.data(), &count).failed())
+        return Tail();
+    StreamInfo following;
+    readStreamInfo(following, blocks.data(), count);
+    if (following.majorSyncOffset <= 0)
+        return Tail();
+    return Tail{count, following.majorSyncOffset};
+}
+
+// The worker's progress record, told where the dump stands.
+class DumpProgress {
+public:
+    DumpProgress(ExtractProgress &progress, quint32 first, quint32 last) : record(progress)
+    {
+        record.firstBlock.store(qint32(first), std::memory_order_relaxed);
+        record.currentBlock.store(qint32(first), std::memory_order_relaxed);
+        record.lastBlock.store(qint32(last), std::memory_order_relaxed);
+    }
+    void at(qint64 block) { record.currentBlock.store(qint32(block), std::memory_order_relaxed); }
+    bool stopRequested() const { return record.stopRequested.load(std::memory_order_relaxed); }
+
+private:
+    ExtractProgress &record;
+};
+
+// What a check counts while the blocks go by: the object's own blocks read, its PCM packs
+// and what is wrong with them, and the blocks that could not be read.
+class DumpCounts {
+public:
+    DumpCounts(ObjectCheck *check_, const AOBObject &object_, const DVDAStreamDumper &dumper_)
+        : check(check_), object(object_), dumper(dumper_),
+          pcm(object_.streamInfo.subStreamId == SUBSTREAM_PCM)
+    {
+    }
+    void pack(qint64 block, const quint8 *pack)
+    {
+        if (!check || block > qint64(object.lastBlock()))
+            return;
+        ++check->blocksRead;
+        if (pcm)
+            checkPcmPack(*check, object.streamInfo, pack, playedMs());
+    }
+    void unreadable()
+    {
+        if (!check)
+            return;
+        ++check->unreadableBlocks;
+        check->noteProblemAt(playedMs());
+    }
+
+private:
+    // The time in the object the dump has reached.
+    qint64 playedMs() const
+    {
+        const int rate = object.streamInfo.group1SampleRate;
+        return rate > 0 ? dumper.framesDone() * 1000 / rate : 0;
+    }
+
+    ObjectCheck *check;
+    const AOBObject &object;
+    const DVDAStreamDumper &dumper;
+    bool pcm;
+};
+
+// The blocks of one object, read in runs and handed pack by pack to the payload reader.
+class BlockLoop {
+public:
+    BlockLoop(DVDATitleset &titleset_, const AOBObject &object_, const ExtractOptions &options,
+              DumpProgress &progress_, DumpCounts &counts_)
+        : titleset(titleset_), object(object_), progress(progress_), counts(counts_),
+          verifying(options.mode == ModeVerify), first(object_.firstBlock()),
+          last(object_.lastBlock())
+    {
+    }
+
+    Result run(PayloadReader &reader, quint8 *runBuffer)
+    {
+        const Tail tail = followingAudio(titleset, object);
+        const qint64 end = qint64(last) + tail.blocks;
+        for (qint64 runStart = first; runStart <= end;) {
+            const int wanted = int(qMin<qint64>(RUN_BLOCKS, end - runStart + 1));
+            int got = 0;
+            const Result read = titleset.readRun(quint32(runStart), wanted, runBuffer, &got);
+            bool done = false;
+            for (int i = 0; i < got && !done; ++i) {
+                const qint64 block = runStart + i;
+                if (progress.stopRequested())
+                    return ResultCode::Cancelled;
+                progress.at(block);
+                const quint8 *pack = runBuffer + size_t(i) * BLOCK_SIZE;
+                counts.pack(block, pack);
+                const Result handed = reader.read(pack, block == first ? object.streamInfo.majorSyncOffset : 0,
+                                                  block == qint64(last) + 1 ? tail.limit : 0);
+                if (handed.failed())
+                    return handed;
+                // Past the object, nothing more is handed on once the limit is used up.
+                done = block > qint64(last) && reader.limitReached();
+            }
+            if (done)
+                return ResultCode::Succeeded;
+            if (read.failed()) {
+                const qint64 failed = runStart + got;
+                if (readsPast(failed)) {
+                    counts.unreadable();
+                    runStart = failed + 1;
+                    continue;
+                }
+                progress.at(failed); // the block after the last one read is where it failed
+                return read;
+            }
+            runStart += wanted;
+        }
+        return ResultCode::Succeeded;
+    }
+
+private:
+    // A verification reads on past a block of the object it cannot read, counting it; the
+    // decoder reports the break in the stream. An extraction stops with the read error.
+    bool readsPast(qint64 failedBlock) const { return verifying && failedBlock <= qint64(last); }
+
+    DVDATitleset &titleset;
+    const AOBObject &object;
+    DumpProgress &progress;
+    DumpCounts &counts;
+    bool verifying;
+    quint32 first;
+    quint32 last;
+};
+
+Result dump(const AOBObject &object, const QString &basePath, const ExtractOptions &options,
+            ExtractProgress &record, ObjectCheck *check, std::vector<WrittenFile> *files)
+{
+    DVDATitleset *titleset = object.titleset();
+    // An object without blocks gets no file. A track without indexes reads first and last
+    // block 0, which is the titleset's first block and another object's audio.
+    const quint32 first = object.firstBlock();
+    const quint32 last = object.lastBlock();
+    if (!titleset || first > last
+        || (object.kind() == KindTrack && static_cast<const DVDATrack &>(object).indexes.empty()))
+        return ResultCode::BlockNotFound;
+
+    DumpProgress progress(record, first, last);
+    auto runBuffer = std::make_unique<quint8[]>(size_t(RUN_BLOCKS) * BLOCK_SIZE);
+    // A first block that cannot be read (its AOB file missing, say) is reported as such
+    // before any file is created.
+    const Result firstRead = titleset->readRun(first, 1, runBuffer.get(), nullptr);
+    if (firstRead.failed())
+        return firstRead;
+    const StreamInfo info = object.streamInfo.subStreamId == SUBSTREAM_MLP
+                                ? streamInfoWithPayload(titleset, &object)
+                                : object.streamInfo;
+    ObjectOutput output(info, basePath, options);
+    if (output.result().failed())
+        return output.result();
+
+    DumpCounts counts(check, object, *output.dumper());
+    PayloadReader reader(*output.dumper());
+    const Result read = BlockLoop(*titleset, object, options, progress, counts)
+                            .run(reader, runBuffer.get());
+    std::vector<WrittenFile> finished;
+    const Result closed = output.finish(&finished);
+    if (check) {
+        output.report(*check);
+        for (const WrittenFile &file : finished)
+            check->files << file.path;
+    }
+    if (files)
+        files->insert(files->end(), finished.begin(), finished.end());
+    return read.failed() ? read : closed;
+}
+} // namespace
+
+StreamInfo streamInfoWithPayload(DVDATitleset *titleset, const AOBObject *object)
+{
+    StreamInfo info = object->streamInfo;
+    std::vector<quint8> blocks(size_t(LOOK_AHEAD_BLOCKS) * BLOCK_SIZE);
+    int count = 0;
+    if (!titleset
+        || titleset->readBlocks(object->firstBlock(), LOOK_AHEAD_BLOCKS, blocks.data(), &count).failed())
+        return info;
+    StreamInfo read;
+    readStreamInfo(read, blocks.data(), count);
+    info.payload = std::move(read.payload);
+    info.payloadLength = read.payloadLength;
+    return info;
+}
+
+Result dumpObject(const AOBObject *object, const QString &basePath, const ExtractOptions &options,
+                  ExtractProgress &progress, ObjectCheck *check, std::vector<WrittenFile> *files)
+{
+    const Result result = object ? dump(*object, basePath, options, progress, check, files)
+                                 : Result(ResultCode::ObjectKind);
+    if (check) {
+        check->object = object;
+        check->mlp = object && object->streamInfo.subStreamId == SUBSTREAM_MLP;
+        check->result = result.code();
+    }
+    progress.lastResult.store(result.code(), std::memory_order_relaxed);
+    return result;
+}

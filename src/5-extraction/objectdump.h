@@ -1,0 +1,28 @@
+#pragma once
+// One track or index dumped: its blocks read in runs, each pack stripped to its audio and
+// handed to the object's dumper, the files finished at the end.
+#include <QString>
+#include <vector>
+
+#include "1-base/result.h"
+#include "1-base/streaminfo.h"
+#include "4-output/outputsink.h"
+#include "5-extraction/extractoptions.h"
+
+class AOBObject;
+class DVDATitleset;
+struct ExtractProgress;
+struct ObjectCheck;
+
+// The object's stream description with its collected payload, read again from its
+// first blocks: the objects of a zone drop it after parsing, the MLP decoder starts from it.
+StreamInfo streamInfoWithPayload(DVDATitleset *titleset, const AOBObject *object);
+
+// Writes the files of the object at basePath + their suffixes and adds those finished to
+// *files (when given). The result is also kept in progress.lastResult; the dump stops at
+// the next block once progress.stopRequested is set. With check, what was read and decoded
+// and the damage found are added to it. In Verify mode no file is written, decoding goes
+// on past damage and past unreadable blocks, and only the check is filled.
+Result dumpObject(const AOBObject *object, const QString &basePath, const ExtractOptions &options,
+                  ExtractProgress &progress, ObjectCheck *check = nullptr,
+                  std::vector<WrittenFile> *files = nullptr);

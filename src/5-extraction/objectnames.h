@@ -1,0 +1,20 @@
+#pragma once
+// The names an extraction gives its files: a base name per object, and the suffix of a
+// stored stream.
+#include <QList>
+#include <QString>
+
+class DVDAObject;
+struct StreamInfo;
+
+// "track-01-01[1]-03" / "index-10-12[0]-05": titleset, title number, title tag and
+// track or index number. Empty for a node that is neither a track nor an index.
+QString objectBaseName(const DVDAObject *object);
+
+// The objects' base names, each once: an object whose name an earlier one of the list
+// has (titles of the same number and tag on a damaged disc) gets name-2, name-3, ...
+QList<QString> uniqueBaseNames(const QList<DVDAObject *> &objects);
+
+// "-[L-R]-24-96000.pcm": channel names by group, group-1 bits and rate, stream type
+// (".pcm", ".mlp", or ".raw" for a stream of unknown type, without the rest).
+QString storeSuffix(const StreamInfo &info);

@@ -1,0 +1,103 @@
+#include "5-extraction/objectoutput.h"
+
+#include "2-stream/mlpstreamdumper.h"
+#include "2-stream/pcmstreamdumper.h"
+#include "4-output/discardingsink.h"
+#include "4-output/rawfilesink.h"
+#include "4-output/wavesink.h"
+#include "5-extraction/objectcheck.h"
+#include "5-extraction/objectnames.h"
+
+ObjectOutput::ObjectOutput(const StreamInfo &info, const QString &basePath,
+                           const ExtractOptions &options)
+{
+    if (options.mode == ModeStore) {
+        const WrittenFile described{QString(), info.channels(), info.group1SampleRate,
+                                    info.group1Bits};
+        auto raw = std::make_unique<RawFileSink>(basePath + storeSuffix(info), described);
+        streamDumper = std::make_unique<DVDARawStreamDumper>(*raw);
+        state = raw->open();
+        files = std::move(raw);
+        return;
+    }
+    if (options.mode != ModeConvert && options.mode != ModeVerify) {
+        state = ResultCode::AllocConverter;
+        return;
+    }
+    // Only a stream with a second substream carries a stereo downmix (PCM never does).
+    if (options.mode == ModeConvert && options.downmix && info.substreams <= 1) {
+        state = ResultCode::Downmix;
+        return;
+    }
+    makeSampleOutput(info, basePath, options);
+}
+
+ObjectOutput::~ObjectOutput() = default;
+
+void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &basePath,
+                                    const ExtractOptions &options)
+{
+    const bool verifying = options.mode == ModeVerify;
+    const bool mlpStream = info.subStreamId == SUBSTREAM_MLP;
+    if (info.subStreamId != SUBSTREAM_PCM && !mlpStream) {
+        state = ResultCode::AllocConverter;
+        return;
+    }
+    const StreamInfo format = mlpStream ? DVDAMLPStreamDumper::outputFormat(info) : info;
+    // A verification decodes everything the stream holds, however damaged: no downmix,
+    // and decoding resumes at the next major sync after an error.
+    const OutputLayout layout = verifying ? OutputLayout::Groups
+                                          : chooseLayout(format, options.merge, options.split,
+                                                         options.downmix);
+    SampleSink *samples = nullptr;
+    std::unique_ptr<WaveSink> wave;
+    if (verifying) {
+        discarded = std::make_unique<DiscardingSink>();
+        samples = discarded.get();
+    } else {
+        wave = std::make_unique<WaveSink>(format, layout, basePath, options.oldFormat);
+        samples = wave.get();
+    }
+
+    if (mlpStream) {
+        MlpDecoding decoding;
+        decoding.downmix = !verifying && options.downmix;
+        decoding.stereoSink = layout == OutputLayout::Downmix;
+        decoding.recover = verifying || options.streamErrors;
+        decoding.logMessages = options.logMessages;
+        auto decoder = std::make_unique<DVDAMLPStreamDumper>(info, decoding, *samples);
+        state = decoder->start();
+        mlp = decoder.get();
+        streamDumper = std::move(decoder);
+    } else {
+        state = DVDAPCMStreamDumper::check(info);
+        streamDumper = std::make_unique<DVDAPCMStreamDumper>(info, *samples);
+    }
+    if (state.ok() && wave)
+        state = wave->open();
+    files = std::move(wave);
+    if (state.failed()) {
+        streamDumper.reset();
+        mlp = nullptr;
+    }
+    rate = format.group1SampleRate;
+}
+
+Result ObjectOutput::finish(std::vector<WrittenFile> *written)
+{
+    if (!files)
+        return ResultCode::Succeeded;
+    return files->finish(written);
+}
+
+void ObjectOutput::report(ObjectCheck &check) const
+{
+    if (!mlp)
+        return;
+    const DecoderMessages &messages = mlp->decoderMessages();
+    check.units += mlp->units;
+    for (int k = 0; k < DecoderMessages::KINDS; ++k)
+        check.errors[k] += messages.count(DecoderMessages::Kind(k));
+    if (messages.firstDamageFrame() >= 0 && rate > 0)
+        check.noteProblemAt(messages.firstDamageFrame() * 1000 / rate);
+}

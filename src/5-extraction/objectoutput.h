@@ -1,0 +1,46 @@
+#pragma once
+// The dumper that takes an object's stream and the sink its output goes to, made as the
+// options ask: Store passes the stream unchanged into one file, Convert decodes it into
+// wave files, Verify decodes it into nothing. A new output format is a new sink here.
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "1-base/result.h"
+#include "1-base/streaminfo.h"
+#include "4-output/outputsink.h"
+#include "5-extraction/extractoptions.h"
+
+class DVDAStreamDumper;
+class DVDAMLPStreamDumper;
+class SampleSink;
+struct ObjectCheck;
+
+class ObjectOutput {
+public:
+    // Makes both and creates the files at basePath + their suffixes. No file is made for
+    // a stream the options cannot take or a decoder that cannot start: result() says why.
+    ObjectOutput(const StreamInfo &info, const QString &basePath, const ExtractOptions &options);
+    ~ObjectOutput();
+    ObjectOutput(const ObjectOutput &) = delete;
+    ObjectOutput &operator=(const ObjectOutput &) = delete;
+
+    const Result &result() const { return state; }
+    // Where the object's audio bytes go; null when result() failed.
+    DVDAStreamDumper *dumper() const { return streamDumper.get(); }
+    // Finishes the files and adds those written to *files (none in Verify mode).
+    Result finish(std::vector<WrittenFile> *files);
+    // Adds what the decoder counted (MLP access units and the damage it reported).
+    void report(ObjectCheck &check) const;
+
+private:
+    void makeSampleOutput(const StreamInfo &info, const QString &basePath,
+                          const ExtractOptions &options);
+
+    std::unique_ptr<OutputSink> files;     // null in Verify mode
+    std::unique_ptr<SampleSink> discarded; // Verify mode's sink
+    std::unique_ptr<DVDAStreamDumper> streamDumper;
+    const DVDAMLPStreamDumper *mlp = nullptr; // the dumper, when it decodes MLP
+    int rate = 0;                              // of the decoded samples' group 1
+    Result state;
+};
