@@ -35,8 +35,9 @@ ObjectBlocks blocksOf(const ExtractProgress &p)
 
 // What the workers share, from start until every one of them has been joined.
 struct Extraction::Run {
-    QList<DVDAObject *> objects;
-    QList<QString> names; // each object's base name, made unique in object order
+    // Read by every worker: plain vectors, so that no read ever touches a shared count.
+    std::vector<DVDAObject *> objects;
+    std::vector<QString> names; // each object's base name, made unique in object order
     ExtractOptions options;
     std::vector<std::unique_ptr<ExtractProgress>> progress; // one per worker
     std::vector<std::thread> workers;
@@ -80,8 +81,9 @@ bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions 
         return false;
     joinWorkers(); // of an extraction that ended: they have returned already
     run = std::make_unique<Run>();
-    run->objects = objects;
-    run->names = uniqueBaseNames(objects);
+    run->objects.assign(objects.begin(), objects.end());
+    const QList<QString> names = uniqueBaseNames(objects);
+    run->names.assign(names.begin(), names.end());
     run->options = options;
     run->checks.assign(size_t(objects.size()), ObjectCheck());
     const int workers = qBound(1, options.threads, int(MAX_WORKERS));
@@ -160,7 +162,7 @@ void Extraction::work(int worker)
     const bool goOn = run->options.keepGoing || run->options.mode == ModeVerify;
     while (goOn || run->firstFailure.load() == ResultCode::Succeeded) {
         const int k = run->nextObject.fetch_add(1);
-        if (k >= run->objects.size())
+        if (size_t(k) >= run->objects.size())
             break;
         const Result result = extractObject(k, worker);
         if (result.ok())
@@ -181,7 +183,7 @@ void Extraction::work(int worker)
 
 Result Extraction::extractObject(int k, int worker)
 {
-    DVDAObject *object = run->objects[k];
+    DVDAObject *object = run->objects[size_t(k)];
     if (!object)
         return ResultCode::Succeeded;
     const int kind = object->kind();
@@ -196,7 +198,7 @@ Result Extraction::extractObject(int k, int worker)
     own.title.store(path.title->titleId, std::memory_order_relaxed);
     own.track.store(path.track->number, std::memory_order_relaxed);
     own.index.store(path.index ? path.index->number : 0, std::memory_order_relaxed);
-    const QString &name = run->names[k];
+    const QString &name = run->names[size_t(k)];
     const QString basePath = run->options.outputDir.path() + QLatin1Char('/') + name;
 
     // Holds back while more file data waits for the command than the cache allows. A stop

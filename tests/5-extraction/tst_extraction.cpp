@@ -24,17 +24,18 @@ const char pcmSuffix[] = "-[L-R]-24-96000.pcm";
 using Announcements = QList<QPair<DVDAObject *, int>>;
 
 // An extraction run in this thread's event loop: what it announced, as (object, 1
-// started, 2 succeeded, 3 failed), and how it ended.
+// started, 2 succeeded, 3 failed), and how it ended. The announcements come from the
+// workers and are queued to this thread, as the front ends get them.
 struct Run {
     Run()
     {
-        QObject::connect(&extraction, &Extraction::objectStarted,
+        QObject::connect(&extraction, &Extraction::objectStarted, &extraction,
                          [this](DVDAObject *object, const QString &) { items.append({object, 1}); });
-        QObject::connect(&extraction, &Extraction::objectFinished,
+        QObject::connect(&extraction, &Extraction::objectFinished, &extraction,
                          [this](DVDAObject *object, ResultCode code, const ObjectCheck &) {
                              items.append({object, code == ResultCode::Succeeded ? 2 : 3});
                          });
-        QObject::connect(&extraction, &Extraction::finished,
+        QObject::connect(&extraction, &Extraction::finished, &extraction,
                          [this](ResultCode code, const QList<ObjectCheck> &) {
                              result = code;
                              ended = true;
@@ -336,7 +337,7 @@ private slots:
         options.split = split;
         Run run;
         run.extraction.setProgressInterval(1);
-        QObject::connect(&run.extraction, &Extraction::progress,
+        QObject::connect(&run.extraction, &Extraction::progress, &run.extraction,
                          [&run](const ExtractionStatus &status) {
                              if (status.currentBlock > status.firstBlock + 100)
                                  run.extraction.stop();
