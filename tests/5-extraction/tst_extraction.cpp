@@ -41,7 +41,18 @@ struct Run {
                              ended = true;
                          });
     }
-    bool wait(int ms = 20000) { return QTest::qWaitFor([this] { return ended; }, ms); }
+    // Runs this thread's event loop until the extraction has finished: signals are taken
+    // as they come, not at the pace of a polling wait.
+    bool wait(int ms = 20000)
+    {
+        if (ended)
+            return true;
+        QEventLoop loop;
+        QObject::connect(&extraction, &Extraction::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+        return ended;
+    }
     // Starts and waits for the end.
     bool toEnd(const QList<DVDAObject *> &objects, const ExtractOptions &options)
     {
