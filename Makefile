@@ -7,7 +7,7 @@
 # make bench    builds and runs the benchmarks; each prints our time, the reference's, the ratio
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libavcodec-dev libavutil-dev \
             libavformat-dev ffmpeg flac python3
-PACKAGES += libudfread-dev genisoimage
+PACKAGES += libudfread-dev genisoimage libflac-dev
 PACKAGES += dpkg-dev file desktop-file-utils appstream man-db
 JOBS ?= $(shell nproc)
 BUILD ?= build
@@ -74,7 +74,7 @@ try-window:
 	$(MAKE) build PACKAGES="$(PACKAGES) xvfb xdotool imagemagick"
 	bash tools/trywindow.sh $(BUILD) /tmp/kestrova-try
 
-BENCHES := bench_openzone bench_pcmunpack bench_pcmconvert bench_extraction bench_zoneimage
+BENCHES := bench_openzone bench_pcmunpack bench_pcmconvert bench_extraction bench_zoneimage bench_flac
 bench: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVA_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j $(JOBS) --target $(BENCHES) -- --no-print-directory

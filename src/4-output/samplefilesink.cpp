@@ -1,5 +1,7 @@
 #include "4-output/samplefilesink.h"
 
+#include <cstring>
+
 #include "2-stream/channeltable.h"
 
 namespace {
@@ -12,18 +14,19 @@ QString layoutSuffix(const QString &names, int bits, int rate, const QString &ex
 
 } // namespace
 
-bool mergeInEffect(const StreamInfo &format, bool merge)
+bool mergeInEffect(const StreamInfo &format, bool merge, bool acrossDepths)
 {
     return merge && format.group2Channels > 0
         && format.group1SampleRate == format.group2SampleRate
-        && format.group1Bits == format.group2Bits;
+        && (acrossDepths || format.group1Bits == format.group2Bits);
 }
 
-OutputLayout chooseLayout(const StreamInfo &format, bool merge, bool split, bool downmix)
+OutputLayout chooseLayout(const StreamInfo &format, bool merge, bool split, bool downmix,
+                          bool acrossDepths)
 {
     if (split)
         return OutputLayout::Split;
-    if (mergeInEffect(format, merge))
+    if (mergeInEffect(format, merge, acrossDepths))
         return OutputLayout::Merged;
     if (downmix)
         return OutputLayout::Downmix;
@@ -93,8 +96,10 @@ Result SampleFileSink::open()
     describeChannels(f, &mask1, &mask2, &names1, &names2, &allNames);
     if (c1 > 0) {
         Result opened;
+        const int deeper = qMax(b1, b2); // merged groups of two depths take the deeper one
         if (chosen == OutputLayout::Merged)
-            opened = openSlot(0, layoutSuffix(allNames, b1, r1, ext), c1 + c2, r1, b1, mask1 | mask2);
+            opened = openSlot(0, layoutSuffix(allNames, deeper, r1, ext), c1 + c2, r1, deeper,
+                              mask1 | mask2);
         else if (chosen == OutputLayout::Downmix)
             opened = openSlot(0, layoutSuffix(QStringLiteral("Downmix"), b1, r1, ext), 2, r1, b1, 0x3);
         else
@@ -141,11 +146,16 @@ void SampleFileSink::placeChannels()
         at.stride1 = size1;
         at.stride2 = size2;
         break;
-    case OutputLayout::Merged: // one file, each channel at its output position
+    case OutputLayout::Merged: { // one file, each channel at its output position
+        // A shallower group's samples fill the top bytes of the deeper one's width; the
+        // bytes below stay zero: the sample widened with zero low bits.
+        const int size = qMax(size1, size2);
+        widened = c2 > 0 && size1 != size2;
         for (int n = 0; n < c1 + c2; ++n)
-            at.offset[n] = outputPosition[n] * size1;
-        at.perFrame1[0] = at.stride1 = at.stride2 = (c1 + c2) * size1;
+            at.offset[n] = outputPosition[n] * size + size - (n < c1 ? size1 : size2);
+        at.perFrame1[0] = at.stride1 = at.stride2 = (c1 + c2) * size;
         break;
+    }
     case OutputLayout::Groups:
     case OutputLayout::Downmix: // a file per group
         for (int n = 0; n < c1 + c2; ++n) {
@@ -178,6 +188,8 @@ SampleSink::Targets SampleFileSink::reserve(int frames1, int frames2)
     for (int slot = 0; slot < SLOTS; ++slot)
         if (need[slot] > 0 && !room[slot])
             room[slot] = scratch.data();
+    if (widened && room[0])
+        std::memset(room[0], 0, size_t(need[0]));
     Targets at;
     for (int n = 0; n < placement.channels; ++n) {
         quint8 *slotBase = room[placement.slot[n]]; // null: no frames for that file

@@ -15,9 +15,11 @@
 enum class OutputLayout { Groups, Split, Merged, Downmix };
 
 // What the options ask for as the stream allows it: split wins over merge, merge over the
-// downmix; merging only when group 2 has channels and both groups share rate and bits.
-OutputLayout chooseLayout(const StreamInfo &format, bool merge, bool split, bool downmix);
-bool mergeInEffect(const StreamInfo &format, bool merge);
+// downmix; merging only when group 2 has channels and both groups share their rate, and
+// their bits unless acrossDepths (then the shallower group is widened with zero low bits).
+OutputLayout chooseLayout(const StreamInfo &format, bool merge, bool split, bool downmix,
+                          bool acrossDepths = false);
+bool mergeInEffect(const StreamInfo &format, bool merge, bool acrossDepths = false);
 
 class SampleFileSink : public OutputSink, public SampleSink {
 public:
@@ -62,6 +64,7 @@ private:
         int perFrame2[SLOTS] = {}; // and of group 2
         int stride1 = 0, stride2 = 0;
     } placement;
+    bool widened = false;           // merged groups of two depths: the low bytes are zeroed
     bool reserved[SLOTS] = {};      // the slot's file gave the room of reserve
     bool roomRefused = false;       // some file of the layout did not
     std::vector<quint8> scratch;    // the room given in place of a file that failed

@@ -29,8 +29,10 @@ const char pcmSubFormat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
 QByteArray WaveFile::header(int channels, int sampleRate, int bits, int channelMask,
                             bool oldFormat)
 {
-    // 20-bit samples travel in 3-byte containers.
-    const int blockAlign = channels * ((bits + 7) / 8);
+    // 20-bit samples travel in 3-byte containers. The bits-per-sample field gives the
+    // container (24); the extensible form's valid-bits field says how many are used (20).
+    const int container = (bits + 7) / 8 * 8;
+    const int blockAlign = channels * container / 8;
     QByteArray h;
     h.reserve(EXTENSIBLE_HEADER_SIZE);
     h.append("RIFF", 4);
@@ -42,7 +44,7 @@ QByteArray WaveFile::header(int channels, int sampleRate, int bits, int channelM
     put32(h, quint32(sampleRate));
     put32(h, quint32(sampleRate) * quint32(blockAlign));
     put16(h, quint16(blockAlign));
-    put16(h, quint16(bits));
+    put16(h, quint16(container));
     if (!oldFormat) {
         put16(h, 22);
         put16(h, quint16(bits));

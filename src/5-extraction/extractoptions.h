@@ -2,12 +2,19 @@
 // The extraction options as one value record, copied into every thread and dumper.
 #include <QDir>
 #include <QString>
+#include <QStringList>
 
 enum ExtractMode : int {
     ModeNone = 0,
     ModeStore = 1,
     ModeConvert = 2,
     ModeVerify = 3, // decode everything, write nothing, count the damage
+};
+
+// The files decoded audio is written to.
+enum class OutputFormat : int {
+    Wave = 0,
+    Flac = 1,
 };
 
 struct ExtractOptions {
@@ -25,4 +32,7 @@ struct ExtractOptions {
     bool logMessages = false;  // "Log messages"
     bool keepGoing = false;    // after a failed object go on with the next (command line only)
     qint32 threads = 1;        // extraction workers, each dumping one object at a time
+    OutputFormat format = OutputFormat::Wave; // of decoded audio
+    qint32 compression = 5;    // FLAC compression level, 0 to 8
+    QStringList tags;          // "NAME=value" Vorbis comments of the user's for FLAC files
 };

@@ -8,6 +8,7 @@
 #include "3-zone/dvdazone.h"
 #include "5-extraction/extractprogress.h"
 #include "5-extraction/objectcheck.h"
+#include "5-extraction/objectnames.h"
 #include "5-extraction/objectoutput.h"
 
 namespace {
@@ -182,7 +183,7 @@ Result dump(const AOBObject &object, const QString &basePath, const ExtractOptio
     const StreamInfo info = object.streamInfo.subStreamId == SUBSTREAM_MLP
                                 ? streamInfoWithPayload(titleset, &object)
                                 : object.streamInfo;
-    ObjectOutput output(info, basePath, options);
+    ObjectOutput output(info, basePath, options, objectComments(&object, options.tags));
     if (output.result().failed())
         return output.result();
 

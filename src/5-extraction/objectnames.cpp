@@ -1,10 +1,12 @@
 #include "5-extraction/objectnames.h"
 
 #include <QSet>
+#include <algorithm>
 
 #include "2-stream/channeltable.h"
 #include "3-zone/dvdazone.h"
 #include "3-zone/objectpath.h"
+#include "kestrova_version.h"
 
 QString objectBaseName(const DVDAObject *object)
 {
@@ -33,6 +35,29 @@ QList<QString> uniqueBaseNames(const QList<DVDAObject *> &objects)
         names.append(candidate);
     }
     return names;
+}
+
+QStringList objectComments(const DVDAObject *object, const QStringList &userTags)
+{
+    QStringList comments;
+    const ObjectPath path = objectPath(object);
+    if (path.track && path.title) {
+        comments << QStringLiteral("TRACKNUMBER=%1").arg(path.track->number)
+                 << QStringLiteral("TRACKTOTAL=%1").arg(path.title->tracks.size());
+    }
+    if (path.index)
+        comments << QStringLiteral("INDEXNUMBER=%1").arg(path.index->number);
+    comments << QStringLiteral("ENCODER=Kestrova " KESTROVA_VERSION);
+    // Names are matched without regard to case, as Vorbis comments are.
+    for (const QString &tag : userTags) {
+        const QString name = tag.section(QLatin1Char('='), 0, 0) + QLatin1Char('=');
+        comments.erase(std::remove_if(comments.begin(), comments.end(),
+                                      [&name](const QString &c) {
+                                          return c.startsWith(name, Qt::CaseInsensitive);
+                                      }),
+                       comments.end());
+    }
+    return comments + userTags;
 }
 
 QString storeSuffix(const StreamInfo &info)

@@ -3,6 +3,7 @@
 // stored stream.
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class DVDAObject;
 struct StreamInfo;
@@ -14,6 +15,11 @@ QString objectBaseName(const DVDAObject *object);
 // The objects' base names, each once: an object whose name an earlier one of the list
 // has (titles of the same number and tag on a damaged disc) gets name-2, name-3, ...
 QList<QString> uniqueBaseNames(const QList<DVDAObject *> &objects);
+
+// The Vorbis comments of an object's FLAC files: TRACKNUMBER, TRACKTOTAL (the tracks of
+// its title), INDEXNUMBER for an index, ENCODER (this program and its version), then the
+// user's own "NAME=value" tags, which replace those of the same name.
+QStringList objectComments(const DVDAObject *object, const QStringList &userTags);
 
 // "-[L-R]-24-96000.pcm": channel names by group, group-1 bits and rate, stream type
 // (".pcm", ".mlp", or ".raw" for a stream of unknown type, without the rest).

@@ -3,13 +3,14 @@
 #include "2-stream/mlpstreamdumper.h"
 #include "2-stream/pcmstreamdumper.h"
 #include "4-output/discardingsink.h"
+#include "4-output/flacsink.h"
 #include "4-output/rawfilesink.h"
 #include "4-output/wavesink.h"
 #include "5-extraction/objectcheck.h"
 #include "5-extraction/objectnames.h"
 
 ObjectOutput::ObjectOutput(const StreamInfo &info, const QString &basePath,
-                           const ExtractOptions &options)
+                           const ExtractOptions &options, const QStringList &comments)
 {
     if (options.mode == ModeStore) {
         const WrittenFile described{QString(), info.channels(), info.group1SampleRate,
@@ -29,13 +30,13 @@ ObjectOutput::ObjectOutput(const StreamInfo &info, const QString &basePath,
         state = ResultCode::Downmix;
         return;
     }
-    makeSampleOutput(info, basePath, options);
+    makeSampleOutput(info, basePath, options, comments);
 }
 
 ObjectOutput::~ObjectOutput() = default;
 
 void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &basePath,
-                                    const ExtractOptions &options)
+                                    const ExtractOptions &options, const QStringList &comments)
 {
     const bool verifying = options.mode == ModeVerify;
     const bool mlpStream = info.subStreamId == SUBSTREAM_MLP;
@@ -45,18 +46,25 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
     }
     const StreamInfo format = mlpStream ? DVDAMLPStreamDumper::outputFormat(info) : info;
     // A verification decodes everything the stream holds, however damaged: no downmix,
-    // and decoding resumes at the next major sync after an error.
+    // and decoding resumes at the next major sync after an error. FLAC keeps a track in
+    // one file where its groups share a rate: the shallower group is widened, which costs
+    // FLAC nothing.
+    const bool flac = options.format == OutputFormat::Flac;
+    const bool merge = options.merge || (flac && !options.downmix);
     const OutputLayout layout = verifying ? OutputLayout::Groups
-                                          : chooseLayout(format, options.merge, options.split,
-                                                         options.downmix);
+                                          : chooseLayout(format, merge, options.split,
+                                                         options.downmix, flac);
     SampleSink *samples = nullptr;
-    std::unique_ptr<WaveSink> wave;
+    std::unique_ptr<SampleFileSink> written;
     if (verifying) {
         discarded = std::make_unique<DiscardingSink>();
         samples = discarded.get();
+    } else if (flac) {
+        written = std::make_unique<FlacSink>(format, layout, basePath, options.compression, comments);
+        samples = written.get();
     } else {
-        wave = std::make_unique<WaveSink>(format, layout, basePath, options.oldFormat);
-        samples = wave.get();
+        written = std::make_unique<WaveSink>(format, layout, basePath, options.oldFormat);
+        samples = written.get();
     }
 
     if (mlpStream) {
@@ -73,9 +81,9 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
         state = DVDAPCMStreamDumper::check(info);
         streamDumper = std::make_unique<DVDAPCMStreamDumper>(info, *samples);
     }
-    if (state.ok() && wave)
-        state = wave->open();
-    files = std::move(wave);
+    if (state.ok() && written)
+        state = written->open();
+    files = std::move(written);
     if (state.failed()) {
         streamDumper.reset();
         mlp = nullptr;

@@ -1,8 +1,9 @@
 #pragma once
 // The dumper that takes an object's stream and the sink its output goes to, made as the
 // options ask: Store passes the stream unchanged into one file, Convert decodes it into
-// wave files, Verify decodes it into nothing. A new output format is a new sink here.
+// wave or FLAC files, Verify decodes it into nothing. A new output format is a new sink here.
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -18,9 +19,11 @@ struct ObjectCheck;
 
 class ObjectOutput {
 public:
-    // Makes both and creates the files at basePath + their suffixes. No file is made for
-    // a stream the options cannot take or a decoder that cannot start: result() says why.
-    ObjectOutput(const StreamInfo &info, const QString &basePath, const ExtractOptions &options);
+    // Makes both and creates the files at basePath + their suffixes; FLAC files get the
+    // comments. No file is made for a stream the options cannot take or a decoder that
+    // cannot start: result() says why.
+    ObjectOutput(const StreamInfo &info, const QString &basePath, const ExtractOptions &options,
+                 const QStringList &comments = {});
     ~ObjectOutput();
     ObjectOutput(const ObjectOutput &) = delete;
     ObjectOutput &operator=(const ObjectOutput &) = delete;
@@ -35,7 +38,7 @@ public:
 
 private:
     void makeSampleOutput(const StreamInfo &info, const QString &basePath,
-                          const ExtractOptions &options);
+                          const ExtractOptions &options, const QStringList &comments);
 
     std::unique_ptr<OutputSink> files;     // null in Verify mode
     std::unique_ptr<SampleSink> discarded; // Verify mode's sink

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "4-output/flacfile.h"
 #include "kestrova_version.h"
 
 namespace {
@@ -24,6 +25,9 @@ const OptionSpec optionSpecs[] = {
     {"output", 'o', true, OptionScope::Extract},
     {"store", 0, false, OptionScope::Extract},
     {"convert", 0, false, OptionScope::Extract},
+    {"flac", 0, false, OptionScope::Extract},
+    {"compression", 0, true, OptionScope::Extract},
+    {"tag", 0, true, OptionScope::Extract},
     {"merge", 0, false, OptionScope::Extract},
     {"split", 0, false, OptionScope::Extract},
     {"downmix", 0, false, OptionScope::Extract},
@@ -154,6 +158,22 @@ bool applyOption(const GivenOption &option, CliArguments *parsed, QString *error
             return false;
         }
         o.mode = mode;
+    } else if (name == QLatin1String("flac")) {
+        o.format = OutputFormat::Flac;
+    } else if (name == QLatin1String("compression")) {
+        parsed->compressionGiven = true;
+        if (!wholeNumberIn(option.value, 0, 8, &o.compression)) {
+            *error = tr("--compression wants a FLAC level from 0 to 8, not '%1'").arg(option.value);
+            return false;
+        }
+    } else if (name == QLatin1String("tag")) {
+        if (!FlacFile::isCommentName(option.value.section(QLatin1Char('='), 0, 0))
+            || !option.value.contains(QLatin1Char('='))) {
+            *error = tr("--tag wants NAME=VALUE with a name of printable ASCII other than '=', "
+                        "not '%1'").arg(option.value);
+            return false;
+        }
+        o.tags << option.value;
     } else if (name == QLatin1String("merge")) {
         o.merge = true;
     } else if (name == QLatin1String("split")) {
@@ -269,6 +289,16 @@ bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString 
         *error = tr("--merge, --split and --downmix exclude each other");
         return false;
     }
+    if (o.format == OutputFormat::Flac) {
+        if (o.mode == ModeStore) {
+            *error = tr("--flac goes with --convert, not --store");
+            return false;
+        }
+        o.mode = ModeConvert; // --flac alone decodes
+    } else if (parsed->compressionGiven || !o.tags.isEmpty()) {
+        *error = tr("--compression and --tag go with --flac");
+        return false;
+    }
     if (o.mode == ModeNone)
         o.mode = ModeStore; // what the dialog selects on first use
     if (parsed->outputPath.isEmpty()) {
@@ -301,6 +331,13 @@ QString helpText()
         "  --store            write the stored stream unchanged (.pcm, .mlp, .raw);\n"
         "                     the default\n"
         "  --convert          decode to wave files\n"
+        "  --flac             decode to FLAC files instead (implies --convert); a track\n"
+        "                     whose groups share a rate is one file of all its channels\n"
+        "                     (as --merge), the shallower group widened losslessly\n"
+        "  --compression N    the FLAC level, 0 (fastest) to 8 (smallest), default 5\n"
+        "  --tag NAME=VALUE   a Vorbis comment of every FLAC file (repeatable); each file\n"
+        "                     also gets TRACKNUMBER, TRACKTOTAL, INDEXNUMBER (an index)\n"
+        "                     and ENCODER\n"
         "  --merge            one wave file for both channel groups\n"
         "  --split            one wave file per channel\n"
         "  --downmix          the stream's stereo downmix\n"

@@ -26,6 +26,7 @@ struct CliArguments {
     QStringList selectors;      // "all" when none was given
     ExtractOptions options;     // outputDir is filled in after the checks
     bool dryRun = false;
+    bool compressionGiven = false; // --compression was written, whatever its value
 };
 
 // Parses the arguments after the program name. On a usage error returns false and sets

@@ -38,5 +38,8 @@ QString optionsText(const ExtractOptions &o)
     line("logMessages", yesNo(o.logMessages));
     line("keepGoing", yesNo(o.keepGoing));
     line("threads", QString::number(o.threads));
+    line("format", o.format == OutputFormat::Flac ? QStringLiteral("flac") : QStringLiteral("wav"));
+    line("compression", QString::number(o.compression));
+    line("tags", o.tags.join(QStringLiteral("; ")));
     return text;
 }

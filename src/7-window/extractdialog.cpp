@@ -49,6 +49,9 @@ void Extract::loadSettings()
     spinCache->setValue(settings.value(QStringLiteral("Cache"), 1000).toInt());
     checkDelete->setChecked(settings.value(QStringLiteral("Delete"), 0).toInt() != 0);
     checkMessages->setCheckState(checkStateOf(settings.value(QStringLiteral("Messages"), 0).toInt()));
+    comboFormat->setCurrentIndex(
+        settings.value(QStringLiteral("Format")).toString() == QLatin1String("flac") ? 1 : 0);
+    spinCompression->setValue(settings.value(QStringLiteral("Compression"), 5).toInt());
     updateState();
 }
 
@@ -68,6 +71,9 @@ void Extract::saveSettings()
     settings.setValue(QStringLiteral("Cache"), spinCache->value());
     settings.setValue(QStringLiteral("Delete"), int(checkDelete->checkState()));
     settings.setValue(QStringLiteral("Messages"), int(checkMessages->checkState()));
+    settings.setValue(QStringLiteral("Format"),
+                      comboFormat->currentIndex() == 1 ? QStringLiteral("flac") : QStringLiteral("wav"));
+    settings.setValue(QStringLiteral("Compression"), spinCompression->value());
 }
 
 ExtractOptions Extract::options() const
@@ -89,6 +95,8 @@ ExtractOptions Extract::options() const
     options.cache = spinCache->value();
     options.deleteFiles = isChecked(checkDelete);
     options.logMessages = isChecked(checkMessages);
+    options.format = comboFormat->currentIndex() == 1 ? OutputFormat::Flac : OutputFormat::Wave;
+    options.compression = spinCompression->value();
     return options;
 }
 
@@ -98,6 +106,9 @@ void Extract::updateState()
     const bool convert = radioConvert->isChecked();
     for (QCheckBox *box : {checkMerge, checkSplit, checkDownmix, checkErrors, checkOldFormat})
         box->setEnabled(convert);
+    comboFormat->setEnabled(convert);
+    spinCompression->setEnabled(convert && comboFormat->currentIndex() == 1);
+    checkOldFormat->setEnabled(convert && comboFormat->currentIndex() == 0);
     const bool run = checkRun->isChecked();
     editCommand->setEnabled(run);
     spinCache->setEnabled(run);
@@ -115,6 +126,11 @@ void Extract::on_extractDir_clicked()
     outputDir = QFileInfo(answer).absoluteDir();
     editDir->setText(outputDir.path());
     extractRun->setEnabled(outputDir.exists());
+}
+
+void Extract::on_comboFormat_currentIndexChanged(int)
+{
+    updateState();
 }
 
 void Extract::on_radioStore_clicked()

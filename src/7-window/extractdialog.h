@@ -22,6 +22,7 @@ public:
 private slots:
     void on_extractDir_clicked();
     void on_radioStore_clicked();
+    void on_comboFormat_currentIndexChanged(int index);
     void on_radioConvert_clicked();
     void on_checkMerge_clicked();
     void on_checkSplit_clicked();

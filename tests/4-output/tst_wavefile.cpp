@@ -92,20 +92,21 @@ private slots:
         QCOMPARE(le32(b, 40), 4000u);
     }
 
-    // 20-bit samples sit in 3-byte containers, yet the header says 20 bits.
+    // 20-bit samples sit in 3-byte containers: the bits-per-sample field gives the
+    // container, the extensible form's valid bits say 20.
     void twentyBitsSixChannels()
     {
         const QByteArray h = WaveFile::header(6, 96000, 20, 0x3F, false);
         QCOMPARE(h.size(), int(WaveFile::EXTENSIBLE_HEADER_SIZE));
         QCOMPARE(le16(h, 32), quint16(18));
         QCOMPARE(le32(h, 28), 96000u * 18);
-        QCOMPARE(le16(h, 34), quint16(20));
+        QCOMPARE(le16(h, 34), quint16(24));
         QCOMPARE(le16(h, 38), quint16(20));
         QCOMPARE(le32(h, 40), 0x3Fu);
         const QByteArray old = WaveFile::header(6, 96000, 20, 0x3F, true);
         QCOMPARE(old.size(), int(WaveFile::OLD_HEADER_SIZE));
         QCOMPARE(le16(old, 32), quint16(18));
-        QCOMPARE(le16(old, 34), quint16(20));
+        QCOMPARE(le16(old, 34), quint16(24));
     }
 
     // A file opened and finished without samples is a complete, empty wave file.

@@ -3,8 +3,6 @@
 // program (not by this program's code), sample for sample.
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -19,72 +17,13 @@
 #include "testzone/filesizelimit.h"
 #include "testzone/packs.h"
 #include "testzone/pcmpacking.h"
+#include "testzone/pcmtrack.h"
 #include "testzone/wavereader.h"
 #include "3-zone/dvdazone.h"
 
 using namespace testzone;
 
 namespace {
-
-// A zone with one PCM track holding the packed samples of both groups.
-struct PcmTrack {
-    PcmTrack(int assignment, const PcmGroup &group1, const PcmGroup &group2, int group1Frames)
-        : g1(group1), g2(group2)
-    {
-        s1 = makePcmSamples(g1, group1Frames, 11);
-        s2 = makePcmSamples(g2, pcmGroup2Frames(g1, g2, group1Frames), 12);
-        const packs::PackedStream stream = packs::packStream(
-            packPcm(g1, s1, g2, s2), packs::pcmLayout(pcmFormat(g1, g2, assignment)));
-        packCount = stream.count;
-        folder = std::make_unique<ZoneFolder>(dumpzone::consecutiveTracks(stream.packs, {0}));
-        zone = std::make_unique<DVDAZone>(QDir(folder->path()));
-    }
-
-    AOBObject *track() const
-    {
-        if (zone->titlesets.empty() || zone->titlesets[0]->titles.empty()
-            || zone->titlesets[0]->titles[0]->tracks.empty())
-            return nullptr;
-        return zone->titlesets[0]->titles[0]->tracks[0];
-    }
-
-    ResultCode convert(const QString &basePath, const ExtractOptions &options,
-                       std::vector<WrittenFile> *files = nullptr)
-    {
-        ExtractProgress progress;
-        return dumpObject(track(), basePath, options, progress, nullptr, files).code();
-    }
-
-    // Stream channel n's samples as 32-bit left-justified values.
-    std::vector<qint32> channel(int n) const
-    {
-        return n < g1.channels ? asInt32(g1, channelOf(g1, s1, n))
-                               : asInt32(g2, channelOf(g2, s2, n - g1.channels));
-    }
-
-    // The stream channels listed, interleaved frame by frame.
-    QByteArray interleaved(const QList<int> &channels) const
-    {
-        std::vector<std::vector<qint32>> columns;
-        for (int n : channels)
-            columns.push_back(channel(n));
-        QByteArray out;
-        for (size_t f = 0; f < columns.front().size(); ++f) {
-            for (const auto &column : columns) {
-                char le[4];
-                qToLittleEndian(column[f], le);
-                out.append(le, 4);
-            }
-        }
-        return out;
-    }
-
-    PcmGroup g1, g2;
-    PcmSamples s1, s2;
-    int packCount = 0;
-    std::unique_ptr<ZoneFolder> folder;
-    std::unique_ptr<DVDAZone> zone;
-};
 
 ExtractOptions convertOptions(const QString &layout, bool oldFormat = false)
 {
@@ -94,57 +33,6 @@ ExtractOptions convertOptions(const QString &layout, bool oldFormat = false)
     o.merge = layout == "merge";
     o.oldFormat = oldFormat;
     return o;
-}
-
-struct Decoded {
-    QString error;
-    QByteArray samples; // s32le, interleaved as in the file
-    int channels = 0;
-    int sampleRate = 0;
-};
-
-QString runTool(const QString &tool, const QStringList &arguments, QByteArray *out)
-{
-    QProcess p;
-    p.start(tool, arguments);
-    if (!p.waitForStarted(10000))
-        return tool + " did not start";
-    p.closeWriteChannel();
-    if (!p.waitForFinished(60000))
-        return tool + " did not finish";
-    const QByteArray collected = p.readAllStandardOutput();
-    const QByteArray errors = p.readAllStandardError();
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || !errors.isEmpty())
-        return QString("%1 failed (%2): %3").arg(tool).arg(p.exitCode()).arg(QString(errors));
-    *out = collected;
-    return QString();
-}
-
-// FFmpeg's reading of a wave file, written out again as plain 32-bit samples (one
-// process per file: the machine may be busy).
-Decoded decode(const QString &path)
-{
-    Decoded d;
-    QTemporaryDir dir;
-    const QString copy = dir.filePath("s32.wav");
-    QByteArray ignored;
-    d.error = runTool("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-c:a", "pcm_s32le",
-                                 "-bitexact", "-f", "wav", copy}, &ignored);
-    if (!d.error.isEmpty())
-        return d;
-    const WaveContents w = readWave(copy);
-    d.error = w.problem;
-    d.channels = w.channels;
-    d.sampleRate = w.sampleRate;
-    d.samples = w.samples;
-    if (w.bits != 32)
-        d.error = QString("ffmpeg wrote %1-bit samples").arg(w.bits);
-    return d;
-}
-
-bool haveFfmpeg()
-{
-    return !QStandardPaths::findExecutable("ffmpeg").isEmpty();
 }
 
 QStringList filesIn(const QString &dir)
@@ -160,7 +48,7 @@ class TestPcmRoundTrip : public QObject {
 private slots:
     void initTestCase()
     {
-        if (!haveFfmpeg())
+        if (!haveTool("ffmpeg"))
             QSKIP("ffmpeg is needed to read the files back");
     }
 

@@ -47,7 +47,9 @@ QStringList defaultOptionLines(const QString &outputDir)
             QStringLiteral("oldFormat: false"),      QStringLiteral("run: false"),
             QStringLiteral("command: "),             QStringLiteral("cache: 1000"),
             QStringLiteral("deleteFiles: false"),    QStringLiteral("logMessages: false"),
-            QStringLiteral("keepGoing: false"),      QStringLiteral("threads: 1")};
+            QStringLiteral("keepGoing: false"),      QStringLiteral("threads: 1"),
+            QStringLiteral("format: wav"),           QStringLiteral("compression: 5"),
+            QStringLiteral("tags: ")};
 }
 
 // Replaces the line of each field named in changes ("field: value").
@@ -168,6 +170,15 @@ void TestCliExtract::everyFlagReachesTheOptions_data()
                          << QStringList{QStringLiteral("logMessages: true")};
     QTest::newRow("keep-going") << QStringList{QStringLiteral("--keep-going")}
                                 << QStringList{QStringLiteral("keepGoing: true")};
+    // --flac decodes, alone or with --convert; its level and tags go with it.
+    QTest::newRow("flac") << QStringList{QStringLiteral("--flac")}
+                          << QStringList{QStringLiteral("mode: convert"), QStringLiteral("format: flac")};
+    QTest::newRow("flac, level and tags")
+        << QStringList{QStringLiteral("--convert"), QStringLiteral("--flac"),
+                       QStringLiteral("--compression=8"), QStringLiteral("--tag"),
+                       QStringLiteral("ARTIST=A = B"), QStringLiteral("--tag=album=")}
+        << QStringList{QStringLiteral("mode: convert"), QStringLiteral("format: flac"),
+                       QStringLiteral("compression: 8"), QStringLiteral("tags: ARTIST=A = B; album=")};
     QTest::newRow("all at once")
         << QStringList{QStringLiteral("--convert"), QStringLiteral("--split"),
                        QStringLiteral("--recover"), QStringLiteral("--old-format"),
@@ -247,6 +258,22 @@ void TestCliExtract::conflictingOrBadFlags_data()
                                          << QStringLiteral("option '--run' needs a value");
     QTest::newRow("output without folder") << QStringList{QStringLiteral("--output=")}
                                            << QStringLiteral("option '--output' needs a folder");
+    QTest::newRow("flac and store") << QStringList{QStringLiteral("--store"), QStringLiteral("--flac")}
+                                    << QStringLiteral("--flac goes with --convert, not --store");
+    QTest::newRow("level too high") << QStringList{QStringLiteral("--flac"), QStringLiteral("--compression=9")}
+                                    << QStringLiteral("not '9'");
+    QTest::newRow("level without flac") << QStringList{QStringLiteral("--compression=1")}
+                                        << QStringLiteral("--compression and --tag go with --flac");
+    QTest::newRow("tag without flac") << QStringList{QStringLiteral("--convert"), QStringLiteral("--tag=A=b")}
+                                      << QStringLiteral("--compression and --tag go with --flac");
+    QTest::newRow("tag without a value") << QStringList{QStringLiteral("--flac"), QStringLiteral("--tag=ARTIST")}
+                                         << QStringLiteral("not 'ARTIST'");
+    QTest::newRow("tag without a name") << QStringList{QStringLiteral("--flac"), QStringLiteral("--tag==x")}
+                                        << QStringLiteral("not '=x'");
+    QTest::newRow("tag name not ASCII") << QStringList{QStringLiteral("--flac"), QStringLiteral("--tag=TITRÉ=x")}
+                                        << QStringLiteral("not 'TITRÉ=x'");
+    QTest::newRow("tag name with a tilde") << QStringList{QStringLiteral("--flac"), QStringLiteral("--tag=A~B=x")}
+                                           << QStringLiteral("not 'A~B=x'");
 }
 
 void TestCliExtract::conflictingOrBadFlags()

@@ -1,0 +1,114 @@
+#include "pcmtrack.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include "3-zone/dvdazone.h"
+#include "5-extraction/extractprogress.h"
+#include "5-extraction/objectdump.h"
+#include "dumpzone.h"
+#include "packs.h"
+#include "wavereader.h"
+
+namespace testzone {
+
+PcmTrack::PcmTrack(int assignment, const PcmGroup &group1, const PcmGroup &group2,
+                   int group1Frames)
+    : g1(group1), g2(group2)
+{
+    s1 = makePcmSamples(g1, group1Frames, 11);
+    s2 = makePcmSamples(g2, pcmGroup2Frames(g1, g2, group1Frames), 12);
+    const packs::PackedStream stream = packs::packStream(
+        packPcm(g1, s1, g2, s2), packs::pcmLayout(pcmFormat(g1, g2, assignment)));
+    packCount = stream.count;
+    folder = std::make_unique<ZoneFolder>(dumpzone::consecutiveTracks(stream.packs, {0}));
+    zone = std::make_unique<DVDAZone>(QDir(folder->path()));
+}
+
+PcmTrack::~PcmTrack() = default;
+
+AOBObject *PcmTrack::track() const
+{
+    if (zone->titlesets.empty() || zone->titlesets[0]->titles.empty()
+        || zone->titlesets[0]->titles[0]->tracks.empty())
+        return nullptr;
+    return zone->titlesets[0]->titles[0]->tracks[0];
+}
+
+ResultCode PcmTrack::convert(const QString &basePath, const ExtractOptions &options,
+                             std::vector<WrittenFile> *files)
+{
+    ExtractProgress progress;
+    return dumpObject(track(), basePath, options, progress, nullptr, files).code();
+}
+
+std::vector<qint32> PcmTrack::channel(int n) const
+{
+    return n < g1.channels ? asInt32(g1, channelOf(g1, s1, n))
+                           : asInt32(g2, channelOf(g2, s2, n - g1.channels));
+}
+
+QByteArray PcmTrack::interleaved(const QList<int> &channels) const
+{
+    std::vector<std::vector<qint32>> columns;
+    for (int n : channels)
+        columns.push_back(channel(n));
+    QByteArray out;
+    for (size_t f = 0; f < columns.front().size(); ++f) {
+        for (const auto &column : columns) {
+            char le[4];
+            qToLittleEndian(column[f], le);
+            out.append(le, 4);
+        }
+    }
+    return out;
+}
+
+QString runTool(const QString &tool, const QStringList &arguments, QByteArray *out)
+{
+    QProcess p;
+    p.start(tool, arguments);
+    if (!p.waitForStarted(10000))
+        return tool + " did not start";
+    p.closeWriteChannel();
+    if (!p.waitForFinished(60000))
+        return tool + " did not finish";
+    const QByteArray collected = p.readAllStandardOutput();
+    const QByteArray errors = p.readAllStandardError();
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || !errors.isEmpty())
+        return QString("%1 failed (%2): %3").arg(tool).arg(p.exitCode()).arg(QString(errors));
+    *out = collected;
+    return QString();
+}
+
+bool haveTool(const QString &name)
+{
+    return !QStandardPaths::findExecutable(name).isEmpty();
+}
+
+// One process per file: the machine may be busy.
+Decoded decode(const QString &path)
+{
+    Decoded d;
+    QTemporaryDir dir;
+    const QString copy = dir.filePath("s32.wav");
+    QByteArray ignored;
+    d.error = runTool("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-c:a", "pcm_s32le",
+                                 "-bitexact", "-f", "wav", copy}, &ignored);
+    if (!d.error.isEmpty())
+        return d;
+    const WaveContents w = readWave(copy);
+    d.error = w.problem;
+    d.channels = w.channels;
+    d.sampleRate = w.sampleRate;
+    d.channelMask = w.channelMask;
+    d.samples = w.samples;
+    if (w.bits != 32)
+        d.error = QString("ffmpeg wrote %1-bit samples").arg(w.bits);
+    return d;
+}
+
+} // namespace testzone
