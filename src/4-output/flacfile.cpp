@@ -60,7 +60,9 @@ bool FlacFile::isCommentName(const QString &name)
 
 int FlacFile::defaultChannelMask(int channels)
 {
-    static const int masks[] = {0, 0x4, 0x3, 0x7, 0x33, 0x37, 0x3F, 0x70F, 0x63F};
+    // As flac 1.4 decodes a stream without the comment: five and six channels take side
+    // speakers (0x600), where DVD-Audio's surrounds are the back ones (0x30).
+    static const int masks[] = {0, 0x4, 0x3, 0x7, 0x33, 0x607, 0x60F, 0x70F, 0x63F};
     return channels >= 1 && channels <= 8 ? masks[channels] : 0;
 }
 

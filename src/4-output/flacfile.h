@@ -35,8 +35,8 @@ public:
 
     // Whether the text may name a Vorbis comment: printable ASCII but '=', not empty.
     static bool isCommentName(const QString &name);
-    // The channel mask a FLAC decoder assumes for that many channels when the stream
-    // names none.
+    // The channel mask FLAC's reference decoder assumes for that many channels when the
+    // stream names none.
     static int defaultChannelMask(int channels);
     // The Vorbis comment that names the mask, or an empty string where the default holds.
     static QString channelMaskComment(int channels, int channelMask);

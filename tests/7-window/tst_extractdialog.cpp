@@ -63,8 +63,8 @@ private slots:
         Extract d;
         QCOMPARE(d.objectName(), QStringLiteral("ExtractUI"));
         QCOMPARE(d.windowTitle(), QStringLiteral("Extract Track/Title/Titleset"));
-        QCOMPARE(d.minimumSize(), QSize(370, 460));
-        QCOMPARE(d.maximumSize(), QSize(370, 460));
+        QCOMPARE(d.minimumSize(), QSize(370, 490));
+        QCOMPARE(d.maximumSize(), QSize(370, 490));
         QCOMPARE(d.font().pointSize(), 8);
         QCOMPARE(d.windowModality(), Qt::ApplicationModal);
         QVERIFY(!d.extractRun->icon().isNull());
@@ -75,9 +75,11 @@ private slots:
         QCOMPARE(d.radioConvert->parentWidget(), &d);
 
         // Tab order as the user moves through the dialog.
-        const QList<QWidget *> order = {d.editDir,    d.extractDir,     d.radioStore, d.radioConvert,
-                                        d.checkMerge, d.checkSplit,     d.checkOldFormat, d.checkRun,
-                                        d.editCommand, d.checkDelete,   d.checkMessages, d.extractRun};
+        const QList<QWidget *> order = {d.editDir,     d.extractDir,      d.radioStore,
+                                        d.radioConvert, d.checkMerge,     d.checkSplit,
+                                        d.checkOldFormat, d.comboFormat,  d.spinCompression,
+                                        d.checkRun,    d.editCommand,     d.checkDelete,
+                                        d.checkMessages, d.extractRun};
         // Walking the focus chain from each, the next of these widgets met is its successor.
         for (int i = 0; i + 1 < order.size(); ++i) {
             QWidget *next = order[i]->nextInFocusChain();
@@ -119,6 +121,15 @@ private slots:
         QVERIFY(!d->radioStore->isChecked());
         for (QCheckBox *box : waveBoxes(*d))
             QVERIFY2(box->isEnabled(), qPrintable(box->objectName()));
+
+        // The compression level is FLAC's, the old header WAV's.
+        QVERIFY(d->comboFormat->isEnabled());
+        QVERIFY(!d->spinCompression->isEnabled());
+        d->comboFormat->setCurrentIndex(1);
+        QVERIFY(d->spinCompression->isEnabled());
+        QVERIFY(!d->checkOldFormat->isEnabled());
+        d->comboFormat->setCurrentIndex(0);
+        QVERIFY(d->checkOldFormat->isEnabled());
 
         // Store again: the boxes are disabled but keep what was checked.
         guitest::clickIndicator(d->checkDownmix);
@@ -190,6 +201,8 @@ private slots:
             d->spinCache->setValue(250);
             guitest::clickIndicator(d->checkDelete);
             guitest::clickIndicator(d->checkMessages);
+            d->comboFormat->setCurrentIndex(1);
+            d->spinCompression->setValue(8);
             d->saveSettings();
         }
         // Types as written: the radio buttons as booleans, the boxes as check states.
@@ -208,6 +221,8 @@ private slots:
             QStringLiteral("Cache=250"),
             QStringLiteral("Delete=2"),
             QStringLiteral("Messages=2"),
+            QStringLiteral("Format=flac"),
+            QStringLiteral("Compression=8"),
         };
         for (const QString &line : expected)
             QVERIFY2(lines.contains(line), qPrintable(line + QStringLiteral(" not in ") + lines.join(QLatin1Char('|'))));
@@ -243,6 +258,8 @@ private slots:
         QCOMPARE(o.cache, 250);
         QVERIFY(o.deleteFiles);
         QVERIFY(o.logMessages);
+        QCOMPARE(o.format, OutputFormat::Flac);
+        QCOMPARE(o.compression, 8);
 
         // With a usable directory the run button accepts.
         QTest::mouseClick(d->extractRun, Qt::LeftButton);

@@ -6,11 +6,12 @@
 #include <QStatusBar>
 #include <QtTest>
 
-#include "7-window/zonetreeview.h"
+#include "3-zone/dvdazone.h"
 #include "7-window/extractdialog.h"
+#include "7-window/zonetreeview.h"
 #include "guitest.h"
 #include "guizones.h"
-#include "3-zone/dvdazone.h"
+#include "testzone/pcmtrack.h"
 
 namespace {
 using Tracks = QList<QPair<int, int>>; // (title, track), both from 1
@@ -201,6 +202,35 @@ private slots:
         QCOMPARE(selected, expected);
         for (const auto &track : tracks)
             QCOMPARE(trackItem(*w, track.first, track.second)->background(0), QBrush());
+    }
+
+    // FLAC picked in the dialog, as a user does: a .flac file that decodes to the samples
+    // written into the zone (16-bit stereo, every byte 0x11), and the choice kept.
+    void flacChosenInTheDialog()
+    {
+        if (!testzone::haveTool("ffmpeg"))
+            QSKIP("ffmpeg is needed to read the file back");
+        auto w = windowWithSelection({{1, 1}});
+        QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+        settings.setValue(QStringLiteral("ExtractDir"), out->path());
+        settings.setValue(QStringLiteral("Convert"), true);
+        settings.setValue(QStringLiteral("Run"), 0);
+        guitest::ModalHandler handler([](QWidget *modal) {
+            if (auto *dialog = qobject_cast<Extract *>(modal)) {
+                dialog->comboFormat->setCurrentIndex(dialog->comboFormat->findText("FLAC"));
+                QVERIFY(dialog->spinCompression->isEnabled());
+                QTest::mouseClick(dialog->extractRun, Qt::LeftButton);
+            }
+            modal->close();
+        });
+        pressCtrlE(*w);
+        QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
+        QCOMPARE(outputFiles(), QStringList{"track-01-01[0]-01-[L-R]-16-48000.flac"});
+        const testzone::Decoded d = testzone::decode(out->filePath(outputFiles().first()));
+        QCOMPARE(d.error, QString());
+        QCOMPARE(d.channels, 2);
+        QCOMPARE(d.samples, QByteArray::fromHex("00001111").repeated(4 * 1200 / 2));
+        QCOMPARE(settings.value(QStringLiteral("Format")).toString(), QStringLiteral("flac"));
     }
 
     // The walk held on the first block of title 2, track 3 by the titleset's I/O lock.
