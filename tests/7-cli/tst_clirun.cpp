@@ -32,6 +32,7 @@ class TestCliRun : public QObject {
 private slots:
     void flacFilesReplaceTheWaves_data();
     void flacFilesReplaceTheWaves();
+    void commandRunsOnTheFlacFiles();
     void commandOutputReachesTheStreams();
     void logOptionSendsOutputToTheLog();
     void failingCommandsAreReportedAndKeepTheFiles();
@@ -89,6 +90,22 @@ void TestCliRun::flacFilesReplaceTheWaves()
         QVERIFY2(decoded == samples, qPrintable(expected[k]));
         QVERIFY(samples == pcm.waveSamples[k]);
     }
+}
+
+void TestCliRun::commandRunsOnTheFlacFiles()
+{
+    const PcmZone pcm = pcmZone(1, 4800);
+    testzone::ZoneFolder folder(pcm.zone);
+    QTemporaryDir out;
+    QVERIFY(folder.ok() && out.isValid());
+    const CliRun run = runCli(extractArgs(
+        folder.path(), out.path(),
+        {QStringLiteral("--flac"), QStringLiteral("--run"), QStringLiteral("echo %filename% %ext%")}));
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    const QStringList files = filesIn(out.path());
+    QCOMPARE(files.size(), 1);
+    QVERIFY(files[0].endsWith(".flac"));
+    QCOMPARE(linesOf(run.out), QStringList{files[0] + QStringLiteral(" flac")});
 }
 
 void TestCliRun::commandOutputReachesTheStreams()
