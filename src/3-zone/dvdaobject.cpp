@@ -92,3 +92,38 @@ void DVDATrack::shareLength()
         index->sharePts = quint32(quint64(share));
     }
 }
+
+quint64 DVDATrack::titleStartPts() const
+{
+    const auto *title = static_cast<const DVDATitle *>(parent());
+    if (!title || title->kind() != KindTitle || title->tracks.empty())
+        return 0;
+    bool given = false;
+    for (const DVDATrack *track : title->tracks)
+        given = given || track->startPts != 0;
+    if (given) {
+        const quint32 first = title->tracks.front()->startPts;
+        return startPts > first ? startPts - first : 0;
+    }
+    quint64 before = 0;
+    for (const DVDATrack *track : title->tracks) {
+        if (track == this)
+            break;
+        before += track->lengthPts;
+    }
+    return before;
+}
+
+quint64 DVDASectorPointer::titleStartPts() const
+{
+    const auto *track = static_cast<const DVDATrack *>(parent());
+    if (!track || track->kind() != KindTrack)
+        return 0;
+    quint64 start = track->titleStartPts();
+    for (const DVDASectorPointer *index : track->indexes) {
+        if (index == this)
+            break;
+        start += index->sharePts;
+    }
+    return start;
+}

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "1-base/pts.h"
 #include "1-base/streaminfo.h"
 
 enum DVDAKind : qint32 {
@@ -17,8 +18,6 @@ enum DVDAKind : qint32 {
     KindTitleset = 5,
     KindZone = 6,
 };
-
-enum { PTS_PER_SECOND = 90000 };
 
 // 90 kHz ticks as "hh:mm:ss", rounded to the nearest second (a half rounds up).
 QString formatPtsTime(quint32 pts);
@@ -126,10 +125,15 @@ public:
     // Gives each index its share of the track's duration by block count. Called once the
     // indexes are in place, so an index knows its duration without looking up its track.
     void shareLength();
+    // Where the track begins in the title's audio, in 90 kHz ticks from the first
+    // track's start: its start time as the information file gives it; where no track of
+    // the title has one (all zero), the lengths of the tracks before it.
+    quint64 titleStartPts() const;
 
     Children<DVDASectorPointer> indexes{this};
     qint32 firstIndexNumber = 0;
     qint32 number = 0;
+    quint32 startPts = 0;  // as the information file gives it
     quint32 lengthPts = 0;
 };
 
@@ -141,6 +145,9 @@ public:
     quint32 timePts() const override; // the track's duration shared out by block count
     quint32 firstBlock() const override { return first; }
     quint32 lastBlock() const override { return last; }
+    // Where the index begins in its title: its track's start and the shares of the
+    // indexes before it in the track.
+    quint64 titleStartPts() const;
 
     qint32 number = 0;
     quint32 first = 0;

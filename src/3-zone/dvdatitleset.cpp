@@ -228,6 +228,7 @@ bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64
         DVDATrack *track = title->tracks.add(std::make_unique<DVDATrack>());
         track->number = n + 1;
         track->firstIndexNumber = t[at + 4];
+        track->startPts = be32(t + at + 6);
         track->lengthPts = be32(t + at + 10);
     }
 

@@ -69,6 +69,8 @@ private slots:
     void trackBlocksComeFromItsIndexes();
     void indexDurationIsShareOfTrack_data();
     void indexDurationIsShareOfTrack();
+    void startsInTheTitle_data();
+    void startsInTheTitle();
     void walkListsWhatTheTreeShows_data();
     void walkListsWhatTheTreeShows();
 };
@@ -305,6 +307,50 @@ void ZoneModel::indexDurationIsShareOfTrack()
         QCOMPARE(track->indexes[d]->timePts(), durations[d]);
         QCOMPARE(track->indexes[d]->timeText(), texts[d]);
     }
+}
+
+void ZoneModel::startsInTheTitle_data()
+{
+    QTest::addColumn<QList<quint32>>("givenStarts"); // record bytes 6-9 of each track
+    QTest::addColumn<QList<quint64>>("trackStarts");
+    QTest::addColumn<QList<quint64>>("indexStarts"); // of every index, track by track
+
+    // Track 1 has two indexes of 10 and 30 blocks, so its second begins a quarter in.
+    QTest::newRow("as recorded") << QList<quint32>{0, 400000, 900000}
+                                 << QList<quint64>{0, 400000, 900000}
+                                 << QList<quint64>{0, 100000, 400000, 900000};
+    // A title whose first track does not begin at 0: the file begins with it all the same.
+    QTest::newRow("from the first track") << QList<quint32>{5000, 405000, 905000}
+                                          << QList<quint64>{0, 400000, 900000}
+                                          << QList<quint64>{0, 100000, 400000, 900000};
+    // No start recorded anywhere: the lengths of the tracks before.
+    QTest::newRow("none recorded") << QList<quint32>{0, 0, 0}
+                                   << QList<quint64>{0, 400000, 700000}
+                                   << QList<quint64>{0, 100000, 400000, 700000};
+}
+
+void ZoneModel::startsInTheTitle()
+{
+    QFETCH(QList<quint32>, givenStarts);
+    QFETCH(QList<quint64>, trackStarts);
+    QFETCH(QList<quint64>, indexStarts);
+
+    Zone description;
+    Titleset &titleset = description.titlesets.emplace_back();
+    Title title = makeTitle({{400000, {{0, 9}, {10, 39}}}, {300000, {{40, 49}}}, {90000, {{50, 59}}}});
+    for (int k = 0; k < givenStarts.size(); ++k)
+        title.tracks[size_t(k)].startPts = givenStarts[k];
+    titleset.info.titles.push_back(title);
+    Opened opened(description);
+    QVERIFY(opened.zone);
+    QList<quint64> tracks, indexes;
+    for (const DVDATrack *track : opened.zone->titlesets[0]->titles[0]->tracks) {
+        tracks << track->titleStartPts();
+        for (const DVDASectorPointer *index : track->indexes)
+            indexes << index->titleStartPts();
+    }
+    QCOMPARE(tracks, trackStarts);
+    QCOMPARE(indexes, indexStarts);
 }
 
 void ZoneModel::walkListsWhatTheTreeShows_data()

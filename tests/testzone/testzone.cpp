@@ -62,6 +62,7 @@ QByteArray titleRecordBytes(const Title &title)
     for (int t = 0; t < tracks; ++t) {
         const int at = TITLE_RECORD + TRACK_RECORD * t;
         record[at + 4] = char(title.tracks[t].firstIndexNumber);
+        put32(record, at + 6, title.tracks[t].startPts);
         put32(record, at + 10, title.tracks[t].lengthPts);
     }
     for (size_t i = 0; i < title.indexes.size(); ++i) {
@@ -86,7 +87,7 @@ Title makeTitle(const std::vector<TrackSpan> &tracks)
     Title title;
     int nextIndex = 1;
     for (const TrackSpan &span : tracks) {
-        title.tracks.push_back({quint8(nextIndex), span.lengthPts});
+        title.tracks.push_back({quint8(nextIndex), span.lengthPts, title.lengthPts});
         title.indexes.insert(title.indexes.end(), span.indexes.begin(), span.indexes.end());
         nextIndex += int(span.indexes.size());
         title.lengthPts += span.lengthPts;

@@ -48,6 +48,7 @@ struct IndexEntry {
 struct Track {
     quint8 firstIndexNumber = 1;
     quint32 lengthPts = 0;
+    quint32 startPts = 0; // in the title: record bytes 6-9
 };
 
 // A title record with its track records and index table. The -1 fields keep the
@@ -68,7 +69,8 @@ struct TrackSpan {
     quint32 lengthPts = 0;
     std::vector<IndexEntry> indexes;
 };
-// A well-formed title; its length is the sum of its tracks' lengths.
+// A well-formed title; its length is the sum of its tracks' lengths, and each track
+// starts where the ones before it end.
 Title makeTitle(const std::vector<TrackSpan> &tracks);
 
 // ATS_nn_0.IFO: a header sector, then the title table from byte 2048.
