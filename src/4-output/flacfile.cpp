@@ -4,11 +4,13 @@
 #include <QtEndian>
 #include <cstring>
 
+#include "4-output/flaccuesheet.h"
 #include "4-output/flacencoder.h"
 #include "4-output/outputfile.h"
 
 namespace {
-enum { BLOCK_STREAMINFO = 0, BLOCK_PADDING = 1, BLOCK_VORBIS_COMMENT = 4, LAST_BLOCK = 0x80 };
+enum { BLOCK_STREAMINFO = 0, BLOCK_PADDING = 1, BLOCK_VORBIS_COMMENT = 4, BLOCK_CUESHEET = 5,
+       LAST_BLOCK = 0x80 };
 
 void putBlockHeader(QByteArray &b, int type, int length)
 {
@@ -107,6 +109,13 @@ QByteArray FlacFile::headerBlocks(int channelMask) const
     h.append(streamInfo(0, QByteArray()));
     putBlockHeader(h, BLOCK_VORBIS_COMMENT, int(tags.size()));
     h.append(tags);
+    if (!marks.empty()) {
+        // Sized for every mark; finishing fills in the lead-out and leaves out marks past
+        // the end, the room they took going to the padding.
+        const QByteArray cue = flacCueSheet(marks, sampleRate, ~quint64(0));
+        putBlockHeader(h, BLOCK_CUESHEET, int(cue.size()));
+        h.append(cue);
+    }
     // Room for tags added later without rewriting the file, as flac leaves it.
     putBlockHeader(h, LAST_BLOCK | BLOCK_PADDING, PADDING_SIZE);
     h.append(QByteArray(PADDING_SIZE, char(0)));
@@ -125,6 +134,7 @@ bool FlacFile::open(const QString &path, int channels_, int sampleRate_, int bit
     out.start(&file);
     const QByteArray header = headerBlocks(channelMask);
     headerSize = header.size();
+    cueSheetEnd = headerSize - PADDING_SIZE - 4;
     // A header that cannot be written shows as a failed write or finish later on.
     framesLost = !out.write(reinterpret_cast<const quint8 *>(header.constData()), headerSize);
     FlacEncoder::Format format;
@@ -195,10 +205,26 @@ bool FlacFile::writeFrame(const quint8 *frame, size_t size, int samples)
     return true;
 }
 
-bool FlacFile::patchStreamInfo(quint64 samples, const QByteArray &digest)
+bool FlacFile::patchHeader(quint64 samples, const QByteArray &digest)
 {
     const QByteArray info = streamInfo(samples, digest);
-    return file.seek(STREAMINFO_AT) && file.write(info) == info.size() && file.flush();
+    return file.seek(STREAMINFO_AT) && file.write(info) == info.size() && patchCueSheet(samples)
+           && file.flush();
+}
+
+bool FlacFile::patchCueSheet(quint64 samples)
+{
+    if (marks.empty())
+        return true;
+    const QByteArray cue = flacCueSheet(marks, sampleRate, samples);
+    const qint64 at = cueSheetEnd - 4 - qint64(flacCueSheet(marks, sampleRate, ~quint64(0)).size());
+    const int freed = int(cueSheetEnd - at - 4 - cue.size());
+    QByteArray blocks;
+    putBlockHeader(blocks, BLOCK_CUESHEET, int(cue.size()));
+    blocks.append(cue);
+    putBlockHeader(blocks, LAST_BLOCK | BLOCK_PADDING, PADDING_SIZE + freed);
+    blocks.append(freed, '\0');
+    return file.seek(at) && file.write(blocks) == blocks.size();
 }
 
 bool FlacFile::finish()
@@ -210,7 +236,7 @@ bool FlacFile::finish()
     const bool written = !framesLost && out.flush() && file.flush();
     if (!written)
         framesLost = true;
-    bool ok = encoded && written && patchStreamInfo(samplesEncoded, md5.result());
+    bool ok = encoded && written && patchHeader(samplesEncoded, md5.result());
     if (!written)
         keepWhatReachedTheDisc();
     if (file.isOpen())
@@ -244,6 +270,6 @@ void FlacFile::keepWhatReachedTheDisc()
         samples = total;
     }
     // The MD5 of the samples kept is not known: all zeros says so.
-    if (!file.resize(end) || !patchStreamInfo(samples, QByteArray(16, char(0))))
+    if (!file.resize(end) || !patchHeader(samples, QByteArray(16, char(0))))
         qWarning("%s: cannot be cut back to its last whole frame", qPrintable(name));
 }

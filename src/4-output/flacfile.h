@@ -1,6 +1,6 @@
 #pragma once
 // One FLAC output file: the stream's header and metadata (STREAMINFO, the Vorbis comments,
-// padding for later tags) go out when the file is opened, frames follow as the encoder
+// the cue sheet of a whole title, padding for later tags) go out when the file is opened, frames follow as the encoder
 // hands them out, and finishing patches STREAMINFO with the sample count, the frame sizes
 // and the MD5 of the samples. A file whose writing failed part-way is cut back to its
 // last whole frame and its STREAMINFO made to say so (the MD5 then unset); one that did
@@ -47,7 +47,9 @@ private:
     QByteArray headerBlocks(int channelMask) const;
     // After a failed write: cuts the file back to its last whole frame, or removes it.
     void keepWhatReachedTheDisc();
-    [[nodiscard]] bool patchStreamInfo(quint64 samples, const QByteArray &md5);
+    // STREAMINFO with the sample count and MD5, and the cue sheet's lead-out.
+    [[nodiscard]] bool patchHeader(quint64 samples, const QByteArray &md5);
+    [[nodiscard]] bool patchCueSheet(quint64 samples);
 
     int compression;
     QStringList comments;
@@ -59,6 +61,7 @@ private:
     QCryptographicHash md5{QCryptographicHash::Md5};
     int width = 2;                    // bytes a sample takes in staging
     qint64 headerSize = 0;
+    qint64 cueSheetEnd = 0;           // where the cue sheet block ends and the padding begins
     quint64 samplesEncoded = 0;
     quint32 minFrame = 0, maxFrame = 0;
     // Where each frame written ends in the file, with the samples up to its end, so that a

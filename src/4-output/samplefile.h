@@ -4,6 +4,8 @@
 // file gives room in its own buffer, the samples are written there, commit takes them.
 #include <QString>
 
+#include "4-output/trackmarks.h"
+
 class SampleFile {
 public:
     virtual ~SampleFile() = default;
@@ -21,7 +23,18 @@ public:
     virtual bool isOpen() const = 0;
     virtual QString path() const = 0;
 
+    // Set before open. Where the tracks of a whole title begin, for the formats that
+    // carry such marks.
+    void setMarks(const TrackMarks &m) { marks = m; }
+    // Set before open: how long the audio is said to be, in 90 kHz ticks (0 unknown), so
+    // that a format can make room in its header for what a long file needs.
+    void setExpectedLength(quint64 pts) { expectedPts = pts; }
+
     int channels = 0;
     int sampleRate = 0;
     int bits = 0;
+
+protected:
+    TrackMarks marks;
+    quint64 expectedPts = 0;
 };

@@ -62,6 +62,8 @@ Result SampleFileSink::openSlot(int slot, const QString &suffix, int channels, i
                                 int bits, int mask)
 {
     files[slot] = makeFile();
+    files[slot]->setMarks(marks);
+    files[slot]->setExpectedLength(expectedPts);
     if (files[slot]->open(base + suffix, channels, rate, bits, mask))
         return ResultCode::Succeeded;
     files[slot].reset();
@@ -114,20 +116,25 @@ Result SampleFileSink::open()
 
 Result SampleFileSink::finish(std::vector<WrittenFile> *finished)
 {
-    ResultCode code = ResultCode::Succeeded;
+    Result result;
     for (std::unique_ptr<SampleFile> &file : files) {
         if (!file || !file->isOpen())
             continue;
         if (!file->finish()) {
-            if (code != ResultCode::WriteOutput)
-                code = file->lostSamples() ? ResultCode::WriteOutput : ResultCode::CloseOutput;
+            if (result != ResultCode::WriteOutput)
+                result = file->lostSamples() ? ResultCode::WriteOutput : ResultCode::CloseOutput;
             continue;
         }
         finished->push_back({file->path(), file->channels, file->sampleRate, file->bits});
+        if (marks.empty())
+            continue;
+        const Result sheet = writeCueSheet(marks, file->path(), file->sampleRate);
+        if (sheet.failed() && result.ok())
+            result = sheet;
     }
-    if (code != ResultCode::Succeeded && state.ok())
-        state = code;
-    return code;
+    if (result.failed() && state.ok())
+        state = result;
+    return result;
 }
 
 void SampleFileSink::placeChannels()

@@ -36,6 +36,12 @@ public:
     Targets reserve(int frames1, int frames2) override;
     Result commit(int frames1, int frames2) override;
 
+    // Set before open, for every file: where the tracks of a whole title begin (each file
+    // then gets its cue sheet beside it), and how long the audio is said to be (90 kHz
+    // ticks), so that a file that will be long can be made ready for it.
+    void setMarks(const TrackMarks &m) { marks = m; }
+    void setExpectedLength(quint64 pts) { expectedPts = pts; }
+
     OutputLayout layout() const { return chosen; }
     // The files made, by slot; null where the layout uses none.
     const SampleFile *file(int slot) const { return files[slot].get(); }
@@ -69,4 +75,6 @@ private:
     bool roomRefused = false;       // some file of the layout did not
     std::vector<quint8> scratch;    // the room given in place of a file that failed
     Result state;                   // the first failure
+    TrackMarks marks;
+    quint64 expectedPts = 0;
 };

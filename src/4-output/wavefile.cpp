@@ -1,8 +1,11 @@
 #include "4-output/wavefile.h"
 
 #include <QtEndian>
+#include <vector>
 
+#include "1-base/pts.h"
 #include "4-output/outputfile.h"
+#include "4-output/wavecuechunks.h"
 
 namespace {
 
@@ -18,6 +21,32 @@ void put32(QByteArray &b, quint32 v)
     char le[4];
     qToLittleEndian(v, le);
     b.append(le, 4);
+}
+
+void put64(QByteArray &b, quint64 v)
+{
+    char le[8];
+    qToLittleEndian(v, le);
+    b.append(le, 8);
+}
+
+// Moves everything from `at` to the end of the file count bytes on, from the end
+// backwards, leaving count bytes of room at `at`.
+bool insertBytes(QFile &file, qint64 at, qint64 count)
+{
+    const qint64 end = file.size();
+    if (!file.resize(end + count))
+        return false;
+    std::vector<char> buffer(size_t(1) << 20);
+    for (qint64 stop = end; stop > at;) {
+        const qint64 start = qMax(at, stop - qint64(buffer.size()));
+        const qint64 n = stop - start;
+        if (!file.seek(start) || file.read(buffer.data(), n) != n || !file.seek(start + count)
+            || file.write(buffer.data(), n) != n)
+            return false;
+        stop = start;
+    }
+    return true;
 }
 
 // KSDATAFORMAT_SUBTYPE_PCM as it is stored in the file.
@@ -56,13 +85,10 @@ QByteArray WaveFile::header(int channels, int sampleRate, int bits, int channelM
     return h;
 }
 
-quint32 WaveFile::sizeField(qint64 size)
+bool WaveFile::mayPassLimit(qint64 sampleBytes) const
 {
-    if (size < 0)
-        return 0;
-    if (size > qint64(0xFFFFFFFFu))
-        return 0xFFFFFFFFu;
-    return quint32(size);
+    // Half the limit: a length on the disc that is a little short still gets the room.
+    return EXTENSIBLE_HEADER_SIZE + DS64_CHUNK_SIZE + sampleBytes > limit / 2;
 }
 
 bool WaveFile::open(const QString &path, int channels_, int sampleRate_, int bits_,
@@ -75,12 +101,18 @@ bool WaveFile::open(const QString &path, int channels_, int sampleRate_, int bit
 bool WaveFile::open(const QString &path, int channels_, int sampleRate_, int bits_,
                     int channelMask)
 {
-    const bool oldFormat = plainHeader;
     channels = channels_;
     sampleRate = sampleRate_;
     bits = bits_;
-    fmtChunkSize = oldFormat ? 24 : 48;
-    headerImage = header(channels, sampleRate, bits, channelMask, oldFormat);
+    headerImage = header(channels, sampleRate, bits, channelMask, plainHeader);
+    const qint64 expectedBytes = ptsToSamples(expectedPts, sampleRate) * channels * ((bits + 7) / 8);
+    ds64Reserved = expectedPts > 0 && mayPassLimit(expectedBytes);
+    if (ds64Reserved) {
+        QByteArray junk("JUNK", 4);
+        put32(junk, DS64_CHUNK_SIZE - 8);
+        junk.append(DS64_CHUNK_SIZE - 8, '\0');
+        headerImage.insert(12, junk);
+    }
     if (!openOutputFile(file, path, QIODevice::Unbuffered))
         return false;
     samples.start(&file);
@@ -93,6 +125,7 @@ bool WaveFile::finish()
 {
     if (!file.isOpen())
         return false;
+    const int blockAlign = channels * ((bits + 7) / 8);
     // Samples still buffered must reach the disc before the size is taken.
     const bool flushed = samples.flush() && file.flush();
     if (!flushed) {
@@ -102,19 +135,72 @@ bool WaveFile::finish()
         file.close();
         if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
             return false;
-        const int blockAlign = channels * ((bits + 7) / 8);
         const qint64 data = file.size() - headerImage.size();
         if (data > 0 && blockAlign > 0 && data % blockAlign != 0)
             file.resize(file.size() - data % blockAlign);
     }
+    const qint64 dataBytes = qMax<qint64>(0, file.size() - headerImage.size());
+    // No marks on a full disc: the samples that made it come first.
+    const bool marked = !flushed || appendMarks(dataBytes);
     const qint64 size = file.size();
-    char le[4];
-    qToLittleEndian(sizeField(size - 8), le);
-    bool ok = file.seek(4) && file.write(le, 4) == 4;
-    qToLittleEndian(sizeField(size - fmtChunkSize - 20), le);
-    ok = ok && file.seek(fmtChunkSize + 16) && file.write(le, 4) == 4;
-    ok = file.flush() && ok;
+    bool patched = size - 8 > limit ? patchRf64Sizes(size, dataBytes)
+                                    : patchPlainSizes(size, dataBytes);
+    patched = file.flush() && patched;
     file.close();
     samples.release(); // a finished file keeps no memory
-    return flushed && ok;
+    return flushed && marked && patched;
+}
+
+bool WaveFile::appendMarks(qint64 dataBytes)
+{
+    const int blockAlign = channels * ((bits + 7) / 8);
+    if (marks.empty() || blockAlign <= 0)
+        return true;
+    QByteArray chunks = waveCueChunks(marks, sampleRate, dataBytes / blockAlign);
+    if (chunks.isEmpty())
+        return true;
+    if (dataBytes % 2)
+        chunks.prepend('\0'); // the data chunk's pad byte: the next chunk starts even
+    const qint64 end = headerImage.size() + dataBytes;
+    if (file.seek(end) && file.write(chunks) == chunks.size())
+        return true;
+    file.resize(end); // the samples stay a whole file without the marks
+    return false;
+}
+
+bool WaveFile::patchPlainSizes(qint64 fileSize, qint64 dataBytes)
+{
+    // Past 4 GiB only when making room for ds64 failed: "larger than this".
+    const auto field = [](qint64 v) { return quint32(qBound<qint64>(0, v, RIFF_LIMIT)); };
+    char le[4];
+    qToLittleEndian(field(fileSize - 8), le);
+    bool ok = file.seek(4) && file.write(le, 4) == 4;
+    qToLittleEndian(field(dataBytes), le);
+    return ok && file.seek(headerImage.size() - 4) && file.write(le, 4) == 4;
+}
+
+bool WaveFile::patchRf64Sizes(qint64 fileSize, qint64 dataBytes)
+{
+    qint64 dataSizeAt = headerImage.size() - 4;
+    if (!ds64Reserved) {
+        if (!insertBytes(file, 12, DS64_CHUNK_SIZE)) {
+            (void)patchPlainSizes(fileSize, dataBytes);
+            return false;
+        }
+        fileSize += DS64_CHUNK_SIZE;
+        dataSizeAt += DS64_CHUNK_SIZE;
+    }
+    const int blockAlign = channels * ((bits + 7) / 8);
+    QByteArray head("RF64", 4);
+    put32(head, 0xFFFFFFFFu);
+    head.append("WAVEds64", 8);
+    put32(head, DS64_CHUNK_SIZE - 8);
+    put64(head, quint64(fileSize - 8));
+    put64(head, quint64(dataBytes));
+    put64(head, quint64(blockAlign > 0 ? dataBytes / blockAlign : 0));
+    put32(head, 0); // no table of other chunk sizes
+    char le[4];
+    qToLittleEndian(0xFFFFFFFFu, le);
+    return file.seek(0) && file.write(head) == head.size() && file.seek(dataSizeAt)
+           && file.write(le, 4) == 4;
 }

@@ -1,7 +1,14 @@
 #pragma once
 // One RIFF/WAVE output file: the header goes out with zero sizes when the file is
-// opened, samples are appended, and finishing patches both sizes from the file size.
-// Samples gather in a buffer of our own and reach the file in large writes.
+// opened, samples are appended, and finishing adds the track marks (cue points) and
+// patches the sizes from the file size. Samples gather in a buffer of our own and reach
+// the file in large writes.
+//
+// A file whose sizes do not fit the 32-bit fields becomes RF64: "RF64" in place of
+// "RIFF", the sizes in a "ds64" chunk right after "WAVE", 0xFFFFFFFF in the old fields.
+// A file expected to grow that long gets the room for ds64 from the start as a "JUNK"
+// chunk of the same size; any other makes room when it turns out to need it, by moving
+// what follows the RIFF header. A file that stays small stays plain RIFF.
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -11,10 +18,17 @@
 
 class WaveFile : public SampleFile {
 public:
-    enum { OLD_HEADER_SIZE = 44, EXTENSIBLE_HEADER_SIZE = 68 };
+    enum { OLD_HEADER_SIZE = 44, EXTENSIBLE_HEADER_SIZE = 68, DS64_CHUNK_SIZE = 36 };
+    // The largest RIFF size the 32-bit field holds.
+    static constexpr qint64 RIFF_LIMIT = 0xFFFFFFFFll;
 
-    // oldFormat: the plain 44-byte header instead of the extensible one.
-    explicit WaveFile(bool oldFormat = false) : plainHeader(oldFormat) {}
+    // oldFormat: the plain 44-byte header instead of the extensible one. sizeLimit: the
+    // largest RIFF size written as plain RIFF (tests lower it to show the RF64 form
+    // without writing gigabytes).
+    explicit WaveFile(bool oldFormat = false, qint64 sizeLimit = RIFF_LIMIT)
+        : plainHeader(oldFormat), limit(sizeLimit)
+    {
+    }
 
     // Creates (or truncates) the file and writes the header. False if it cannot be created.
     [[nodiscard]] bool open(const QString &path, int channels, int sampleRate, int bits,
@@ -26,7 +40,8 @@ public:
     // Room for samples laid out in place, as BufferedOutput gives it.
     quint8 *reserve(qint64 count) override { return samples.reserve(count); }
     void commit(qint64 count) override { samples.commit(count); }
-    // Patches the RIFF and data sizes and closes the file; false if that failed.
+    // Writes the marks, patches the sizes (RF64 where they need it) and closes the file;
+    // false if that failed.
     [[nodiscard]] bool finish() override;
     // After a failed finish: whether samples that write had taken were lost, rather than
     // the last ones or the sizes.
@@ -34,17 +49,22 @@ public:
     bool isOpen() const override { return file.isOpen(); }
     QString path() const override { return file.fileName(); }
 
-    // The header as written by open: old form 44 bytes, extensible form 68 bytes.
+    // The header without room for ds64: old form 44 bytes, extensible form 68 bytes.
     static QByteArray header(int channels, int sampleRate, int bits, int channelMask,
                              bool oldFormat);
-    // A size as stored in a 32-bit size field. A file past 4 GiB gets 0xFFFFFFFF
-    // ("larger than this") instead of a wrapped, much too small size.
-    static quint32 sizeField(qint64 size);
 
 private:
+    // Whether a file of that many bytes of samples would pass the limit, or come near it.
+    bool mayPassLimit(qint64 sampleBytes) const;
+    // Writes the cue points and labels after the samples; false if they could not be.
+    [[nodiscard]] bool appendMarks(qint64 dataBytes);
+    [[nodiscard]] bool patchPlainSizes(qint64 fileSize, qint64 dataBytes);
+    [[nodiscard]] bool patchRf64Sizes(qint64 fileSize, qint64 dataBytes);
+
     bool plainHeader;
+    qint64 limit;
     QByteArray headerImage;
-    int fmtChunkSize = 0; // the fmt chunk with its own 8-byte header: 24 or 48
+    bool ds64Reserved = false; // the header holds a JUNK chunk where ds64 goes
     QFile file;
     BufferedOutput samples; // not yet in the file; after file, so that it ends first
 };

@@ -1,11 +1,12 @@
 // The RIFF/WAVE header as written and as finished: field by field, both forms, and the
-// size fields of a file past 4 GiB.
+// RF64 form of a file past 4 GiB.
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "4-output/wavefile.h"
 #include "testzone/filesizelimit.h"
+#include "testzone/pcmtrack.h"
 #include "testzone/wavereader.h"
 
 namespace {
@@ -121,36 +122,30 @@ private slots:
         QCOMPARE(le32(b, 64), 0u);
     }
 
-    void sizeFieldsDoNotWrap_data()
+    // A file said to be long gets the ds64 room as JUNK from the start; past 4 GiB it is
+    // RF64 with its sizes in ds64, up to 4 GiB it stays RIFF. A sparse file stands in for
+    // gigabytes of audio.
+    void past4GiBTheFileIsRf64_data()
     {
         QTest::addColumn<bool>("oldFormat");
         QTest::addColumn<qint64>("fileSize");
-        QTest::addColumn<quint32>("riffSize");
-        QTest::addColumn<quint32>("dataSize");
+        QTest::addColumn<bool>("rf64");
         const qint64 four = qint64(1) << 32;
-        QTest::newRow("extensible, 5 GiB") << false << 5 * (four / 4) << 0xFFFFFFFFu << 0xFFFFFFFFu;
-        QTest::newRow("old, 5 GiB") << true << 5 * (four / 4) << 0xFFFFFFFFu << 0xFFFFFFFFu;
-        // The largest file whose RIFF size still fits, while its data size fits too.
-        QTest::newRow("old, RIFF size just fits") << true << four + 7 << 0xFFFFFFFFu
-                                                  << quint32(four + 7 - 44);
-        QTest::newRow("extensible, RIFF just past") << false << four + 8 << 0xFFFFFFFFu
-                                                    << quint32(four + 8 - 68);
-        QTest::newRow("extensible, data just past") << false << four + 68 << 0xFFFFFFFFu
-                                                    << 0xFFFFFFFFu;
-        QTest::newRow("extensible, data just fits") << false << four + 67 << 0xFFFFFFFFu
-                                                    << 0xFFFFFFFFu;
+        QTest::newRow("extensible, 5 GiB") << false << 5 * (four / 4) << true;
+        QTest::newRow("old, 5 GiB") << true << 5 * (four / 4) << true;
+        QTest::newRow("RIFF size just fits") << false << four + 7 << false;
+        QTest::newRow("RIFF size just past") << true << four + 8 << true;
+        QTest::newRow("a long title that came out short") << false << qint64(1000) << false;
     }
-
-    // The sizes come from the file's size; a sparse file stands in for gigabytes of audio.
-    void sizeFieldsDoNotWrap()
+    void past4GiBTheFileIsRf64()
     {
         QFETCH(bool, oldFormat);
         QFETCH(qint64, fileSize);
-        QFETCH(quint32, riffSize);
-        QFETCH(quint32, dataSize);
+        QFETCH(bool, rf64);
         QTemporaryDir dir;
         const QString path = dir.filePath("big.wav");
         WaveFile wave;
+        wave.setExpectedLength(quint64(3) * 3600 * 90000); // 3 hours of 24-bit stereo at 192 kHz
         QVERIFY(wave.open(path, 2, 192000, 24, 0x3, oldFormat));
         const quint8 frame[6] = {1, 2, 3, 4, 5, 6};
         QVERIFY(wave.write(frame, 6));
@@ -160,19 +155,83 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.size(), fileSize);
-        const QByteArray b = f.read(74);
-        QCOMPARE(le32(b, 4), riffSize);
-        QCOMPARE(le32(b, oldFormat ? 40 : 64), dataSize);
-        QCOMPARE(b.mid(oldFormat ? 44 : 68, 6), QByteArray("\x01\x02\x03\x04\x05\x06", 6));
+        const QByteArray b = f.read(110);
+        const int header = (oldFormat ? 44 : 68) + 36;
+        QCOMPARE(b.left(4), QByteArray(rf64 ? "RF64" : "RIFF"));
+        QCOMPARE(b.mid(12, 4), QByteArray(rf64 ? "ds64" : "JUNK"));
+        QCOMPARE(le32(b, 16), 28u);
+        if (rf64) {
+            QCOMPARE(le32(b, 4), 0xFFFFFFFFu);
+            QCOMPARE(le32(b, header - 4), 0xFFFFFFFFu);
+            const auto le64 = [&b](int at) { return quint64(le32(b, at)) | quint64(le32(b, at + 4)) << 32; };
+            QCOMPARE(le64(20), quint64(fileSize - 8));
+            QCOMPARE(le64(28), quint64(fileSize - header));
+            QCOMPARE(le64(36), quint64(fileSize - header) / 6);
+            QCOMPARE(le32(b, 44), 0u);
+        } else {
+            QCOMPARE(le32(b, 4), quint32(fileSize - 8));
+            QCOMPARE(le32(b, header - 4), quint32(fileSize - header));
+        }
+        QCOMPARE(b.mid(header, 6), QByteArray("\x01\x02\x03\x04\x05\x06", 6));
     }
 
-    void sizeFieldClamps()
+    // With the limit lowered, small files show the switch: with the room reserved or made
+    // when finishing, both header forms, marks after the samples. FFmpeg and sox read them
+    // with every sample and nothing more.
+    void rf64ReadBack_data()
     {
-        QCOMPARE(WaveFile::sizeField(0), 0u);
-        QCOMPARE(WaveFile::sizeField(-8), 0u);
-        QCOMPARE(WaveFile::sizeField(0xFFFFFFFFll), 0xFFFFFFFFu);
-        QCOMPARE(WaveFile::sizeField(0x100000000ll), 0xFFFFFFFFu);
-        QCOMPARE(WaveFile::sizeField(0x1234567890ll), 0xFFFFFFFFu);
+        QTest::addColumn<bool>("oldFormat");
+        QTest::addColumn<bool>("reserved");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<int>("cues"); // of three marks, -1 none given
+        QTest::addColumn<bool>("rf64");
+        QTest::newRow("reserved, extensible") << false << true << 1001 << -1 << true;
+        QTest::newRow("room made, extensible") << false << false << 1001 << -1 << true;
+        QTest::newRow("room made, old") << true << false << 3000 << -1 << true;
+        QTest::newRow("reserved, old, marked") << true << true << 1001 << 3 << true;
+        QTest::newRow("room made, marked") << false << false << 1001 << 3 << true;
+        // A title cut short (stopped): the mark past its end is left out.
+        QTest::newRow("under the limit, cut short") << false << false << 601 << 2 << false;
+        QTest::newRow("under the limit, reserved") << true << true << 601 << -1 << false;
+    }
+    void rf64ReadBack()
+    {
+        QFETCH(bool, oldFormat);
+        QFETCH(bool, reserved);
+        QFETCH(int, frames);
+        QFETCH(int, cues);
+        QFETCH(bool, rf64);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("small.wav");
+        QByteArray samples;
+        for (int i = 0; i < frames * 3; ++i)
+            samples.append(char(i * 37 + i / 256));
+        WaveFile wave(oldFormat, 2000);
+        if (reserved)
+            wave.setExpectedLength(frames * quint64(90000) / 44100);
+        if (cues >= 0)
+            wave.setMarks(TrackMarks{{}, {}, {{1, 1, 0}, {2, 1, 90000 / 100}, {2, 2, 90000 / 50}}});
+        QVERIFY(wave.open(path, 1, 44100, 24, 0x4, oldFormat));
+        QVERIFY(wave.write(reinterpret_cast<const quint8 *>(samples.constData()), samples.size()));
+        QVERIFY(wave.finish());
+
+        const testzone::WaveContents w = testzone::readWave(path);
+        QCOMPARE(w.problem, QString());
+        QCOMPARE(w.rf64, rf64);
+        QVERIFY(w.samples == samples);
+        QCOMPARE(int(w.cues.size()), qMax(cues, 0));
+        const std::vector<testzone::CuePoint> all{{0, "Track 01"}, {441, "Track 02"}, {882, "Track 02 Index 02"}};
+        for (size_t k = 0; k < w.cues.size(); ++k) {
+            QCOMPARE(w.cues[k].position, all[k].position);
+            QCOMPARE(w.cues[k].label, all[k].label);
+        }
+        QByteArray out;
+        QCOMPARE(testzone::runTool("ffmpeg", {"-v", "error", "-i", path, "-f", "s24le", "-"}, &out), QString());
+        QVERIFY(out == samples);
+        if (!testzone::haveTool("sox"))
+            QSKIP("no sox");
+        QCOMPARE(testzone::runTool("sox", {"-V1", path, "-t", "raw", "-"}, &out), QString());
+        QVERIFY(out == samples);
     }
 
     void cannotCreate()

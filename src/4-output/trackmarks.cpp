@@ -1,0 +1,56 @@
+#include "4-output/trackmarks.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "1-base/pts.h"
+#include "4-output/outputfile.h"
+
+QString markLabel(const TrackMark &mark)
+{
+    return mark.index <= 1 ? QString::asprintf("Track %02d", mark.track)
+                           : QString::asprintf("Track %02d Index %02d", mark.track, mark.index);
+}
+
+QString cueSheet(const TrackMarks &marks, const QString &fileName, int sampleRate)
+{
+    QString text;
+    if (!marks.zone.isEmpty())
+        text += QStringLiteral("REM ZONE \"%1\"\n").arg(marks.zone);
+    if (!marks.title.isEmpty())
+        text += QStringLiteral("REM TITLE \"%1\"\n").arg(marks.title);
+    text += QStringLiteral("FILE \"%1\" WAVE\n").arg(fileName);
+    int track = 0;
+    for (const TrackMark &mark : marks.marks) {
+        if (mark.track != track) {
+            track = mark.track;
+            text += QString::asprintf("  TRACK %02d AUDIO\n", track);
+        }
+        // Frames of 1/75 s up to the sample the mark falls on, cut to whole frames.
+        const qint64 frames = sampleRate > 0 ? ptsToSamples(mark.pts, sampleRate) * 75 / sampleRate : 0;
+        text += QString::asprintf("    INDEX %02d %02lld:%02lld:%02lld\n", mark.index,
+                                  static_cast<long long>(frames / (75 * 60)),
+                                  static_cast<long long>(frames / 75 % 60),
+                                  static_cast<long long>(frames % 75));
+    }
+    return text;
+}
+
+QString cueSheetPath(const QString &audioPath)
+{
+    const QFileInfo audio(audioPath);
+    return audio.path() + QLatin1Char('/') + audio.completeBaseName() + QStringLiteral(".cue");
+}
+
+Result writeCueSheet(const TrackMarks &marks, const QString &audioPath, int sampleRate)
+{
+    const QString path = cueSheetPath(audioPath);
+    QFile file;
+    if (!openOutputFile(file, path))
+        return Result(ResultCode::CreateOutput, path);
+    const QByteArray text = cueSheet(marks, QFileInfo(audioPath).fileName(), sampleRate).toUtf8();
+    const bool written = file.write(text) == text.size();
+    const bool flushed = file.flush();
+    file.close();
+    return written && flushed ? Result() : Result(ResultCode::WriteOutput, path);
+}
