@@ -23,6 +23,8 @@ enum class [[nodiscard]] ResultCode : int {
     ObjectKind = -33,
     Downmix = -34,
     ProcessFailed = -35, // the external command ran but exited non-zero or crashed
+    TitleFormats = -36,  // a whole title whose tracks are not all of one stream format
+    TitleGap = -37,      // a whole title whose tracks do not follow each other on the disc
 };
 Q_DECLARE_METATYPE(ResultCode)
 

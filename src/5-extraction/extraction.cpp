@@ -187,16 +187,16 @@ Result Extraction::extractObject(int k, int worker)
     if (!object)
         return ResultCode::Succeeded;
     const int kind = object->kind();
-    if (kind != KindIndex && kind != KindTrack)
+    if (kind != KindIndex && kind != KindTrack && kind != KindTitle)
         return ResultCode::ObjectKind;
 
     ExtractProgress &own = *run->progress[size_t(worker)];
     const ObjectPath path = objectPath(object);
-    if (!path.titleset || !path.title || !path.track)
+    if (!path.titleset || !path.title || (kind != KindTitle && !path.track))
         return ResultCode::ObjectKind; // a node outside a zone's tree
     own.titleset.store(path.titleset->number, std::memory_order_relaxed);
     own.title.store(path.title->titleId, std::memory_order_relaxed);
-    own.track.store(path.track->number, std::memory_order_relaxed);
+    own.track.store(path.track ? path.track->number : 0, std::memory_order_relaxed);
     own.index.store(path.index ? path.index->number : 0, std::memory_order_relaxed);
     const QString &name = run->names[size_t(k)];
     const QString basePath = run->options.outputDir.path() + QLatin1Char('/') + name;
@@ -217,8 +217,10 @@ Result Extraction::extractObject(int k, int worker)
     std::vector<WrittenFile> files;
     // Each worker writes only the entry of its own object.
     ObjectCheck &check = run->checks[size_t(k)];
-    const Result result = dumpObject(static_cast<AOBObject *>(object), basePath, run->options,
-                                     own, &check, &files);
+    const Result result = kind == KindTitle
+                              ? dumpTitle(path.title, basePath, run->options, own, &check, &files)
+                              : dumpObject(static_cast<AOBObject *>(object), basePath,
+                                           run->options, own, &check, &files);
     if (run->runner) {
         for (const WrittenFile &file : files)
             run->jobs.add(file.path, file.channels, file.sampleRate, file.bits);

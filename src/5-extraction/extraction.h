@@ -28,8 +28,9 @@ public:
     // Stops what still runs and waits for it: the files are finished.
     ~Extraction() override;
 
-    // Starts on the objects in order (a null entry is passed over, a node that is neither
-    // a track nor an index ends the walk with ObjectKind); false while one runs. With
+    // Starts on the objects in order: tracks and indexes, and titles, each into one set of
+    // files (a null entry is passed over, any other node ends the walk with ObjectKind);
+    // false while one runs. With
     // options.threads above 1 that many workers dump objects at once, each into the files
     // it would write alone; a failure lets the running objects finish and starts no more,
     // unless options.keepGoing or a verification, which go on past a failed object.

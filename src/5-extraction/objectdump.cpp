@@ -10,11 +10,21 @@
 #include "5-extraction/objectcheck.h"
 #include "5-extraction/objectnames.h"
 #include "5-extraction/objectoutput.h"
+#include "5-extraction/titleaudio.h"
 
 namespace {
 enum {
     LOOK_AHEAD_BLOCKS = 16,
     RUN_BLOCKS = 128, // 256 KiB per read
+};
+
+// What one dump reads: a track or an index, or the tracks of a whole title, as one run of
+// blocks in one stream.
+struct DumpSpan {
+    DVDATitleset *titleset = nullptr;
+    const AOBObject *opening = nullptr; // the stream's format and where its first audio byte lies
+    quint32 first = 0;
+    quint32 last = 0;
 };
 
 // An MLP object ends at the first major sync of the object after it, which need not lie
@@ -24,11 +34,10 @@ struct Tail {
     int limit = 0;  // audio bytes of them that belong to the object
 };
 
-Tail followingAudio(DVDATitleset &titleset, const AOBObject &object)
+Tail followingAudio(DVDATitleset &titleset, const StreamInfo &stream, quint32 last)
 {
-    const quint32 last = object.lastBlock();
     // A PCM object takes nothing from what follows it, even when MLP follows.
-    if (object.streamInfo.subStreamId != SUBSTREAM_MLP || !(last < titleset.lastAobBlock))
+    if (stream.subStreamId != SUBSTREAM_MLP || !(last < titleset.lastAobBlock))
         return Tail();
     std::vector<quint8> blocks(size_t(LOOK_AHEAD_BLOCKS) * BLOCK_SIZE);
     int count = 0;
@@ -61,18 +70,18 @@ private:
 // and what is wrong with them, and the blocks that could not be read.
 class DumpCounts {
 public:
-    DumpCounts(ObjectCheck *check_, const AOBObject &object_, const DVDAStreamDumper &dumper_)
-        : check(check_), object(object_), dumper(dumper_),
-          pcm(object_.streamInfo.subStreamId == SUBSTREAM_PCM)
+    DumpCounts(ObjectCheck *check_, const DumpSpan &span_, const DVDAStreamDumper &dumper_)
+        : check(check_), stream(span_.opening->streamInfo), last(span_.last), dumper(dumper_),
+          pcm(stream.subStreamId == SUBSTREAM_PCM)
     {
     }
     void pack(qint64 block, const quint8 *pack)
     {
-        if (!check || block > qint64(object.lastBlock()))
+        if (!check || block > qint64(last))
             return;
         ++check->blocksRead;
         if (pcm)
-            checkPcmPack(*check, object.streamInfo, pack, playedMs());
+            checkPcmPack(*check, stream, pack, playedMs());
     }
     void unreadable()
     {
@@ -86,12 +95,13 @@ private:
     // The time in the object the dump has reached.
     qint64 playedMs() const
     {
-        const int rate = object.streamInfo.group1SampleRate;
+        const int rate = stream.group1SampleRate;
         return rate > 0 ? dumper.framesDone() * 1000 / rate : 0;
     }
 
     ObjectCheck *check;
-    const AOBObject &object;
+    const StreamInfo &stream;
+    quint32 last;
     const DVDAStreamDumper &dumper;
     bool pcm;
 };
@@ -99,17 +109,16 @@ private:
 // The blocks of one object, read in runs and handed pack by pack to the payload reader.
 class BlockLoop {
 public:
-    BlockLoop(DVDATitleset &titleset_, const AOBObject &object_, const ExtractOptions &options,
-              DumpProgress &progress_, DumpCounts &counts_)
-        : titleset(titleset_), object(object_), progress(progress_), counts(counts_),
-          verifying(options.mode == ModeVerify), first(object_.firstBlock()),
-          last(object_.lastBlock())
+    BlockLoop(const DumpSpan &span, const ExtractOptions &options, DumpProgress &progress_,
+              DumpCounts &counts_)
+        : titleset(*span.titleset), stream(span.opening->streamInfo), progress(progress_),
+          counts(counts_), verifying(options.mode == ModeVerify), first(span.first), last(span.last)
     {
     }
 
     Result run(PayloadReader &reader, quint8 *runBuffer)
     {
-        const Tail tail = followingAudio(titleset, object);
+        const Tail tail = followingAudio(titleset, stream, last);
         const qint64 end = qint64(last) + tail.blocks;
         for (qint64 runStart = first; runStart <= end;) {
             const int wanted = int(qMin<qint64>(RUN_BLOCKS, end - runStart + 1));
@@ -123,7 +132,7 @@ public:
                 progress.at(block);
                 const quint8 *pack = runBuffer + size_t(i) * BLOCK_SIZE;
                 counts.pack(block, pack);
-                const Result handed = reader.read(pack, block == first ? object.streamInfo.majorSyncOffset : 0,
+                const Result handed = reader.read(pack, block == first ? stream.majorSyncOffset : 0,
                                                   block == qint64(last) + 1 ? tail.limit : 0);
                 if (handed.failed())
                     return handed;
@@ -153,7 +162,7 @@ private:
     bool readsPast(qint64 failedBlock) const { return verifying && failedBlock <= qint64(last); }
 
     DVDATitleset &titleset;
-    const AOBObject &object;
+    const StreamInfo &stream;
     DumpProgress &progress;
     DumpCounts &counts;
     bool verifying;
@@ -161,36 +170,36 @@ private:
     quint32 last;
 };
 
-Result dump(const AOBObject &object, const QString &basePath, const ExtractOptions &options,
-            ExtractProgress &record, ObjectCheck *check, std::vector<WrittenFile> *files)
-{
-    DVDATitleset *titleset = object.titleset();
-    // An object without blocks gets no file. A track without indexes reads first and last
-    // block 0, which is the titleset's first block and another object's audio.
-    const quint32 first = object.firstBlock();
-    const quint32 last = object.lastBlock();
-    if (!titleset || first > last
-        || (object.kind() == KindTrack && static_cast<const DVDATrack &>(object).indexes.empty()))
-        return ResultCode::BlockNotFound;
+// What a dump writes besides the samples.
+struct DumpExtras {
+    QStringList comments;  // of FLAC files
+    TrackMarks marks;      // of a whole title
+    quint64 lengthPts = 0; // as the disc gives it
+};
 
-    DumpProgress progress(record, first, last);
+Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &basePath,
+            const ExtractOptions &options, ExtractProgress &record, ObjectCheck *check,
+            std::vector<WrittenFile> *files)
+{
+    DVDATitleset *titleset = span.titleset;
+    DumpProgress progress(record, span.first, span.last);
     auto runBuffer = std::make_unique<quint8[]>(size_t(RUN_BLOCKS) * BLOCK_SIZE);
     // A first block that cannot be read (its AOB file missing, say) is reported as such
     // before any file is created.
-    const Result firstRead = titleset->readRun(first, 1, runBuffer.get(), nullptr);
+    const Result firstRead = titleset->readRun(span.first, 1, runBuffer.get(), nullptr);
     if (firstRead.failed())
         return firstRead;
-    const StreamInfo info = object.streamInfo.subStreamId == SUBSTREAM_MLP
-                                ? streamInfoWithPayload(titleset, &object)
-                                : object.streamInfo;
-    ObjectOutput output(info, basePath, options, objectComments(&object, options.tags));
+    const StreamInfo info = span.opening->streamInfo.subStreamId == SUBSTREAM_MLP
+                                ? streamInfoWithPayload(titleset, span.opening)
+                                : span.opening->streamInfo;
+    ObjectOutput output(info, basePath, options,
+                        OutputDetails{extras.comments, extras.marks, extras.lengthPts});
     if (output.result().failed())
         return output.result();
 
-    DumpCounts counts(check, object, *output.dumper());
+    DumpCounts counts(check, span, *output.dumper());
     PayloadReader reader(*output.dumper());
-    const Result read = BlockLoop(*titleset, object, options, progress, counts)
-                            .run(reader, runBuffer.get());
+    const Result read = BlockLoop(span, options, progress, counts).run(reader, runBuffer.get());
     std::vector<WrittenFile> finished;
     const Result closed = output.finish(&finished);
     if (check) {
@@ -201,6 +210,47 @@ Result dump(const AOBObject &object, const QString &basePath, const ExtractOptio
     if (files)
         files->insert(files->end(), finished.begin(), finished.end());
     return read.failed() ? read : closed;
+}
+
+Result dumpOne(const AOBObject &object, const QString &basePath, const ExtractOptions &options,
+               ExtractProgress &record, ObjectCheck *check, std::vector<WrittenFile> *files)
+{
+    // An object without blocks gets no file. A track without indexes reads first and last
+    // block 0, which is the titleset's first block and another object's audio.
+    const DumpSpan span{object.titleset(), &object, object.firstBlock(), object.lastBlock()};
+    if (!span.titleset || span.first > span.last
+        || (object.kind() == KindTrack && static_cast<const DVDATrack &>(object).indexes.empty()))
+        return ResultCode::BlockNotFound;
+    const DumpExtras extras{objectComments(&object, options.tags), TrackMarks(), object.timePts()};
+    return dump(span, extras, basePath, options, record, check, files);
+}
+
+Result dumpWholeTitle(const DVDATitle &title, const QString &basePath,
+                      const ExtractOptions &options, ExtractProgress &record, ObjectCheck *check,
+                      std::vector<WrittenFile> *files)
+{
+    TitleAudio audio;
+    const Result found = titleAudio(title, &audio);
+    if (found.failed())
+        return found;
+    const DumpSpan span{title.titleset(), audio.opening, audio.first, audio.last};
+    if (!span.titleset)
+        return ResultCode::BlockNotFound;
+    const DumpExtras extras{objectComments(&title, options.tags), titleMarks(title), audio.lengthPts};
+    return dump(span, extras, basePath, options, record, check, files);
+}
+
+// The check and the progress record hear how the dump ended.
+Result reported(const Result &result, const DVDAObject *object, const AOBObject *opening,
+                ExtractProgress &progress, ObjectCheck *check)
+{
+    if (check) {
+        check->object = object;
+        check->mlp = opening && opening->streamInfo.subStreamId == SUBSTREAM_MLP;
+        check->result = result.code();
+    }
+    progress.lastResult.store(result.code(), std::memory_order_relaxed);
+    return result;
 }
 } // namespace
 
@@ -222,13 +272,16 @@ StreamInfo streamInfoWithPayload(DVDATitleset *titleset, const AOBObject *object
 Result dumpObject(const AOBObject *object, const QString &basePath, const ExtractOptions &options,
                   ExtractProgress &progress, ObjectCheck *check, std::vector<WrittenFile> *files)
 {
-    const Result result = object ? dump(*object, basePath, options, progress, check, files)
+    const Result result = object ? dumpOne(*object, basePath, options, progress, check, files)
                                  : Result(ResultCode::ObjectKind);
-    if (check) {
-        check->object = object;
-        check->mlp = object && object->streamInfo.subStreamId == SUBSTREAM_MLP;
-        check->result = result.code();
-    }
-    progress.lastResult.store(result.code(), std::memory_order_relaxed);
-    return result;
+    return reported(result, object, object, progress, check);
+}
+
+Result dumpTitle(const DVDATitle *title, const QString &basePath, const ExtractOptions &options,
+                 ExtractProgress &progress, ObjectCheck *check, std::vector<WrittenFile> *files)
+{
+    const Result result = title ? dumpWholeTitle(*title, basePath, options, progress, check, files)
+                                : Result(ResultCode::ObjectKind);
+    const AOBObject *opening = title && !title->tracks.empty() ? title->tracks.front() : nullptr;
+    return reported(result, title, opening, progress, check);
 }

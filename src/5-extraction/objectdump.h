@@ -1,6 +1,6 @@
 #pragma once
-// One track or index dumped: its blocks read in runs, each pack stripped to its audio and
-// handed to the object's dumper, the files finished at the end.
+// One track or index, or a whole title, dumped: its blocks read in runs, each pack stripped
+// to its audio and handed to the dumper, the files finished at the end.
 #include <QString>
 #include <vector>
 
@@ -10,6 +10,7 @@
 #include "5-extraction/extractoptions.h"
 
 class AOBObject;
+class DVDATitle;
 class DVDATitleset;
 struct ExtractProgress;
 struct ObjectCheck;
@@ -26,3 +27,10 @@ StreamInfo streamInfoWithPayload(DVDATitleset *titleset, const AOBObject *object
 Result dumpObject(const AOBObject *object, const QString &basePath, const ExtractOptions &options,
                   ExtractProgress &progress, ObjectCheck *check = nullptr,
                   std::vector<WrittenFile> *files = nullptr);
+
+// The title's tracks as one stream into one set of files (with the marks of its tracks
+// and indexes), as dumpObject does for one object; TitleFormats or TitleGap where its
+// tracks cannot be joined.
+Result dumpTitle(const DVDATitle *title, const QString &basePath, const ExtractOptions &options,
+                 ExtractProgress &progress, ObjectCheck *check = nullptr,
+                 std::vector<WrittenFile> *files = nullptr);

@@ -11,10 +11,14 @@
 QString objectBaseName(const DVDAObject *object)
 {
     const ObjectPath path = objectPath(object);
-    if (!object || !path.track || !path.title || !path.titleset)
+    if (!object || !path.title || !path.titleset)
         return QString();
     const int title = path.title->number();
     const int tag = path.title->tag();
+    if (object->kind() == KindTitle)
+        return QString::asprintf("title-%02d-%02d[%01d]", path.titleset->number, title, tag);
+    if (!path.track)
+        return QString();
     if (object->kind() == KindIndex)
         return QString::asprintf("index-%02d-%02d[%01d]-%02d", path.titleset->number, title,
                                  tag, path.index->number);

@@ -9,7 +9,8 @@ class DVDAObject;
 struct StreamInfo;
 
 // "track-01-01[1]-03" / "index-10-12[0]-05": titleset, title number, title tag and
-// track or index number. Empty for a node that is neither a track nor an index.
+// track or index number; "title-01-01[1]" for a whole title. Empty for a node that is
+// none of these.
 QString objectBaseName(const DVDAObject *object);
 
 // The objects' base names, each once: an object whose name an earlier one of the list

@@ -10,7 +10,7 @@
 #include "5-extraction/objectnames.h"
 
 ObjectOutput::ObjectOutput(const StreamInfo &info, const QString &basePath,
-                           const ExtractOptions &options, const QStringList &comments)
+                           const ExtractOptions &options, const OutputDetails &details)
 {
     if (options.mode == ModeStore) {
         const WrittenFile described{QString(), info.channels(), info.group1SampleRate,
@@ -30,13 +30,13 @@ ObjectOutput::ObjectOutput(const StreamInfo &info, const QString &basePath,
         state = ResultCode::Downmix;
         return;
     }
-    makeSampleOutput(info, basePath, options, comments);
+    makeSampleOutput(info, basePath, options, details);
 }
 
 ObjectOutput::~ObjectOutput() = default;
 
 void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &basePath,
-                                    const ExtractOptions &options, const QStringList &comments)
+                                    const ExtractOptions &options, const OutputDetails &details)
 {
     const bool verifying = options.mode == ModeVerify;
     const bool mlpStream = info.subStreamId == SUBSTREAM_MLP;
@@ -60,7 +60,8 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
         discarded = std::make_unique<DiscardingSink>();
         samples = discarded.get();
     } else if (flac) {
-        written = std::make_unique<FlacSink>(format, layout, basePath, options.compression, comments);
+        written = std::make_unique<FlacSink>(format, layout, basePath, options.compression,
+                                             details.comments);
         samples = written.get();
     } else {
         written = std::make_unique<WaveSink>(format, layout, basePath, options.oldFormat);
@@ -80,6 +81,10 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
     } else {
         state = DVDAPCMStreamDumper::check(info);
         streamDumper = std::make_unique<DVDAPCMStreamDumper>(info, *samples);
+    }
+    if (written) {
+        written->setMarks(details.marks);
+        written->setExpectedLength(details.lengthPts);
     }
     if (state.ok() && written)
         state = written->open();

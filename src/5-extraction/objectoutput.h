@@ -10,6 +10,7 @@
 #include "1-base/result.h"
 #include "1-base/streaminfo.h"
 #include "4-output/outputsink.h"
+#include "4-output/trackmarks.h"
 #include "5-extraction/extractoptions.h"
 
 class DVDAStreamDumper;
@@ -17,13 +18,20 @@ class DVDAMLPStreamDumper;
 class SampleSink;
 struct ObjectCheck;
 
+// What the decoded files carry besides the samples.
+struct OutputDetails {
+    QStringList comments;  // Vorbis comments of FLAC files
+    TrackMarks marks;      // where the tracks of a whole title begin
+    quint64 lengthPts = 0; // how long the audio is said to be, 0 unknown
+};
+
 class ObjectOutput {
 public:
-    // Makes both and creates the files at basePath + their suffixes; FLAC files get the
-    // comments. No file is made for a stream the options cannot take or a decoder that
-    // cannot start: result() says why.
+    // Makes both and creates the files at basePath + their suffixes, with the details. No
+    // file is made for a stream the options cannot take or a decoder that cannot start:
+    // result() says why.
     ObjectOutput(const StreamInfo &info, const QString &basePath, const ExtractOptions &options,
-                 const QStringList &comments = {});
+                 const OutputDetails &details = {});
     ~ObjectOutput();
     ObjectOutput(const ObjectOutput &) = delete;
     ObjectOutput &operator=(const ObjectOutput &) = delete;
@@ -38,7 +46,7 @@ public:
 
 private:
     void makeSampleOutput(const StreamInfo &info, const QString &basePath,
-                          const ExtractOptions &options, const QStringList &comments);
+                          const ExtractOptions &options, const OutputDetails &details);
 
     std::unique_ptr<OutputSink> files;     // null in Verify mode
     std::unique_ptr<SampleSink> discarded; // Verify mode's sink

@@ -27,6 +27,8 @@ const ResultText resultTexts[] = {
     {ResultCode::ObjectKind, QT_TRANSLATE_NOOP("ExtractResult", "Cannot extract this type of object.")},
     {ResultCode::Downmix, QT_TRANSLATE_NOOP("ExtractResult", "Cannot downmix to stereo.")},
     {ResultCode::ProcessFailed, QT_TRANSLATE_NOOP("ExtractResult", "External program failed.")},
+    {ResultCode::TitleFormats, QT_TRANSLATE_NOOP("ExtractResult", "Cannot join tracks of different formats into one file.")},
+    {ResultCode::TitleGap, QT_TRANSLATE_NOOP("ExtractResult", "Cannot join tracks that do not follow each other on the disc.")},
 };
 } // namespace
 

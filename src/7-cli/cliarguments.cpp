@@ -40,6 +40,7 @@ const OptionSpec optionSpecs[] = {
     {"log", 0, false, OptionScope::Extract | OptionScope::Verify},
     {"dry-run", 0, false, OptionScope::Extract},
     {"keep-going", 0, false, OptionScope::Extract},
+    {"per-title", 0, false, OptionScope::Extract},
 };
 
 const OptionSpec *findLong(const QString &name)
@@ -174,6 +175,8 @@ bool applyOption(const GivenOption &option, CliArguments *parsed, QString *error
             return false;
         }
         o.tags << option.value;
+    } else if (name == QLatin1String("per-title")) {
+        o.perTitle = true;
     } else if (name == QLatin1String("merge")) {
         o.merge = true;
     } else if (name == QLatin1String("split")) {
@@ -338,6 +341,10 @@ QString helpText()
         "  --tag NAME=VALUE   a Vorbis comment of every FLAC file (repeatable); each file\n"
         "                     also gets TRACKNUMBER, TRACKTOTAL, INDEXNUMBER (an index)\n"
         "                     and ENCODER\n"
+        "  --per-title        one file per title instead (or per channel group, as the\n"
+        "                     layout says): the titles of the selected tracks, their\n"
+        "                     tracks joined without a gap, with the track marks in a\n"
+        "                     .cue sheet beside each file and inside it\n"
         "  --merge            one wave file for both channel groups\n"
         "  --split            one wave file per channel\n"
         "  --downmix          the stream's stereo downmix\n"

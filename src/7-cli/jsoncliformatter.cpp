@@ -149,6 +149,7 @@ private:
         o[QStringLiteral("firstIndexNumber")] = t->firstIndexNumber;
         o[QStringLiteral("lengthPts")] = qint64(t->lengthPts);
         addAob(o, t);
+        addStart(o, t->titleStartPts(), t);
     }
 
     void addIndex(QJsonObject &o, const DVDASectorPointer *i) const
@@ -157,6 +158,15 @@ private:
         o[QStringLiteral("first")] = qint64(i->first);
         o[QStringLiteral("last")] = qint64(i->last);
         addAob(o, i);
+        addStart(o, i->titleStartPts(), i);
+    }
+
+    // Where the object begins in its title's file, as its track mark says: 90 kHz ticks
+    // and samples at its group-1 rate.
+    void addStart(QJsonObject &o, quint64 pts, const AOBObject *a) const
+    {
+        o[QStringLiteral("startPts")] = qint64(pts);
+        o[QStringLiteral("startSample")] = ptsToSamples(pts, a->streamInfo.group1SampleRate);
     }
 };
 

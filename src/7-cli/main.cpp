@@ -21,6 +21,7 @@
 #include "3-zone/dvdazone.h"
 #include "3-zone/zoneopener.h"
 #include "3-zone/zoneproblem.h"
+#include "5-extraction/wholetitles.h"
 #include "5-extraction/objectnames.h"
 #include "6-text/checkreport.h"
 #include "6-text/resulttext.h"
@@ -148,6 +149,8 @@ int runExtract(CliArguments args)
     int status = ExitSuccess;
     if (!openSelected(args, &zone, &objects, &status))
         return status;
+    if (args.options.perTitle)
+        objects = wholeTitles(objects);
     QString error;
     if (!checkOutputFolder(args.outputPath, &args.options.outputDir, &error)) {
         printError(error);

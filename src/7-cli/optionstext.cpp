@@ -41,5 +41,6 @@ QString optionsText(const ExtractOptions &o)
     line("format", o.format == OutputFormat::Flac ? QStringLiteral("flac") : QStringLiteral("wav"));
     line("compression", QString::number(o.compression));
     line("tags", o.tags.join(QStringLiteral("; ")));
+    line("perTitle", yesNo(o.perTitle));
     return text;
 }

@@ -52,6 +52,7 @@ void Extract::loadSettings()
     comboFormat->setCurrentIndex(
         settings.value(QStringLiteral("Format")).toString() == QLatin1String("flac") ? 1 : 0);
     spinCompression->setValue(settings.value(QStringLiteral("Compression"), 5).toInt());
+    checkPerTitle->setChecked(settings.value(QStringLiteral("PerTitle"), false).toBool());
     updateState();
 }
 
@@ -74,6 +75,7 @@ void Extract::saveSettings()
     settings.setValue(QStringLiteral("Format"),
                       comboFormat->currentIndex() == 1 ? QStringLiteral("flac") : QStringLiteral("wav"));
     settings.setValue(QStringLiteral("Compression"), spinCompression->value());
+    settings.setValue(QStringLiteral("PerTitle"), checkPerTitle->isChecked());
 }
 
 ExtractOptions Extract::options() const
@@ -97,6 +99,7 @@ ExtractOptions Extract::options() const
     options.logMessages = isChecked(checkMessages);
     options.format = comboFormat->currentIndex() == 1 ? OutputFormat::Flac : OutputFormat::Wave;
     options.compression = spinCompression->value();
+    options.perTitle = checkPerTitle->isChecked();
     return options;
 }
 

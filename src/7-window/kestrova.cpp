@@ -12,6 +12,7 @@
 #include "3-zone/dvdazone.h"
 #include "3-zone/zoneopener.h"
 #include "3-zone/zoneproblem.h"
+#include "5-extraction/wholetitles.h"
 #include "5-extraction/objectnames.h"
 #include "6-text/checkreport.h"
 #include "6-text/statustext.h"
@@ -268,8 +269,8 @@ void Kestrova::extract()
             return;
         }
         dialog.saveSettings();
-        objects = selectedObjects();
         options = dialog.options();
+        objects = options.perTitle ? wholeTitles(selectedObjects()) : selectedObjects();
     }
     startWalk(objects, options);
 }

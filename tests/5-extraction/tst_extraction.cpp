@@ -234,12 +234,27 @@ private slots:
         QVERIFY(!run.extraction.isRunning());
     }
 
+    // A title in the list is one file of all its tracks, joined.
+    void aTitleIsOneFile()
+    {
+        ThreeTracks zone;
+        QTemporaryDir out;
+        Run run;
+        QVERIFY(run.toEnd({zone.title()}, storeInto(out.path())));
+        QCOMPARE(run.result, ResultCode::Succeeded);
+        QCOMPARE(run.items, (Announcements{{zone.title(), 1}, {zone.title(), 2}}));
+        QCOMPARE(filesIn(out.path()), QStringList{QString("title-01-01[1]") + pcmSuffix});
+        QCOMPARE(dumpzone::fileBytes(out.filePath(QString("title-01-01[1]") + pcmSuffix)),
+                 zone.audio[0] + zone.audio[1] + zone.audio[2]);
+    }
+
     void otherKindsEndTheWalk()
     {
         ThreeTracks zone;
         QTemporaryDir out;
         Run run;
-        QVERIFY(run.toEnd({zone.track(0), zone.title(), zone.track(1)}, storeInto(out.path())));
+        DVDAObject *titleset = zone.zone->titlesets[0];
+        QVERIFY(run.toEnd({zone.track(0), titleset, zone.track(1)}, storeInto(out.path())));
         QCOMPARE(run.result, ResultCode::ObjectKind);
         QCOMPARE(run.items, (Announcements{{zone.track(0), 1}, {zone.track(0), 2}}));
         QCOMPARE(filesIn(out.path()), QStringList{QString("track-01-01[1]-01") + pcmSuffix});
@@ -468,7 +483,8 @@ private slots:
     {
         ThreeTracks three;
         QCOMPARE(objectBaseName(three.track(2)), QString("track-01-01[1]-03"));
-        QCOMPARE(objectBaseName(three.title()), QString());
+        QCOMPARE(objectBaseName(three.title()), QString("title-01-01[1]"));
+        QCOMPARE(objectBaseName(three.zone->titlesets[0]), QString());
 
         // Titleset 10, title id 0x0C, index number 5 (the first of the second track).
         testzone::Zone description;

@@ -33,6 +33,8 @@ private slots:
             {-33, "Cannot extract this type of object."},
             {-34, "Cannot downmix to stereo."},
             {-35, "External program failed."},
+            {-36, "Cannot join tracks of different formats into one file."},
+            {-37, "Cannot join tracks that do not follow each other on the disc."},
             // Gaps in the table (among them the codes nothing produces any more) and
             // values past either end.
             {-1, "Unknown error."},
@@ -53,7 +55,7 @@ private slots:
             {-17, "Unknown error."},
             {-23, "Unknown error."},
             {-24, "Unknown error."},
-            {-36, "Unknown error."},
+            {-38, "Unknown error."},
             {-100, "Unknown error."},
             {1, "Unknown error."},
             {5, "Unknown error."},

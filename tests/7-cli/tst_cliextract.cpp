@@ -49,7 +49,7 @@ QStringList defaultOptionLines(const QString &outputDir)
             QStringLiteral("deleteFiles: false"),    QStringLiteral("logMessages: false"),
             QStringLiteral("keepGoing: false"),      QStringLiteral("threads: 1"),
             QStringLiteral("format: wav"),           QStringLiteral("compression: 5"),
-            QStringLiteral("tags: ")};
+            QStringLiteral("tags: "),               QStringLiteral("perTitle: false")};
 }
 
 // Replaces the line of each field named in changes ("field: value").
@@ -170,6 +170,8 @@ void TestCliExtract::everyFlagReachesTheOptions_data()
                          << QStringList{QStringLiteral("logMessages: true")};
     QTest::newRow("keep-going") << QStringList{QStringLiteral("--keep-going")}
                                 << QStringList{QStringLiteral("keepGoing: true")};
+    QTest::newRow("per-title") << QStringList{QStringLiteral("--per-title")}
+                               << QStringList{QStringLiteral("perTitle: true")};
     // --flac decodes, alone or with --convert; its level and tags go with it.
     QTest::newRow("flac") << QStringList{QStringLiteral("--flac")}
                           << QStringList{QStringLiteral("mode: convert"), QStringLiteral("format: flac")};
