@@ -251,26 +251,33 @@ private slots:
 
     // A disc that fills up mid-file: the file is cut back to its last whole frame, plays to
     // there and says how many samples it holds; one that did not get its header is gone.
-    // Either way the extraction ends with the write failure.
+    // Either way the extraction ends with the write failure. A whole title's cue sheet
+    // keeps the tracks that begin in what was kept, and ends there.
     void fullDisc_data()
     {
         QTest::addColumn<int>("room");
         QTest::addColumn<bool>("kept");
-        QTest::newRow("mid-file") << 200000 << true;
-        QTest::newRow("within the header") << 1000 << false;
+        QTest::addColumn<bool>("title");
+        QTest::newRow("mid-file") << 200000 << true << false;
+        QTest::newRow("within the header") << 1000 << false << false;
+        QTest::newRow("a whole title mid-file") << 200000 << true << true;
     }
 
     void fullDisc()
     {
         QFETCH(int, room);
         QFETCH(bool, kept);
-        PcmTrack track(1, PcmGroup{2, 24, 96000}, PcmGroup{}, 2 * 60000);
+        QFETCH(bool, title);
+        PcmTrack track(1, PcmGroup{2, 24, 96000}, PcmGroup{}, 2 * 60000,
+                       title ? QList<int>{20000, 20000, 80000} : QList<int>{});
         QTemporaryDir out;
         {
             FileSizeLimit limit{rlim_t(room)};
             if (!limit.active)
                 QSKIP("cannot limit file sizes");
-            QCOMPARE(track.convert(out.filePath("t"), flacOptions("")), ResultCode::WriteOutput);
+            QCOMPARE(title ? track.convertTitle(out.filePath("t"), flacOptions(""))
+                           : track.convert(out.filePath("t"), flacOptions("")),
+                     ResultCode::WriteOutput);
         }
         const QStringList written = filesIn(out.path());
         QCOMPARE(written.size(), kept ? 1 : 0);
@@ -285,6 +292,16 @@ private slots:
         QVERIFY(m.samples > 0 && m.samples < 2 * 60000);
         QCOMPARE(qint64(d.samples.size()), m.samples * 2 * 4);
         QVERIFY(d.samples == track.interleaved({0, 1}).left(d.samples.size()));
+        if (!title)
+            return;
+        QVERIFY(m.samples < track.joins.last()); // the last track was not reached
+        QByteArray sheet;
+        QCOMPARE(runTool("metaflac", {"--export-cuesheet-to=-", path}, &sheet), QString());
+        QString expected = QString("FILE \"%1\" FLAC\n").arg(path);
+        for (int k = 0; k < track.joins.size() && track.joins[k] < m.samples; ++k)
+            expected += QString("  TRACK %1 AUDIO\n    INDEX 01 %2\n").arg(k + 1, 2, 10, QChar('0')).arg(track.joins[k]);
+        expected += QString("REM FLAC__lead-in 0\nREM FLAC__lead-out 255 %1\n").arg(m.samples);
+        QCOMPARE(QString::fromLatin1(sheet), expected);
     }
 };
 

@@ -5,6 +5,9 @@
 #include <QJsonObject>
 
 #include "clitest.h"
+#include "7-cli/jsoncliformatter.h"
+#include "testzone/pcmtrack.h"
+#include "testzone/wavereader.h"
 #include "7-cli/cliarguments.h"
 #include "7-cli/selectors.h"
 #include "kestrova_version.h"
@@ -82,6 +85,7 @@ private slots:
     void propertyRowsOfEachKind();
     void jsonReadsInPython();
     void jsonOfOneObject();
+    void jsonStartsAreTheMarks();
     void taggedTitlesNeedTheTag();
     void unreadableZonesAreErrors();
     void badSelectorsAreUsageErrors();
@@ -210,6 +214,32 @@ void TestCliInfo::jsonOfOneObject()
     QCOMPARE(unknown.value(QStringLiteral("contentKindName")).toString(), QStringLiteral("unknown"));
     QCOMPARE(unknown.value(QStringLiteral("listed")).toBool(), false);
     QVERIFY(!unknown.contains(QStringLiteral("label")));
+}
+
+// Each track's and index's start in its title is the sample its mark in the title's file
+// gives, so that scripts cut where a player would.
+void TestCliInfo::jsonStartsAreTheMarks()
+{
+    testzone::PcmTrack title(1, testzone::PcmGroup{2, 24, 192000}, testzone::PcmGroup{}, 6000,
+                             {1001, 2999, 2000});
+    QTemporaryDir out;
+    ExtractOptions options;
+    options.mode = ModeConvert;
+    QCOMPARE(title.convertTitle(out.filePath(QStringLiteral("t")), options), ResultCode::Succeeded);
+    const testzone::WaveContents wave = testzone::readWave(out.filePath(QStringLiteral("t-[L-R]-24-192000.wav")));
+    QCOMPARE(wave.cues.size(), size_t(3));
+
+    const QJsonObject node = QJsonDocument::fromJson(JsonCliFormatter().propertyRows(title.title())).object();
+    const QJsonArray tracks = node.value(QStringLiteral("tracks")).toArray();
+    QCOMPARE(tracks.size(), 3);
+    for (int k = 0; k < 3; ++k) {
+        const QJsonObject track = tracks.at(k).toObject();
+        QCOMPARE(track.value(QStringLiteral("startSample")).toInteger(), qint64(wave.cues[size_t(k)].position));
+        QCOMPARE(track.value(QStringLiteral("startPts")).toInteger(),
+                 qint64(static_cast<DVDATrack *>(title.track(k))->titleStartPts()));
+        const QJsonObject index = track.value(QStringLiteral("indexes")).toArray().at(0).toObject();
+        QCOMPARE(index.value(QStringLiteral("startSample")), track.value(QStringLiteral("startSample")));
+    }
 }
 
 void TestCliInfo::taggedTitlesNeedTheTag()

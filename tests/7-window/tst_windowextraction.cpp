@@ -12,6 +12,7 @@
 #include "guitest.h"
 #include "guizones.h"
 #include "testzone/pcmtrack.h"
+#include "testzone/wavereader.h"
 
 namespace {
 using Tracks = QList<QPair<int, int>>; // (title, track), both from 1
@@ -138,8 +139,10 @@ private slots:
         gatedCommand = QStringLiteral("sh \"%1\" \"%filepath%\"").arg(script.fileName());
     }
 
+    // Each test starts from no settings: a choice one test leaves stays out of the next.
     void init()
     {
+        guitest::clearSettings();
         out = std::make_unique<QTemporaryDir>();
     }
 
@@ -231,6 +234,33 @@ private slots:
         QCOMPARE(d.channels, 2);
         QCOMPARE(d.samples, QByteArray::fromHex("00001111").repeated(4 * 1200 / 2));
         QCOMPARE(settings.value(QStringLiteral("Format")).toString(), QStringLiteral("flac"));
+    }
+
+    // "One file per title": the selected track's title as one file, its cue sheet beside it.
+    void oneFilePerTitleChosenInTheDialog()
+    {
+        auto w = windowWithSelection({{1, 1}});
+        QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+        settings.setValue(QStringLiteral("ExtractDir"), out->path());
+        settings.setValue(QStringLiteral("Convert"), true);
+        settings.setValue(QStringLiteral("Run"), 0);
+        guitest::ModalHandler handler([](QWidget *modal) {
+            if (auto *dialog = qobject_cast<Extract *>(modal)) {
+                dialog->checkPerTitle->setChecked(true);
+                QTest::mouseClick(dialog->extractRun, Qt::LeftButton);
+            }
+            modal->close();
+        });
+        pressCtrlE(*w);
+        QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
+        QCOMPARE(QDir(out->path()).entryList(QDir::Files, QDir::Name),
+                 (QStringList{"title-01-01[0]-[L-R]-16-48000.cue", "title-01-01[0]-[L-R]-16-48000.wav"}));
+        const QString file = out->filePath("title-01-01[0]-[L-R]-16-48000.wav");
+        QCOMPARE(testzone::readWave(file).cues.size(), size_t(1));
+        if (!testzone::haveTool("ffmpeg"))
+            QSKIP("ffmpeg is needed to read the file back");
+        QCOMPARE(testzone::decode(file).samples, QByteArray::fromHex("00001111").repeated(4 * 1200 / 2));
+        QVERIFY(settings.value(QStringLiteral("PerTitle")).toBool());
     }
 
     // The walk held on the first block of title 2, track 3 by the titleset's I/O lock.

@@ -22,6 +22,20 @@ testzone::Zone consecutiveTracks(const QByteArray &packs, const QList<int> &firs
     return zone;
 }
 
+testzone::Zone timedTracks(const QByteArray &packs, const QList<int> &firstBlocks,
+                           const QList<quint32> &lengths, const QList<quint32> &starts)
+{
+    testzone::Zone zone = consecutiveTracks(packs, firstBlocks);
+    testzone::Title &title = zone.titlesets[0].info.titles[0];
+    title.lengthPts = 0;
+    for (int k = 0; k < firstBlocks.size(); ++k) {
+        title.tracks[size_t(k)].lengthPts = lengths.value(k);
+        title.tracks[size_t(k)].startPts = starts.value(k);
+        title.lengthPts += lengths.value(k);
+    }
+    return zone;
+}
+
 QByteArray pattern(int n, int seed)
 {
     QByteArray bytes(n, char(0));

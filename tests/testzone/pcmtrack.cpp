@@ -16,7 +16,7 @@
 namespace testzone {
 
 PcmTrack::PcmTrack(int assignment, const PcmGroup &group1, const PcmGroup &group2,
-                   int group1Frames)
+                   int group1Frames, const QList<int> &trackFrames)
     : g1(group1), g2(group2)
 {
     s1 = makePcmSamples(g1, group1Frames, 11);
@@ -24,18 +24,45 @@ PcmTrack::PcmTrack(int assignment, const PcmGroup &group1, const PcmGroup &group
     const packs::PackedStream stream = packs::packStream(
         packPcm(g1, s1, g2, s2), packs::pcmLayout(pcmFormat(g1, g2, assignment)));
     packCount = stream.count;
-    folder = std::make_unique<ZoneFolder>(dumpzone::consecutiveTracks(stream.packs, {0}));
+    QList<int> firsts;
+    QList<quint32> lengths, starts;
+    const auto ticks = [this](qint64 frames) {
+        return quint32((frames * 90000 + g1.rate / 2) / g1.rate);
+    };
+    int at = 0;
+    for (int frames : trackFrames.isEmpty() ? QList<int>{group1Frames} : trackFrames) {
+        joins << at;
+        // Where the frame lies in the packed stream, near enough to pick its block.
+        const qint64 offset = qint64(at) * stream.audio.size() / group1Frames;
+        firsts << dumpzone::packOfAudioOffset(stream.audioPerPack, int(offset));
+        starts << ticks(at);
+        lengths << ticks(at + frames) - ticks(at);
+        at += frames;
+    }
+    folder = std::make_unique<ZoneFolder>(dumpzone::timedTracks(stream.packs, firsts, lengths, starts));
     zone = std::make_unique<DVDAZone>(QDir(folder->path()));
 }
 
 PcmTrack::~PcmTrack() = default;
 
-AOBObject *PcmTrack::track() const
+DVDATitle *PcmTrack::title() const
 {
-    if (zone->titlesets.empty() || zone->titlesets[0]->titles.empty()
-        || zone->titlesets[0]->titles[0]->tracks.empty())
+    if (zone->titlesets.empty() || zone->titlesets[0]->titles.empty())
         return nullptr;
-    return zone->titlesets[0]->titles[0]->tracks[0];
+    return zone->titlesets[0]->titles[0];
+}
+
+AOBObject *PcmTrack::track(int k) const
+{
+    if (!title() || int(title()->tracks.size()) <= k)
+        return nullptr;
+    return title()->tracks[size_t(k)];
+}
+
+ResultCode PcmTrack::convertTitle(const QString &basePath, const ExtractOptions &options)
+{
+    ExtractProgress progress;
+    return dumpTitle(title(), basePath, options, progress).code();
 }
 
 ResultCode PcmTrack::convert(const QString &basePath, const ExtractOptions &options,

@@ -15,18 +15,26 @@
 #include "testzone.h"
 
 class AOBObject;
+class DVDATitle;
 class DVDAZone;
 
 namespace testzone {
 
-// A zone with one PCM track holding the packed samples of both groups.
+// A zone with one PCM track holding the packed samples of both groups; or with a title of
+// several tracks cut from the one stream at group-1 frames trackFrames (each track's
+// length), each starting in the block where its first sample lies, with its length and
+// start time as the nearest 90 kHz ticks.
 struct PcmTrack {
-    PcmTrack(int assignment, const PcmGroup &group1, const PcmGroup &group2, int group1Frames);
+    PcmTrack(int assignment, const PcmGroup &group1, const PcmGroup &group2, int group1Frames,
+             const QList<int> &trackFrames = {});
     ~PcmTrack();
 
-    AOBObject *track() const;
+    AOBObject *track(int k = 0) const;
+    DVDATitle *title() const;
     ResultCode convert(const QString &basePath, const ExtractOptions &options,
                        std::vector<WrittenFile> *files = nullptr);
+    // The whole title, as --per-title extracts it.
+    ResultCode convertTitle(const QString &basePath, const ExtractOptions &options);
     // Stream channel n's samples as 32-bit left-justified values.
     std::vector<qint32> channel(int n) const;
     // The stream channels listed, interleaved frame by frame, as s32le.
@@ -35,6 +43,7 @@ struct PcmTrack {
     PcmGroup g1, g2;
     PcmSamples s1, s2;
     int packCount = 0;
+    QList<int> joins; // the group-1 frame where each track begins
     std::unique_ptr<ZoneFolder> folder;
     std::unique_ptr<DVDAZone> zone;
 };

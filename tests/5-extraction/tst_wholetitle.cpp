@@ -1,0 +1,385 @@
+// Whole titles: the tracks of a title decoded as one stream into one set of files, holding
+// exactly the samples the test wrote, PCM and MLP, every layout, WAV and FLAC; the track
+// marks read back three ways (the cue sheet beside the file, the FLAC CUESHEET as metaflac
+// prints it, the wave cue points), each within the rounding of its track's 90 kHz start.
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+#include <cmath>
+#include <memory>
+
+#include "3-zone/dvdazone.h"
+#include "4-output/trackmarks.h"
+#include "5-extraction/extractprogress.h"
+#include "5-extraction/objectdump.h"
+#include "5-extraction/wholetitles.h"
+#include "testzone/dumpzone.h"
+#include "testzone/mlpencoder.h"
+#include "testzone/packs.h"
+#include "testzone/pcmtrack.h"
+#include "testzone/resultcompare.h"
+#include "testzone/wavereader.h"
+
+using namespace testzone;
+
+namespace {
+
+ExtractOptions optionsFor(const QString &words)
+{
+    ExtractOptions o;
+    o.mode = ModeConvert;
+    o.merge = words.contains("merge");
+    o.split = words.contains("split");
+    o.downmix = words.contains("downmix");
+    o.format = words.contains("flac") ? OutputFormat::Flac : OutputFormat::Wave;
+    return o;
+}
+
+// An MLP stream laid into a zone as one title, a track beginning at each of the major
+// syncs picked (by their place among the stream's major syncs), as a disc cuts them.
+struct MlpTitle {
+    MlpTitle(const QByteArray &stream, int rate_, const QList<int> &syncPicks) : rate(rate_)
+    {
+        const packs::PackedStream packed = packs::packStream(stream, packs::mlpLayout());
+        const QList<int> syncs = mlpencoder::majorSyncOffsets(stream);
+        QList<int> firsts{0};
+        QList<quint32> lengths, starts{0};
+        joins << 0;
+        for (int pick : syncPicks) {
+            const int offset = syncs.value(pick);
+            joins << unitsBefore(stream, offset) * mlpencoder::frameSize(rate);
+            firsts << dumpzone::packOfAudioOffset(packed.audioPerPack, offset);
+            starts << ticks(joins.last());
+        }
+        const qint64 end = unitsBefore(stream, int(stream.size())) * mlpencoder::frameSize(rate);
+        for (int k = 0; k < joins.size(); ++k)
+            lengths << ticks(k + 1 < joins.size() ? joins[k + 1] : end) - starts[k];
+        folder = std::make_unique<ZoneFolder>(dumpzone::timedTracks(packed.packs, firsts, lengths, starts));
+        zone = std::make_unique<DVDAZone>(QDir(folder->path()));
+    }
+    // Access units are read by their lengths, up to the byte offset.
+    static int unitsBefore(const QByteArray &stream, int offset)
+    {
+        int n = 0;
+        for (int at = 0; at < offset; ++n)
+            at += 2 * ((quint8(stream[at]) << 8 | quint8(stream[at + 1])) & 0xFFF);
+        return n;
+    }
+    quint32 ticks(qint64 frames) const { return quint32((frames * 90000 + rate / 2) / rate); }
+    DVDATitle *title() const { return zone->titlesets.at(0)->titles.at(0); }
+
+    int rate;
+    QList<int> joins; // frames
+    std::unique_ptr<ZoneFolder> folder;
+    std::unique_ptr<DVDAZone> zone;
+};
+
+// Samples within `bits` as FFmpeg's s32le gives them: left-justified.
+QByteArray leftJustified(const QVector<qint32> &samples, int channels, int bits, const QList<int> &order)
+{
+    QByteArray out;
+    for (int f = 0; f < samples.size() / channels; ++f) {
+        for (int n : order) {
+            char le[4];
+            qToLittleEndian(quint32(samples[f * channels + n]) << (32 - bits), le);
+            out.append(le, 4);
+        }
+    }
+    return out;
+}
+
+// "suffix|stream channels in file order" as a file name and its channels.
+QList<int> channelsOf(const QString &file)
+{
+    QList<int> channels;
+    for (const QString &n : file.section('|', 1).split(' '))
+        channels << n.toInt();
+    return channels;
+}
+
+// Every decoded file's marks, read three ways, against where its tracks truly begin.
+class MarkCheck {
+public:
+    // joins: the frame where each track begins, at the rate of the title's group 1.
+    static void check(const QString &path, int rate, int rate1, const QList<int> &joins)
+    {
+        // Half a 90 kHz tick in samples, and half a sample of rounding.
+        const double tolerance = rate / 180000.0 + 0.5;
+        QList<double> truth;
+        for (int join : joins)
+            truth << double(join) * rate / rate1;
+
+        // The cue sheet: mm:ss:ff, cut to whole frames of 1/75 s.
+        QFile sheet(cueSheetPath(path));
+        QVERIFY2(sheet.open(QIODevice::ReadOnly), qPrintable(sheet.fileName()));
+        const QString text = QString::fromUtf8(sheet.readAll());
+        QVERIFY(text.contains(QString("FILE \"%1\" WAVE\n").arg(QFileInfo(path).fileName())));
+        const QRegularExpression index01("INDEX 01 (\\d\\d):(\\d\\d):(\\d\\d)");
+        QList<double> sheetStarts;
+        for (auto it = index01.globalMatch(text); it.hasNext();) {
+            const auto m = it.next();
+            sheetStarts << (m.captured(1).toInt() * 60 * 75 + m.captured(2).toInt() * 75
+                            + m.captured(3).toInt()) * double(rate) / 75;
+        }
+        QCOMPARE(sheetStarts.size(), truth.size());
+        for (int k = 0; k < truth.size(); ++k)
+            QVERIFY2(truth[k] - sheetStarts[k] > -tolerance && truth[k] - sheetStarts[k] < rate / 75.0 + tolerance,
+                     qPrintable(QString("track %1").arg(k + 1)));
+
+        // Inside the file, in samples.
+        QList<double> inside;
+        if (path.endsWith(".wav")) {
+            const WaveContents w = readWave(path);
+            QCOMPARE(w.problem, QString());
+            for (const CuePoint &cue : w.cues)
+                if (!cue.label.contains("Index"))
+                    inside << cue.position;
+        } else {
+            QByteArray out;
+            QCOMPARE(runTool("metaflac", {"--export-cuesheet-to=-", path}, &out), QString());
+            const QRegularExpression start("TRACK \\d\\d AUDIO\\s+INDEX 01 (\\d+)");
+            for (auto it = start.globalMatch(QString::fromLatin1(out)); it.hasNext();)
+                inside << it.next().captured(1).toDouble();
+            QVERIFY(out.contains("REM FLAC__lead-out 255 "));
+        }
+        QCOMPARE(inside.size(), truth.size());
+        for (int k = 0; k < truth.size(); ++k) {
+            const double distance = std::abs(inside[k] - truth[k]);
+            largest = qMax(largest, distance);
+            QVERIFY2(distance <= tolerance, qPrintable(QString("track %1 at %2, joins at %3")
+                                                          .arg(k + 1).arg(inside[k]).arg(truth[k])));
+        }
+    }
+    static double largest;
+};
+double MarkCheck::largest = 0;
+
+} // namespace
+
+class TestWholeTitle : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (!haveTool("ffmpeg") || !haveTool("metaflac"))
+            QSKIP("ffmpeg and metaflac read the files back");
+    }
+    void cleanupTestCase()
+    {
+        qInfo("largest distance between a mark and its join: %.2f samples", MarkCheck::largest);
+    }
+
+    // Tracks cut from one PCM stream, their boundaries inside blocks: each file holds the
+    // whole stream of its channels, nothing lost or doubled at a join.
+    void pcmTracksJoin_data()
+    {
+        QTest::addColumn<int>("assignment");
+        QTest::addColumn<QList<int>>("groups"); // c1 b1 r1 c2 b2 r2
+        QTest::addColumn<QList<int>>("trackFrames");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("stereo 16/48000, WAV") << 1 << QList<int>{2, 16, 48000, 0, 0, 0}
+            << QList<int>{1000, 1501, 1001} << "" << QStringList{"-[L-R]-16-48000.wav|0 1"};
+        QTest::newRow("stereo 24/192000, FLAC") << 1 << QList<int>{2, 24, 192000, 0, 0, 0}
+            << QList<int>{3001, 2999, 1000} << "flac" << QStringList{"-[L-R]-24-192000.flac|0 1"};
+        QTest::newRow("two groups 24/20 bits at 96/48 kHz, WAV") << 3
+            << QList<int>{2, 24, 96000, 2, 20, 48000} << QList<int>{1202, 2002, 996} << ""
+            << QStringList{"-[Lf-Rf]-24-96000.wav|0 1", "-[Ls-Rs]-20-48000.wav|2 3"};
+        QTest::newRow("two groups in one FLAC file") << 2 << QList<int>{2, 16, 44100, 1, 16, 44100}
+            << QList<int>{1500, 1500, 1002} << "flac" << QStringList{"-[Lf-Rf-S]-16-44100.flac|0 1 2"};
+        QTest::newRow("five channels 20 bits, split") << 14 << QList<int>{3, 20, 88200, 2, 20, 88200}
+            << QList<int>{700, 1301, 999} << "split"
+            << QStringList{"-[Lf]-20-88200.wav|0", "-[Rf]-20-88200.wav|1", "-[C]-20-88200.wav|2",
+                           "-[Ls]-20-88200.wav|3", "-[Rs]-20-88200.wav|4"};
+        QTest::newRow("six channels merged, WAV") << 17 << QList<int>{3, 24, 48000, 3, 24, 48000}
+            << QList<int>{802, 600} << "merge" << QStringList{"-[Lf-Rf-C-LFE-Ls-Rs]-24-48000.wav|0 1 2 3 4 5"};
+    }
+    void pcmTracksJoin()
+    {
+        QFETCH(int, assignment);
+        QFETCH(QList<int>, groups);
+        QFETCH(QList<int>, trackFrames);
+        QFETCH(QString, options);
+        QFETCH(QStringList, files);
+        const PcmGroup g1{groups[0], groups[1], groups[2]};
+        const PcmGroup g2{groups[3], groups[3] ? groups[4] : 16, groups[3] ? groups[5] : 48000};
+        int total = 0;
+        for (int frames : trackFrames)
+            total += frames;
+        PcmTrack title(assignment, g1, g2, total, trackFrames);
+        QVERIFY(title.track(int(trackFrames.size()) - 1));
+        // Every join lies inside a block: a per-track cut would move it.
+        for (int k = 1; k < trackFrames.size(); ++k)
+            QVERIFY(title.track(k)->firstBlock() > title.track(k - 1)->firstBlock());
+        QTemporaryDir out;
+        QCOMPARE(title.convertTitle(out.filePath("t"), optionsFor(options)), ResultCode::Succeeded);
+        QCOMPARE(QDir(out.path()).entryList({"*.wav", "*.flac"}, QDir::Files).size(), files.size());
+        for (const QString &file : files) {
+            const QString path = out.filePath("t" + file.section('|', 0, 0));
+            const Decoded d = decode(path);
+            QCOMPARE(d.error, QString());
+            QVERIFY2(d.samples == title.interleaved(channelsOf(file)), qPrintable(file));
+            MarkCheck::check(path, d.sampleRate, g1.rate, title.joins);
+        }
+    }
+
+    // A title of MLP tracks, each beginning at a major sync inside a block, decoded as
+    // one stream: the encoder's samples, every one.
+    void mlpTracksJoin_data()
+    {
+        QTest::addColumn<int>("id"); // -1: the two-substream stream of the test data
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("stereo 16/44100, WAV") << 1 << 44100 << 16 << ""
+            << QStringList{"-[L-R]-16-44100.wav|0 1"};
+        QTest::newRow("5.1 24/96000, FLAC") << 12 << 96000 << 24 << "flac"
+            << QStringList{"-[Lf-Rf-C-LFE-Ls-Rs]-24-96000.flac|0 1 2 3 4 5"};
+        QTest::newRow("5.1 24/48000 by group, WAV") << 12 << 48000 << 24 << ""
+            << QStringList{"-[Lf-Rf]-24-48000.wav|0 1", "-[C-LFE-Ls-Rs]-24-48000.wav|2 3 4 5"};
+        QTest::newRow("stereo 16/192000 split") << 1 << 192000 << 16 << "split"
+            << QStringList{"-[L]-16-192000.wav|0", "-[R]-16-192000.wav|1"};
+        QTest::newRow("the stereo downmix") << -1 << 48000 << 16 << "downmix"
+            << QStringList{"-[Downmix]-16-48000.wav|0 1"};
+    }
+    void mlpTracksJoin()
+    {
+        QFETCH(int, id);
+        QFETCH(int, rate);
+        QFETCH(int, bits);
+        QFETCH(QString, options);
+        QFETCH(QStringList, files);
+        QByteArray stream;
+        QVector<qint32> samples;
+        int channels = 2;
+        if (id >= 0) {
+            channels = mlpencoder::channelCount(id);
+            samples = mlpencoder::testSignal(channels, 200 * mlpencoder::frameSize(rate), bits, 5);
+            const mlpencoder::MlpFormat format{id, rate, bits};
+            stream = bits == 16 ? mlpencoder::encodeMlp(mlpencoder::toInt16(samples), format)
+                                : mlpencoder::encodeMlp(samples, format);
+        } else {
+            QFile fixture(TESTDATA_DIR "/mlp/two-substreams.mlp");
+            QFile downmix(TESTDATA_DIR "/mlp/two-substreams.substream0.s16le");
+            QVERIFY(fixture.open(QIODevice::ReadOnly) && downmix.open(QIODevice::ReadOnly));
+            stream = fixture.readAll();
+            const QByteArray s16 = downmix.readAll();
+            for (int i = 0; i + 1 < s16.size(); i += 2)
+                samples << qint16(quint8(s16[i]) | quint8(s16[i + 1]) << 8);
+        }
+        QVERIFY(mlpencoder::majorSyncOffsets(stream).size() > 6);
+        const MlpTitle title(stream, rate, {2, 5});
+        QCOMPARE(int(title.title()->tracks.size()), 3);
+        QTemporaryDir out;
+        ExtractProgress progress;
+        QCOMPARE(dumpTitle(title.title(), out.filePath("t"), optionsFor(options), progress).code(),
+                 ResultCode::Succeeded);
+        QCOMPARE(QDir(out.path()).entryList({"*.wav", "*.flac"}, QDir::Files).size(), files.size());
+        for (const QString &file : files) {
+            const QString path = out.filePath("t" + file.section('|', 0, 0));
+            const Decoded d = decode(path);
+            QCOMPARE(d.error, QString());
+            QVERIFY2(d.samples == leftJustified(samples, channels, bits, channelsOf(file)), qPrintable(file));
+            MarkCheck::check(path, d.sampleRate, rate, title.joins);
+        }
+    }
+
+    // A title that is not one stream is refused before any file is made.
+    void titlesThatCannotBeJoined_data()
+    {
+        QTest::addColumn<QList<int>>("formats"); // bits of each track's stream, 0 one stream
+        QTest::addColumn<QList<int>>("spans");   // first and last block of each track
+        QTest::addColumn<int>("result");
+        QTest::newRow("formats differ") << QList<int>{16, 24} << QList<int>{} << int(ResultCode::TitleFormats);
+        QTest::newRow("a block between two tracks") << QList<int>{0} << QList<int>{0, 1, 3, 5}
+                                                     << int(ResultCode::TitleGap);
+        QTest::newRow("tracks out of order") << QList<int>{0} << QList<int>{3, 5, 0, 2}
+                                             << int(ResultCode::TitleGap);
+        QTest::newRow("no track has blocks") << QList<int>{0} << QList<int>{-1, -1}
+                                             << int(ResultCode::BlockNotFound);
+    }
+    void titlesThatCannotBeJoined()
+    {
+        QFETCH(QList<int>, formats);
+        QFETCH(QList<int>, spans);
+        QFETCH(int, result);
+        const auto streamOf = [](int bits) {
+            const PcmGroup g{2, bits, 48000};
+            return packs::packStream(packPcm(g, makePcmSamples(g, 3200, 3)),
+                                     packs::pcmLayout(pcmFormat(g, PcmGroup{}, 1)));
+        };
+        Zone description;
+        if (formats.size() > 1) {
+            const packs::PackedStream a = streamOf(formats[0]), b = streamOf(formats[1]);
+            description = dumpzone::consecutiveTracks(a.packs + b.packs, {0, a.count});
+        } else {
+            const packs::PackedStream a = streamOf(16);
+            QVERIFY(a.count >= 6);
+            std::vector<TrackSpan> tracks;
+            for (int k = 0; k + 1 < spans.size(); k += 2)
+                tracks.push_back({90000, spans[k] < 0 ? std::vector<IndexEntry>{}
+                                                      : std::vector<IndexEntry>{{quint32(spans[k]), quint32(spans[k + 1])}}});
+            Titleset &titleset = description.titlesets.emplace_back();
+            titleset.info.titles.push_back(makeTitle(tracks));
+            titleset.aobFiles.push_back(AobFile::ofBytes(a.packs));
+        }
+        ZoneFolder folder(description);
+        DVDAZone zone{QDir(folder.path())};
+        QTemporaryDir out;
+        ExtractProgress progress;
+        QCOMPARE(dumpTitle(zone.titlesets.at(0)->titles.at(0), out.filePath("t"), optionsFor(""), progress).code(),
+                 ResultCode(result));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList());
+    }
+
+    // What "one file per title" extracts for a selection.
+    void titlesOfASelection_data()
+    {
+        QTest::addColumn<QStringList>("selected"); // titleset/title[/track[/index]] places
+        QTest::addColumn<QStringList>("titles");
+        QTest::newRow("tracks of one title") << QStringList{"0/0/0", "0/0/1"} << QStringList{"0/0"};
+        QTest::newRow("in the order named") << QStringList{"0/1/0", "0/0/1", "0/1/1"}
+                                            << QStringList{"0/1", "0/0"};
+        QTest::newRow("an index and a title") << QStringList{"0/0/1/0", "0/1"} << QStringList{"0/0", "0/1"};
+        QTest::newRow("a titleset") << QStringList{"1", "0/0/0"} << QStringList{"1/0", "1/1", "0/0"};
+    }
+    void titlesOfASelection()
+    {
+        QFETCH(QStringList, selected);
+        QFETCH(QStringList, titles);
+        Zone description;
+        for (int t = 0; t < 2; ++t) {
+            Titleset &titleset = description.titlesets.emplace_back();
+            titleset.info.titles.push_back(makeTitle({{90000, {{0, 1}}}, {90000, {{2, 2}, {3, 4}}}}));
+            titleset.info.titles.push_back(makeTitle({{90000, {{5, 6}}}, {90000, {{7, 9}}}}));
+            titleset.aobFiles.push_back(AobFile::ofBytes(numberedBlocks(0, 10)));
+        }
+        ZoneFolder folder(description);
+        DVDAZone zone{QDir(folder.path())};
+        const auto node = [&zone](const QString &place) -> DVDAObject * {
+            const QStringList at = place.split('/');
+            DVDATitleset *titleset = zone.titlesets.at(at[0].toUInt());
+            if (at.size() == 1)
+                return titleset;
+            DVDATitle *title = titleset->titles.at(at[1].toUInt());
+            if (at.size() == 2)
+                return title;
+            DVDATrack *track = title->tracks.at(at[2].toUInt());
+            return at.size() == 3 ? static_cast<DVDAObject *>(track) : track->indexes.at(at[3].toUInt());
+        };
+        QList<DVDAObject *> objects, expected;
+        for (const QString &place : selected)
+            objects << node(place);
+        for (const QString &place : titles)
+            expected << node(place);
+        QCOMPARE(wholeTitles(objects), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWholeTitle)
+#include "tst_wholetitle.moc"
