@@ -74,7 +74,8 @@ try-window:
 	$(MAKE) build PACKAGES="$(PACKAGES) xvfb xdotool imagemagick"
 	bash tools/trywindow.sh $(BUILD) /tmp/kestrova-try
 
-BENCHES := bench_openzone bench_pcmunpack bench_pcmconvert bench_extraction bench_zoneimage bench_flac
+BENCHES := bench_openzone bench_pcmunpack bench_pcmconvert bench_extraction bench_zoneimage bench_flac \
+           bench_title
 bench: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVA_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j $(JOBS) --target $(BENCHES) -- --no-print-directory

@@ -13,63 +13,12 @@
 #include <memory>
 
 #include "benchtools.h"
-#include "testzone/dumpzone.h"
-#include "testzone/mlpencoder.h"
-#include "testzone/packs.h"
-#include "testzone/pcmpacking.h"
+#include "benchzones.h"
 
 using namespace benchtools;
+using namespace benchzones;
 
 namespace {
-
-std::unique_ptr<testzone::ZoneFolder> zoneOf(const QList<QByteArray> &streams, bool mlp)
-{
-    const packs::StreamLayout layout =
-        mlp ? packs::mlpLayout() : packs::pcmLayout(packs::PcmFormat{0x20, 0x10, 1});
-    QByteArray all;
-    QList<int> firsts;
-    for (const QByteArray &stream : streams) {
-        firsts << int(all.size() / packs::PACK_SIZE);
-        all += packs::packStream(stream, layout).packs;
-    }
-    auto folder = std::make_unique<testzone::ZoneFolder>(dumpzone::consecutiveTracks(all, firsts));
-    return folder->ok() ? std::move(folder) : nullptr;
-}
-
-// Ten seconds of a signal repeated: a tone per channel with a little noise, as music
-// compresses rather than as random bytes do.
-QVector<qint32> signalOf(int seconds, int channels, int rate, int bits)
-{
-    const int piece = qMin(seconds, 10);
-    const QVector<qint32> ten = mlpencoder::testSignal(channels, piece * rate, bits, 4);
-    QVector<qint32> all;
-    all.reserve(qsizetype(seconds) * rate * channels);
-    for (int done = 0; done < seconds; done += piece)
-        all += ten;
-    return all;
-}
-
-QByteArray pcmOf(int seconds)
-{
-    const QVector<qint32> signal = signalOf(seconds, 2, 96000, 24);
-    const testzone::PcmGroup group{2, 24, 96000};
-    return testzone::packPcm(group, testzone::PcmSamples(signal.begin(), signal.end()));
-}
-
-// As bench_extraction makes it: each ten-second repeat begins with a major sync and ends
-// in a silent second, so that the joined stream decodes cleanly.
-QByteArray mlpOf(int seconds)
-{
-    const mlpencoder::MlpFormat format{12, 96000, 24};
-    const int piece = qMin(seconds, 10);
-    QVector<qint32> signal = mlpencoder::testSignal(6, piece * 96000, 24, 4);
-    std::fill(signal.end() - 6 * 96000, signal.end(), 0);
-    const QByteArray ten = mlpencoder::encodeMlp(signal, format);
-    QByteArray stream;
-    for (int done = 0; done < seconds && !ten.isEmpty(); done += piece)
-        stream += ten;
-    return stream;
-}
 
 struct Bench {
     QString cli;
@@ -79,14 +28,7 @@ struct Bench {
     // extract the zone's first title into a folder emptied before each run.
     std::function<RunReport()> extract(const testzone::ZoneFolder &zone, const QStringList &flags)
     {
-        const QString folder = out.filePath("x");
-        const QStringList args = QStringList{"extract", zone.path(), "-o", folder} + flags
-                                 + QStringList{"1/1"};
-        return [this, args, folder] {
-            QDir(folder).removeRecursively();
-            QDir(out.path()).mkdir("x");
-            return runProgram(cli, args);
-        };
+        return extractInto(cli, zone.path(), out.filePath("x"), flags + QStringList{"1/1"});
     }
     // What users do today: the WAV first, then flac -5 on it, one after the other.
     std::function<RunReport()> convertThenFlac(const testzone::ZoneFolder &zone)

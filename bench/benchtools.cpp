@@ -1,6 +1,7 @@
 #include "benchtools.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QProcess>
 #include <algorithm>
 #include <cstdio>
@@ -63,6 +64,18 @@ bool wantsMore(const Runs &runs, double seconds)
 }
 } // namespace
 
+std::function<RunReport()> extractInto(const QString &cli, const QString &zone,
+                                       const QString &folder, const QStringList &flags)
+{
+    const QStringList args = QStringList{QStringLiteral("extract"), zone, QStringLiteral("-o"), folder}
+                             + flags;
+    return [cli, args, folder] {
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        return runProgram(cli, args);
+    };
+}
+
 RunReport medianOf(const std::function<RunReport()> &run)
 {
     Runs runs;
@@ -88,7 +101,7 @@ RunPair mediansInTurn(const std::function<RunReport()> &ours,
 bool printCase(const char *name, const RunReport &ours, const char *reference,
                const RunReport &theirs, double target)
 {
-    std::printf("  %-32s ours %7.3f s, %s %7.3f s, ratio %5.2f (target <= %.1f), peak %.1f MB "
+    std::printf("  %-32s ours %7.3f s, %s %7.3f s, ratio %5.2f (target <= %g), peak %.1f MB "
                 "(%s %.1f MB)%s\n",
                 name, ours.seconds, reference, theirs.seconds,
                 theirs.seconds > 0 ? ours.seconds / theirs.seconds : 0.0, target,

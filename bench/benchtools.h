@@ -26,6 +26,10 @@ struct RunReport {
 // standard output is dropped; its standard error is printed when it fails.
 RunReport runProgram(const QString &program, const QStringList &arguments);
 
+// A run of `cli extract ZONE -o FOLDER FLAGS`, the folder emptied before each run.
+std::function<RunReport()> extractInto(const QString &cli, const QString &zone,
+                                       const QString &folder, const QStringList &flags);
+
 // The runs of a case: the median time, the highest peak, ok when every run was.
 RunReport medianOf(const std::function<RunReport()> &run);
 // Rounds of a case and its reference taken in turns, so that a change in the
