@@ -20,46 +20,15 @@
 #include <memory>
 
 #include "benchtools.h"
+#include "benchzones.h"
 #include "testzone/dumpzone.h"
 #include "testzone/mlpencoder.h"
 #include "testzone/packs.h"
 
 using namespace benchtools;
+using namespace benchzones;
 
 namespace {
-
-// A zone of one title whose tracks are the given streams, each packed on its own.
-std::unique_ptr<testzone::ZoneFolder> zoneOf(const QList<QByteArray> &streams, bool mlp)
-{
-    const packs::StreamLayout layout =
-        mlp ? packs::mlpLayout() : packs::pcmLayout(packs::PcmFormat{0x20, 0x10, 1});
-    QByteArray all;
-    QList<int> firsts;
-    for (const QByteArray &stream : streams) {
-        firsts << int(all.size() / packs::PACK_SIZE);
-        all += packs::packStream(stream, layout).packs;
-    }
-    auto folder = std::make_unique<testzone::ZoneFolder>(dumpzone::consecutiveTracks(all, firsts));
-    return folder->ok() ? std::move(folder) : nullptr;
-}
-
-// An MLP stream of the given length: ten seconds encoded once and repeated. Each repeat
-// begins with a major sync, so the joined stream is one valid stream. The last second of
-// the piece is silent: the first restart header of a repeat carries the lossless check of
-// nothing (0), which the decoder compares with the samples since the last restart header
-// before the join, and a damaged-file report would fail the extraction.
-QByteArray mlpOf(int seconds, const mlpencoder::MlpFormat &format, int channels)
-{
-    const int chunk = qMin(seconds, 10);
-    QVector<qint32> signal =
-        mlpencoder::testSignal(channels, chunk * format.sampleRate, format.bits, 4);
-    std::fill(signal.end() - channels * format.sampleRate, signal.end(), 0);
-    const QByteArray piece = mlpencoder::encodeMlp(signal, format);
-    QByteArray stream;
-    for (int done = 0; done < seconds && !piece.isEmpty(); done += chunk)
-        stream += piece;
-    return stream;
-}
 
 // The machine's load averages, as /proc/loadavg begins: "0.52 0.58 0.59".
 QByteArray loadAverages()
@@ -174,7 +143,7 @@ int main(int argc, char **argv)
     }
 
     const mlpencoder::MlpFormat surround{12, 96000, 24};
-    const auto mlp = zoneOf({mlpOf(60, surround, 6)}, true);
+    const auto mlp = zoneOf({mlpOf(60, surround)}, true);
     if (!mlp)
         return 1;
     bench.compare("mlp convert, 60 s 5.1 96k", bench.extract(*mlp, "convert", "groups", 1),
@@ -182,14 +151,14 @@ int main(int argc, char **argv)
     bench.compare("mlp verify, 60 s 5.1 96k", bench.extract(*mlp, "verify", "groups", 1),
                   "mlp convert", bench.extract(*mlp, "convert", "groups", 1), 1.0);
 
-    const QByteArray twenty = mlpOf(20, surround, 6);
+    const QByteArray twenty = mlpOf(20, surround);
     const auto four = zoneOf({twenty, twenty, twenty, twenty}, true);
     if (!four)
         return 1;
     bench.compare("4 mlp tracks, --threads 2", bench.extract(*four, "convert", "groups", 2),
                   "--threads 1", bench.extract(*four, "convert", "groups", 1), 0.6);
 
-    const auto longTrack = zoneOf({mlpOf(longSeconds, mlpencoder::MlpFormat{1, 48000, 16}, 2)},
+    const auto longTrack = zoneOf({mlpOf(longSeconds, mlpencoder::MlpFormat{1, 48000, 16})},
                                   true);
     if (!longTrack)
         return 1;

@@ -40,12 +40,12 @@ QByteArray pcmOf(int seconds)
     return testzone::packPcm(group, testzone::PcmSamples(signal.begin(), signal.end()));
 }
 
-QByteArray mlpOf(int seconds)
+QByteArray mlpOf(int seconds, const mlpencoder::MlpFormat &format)
 {
-    const mlpencoder::MlpFormat format{12, 96000, 24};
+    const int channels = mlpencoder::channelCount(format.channelAssignment);
     const int piece = qMin(seconds, 10);
-    QVector<qint32> signal = mlpencoder::testSignal(6, piece * 96000, 24, 4);
-    std::fill(signal.end() - 6 * 96000, signal.end(), 0);
+    QVector<qint32> signal = mlpencoder::testSignal(channels, piece * format.sampleRate, format.bits, 4);
+    std::fill(signal.end() - channels * format.sampleRate, signal.end(), 0);
     const QByteArray ten = mlpencoder::encodeMlp(signal, format);
     QByteArray stream;
     for (int done = 0; done < seconds && !ten.isEmpty(); done += piece)

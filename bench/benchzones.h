@@ -6,6 +6,7 @@
 #include <QVector>
 #include <memory>
 
+#include "testzone/mlpencoder.h"
 #include "testzone/testzone.h"
 
 namespace benchzones {
@@ -22,8 +23,12 @@ QVector<qint32> signalOf(int seconds, int channels, int rate, int bits);
 // Packed PCM, 24-bit stereo at 96 kHz.
 QByteArray pcmOf(int seconds);
 
-// MLP 5.1 at 24 bits and 96 kHz, as bench_extraction makes it: each ten-second repeat begins
-// with a major sync and ends in a silent second, so that the joined stream decodes cleanly.
-QByteArray mlpOf(int seconds);
+// An MLP stream of the given length (5.1 at 24 bits and 96 kHz unless said otherwise): ten
+// seconds encoded once and repeated. Each repeat begins with a major sync, so the joined
+// stream is one valid stream. The last second of the piece is silent: the first restart
+// header of a repeat carries the lossless check of nothing (0), which the decoder compares
+// with the samples since the last restart header before the join, and a damaged-file
+// report would fail the extraction.
+QByteArray mlpOf(int seconds, const mlpencoder::MlpFormat &format = {12, 96000, 24});
 
 } // namespace benchzones
