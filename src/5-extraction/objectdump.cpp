@@ -25,6 +25,7 @@ struct DumpSpan {
     const AOBObject *opening = nullptr; // the stream's format and where its first audio byte lies
     quint32 first = 0;
     quint32 last = 0;
+    const DVDATitle *title = nullptr;   // a whole title: its tracks, for the progress shown
 };
 
 // An MLP object ends at the first major sync of the object after it, which need not lie
@@ -59,11 +60,21 @@ public:
         record.currentBlock.store(qint32(first), std::memory_order_relaxed);
         record.lastBlock.store(qint32(last), std::memory_order_relaxed);
     }
-    void at(qint64 block) { record.currentBlock.store(qint32(block), std::memory_order_relaxed); }
+    void at(qint64 block)
+    {
+        record.currentBlock.store(qint32(block), std::memory_order_relaxed);
+        // A whole title: the track the block belongs to.
+        while (nextTrack < trackStarts.size() && block >= trackStarts[nextTrack].first)
+            record.track.store(trackStarts[nextTrack++].second, std::memory_order_relaxed);
+    }
+    // The first block and number of each track of a whole title, in order.
+    void followTracks(std::vector<std::pair<qint64, int>> starts) { trackStarts = std::move(starts); }
     bool stopRequested() const { return record.stopRequested.load(std::memory_order_relaxed); }
 
 private:
     ExtractProgress &record;
+    std::vector<std::pair<qint64, int>> trackStarts;
+    size_t nextTrack = 0;
 };
 
 // What a check counts while the blocks go by: the object's own blocks read, its PCM packs
@@ -183,6 +194,13 @@ Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &baseP
 {
     DVDATitleset *titleset = span.titleset;
     DumpProgress progress(record, span.first, span.last);
+    if (span.title) {
+        std::vector<std::pair<qint64, int>> starts;
+        for (const DVDATrack *track : span.title->tracks)
+            if (!track->indexes.empty())
+                starts.emplace_back(track->firstBlock(), track->number);
+        progress.followTracks(std::move(starts));
+    }
     auto runBuffer = std::make_unique<quint8[]>(size_t(RUN_BLOCKS) * BLOCK_SIZE);
     // A first block that cannot be read (its AOB file missing, say) is reported as such
     // before any file is created.
@@ -233,7 +251,7 @@ Result dumpWholeTitle(const DVDATitle &title, const QString &basePath,
     const Result found = titleAudio(title, &audio);
     if (found.failed())
         return found;
-    const DumpSpan span{title.titleset(), audio.opening, audio.first, audio.last};
+    const DumpSpan span{title.titleset(), audio.opening, audio.first, audio.last, &title};
     if (!span.titleset)
         return ResultCode::BlockNotFound;
     const DumpExtras extras{objectComments(&title, options.tags), titleMarks(title), audio.lengthPts};

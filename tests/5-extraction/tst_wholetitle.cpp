@@ -279,6 +279,7 @@ private slots:
         ExtractProgress progress;
         QCOMPARE(dumpTitle(title.title(), out.filePath("t"), optionsFor(options), progress).code(),
                  ResultCode::Succeeded);
+        QCOMPARE(progress.track.load(), 3); // the progress shown followed the tracks
         QCOMPARE(QDir(out.path()).entryList({"*.wav", "*.flac"}, QDir::Files).size(), files.size());
         for (const QString &file : files) {
             const QString path = out.filePath("t" + file.section('|', 0, 0));
