@@ -144,18 +144,24 @@ public:
             for (auto it = start.globalMatch(QString::fromLatin1(out)); it.hasNext();)
                 inside << it.next().captured(1).toDouble();
             QVERIFY(out.contains("REM FLAC__lead-out 255 "));
+            QCOMPARE(runTool("flac", {"-t", "-s", path}, &out), QString());
         }
         QCOMPARE(inside.size(), truth.size());
         for (int k = 0; k < truth.size(); ++k) {
             const double distance = std::abs(inside[k] - truth[k]);
-            largest = qMax(largest, distance);
+            if (distance > largest) {
+                largest = distance;
+                largestAt = rate;
+            }
             QVERIFY2(distance <= tolerance, qPrintable(QString("track %1 at %2, joins at %3")
                                                           .arg(k + 1).arg(inside[k]).arg(truth[k])));
         }
     }
     static double largest;
+    static int largestAt; // the file's rate
 };
 double MarkCheck::largest = 0;
+int MarkCheck::largestAt = 0;
 
 } // namespace
 
@@ -170,7 +176,8 @@ private slots:
     }
     void cleanupTestCase()
     {
-        qInfo("largest distance between a mark and its join: %.2f samples", MarkCheck::largest);
+        qInfo("largest distance between a mark and its join: %.2f samples (at %d Hz)", MarkCheck::largest,
+              MarkCheck::largestAt);
     }
 
     // Tracks cut from one PCM stream, their boundaries inside blocks: each file holds the
@@ -288,6 +295,33 @@ private slots:
             QVERIFY2(d.samples == leftJustified(samples, channels, bits, channelsOf(file)), qPrintable(file));
             MarkCheck::check(path, d.sampleRate, rate, title.joins);
         }
+    }
+
+    // The cue sheet's text: a track's start as INDEX 01, its later indexes as INDEX 02 on,
+    // in minutes, seconds and frames of 1/75 s cut from the sample the mark falls on.
+    void cueSheetText_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<QString>("sheet");
+        // A tick short of 2 s: at 44.1 kHz that rounds to the sample at 2 s, which begins a
+        // frame; at 96 kHz the nearest sample still lies in the frame before.
+        QTest::newRow("44100") << 44100
+            << "REM ZONE \"/media/disc\"\nREM TITLE \"title-01-02[0]\"\nFILE \"t.wav\" WAVE\n"
+               "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n    INDEX 02 00:02:00\n"
+               "  TRACK 02 AUDIO\n    INDEX 01 61:01:01\n";
+        QTest::newRow("96000") << 96000
+            << "REM ZONE \"/media/disc\"\nREM TITLE \"title-01-02[0]\"\nFILE \"t.wav\" WAVE\n"
+               "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n    INDEX 02 00:01:74\n"
+               "  TRACK 02 AUDIO\n    INDEX 01 61:01:01\n";
+    }
+    void cueSheetText()
+    {
+        QFETCH(int, rate);
+        QFETCH(QString, sheet);
+        const quint64 frame = 90000 / 75;
+        const TrackMarks marks{"/media/disc", "title-01-02[0]",
+                               {{1, 1, 0}, {1, 2, 2 * 90000 - 1}, {2, 1, (3661 * 75 + 1) * frame}}};
+        QCOMPARE(cueSheet(marks, "t.wav", rate), sheet);
     }
 
     // A title that is not one stream is refused before any file is made.

@@ -32,6 +32,7 @@ class TestCliRun : public QObject {
 private slots:
     void flacFilesReplaceTheWaves_data();
     void flacFilesReplaceTheWaves();
+    void commandRunsOnTheFlacFiles_data();
     void commandRunsOnTheFlacFiles();
     void commandOutputReachesTheStreams();
     void logOptionSendsOutputToTheLog();
@@ -92,20 +93,33 @@ void TestCliRun::flacFilesReplaceTheWaves()
     }
 }
 
+// The command runs on every audio file, a whole title's too, and not on its cue sheet.
+void TestCliRun::commandRunsOnTheFlacFiles_data()
+{
+    QTest::addColumn<int>("tracks");
+    QTest::addColumn<QStringList>("flags");
+    QTest::addColumn<QStringList>("files");
+    QTest::newRow("a track") << 1 << QStringList{QStringLiteral("--flac")}
+                             << QStringList{QStringLiteral("track-01-01[0]-01-[L-R]-16-48000.flac")};
+    QTest::newRow("a whole title") << 2 << QStringList{QStringLiteral("--flac"), QStringLiteral("--per-title")}
+                                   << QStringList{QStringLiteral("title-01-01[0]-[L-R]-16-48000.cue"),
+                                                  QStringLiteral("title-01-01[0]-[L-R]-16-48000.flac")};
+}
+
 void TestCliRun::commandRunsOnTheFlacFiles()
 {
-    const PcmZone pcm = pcmZone(1, 4800);
+    QFETCH(int, tracks);
+    QFETCH(QStringList, flags);
+    QFETCH(QStringList, files);
+    const PcmZone pcm = pcmZone(tracks, 4800);
     testzone::ZoneFolder folder(pcm.zone);
     QTemporaryDir out;
     QVERIFY(folder.ok() && out.isValid());
     const CliRun run = runCli(extractArgs(
-        folder.path(), out.path(),
-        {QStringLiteral("--flac"), QStringLiteral("--run"), QStringLiteral("echo %filename% %ext%")}));
+        folder.path(), out.path(), flags + QStringList{QStringLiteral("--run"), QStringLiteral("echo %filename% %ext%")}));
     QVERIFY2(run.exitCode == 0, run.err.constData());
-    const QStringList files = filesIn(out.path());
-    QCOMPARE(files.size(), 1);
-    QVERIFY(files[0].endsWith(".flac"));
-    QCOMPARE(linesOf(run.out), QStringList{files[0] + QStringLiteral(" flac")});
+    QCOMPARE(filesIn(out.path()), files);
+    QCOMPARE(linesOf(run.out), QStringList{files.last() + QStringLiteral(" flac")});
 }
 
 void TestCliRun::commandOutputReachesTheStreams()
