@@ -14,7 +14,13 @@ enum {
     INFO_HEADER_SIZE = 640,
     TITLE_TABLE_START = 2048,
     STREAM_INFO_BLOCKS = 16,
+    // The largest title table a disc can hold: 99 titles of 99 tracks and 255 indexes are
+    // about 500 KiB. A file claiming more is damaged; only this much of it is read.
+    MAX_TITLE_TABLE_BYTES = 1 << 20,
 };
+// An AOB part larger than a dual-layer disc cannot be one; its size is damage (and block
+// arithmetic on it would overflow).
+constexpr qint64 MAX_AOB_BYTES = qint64(1) << 33;
 const char INFO_MAGIC[] = "DVDAUDIO-ATS";
 
 // Header fields of the information file (big-endian on disc).
@@ -85,9 +91,31 @@ DVDATitleset::DVDATitleset(std::shared_ptr<ZoneSource> zoneSource, int position)
     if (contentKind == TitlesetAudio)
         checkAobArea();
 
-    // A file of up to one sector has no title table; a short read is a shorter table.
-    if (info->size() > TITLE_TABLE_START)
-        parseTitleTable(info->read(TITLE_TABLE_START, info->size() - TITLE_TABLE_START));
+    // The header says how many sectors the file has: a shorter file lost its end, and
+    // with it the title table or part of it.
+    const qint64 size = info->size();
+    const qint64 lastSector = be32(h + LAST_INFO_SECTOR_AT);
+    if (size <= lastSector * BLOCK_SIZE)
+        addProblem(size, tr("file cut short: %1 bytes, where its header gives it %2 sectors")
+                             .arg(size).arg(lastSector + 1));
+    else if (size > (lastSector + 1) * BLOCK_SIZE)
+        addProblem(-1, tr("file of %1 bytes, where its header gives it %2 sectors: only its title "
+                          "table is read").arg(size).arg(lastSector + 1));
+    if (size <= TITLE_TABLE_START) {
+        addProblem(size, tr("no title table: the file ends at byte %1").arg(size));
+        return;
+    }
+    // What the table says it needs, never more than a disc's table can be.
+    const QByteArray tableHeader = info->read(TITLE_TABLE_START, 8);
+    qint64 wanted = size - TITLE_TABLE_START;
+    if (tableHeader.size() == 8)
+        wanted = qMin(wanted, qint64(be32(reinterpret_cast<const uchar *>(tableHeader.constData()) + 4)) + 1);
+    if (wanted > MAX_TITLE_TABLE_BYTES) {
+        addProblem(TITLE_TABLE_START, tr("title table of %1 bytes, more than a disc holds: only the "
+                                         "first %2 are read").arg(wanted).arg(int(MAX_TITLE_TABLE_BYTES)));
+        wanted = MAX_TITLE_TABLE_BYTES;
+    }
+    parseTitleTable(info->read(TITLE_TABLE_START, qMax<qint64>(wanted, 8)));
 }
 
 DVDATitleset::DVDATitleset(const QDir &zoneDir, int position)
@@ -112,22 +140,66 @@ void DVDATitleset::addProblem(qint64 offset, const QString &what)
     problems.push_back({QString::asprintf("ATS_%02d_0.IFO", number), offset, what});
 }
 
-// Blocks the AOB files hold past the header's last block are out of reach of every
-// object: a damaged header hides them.
+void DVDATitleset::addFileProblem(const QString &file, const QString &what)
+{
+    problems.push_back({file, -1, what});
+}
+
+// The header's last block against what the AOB files hold. Blocks held past it are out of
+// reach of every object: a damaged header hides them. Blocks it claims that no file holds
+// were cut off a part or are in a part that is missing; a cut part before the last keeps
+// the block numbers the header gives the parts after it, so that their packs are read for
+// their own objects and never for those of the blocks cut away.
 void DVDATitleset::checkAobArea()
 {
-    quint32 held = 0;
-    bool any = false;
-    for (const AobFileEntry &row : aobFiles) {
-        if (row.heldBlocks > 0) {
-            held = row.firstBlock + row.heldBlocks - 1;
-            any = true;
-        }
-    }
-    if (any && lastAobBlock < held)
+    int last = -1;
+    for (int m = 0; m < 9; ++m)
+        if (aobFiles[m].heldBlocks > 0)
+            last = m;
+    if (last < 0)
+        return;
+    for (int m = 0; m < last; ++m)
+        if (!aobFiles[m].present)
+            addFileProblem(aobFiles[m].name, tr("missing: blocks %1-%2 are in no file")
+                                                 .arg(aobFiles[m].firstBlock).arg(aobFiles[m].lastBlock));
+    const quint32 held = aobFiles[last].firstBlock + aobFiles[last].heldBlocks - 1;
+    if (lastAobBlock < held) {
         addProblem(LAST_TITLESET_SECTOR_AT,
                    tr("the header ends the audio objects at block %1, the AOB files hold "
                       "blocks up to %2").arg(lastAobBlock).arg(held));
+        return;
+    }
+    if (lastAobBlock == held)
+        return;
+    const quint32 missing = lastAobBlock - held;
+    // A part before the last that is not full (parts are 524272 blocks but the last) lost
+    // its end.
+    int cut = -1;
+    for (int m = 0; m < last && cut < 0; ++m)
+        if (aobFiles[m].heldBlocks > 0 && aobFiles[m].heldBlocks < ABSENT_AOB_BLOCKS)
+            cut = m;
+    if (cut >= 0) {
+        AobFileEntry &row = aobFiles[cut];
+        addFileProblem(row.name, tr("cut short: %1 blocks, %2 expected (the header ends the audio "
+                                    "objects at block %3)").arg(row.heldBlocks)
+                                     .arg(quint64(row.heldBlocks) + missing).arg(lastAobBlock));
+        row.lastBlock += missing;
+        for (int m = cut + 1; m < 9; ++m) {
+            aobFiles[m].firstBlock += missing;
+            aobFiles[m].lastBlock += missing;
+        }
+        return;
+    }
+    // Else the part after the last one with data is missing, or that one was cut short.
+    if (last + 1 < 9 && !aobFiles[last + 1].present) {
+        shortfall = tr("%1 is cut short or %2 is missing").arg(aobFiles[last].name, aobFiles[last + 1].name);
+        addFileProblem(aobFiles[last + 1].name, tr("blocks %1-%2 are in no file: %3")
+                                                    .arg(held + 1).arg(lastAobBlock).arg(shortfall));
+        return;
+    }
+    shortfall = tr("%1 is cut short").arg(aobFiles[last].name);
+    addFileProblem(aobFiles[last].name, tr("cut short: blocks %1-%2 are in no file")
+                                            .arg(held + 1).arg(lastAobBlock));
 }
 
 DVDATitleset::~DVDATitleset() = default;
@@ -142,6 +214,12 @@ void DVDATitleset::probeAobFiles()
         const std::unique_ptr<ZoneFile> file = source->open(row.name);
         row.present = file != nullptr;
         sizes[m] = file ? file->size() : 0;
+        if (sizes[m] > MAX_AOB_BYTES || sizes[m] < 0) {
+            addFileProblem(row.name, tr("%1 bytes, more than a disc holds: no block is read from it")
+                                         .arg(sizes[m]));
+            sizes[m] = 0;
+            row.oversized = true;
+        }
         if (sizes[m] > 0)
             lastDataPart = m;
     }
@@ -281,19 +359,27 @@ void DVDATitleset::fillStreamInfo(AOBObject *object, quint32 block, const TitleT
 Result DVDATitleset::unreadableReason(int part, quint32 block) const
 {
     const AobFileEntry &row = aobFiles[part];
+    const QString where = QStringLiteral("%1, block %2").arg(row.name).arg(block);
     // Without a valid information file the table was never built.
     if (row.name.isEmpty())
         return ResultCode::BlockNotFound;
     // Past the last file that has data there is nothing to read; but when no file has
     // any, the blocks the header claims are in files that are missing.
     if (part > lastDataPart && !(lastDataPart < 0 && block <= lastAobBlock))
-        return ResultCode::BlockNotFound;
+        return notHeld(block);
     if (!row.present)
-        return ResultCode::OpenAobFile;
-    // A file cut short, or empty, before the last one.
-    if (block - row.firstBlock >= row.heldBlocks)
-        return ResultCode::ReadAobFile;
+        return Result(ResultCode::OpenAobFile, where);
+    // A file cut short, or empty, before the last one; or one whose size is damage.
+    if (row.oversized || block - row.firstBlock >= row.heldBlocks)
+        return Result(ResultCode::ReadAobFile, where);
     return ResultCode::Succeeded;
+}
+
+Result DVDATitleset::notHeld(quint64 block) const
+{
+    if (!shortfall.isEmpty() && block <= lastAobBlock)
+        return Result(ResultCode::ReadAobFile, tr("block %1: %2").arg(block).arg(shortfall));
+    return Result(ResultCode::BlockNotFound, tr("block %1").arg(block));
 }
 
 Result DVDATitleset::readRun(quint32 first, int count, quint8 *buffer, int *read)
@@ -304,7 +390,7 @@ Result DVDATitleset::readRun(quint32 first, int count, quint8 *buffer, int *read
     while (done < count && result.ok()) {
         const quint64 block = quint64(first) + quint64(done);
         if (block > 0xFFFFFFFFu) {
-            result = ResultCode::BlockNotFound;
+            result = notHeld(block);
             break;
         }
         int part = 0;
@@ -312,7 +398,7 @@ Result DVDATitleset::readRun(quint32 first, int count, quint8 *buffer, int *read
                              && aobFiles[part].lastBlock + 1 != aobFiles[part].firstBlock))
             ++part;
         if (part == 9) {
-            result = ResultCode::BlockNotFound;
+            result = notHeld(block);
             break;
         }
         result = unreadableReason(part, quint32(block));
@@ -322,7 +408,7 @@ Result DVDATitleset::readRun(quint32 first, int count, quint8 *buffer, int *read
         if (!row.file)
             row.file = source->open(row.name);
         if (!row.file) {
-            result = ResultCode::OpenAobFile;
+            result = Result(ResultCode::OpenAobFile, row.name);
             break;
         }
         const quint32 offset = quint32(block) - row.firstBlock;
@@ -330,7 +416,8 @@ Result DVDATitleset::readRun(quint32 first, int count, quint8 *buffer, int *read
         const int got = row.file->readBlocks(offset, wanted, buffer + size_t(done) * BLOCK_SIZE);
         done += qMax(0, got);
         if (got < wanted)
-            result = ResultCode::ReadAobFile;
+            result = Result(ResultCode::ReadAobFile,
+                            QStringLiteral("%1, block %2").arg(row.name).arg(block + quint64(qMax(0, got))));
     }
     if (read)
         *read = done;

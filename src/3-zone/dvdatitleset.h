@@ -28,6 +28,7 @@ struct AobFileEntry {
     // Whole blocks the file holds; fewer than its range when it was cut short, so that
     // the files after it keep their block numbers.
     quint32 heldBlocks = 0;
+    bool oversized = false; // its size cannot be a disc's: none of its blocks is read
 };
 
 class DVDATitleset : public DVDAObject {
@@ -64,8 +65,12 @@ private:
     void probeAobFiles();
     // Why a block no file holds cannot be read; Succeeded when its row can be read from.
     Result unreadableReason(int part, quint32 block) const;
+    // A block no file holds: in the part of the header's area that was cut off or is in a
+    // missing file, that; else not found.
+    Result notHeld(quint64 block) const;
     static QString tr(const char *text);
     void addProblem(qint64 offset, const QString &what);
+    void addFileProblem(const QString &file, const QString &what);
     void addPastTable(quint64 offset, const QString &what, const TitleTable &table);
     void checkAobArea();
     void parseTitleTable(const QByteArray &bytes);
@@ -74,4 +79,5 @@ private:
 
     std::shared_ptr<ZoneSource> source;
     int lastDataPart = -1; // the last AOB file with any bytes; nothing lies past it
+    QString shortfall;     // the header's blocks past the last file: which file lost them
 };

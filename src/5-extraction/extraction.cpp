@@ -1,6 +1,7 @@
 #include "5-extraction/extraction.h"
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 #include <QThread>
@@ -44,6 +45,8 @@ struct Extraction::Run {
     std::atomic<int> nextObject{0};
     std::atomic<int> workersLeft{0};
     std::atomic<ResultCode> firstFailure{ResultCode::Succeeded};
+    std::mutex failureMutex;
+    Result firstFailureWhere; // the first failure with where it happened, under failureMutex
     std::atomic<bool> cancelled{false};
     // One per object, filled by whichever worker dumps it; objects never reached keep a
     // null object and are left out of the checks reported.
@@ -124,6 +127,11 @@ void Extraction::stop()
                                   Qt::QueuedConnection);
 }
 
+Result Extraction::result() const
+{
+    return run && !active.load() ? run->result : Result();
+}
+
 ExtractionStatus Extraction::status() const
 {
     ExtractionStatus status;
@@ -168,7 +176,10 @@ void Extraction::work(int worker)
         if (result.ok())
             continue;
         ResultCode none = ResultCode::Succeeded;
-        run->firstFailure.compare_exchange_strong(none, result.code());
+        if (run->firstFailure.compare_exchange_strong(none, result.code())) {
+            std::lock_guard<std::mutex> lock(run->failureMutex);
+            run->firstFailureWhere = result;
+        }
         if (result == ResultCode::Cancelled)
             run->cancelled.store(true);
         if (!goOn || result == ResultCode::Cancelled)
@@ -249,7 +260,10 @@ void Extraction::workersEnded()
         return;
     joinWorkers();
     run->workersDone = true;
-    run->result = run->cancelled.load() ? ResultCode::Cancelled : run->firstFailure.load();
+    {
+        std::lock_guard<std::mutex> lock(run->failureMutex);
+        run->result = run->cancelled.load() ? Result(ResultCode::Cancelled) : run->firstFailureWhere;
+    }
     if (run->runner) {
         emit progress(status()); // the command alone may still be running
         run->runner->queueClosed();

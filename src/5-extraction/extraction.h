@@ -41,6 +41,10 @@ public:
     bool isRunning() const { return active.load(); }
     bool isStopping() const { return active.load() && stopping.load(); }
 
+    // How the last extraction ended, with where it failed (the file, block or command);
+    // what finished reported, once it has.
+    Result result() const;
+
     // Where the workers stand now; also sent by progress at every interval while running.
     ExtractionStatus status() const;
     void setProgressInterval(int ms) { progressTimer.setInterval(ms); }

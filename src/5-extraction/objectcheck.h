@@ -23,6 +23,7 @@ struct ObjectCheck {
     qint64 sequenceGaps = 0;     // PCM blocks in the object that are no pack with private data
     qint64 firstProblemMs = -1;  // from the start of the object; -1 when clean
     ResultCode result = ResultCode::Succeeded; // the dump's
+    QString where;               // where it failed: the file, block or command
     QStringList files;           // Convert: the files written
 
     int decoderErrors() const;

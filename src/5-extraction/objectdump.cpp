@@ -266,6 +266,7 @@ Result reported(const Result &result, const DVDAObject *object, const AOBObject 
         check->object = object;
         check->mlp = opening && opening->streamInfo.subStreamId == SUBSTREAM_MLP;
         check->result = result.code();
+        check->where = result.where();
     }
     progress.lastResult.store(result.code(), std::memory_order_relaxed);
     return result;

@@ -48,8 +48,8 @@ public:
                                                    "extraction has its name").arg(name));
                          });
         QObject::connect(&extraction, &Extraction::objectFinished, &loop,
-                         [this](DVDAObject *object, ResultCode code, const ObjectCheck &) {
-                             objectFinished(object, code);
+                         [this](DVDAObject *object, ResultCode code, const ObjectCheck &check) {
+                             objectFinished(object, Result(code, check.where));
                          });
         QObject::connect(&extraction, &Extraction::progress, &loop,
                          [this](const ExtractionStatus &status) { refresh(status); });
@@ -59,14 +59,14 @@ public:
                              display->forwardOutput(output);
                          });
         QObject::connect(&extraction, &Extraction::finished, &loop,
-                         [this](ResultCode code, const QList<ObjectCheck> &checks) {
-                             result = code;
+                         [this](ResultCode, const QList<ObjectCheck> &checks) {
+                             result = extraction.result();
                              objectChecks = checks;
                              loop.quit();
                          });
     }
 
-    ResultCode exec(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+    Result exec(const QList<DVDAObject *> &objects, const ExtractOptions &options)
     {
         if (!extraction.start(objects, options))
             return ResultCode::Cancelled;
@@ -91,15 +91,15 @@ private:
                                      : tr("Extracting %1 (%2)").arg(name, objectBaseName(object)));
     }
 
-    void objectFinished(DVDAObject *object, ResultCode code)
+    void objectFinished(DVDAObject *object, const Result &outcome)
     {
         const QString name = objectDisplayName(object);
         runningObjects.removeOne(name);
-        if (code == ResultCode::Succeeded) {
+        if (outcome.ok()) {
             display->printLine(verifying ? tr("Verified %1").arg(name) : tr("Extracted %1").arg(name));
             return;
         }
-        const QString failure = QStringLiteral("%1: %2").arg(name, resultMessage(code));
+        const QString failure = QStringLiteral("%1: %2").arg(name, resultText(outcome));
         display->printLine(tr("Failed %1").arg(failure));
         failures << failure;
     }
@@ -143,17 +143,17 @@ private:
     QStringList runningObjects;
     QString lastObject; // shown between two objects, as before
     bool stopping = false;
-    ResultCode result = ResultCode::Succeeded;
+    Result result;
     QList<ObjectCheck> objectChecks;
 };
 
 } // namespace
 
-ResultCode runExtraction(const QList<DVDAObject *> &objects, const ExtractOptions &options,
-                         ProgressDisplay *display, int stopFd, QList<ObjectCheck> *checks)
+Result runExtraction(const QList<DVDAObject *> &objects, const ExtractOptions &options,
+                     ProgressDisplay *display, int stopFd, QList<ObjectCheck> *checks)
 {
     ExtractionRun run(display, options, stopFd);
-    const ResultCode result = run.exec(objects, options);
+    const Result result = run.exec(objects, options);
     if (checks)
         *checks = run.checks();
     return result;

@@ -10,9 +10,10 @@
 class DVDAObject;
 class ProgressDisplay;
 
-// Runs the extraction (or verification) to its end and returns its result. The caller
+// Runs the extraction (or verification) to its end and returns its result, with where it
+// failed. The caller
 // has installed the stop signal handlers; stopFd is the read end of their pipe, or -1.
 // checks, when given, receives what each object was found to hold.
-[[nodiscard]] ResultCode runExtraction(const QList<DVDAObject *> &objects,
-                                       const ExtractOptions &options, ProgressDisplay *display,
-                                       int stopFd, QList<ObjectCheck> *checks = nullptr);
+[[nodiscard]] Result runExtraction(const QList<DVDAObject *> &objects, const ExtractOptions &options,
+                                   ProgressDisplay *display, int stopFd,
+                                   QList<ObjectCheck> *checks = nullptr);

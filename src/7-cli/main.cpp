@@ -134,7 +134,7 @@ bool checkOutputFolder(const QString &path, QDir *dir, QString *error)
 }
 
 // The extraction with the progress display and the stop signals.
-[[nodiscard]] ResultCode runWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options,
+[[nodiscard]] Result runWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options,
                                  QList<ObjectCheck> *checks)
 {
     const int stopFd = installStopSignals();
@@ -166,12 +166,12 @@ int runExtract(CliArguments args)
     }
 
     QList<ObjectCheck> checks;
-    const ResultCode result = runWalk(objects, args.options, &checks);
+    const Result result = runWalk(objects, args.options, &checks);
     // The files were written all the same, but what the decoder reported is in them.
     const QStringList damaged = damagedFileLines(checks);
     for (const QString &line : damaged)
         writeStderr(line + QLatin1Char('\n'));
-    writeStderr(resultMessage(result) + QLatin1Char('\n'));
+    writeStderr(resultText(result) + QLatin1Char('\n'));
     if (result == ResultCode::Succeeded)
         return damaged.isEmpty() ? ExitSuccess : ExitFailure;
     return result == ResultCode::Cancelled ? ExitCancelled : ExitFailure;
@@ -201,14 +201,14 @@ int runVerify(const CliArguments &args)
     if (!openSelected(args, &zone, &objects, &status))
         return status;
     QList<ObjectCheck> checks;
-    const ResultCode result = runWalk(objects, args.options, &checks);
+    const Result result = runWalk(objects, args.options, &checks);
     const int printed = printOutput(verifyReport(checks, args.json));
     if (result == ResultCode::Cancelled)
         return ExitCancelled;
     if (printed != ExitSuccess)
         return printed;
     if (result != ResultCode::Succeeded)
-        printError(resultMessage(result));
+        printError(resultText(result));
     return result == ResultCode::Succeeded && allClean(checks) ? ExitSuccess : ExitFailure;
 }
 

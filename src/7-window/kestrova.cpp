@@ -335,7 +335,7 @@ void Kestrova::extractionFinished(ResultCode result, const QList<ObjectCheck> &c
             names << objectBaseName(check.object);
         VerifyReport(names, checks, this).exec();
     } else {
-        showResult(this, result, damagedFileLines(checks));
+        showResult(this, running.result(), damagedFileLines(checks));
     }
 }
 

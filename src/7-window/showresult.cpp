@@ -19,13 +19,17 @@ QMessageBox::Icon resultIcon(ResultCode code)
 }
 } // namespace
 
-void showResult(QWidget *parent, ResultCode code, const QStringList &damagedFiles)
+void showResult(QWidget *parent, const Result &result, const QStringList &damagedFiles)
 {
+    const ResultCode code = result.code();
     QMessageBox box(parent);
     box.setText(resultMessage(code));
     box.setIcon(code == ResultCode::Succeeded && !damagedFiles.isEmpty() ? QMessageBox::Warning
                                                                          : resultIcon(code));
-    box.setInformativeText(damagedFiles.join(QLatin1Char('\n')));
+    QStringList details = damagedFiles;
+    if (!result.where().isEmpty())
+        details.prepend(result.where());
+    box.setInformativeText(details.join(QLatin1Char('\n')));
     if (parent)
         QApplication::alert(parent);
     box.exec();

@@ -6,8 +6,9 @@
 
 class QWidget;
 
-// Shows the message of code in a modal box over parent (which asks for attention) and
-// returns when the user has closed it: information for success, warning for a
-// cancellation, critical for every other code. The damaged files (lines naming each)
-// are listed below it; a success with damaged files is a warning.
-void showResult(QWidget *parent, ResultCode code, const QStringList &damagedFiles = {});
+// Shows the message of the result's code in a modal box over parent (which asks for
+// attention) and returns when the user has closed it: information for success, warning
+// for a cancellation, critical for every other code. Where it failed (the file, block or
+// command) and the damaged files (lines naming each) are listed below it; a success with
+// damaged files is a warning.
+void showResult(QWidget *parent, const Result &result, const QStringList &damagedFiles = {});

@@ -13,6 +13,7 @@
 #include "1-base/result.h"
 #include "testzone/testzone.h"
 #include "3-zone/dvdazone.h"
+#include "3-zone/zoneproblem.h"
 
 using namespace testzone;
 
@@ -57,6 +58,8 @@ private slots:
     void readsEachBlockFromItsFile();
     void eachBlockReadsOrSaysWhy_data();
     void eachBlockReadsOrSaysWhy();
+    void cutAndMissingPartsAreNamed_data();
+    void cutAndMissingPartsAreNamed();
     void runMatchesSingleBlocks_data();
     void runMatchesSingleBlocks();
     void runCrossesIntoNextFile();
@@ -77,10 +80,10 @@ void BlockAddressing::fileTable_data()
     QTest::addColumn<QList<quint32>>("firsts");
     QTest::addColumn<QList<quint32>>("lasts");
 
+    // File 3 is not written: absent, it keeps its reservation (checked below).
     QTest::newRow("100 + 50 blocks, file 3 absent")
-        << std::vector<AobFile>{numbered(0, 100), numbered(100, 50), AobFile::absent()}
-        << QList<bool>{true, true, false} << QList<quint32>{0, 100, 150}
-        << QList<quint32>{99, 149, 150 + RESERVED - 1};
+        << std::vector<AobFile>{numbered(0, 100), numbered(100, 50)}
+        << QList<bool>{true, true} << QList<quint32>{0, 100} << QList<quint32>{99, 149};
     QTest::newRow("file 1 absent")
         << std::vector<AobFile>{AobFile::absent(), numbered(RESERVED, 4)}
         << QList<bool>{false, true} << QList<quint32>{0, RESERVED}
@@ -195,6 +198,54 @@ void BlockAddressing::eachBlockReadsOrSaysWhy()
         QCOMPARE(codeOf(opened.titleset()->readBlock(blocks[i], block)), results[i]);
         if (results[i] == 0)
             QVERIFY2(isNumberedBlock(block, blocks[i]), qPrintable(which));
+    }
+}
+
+// A part cut short or missing is named as a problem, and its blocks fail naming it; the
+// parts after a cut one keep the numbers the header gives them, so no object is read from
+// another's packs.
+void BlockAddressing::cutAndMissingPartsAreNamed_data()
+{
+    QTest::addColumn<std::vector<AobFile>>("files");
+    QTest::addColumn<qint64>("lastAobBlock");
+    QTest::addColumn<QStringList>("problems");
+    QTest::addColumn<QList<quint32>>("blocks");
+    QTest::addColumn<QStringList>("results"); // "" for a block read as itself
+
+    const QString missingTail = "ATS_01_1.AOB is cut short or ATS_01_2.AOB is missing";
+    QTest::newRow("part 1 cut from 30 to 10 blocks") << std::vector<AobFile>{numbered(0, 10), numbered(30, 6)}
+        << qint64(35)
+        << QStringList{"ATS_01_1.AOB: cut short: 10 blocks, 30 expected (the header ends the audio objects at block 35)"}
+        << QList<quint32>{9, 10, 29, 30, 35}
+        << QStringList{"", "-9 ATS_01_1.AOB, block 10", "-9 ATS_01_1.AOB, block 29", "", ""};
+    QTest::newRow("last part missing") << std::vector<AobFile>{numbered(0, 30)} << qint64(35)
+        << QStringList{"ATS_01_2.AOB: blocks 30-35 are in no file: " + missingTail}
+        << QList<quint32>{29, 30, 35, 36}
+        << QStringList{"", "-9 block 30: " + missingTail, "-9 block 35: " + missingTail, "-18 block 36"};
+    QTest::newRow("part 1 missing") << std::vector<AobFile>{AobFile::absent(), numbered(RESERVED, 2)}
+        << qint64(-1) << QStringList{QString("ATS_01_1.AOB: missing: blocks 0-%1 are in no file").arg(RESERVED - 1)}
+        << QList<quint32>{0, RESERVED} << QStringList{"-3 ATS_01_1.AOB, block 0", ""};
+}
+
+void BlockAddressing::cutAndMissingPartsAreNamed()
+{
+    QFETCH(std::vector<AobFile>, files);
+    QFETCH(qint64, lastAobBlock);
+    QFETCH(QStringList, problems);
+    QFETCH(QList<quint32>, blocks);
+    QFETCH(QStringList, results);
+    Opened opened(zoneOfFiles(files, lastAobBlock));
+    QVERIFY(opened.zone);
+    QStringList texts;
+    for (const ZoneProblem &problem : opened.titleset()->problems)
+        texts << problemText(problem);
+    QCOMPARE(texts, problems);
+    quint8 block[BLOCK_BYTES];
+    for (int i = 0; i < blocks.size(); ++i) {
+        const Result read = opened.titleset()->readBlock(blocks[i], block);
+        QCOMPARE(read.ok() ? QString() : QString("%1 %2").arg(codeOf(read)).arg(read.where()), results[i]);
+        if (read.ok())
+            QVERIFY2(isNumberedBlock(block, blocks[i]), qPrintable(QString::number(blocks[i])));
     }
 }
 

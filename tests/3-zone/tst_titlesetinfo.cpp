@@ -1,14 +1,18 @@
 // Reading ATS_nn_0.IFO: header fields, the title table and its bounds, which indexes
 // go to which track, and the stream description every track and index gets.
 #include <QtTest>
+#include <limits>
 #include <memory>
 
 #include <sys/resource.h>
 
 #include "testzone/mlpencoder.h"
+#include "testzone/resultcompare.h"
 #include "testzone/packs.h"
 #include "testzone/testzone.h"
 #include "3-zone/dvdazone.h"
+#include "3-zone/folderzonesource.h"
+#include "3-zone/zoneproblem.h"
 
 using namespace testzone;
 
@@ -48,6 +52,38 @@ Zone zoneOf(const TitlesetInfo &info, const std::vector<AobFile> &files)
     return zone;
 }
 
+using RecordedSizes = QHash<QString, qint64>;
+
+// A zone file whose file system entry records another size than the data it has.
+class MisrecordedFile : public ZoneFile {
+public:
+    MisrecordedFile(std::unique_ptr<ZoneFile> data, qint64 recorded) : real(std::move(data)), claimed(recorded) {}
+    qint64 size() const override { return claimed; }
+    int readBlocks(quint32 first, int count, quint8 *buffer) override { return real->readBlocks(first, count, buffer); }
+    QByteArray read(qint64 offset, qint64 length) override { return real->read(offset, length); }
+
+private:
+    std::unique_ptr<ZoneFile> real;
+    qint64 claimed;
+};
+
+// The zone folder's files, some of them with misrecorded sizes.
+class MisrecordedSource : public ZoneSource {
+public:
+    MisrecordedSource(const QDir &dir, const RecordedSizes &recorded) : folder(dir), sizes(recorded) {}
+    std::unique_ptr<ZoneFile> open(const QString &name) override
+    {
+        std::unique_ptr<ZoneFile> file = folder.open(name);
+        if (!file || !sizes.contains(name))
+            return file;
+        return std::make_unique<MisrecordedFile>(std::move(file), sizes.value(name));
+    }
+
+private:
+    FolderZoneSource folder;
+    RecordedSizes sizes;
+};
+
 // Three titles of two tracks each; track 1 has index 1, track 2 indexes 2 and 3.
 TitlesetInfo threeTitles()
 {
@@ -71,6 +107,8 @@ private slots:
     void unusableInformationFile();
     void noTitleTable_data();
     void noTitleTable();
+    void damagedSizesAreNamed_data();
+    void damagedSizesAreNamed();
     void recordFieldsReachTheTree();
     void indexesGoToTracks_data();
     void indexesGoToTracks();
@@ -169,6 +207,59 @@ void TitlesetInfoTest::noTitleTable()
     QCOMPARE(titleset->lastAobBlock, 3u);
     QVERIFY(titleset->aobFiles[0].present);
     QCOMPARE(titleset->aobFiles[0].lastBlock, 3u);
+}
+
+// A file cut short or recorded with an impossible size is named as a problem, read only as
+// far as a disc's file can be, and what it still holds is parsed.
+void TitlesetInfoTest::damagedSizesAreNamed_data()
+{
+    QTest::addColumn<qint64>("cutTo");          // the information file's size; -1 whole
+    QTest::addColumn<RecordedSizes>("recorded");
+    QTest::addColumn<QStringList>("problems");
+    QTest::addColumn<int>("titles");
+    const QString twoSectors = QStringLiteral("where its header gives it 2 sectors");
+    QTest::newRow("title table gone, one sector left") << qint64(2048) << RecordedSizes()
+        << QStringList{"ATS_01_0.IFO, byte 2048: file cut short: 2048 bytes, " + twoSectors,
+                       "ATS_01_0.IFO, byte 2048: no title table: the file ends at byte 2048"} << 0;
+    QTest::newRow("header only") << qint64(640) << RecordedSizes()
+        << QStringList{"ATS_01_0.IFO, byte 640: file cut short: 640 bytes, " + twoSectors,
+                       "ATS_01_0.IFO, byte 640: no title table: the file ends at byte 640"} << 0;
+    QTest::newRow("information file of 1 TB") << qint64(-1)
+        << RecordedSizes{{"ATS_01_0.IFO", qint64(1) << 40}}
+        << QStringList{"ATS_01_0.IFO: file of 1099511627776 bytes, " + twoSectors + ": only its title table is read"}
+        << 3;
+    QTest::newRow("AOB part of 2^63 - 1 bytes") << qint64(-1)
+        << RecordedSizes{{"ATS_01_1.AOB", std::numeric_limits<qint64>::max()}}
+        << QStringList{"ATS_01_1.AOB: 9223372036854775807 bytes, more than a disc holds: no block is read from it"}
+        << 3;
+}
+
+void TitlesetInfoTest::damagedSizesAreNamed()
+{
+    QFETCH(qint64, cutTo);
+    QFETCH(RecordedSizes, recorded);
+    QFETCH(QStringList, problems);
+    QFETCH(int, titles);
+    TitlesetInfo info = threeTitles();
+    info.tweaks.size = cutTo;
+    ZoneFolder folder(zoneOf(info, {AobFile::ofBytes(pcmPacks(30))}));
+    QVERIFY(folder.ok());
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    DVDAZone zone(std::make_shared<MisrecordedSource>(QDir(folder.path()), recorded));
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    QStringList texts;
+    for (const ZoneProblem &problem : zoneProblems(&zone))
+        texts << problemText(problem);
+    QCOMPARE(texts, problems);
+    QCOMPARE(int(zone.titlesets.at(0)->titles.size()), titles);
+    QVERIFY(after.ru_maxrss - before.ru_maxrss < 64 * 1024);
+    // No block of a part whose size is damage is read; the failure names it.
+    quint8 block[BLOCK_BYTES];
+    if (recorded.contains("ATS_01_1.AOB"))
+        QCOMPARE(toString(zone.titlesets.at(0)->readBlock(0, block)),
+                 toString(Result(ResultCode::ReadAobFile, "ATS_01_1.AOB, block 0")));
 }
 
 void TitlesetInfoTest::recordFieldsReachTheTree()

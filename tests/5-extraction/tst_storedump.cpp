@@ -246,7 +246,7 @@ private slots:
     {
         const QByteArray audio = dumpzone::pattern(9000, 4);
         const packs::PackedStream stream = packs::packStream(audio, packs::pcmLayout(stereo24at96));
-        // The track claims three blocks more than the file holds.
+        // The track claims three blocks more than the file holds: the file was cut short.
         testzone::Zone description = dumpzone::consecutiveTracks(stream.packs, {0},
                                                                  90000, stream.count + 2);
         OpenZone zone(description);
@@ -254,7 +254,7 @@ private slots:
         QCOMPARE(zone.track(0)->lastBlock(), quint32(stream.count + 2));
 
         QTemporaryDir out;
-        QCOMPARE(dumpAll(zone, out, storeOptions()), QList<int>({int(ResultCode::BlockNotFound)}));
+        QCOMPARE(dumpAll(zone, out, storeOptions()), QList<int>({int(ResultCode::ReadAobFile)}));
         QCOMPARE(dumpzone::fileBytes(out.filePath("t0-[L-R]-24-96000.pcm")), audio);
 
         // An output folder that does not exist.

@@ -515,11 +515,16 @@ void TestCliExtract::failingDumpReportsAndKeepsEarlierFiles()
     const CliRun run = runCli({QStringLiteral("extract"), folder.path(), QStringLiteral("-o"),
                                out.path(), QStringLiteral("--convert")});
     QCOMPARE(run.exitCode, 1);
+    // The missing blocks are named before anything is read, and again where they fail.
+    const QString missing = QStringLiteral("ATS_01_1.AOB is cut short or ATS_01_2.AOB is missing");
     const QStringList lines = linesOf(run.err);
-    QCOMPARE(lines.value(1), QStringLiteral("Extracted track 1/1/1"));
-    QCOMPARE(lines.value(3), QStringLiteral("Failed track 1/1/2: Cannot find block in DVD-Audio zone."));
-    QCOMPARE(lines.value(4), QStringLiteral("Cannot find block in DVD-Audio zone."));
-    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines.value(0), QStringLiteral("kestrova-cli: ATS_01_2.AOB: blocks %1-%2 are in no file: %3")
+                                 .arg(whole.blockCount).arg(whole.blockCount + 19).arg(missing));
+    QCOMPARE(lines.value(2), QStringLiteral("Extracted track 1/1/1"));
+    const QString failure = QStringLiteral("Cannot read .AOB file. (block %1: %2)").arg(whole.blockCount).arg(missing);
+    QCOMPARE(lines.value(4), QStringLiteral("Failed track 1/1/2: ") + failure);
+    QCOMPARE(lines.value(5), failure);
+    QCOMPARE(lines.size(), 6);
 
     // The first track's file is complete; the failed one's is at least a finished wave.
     const QByteArray first = fileBytes(
