@@ -25,6 +25,7 @@ enum class [[nodiscard]] ResultCode : int {
     ProcessFailed = -35, // the external command ran but exited non-zero or crashed
     TitleFormats = -36,  // a whole title whose tracks are not all of one stream format
     TitleGap = -37,      // a whole title whose tracks do not follow each other on the disc
+    NoAudio = -38,       // an object whose blocks hold no audio pack
 };
 Q_DECLARE_METATYPE(ResultCode)
 

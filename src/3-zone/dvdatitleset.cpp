@@ -424,6 +424,14 @@ Result DVDATitleset::readRun(quint32 first, int count, quint8 *buffer, int *read
     return result;
 }
 
+QString DVDATitleset::fileOfBlock(quint32 block) const
+{
+    for (const AobFileEntry &row : aobFiles)
+        if (block >= row.firstBlock && block <= row.lastBlock && row.lastBlock + 1 != row.firstBlock)
+            return row.name;
+    return QString();
+}
+
 Result DVDATitleset::readBlock(quint32 block, quint8 *buffer)
 {
     return readRun(block, 1, buffer, nullptr);

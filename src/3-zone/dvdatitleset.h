@@ -51,6 +51,9 @@ public:
     // blocks before it in the buffer. Not cut at lastAobBlock, like readBlock.
     Result readRun(quint32 first, int count, quint8 *buffer, int *read);
 
+    // The AOB file that holds a block, for messages; empty when none does.
+    QString fileOfBlock(quint32 block) const;
+
     Children<DVDATitle> titles{this};
     TitlesetKind contentKind = TitlesetUnknown;
     AobFileEntry aobFiles[9];

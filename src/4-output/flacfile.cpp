@@ -258,7 +258,7 @@ void FlacFile::keepWhatReachedTheDisc()
     const qint64 size = file.size();
     if (size < headerSize) {
         file.close();
-        QFile::remove(name);
+        (void)removeOutputFile(name);
         return;
     }
     qint64 end = headerSize;

@@ -1,5 +1,7 @@
 #include "4-output/outputfile.h"
 
+#include <QFileInfo>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,4 +14,12 @@ bool openOutputFile(QFile &file, const QString &path, QIODevice::OpenMode extra)
         return false;
     file.setFileName(path);
     return file.open(QIODevice::ReadWrite | QIODevice::Truncate | extra);
+}
+
+bool removeOutputFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    return info.isFile() && !info.isSymLink() && QFile::remove(path);
 }

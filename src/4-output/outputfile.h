@@ -9,3 +9,7 @@
 // modes (Unbuffered for a writer that buffers by itself).
 [[nodiscard]] bool openOutputFile(QFile &file, const QString &path,
                                   QIODevice::OpenMode extra = QIODevice::NotOpen);
+
+// Removes the output file at path, only when it is a regular file (never a device or
+// anything else the name may stand for); false when something was left.
+[[nodiscard]] bool removeOutputFile(const QString &path);

@@ -44,10 +44,16 @@ Result RawFileSink::finish(std::vector<WrittenFile> *files)
     const bool wrote = payload.flush();
     file.unsetError();
     const bool flushed = wrote && file.flush();
+    const bool empty = file.size() == 0;
     file.close();
+    const bool failed = !flushed || file.error() != QFileDevice::NoError;
     payload.release();
-    if (!flushed || file.error() != QFileDevice::NoError)
+    // A file that got no byte is no file: it is removed, not listed.
+    if (empty)
+        (void)removeOutputFile(file.fileName());
+    if (failed)
         return payload.lostTakenBytes() ? ResultCode::WriteOutput : ResultCode::CloseOutput;
-    files->push_back(description);
+    if (!empty)
+        files->push_back(description);
     return ResultCode::Succeeded;
 }

@@ -1,5 +1,9 @@
 #include "4-output/samplefilesink.h"
 
+#include <QFile>
+
+#include "4-output/outputfile.h"
+
 #include <cstring>
 
 #include "2-stream/channeltable.h"
@@ -120,11 +124,19 @@ Result SampleFileSink::finish(std::vector<WrittenFile> *finished)
     for (std::unique_ptr<SampleFile> &file : files) {
         if (!file || !file->isOpen())
             continue;
-        if (!file->finish()) {
+        const int slot = int(&file - files);
+        const bool finished_ = file->finish();
+        // A file that got no sample stands for nothing (the object stopped before its first
+        // block, or the disc was full): it is removed, not listed.
+        if (!gotSamples[slot])
+            (void)removeOutputFile(file->path());
+        if (!finished_) {
             if (result != ResultCode::WriteOutput)
                 result = file->lostSamples() ? ResultCode::WriteOutput : ResultCode::CloseOutput;
             continue;
         }
+        if (!gotSamples[slot])
+            continue;
         finished->push_back({file->path(), file->channels, file->sampleRate, file->bits});
         if (marks.empty())
             continue;
@@ -209,10 +221,13 @@ SampleSink::Targets SampleFileSink::reserve(int frames1, int frames2)
 
 Result SampleFileSink::commit(int frames1, int frames2)
 {
-    for (int slot = 0; slot < SLOTS; ++slot)
-        if (reserved[slot])
-            files[slot]->commit(qint64(frames1) * placement.perFrame1[slot]
-                                + qint64(frames2) * placement.perFrame2[slot]);
+    for (int slot = 0; slot < SLOTS; ++slot) {
+        if (!reserved[slot])
+            continue;
+        const qint64 bytes = qint64(frames1) * placement.perFrame1[slot] + qint64(frames2) * placement.perFrame2[slot];
+        files[slot]->commit(bytes);
+        gotSamples[slot] = gotSamples[slot] || bytes > 0;
+    }
     if (roomRefused && state.ok())
         state = ResultCode::WriteOutput;
     return roomRefused ? Result(ResultCode::WriteOutput) : Result(ResultCode::Succeeded);

@@ -72,6 +72,7 @@ private:
     } placement;
     bool widened = false;           // merged groups of two depths: the low bytes are zeroed
     bool reserved[SLOTS] = {};      // the slot's file gave the room of reserve
+    bool gotSamples[SLOTS] = {};    // the slot's file was given at least one sample
     bool roomRefused = false;       // some file of the layout did not
     std::vector<quint8> scratch;    // the room given in place of a file that failed
     Result state;                   // the first failure

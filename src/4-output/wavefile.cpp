@@ -135,6 +135,13 @@ bool WaveFile::finish()
         file.close();
         if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
             return false;
+        // Not even the header made it: there is no wave file to keep.
+        if (file.size() < headerImage.size()) {
+            file.close();
+            (void)removeOutputFile(file.fileName());
+            samples.release();
+            return false;
+        }
         const qint64 data = file.size() - headerImage.size();
         if (data > 0 && blockAlign > 0 && data % blockAlign != 0)
             file.resize(file.size() - data % blockAlign);

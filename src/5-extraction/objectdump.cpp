@@ -193,6 +193,12 @@ Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &baseP
             std::vector<WrittenFile> *files)
 {
     DVDATitleset *titleset = span.titleset;
+    // Blocks past the header's end: either the header is damaged or the object is; its
+    // stream was described from blocks cut there, and its audio ends there.
+    if (span.last > titleset->lastAobBlock)
+        return Result(ResultCode::BlockNotFound,
+                      QStringLiteral("blocks %1-%2, past block %3 where the titleset's header ends its audio")
+                          .arg(span.first).arg(span.last).arg(titleset->lastAobBlock));
     DumpProgress progress(record, span.first, span.last);
     if (span.title) {
         std::vector<std::pair<qint64, int>> starts;
@@ -207,6 +213,12 @@ Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &baseP
     const Result firstRead = titleset->readRun(span.first, 1, runBuffer.get(), nullptr);
     if (firstRead.failed())
         return firstRead;
+    // First blocks without one audio pack (zero-filled, or an image file that claims more
+    // than it records): nothing to store or decode, and no file is made.
+    if (span.opening->streamInfo.payloadLength == 0)
+        return Result(ResultCode::NoAudio, QStringLiteral("blocks %1-%2 of %3")
+                                               .arg(span.first).arg(span.last)
+                                               .arg(titleset->fileOfBlock(span.first)));
     const StreamInfo info = span.opening->streamInfo.subStreamId == SUBSTREAM_MLP
                                 ? streamInfoWithPayload(titleset, span.opening)
                                 : span.opening->streamInfo;

@@ -29,6 +29,7 @@ const ResultText resultTexts[] = {
     {ResultCode::ProcessFailed, QT_TRANSLATE_NOOP("ExtractResult", "External program failed.")},
     {ResultCode::TitleFormats, QT_TRANSLATE_NOOP("ExtractResult", "Cannot join tracks of different formats into one file.")},
     {ResultCode::TitleGap, QT_TRANSLATE_NOOP("ExtractResult", "Cannot join tracks that do not follow each other on the disc.")},
+    {ResultCode::NoAudio, QT_TRANSLATE_NOOP("ExtractResult", "No audio in the blocks of the object.")},
 };
 } // namespace
 

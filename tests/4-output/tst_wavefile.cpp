@@ -298,6 +298,8 @@ private slots:
         QVERIFY(!wave.write(reinterpret_cast<const quint8 *>(chunk.constData()), chunk.size()));
         QVERIFY(!wave.finish());
         QVERIFY(!wave.isOpen());
+        // A file that did not get its header is removed; a device never is.
+        QVERIFY(QFileInfo::exists(path) && !QFileInfo(path).isFile());
     }
 };
 

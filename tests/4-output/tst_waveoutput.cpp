@@ -289,7 +289,7 @@ private slots:
     }
 
     // A finished sink reports its files in slot order, each with its own channel count,
-    // once: a second finish has nothing left.
+    // once: a second finish has nothing left. Files that got no sample are removed.
     void finishedFiles()
     {
         QFETCH(bool, split);
@@ -298,6 +298,8 @@ private slots:
         QTemporaryDir dir;
         const QString base = dir.filePath("P");
         LayoutOnly d(sixChannels(), base, false, split, false);
+        (void)d.reserve(1, 1); // a frame of zeros in every file
+        QCOMPARE(d.commit(1, 1), ResultCode::Succeeded);
         std::vector<WrittenFile> files;
         QCOMPARE(d.finish(&files), ResultCode::Succeeded);
         QCOMPARE(int(files.size()), int(paths.size()));
@@ -306,11 +308,16 @@ private slots:
             QCOMPARE(files[size_t(k)].channels, channels[k]);
             QCOMPARE(files[size_t(k)].sampleRate, 96000);
             QCOMPARE(files[size_t(k)].bits, 24);
-            QCOMPARE(QFileInfo(files[size_t(k)].path).size(), qint64(68)); // finished
+            QCOMPARE(QFileInfo(files[size_t(k)].path).size(), qint64(68 + channels[k] * 3)); // finished
         }
         std::vector<WrittenFile> again;
         QCOMPARE(d.finish(&again), ResultCode::Succeeded);
         QVERIFY(again.empty());
+
+        LayoutOnly none(sixChannels(), dir.filePath("N"), false, split, false);
+        QCOMPARE(none.finish(&again), ResultCode::Succeeded);
+        QVERIFY(again.empty());
+        QCOMPARE(QDir(dir.path()).entryList({"N*"}, QDir::Files), QStringList());
     }
 
     // Finishing a file that cannot take its sizes: "Cannot close file(s)...".

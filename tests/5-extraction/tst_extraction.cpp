@@ -12,6 +12,7 @@
 #include "5-extraction/extraction.h"
 #include "5-extraction/objectnames.h"
 #include "testzone/dumpzone.h"
+#include "testzone/filesizelimit.h"
 #include "testzone/mlpencoder.h"
 #include "testzone/packs.h"
 #include "testzone/pcmpacking.h"
@@ -334,6 +335,41 @@ private slots:
                  zone.audio[0]);
         QCOMPARE(dumpzone::fileBytes(earlier), QByteArray("earlier run"));
         QCOMPARE(filesIn(out.path()).size(), 2);
+    }
+
+    // A disc full from the start with keepGoing: every object fails (small objects at the
+    // last flush, which cannot finish the file) and none leaves a file behind, empty or
+    // header-only.
+    void fullDiscLeavesNoEmptyFiles_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("flac");
+        QTest::addColumn<ResultCode>("result");
+        QTest::newRow("store") << int(ModeStore) << false << ResultCode::CloseOutput;
+        QTest::newRow("convert") << int(ModeConvert) << false << ResultCode::CloseOutput;
+        QTest::newRow("flac") << int(ModeConvert) << true << ResultCode::WriteOutput;
+    }
+    void fullDiscLeavesNoEmptyFiles()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, flac);
+        QFETCH(ResultCode, result);
+        ThreeTracks zone;
+        QTemporaryDir out;
+        ExtractOptions options = storeInto(out.path());
+        options.mode = mode;
+        options.format = flac ? OutputFormat::Flac : OutputFormat::Wave;
+        options.keepGoing = true;
+        Run run;
+        {
+            testzone::FileSizeLimit full{0};
+            if (!full.active)
+                QSKIP("cannot limit file sizes");
+            QVERIFY(run.toEnd({zone.track(0), zone.track(1), zone.track(2)}, options));
+        }
+        QCOMPARE(run.result, result);
+        QCOMPARE(run.items.size(), 6); // each object started and finished
+        QCOMPARE(filesIn(out.path()), QStringList());
     }
 
     // A stop in the middle of an object: the walk ends at its next block, and every file

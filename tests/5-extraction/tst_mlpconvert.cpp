@@ -304,9 +304,9 @@ private slots:
         const QByteArray twoSubstreams = fixture.open(QIODevice::ReadOnly) ? fixture.readAll() : "";
         QTest::newRow("downmix, two substreams") << twoSubstreams << "downmix" << 0
             << QStringList{"t-[Downmix]-16-48000.wav"};
+        // The decoder stops at the first unit: the files made for it got no sample and are gone.
         QTest::newRow("downmix and split") << twoSubstreams << "downmix split" << int(ResultCode::MlpDecoder)
-            << QStringList{"t-[C]-16-48000.wav", "t-[LFE]-16-48000.wav", "t-[Lf]-16-48000.wav",
-                           "t-[Ls]-16-48000.wav", "t-[Rf]-16-48000.wav", "t-[Rs]-16-48000.wav"};
+                                           << QStringList();
         QTest::newRow("downmix, one substream") << QByteArray() << "downmix" << int(ResultCode::Downmix)
             << QStringList();
         QTest::newRow("no major sync") << dumpzone::pattern(30000) << "" << int(ResultCode::InitMlpDecoder)

@@ -170,7 +170,7 @@ private slots:
         QCOMPARE(QFileInfo(second.path).size(), qint64(68 + 200 * 2 * 3));
     }
 
-    // Stopped before the first block: the files exist as complete, empty wave files.
+    // Stopped before the first block: no file stands for the object.
     void cancelledBeforeFirstBlock()
     {
         PcmTrack track(20, PcmGroup{4, 24, 96000}, PcmGroup{2, 24, 96000}, 200);
@@ -180,13 +180,7 @@ private slots:
         const ResultCode result = dumpObject(track.track(), out.filePath("t"),
                                              convertOptions("default"), progress).code();
         QCOMPARE(result, ResultCode::Cancelled);
-        const QStringList names{"t-[C-LFE]-24-96000.wav", "t-[Lf-Rf-Ls-Rs]-24-96000.wav"};
-        QCOMPARE(filesIn(out.path()), names);
-        for (const QString &name : names) {
-            const WaveContents w = readWave(out.filePath(name));
-            QCOMPARE(w.problem, QString());
-            QCOMPARE(w.samples.size(), 0);
-        }
+        QCOMPARE(filesIn(out.path()), QStringList());
     }
 
     // Streams the converter cannot unpack end at once with "Cannot allocate converter."

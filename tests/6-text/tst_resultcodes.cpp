@@ -35,6 +35,7 @@ private slots:
             {-35, "External program failed."},
             {-36, "Cannot join tracks of different formats into one file."},
             {-37, "Cannot join tracks that do not follow each other on the disc."},
+            {-38, "No audio in the blocks of the object."},
             // Gaps in the table (among them the codes nothing produces any more) and
             // values past either end.
             {-1, "Unknown error."},
@@ -55,7 +56,7 @@ private slots:
             {-17, "Unknown error."},
             {-23, "Unknown error."},
             {-24, "Unknown error."},
-            {-38, "Unknown error."},
+            {-39, "Unknown error."},
             {-100, "Unknown error."},
             {1, "Unknown error."},
             {5, "Unknown error."},
