@@ -15,6 +15,7 @@ struct StreamInfo;
 struct ObjectCheck {
     const DVDAObject *object = nullptr; // the track or index checked; not owned
     bool mlp = false;
+    bool pcm = false;            // neither: no audio stream was found
     qint64 blocksRead = 0;       // blocks of the object read without failure
     qint64 units = 0;            // MLP access units or PCM packs
     int errors[DecoderMessages::KINDS] = {}; // what the decoder reported, by kind

@@ -277,6 +277,7 @@ Result reported(const Result &result, const DVDAObject *object, const AOBObject 
     if (check) {
         check->object = object;
         check->mlp = opening && opening->streamInfo.subStreamId == SUBSTREAM_MLP;
+        check->pcm = opening && opening->streamInfo.subStreamId == SUBSTREAM_PCM;
         check->result = result.code();
         check->where = result.where();
     }

@@ -55,7 +55,7 @@ QString checkStatusText(CheckStatus status)
 
 QString streamTypeText(const ObjectCheck &check)
 {
-    return check.mlp ? QStringLiteral("MLP") : QStringLiteral("PCM");
+    return check.mlp ? QStringLiteral("MLP") : check.pcm ? QStringLiteral("PCM") : QStringLiteral("none");
 }
 
 QString checkTimeText(qint64 ms)
@@ -101,7 +101,7 @@ QString checkDetail(const ObjectCheck &check)
     case CheckDamaged: return problemsText(check);
     case CheckFailed: break;
     }
-    return resultMessage(check.result);
+    return resultText(Result(check.result, check.where));
 }
 
 QString checkLine(const QString &name, const ObjectCheck &check)
@@ -161,7 +161,7 @@ QJsonObject checkJson(const QString &name, const ObjectCheck &check)
         object.insert(QStringLiteral("sequenceGaps"), check.sequenceGaps);
     }
     if (check.result != ResultCode::Succeeded)
-        object.insert(QStringLiteral("error"), resultMessage(check.result));
+        object.insert(QStringLiteral("error"), resultText(Result(check.result, check.where)));
     return object;
 }
 

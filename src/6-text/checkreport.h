@@ -13,7 +13,7 @@ enum CheckStatus { CheckOk, CheckDamaged, CheckFailed };
 // Failed: the object could not be read or decoded at all (its result code says why).
 CheckStatus checkStatus(const ObjectCheck &check);
 QString checkStatusText(CheckStatus status); // "ok", "DAMAGED", "FAILED"
-QString streamTypeText(const ObjectCheck &check); // "MLP" or "PCM"
+QString streamTypeText(const ObjectCheck &check); // "MLP", "PCM", or "none" without audio
 // "00:02:41.237"
 QString checkTimeText(qint64 ms);
 // "28512 access units", "1200 packs"
