@@ -16,6 +16,7 @@ struct StreamInfo {
     // Frees the collected bytes; the fields parsed from them stay.
     void dropPayload() { std::vector<quint8>().swap(payload); }
     quint8 subStreamId = 0;             // 0xA0 PCM, 0xA1 MLP, other: unknown
+    qint32 headerLength = 0;            // the first sub-stream header's length byte (byte 3)
     qint32 majorSyncOffset = 0;         // MLP: audio offset of the first major sync; -1 none
     qint32 channelAssignment = 0;       // -1 before any header was parsed
     qint32 group1Channels = 0;

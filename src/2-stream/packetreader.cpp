@@ -93,7 +93,7 @@ void readStreamInfo(StreamInfo &info, const quint8 *packs, int count)
 
 void collectPackPayload(StreamInfo &info, const quint8 *pack)
 {
-    forEachPrivatePacket(pack, [&info](const quint8 *p, int n) {
+    forEachPrivatePacket(pack, [&info](const quint8 *p, int n, bool) {
         // Only the first packet keeps its sub-stream header: it describes the stream.
         const bool first = info.payloadLength == 0;
         const int header = privateHeaderLength(p, n);
@@ -133,6 +133,7 @@ void parseStreamHeader(StreamInfo &info, const quint8 *p, int n)
     info.subStreamId = p[0];
     if (n < 4)
         return;
+    info.headerLength = p[3];
     if (p[0] == SUBSTREAM_PCM)
         parsePcmHeader(info, p, n);
     else if (p[0] == SUBSTREAM_MLP)
@@ -153,4 +154,49 @@ int privateHeaderLength(const quint8 *p, int n)
     if (n <= 4 || (p[0] != SUBSTREAM_PCM && p[0] != SUBSTREAM_MLP))
         return 0;
     return qMin(4 + p[3], n);
+}
+
+namespace {
+bool startsPacket(const quint8 *pack, int at)
+{
+    return at + 6 <= 2048 && pack[at] == 0 && pack[at + 1] == 0 && pack[at + 2] == 1;
+}
+
+// Fewer than 6 bytes left, all zero: the tail a pack has where no packet fits.
+bool zeroTail(const quint8 *pack, int at)
+{
+    if (at + 6 <= 2048 || at >= 2048)
+        return false;
+    for (int k = at; k < 2048; ++k)
+        if (pack[k] != 0)
+            return false;
+    return true;
+}
+
+// Whether the packets from at on end the pack exactly; brokenStart accepts a damaged start
+// code in the first one.
+bool chainEndsPack(const quint8 *pack, int at, bool brokenStart = false)
+{
+    for (bool first = true; at < 2048 && !zeroTail(pack, at); first = false) {
+        if (at + 6 > 2048 || (!startsPacket(pack, at) && !(first && brokenStart)))
+            return false;
+        at += 6 + ((pack[at + 4] << 8) | pack[at + 5]);
+    }
+    return at == 2048 || zeroTail(pack, at);
+}
+} // namespace
+
+int privatePacketEnd(const quint8 *pack, int pos, int declaredEnd, bool *damaged)
+{
+    if (declaredEnd == 2048 || (declaredEnd < 2048 && (startsPacket(pack, declaredEnd) || zeroTail(pack, declaredEnd))))
+        return declaredEnd;
+    // The length is right where the packet after it only lost its start code: the walk
+    // ends there.
+    if (declaredEnd < 2048 && chainEndsPack(pack, declaredEnd, true))
+        return declaredEnd;
+    *damaged = true;
+    for (int at = pos + 9; at + 6 <= 2048; ++at)
+        if (startsPacket(pack, at) && (pack[at + 3] == 0xBD || pack[at + 3] == 0xBE) && chainEndsPack(pack, at))
+            return at;
+    return 2048;
 }

@@ -16,9 +16,16 @@ int findMajorSync(const quint8 *p, int n);
 // Length of the sub-stream header (0xA0/0xA1) of a private payload, else 0.
 int privateHeaderLength(const quint8 *p, int n);
 
+// Where the packet that starts at pos really ends: at declaredEnd (from its length field)
+// when that is the end of the pack or the start of the next packet (or leaves fewer than
+// 6 zero bytes, where no packet fits); otherwise the length is damaged (*damaged is set)
+// and the packet runs to the packet whose chain ends the pack, or to the end of the pack.
+int privatePacketEnd(const quint8 *pack, int pos, int declaredEnd, bool *damaged);
+
 // Calls back for each private stream 1 packet of a pack: the payload (from the
-// sub-stream id on) and its length. One walk serves stream-info reading and extraction.
-// A damaged packet length is cut at the end of the pack.
+// sub-stream id on), its length, and whether its length field was damaged (the payload
+// then runs to where the pack's layout says the packet ends). One walk serves stream-info
+// reading, extraction and checking.
 template <typename Visit>
 inline void forEachPrivatePacket(const quint8 *pack, Visit visit)
 {
@@ -31,12 +38,14 @@ inline void forEachPrivatePacket(const quint8 *pack, Visit visit)
             break;
         const int streamId = pack[pos + 3];
         const int length = (pack[pos + 4] << 8) | pack[pos + 5];
-        const int end = qMin(pos + 6 + length, int(PACK_SIZE));
+        bool damaged = false;
+        const int end = streamId == 0xBD ? privatePacketEnd(pack, pos, pos + 6 + length, &damaged)
+                                         : qMin(pos + 6 + length, int(PACK_SIZE));
         if (streamId == 0xBD && pos + 9 <= end) {
             const int start = pos + 9 + pack[pos + 8];
             if (start < end)
-                visit(pack + start, end - start);
+                visit(pack + start, end - start, damaged);
         }
-        pos += 6 + length;
+        pos = end;
     }
 }

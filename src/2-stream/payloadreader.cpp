@@ -1,5 +1,6 @@
 #include "2-stream/payloadreader.h"
 
+#include "1-base/streaminfo.h"
 #include "2-stream/packetreader.h"
 #include "2-stream/streamdumper.h"
 
@@ -10,11 +11,18 @@ Result PayloadReader::read(const quint8 *pack, int skipBytes, int limitBytes)
     if (limitBytes > 0)
         limit = limitBytes;
     Result result;
-    forEachPrivatePacket(pack, [&](const quint8 *payload, int length) {
+    forEachPrivatePacket(pack, [&](const quint8 *payload, int length, bool badLength) {
         // Once a write failed, the rest of the pack is not written after it.
         if (result.failed())
             return;
-        const quint8 *audio = payload + privateHeaderLength(payload, length);
+        int header = privateHeaderLength(payload, length);
+        const bool badHeader = pcmHeader > 0 && length > 4 && payload[0] == SUBSTREAM_PCM
+                               && payload[3] != pcmHeader;
+        if (badHeader)
+            header = qMin(4 + pcmHeader, length);
+        if (badLength || badHeader)
+            ++damaged;
+        const quint8 *audio = payload + header;
         const int n = qMax(0, int(payload + length - audio));
         const quint8 *begin = audio;
         const quint8 *end = audio + n;

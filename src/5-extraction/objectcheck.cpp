@@ -27,7 +27,7 @@ int ObjectCheck::decoderErrors() const
 
 qint64 ObjectCheck::problems() const
 {
-    return decoderErrors() + unreadableBlocks + headerMismatches + sequenceGaps;
+    return decoderErrors() + unreadableBlocks + headerMismatches + sequenceGaps + damagedPackets;
 }
 
 void ObjectCheck::noteProblemAt(qint64 ms)
@@ -41,7 +41,7 @@ void checkPcmPack(ObjectCheck &check, const StreamInfo &track, const quint8 *pac
     // Private packets of other sub-streams (text, say) are neither audio nor a gap; MLP
     // is foreign.
     bool privateData = false, audio = false, foreign = false;
-    forEachPrivatePacket(pack, [&](const quint8 *payload, int length) {
+    forEachPrivatePacket(pack, [&](const quint8 *payload, int length, bool) {
         privateData = true;
         if (length < 1 || (payload[0] != SUBSTREAM_PCM && payload[0] != SUBSTREAM_MLP))
             return;

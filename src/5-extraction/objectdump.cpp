@@ -94,6 +94,14 @@ public:
         if (pcm)
             checkPcmPack(*check, stream, pack, playedMs());
     }
+    // A packet of the pack just read had a damaged length or header length.
+    void damagedPacket()
+    {
+        if (!check)
+            return;
+        ++check->damagedPackets;
+        check->noteProblemAt(playedMs());
+    }
     void unreadable()
     {
         if (!check)
@@ -143,8 +151,11 @@ public:
                 progress.at(block);
                 const quint8 *pack = runBuffer + size_t(i) * BLOCK_SIZE;
                 counts.pack(block, pack);
+                const qint64 damagedBefore = reader.damagedPackets();
                 const Result handed = reader.read(pack, block == first ? stream.majorSyncOffset : 0,
                                                   block == qint64(last) + 1 ? tail.limit : 0);
+                if (reader.damagedPackets() > damagedBefore)
+                    counts.damagedPacket();
                 if (handed.failed())
                     return handed;
                 // Past the object, nothing more is handed on once the limit is used up.
@@ -228,7 +239,7 @@ Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &baseP
         return output.result();
 
     DumpCounts counts(check, span, *output.dumper());
-    PayloadReader reader(*output.dumper());
+    PayloadReader reader(*output.dumper(), info.subStreamId == SUBSTREAM_PCM ? info.headerLength : 0);
     const Result read = BlockLoop(span, options, progress, counts).run(reader, runBuffer.get());
     std::vector<WrittenFile> finished;
     const Result closed = output.finish(&finished);

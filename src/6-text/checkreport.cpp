@@ -86,6 +86,8 @@ QString problemsText(const ObjectCheck &check)
                          "foreign stream headers");
     if (check.sequenceGaps > 0)
         kinds << counted(check.sequenceGaps, "missing pack", "missing packs");
+    if (check.damagedPackets > 0)
+        kinds << counted(check.damagedPackets, "damaged packet header", "damaged packet headers");
     QString text = QStringLiteral("%1 (%2)")
                        .arg(counted(check.problems(), "error", "errors"),
                             kinds.join(QStringLiteral(", ")));
@@ -152,6 +154,7 @@ QJsonObject checkJson(const QString &name, const ObjectCheck &check)
         {check.mlp ? QStringLiteral("accessUnits") : QStringLiteral("packs"), check.units},
         {QStringLiteral("decoderErrors"), errors},
         {QStringLiteral("unreadableBlocks"), check.unreadableBlocks},
+        {QStringLiteral("damagedPackets"), check.damagedPackets},
         {QStringLiteral("firstProblem"), check.firstProblemMs >= 0
                                              ? QJsonValue(checkTimeText(check.firstProblemMs))
                                              : QJsonValue()},

@@ -16,6 +16,7 @@
 #include "testzone/packs.h"
 #include "testzone/pcmpacking.h"
 #include "testzone/resultcompare.h"
+#include "testzone/wavereader.h"
 
 using namespace testzone;
 
@@ -83,6 +84,58 @@ private slots:
                                                 .arg(damage == "zeros" ? "none" : "PCM", resultMessage(dumped.code()),
                                                      dumped.where()));
         QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList());
+    }
+
+    // One PCM pack whose packet length or sub-stream header length is damaged: the pack is
+    // counted (verify says damaged, convert names the file), and every sample is still
+    // where it belongs: the audio is taken from where the pack's layout puts it.
+    void pcmPacketsWithDamagedLengths_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("mode");
+        for (const auto &[name, mode] : {std::pair<const char *, int>{"convert", ModeConvert}, {"verify", ModeVerify}}) {
+            QTest::addRow("packet length 1 short, %s", name) << "length-1" << mode;
+            QTest::addRow("packet length 2000 short, %s", name) << "length-2000" << mode;
+            QTest::addRow("packet length 1 long, %s", name) << "length+1" << mode;
+            QTest::addRow("sub-stream header length 0, %s", name) << "header" << mode;
+        }
+    }
+    void pcmPacketsWithDamagedLengths()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, mode);
+        const PcmGroup group{2, 24, 96000};
+        const PcmSamples samples = makePcmSamples(group, 2000, 9);
+        QByteArray packs = packs::packStream(packPcm(group, samples),
+                                             packs::pcmLayout(pcmFormat(group, PcmGroup{}, 1))).packs;
+        QVERIFY(packs.size() >= 5 * BLOCK_BYTES);
+        // The private packet of pack 2: its length field, and its sub-stream header's.
+        const int at = 2 * BLOCK_BYTES + 14 + (quint8(packs[2 * BLOCK_BYTES + 13]) & 7);
+        QCOMPARE(packs.mid(at, 4), QByteArray("\x00\x00\x01\xBD", 4));
+        const int length = quint8(packs[at + 4]) << 8 | quint8(packs[at + 5]);
+        const int changed = damage == "length-1" ? length - 1 : damage == "length-2000" ? length - 2000
+                          : damage == "length+1" ? length + 1 : length;
+        packs[at + 4] = char(changed >> 8);
+        packs[at + 5] = char(changed);
+        if (damage == "header")
+            packs[at + 9 + quint8(packs[at + 8]) + 3] = 0;
+        ZoneFolder folder(dumpzone::consecutiveTracks(packs, {0}));
+        DVDAZone zone{QDir(folder.path())};
+        QTemporaryDir out;
+        ExtractProgress progress;
+        ObjectCheck check;
+        QCOMPARE(dumpObject(zone.titlesets.at(0)->titles.at(0)->tracks.at(0), out.filePath("t"),
+                            optionsFor(mode), progress, &check).code(),
+                 ResultCode::Succeeded);
+        QCOMPARE(check.damagedPackets, qint64(1));
+        QVERIFY(checkLine("1/1/1", check).contains("DAMAGED  1 error (1 damaged packet header)"));
+        if (mode == ModeVerify)
+            return;
+        QCOMPARE(check.files.size(), 1);
+        QCOMPARE(damagedFileLines({check}).size(), 1);
+        const WaveContents wave = readWave(check.files.first());
+        QCOMPARE(wave.problem, QString());
+        QVERIFY(wave.samples == waveSamples(group, samples));
     }
 };
 
