@@ -61,14 +61,46 @@ void parsePcmHeader(StreamInfo &info, const quint8 *p, int n)
     info.substreams = 1;
 }
 
+// Bytes of a major sync from its sync word: 26 described and checked, 2 of checksum.
+enum { SYNC_CHECKED_BYTES = 24, SYNC_CHECKSUM_AT = 26, SYNC_BYTES = 28 };
+
+// CRC-16 with polynomial 0x2D, most significant bit first, from 0.
+quint16 crc2D(const quint8 *p, int n)
+{
+    quint16 crc = 0;
+    for (int i = 0; i < n; ++i) {
+        crc ^= quint16(p[i] << 8);
+        for (int b = 0; b < 8; ++b)
+            crc = quint16(crc & 0x8000 ? (crc << 1) ^ 0x2D : crc << 1);
+    }
+    return crc;
+}
+
+// The major sync whose description to take: the first one whose checksum holds, so that
+// a damaged first one (a flipped rate code, say) does not describe the stream. From the
+// access unit at offset on; -1 when there is none.
+int firstSoundMajorSync(const quint8 *p, int n, int from)
+{
+    for (int at = from; at >= 0 && at + 4 + SYNC_BYTES <= n;) {
+        if (majorSyncChecksumHolds(p + at + 4))
+            return at;
+        const int next = findMajorSync(p + at + 1, n - at - 1);
+        at = next < 0 ? -1 : at + 1 + next;
+    }
+    return -1;
+}
+
 void parseMlpHeader(StreamInfo &info, const quint8 *p, int n)
 {
     const int audio = 4 + p[3];
     info.majorSyncOffset = audio < n ? findMajorSync(p + audio, n - audio) : -1;
     if (info.majorSyncOffset < 0)
         return;
+    // The stream starts at the first major sync; it is described by the first sound one
+    // (or the first, when none in the collected bytes holds).
+    const int sound = firstSoundMajorSync(p + audio, n - audio, info.majorSyncOffset);
     // findMajorSync keeps 24 bytes after the access unit start, so S[0..20) is inside.
-    const quint8 *s = p + audio + info.majorSyncOffset + 4;
+    const quint8 *s = p + audio + (sound >= 0 ? sound : info.majorSyncOffset) + 4;
     // The decoder takes the low 5 bits; the 3 above them are reserved.
     setFormat(info, s[SYNC_ASSIGNMENT] & 0x1F, s[SYNC_BITS], s[SYNC_RATES]);
     const int peak = (s[SYNC_PEAK_RATE] << 8) | s[SYNC_PEAK_RATE + 1];
@@ -138,6 +170,15 @@ void parseStreamHeader(StreamInfo &info, const quint8 *p, int n)
         parsePcmHeader(info, p, n);
     else if (p[0] == SUBSTREAM_MLP)
         parseMlpHeader(info, p, n);
+}
+
+bool majorSyncChecksumHolds(const quint8 *sync)
+{
+    // The CRC's high byte first, then its low byte, as the two bytes after the checked ones
+    // are read: little-endian.
+    const quint16 crc = crc2D(sync, SYNC_CHECKED_BYTES);
+    const quint16 checksum = quint16(crc >> 8 | crc << 8) ^ quint16(sync[24] | sync[25] << 8);
+    return checksum == quint16(sync[SYNC_CHECKSUM_AT] | sync[SYNC_CHECKSUM_AT + 1] << 8);
 }
 
 int findMajorSync(const quint8 *p, int n)

@@ -13,6 +13,9 @@ void collectPackPayload(StreamInfo &info, const quint8 *pack);
 void parseStreamHeader(StreamInfo &info, const quint8 *p, int n);
 // Offset of the first access unit carrying a major sync, or -1.
 int findMajorSync(const quint8 *p, int n);
+// Whether the 28 bytes of a major sync from its sync word (F8 72 6F BB) carry a checksum
+// that holds.
+bool majorSyncChecksumHolds(const quint8 *sync);
 // Length of the sub-stream header (0xA0/0xA1) of a private payload, else 0.
 int privateHeaderLength(const quint8 *p, int n);
 

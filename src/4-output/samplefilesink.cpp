@@ -65,13 +65,19 @@ SampleFileSink::~SampleFileSink()
 Result SampleFileSink::openSlot(int slot, const QString &suffix, int channels, int rate,
                                 int bits, int mask)
 {
+    // A header with no rate, depth or channel is no audio file: a damaged stream
+    // description, which no player could read.
+    if (channels <= 0 || rate <= 0 || bits <= 0)
+        return state = Result(ResultCode::AllocConverter,
+                              QStringLiteral("%1: %2 channels, %3 Hz, %4 bits").arg(base + suffix)
+                                  .arg(channels).arg(rate).arg(bits));
     files[slot] = makeFile();
     files[slot]->setMarks(marks);
     files[slot]->setExpectedLength(expectedPts);
     if (files[slot]->open(base + suffix, channels, rate, bits, mask))
         return ResultCode::Succeeded;
     files[slot].reset();
-    return state = ResultCode::CreateOutput;
+    return state = Result(ResultCode::CreateOutput, base + suffix);
 }
 
 Result SampleFileSink::open()

@@ -27,7 +27,8 @@ int ObjectCheck::decoderErrors() const
 
 qint64 ObjectCheck::problems() const
 {
-    return decoderErrors() + unreadableBlocks + headerMismatches + sequenceGaps + damagedPackets;
+    return decoderErrors() + unreadableBlocks + headerMismatches + sequenceGaps + damagedPackets
+           + (missingFrames > 0 ? 1 : 0);
 }
 
 void ObjectCheck::noteProblemAt(qint64 ms)

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "1-base/pts.h"
+
 #include "2-stream/packetreader.h"
 #include "2-stream/payloadreader.h"
 #include "2-stream/streamdumper.h"
@@ -197,7 +199,21 @@ struct DumpExtras {
     QStringList comments;  // of FLAC files
     TrackMarks marks;      // of a whole title
     quint64 lengthPts = 0; // as the disc gives it
+    bool exactLength = false; // a track's or title's own length, not an index's share
 };
+
+// MLP audio decoded short of the length the disc gives (beyond the access units a cut
+// may fall in) lost access units in silence: a damaged first major sync or first block
+// makes the decoder start late. The frames missing, 0 when none are.
+qint64 missingFrames(const StreamInfo &info, const DumpExtras &extras, qint64 decoded)
+{
+    const int rate = info.group1SampleRate;
+    if (info.subStreamId != SUBSTREAM_MLP || !extras.exactLength || rate <= 0)
+        return 0;
+    const qint64 expected = ptsToSamples(extras.lengthPts, rate);
+    const qint64 unit = rate / 1200 + 1; // an access unit is 1/1200 s
+    return expected - decoded > 2 * unit ? expected - decoded : 0;
+}
 
 Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &basePath,
             const ExtractOptions &options, ExtractProgress &record, ObjectCheck *check,
@@ -245,6 +261,8 @@ Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &baseP
     const Result closed = output.finish(&finished);
     if (check) {
         output.report(*check);
+        if (read.ok() && options.mode != ModeStore) // a stored stream is not decoded
+            check->missingFrames = missingFrames(info, extras, output.dumper()->framesDone());
         for (const WrittenFile &file : finished)
             check->files << file.path;
     }
@@ -262,7 +280,8 @@ Result dumpOne(const AOBObject &object, const QString &basePath, const ExtractOp
     if (!span.titleset || span.first > span.last
         || (object.kind() == KindTrack && static_cast<const DVDATrack &>(object).indexes.empty()))
         return ResultCode::BlockNotFound;
-    const DumpExtras extras{objectComments(&object, options.tags), TrackMarks(), object.timePts()};
+    const DumpExtras extras{objectComments(&object, options.tags), TrackMarks(), object.timePts(),
+                            object.kind() == KindTrack};
     return dump(span, extras, basePath, options, record, check, files);
 }
 
@@ -277,7 +296,7 @@ Result dumpWholeTitle(const DVDATitle &title, const QString &basePath,
     const DumpSpan span{title.titleset(), audio.opening, audio.first, audio.last, &title};
     if (!span.titleset)
         return ResultCode::BlockNotFound;
-    const DumpExtras extras{objectComments(&title, options.tags), titleMarks(title), audio.lengthPts};
+    const DumpExtras extras{objectComments(&title, options.tags), titleMarks(title), audio.lengthPts, true};
     return dump(span, extras, basePath, options, record, check, files);
 }
 

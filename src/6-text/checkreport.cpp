@@ -88,6 +88,8 @@ QString problemsText(const ObjectCheck &check)
         kinds << counted(check.sequenceGaps, "missing pack", "missing packs");
     if (check.damagedPackets > 0)
         kinds << counted(check.damagedPackets, "damaged packet header", "damaged packet headers");
+    if (check.missingFrames > 0)
+        kinds << tr("%1 short of the length on the disc").arg(counted(check.missingFrames, "frame", "frames"));
     QString text = QStringLiteral("%1 (%2)")
                        .arg(counted(check.problems(), "error", "errors"),
                             kinds.join(QStringLiteral(", ")));
@@ -155,6 +157,7 @@ QJsonObject checkJson(const QString &name, const ObjectCheck &check)
         {QStringLiteral("decoderErrors"), errors},
         {QStringLiteral("unreadableBlocks"), check.unreadableBlocks},
         {QStringLiteral("damagedPackets"), check.damagedPackets},
+        {QStringLiteral("missingFrames"), check.missingFrames},
         {QStringLiteral("firstProblem"), check.firstProblemMs >= 0
                                              ? QJsonValue(checkTimeText(check.firstProblemMs))
                                              : QJsonValue()},

@@ -333,6 +333,20 @@ void TestPacketReader::mlpFromEncoder()
     QCOMPARE(info->bitRate, int((qint64(peak & 0x7FFF) * rate + 8) >> 4));
     QVERIFY(info->bitRate > 0);
     QCOMPARE(collected(*info), mlpSubStreamHeader() + mlp.left(info->payloadLength - 10));
+
+    // Every major sync the encoder wrote carries a checksum that holds; a flipped rate
+    // code breaks it, and the stream is then described by the next major sync.
+    const QList<int> syncs = mlpencoder::majorSyncOffsets(mlp);
+    QVERIFY(syncs.size() > 1);
+    for (int at : syncs)
+        QVERIFY(majorSyncChecksumHolds(reinterpret_cast<const quint8 *>(mlp.constData()) + at + 4));
+    QByteArray damaged = mlp;
+    damaged[syncs[0] + 4 + 5] = char(0xFF);
+    QVERIFY(!majorSyncChecksumHolds(reinterpret_cast<const quint8 *>(damaged.constData()) + syncs[0] + 4));
+    const auto described = readInfo(packStream(damaged, mlpLayout()));
+    QCOMPARE(described->majorSyncOffset, 0);
+    QCOMPARE(described->group1SampleRate, rate);
+    QCOMPARE(described->group1Bits, bits);
 }
 
 void TestPacketReader::majorSyncInLaterPack_data()
@@ -419,6 +433,7 @@ void TestPacketReader::peakRateDoesNotOverflow()
     QVERIFY(!mlp.isEmpty());
     mlp[4 + 14] = char(0xFF);
     mlp[4 + 15] = char(0xFF);
+    mlpencoder::fixMajorSyncChecksums(mlp);
     const auto info = readInfo(packStream(mlp, mlpLayout()));
     QCOMPARE(info->variableBitRate, true);
     QCOMPARE(info->bitRate, int((qint64(0x7FFF) * 192000 + 8) >> 4));
@@ -432,6 +447,7 @@ void TestPacketReader::reservedBitsAboveAssignment()
     QByteArray mlp = encode({12, 48000, 16}, 40);
     QVERIFY(!mlp.isEmpty());
     mlp[4 + 7] = char(0xE0 | 12);
+    mlpencoder::fixMajorSyncChecksums(mlp);
     const auto info = readInfo(packStream(mlp, mlpLayout()));
     QCOMPARE(info->channelAssignment, 12);
     QCOMPARE(info->group1Channels, 2);

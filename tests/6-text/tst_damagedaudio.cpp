@@ -13,6 +13,7 @@
 #include "6-text/checkreport.h"
 #include "6-text/resulttext.h"
 #include "testzone/dumpzone.h"
+#include "testzone/mlpencoder.h"
 #include "testzone/packs.h"
 #include "testzone/pcmpacking.h"
 #include "testzone/resultcompare.h"
@@ -136,6 +137,54 @@ private slots:
         const WaveContents wave = readWave(check.files.first());
         QCOMPARE(wave.problem, QString());
         QVERIFY(wave.samples == waveSamples(group, samples));
+    }
+
+    // An MLP track whose first major sync or first block is damaged: the stream is still
+    // described by a sound major sync (no file says 0 Hz), and the audio the decoder could
+    // not start with is damage that verify counts and Convert names.
+    void mlpTrackWithADamagedStart_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("mode");
+        for (const auto &[name, mode] : {std::pair<const char *, int>{"convert", ModeConvert}, {"verify", ModeVerify}}) {
+            QTest::addRow("first major sync's rate code flipped, %s", name) << "rate" << mode;
+            QTest::addRow("garbage in the first block, %s", name) << "block" << mode;
+        }
+    }
+    void mlpTrackWithADamagedStart()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, mode);
+        const mlpencoder::MlpFormat format{1, 96000, 24};
+        const int units = 400, frames = units * mlpencoder::frameSize(format.sampleRate);
+        QByteArray stream = mlpencoder::encodeMlp(mlpencoder::testSignal(2, frames, 24, 6), format);
+        QCOMPARE(mlpencoder::majorSyncOffsets(stream).value(0), 0);
+        packs::PackedStream packed = packs::packStream(stream, packs::mlpLayout());
+        if (damage == "rate")
+            packed.packs[packed.packs.indexOf(QByteArray("\xF8\x72\x6F\xBB", 4)) + 5] = char(0xFF);
+        else // the audio of the first pack, header and all
+            for (int at = packed.packs.indexOf(QByteArray("\xF8\x72\x6F\xBB", 4)) - 4; at < BLOCK_BYTES - 40; ++at)
+                packed.packs[at] = char(0x5A ^ at);
+        ZoneFolder folder(dumpzone::consecutiveTracks(packed.packs, {0}, quint32(qint64(frames) * 90000 / 96000)));
+        DVDAZone zone{QDir(folder.path())};
+        const AOBObject *track = zone.titlesets.at(0)->titles.at(0)->tracks.at(0);
+        QCOMPARE(track->streamInfo.group1SampleRate, 96000);
+        QTemporaryDir out;
+        ExtractOptions options = optionsFor(mode);
+        options.streamErrors = true;
+        ExtractProgress progress;
+        ObjectCheck check;
+        QCOMPARE(dumpObject(track, out.filePath("t"), options, progress, &check).code(), ResultCode::Succeeded);
+        QVERIFY2(checkLine("1/1/1", check).contains("DAMAGED"), qPrintable(checkLine("1/1/1", check)));
+        if (damage == "block")
+            QVERIFY(check.missingFrames >= 16 * mlpencoder::frameSize(96000));
+        if (mode == ModeVerify)
+            return;
+        QCOMPARE(check.files, QStringList{out.filePath("t-[L-R]-24-96000.wav")});
+        QCOMPARE(damagedFileLines({check}).size(), 1);
+        const WaveContents wave = readWave(check.files.first());
+        QCOMPARE(wave.problem, QString());
+        QCOMPARE(wave.sampleRate, 96000);
     }
 };
 

@@ -185,11 +185,13 @@ private slots:
                                                      &error);
         QVERIFY2(!mlp.isEmpty(), qPrintable(error));
         // The encoder leaves group 2's codes unset; give the first major sync those of a
-        // disc (24 bit, 96000 Hz). Only this header is read for the rows.
+        // disc (24 bit, 96000 Hz), with its checksum. Only this header is read for the rows.
         QByteArray patched = mlp;
         QCOMPARE(mlpencoder::majorSyncOffsets(mlp).value(0, -1), 0);
         patched[8] = char((quint8(patched[8]) & 0xF0) | 0x02);
         patched[9] = char((quint8(patched[9]) & 0xF0) | 0x01);
+        const int syncs = mlpencoder::fixMajorSyncChecksums(patched);
+        QVERIFY(syncs > 1);
         const packs::PackedStream stream = packs::packStream(packs::leadIn(321) + patched,
                                                              packs::mlpLayout());
         OpenZone open(dumpzone::consecutiveTracks(stream.packs, {0}));

@@ -66,7 +66,10 @@ DamagedTrack::DamagedTrack(bool mlp, const QString &damage)
     damageMs = at >= 0 ? qint64(frames) * 1000 / RATE : -1;
     unitMs = 1 + (mlp ? MLP_FRAME : packed.audioPerPack[0] / FRAME_BYTES) * 1000 / RATE;
 
-    folder = std::make_unique<testzone::ZoneFolder>(dumpzone::consecutiveTracks(packed.packs, {0}));
+    // The length the disc gives: the access units' frames, or the PCM samples.
+    const qint64 length = mlp ? qint64(units) * MLP_FRAME : qint64(RATE);
+    const quint32 lengthPts = quint32(length * 90000 / RATE);
+    folder = std::make_unique<testzone::ZoneFolder>(dumpzone::consecutiveTracks(packed.packs, {0}, lengthPts));
     readablePacks = damage == "truncate" ? pack : packed.count;
     if (readablePacks < packed.count)
         QFile(folder->filePath(testzone::aobName(1, 1))).resize(readablePacks * packs::PACK_SIZE);

@@ -191,14 +191,15 @@ QList<int> majorSyncOffsets(const QByteArray &stream)
     return offsets;
 }
 
-int setChannelAssignment(QByteArray &stream, int channelAssignment)
+int fixMajorSyncChecksums(QByteArray &stream, int first)
 {
     AVCRC table[257];
     av_crc_init(table, 0, 16, 0x002D, sizeof table);
     const QList<int> offsets = majorSyncOffsets(stream);
     for (int at : offsets) {
+        if (at < first)
+            continue;
         auto *s = reinterpret_cast<quint8 *>(stream.data()) + at + SYNC_AT;
-        s[SYNC_ASSIGNMENT] = quint8((s[SYNC_ASSIGNMENT] & 0xE0) | (channelAssignment & 0x1F));
         // CRC-16 of the first 24 bytes, xored with the two bytes after them, little-endian.
         const unsigned checksum = av_crc(table, 0, s, SYNC_CHECKED)
                                 ^ unsigned(s[24] | s[25] << 8);
@@ -206,6 +207,15 @@ int setChannelAssignment(QByteArray &stream, int channelAssignment)
         s[SYNC_CHECKSUM + 1] = quint8(checksum >> 8);
     }
     return int(offsets.size());
+}
+
+int setChannelAssignment(QByteArray &stream, int channelAssignment)
+{
+    for (int at : majorSyncOffsets(stream)) {
+        auto *s = reinterpret_cast<quint8 *>(stream.data()) + at + SYNC_AT;
+        s[SYNC_ASSIGNMENT] = quint8((s[SYNC_ASSIGNMENT] & 0xE0) | (channelAssignment & 0x1F));
+    }
+    return fixMajorSyncChecksums(stream);
 }
 
 QVector<qint32> testSignal(int channels, int samplesPerChannel, int bits, quint32 seed)

@@ -35,6 +35,9 @@ QList<int> majorSyncOffsets(const QByteArray &stream);
 // Sets the channel assignment (low 5 bits of byte 7 after F8) of every major sync and
 // recomputes its checksum; returns how many major syncs were rewritten.
 int setChannelAssignment(QByteArray &stream, int channelAssignment);
+// Recomputes the checksum of every major sync from byte offset first on, after a test
+// changed their fields; returns how many major syncs the stream has.
+int fixMajorSyncChecksums(QByteArray &stream, int first = 0);
 
 // A deterministic signal, different in every channel, reaching near the limits of bits.
 QVector<qint32> testSignal(int channels, int samplesPerChannel, int bits, quint32 seed = 1);
