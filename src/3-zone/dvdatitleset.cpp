@@ -100,7 +100,7 @@ DVDATitleset::DVDATitleset(std::shared_ptr<ZoneSource> zoneSource, int position)
                              .arg(size).arg(lastSector + 1));
     else if (size > (lastSector + 1) * BLOCK_SIZE)
         addProblem(-1, tr("file of %1 bytes, where its header gives it %2 sectors: only its title "
-                          "table is read").arg(size).arg(lastSector + 1));
+                          "table is read").arg(size).arg(lastSector + 1), false);
     if (size <= TITLE_TABLE_START) {
         addProblem(size, tr("no title table: the file ends at byte %1").arg(size));
         return;
@@ -135,14 +135,14 @@ void DVDATitleset::addPastTable(quint64 offset, const QString &what, const Title
                tr("%1 lies past the end of the title table (%2 bytes)").arg(what).arg(table.length));
 }
 
-void DVDATitleset::addProblem(qint64 offset, const QString &what)
+void DVDATitleset::addProblem(qint64 offset, const QString &what, bool hidesObjects)
 {
-    problems.push_back({QString::asprintf("ATS_%02d_0.IFO", number), offset, what});
+    problems.push_back({QString::asprintf("ATS_%02d_0.IFO", number), offset, what, hidesObjects});
 }
 
 void DVDATitleset::addFileProblem(const QString &file, const QString &what)
 {
-    problems.push_back({file, -1, what});
+    problems.push_back({file, -1, what, false});
 }
 
 // The header's last block against what the AOB files hold. Blocks held past it are out of
@@ -292,6 +292,8 @@ bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64
     const int trackCount = qMin(int(t[record + 2]), int(MAX_TRACKS_PER_TITLE));
     const int indexCount = t[record + 3];
     const int titleNumber = int(titles.size()); // the title is appended already
+    if (trackCount == 0)
+        addProblem(TITLE_TABLE_START + qint64(record) + 2, tr("title %1 has no tracks").arg(titleNumber));
     if (t[record + 2] > MAX_TRACKS_PER_TITLE)
         addProblem(TITLE_TABLE_START + qint64(record) + 2,
                    tr("%1 tracks claimed in title %2, only the first %3 are read")

@@ -72,7 +72,7 @@ private:
     // missing file, that; else not found.
     Result notHeld(quint64 block) const;
     static QString tr(const char *text);
-    void addProblem(qint64 offset, const QString &what);
+    void addProblem(qint64 offset, const QString &what, bool hidesObjects = true);
     void addFileProblem(const QString &file, const QString &what);
     void addPastTable(quint64 offset, const QString &what, const TitleTable &table);
     void checkAobArea();

@@ -24,6 +24,14 @@ QList<ZoneProblem> zoneProblems(const DVDAZone *zone)
     return problems;
 }
 
+bool problemsHideObjects(const DVDAZone *zone)
+{
+    for (const ZoneProblem &problem : zoneProblems(zone))
+        if (problem.hidesObjects)
+            return true;
+    return false;
+}
+
 bool hasAudioTitles(const DVDAZone *zone)
 {
     if (!zone)

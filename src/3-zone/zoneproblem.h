@@ -10,6 +10,9 @@ struct ZoneProblem {
     QString file;     // "ATS_01_0.IFO"
     qint64 offset;    // byte offset in the file; -1 for the file as a whole
     QString what;     // "title table cut short: 5 of at least 8 bytes"
+    // Whether the tree may lack objects because of it (an information file's damage);
+    // damage in the AOB files leaves the objects in the tree, and makes them fail.
+    bool hidesObjects = true;
 };
 
 // "ATS_01_0.IFO, byte 2048: what" or "ATS_02_0.IFO: what".
@@ -17,6 +20,9 @@ QString problemText(const ZoneProblem &problem);
 
 // The problems of all titlesets, in titleset order.
 QList<ZoneProblem> zoneProblems(const DVDAZone *zone);
+
+// Whether a problem of the zone may have kept objects out of its tree.
+bool problemsHideObjects(const DVDAZone *zone);
 
 // True when at least one titleset is an audio titleset with titles.
 bool hasAudioTitles(const DVDAZone *zone);

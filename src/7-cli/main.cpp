@@ -126,10 +126,29 @@ bool checkOutputFolder(const QString &path, QDir *dir, QString *error)
         *status = ExitFailure;
         return false;
     }
-    if (!selectExtractObjects(zone->get(), args.selectors, objects, &error)) {
-        *status = usageError(error);
+    bool malformed = false;
+    if (!selectExtractObjects(zone->get(), args.selectors, objects, &error, &malformed)) {
+        // A selector that names nothing in a damaged zone: the damage, not the command
+        // line, is what is wrong, and the problems above name it.
+        if (!malformed && problemsHideObjects(zone->get())) {
+            printError(error);
+            *status = ExitFailure;
+        } else {
+            *status = usageError(error);
+        }
         return false;
     }
+    return true;
+}
+
+// After a run over all, a titleset or a title of a zone whose damage kept objects out of
+// the tree: the run did not cover what was asked. The problems again, last, and true.
+[[nodiscard]] bool reportHiddenObjects(const CliArguments &args, const DVDAZone *zone)
+{
+    if (!selectsGroups(args.selectors) || !problemsHideObjects(zone))
+        return false;
+    printError(tr("parts of the zone could not be read; their objects were left out:"));
+    printProblems(zone);
     return true;
 }
 
@@ -172,9 +191,10 @@ int runExtract(CliArguments args)
     for (const QString &line : damaged)
         writeStderr(line + QLatin1Char('\n'));
     writeStderr(resultText(result) + QLatin1Char('\n'));
-    if (result == ResultCode::Succeeded)
-        return damaged.isEmpty() ? ExitSuccess : ExitFailure;
-    return result == ResultCode::Cancelled ? ExitCancelled : ExitFailure;
+    if (result == ResultCode::Cancelled)
+        return ExitCancelled;
+    const bool incomplete = reportHiddenObjects(args, zone.get());
+    return result == ResultCode::Succeeded && damaged.isEmpty() && !incomplete ? ExitSuccess : ExitFailure;
 }
 
 QByteArray verifyReport(const QList<ObjectCheck> &checks, bool json)
@@ -209,7 +229,8 @@ int runVerify(const CliArguments &args)
         return printed;
     if (result != ResultCode::Succeeded)
         printError(resultText(result));
-    return result == ResultCode::Succeeded && allClean(checks) ? ExitSuccess : ExitFailure;
+    const bool incomplete = reportHiddenObjects(args, zone.get());
+    return result == ResultCode::Succeeded && allClean(checks) && !incomplete ? ExitSuccess : ExitFailure;
 }
 
 } // namespace

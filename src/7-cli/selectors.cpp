@@ -125,14 +125,19 @@ void appendTracks(DVDAZone *zone, const DVDAObject *object, QList<DVDAObject *> 
 } // namespace
 
 bool selectExtractObjects(DVDAZone *zone, const QStringList &selectors,
-                          QList<DVDAObject *> *objects, QString *error)
+                          QList<DVDAObject *> *objects, QString *error, bool *malformed)
 {
     objects->clear();
     QList<DVDAObject *> result;
+    if (malformed)
+        *malformed = false;
     for (const QString &text : selectors) {
         Selector s;
-        if (!parseSelector(text, &s, error))
+        if (!parseSelector(text, &s, error)) {
+            if (malformed)
+                *malformed = true;
             return false;
+        }
         QList<DVDAObject *> named;
         if (s.all) {
             appendTracks(zone, zone, &named);
@@ -161,6 +166,17 @@ bool selectExtractObjects(DVDAZone *zone, const QStringList &selectors,
     }
     *objects = result;
     return true;
+}
+
+bool selectsGroups(const QStringList &selectors)
+{
+    for (const QString &text : selectors) {
+        Selector s;
+        QString ignored;
+        if (parseSelector(text, &s, &ignored) && (s.all || s.depth < 3))
+            return true;
+    }
+    return false;
 }
 
 DVDAObject *selectOneObject(DVDAZone *zone, const QString &selector, QString *error)

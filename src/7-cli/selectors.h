@@ -12,8 +12,14 @@ class DVDAZone;
 // The tracks and indexes that the selectors name, in the order given, each once.
 // TS, TS/TITLE and all stand for their tracks. False with a message naming the first
 // selector that is malformed or names nothing; then nothing is returned.
+// *malformed (when given) says whether a selector could not be read at all, rather than
+// naming nothing in this zone.
 bool selectExtractObjects(DVDAZone *zone, const QStringList &selectors,
-                          QList<DVDAObject *> *objects, QString *error);
+                          QList<DVDAObject *> *objects, QString *error, bool *malformed = nullptr);
+
+// Whether a selector names a group of tracks (all, a titleset, a title), which a damaged
+// zone may have left incomplete.
+bool selectsGroups(const QStringList &selectors);
 
 // The one titleset, title, track or index that the selector names, as listed in the tree.
 // Null with a message when it is malformed, names nothing or names more than one object.

@@ -583,9 +583,13 @@ void TestCliExtract::sameNamesAreWrittenApart()
              pcm.storedAudio[1]);
 }
 
+// A zone whose damage kept objects out: the problems come first; a run over all or a
+// titleset ends with them again and exit status 1, as does a zone left with nothing to
+// extract (the damage is not a usage error); tracks named one by one are not affected.
 void TestCliExtract::damagedZonesListTheirProblems_data()
 {
     QTest::addColumn<testzone::Zone>("zone");
+    QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<int>("files");
     QTest::addColumn<QString>("problem");
@@ -593,28 +597,38 @@ void TestCliExtract::damagedZonesListTheirProblems_data()
     testzone::Zone badMagic = whole;
     badMagic.titlesets[0].info.magic = "DVDAUDIO-ATX";
     QTest::newRow("no audio titleset left")
-        << badMagic << 1 << 0
+        << badMagic << QStringList() << 1 << 0
         << "ATS_01_0.IFO, byte 0: not a titleset information file (no \"DVDAUDIO-ATS\" at the start)";
     testzone::Zone missing = whole;
     missing.titlesets.push_back(testzone::Titleset::absent());
-    QTest::newRow("one titleset left")
-        << missing << 0 << 1
-        << "ATS_02_0.IFO: cannot open the information file (missing, or not a regular file)";
+    const QString noFile = "ATS_02_0.IFO: cannot open the information file (missing, or not a regular file)";
+    QTest::newRow("one titleset left") << missing << QStringList() << 1 << 1 << noFile;
+    QTest::newRow("one titleset left, keep going") << missing << QStringList{"--keep-going"} << 1 << 1 << noFile;
+    QTest::newRow("one titleset left, its track named") << missing << QStringList{"1/1/1"} << 0 << 1 << noFile;
+    testzone::Zone noTracks = whole;
+    noTracks.titlesets[0].info.titles[0].trackCount = 0;
+    QTest::newRow("the only title left without tracks") << noTracks << QStringList() << 1 << 0
+        << "ATS_01_0.IFO, byte 2066: title 1 has no tracks";
 }
 
 void TestCliExtract::damagedZonesListTheirProblems()
 {
     QFETCH(testzone::Zone, zone);
+    QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(int, files);
     QFETCH(QString, problem);
     testzone::ZoneFolder folder(zone);
     QTemporaryDir out;
     QVERIFY(folder.ok() && out.isValid());
-    const CliRun run = runCli({QStringLiteral("extract"), folder.path(), QStringLiteral("-o"),
-                               out.path(), QStringLiteral("--store")});
+    const CliRun run = runCli(QStringList{QStringLiteral("extract"), folder.path(), QStringLiteral("-o"),
+                                          out.path(), QStringLiteral("--store")} + arguments);
     QCOMPARE(run.exitCode, exitCode);
-    QCOMPARE(linesOf(run.err).first(), QStringLiteral("kestrova-cli: ") + problem);
+    const QStringList lines = linesOf(run.err);
+    QCOMPARE(lines.first(), QStringLiteral("kestrova-cli: ") + problem);
+    QCOMPARE(lines.last(), exitCode == 0 ? QStringLiteral("Extraction succeeded.")
+                                         : files == 0 ? lines.last() : QStringLiteral("kestrova-cli: ") + problem);
+    QVERIFY(!run.err.contains("--help"));
     QCOMPARE(filesIn(out.path()).size(), files);
 }
 

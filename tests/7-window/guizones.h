@@ -26,7 +26,7 @@ inline QByteArray mlpPack()
 
 // Titleset 1, audio, blocks 0-7:
 //   title 1: track 1 (PCM, 64 s) with indexes 1 (blocks 0-1) and 2 (blocks 2-3)
-//   title 2: no tracks
+//   title 2: no tracks (a damaged record, named as a problem)
 //   title 3, id 0x81: track 1 (MLP, 3 s, blocks 4-5), track 2 (no packs, 2 s, blocks 6-7)
 // Titleset 2: video, with one title. Titleset 3: no files at all.
 inline testzone::Zone mixedZone()

@@ -225,12 +225,15 @@ private slots:
         clickItem(zoneItem());
         QCOMPARE(view->currentItem(), zoneItem());
         QVERIFY(view->selectedItems().isEmpty());
-        // Titleset 3 has no files: the zone's properties list it, the status bar counts it.
-        QCOMPARE(propertyLabels(), QStringList{QStringLiteral("Problem")});
+        // Title 2 has no tracks and titleset 3 no files: the zone's properties list both,
+        // the status bar counts them.
+        QCOMPARE(propertyLabels(), (QStringList{QStringLiteral("Problem"), QStringLiteral("Problem")}));
         QCOMPARE(window->propertiesView()->topLevelItem(0)->text(1),
+                 QStringLiteral("ATS_01_0.IFO, byte 2142: title 2 has no tracks"));
+        QCOMPARE(window->propertiesView()->topLevelItem(1)->text(1),
                  QStringLiteral("ATS_03_0.IFO: cannot open the information file (missing, or not a regular file)"));
         QCOMPARE(window->statusBar()->currentMessage(),
-                 QStringLiteral("1 part(s) of the zone could not be read"));
+                 QStringLiteral("2 part(s) of the zone could not be read"));
 
         clickItem(titleItem(2));
         QCOMPARE(view->currentItem(), titleItem(2));
