@@ -62,65 +62,68 @@ SampleFileSink::~SampleFileSink()
             qWarning("%s: cannot be finished", qPrintable(file->path()));
 }
 
-Result SampleFileSink::openSlot(int slot, const QString &suffix, int channels, int rate,
-                                int bits, int mask)
+std::vector<LayoutFile> layoutFiles(const StreamInfo &f, OutputLayout layout, const QString &ext)
+{
+    const int c1 = f.group1Channels, c2 = f.group2Channels;
+    const int b1 = f.group1Bits, b2 = f.group2Bits;
+    const int r1 = f.group1SampleRate, r2 = f.group2SampleRate;
+    std::vector<LayoutFile> made;
+    if (layout == OutputLayout::Split) {
+        for (int n = 0; n < c1 + c2; ++n) {
+            const bool first = n < c1;
+            const int bits = first ? b1 : b2, rate = first ? r1 : r2;
+            made.push_back({n, layoutSuffix(channelName(f, n), bits, rate, ext), 1, rate, bits,
+                            channelMask(f, n)});
+        }
+        return made;
+    }
+    int mask1 = 0, mask2 = 0;
+    QString names1, names2, allNames;
+    describeChannels(f, &mask1, &mask2, &names1, &names2, &allNames);
+    if (c1 > 0) {
+        const int deeper = qMax(b1, b2); // merged groups of two depths take the deeper one
+        if (layout == OutputLayout::Merged)
+            made.push_back({0, layoutSuffix(allNames, deeper, r1, ext), c1 + c2, r1, deeper,
+                            mask1 | mask2});
+        else if (layout == OutputLayout::Downmix)
+            made.push_back({0, layoutSuffix(QStringLiteral("Downmix"), b1, r1, ext), 2, r1, b1, 0x3});
+        else
+            made.push_back({0, layoutSuffix(names1, b1, r1, ext), c1, r1, b1, mask1});
+    }
+    if (c2 > 0 && layout == OutputLayout::Groups)
+        made.push_back({1, layoutSuffix(names2, b2, r2, ext), c2, r2, b2, mask2});
+    return made;
+}
+
+Result SampleFileSink::openSlot(const LayoutFile &spec)
 {
     // A header with no rate, depth or channel is no audio file: a damaged stream
     // description, which no player could read.
-    if (channels <= 0 || rate <= 0 || bits <= 0)
+    const QString path = base + spec.suffix;
+    if (spec.channels <= 0 || spec.rate <= 0 || spec.bits <= 0)
         return state = Result(ResultCode::AllocConverter,
-                              QStringLiteral("%1: %2 channels, %3 Hz, %4 bits").arg(base + suffix)
-                                  .arg(channels).arg(rate).arg(bits));
-    files[slot] = makeFile();
-    files[slot]->setMarks(marks);
-    files[slot]->setExpectedLength(expectedPts);
-    if (files[slot]->open(base + suffix, channels, rate, bits, mask))
+                              QStringLiteral("%1: %2 channels, %3 Hz, %4 bits").arg(path)
+                                  .arg(spec.channels).arg(spec.rate).arg(spec.bits));
+    std::unique_ptr<SampleFile> &file = files[spec.slot];
+    file = makeFile();
+    file->setMarks(marks);
+    file->setExpectedLength(expectedPts);
+    if (file->open(path, spec.channels, spec.rate, spec.bits, spec.mask))
         return ResultCode::Succeeded;
-    files[slot].reset();
-    return state = Result(ResultCode::CreateOutput, base + suffix);
+    file.reset();
+    return state = Result(ResultCode::CreateOutput, path);
 }
 
 Result SampleFileSink::open()
 {
     if (state.failed())
         return state;
-    const StreamInfo &f = format;
-    const int c1 = f.group1Channels, c2 = f.group2Channels;
-    const int b1 = f.group1Bits, b2 = f.group2Bits;
-    const int r1 = f.group1SampleRate, r2 = f.group2SampleRate;
-    const QString ext = extension();
-
     // Once one file cannot be created the output is over: no further file is made.
-    if (chosen == OutputLayout::Split) {
-        for (int n = 0; n < c1 + c2; ++n) {
-            const bool first = n < c1;
-            const int bits = first ? b1 : b2, rate = first ? r1 : r2;
-            const Result opened = openSlot(n, layoutSuffix(channelName(f, n), bits, rate, ext), 1,
-                                           rate, bits, channelMask(f, n));
-            if (opened.failed())
-                return opened;
-        }
-        return ResultCode::Succeeded;
-    }
-
-    int mask1 = 0, mask2 = 0;
-    QString names1, names2, allNames;
-    describeChannels(f, &mask1, &mask2, &names1, &names2, &allNames);
-    if (c1 > 0) {
-        Result opened;
-        const int deeper = qMax(b1, b2); // merged groups of two depths take the deeper one
-        if (chosen == OutputLayout::Merged)
-            opened = openSlot(0, layoutSuffix(allNames, deeper, r1, ext), c1 + c2, r1, deeper,
-                              mask1 | mask2);
-        else if (chosen == OutputLayout::Downmix)
-            opened = openSlot(0, layoutSuffix(QStringLiteral("Downmix"), b1, r1, ext), 2, r1, b1, 0x3);
-        else
-            opened = openSlot(0, layoutSuffix(names1, b1, r1, ext), c1, r1, b1, mask1);
+    for (const LayoutFile &spec : layoutFiles(format, chosen, extension())) {
+        const Result opened = openSlot(spec);
         if (opened.failed())
             return opened;
     }
-    if (c2 > 0 && chosen == OutputLayout::Groups)
-        return openSlot(1, layoutSuffix(names2, b2, r2, ext), c2, r2, b2, mask2);
     return ResultCode::Succeeded;
 }
 

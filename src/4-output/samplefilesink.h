@@ -21,6 +21,17 @@ OutputLayout chooseLayout(const StreamInfo &format, bool merge, bool split, bool
                           bool acrossDepths = false);
 bool mergeInEffect(const StreamInfo &format, bool merge, bool acrossDepths = false);
 
+// One file of a layout: the slot it fills, the suffix its name ends in
+// ("-[L-R]-24-96000.wav") and what its header says.
+struct LayoutFile {
+    int slot = 0;
+    QString suffix;
+    int channels = 0, rate = 0, bits = 0, mask = 0;
+};
+// The files a layout of the format makes, in the order they are created.
+[[nodiscard]] std::vector<LayoutFile> layoutFiles(const StreamInfo &format, OutputLayout layout,
+                                                  const QString &extension);
+
 class SampleFileSink : public OutputSink, public SampleSink {
 public:
     enum { SLOTS = MAX_CHANNELS };
@@ -52,7 +63,7 @@ protected:
     virtual QString extension() const = 0;
 
 private:
-    Result openSlot(int slot, const QString &suffix, int channels, int rate, int bits, int mask);
+    Result openSlot(const LayoutFile &file);
     // Fills placement from the layout.
     void placeChannels();
 

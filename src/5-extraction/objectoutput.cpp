@@ -9,6 +9,46 @@
 #include "5-extraction/objectcheck.h"
 #include "5-extraction/objectnames.h"
 
+namespace {
+
+StreamInfo decodedFormat(const StreamInfo &info)
+{
+    return info.subStreamId == SUBSTREAM_MLP ? DVDAMLPStreamDumper::outputFormat(info) : info;
+}
+
+// A verification decodes everything the stream holds, however damaged: no downmix, and
+// decoding resumes at the next major sync after an error. FLAC keeps a track in one file
+// where its groups share a rate: the shallower group is widened, which costs FLAC nothing.
+OutputLayout decodedLayout(const StreamInfo &format, const ExtractOptions &options)
+{
+    if (options.mode == ModeVerify)
+        return OutputLayout::Groups;
+    const bool flac = options.format == OutputFormat::Flac;
+    const bool merge = options.merge || (flac && !options.downmix);
+    return chooseLayout(format, merge, options.split, options.downmix, flac);
+}
+
+} // namespace
+
+QStringList plannedOutputPaths(const StreamInfo &info, const QString &basePath,
+                               const ExtractOptions &options, bool marked)
+{
+    if (options.mode == ModeStore)
+        return {basePath + storeSuffix(info)};
+    if (options.mode != ModeConvert)
+        return {};
+    const QString extension = options.format == OutputFormat::Flac ? QStringLiteral("flac")
+                                                                   : QStringLiteral("wav");
+    const StreamInfo format = decodedFormat(info);
+    QStringList paths;
+    for (const LayoutFile &file : layoutFiles(format, decodedLayout(format, options), extension)) {
+        paths << basePath + file.suffix;
+        if (marked)
+            paths << cueSheetPath(basePath + file.suffix);
+    }
+    return paths;
+}
+
 ObjectOutput::ObjectOutput(const StreamInfo &info, const QString &basePath,
                            const ExtractOptions &options, const OutputDetails &details)
 {
@@ -44,16 +84,9 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
         state = ResultCode::AllocConverter;
         return;
     }
-    const StreamInfo format = mlpStream ? DVDAMLPStreamDumper::outputFormat(info) : info;
-    // A verification decodes everything the stream holds, however damaged: no downmix,
-    // and decoding resumes at the next major sync after an error. FLAC keeps a track in
-    // one file where its groups share a rate: the shallower group is widened, which costs
-    // FLAC nothing.
+    const StreamInfo format = decodedFormat(info);
     const bool flac = options.format == OutputFormat::Flac;
-    const bool merge = options.merge || (flac && !options.downmix);
-    const OutputLayout layout = verifying ? OutputLayout::Groups
-                                          : chooseLayout(format, merge, options.split,
-                                                         options.downmix, flac);
+    const OutputLayout layout = decodedLayout(format, options);
     SampleSink *samples = nullptr;
     std::unique_ptr<SampleFileSink> written;
     if (verifying) {

@@ -25,6 +25,12 @@ struct OutputDetails {
     quint64 lengthPts = 0; // how long the audio is said to be, 0 unknown
 };
 
+// The paths of the files an ObjectOutput of the stream makes at basePath: the stored
+// stream, or each decoded file and, when the audio carries track marks, its cue sheet.
+// None in Verify mode.
+[[nodiscard]] QStringList plannedOutputPaths(const StreamInfo &info, const QString &basePath,
+                                             const ExtractOptions &options, bool marked);
+
 class ObjectOutput {
 public:
     // Makes both and creates the files at basePath + their suffixes, with the details. No

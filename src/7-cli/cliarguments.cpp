@@ -41,6 +41,7 @@ const OptionSpec optionSpecs[] = {
     {"dry-run", 0, false, OptionScope::Extract},
     {"keep-going", 0, false, OptionScope::Extract},
     {"per-title", 0, false, OptionScope::Extract},
+    {"overwrite", 0, false, OptionScope::Extract},
 };
 
 const OptionSpec *findLong(const QString &name)
@@ -211,6 +212,8 @@ bool applyOption(const GivenOption &option, CliArguments *parsed, QString *error
         parsed->dryRun = true;
     } else if (name == QLatin1String("keep-going")) {
         o.keepGoing = true;
+    } else if (name == QLatin1String("overwrite")) {
+        parsed->overwrite = true;
     }
     return true;
 }
@@ -363,6 +366,8 @@ QString helpText()
         "                     options and the objects, and write nothing\n"
         "  --keep-going       after a failed object go on with the next one, and list\n"
         "                     the failures at the end\n"
+        "  --overwrite        replace files of the same names in the output folder;\n"
+        "                     without it, extract writes nothing when one exists\n"
         "\n"
         "verify reads and decodes the selected tracks and indexes, writes no file and\n"
         "prints a line per object: ok, or DAMAGED with the errors by kind and the time\n"
@@ -382,7 +387,8 @@ QString helpText()
         "finished, a running command is killed. A second one ends the program at once.\n"
         "\n"
         "Exit status: 0 success, 1 failure (for verify and for extract --convert also:\n"
-        "damaged or unreadable audio), 2 usage error, 130 cancelled.\n");
+        "damaged or unreadable audio; and when damage to the zone left selected objects\n"
+        "out), 2 usage error or files that exist already, 130 cancelled.\n");
 }
 
 QString versionText()

@@ -26,6 +26,7 @@ struct CliArguments {
     QStringList selectors;      // "all" when none was given
     ExtractOptions options;     // outputDir is filled in after the checks
     bool dryRun = false;
+    bool overwrite = false;     // replace files of the same names in the output folder
     bool compressionGiven = false; // --compression was written, whatever its value
 };
 

@@ -23,6 +23,8 @@
 #include "3-zone/zoneproblem.h"
 #include "5-extraction/wholetitles.h"
 #include "5-extraction/objectnames.h"
+#include "5-extraction/plannedfiles.h"
+#include "6-text/existingfilestext.h"
 #include "6-text/checkreport.h"
 #include "6-text/resulttext.h"
 #include "kestrova_version.h"
@@ -176,12 +178,24 @@ int runExtract(CliArguments args)
         return ExitFailure;
     }
 
+    // Two discs of the same layout give the same names: a second rip into the folder of
+    // the first must not replace it unasked. A dry run lists the objects all the same.
+    const QStringList existing = args.overwrite ? QStringList()
+                                                : existingPlannedFiles(objects, args.options);
     if (args.dryRun) {
         QString text = optionsText(args.options);
         for (const DVDAObject *object : objects) {
             text += QStringLiteral("object: %1 %2\n").arg(selectorOf(object), objectBaseName(object));
         }
-        return printOutput(text.toUtf8());
+        const int printed = printOutput(text.toUtf8());
+        if (printed != ExitSuccess || existing.isEmpty())
+            return printed;
+    }
+    if (!existing.isEmpty()) {
+        printError(tr("%1 in '%2' %3; use --overwrite or another folder")
+                       .arg(existingFilesList(existing), args.options.outputDir.path(),
+                            existing.size() == 1 ? tr("exists") : tr("exist")));
+        return ExitUsage;
     }
 
     QList<ObjectCheck> checks;

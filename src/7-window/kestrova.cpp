@@ -14,6 +14,8 @@
 #include "3-zone/zoneproblem.h"
 #include "5-extraction/wholetitles.h"
 #include "5-extraction/objectnames.h"
+#include "5-extraction/plannedfiles.h"
+#include "6-text/existingfilestext.h"
 #include "6-text/checkreport.h"
 #include "6-text/statustext.h"
 #include "7-window/appresources.h"
@@ -272,7 +274,30 @@ void Kestrova::extract()
         options = dialog.options();
         objects = options.perTitle ? wholeTitles(selectedObjects()) : selectedObjects();
     }
+    if (!overwriteAllowed(objects, options)) {
+        tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        return;
+    }
     startWalk(objects, options);
+}
+
+// Two discs of the same layout give the same names: a second rip into the folder of the
+// first replaces it only when the user says so, once per extraction.
+bool Kestrova::overwriteAllowed(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+{
+    const QStringList existing = existingPlannedFiles(objects, options);
+    if (existing.isEmpty())
+        return true;
+    QMessageBox ask(QMessageBox::Warning, windowTitle(),
+                    tr("%n file(s) of this extraction exist already in %1.", nullptr, int(existing.size()))
+                        .arg(QDir::toNativeSeparators(options.outputDir.path())),
+                    QMessageBox::Cancel, this);
+    ask.setInformativeText(existingFilesList(existing) + QLatin1Char('\n')
+                           + tr("Overwrite them, or cancel and choose another folder?"));
+    QAbstractButton *overwrite = ask.addButton(tr("Overwrite"), QMessageBox::DestructiveRole);
+    ask.setDefaultButton(QMessageBox::Cancel);
+    ask.exec();
+    return ask.clickedButton() == overwrite;
 }
 
 void Kestrova::verify()

@@ -15,6 +15,7 @@
 #include "4-output/trackmarks.h"
 #include "5-extraction/extractprogress.h"
 #include "5-extraction/objectdump.h"
+#include "5-extraction/objectoutput.h"
 #include "5-extraction/wholetitles.h"
 #include "testzone/dumpzone.h"
 #include "testzone/mlpencoder.h"
@@ -163,6 +164,19 @@ public:
 double MarkCheck::largest = 0;
 int MarkCheck::largestAt = 0;
 
+// The paths planned for a title's files (as the check for existing files sees them) are
+// those written, cue sheets included, and nothing else is in the folder.
+void comparePlanned(const QTemporaryDir &out, const DVDATitle *title, const ExtractOptions &options)
+{
+    QStringList planned = plannedOutputPaths(title->tracks.front()->streamInfo, out.filePath("t"),
+                                             options, true);
+    QStringList written;
+    for (const QString &name : QDir(out.path()).entryList(QDir::Files))
+        written << out.filePath(name);
+    planned.sort();
+    QCOMPARE(written, planned);
+}
+
 } // namespace
 
 class TestWholeTitle : public QObject {
@@ -224,6 +238,7 @@ private slots:
             QVERIFY(title.track(k)->firstBlock() > title.track(k - 1)->firstBlock());
         QTemporaryDir out;
         QCOMPARE(title.convertTitle(out.filePath("t"), optionsFor(options)), ResultCode::Succeeded);
+        comparePlanned(out, title.title(), optionsFor(options));
         QCOMPARE(QDir(out.path()).entryList({"*.wav", "*.flac"}, QDir::Files).size(), files.size());
         for (const QString &file : files) {
             const QString path = out.filePath("t" + file.section('|', 0, 0));
@@ -287,6 +302,7 @@ private slots:
         QCOMPARE(dumpTitle(title.title(), out.filePath("t"), optionsFor(options), progress).code(),
                  ResultCode::Succeeded);
         QCOMPARE(progress.track.load(), 3); // the progress shown followed the tracks
+        comparePlanned(out, title.title(), optionsFor(options));
         QCOMPARE(QDir(out.path()).entryList({"*.wav", "*.flac"}, QDir::Files).size(), files.size());
         for (const QString &file : files) {
             const QString path = out.filePath("t" + file.section('|', 0, 0));

@@ -119,6 +119,7 @@ private slots:
     void failingDumpReportsAndKeepsEarlierFiles();
     void keepGoingListsTheFailures();
     void sameNamesAreWrittenApart();
+    void existingFilesAreReplacedOnlyWhenAsked();
     void damagedZonesListTheirProblems_data();
     void damagedZonesListTheirProblems();
     void stopSignalEndsWithFinishedFiles_data();
@@ -581,6 +582,48 @@ void TestCliExtract::sameNamesAreWrittenApart()
              pcm.storedAudio[0]);
     QCOMPARE(fileBytes(fileLike(out.path(), QStringLiteral("track-01-01[0]-01-2-"), QStringLiteral(".pcm"))),
              pcm.storedAudio[1]);
+}
+
+// A second rip into the folder of the first: refused before anything is written when any
+// file it would write exists (not only the first), the first few named; --overwrite
+// replaces. A dry run lists its objects, then refuses the same way.
+void TestCliExtract::existingFilesAreReplacedOnlyWhenAsked()
+{
+    const PcmZone pcm = pcmZone(4, 4800);
+    testzone::ZoneFolder folder(pcm.zone);
+    QTemporaryDir out;
+    QVERIFY(folder.ok() && out.isValid());
+    const QStringList extract{QStringLiteral("extract"), folder.path(), QStringLiteral("-o"), out.path()};
+    QCOMPARE(runCli(extract).exitCode, 0);
+    const QStringList names = filesIn(out.path());
+    QCOMPARE(names.size(), 4);
+
+    CliRun run = runCli(extract);
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(linesOf(run.err), QStringList{QStringLiteral("kestrova-cli: %1, %2, %3 and 1 more in '%4' exist; "
+                                                          "use --overwrite or another folder")
+                                               .arg(names[0], names[1], names[2], out.path())});
+
+    // Only the last track's file is left, holding the first rip's (here: other) bytes.
+    for (int k = 0; k < 3; ++k)
+        QVERIFY(QFile::remove(out.filePath(names[k])));
+    QFile last(out.filePath(names[3]));
+    QVERIFY(last.open(QIODevice::WriteOnly) && last.write("first rip") == 9);
+    last.close();
+    run = runCli(extract + QStringList{QStringLiteral("--dry-run")});
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(objectLines(run.out).size(), 4);
+    run = runCli(extract);
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(linesOf(run.err), QStringList{QStringLiteral("kestrova-cli: %1 in '%2' exists; use --overwrite "
+                                                          "or another folder").arg(names[3], out.path())});
+    QCOMPARE(filesIn(out.path()), QStringList{names[3]});
+    QCOMPARE(fileBytes(out.filePath(names[3])), QByteArray("first rip"));
+
+    run = runCli(extract + QStringList{QStringLiteral("--overwrite")});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(filesIn(out.path()), names);
+    QCOMPARE(fileBytes(out.filePath(names[3])), pcm.storedAudio[3]);
 }
 
 // A zone whose damage kept objects out: the problems come first; a run over all or a

@@ -11,6 +11,7 @@
 #include "7-window/zonetreeview.h"
 #include "guitest.h"
 #include "guizones.h"
+#include "testzone/dumpzone.h"
 #include "testzone/pcmtrack.h"
 #include "testzone/wavereader.h"
 
@@ -262,6 +263,59 @@ private slots:
     }
 
     // The walk held on the first block of title 2, track 3 by the titleset's I/O lock.
+    // A second extraction into the folder of the first asks once before anything is
+    // written: Cancel leaves the first rip's file as it was, with the selection kept;
+    // Overwrite replaces it.
+    void existingFilesAreReplacedOnlyWhenAsked_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("cancel") << "Cancel";
+        QTest::newRow("overwrite") << "Overwrite";
+    }
+    void existingFilesAreReplacedOnlyWhenAsked()
+    {
+        QFETCH(QString, answer);
+        auto w = windowWithSelection({{1, 1}});
+        startExtraction(*w, QString());
+        QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
+        const QString path = out->filePath(firstFile);
+        const QByteArray stored = dumpzone::fileBytes(path);
+        QFile first(path);
+        QVERIFY(first.open(QIODevice::WriteOnly) && first.write("first rip") == 9);
+        first.close();
+
+        trackItem(*w, 1, 1)->setSelected(true);
+        QString question;
+        std::unique_ptr<guitest::ModalHandler> asked;
+        guitest::ModalHandler handler([&](QWidget *modal) {
+            if (auto *dialog = qobject_cast<Extract *>(modal))
+                QTest::mouseClick(dialog->extractRun, Qt::LeftButton);
+            modal->close();
+            asked = std::make_unique<guitest::ModalHandler>([&](QWidget *box) {
+                if (auto *m = qobject_cast<QMessageBox *>(box)) {
+                    question = m->text() + ' ' + m->informativeText();
+                    for (QAbstractButton *button : m->buttons())
+                        if (button->text() == answer)
+                            button->click();
+                }
+                box->close();
+            });
+        });
+        pressCtrlE(*w);
+        QVERIFY(QTest::qWaitFor([&] { return asked && asked->seen(); }));
+        QCOMPARE(question, QString("1 file(s) of this extraction exist already in %1. %2\n"
+                                   "Overwrite them, or cancel and choose another folder?")
+                               .arg(out->path(), firstFile));
+        if (answer == "Cancel") {
+            verifyEnabling(*w, false);
+            QCOMPARE(w->treeView()->selectedItems(), QList<QTreeWidgetItem *>{trackItem(*w, 1, 1)});
+            QCOMPARE(dumpzone::fileBytes(path), QByteArray("first rip"));
+            return;
+        }
+        QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
+        QCOMPARE(dumpzone::fileBytes(path), stored);
+    }
+
     void statusWhileDumping_data()
     {
         QTest::addColumn<QString>("command");

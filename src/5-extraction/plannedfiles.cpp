@@ -1,0 +1,56 @@
+#include "5-extraction/plannedfiles.h"
+
+#include <QFileInfo>
+
+#include "3-zone/dvdaobject.h"
+#include "5-extraction/objectnames.h"
+#include "5-extraction/objectoutput.h"
+#include "5-extraction/titleaudio.h"
+
+namespace {
+
+// The stream an object's files are made from, and whether they carry track marks.
+const AOBObject *openingOf(const DVDAObject *object, bool *marked)
+{
+    *marked = false;
+    if (!object)
+        return nullptr;
+    if (object->kind() == KindTrack || object->kind() == KindIndex)
+        return static_cast<const AOBObject *>(object);
+    if (object->kind() != KindTitle)
+        return nullptr;
+    const auto *title = static_cast<const DVDATitle *>(object);
+    TitleAudio audio;
+    if (titleAudio(*title, &audio).failed())
+        return nullptr;
+    *marked = !titleMarks(*title).empty();
+    return audio.opening;
+}
+
+} // namespace
+
+QStringList plannedFiles(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+{
+    const QList<QString> names = uniqueBaseNames(objects);
+    QStringList paths;
+    for (int k = 0; k < objects.size(); ++k) {
+        bool marked = false;
+        const AOBObject *opening = openingOf(objects.at(k), &marked);
+        if (!opening || opening->streamInfo.payloadLength == 0)
+            continue;
+        const QString basePath = options.outputDir.path() + QLatin1Char('/') + names.at(k);
+        paths << plannedOutputPaths(opening->streamInfo, basePath, options, marked);
+    }
+    return paths;
+}
+
+QStringList existingPlannedFiles(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+{
+    QStringList existing;
+    for (const QString &path : plannedFiles(objects, options)) {
+        const QFileInfo entry(path);
+        if (entry.exists() || entry.isSymLink()) // a dangling link would be written through
+            existing << path;
+    }
+    return existing;
+}
