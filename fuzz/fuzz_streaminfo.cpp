@@ -1,10 +1,13 @@
 // The stream description read from fuzzed blocks, as a titleset reads it from an object's
-// first blocks and the dump from the blocks after an object.
+// first blocks and the dump from the blocks after an object; then the same blocks stripped
+// to their audio as the dump strips them, packets of damaged lengths included.
 #include <cstring>
 #include <memory>
 
 #include "2-stream/channeltable.h"
 #include "2-stream/packetreader.h"
+#include "2-stream/payloadreader.h"
+#include "2-stream/streamdumper.h"
 #include "3-zone/dvdatitleset.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -19,5 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     readStreamInfo(*info, blocks.get(), count);
     QString group1, group2;
     describeChannels(*info, nullptr, nullptr, &group1, &group2, nullptr);
+    DVDANullStreamDumper dumper;
+    PayloadReader reader(dumper, info->subStreamId == SUBSTREAM_PCM ? info->headerLength : 0);
+    for (int k = 0; k < count && !reader.limitReached(); ++k)
+        if (reader.read(blocks.get() + size_t(k) * BLOCK_SIZE, k == 0 ? info->majorSyncOffset : 0,
+                        k == 0 ? 3 * BLOCK_SIZE : 0).failed())
+            break;
     return 0;
 }

@@ -54,6 +54,51 @@ bool save(const QString &dir, const QString &name, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// Where pack k's private packet ("00 00 01 BD") begins.
+int privatePacketAt(const QByteArray &packs, int k)
+{
+    const int base = k * packs::PACK_SIZE;
+    return base + packs::PACK_HEADER_SIZE + (quint8(packs[base + 13]) & 7);
+}
+
+// Damaged copies of a zone and of its packs, as a damaged disc or copy has them: the
+// parsers must name them, never misread them.
+bool saveDamaged(const QDir &out, const testzone::Zone &zone, const QByteArray &pcmPacks)
+{
+    const testzone::Titleset &ts = zone.titlesets[0];
+    const quint32 lastBlock = testzone::aobAreaBlocks(ts.aobFiles) - 1;
+    const QByteArray manager = testzone::managerBytes(zone.manager, 1);
+    const QByteArray info = testzone::titlesetInfoBytes(ts.info, lastBlock);
+    const QByteArray &aob = ts.aobFiles[0].bytes;
+    testzone::TitlesetInfo trackless = ts.info;
+    trackless.titles.insert(trackless.titles.begin(), testzone::makeTitle({}));
+    const QList<QPair<QString, QList<QByteArray>>> zones = {
+        {"ifo-cut-2048", {manager, info.left(2048), aob}},
+        {"ifo-cut-700", {manager, info.left(700), aob}},
+        {"aob-cut-half", {manager, info, aob.left(aob.size() / 2 / packs::PACK_SIZE * packs::PACK_SIZE)}},
+        {"aob-empty", {manager, info, QByteArray()}},
+        {"last-block-too-small", {manager, testzone::titlesetInfoBytes(ts.info, lastBlock / 2), aob}},
+        {"title-without-tracks", {manager, testzone::titlesetInfoBytes(trackless, lastBlock), aob}},
+    };
+    bool ok = true;
+    for (const auto &[name, files] : zones)
+        ok = save(out.filePath("openzone"), "damaged-" + name, fuzzinput::join(files)) && ok;
+
+    // Pack 1's packet length and sub-stream header length.
+    const int at = privatePacketAt(pcmPacks, 1);
+    const int length = quint8(pcmPacks[at + 4]) << 8 | quint8(pcmPacks[at + 5]);
+    for (const int changed : {length - 1, length - 2000, length + 1}) {
+        QByteArray packs = pcmPacks.left(3 * packs::PACK_SIZE);
+        packs[at + 4] = char(changed >> 8);
+        packs[at + 5] = char(changed);
+        ok = save(out.filePath("streaminfo"), QStringLiteral("damaged-pcm-length%1").arg(changed - length, 0, 10),
+                  packs) && ok;
+    }
+    QByteArray headerless = pcmPacks.left(3 * packs::PACK_SIZE);
+    headerless[at + 9 + quint8(headerless[at + 8]) + 3] = 0;
+    return save(out.filePath("streaminfo"), QStringLiteral("damaged-pcm-header-length-0"), headerless) && ok;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -78,6 +123,8 @@ int main(int argc, char *argv[])
                                    ts.aobFiles[0].bytes}))
              && ok;
         ok = save(out.filePath("streaminfo"), name, stream.packs.left(2 * packs::PACK_SIZE)) && ok;
+        if (f.group1.bits == 16 && !f.group2.channels)
+            ok = saveDamaged(out, zone, stream.packs) && ok;
         for (const char flags : {0, 1, 2, 4}) {
             ok = save(out.filePath("pcmdumper"), name + QString::number(int(flags)),
                       fuzzinput::join({QByteArray{flags, char(7)},
@@ -92,6 +139,16 @@ int main(int argc, char *argv[])
         const QByteArray stream = mlp.read(16000);
         const packs::PackedStream packed = packs::packStream(stream, packs::mlpLayout());
         ok = save(out.filePath("streaminfo"), QStringLiteral("mlp"), packed.packs.left(4 * packs::PACK_SIZE)) && ok;
+        // The first major sync's rate code flipped: a later one describes the stream.
+        QByteArray flipped = stream;
+        flipped[flipped.indexOf(QByteArray("\xF8\x72\x6F\xBB", 4)) + 5] = char(0xFF);
+        const packs::PackedStream flippedPacks = packs::packStream(flipped, packs::mlpLayout());
+        ok = save(out.filePath("streaminfo"), QStringLiteral("damaged-mlp-rate"),
+                  flippedPacks.packs.left(4 * packs::PACK_SIZE)) && ok;
+        ok = save(out.filePath("mlpdumper"), QStringLiteral("damaged-rate"),
+                  fuzzinput::join({QByteArray{char(16), char(7)},
+                                   packs::mlpSubStreamHeader() + flipped.left(4000), flipped}))
+             && ok;
         for (const char flags : {0, 1, 2, 4, 16}) {
             ok = save(out.filePath("mlpdumper"), QStringLiteral("two-substreams") + QString::number(int(flags)),
                       fuzzinput::join({QByteArray{flags, char(7)},

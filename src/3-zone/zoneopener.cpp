@@ -27,6 +27,21 @@ mode_t fileType(const QString &path)
     return status.st_mode & S_IFMT;
 }
 
+// A mounted disc's root (or a copy of one) holds the zone in its AUDIO_TS folder, in
+// whatever case the file system shows it; a folder with the zone's files is the zone.
+QDir zoneFolder(const QDir &folder)
+{
+    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden);
+    for (const QString &name : files)
+        if (name.compare(QLatin1String("AUDIO_TS.IFO"), Qt::CaseInsensitive) == 0)
+            return folder;
+    const QStringList folders = folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QString &name : folders)
+        if (name.compare(QLatin1String("AUDIO_TS"), Qt::CaseInsensitive) == 0)
+            return QDir(folder.filePath(name));
+    return folder;
+}
+
 } // namespace
 
 bool isDiscImagePath(const QString &path)
@@ -58,7 +73,7 @@ std::unique_ptr<DVDAZone> loadZone(const QString &path, QString *error)
     std::shared_ptr<ZoneSource> source;
     if (type == S_IFDIR || type == 0) {
         // A folder that is not there gives an empty zone, like one without a zone.
-        source = std::make_shared<FolderZoneSource>(QDir(info.absoluteFilePath()));
+        source = std::make_shared<FolderZoneSource>(zoneFolder(QDir(info.absoluteFilePath())));
     } else if (isDiscImagePath(path)) {
         source = ImageZoneSource::openImage(info.absoluteFilePath(), error);
         if (!source)

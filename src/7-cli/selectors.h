@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "6-text/objectselector.h"
+
 class DVDAObject;
 class DVDAZone;
 
@@ -25,9 +27,6 @@ bool selectsGroups(const QStringList &selectors);
 // Null with a message when it is malformed, names nothing or names more than one object.
 DVDAObject *selectOneObject(DVDAZone *zone, const QString &selector, QString *error);
 
-// The selector that names this object ("" for the zone), with the title's tag only where
-// another title of the same titleset has the same number.
-QString selectorOf(const DVDAObject *object);
 
 // "track 1/1/3", "index 1/1/3/5": how progress and messages name an object.
 QString objectDisplayName(const DVDAObject *object);

@@ -1,7 +1,10 @@
 #include "7-window/kestrova.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QSplitter>
@@ -17,9 +20,11 @@
 #include "5-extraction/plannedfiles.h"
 #include "6-text/existingfilestext.h"
 #include "6-text/checkreport.h"
+#include "6-text/objectselector.h"
 #include "6-text/statustext.h"
 #include "7-window/appresources.h"
 #include "7-window/extractdialog.h"
+#include "7-window/recentzones.h"
 #include "7-window/showresult.h"
 #include "7-window/usersettings.h"
 #include "7-window/verifyreport.h"
@@ -30,6 +35,8 @@
 
 namespace {
 const char audioTsDirKey[] = "AudioTsDir";
+const char geometryKey[] = "WindowGeometry";
+const char splitterKey[] = "SplitterState";
 
 enum {
     refreshIntervalMs = 500, // status bar and progress bar while an extraction runs
@@ -96,11 +103,45 @@ void Kestrova::setupWindow()
     connect(ui->action_Toolbar, &QAction::triggered, this, &Kestrova::showToolbar);
     connect(ui->action_Statusbar, &QAction::triggered, this, &Kestrova::showStatusbar);
     connect(ui->action_About, &QAction::triggered, this, &Kestrova::showAbout);
+    connect(ui->action_OpenFolder, &QAction::triggered, this, &Kestrova::openFolder);
+    connect(ui->action_Problems, &QAction::triggered, this, &Kestrova::showProblems);
+    connect(ui->action_CopyPath, &QAction::triggered, this, &Kestrova::copyPath);
     ui->action_Extract->setEnabled(false);
     ui->action_Verify->setEnabled(false);
     ui->action_ExtractCancel->setVisible(false);
     ui->action_SelectAll->setEnabled(false);
+    ui->action_CopyPath->setEnabled(false);
+    ui->action_Problems->setEnabled(false);
     buildCentralArea();
+    fillRecentMenu();
+    UserSettings settings;
+    restoreGeometry(settings.value(QLatin1String(geometryKey)).toByteArray());
+    panes->restoreState(settings.value(QLatin1String(splitterKey)).toByteArray());
+}
+
+void Kestrova::fillRecentMenu()
+{
+    ui->menu_Recent->clear();
+    const QStringList zones = recentzones::list();
+    for (const QString &path : zones)
+        ui->menu_Recent->addAction(QDir::toNativeSeparators(path), this, [this, path] { open(QDir(path)); });
+    ui->menu_Recent->setEnabled(!zones.isEmpty());
+}
+
+// Extract, Verify, Properties and Copy Path for the item under the pointer.
+void Kestrova::showTreeMenu(const QPoint &at)
+{
+    QTreeWidgetItem *item = tree->itemAt(at);
+    if (!item)
+        return;
+    tree->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+    QMenu menu(this);
+    menu.addAction(ui->action_Extract);
+    menu.addAction(ui->action_Verify);
+    menu.addSeparator();
+    menu.addAction(tr("&Properties"), this, [this] { properties->setFocus(); });
+    menu.addAction(ui->action_CopyPath);
+    menu.exec(tree->viewport()->mapToGlobal(at));
 }
 
 void Kestrova::buildCentralArea()
@@ -141,6 +182,8 @@ void Kestrova::buildCentralArea()
     ui->toolButton_Extract = nullptr;
 
     connect(tree, &ZoneTreeView::open, this, qOverload<QDir>(&Kestrova::open));
+    tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree, &QWidget::customContextMenuRequested, this, &Kestrova::showTreeMenu);
     connect(tree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem *current, QTreeWidgetItem *) { currentItemChanged(current); });
     connect(tree, &QTreeWidget::itemSelectionChanged, this, &Kestrova::itemSelectionChanged);
@@ -158,6 +201,15 @@ void Kestrova::open()
     open(zoneLocation(file));
 }
 
+void Kestrova::openFolder()
+{
+    const QDir stored(UserSettings().value(QLatin1String(audioTsDirKey)).toString());
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, tr("Open DVD-Audio zone folder"), stored.exists() ? stored.path() : QString());
+    if (!folder.isEmpty())
+        open(QDir(folder));
+}
+
 void Kestrova::open(QDir zoneDir)
 {
     // The extraction reads the open zone; it is never replaced under it.
@@ -170,8 +222,32 @@ void Kestrova::open(QDir zoneDir)
         QMessageBox::warning(this, tr("Open DVD-Audio zone"), error);
         return;
     }
+    showZone(std::move(opened), zoneDir.path());
+}
+
+void Kestrova::openArgument(const QString &path)
+{
+    if (running.isRunning())
+        return;
+    // What File > Open says of a path that is missing or holds no zone, where the user
+    // sees it: a program started from a file manager has no terminal.
+    QString error;
+    std::unique_ptr<DVDAZone> opened = ::openZone(path, &error);
+    if (!opened) {
+        QMessageBox::warning(this, tr("Open DVD-Audio zone"), error);
+        return;
+    }
+    showZone(std::move(opened), zoneLocation(QFileInfo(path).absoluteFilePath()).path());
+}
+
+void Kestrova::showZone(std::unique_ptr<DVDAZone> opened, const QString &path)
+{
     UserSettings().setValue(QLatin1String(audioTsDirKey),
-                            opened->source->image ? opened->dir.path() : zoneDir.path());
+                            opened->source->image ? opened->dir.path() : path);
+    if (!opened->titlesets.empty()) {
+        recentzones::add(path);
+        fillRecentMenu();
+    }
     if (openZone) {
         ui->action_SelectAll->setEnabled(false);
         tree->clear();
@@ -180,17 +256,42 @@ void Kestrova::open(QDir zoneDir)
     openZone = std::move(opened);
     ZoneInfo(openZone.get(), tree, properties).fillTree();
     ui->action_SelectAll->setEnabled(true);
-    // The list is in the zone item's properties.
+    // The list is in the zone item's properties and behind View > Zone Problems.
     const qsizetype problems = zoneProblems(openZone.get()).size();
+    ui->action_Problems->setEnabled(problems > 0);
     if (problems > 0)
         ui->statusbar->showMessage(tr("%1 part(s) of the zone could not be read").arg(problems));
     else
         ui->statusbar->clearMessage();
 }
 
+void Kestrova::showProblems()
+{
+    QStringList lines;
+    for (const ZoneProblem &problem : zoneProblems(openZone.get()))
+        lines << problemText(problem);
+    if (lines.isEmpty())
+        return;
+    QMessageBox box(QMessageBox::Warning, tr("Zone problems"),
+                    tr("%1 part(s) of the zone could not be read").arg(lines.size()), QMessageBox::Close, this);
+    box.setInformativeText(lines.join(QLatin1Char('\n')));
+    box.exec();
+}
+
+// The zone's path and the current item's selector, as kestrova-cli takes them.
+void Kestrova::copyPath()
+{
+    if (!openZone)
+        return;
+    const QString selector = selectorOf(ZoneInfo::itemObject(tree->currentItem()));
+    const QString zonePath = QDir::toNativeSeparators(openZone->source->origin);
+    QGuiApplication::clipboard()->setText(selector.isEmpty() ? zonePath : zonePath + QLatin1Char(' ') + selector);
+}
+
 void Kestrova::currentItemChanged(QTreeWidgetItem *current)
 {
     properties->clear();
+    ui->action_CopyPath->setEnabled(current != nullptr);
     if (DVDAObject *object = ZoneInfo::itemObject(current))
         ZoneInfo(openZone.get(), tree, properties).populateRows(object);
 }
@@ -233,6 +334,9 @@ void Kestrova::resizeEvent(QResizeEvent *event)
 void Kestrova::closeEvent(QCloseEvent *event)
 {
     if (!running.isRunning()) {
+        UserSettings settings;
+        settings.setValue(QLatin1String(geometryKey), saveGeometry());
+        settings.setValue(QLatin1String(splitterKey), panes->saveState());
         event->accept();
         return;
     }
@@ -253,6 +357,8 @@ void Kestrova::setExtractionState()
     ui->action_Verify->setVisible(!busy);
     ui->action_ExtractCancel->setVisible(busy);
     ui->action_SelectAll->setEnabled(!busy);
+    ui->action_OpenFolder->setEnabled(!busy);
+    ui->menu_Recent->setEnabled(!busy && !ui->menu_Recent->isEmpty());
 }
 
 // The extraction half of the window.

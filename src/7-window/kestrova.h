@@ -45,6 +45,10 @@ protected:
 public slots:
     void open();
     void open(QDir zoneDir);
+    // The zone named on the command line: a missing path or one without a zone gets the
+    // message box File > Open shows.
+    void openArgument(const QString &path);
+    void openFolder();
     void extract();
     // Reads and decodes the selected objects without writing, then shows the report.
     void verify();
@@ -53,6 +57,12 @@ public slots:
 
 private:
     void buildCentralArea();
+    void fillRecentMenu();
+    void showTreeMenu(const QPoint &at);
+    // Shows a zone that loaded: the tree, the problems, the recent list.
+    void showZone(std::unique_ptr<DVDAZone> opened, const QString &path);
+    void showProblems();
+    void copyPath();
     void setExtractionState();
     void placeProgressBar();
     void currentItemChanged(QTreeWidgetItem *current);

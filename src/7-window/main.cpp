@@ -1,11 +1,9 @@
 #include <QApplication>
-#include <QFileInfo>
 #include <QTimer>
 
 #include "7-window/kestrova.h"
 #include "7-window/terminaloptions.h"
 #include "7-window/zonetreeview.h"
-#include "3-zone/zoneopener.h"
 
 // KESTROVA_SCREENSHOT=<file>: save a picture of the window once it is shown, then quit.
 // Lets a machine without a display see the window (tools/run.sh). With
@@ -29,19 +27,14 @@ static void scheduleScreenshot(Kestrova &window)
     });
 }
 
-// `kestrova ZONE`: opens the zone's folder, the folder of any file in it, or a disc image
-// or drive, as a file manager's "Open with" passes it. Without an argument the window starts empty.
+// `kestrova ZONE`: opens the zone's folder, the folder of any file in it, a disc image or
+// drive, or a mounted disc's root, as a file manager's "Open with" passes it; a path
+// without a zone is said in a message box. Without an argument the window starts empty.
 static void openZoneArgument(Kestrova &window)
 {
     const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() < 2)
-        return;
-    const QFileInfo zone(arguments.at(1));
-    if (!zone.exists()) {
-        qWarning("kestrova: '%s': no such file or folder", qPrintable(arguments.at(1)));
-        return;
-    }
-    window.open(zoneLocation(zone.absoluteFilePath()));
+    if (arguments.size() >= 2)
+        window.openArgument(arguments.at(1));
 }
 
 int main(int argc, char *argv[])

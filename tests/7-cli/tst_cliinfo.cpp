@@ -116,6 +116,12 @@ void TestCliInfo::anyFileOfTheZoneOpensIt()
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(QString::fromUtf8(run.out), QString::fromLatin1(expectedTree));
     }
+    // A mounted disc's root: the zone is its AUDIO_TS folder, in whatever case.
+    QTemporaryDir root;
+    QVERIFY(QFile::link(folder.path(), root.filePath(QStringLiteral("Audio_TS"))));
+    const CliRun run = runCli({QStringLiteral("info"), root.path()});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(run.out), QString::fromLatin1(expectedTree));
 }
 
 void TestCliInfo::propertyRowsOfEachKind()

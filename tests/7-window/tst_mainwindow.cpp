@@ -1,5 +1,6 @@
 // The main window as main builds it: its form, the enabling of the actions at start-up,
 // after opening zones and while an extraction runs; the stored zone folder; the panes.
+#include <QClipboard>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -129,13 +130,21 @@ private slots:
             QVERIFY2(!action->icon().isNull(), qPrintable(action->objectName()));
 
         QCOMPARE(actionNames(guitest::part<QMenu>(*w, "menu_File")->actions()),
-                 (QStringList{"action_Open", "action_Extract", "action_Verify", "action_ExtractCancel",
-                              "action_SelectAll", "-", "action_Exit"}));
-        QCOMPARE(actionNames(guitest::part<QMenu>(*w, "menu_View")->actions()), (QStringList{"action_Toolbar", "action_Statusbar"}));
+                 (QStringList{"action_Open", "action_OpenFolder", "", "-", "action_Extract", "action_Verify",
+                              "action_ExtractCancel", "-", "action_Exit"}));
+        QCOMPARE(guitest::part<QMenu>(*w, "menu_File")->actions().at(2),
+                 guitest::part<QMenu>(*w, "menu_Recent")->menuAction());
+        QCOMPARE(actionNames(guitest::part<QMenu>(*w, "menu_Edit")->actions()),
+                 (QStringList{"action_SelectAll", "action_CopyPath"}));
+        QCOMPARE(actionNames(guitest::part<QMenu>(*w, "menu_View")->actions()),
+                 (QStringList{"action_Toolbar", "action_Statusbar", "-", "action_Problems"}));
         QCOMPARE(actionNames(guitest::part<QMenu>(*w, "menu_Help")->actions()), QStringList{"action_About"});
         QCOMPARE(w->menuBar()->actions(),
-                 (QList<QAction *>{guitest::part<QMenu>(*w, "menu_File")->menuAction(), guitest::part<QMenu>(*w, "menu_View")->menuAction(),
+                 (QList<QAction *>{guitest::part<QMenu>(*w, "menu_File")->menuAction(),
+                                   guitest::part<QMenu>(*w, "menu_Edit")->menuAction(),
+                                   guitest::part<QMenu>(*w, "menu_View")->menuAction(),
                                    guitest::part<QMenu>(*w, "menu_Help")->menuAction()}));
+        QCOMPARE(guitest::action(*w, "action_Exit")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
         QCOMPARE(actionNames(guitest::part<QToolBar>(*w, "toolbar")->actions()),
                  (QStringList{"action_Open", "action_Extract", "action_Verify", "action_ExtractCancel"}));
         QCOMPARE(w->toolBarArea(guitest::part<QToolBar>(*w, "toolbar")), Qt::TopToolBarArea);
@@ -367,6 +376,83 @@ private slots:
         // The box is gone once the slot has returned.
         QVERIFY(!w->findChild<QDialog *>());
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // A start argument that names no zone gets the box File > Open shows, not a line on
+    // a terminal nobody sees; a mounted disc's root (AUDIO_TS in any case) opens its zone.
+    void startArgument_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message"); // empty: the zone opens
+        QTest::addColumn<int>("titlesets");
+        QTest::newRow("missing") << "/missing/zone" << "'/missing/zone': no such file or folder" << 0;
+        QTest::newRow("folder without a zone") << "plain" << "'%1' holds no DVD-Audio zone: AUDIO_TS.IFO is "
+                                                             "missing, unreadable or not valid" << 0;
+        QTest::newRow("mounted disc's root") << "root" << "" << 1;
+    }
+    void startArgument()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        QFETCH(int, titlesets);
+        QTemporaryDir plain;
+        if (path == "plain")
+            path = plain.path();
+        if (path == "root") {
+            path = plain.path();
+            QVERIFY(QDir(small->path()).rename(small->path(), plain.filePath("audio_ts")));
+        }
+        auto w = startWindow();
+        QString shown;
+        guitest::ModalHandler handler([&](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal))
+                shown = box->text();
+            modal->close();
+        }, 1000);
+        w->openArgument(path);
+        if (path == plain.path() && titlesets)
+            QVERIFY(QDir().rename(plain.filePath("audio_ts"), small->path()));
+        QCOMPARE(shown, message.arg(path));
+        QCOMPARE(w->zone() ? int(w->zone()->titlesets.size()) : 0, titlesets);
+    }
+
+    // The zones opened last are offered newest first, in this and the next session; the
+    // window's size and the panes' split come back too; an entry opens its zone.
+    void recentZonesAndLayoutAreKept()
+    {
+        guitest::clearSettings();
+        QList<int> sizes;
+        {
+            auto w = startWindow();
+            w->open(QDir(mixed->path()));
+            w->open(QDir(small->path()));
+            w->open(QDir(mixed->path()));
+            w->resize(700, 500);
+            w->splitter()->setSizes({150, 500});
+            sizes = w->splitter()->sizes();
+            w->close();
+        }
+        auto w = startWindow();
+        QCOMPARE(w->size(), QSize(700, 500));
+        QCOMPARE(w->splitter()->sizes(), sizes);
+        const QList<QAction *> entries = guitest::part<QMenu>(*w, "menu_Recent")->actions();
+        QStringList texts;
+        for (QAction *entry : entries)
+            texts << entry->text();
+        QCOMPARE(texts, (QStringList{mixed->path(), small->path()}));
+        entries.at(1)->trigger();
+        QCOMPARE(w->zone()->titlesets.size(), size_t(1));
+        QCOMPARE(w->zone()->dir.path(), small->path());
+    }
+
+    // Copy Path gives what kestrova-cli takes: the zone, then the current item's selector.
+    void copyPathGivesTheZoneAndSelector()
+    {
+        auto w = startWindow();
+        w->open(QDir(small->path()));
+        w->treeView()->setCurrentItem(firstTrackItem(*w));
+        guitest::action(*w, "action_CopyPath")->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), small->path() + " 1/1/1");
     }
 
     void exitClosesTheWindow()

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QMessageBox>
 #include <QtTest>
 
 #include "7-window/kestrova.h"
@@ -234,6 +235,16 @@ private slots:
                  QStringLiteral("ATS_03_0.IFO: cannot open the information file (missing, or not a regular file)"));
         QCOMPARE(window->statusBar()->currentMessage(),
                  QStringLiteral("2 part(s) of the zone could not be read"));
+        // View > Zone Problems names them wherever the current item is.
+        QString listed;
+        guitest::ModalHandler handler([&](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal))
+                listed = box->informativeText();
+            modal->close();
+        });
+        guitest::action(*window, "action_Problems")->trigger();
+        QCOMPARE(listed, window->propertiesView()->topLevelItem(0)->text(1) + '\n'
+                             + window->propertiesView()->topLevelItem(1)->text(1));
 
         clickItem(titleItem(2));
         QCOMPARE(view->currentItem(), titleItem(2));

@@ -1,0 +1,9 @@
+#pragma once
+// How the command line names an object, which the window copies for it.
+#include <QString>
+
+class DVDAObject;
+
+// The selector that names this object ("" for the zone): "1/1/3", "1/1/3/5", with the
+// title's tag only where another title of the same titleset has the same number ("1/2[1]").
+[[nodiscard]] QString selectorOf(const DVDAObject *object);
