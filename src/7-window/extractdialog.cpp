@@ -1,7 +1,6 @@
 #include "7-window/extractdialog.h"
 
 #include <QFileDialog>
-#include <QFileInfo>
 
 #include "7-window/appresources.h"
 #include "7-window/usersettings.h"
@@ -25,6 +24,12 @@ Extract::Extract(QWidget *parent) : QDialog(parent)
 {
     loadAppResources();
     setupUi(this);
+    connect(buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
+    // A folder typed or pasted counts as one chosen.
+    connect(editDir, &QLineEdit::textEdited, this, [this](const QString &text) {
+        outputDir = QDir(QDir(text.trimmed()).absolutePath());
+        updateState();
+    });
 }
 
 void Extract::loadSettings()
@@ -105,7 +110,7 @@ ExtractOptions Extract::options() const
 
 void Extract::updateState()
 {
-    extractRun->setEnabled(!editDir->text().isEmpty());
+    extractRun->setEnabled(!editDir->text().trimmed().isEmpty() && outputDir.exists());
     const bool convert = radioConvert->isChecked();
     for (QCheckBox *box : {checkMerge, checkSplit, checkDownmix, checkErrors, checkOldFormat})
         box->setEnabled(convert);
@@ -120,15 +125,13 @@ void Extract::updateState()
 
 void Extract::on_extractDir_clicked()
 {
-    const QString answer = QFileDialog::getSaveFileName(
-        this, tr("Output directory"), outputDir.filePath(tr("filename_will_be_ignored")), QString(),
-        nullptr, QFileDialog::ShowDirsOnly | QFileDialog::DontConfirmOverwrite);
+    const QString answer = QFileDialog::getExistingDirectory(this, tr("Output directory"),
+                                                             outputDir.path());
     if (answer.isEmpty())
         return;
-    // Only the folder of the chosen name counts; the name itself is ignored.
-    outputDir = QFileInfo(answer).absoluteDir();
-    editDir->setText(outputDir.path());
-    extractRun->setEnabled(outputDir.exists());
+    outputDir = QDir(answer);
+    editDir->setText(QDir::toNativeSeparators(outputDir.path()));
+    updateState();
 }
 
 void Extract::on_comboFormat_currentIndexChanged(int)

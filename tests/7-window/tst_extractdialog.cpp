@@ -69,7 +69,11 @@ private slots:
         QCOMPARE(d.windowModality(), Qt::ApplicationModal);
         QVERIFY(!d.extractRun->icon().isNull());
         QVERIFY(!d.extractDir->icon().isNull());
-        QVERIFY(!d.editDir->isEnabled()); // display only
+        QVERIFY(d.extractRun->isDefault());
+        QVERIFY(!d.extractDir->autoDefault());
+        QCOMPARE(d.extractRun->text(), QStringLiteral("Extract"));
+        for (QWidget *w : QList<QWidget *>{d.checkMerge, d.checkSplit, d.checkOldFormat, d.staticCache, d.editDir})
+            QVERIFY2(!w->toolTip().isEmpty(), qPrintable(w->objectName()));
         // Both radio buttons share the dialog, so they exclude each other.
         QCOMPARE(d.radioStore->parentWidget(), &d);
         QCOMPARE(d.radioConvert->parentWidget(), &d);
@@ -79,7 +83,7 @@ private slots:
                                         d.radioConvert, d.checkMerge,     d.checkSplit,
                                         d.checkOldFormat, d.comboFormat,  d.spinCompression,
                                         d.checkRun,    d.editCommand,     d.checkDelete,
-                                        d.checkMessages, d.extractRun};
+                                        d.checkMessages, d.extractRun,    d.buttonCancel};
         // Walking the focus chain from each, the next of these widgets met is its successor.
         for (int i = 0; i + 1 < order.size(); ++i) {
             QWidget *next = order[i]->nextInFocusChain();
@@ -323,47 +327,73 @@ private slots:
         QCOMPARE(d->options().mode, int(ModeStore));
     }
 
-    void directoryChosenFromTheFileDialog()
+    // The folder is asked for as a folder: the one the chooser is in can be chosen as it
+    // is; cancelling changes nothing.
+    void directoryChosenFromTheFolderDialog()
     {
         const QDir target(outputDir.path());
-        const QString proposed = target.filePath(QStringLiteral("filename_will_be_ignored"));
         store(QStringLiteral("ExtractDir"), target.path());
         auto d = openDialog();
-
-        // Cancelling the file dialog changes nothing.
-        QString seenCaption;
-        guitest::ModalHandler cancel([&seenCaption](QWidget *modal) {
-            seenCaption = modal->windowTitle();
-            if (auto *files = qobject_cast<QFileDialog *>(modal))
-                files->reject();
-            else
-                modal->close();
-        });
-        QTest::mouseClick(d->extractDir, Qt::LeftButton);
-        QVERIFY(cancel.seen());
-        QCOMPARE(seenCaption, QStringLiteral("Output directory"));
-        QCOMPARE(d->outputDir.path(), target.path());
-
-        // A name in a sub-folder: the folder becomes the output directory.
         QVERIFY(target.mkpath(QStringLiteral("out")));
-        const QString chosen = target.filePath(QStringLiteral("out/filename_will_be_ignored"));
-        QStringList proposedFiles;
-        guitest::ModalHandler choose([&](QWidget *modal) {
-            auto *files = qobject_cast<QFileDialog *>(modal);
-            if (!files) {
-                modal->close();
-                return;
-            }
-            proposedFiles = files->selectedFiles();
-            guitest::chooseFile(files, chosen);
-        });
-        QTest::mouseClick(d->extractDir, Qt::LeftButton);
-        QVERIFY(choose.seen());
-        QCOMPARE(proposedFiles, QStringList{proposed});
-        QCOMPARE(d->outputDir.absolutePath(), target.filePath(QStringLiteral("out")));
-        QCOMPARE(d->editDir->text(), d->outputDir.path());
-        QVERIFY(d->extractRun->isEnabled());
-        QVERIFY(QFileInfo::exists(chosen) == false);
+        for (const QString &answer : {QString(), target.filePath(QStringLiteral("out"))}) {
+            QString caption;
+            bool foldersOnly = false;
+            guitest::ModalHandler handler([&](QWidget *modal) {
+                caption = modal->windowTitle();
+                auto *files = qobject_cast<QFileDialog *>(modal);
+                if (!files) {
+                    modal->close();
+                    return;
+                }
+                foldersOnly = files->fileMode() == QFileDialog::Directory;
+                if (answer.isEmpty())
+                    files->reject();
+                else
+                    guitest::chooseFile(files, answer);
+            });
+            QTest::mouseClick(d->extractDir, Qt::LeftButton);
+            QVERIFY(handler.seen());
+            QCOMPARE(caption, QStringLiteral("Output directory"));
+            QVERIFY(foldersOnly);
+            QCOMPARE(d->outputDir.absolutePath(), answer.isEmpty() ? target.path() : answer);
+            QCOMPARE(d->editDir->text(), answer.isEmpty() ? target.path() : answer);
+            QVERIFY(d->extractRun->isEnabled());
+        }
+    }
+
+    // The keys a user presses: a folder typed into the field (Extract follows whether it
+    // exists), Enter extracts, Esc and Cancel leave.
+    void keysAndTypedFolder_data()
+    {
+        QTest::addColumn<QString>("typed"); // in the temporary folder; "-" a folder not there
+        QTest::addColumn<QString>("press"); // "enter", "escape" or "cancel"
+        QTest::addColumn<int>("result");
+        QTest::newRow("typed folder, Enter") << "typed" << "enter" << int(QDialog::Accepted);
+        QTest::newRow("missing folder, Enter") << "-" << "enter" << -1;
+        QTest::newRow("Escape") << "typed" << "escape" << int(QDialog::Rejected);
+        QTest::newRow("Cancel") << "typed" << "cancel" << int(QDialog::Rejected);
+    }
+    void keysAndTypedFolder()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, press);
+        QFETCH(int, result);
+        QVERIFY(QDir(outputDir.path()).mkpath(QStringLiteral("typed")));
+        auto d = openDialog();
+        QVERIFY(!d->extractRun->isEnabled());
+        d->editDir->setFocus();
+        QTest::keyClicks(d->editDir, outputDir.filePath(typed == "-" ? "missing" : typed));
+        QCOMPARE(d->extractRun->isEnabled(), typed != "-");
+        if (press == "cancel")
+            QTest::mouseClick(d->buttonCancel, Qt::LeftButton);
+        else
+            QTest::keyClick(d->editDir, press == "enter" ? Qt::Key_Return : Qt::Key_Escape);
+        QCOMPARE(d->isVisible(), result < 0);
+        if (result < 0)
+            return;
+        QCOMPARE(d->result(), result);
+        if (result == QDialog::Accepted)
+            QCOMPARE(d->options().outputDir.path(), outputDir.filePath(typed));
     }
 };
 
