@@ -1,5 +1,6 @@
 #include "2-stream/decoderlog.h"
 
+#include <QDir>
 #include <QFile>
 #include <mutex>
 
@@ -12,6 +13,7 @@ QFile &logFile()
     static QFile file(QStringLiteral("Kestrova.log"));
     return file;
 }
+const char logName[] = "Kestrova.log";
 
 } // namespace
 
@@ -31,4 +33,12 @@ void closeDecoderLog()
     std::lock_guard<std::mutex> guard(logLock);
     if (logFile().isOpen())
         logFile().close();
+}
+
+void setDecoderLogFolder(const QString &folder)
+{
+    std::lock_guard<std::mutex> guard(logLock);
+    if (logFile().isOpen())
+        logFile().close();
+    logFile().setFileName(QDir(folder).filePath(QLatin1String(logName)));
 }

@@ -37,8 +37,8 @@ void routeMessage(void *context, int level, const char *format, va_list argument
     va_copy(copy, arguments);
     std::vsnprintf(text, sizeof text, format, copy);
     va_end(copy);
-    if (!sink->logsToFile())
-        av->av_log_default_callback(context, level, format, arguments);
+    // A decoder's messages are counted, and logged when asked, but never printed: on a
+    // terminal they would break the status line, and from a menu nobody sees them.
     sink->receive(level & 0xFF, text); // the upper bits carry colour hints only
 }
 

@@ -38,7 +38,6 @@ public:
     void setPosition(qint64 frame) { position = frame; }
     // The frame at which the first damage was reported; -1 when none was.
     qint64 firstDamageFrame() const { return firstDamage; }
-    bool logsToFile() const { return toFile; }
 
     // The kind a message text reports, or KINDS when it reports no damage.
     static Kind classify(const char *text);

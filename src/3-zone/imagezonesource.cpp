@@ -6,6 +6,7 @@
 #include <QMutexLocker>
 
 #include <udfread/udfread.h>
+#include <unistd.h>
 
 namespace {
 
@@ -100,10 +101,15 @@ QStringList entries(udfread *udf, const QString &folder, unsigned type)
 
 bool looksLikeUdfImage(const QString &path)
 {
+    // Read at an offset without seeking: a drive without a disc (or an empty device) fails
+    // the seek, which QFile would report on standard error before our own message.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(qint64(RECOGNITION_FIRST_SECTOR) * BLOCK_BYTES))
+    if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray area = file.read(qint64(RECOGNITION_SECTORS) * BLOCK_BYTES);
+    QByteArray area(RECOGNITION_SECTORS * BLOCK_BYTES, '\0');
+    const ssize_t got = ::pread(file.handle(), area.data(), size_t(area.size()),
+                                off_t(RECOGNITION_FIRST_SECTOR) * BLOCK_BYTES);
+    area.truncate(got > 0 ? qsizetype(got) : 0);
     for (int at = 0; at + 6 <= area.size(); at += BLOCK_BYTES) {
         const QByteArray id = area.mid(at + 1, 5);
         if (id == "NSR02" || id == "NSR03")

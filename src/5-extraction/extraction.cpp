@@ -88,6 +88,8 @@ bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions 
     const QList<QString> names = uniqueBaseNames(objects);
     run->names.assign(names.begin(), names.end());
     run->options = options;
+    // Beside the files; a verification writes none and logs in the working directory.
+    setDecoderLogFolder(options.mode == ModeVerify ? QDir::currentPath() : options.outputDir.absolutePath());
     run->checks.assign(size_t(objects.size()), ObjectCheck());
     const int workers = qBound(1, options.threads, int(MAX_WORKERS));
     for (int k = 0; k < workers; ++k)

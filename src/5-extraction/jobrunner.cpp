@@ -23,8 +23,10 @@ JobRunner::~JobRunner()
 
 void JobRunner::start()
 {
-    // The log of an earlier extraction goes, whether or not this one logs.
-    const QString logPath = QDir::current().absoluteFilePath(QLatin1String(encoderLogName));
+    // Beside the files, not in the working directory (which is / or the home folder when
+    // the program starts from a menu). The log of an earlier extraction there goes,
+    // whether or not this one logs.
+    const QString logPath = options.outputDir.absoluteFilePath(QLatin1String(encoderLogName));
     QFile::remove(logPath);
     if (options.logMessages)
         encoder.setLogFile(logPath);

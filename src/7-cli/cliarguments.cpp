@@ -361,7 +361,7 @@ QString helpText()
         "                     files wait for the command (0 to 9999, default 1000)\n"
         "  --threads N        extract N objects at once (1 to 64, default 1)\n"
         "  --log              decoder messages to Kestrova.log and the command's output\n"
-        "                     to KestrovaEnc.log, both in the current folder\n"
+        "                     to KestrovaEnc.log, both in the output folder\n"
         "  --dry-run          check the zone, the folder and the selectors, print the\n"
         "                     options and the objects, and write nothing\n"
         "  --keep-going       after a failed object go on with the next one, and list\n"

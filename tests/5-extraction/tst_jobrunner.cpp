@@ -249,12 +249,12 @@ void TestJobRunner::fileGoneBeforeDeleteReported()
 
 void TestJobRunner::logHoldsExactlyTheCommandsOutput()
 {
-    QFile old("KestrovaEnc.log");
+    Workshop w;
+    QFile old(w.path("KestrovaEnc.log"));
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("output of an earlier extraction\n");
     old.close();
 
-    Workshop w;
     const QByteArray body = "b=$(basename \"$1\" .wav)\n"
                             "printf '%s out 1\\n' $b\nprintf '%s err 1\\n' $b >&2\n"
                             "printf '%s out 2\\n' $b\nprintf '%s err 2 no newline' $b >&2\n";
@@ -268,7 +268,7 @@ void TestJobRunner::logHoldsExactlyTheCommandsOutput()
     Runner thread(w.options(false, true), jobs);
     QVERIFY(thread.runToEnd());
     QCOMPARE(thread.result(), ResultCode::ProcessFailed);
-    QCOMPARE(readAll(QDir::current().filePath("KestrovaEnc.log")),
+    QCOMPARE(readAll(w.path("KestrovaEnc.log")),
              QByteArray("one out 1\none err 1\none out 2\none err 2 no newline"
                         "two out 1\ntwo err 1\ntwo out 2\ntwo err 2 no newline"));
     QVERIFY(thread.out.isEmpty());
@@ -279,11 +279,11 @@ void TestJobRunner::logHoldsExactlyTheCommandsOutput()
 // while it still runs, the rest after it ended; no log is written.
 void TestJobRunner::outputForwardedWithoutLog()
 {
-    QFile old("KestrovaEnc.log");
+    Workshop w;
+    QFile old(w.path("KestrovaEnc.log"));
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.close();
 
-    Workshop w;
     w.script("talk", "printf 'started\\n'\nprintf 'warming up\\n' >&2\n"
                      "i=0; while [ ! -e \"$1.go\" ] && [ $i -lt 400 ]; do sleep 0.05; i=$((i+1)); done\n"
                      "printf 'finished\\n'\nprintf 'bye' >&2\n");
@@ -302,14 +302,14 @@ void TestJobRunner::outputForwardedWithoutLog()
     QCOMPARE(thread.result(), ResultCode::Succeeded);
     QCOMPARE(thread.out, QByteArray("started\nfinished\n"));
     QCOMPARE(thread.err, QByteArray("warming up\nbye"));
-    QVERIFY(!QFile::exists("KestrovaEnc.log"));
+    QVERIFY(!QFile::exists(w.path("KestrovaEnc.log")));
 }
 
 // A log that cannot be opened: no command runs, every file stays, a clear code.
 void TestJobRunner::unwritableLogKeepsFiles()
 {
-    QVERIFY(QDir::current().mkdir("KestrovaEnc.log"));
     Workshop w;
+    QVERIFY(QDir(w.dir.path()).mkdir("KestrovaEnc.log"));
     w.script("a", "touch \"$1.done\"\n");
     JobQueue jobs;
     w.queue(jobs, "a");
