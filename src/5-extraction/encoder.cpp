@@ -1,5 +1,9 @@
 #include "5-extraction/encoder.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <unistd.h>
@@ -38,6 +42,23 @@ QString expandCommand(const QString &command, const QString &path, int channels,
     return text;
 }
 
+namespace {
+enum {
+    TAIL_BYTES = 4096, // of standard error kept for a failure's message
+    TAIL_LINES = 3,
+};
+
+// The last lines of text, without blank ones, joined for one line of a message.
+QString lastLines(const QByteArray &text)
+{
+    QStringList lines;
+    for (const QByteArray &line : text.split('\n'))
+        if (!line.trimmed().isEmpty())
+            lines << QString::fromLocal8Bit(line.trimmed());
+    return lines.mid(qMax(0, int(lines.size()) - TAIL_LINES)).join(QStringLiteral(" / "));
+}
+} // namespace
+
 QStringList commandLine(const QString &command, const QString &path, int channels, int sampleRate,
                         int bits)
 {
@@ -46,6 +67,20 @@ QStringList commandLine(const QString &command, const QString &path, int channel
     for (QString &argument : line)
         argument = expandCommand(argument, path, channels, sampleRate, bits);
     return line;
+}
+
+bool commandProgramFound(const QString &command, QString *program)
+{
+    *program = QProcess::splitCommand(command).value(0);
+    if (program->isEmpty())
+        return false;
+    if (program->contains(QLatin1Char('%')))
+        return true;
+    if (program->contains(QLatin1Char('/'))) {
+        const QFileInfo file(*program);
+        return file.isFile() && file.isExecutable();
+    }
+    return !QStandardPaths::findExecutable(*program).isEmpty();
 }
 
 Encoder::Encoder(QObject *parent) : QObject(parent)
@@ -95,6 +130,8 @@ Result Encoder::start(const QString &command, const QString &path, int channels,
         return ResultCode::StartProcess;
     killed = false;
     ending = false;
+    errorTail.clear();
+    logStart = logFile.isEmpty() ? 0 : QFileInfo(logFile).size();
     if (logFile.isEmpty()) {
         process.setProcessChannelMode(QProcess::SeparateChannels);
         process.setStandardOutputFile(QString());
@@ -132,6 +169,7 @@ void Encoder::forwardOutput()
         return;
     const QByteArray out = process.readAllStandardOutput();
     const QByteArray err = process.readAllStandardError();
+    errorTail = (errorTail + err).right(TAIL_BYTES);
     if (!out.isEmpty() || !err.isEmpty())
         emit output(err, out);
 }
@@ -144,4 +182,22 @@ void Encoder::end(ResultCode result, int exitCode)
     // Always after start has returned, even when the start itself failed.
     QMetaObject::invokeMethod(
         this, [this, result, exitCode] { emit finished(result, exitCode); }, Qt::QueuedConnection);
+}
+
+QString Encoder::failureText() const
+{
+    QString text = process.exitStatus() == QProcess::CrashExit
+                       ? tr("crashed")
+                       : tr("exited with status %1").arg(process.exitCode());
+    QByteArray said = errorTail;
+    if (!logFile.isEmpty()) { // standard error went to the log, after what was there before
+        QFile log(logFile);
+        if (log.open(QIODevice::ReadOnly)) {
+            const qint64 from = qMax(logStart, log.size() - TAIL_BYTES);
+            if (log.seek(from))
+                said = log.readAll();
+        }
+    }
+    const QString lines = lastLines(said);
+    return lines.isEmpty() ? text : text + QStringLiteral(": ") + lines;
 }

@@ -21,6 +21,11 @@ QString expandCommand(const QString &command, const QString &path, int channels,
 QStringList commandLine(const QString &command, const QString &path, int channels, int sampleRate,
                         int bits);
 
+// Whether the program the command template starts can be started: found on PATH, or a
+// path to an executable file; *program is set to it. A program named by a placeholder is
+// known only per file and is not checked.
+[[nodiscard]] bool commandProgramFound(const QString &command, QString *program);
+
 class Encoder : public QObject {
     Q_OBJECT
 public:
@@ -38,6 +43,9 @@ public:
     // Kills the command and every process it started; finished comes with Cancelled.
     void kill();
     bool isRunning() const { return process.state() != QProcess::NotRunning; }
+    // After finished: why the command failed, for a message: "exited with status 2" or
+    // "crashed", then the last lines it wrote to standard error (or to the log).
+    [[nodiscard]] QString failureText() const;
 
 signals:
     void output(const QByteArray &error, const QByteArray &output);
@@ -52,6 +60,8 @@ private:
 
     QProcess process;
     QString logFile;
+    qint64 logStart = 0;  // the log's size when the command started: its output follows
+    QByteArray errorTail; // the end of what the command wrote to standard error
     bool killed = false;
     bool ending = false; // finished is on its way for the command that ran
 };

@@ -55,6 +55,7 @@ struct Extraction::Run {
     std::unique_ptr<JobRunner> runner; // while the command is to be run
     bool workersDone = false;
     Result result; // the walk's, then the runner's first failure
+    QList<Result> commandFailures;
 };
 
 Extraction::Extraction(QObject *parent) : QObject(parent)
@@ -132,6 +133,11 @@ void Extraction::stop()
 Result Extraction::result() const
 {
     return run && !active.load() ? run->result : Result();
+}
+
+QList<Result> Extraction::commandFailures() const
+{
+    return run && !active.load() ? run->commandFailures : QList<Result>();
 }
 
 ExtractionStatus Extraction::status() const
@@ -277,8 +283,11 @@ void Extraction::finishIfDone()
 {
     if (!run || !active.load() || !run->workersDone || (run->runner && run->runner->isRunning()))
         return;
-    if (run->runner && run->result.ok())
-        run->result = run->runner->result();
+    if (run->runner) {
+        if (run->result.ok())
+            run->result = run->runner->result();
+        run->commandFailures = run->runner->failures();
+    }
     active.store(false);
     progressTimer.stop();
     run->jobs.clear();

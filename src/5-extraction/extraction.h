@@ -44,6 +44,9 @@ public:
     // How the last extraction ended, with where it failed (the file, block or command);
     // what finished reported, once it has.
     Result result() const;
+    // Every command that failed in the last extraction, each with its file, command, exit
+    // status and the end of its standard error; once finished was reported.
+    QList<Result> commandFailures() const;
 
     // Where the workers stand now; also sent by progress at every interval while running.
     ExtractionStatus status() const;

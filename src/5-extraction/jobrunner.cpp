@@ -86,12 +86,24 @@ void JobRunner::jobDone(ResultCode code, int)
     busy = false;
     const std::unique_ptr<EncoderJob> job = jobs.removeFirst();
     // A file is deleted only after its command ran to the end successfully.
-    if (!stopping) {
-        keepFirstFailure(code);
-        if (code == ResultCode::Succeeded && options.deleteFiles && job && !QFile::remove(job->path))
-            keepFirstFailure(ResultCode::DeleteOutput);
+    if (!stopping && job) {
+        Result done = code == ResultCode::Succeeded ? Result() : commandFailure(code, *job);
+        if (done.ok() && options.deleteFiles && !QFile::remove(job->path))
+            done = Result(ResultCode::DeleteOutput, job->path);
+        if (done.failed())
+            failed << done;
+        keepFirstFailure(done);
     }
     next();
+}
+
+Result JobRunner::commandFailure(ResultCode code, const EncoderJob &job) const
+{
+    const QString command = expandCommand(options.command, job.path, job.channels, job.sampleRate, job.bits);
+    if (code != ResultCode::ProcessFailed)
+        return Result(code, tr("%1: '%2' could not be started: its program is missing or not executable")
+                                .arg(job.path, command));
+    return Result(code, QStringLiteral("%1: '%2' %3").arg(job.path, command, encoder.failureText()));
 }
 
 // A later success must not hide an earlier failure, and nothing replaces a stop.

@@ -10,6 +10,7 @@
 #include "5-extraction/extractoptions.h"
 
 class JobQueue;
+struct EncoderJob;
 
 class JobRunner : public QObject {
     Q_OBJECT
@@ -28,6 +29,9 @@ public:
     // Succeeded, or the first failure (StartProcess, ProcessFailed, DeleteOutput), or
     // Cancelled after a stop. Final once finished was emitted.
     const Result &result() const { return outcome; }
+    // Every command that failed, in order, each with where: the file, the command, its exit
+    // status and the last lines of its standard error.
+    const QList<Result> &failures() const { return failed; }
 
 signals:
     // What the commands wrote, when it does not go to the log.
@@ -37,6 +41,8 @@ signals:
 private:
     void next();
     void jobDone(ResultCode code, int exitCode);
+    // The failure of the command on the job, said with where.
+    Result commandFailure(ResultCode code, const EncoderJob &job) const;
     void keepFirstFailure(const Result &result);
     void finish();
 
@@ -47,4 +53,5 @@ private:
     bool busy = false;     // a command runs on the queue's first job
     bool stopping = false;
     Result outcome;
+    QList<Result> failed;
 };

@@ -77,6 +77,12 @@ public:
             for (const QString &failure : std::as_const(failures))
                 display->printLine(QStringLiteral("  ") + failure);
         }
+        const QList<Result> commands = extraction.commandFailures();
+        if (keepGoing && !commands.isEmpty()) {
+            display->printLine(tr("Failed commands: %1").arg(commands.size()));
+            for (const Result &failure : commands)
+                display->printLine(QStringLiteral("  ") + failure.where());
+        }
         return result;
     }
 

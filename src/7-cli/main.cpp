@@ -22,6 +22,7 @@
 #include "3-zone/zoneopener.h"
 #include "3-zone/zoneproblem.h"
 #include "5-extraction/wholetitles.h"
+#include "5-extraction/encoder.h"
 #include "5-extraction/objectnames.h"
 #include "5-extraction/plannedfiles.h"
 #include "6-text/existingfilestext.h"
@@ -188,8 +189,15 @@ int runExtract(CliArguments args)
             text += QStringLiteral("object: %1 %2\n").arg(selectorOf(object), objectBaseName(object));
         }
         const int printed = printOutput(text.toUtf8());
-        if (printed != ExitSuccess || existing.isEmpty())
+        if (printed != ExitSuccess)
             return printed;
+        QString missing;
+        if (args.options.run && !commandProgramFound(args.options.command, &missing)) {
+            printError(tr("the command's program '%1' is not found on PATH or not executable").arg(missing));
+            return ExitUsage;
+        }
+        if (existing.isEmpty())
+            return ExitSuccess;
     }
     if (!existing.isEmpty()) {
         printError(tr("%1 in '%2' %3; use --overwrite or another folder")

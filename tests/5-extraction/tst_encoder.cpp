@@ -176,15 +176,25 @@ void TestEncoder::exitCodeDecidesSuccess()
 void TestEncoder::unstartableCommandFailsToStart_data()
 {
     QTest::addColumn<QString>("command");
-    QTest::newRow("empty") << QString();
-    QTest::newRow("blanks only") << QStringLiteral("   ");
-    QTest::newRow("missing program") << QStringLiteral("/nonexistent/kestrova-encoder %filepath%");
-    QTest::newRow("not executable") << QStringLiteral("%filepath%");
+    QTest::addColumn<QString>("missing"); // what a dry run names; empty: it cannot tell beforehand
+    QTest::newRow("empty") << QString() << "";
+    QTest::newRow("blanks only") << QStringLiteral("   ") << "";
+    QTest::newRow("missing program") << QStringLiteral("/nonexistent/kestrova-encoder %filepath%")
+                                     << "/nonexistent/kestrova-encoder";
+    QTest::newRow("not on PATH") << QStringLiteral("kestrova-no-such-encoder %filepath%")
+                                 << "kestrova-no-such-encoder";
+    QTest::newRow("not executable") << QStringLiteral("/etc/passwd %filepath%") << "/etc/passwd";
+    QTest::newRow("named by a placeholder") << QStringLiteral("%filepath%") << "";
 }
 
 void TestEncoder::unstartableCommandFailsToStart()
 {
     QFETCH(QString, command);
+    QFETCH(QString, missing);
+    QString program;
+    QCOMPARE(!commandProgramFound(command, &program) && !program.isEmpty(), !missing.isEmpty());
+    QCOMPARE(program, missing.isEmpty() ? program : missing);
+    QVERIFY(commandProgramFound(QStringLiteral("sh -c true"), &program));
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString wav = dir.filePath(QStringLiteral("plain.wav"));

@@ -230,6 +230,13 @@ void TestCliExtract::relativeOutputFolderBecomesAbsolute()
     // Every track follows the options, named as the selectors and the files name it.
     QCOMPARE(objectLines(run.out).size(), 5);
     QCOMPARE(objectLines(run.out).value(0), QStringLiteral("object: 1/1/1 track-01-01[0]-01"));
+    // A dry run finds out that the command's program cannot be started.
+    const CliRun missing = runCli({QStringLiteral("extract"), folder.path(), QStringLiteral("-oout"),
+                                   QStringLiteral("--dry-run"), QStringLiteral("--run=kestrova-no-such-flac %filepath%")},
+                                  work.path());
+    QCOMPARE(missing.exitCode, 2);
+    QCOMPARE(linesOf(missing.err), QStringList{QStringLiteral("kestrova-cli: the command's program 'kestrova-no-such-flac' "
+                                                              "is not found on PATH or not executable")});
 }
 
 void TestCliExtract::conflictingOrBadFlags_data()

@@ -36,6 +36,7 @@ private slots:
     void commandRunsOnTheFlacFiles();
     void commandOutputReachesTheStreams();
     void logOptionSendsOutputToTheLog();
+    void failingCommandsAreReportedAndKeepTheFiles_data();
     void failingCommandsAreReportedAndKeepTheFiles();
     void stopKillsTheRunningCommand();
     void terminalShowsAProgressLine();
@@ -176,32 +177,51 @@ void TestCliRun::logOptionSendsOutputToTheLog()
                            files[1].section(QLatin1Char('.'), 0, 0)));
 }
 
+// A failing command is named with its file, the command as run, its exit status and the
+// last lines of its standard error; with --keep-going every failed command is listed.
+void TestCliRun::failingCommandsAreReportedAndKeepTheFiles_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("keepGoing");
+    QTest::addColumn<QStringList>("lastLines"); // %1 %2: the two files
+    QTest::newRow("exit status 1") << "false" << false
+        << QStringList{"External program failed. (%1: 'false' exited with status 1)"};
+    QTest::newRow("its complaint") << "sh -c \"echo one >&2; echo two >&2; echo three >&2; echo four >&2; exit 3\""
+        << false << QStringList{"External program failed. (%1: 'sh -c \"echo one >&2; echo two >&2; echo three "
+                                ">&2; echo four >&2; exit 3\"' exited with status 3: two / three / four)"};
+    QTest::newRow("missing program") << "kestrova-no-such-program %filepath%" << false
+        << QStringList{"Cannot start external program. (%1: 'kestrova-no-such-program %1' could not be started: "
+                       "its program is missing or not executable)"};
+    QTest::newRow("every failure listed") << "false" << true
+        << QStringList{"Failed commands: 2", "  %1: 'false' exited with status 1",
+                       "  %2: 'false' exited with status 1",
+                       "External program failed. (%1: 'false' exited with status 1)"};
+}
+
 void TestCliRun::failingCommandsAreReportedAndKeepTheFiles()
 {
+    QFETCH(QString, command);
+    QFETCH(bool, keepGoing);
+    QFETCH(QStringList, lastLines);
     const PcmZone pcm = pcmZone(2, 4800);
     testzone::ZoneFolder folder(pcm.zone);
+    QTemporaryDir out;
     QVERIFY(folder.ok());
-    const struct {
-        const char *command;
-        const char *message;
-    } cases[] = {
-        {"false", "External program failed."},
-        {"kestrova-no-such-program %filepath%", "Cannot start external program."},
-    };
-    for (const auto &c : cases) {
-        QTemporaryDir out;
-        const CliRun run = runCli(extractArgs(folder.path(), out.path(),
-                                              {QStringLiteral("--run"), QLatin1String(c.command),
-                                               QStringLiteral("--delete")}));
-        QCOMPARE(run.exitCode, 1);
-        // The extraction itself succeeded: the command's failure is what is reported.
-        QVERIFY(run.err.contains("Extracted track 1/1/2\n"));
-        QCOMPARE(linesOf(run.err).last(), QLatin1String(c.message));
-        // --delete removes a file only after its command succeeded.
-        const QStringList files = filesIn(out.path());
-        QCOMPARE(files.size(), 2);
-        QVERIFY(fileBytes(out.filePath(files[1])) == pcm.storedAudio[1]);
-    }
+    QStringList flags{QStringLiteral("--run"), command, QStringLiteral("--delete")};
+    if (keepGoing)
+        flags << QStringLiteral("--keep-going");
+    const CliRun run = runCli(extractArgs(folder.path(), out.path(), flags));
+    QCOMPARE(run.exitCode, 1);
+    // The extraction itself succeeded: the command's failure is what is reported.
+    QVERIFY(run.err.contains("Extracted track 1/1/2\n"));
+    // --delete removes a file only after its command succeeded.
+    const QStringList files = filesIn(out.path());
+    QCOMPARE(files.size(), 2);
+    QVERIFY(fileBytes(out.filePath(files[1])) == pcm.storedAudio[1]);
+    for (QString &line : lastLines)
+        line.replace("%1", out.filePath(files[0])).replace("%2", out.filePath(files[1]));
+    const QStringList lines = linesOf(run.err);
+    QCOMPARE(lines.mid(lines.size() - lastLines.size()), lastLines);
 }
 
 void TestCliRun::stopKillsTheRunningCommand()
