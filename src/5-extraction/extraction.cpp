@@ -4,6 +4,7 @@
 #include <mutex>
 #include <thread>
 
+#include <QElapsedTimer>
 #include <QThread>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "5-extraction/jobrunner.h"
 #include "5-extraction/objectdump.h"
 #include "5-extraction/objectnames.h"
+#include "5-extraction/titleaudio.h"
 #include "2-stream/decoderlog.h"
 
 namespace {
@@ -32,6 +34,30 @@ ObjectBlocks blocksOf(const ExtractProgress &p)
     blocks.lastBlock = quint32(p.lastBlock.load(std::memory_order_relaxed));
     return blocks;
 }
+// How much of the whole an object is: its blocks and its playing time.
+struct ObjectSize {
+    qint64 blocks = 0;
+    double seconds = 0;
+};
+
+ObjectSize sizeOf(const DVDAObject *object)
+{
+    if (!object)
+        return {};
+    if (object->kind() == KindTitle) {
+        TitleAudio audio;
+        if (titleAudio(*static_cast<const DVDATitle *>(object), &audio).failed())
+            return {};
+        return {qint64(audio.last) - audio.first + 1, audio.lengthPts / 90000.0};
+    }
+    if (object->kind() != KindTrack && object->kind() != KindIndex)
+        return {};
+    const auto *aob = static_cast<const AOBObject *>(object);
+    if (aob->lastBlock() < aob->firstBlock())
+        return {};
+    return {qint64(aob->lastBlock()) - aob->firstBlock() + 1, aob->timePts() / 90000.0};
+}
+
 } // namespace
 
 // What the workers share, from start until every one of them has been joined.
@@ -39,6 +65,13 @@ struct Extraction::Run {
     // Read by every worker: plain vectors, so that no read ever touches a shared count.
     std::vector<DVDAObject *> objects;
     std::vector<QString> names; // each object's base name, made unique in object order
+    std::vector<ObjectSize> sizes; // each object's blocks and playing time
+    qint64 totalBlocks = 0;
+    double totalSeconds = 0;
+    QElapsedTimer clock;
+    std::atomic<int> objectsDone{0};
+    std::atomic<qint64> blocksDone{0};    // of the objects ended
+    std::atomic<qint64> millisecondsDone{0}; // of their playing time
     ExtractOptions options;
     std::vector<std::unique_ptr<ExtractProgress>> progress; // one per worker
     std::vector<std::thread> workers;
@@ -92,6 +125,12 @@ bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions 
     // Beside the files; a verification writes none and logs in the working directory.
     setDecoderLogFolder(options.mode == ModeVerify ? QDir::currentPath() : options.outputDir.absolutePath());
     run->checks.assign(size_t(objects.size()), ObjectCheck());
+    for (const DVDAObject *object : objects) {
+        run->sizes.push_back(sizeOf(object));
+        run->totalBlocks += run->sizes.back().blocks;
+        run->totalSeconds += run->sizes.back().seconds;
+    }
+    run->clock.start();
     const int workers = qBound(1, options.threads, int(MAX_WORKERS));
     for (int k = 0; k < workers; ++k)
         run->progress.push_back(std::make_unique<ExtractProgress>());
@@ -166,7 +205,32 @@ ExtractionStatus Extraction::status() const
         status.runsJobs = true;
         status.jobsWaiting = run->jobs.count();
     }
+    status.whole = wholeProgress(status.running);
     return status;
+}
+
+WholeProgress Extraction::wholeProgress(const QList<ObjectBlocks> &running) const
+{
+    WholeProgress whole;
+    whole.objectsTotal = int(run->objects.size());
+    whole.objectsDone = run->objectsDone.load();
+    whole.bytesTotal = run->totalBlocks * BLOCK_SIZE;
+    qint64 blocks = run->blocksDone.load();
+    double seconds = run->millisecondsDone.load() / 1000.0;
+    // The objects under way count with their share done.
+    for (const ObjectBlocks &object : running) {
+        if (object.currentBlock <= object.firstBlock || object.lastBlock < object.firstBlock)
+            continue;
+        const qint64 done = qint64(qMin(object.currentBlock, object.lastBlock + 1)) - object.firstBlock;
+        blocks += done;
+        const ObjectSize size = sizeOf(object.object);
+        if (size.blocks > 0)
+            seconds += size.seconds * double(done) / double(size.blocks);
+    }
+    whole.bytesDone = qMin(blocks, run->totalBlocks) * BLOCK_SIZE;
+    whole.audioSecondsDone = qMin(seconds, run->totalSeconds);
+    whole.elapsedMs = run->clock.elapsed();
+    return whole;
 }
 
 // One worker: takes objects in order until none is left or a worker failed. The last one
@@ -245,6 +309,9 @@ Result Extraction::extractObject(int k, int worker)
             run->jobs.add(file.path, file.channels, file.sampleRate, file.bits);
     }
     own.object.store(nullptr, std::memory_order_relaxed);
+    run->blocksDone.fetch_add(run->sizes[size_t(k)].blocks);
+    run->millisecondsDone.fetch_add(qint64(run->sizes[size_t(k)].seconds * 1000));
+    run->objectsDone.fetch_add(1);
     emit objectFinished(object, result.code(), check);
     return result;
 }

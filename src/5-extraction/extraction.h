@@ -77,6 +77,8 @@ private:
     void workersEnded();
     void finishIfDone();
     void joinWorkers();
+    // Objects and bytes done of all, the playing time done, the time taken.
+    WholeProgress wholeProgress(const QList<ObjectBlocks> &running) const;
 
     std::unique_ptr<Run> run;
     QTimer progressTimer;

@@ -14,6 +14,16 @@ struct ObjectBlocks {
     quint32 lastBlock = 0;
 };
 
+// The whole extraction: how much of what was asked for is done, and since when.
+struct WholeProgress {
+    int objectsDone = 0;
+    int objectsTotal = 0;
+    qint64 bytesDone = 0; // of the objects' blocks on the disc
+    qint64 bytesTotal = 0;
+    double audioSecondsDone = 0; // of the objects' playing time
+    qint64 elapsedMs = 0;
+};
+
 struct ExtractionStatus {
     bool extracting = false; // workers still take objects
     bool waiting = false;    // the first worker waits for the command to catch up
@@ -26,6 +36,7 @@ struct ExtractionStatus {
     QList<ObjectBlocks> running; // every object being dumped, by worker
     bool runsJobs = false;   // the command is still being run on files
     int jobsWaiting = 0;
+    WholeProgress whole;
 };
 
 Q_DECLARE_METATYPE(ExtractionStatus)

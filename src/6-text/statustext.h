@@ -13,3 +13,8 @@ int progressPercent(quint32 firstBlock, quint32 currentBlock, quint32 lastBlock)
 // Waiting...", "[Jobs:1] Finishing..."; without a command the jobs part is empty and the
 // text begins with a blank.
 QString extractionStatusText(const ExtractionStatus &status);
+
+// The whole extraction: "2/5 objects  38.4/120.0 MB  14.2x real time  1:05 left"; the speed
+// and the time left once a second has passed and something was done. Empty without
+// objects.
+[[nodiscard]] QString wholeProgressText(const WholeProgress &whole);

@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include "6-text/statustext.h"
 #include "7-cli/consolestreams.h"
 
@@ -37,14 +40,20 @@ QString progressText(const ProgressState &state)
     }
     if (state.runsJobs)
         text += tr("  jobs waiting: %1").arg(state.jobsWaiting);
-    return text;
+    const QString whole = wholeProgressText(state.whole);
+    return whole.isEmpty() ? text : text + QStringLiteral("  |  ") + whole;
 }
 
 void ProgressDisplay::show(const ProgressState &state)
 {
     if (!terminal)
         return;
-    writeStderr(QByteArray(clearLine) + progressText(state).toUtf8());
+    // A line longer than the terminal wraps, and the next redraw would leave its start.
+    QString text = progressText(state);
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 && text.size() >= size.ws_col)
+        text.truncate(size.ws_col - 1);
+    writeStderr(QByteArray(clearLine) + text.toUtf8());
     lineShown = true;
 }
 

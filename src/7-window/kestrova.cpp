@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -168,6 +169,11 @@ void Kestrova::buildCentralArea()
     properties->setRootIsDecorated(false);
     properties->setSelectionMode(QAbstractItemView::NoSelection);
     properties->setHeaderLabels({tr("Parameter"), tr("Value")});
+
+    // The whole extraction, at the right of the status bar while one runs.
+    wholeLabel = new QLabel;
+    wholeLabel->setObjectName(QStringLiteral("wholeProgress"));
+    ui->statusbar->addPermanentWidget(wholeLabel);
 
     panes = new QSplitter(Qt::Horizontal);
     panes->addWidget(tree);
@@ -451,6 +457,7 @@ void Kestrova::extractionFinished(ResultCode result, const QList<ObjectCheck> &c
 {
     delete bar;
     bar = nullptr;
+    wholeLabel->clear();
     markedItem = nullptr;
     setExtractionState();
     tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -495,6 +502,7 @@ void Kestrova::showProgress(const ExtractionStatus &status)
     if (closeWhenDone)
         return; // the status bar says why the window waits
     ui->statusbar->showMessage(extractionStatusText(status), 0);
+    wholeLabel->setText(wholeProgressText(status.whole));
     if (bar) {
         bar->setValue(progressPercent(status.firstBlock, status.currentBlock, status.lastBlock));
         bar->setVisible(!status.waiting);

@@ -11,6 +11,7 @@
 
 class DVDAObject;
 class DVDAZone;
+class QLabel;
 class QProgressBar;
 class QSplitter;
 class QTreeWidget;
@@ -86,6 +87,7 @@ private:
     QTreeWidget *properties = nullptr;
     QSplitter *panes = nullptr;
     QProgressBar *bar = nullptr; // lives exactly as long as the extraction runs
+    QLabel *wholeLabel = nullptr; // the whole extraction's progress, empty when none runs
     Extraction running;
     // The tree item of the object being extracted, and its background before.
     QTreeWidgetItem *markedItem = nullptr;

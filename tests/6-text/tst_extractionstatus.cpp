@@ -68,6 +68,33 @@ private slots:
         QFETCH(int, percent);
         QCOMPARE(progressPercent(first, current, last), percent);
     }
+
+    // The whole: objects and bytes at once; speed and time left once a second has passed.
+    void wholeText_data()
+    {
+        QTest::addColumn<QList<qint64>>("whole"); // done, total, bytes done, total, audio ms, elapsed ms
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing asked") << QList<qint64>{0, 0, 0, 0, 0, 5000} << "";
+        QTest::newRow("first half second") << QList<qint64>{0, 3, 1000000, 6100000, 5000, 500}
+                                           << "0/3 objects  1.0/6.1 MB";
+        QTest::newRow("a quarter in 2 s") << QList<qint64>{1, 4, 25000000, 100000000, 50000, 2000}
+                                          << "1/4 objects  25.0/100.0 MB  25.0x real time  0:06 left";
+        QTest::newRow("hours left") << QList<qint64>{0, 1, 1000000, 1000000000, 800, 4000}
+                                    << "0/1 objects  1.0/1000.0 MB  0.2x real time  1:06:36 left";
+    }
+    void wholeText()
+    {
+        QFETCH(QList<qint64>, whole);
+        QFETCH(QString, text);
+        WholeProgress w;
+        w.objectsDone = int(whole[0]);
+        w.objectsTotal = int(whole[1]);
+        w.bytesDone = whole[2];
+        w.bytesTotal = whole[3];
+        w.audioSecondsDone = whole[4] / 1000.0;
+        w.elapsedMs = whole[5];
+        QCOMPARE(wholeProgressText(w), text);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestExtractionStatus)

@@ -4,7 +4,11 @@
 #include <QJsonDocument>
 #include <QRegularExpression>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include "clitest.h"
 #include "7-cli/cliarguments.h"
@@ -124,6 +128,7 @@ private slots:
     void damagedZonesListTheirProblems();
     void stopSignalEndsWithFinishedFiles_data();
     void stopSignalEndsWithFinishedFiles();
+    void statusLineOnATerminalShowsTheWhole();
     void progressLine_data();
     void progressLine();
 
@@ -746,6 +751,54 @@ void TestCliExtract::stopSignalEndsWithFinishedFiles()
 }
 
 // The status line: one object with its blocks, several workers each object with its share.
+// On a terminal (here a pseudo-terminal as standard error) the status line shows the whole
+// extraction: objects and bytes done of all, speed and time left.
+void TestCliExtract::statusLineOnATerminalShowsTheWhole()
+{
+    enum { TRACKS = 99, FRAMES = 96000 };
+    const PcmZone pcm = sharedBlocksZone(TRACKS, FRAMES);
+    testzone::ZoneFolder folder(pcm.zone);
+    QTemporaryDir out;
+    QVERIFY(folder.ok() && out.isValid());
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    QProcess process;
+    process.setStandardErrorFile(QString::fromLocal8Bit(::ptsname(master)));
+    // A command on every file, waited for: a run of a few seconds.
+    startCli(process, {QStringLiteral("extract"), folder.path(), QStringLiteral("-o"), out.path(),
+                       QStringLiteral("--run=sleep 0.05"), QStringLiteral("--cache=0")});
+    QVERIFY(process.waitForStarted());
+    QByteArray seen;
+    const auto drain = [&] {
+        char buffer[4096];
+        pollfd ready{master, POLLIN, 0};
+        while (::poll(&ready, 1, 0) > 0 && (ready.revents & POLLIN)) {
+            const ssize_t got = ::read(master, buffer, sizeof buffer);
+            if (got <= 0)
+                break;
+            seen.append(buffer, got);
+        }
+    };
+    const QRegularExpression whole(QStringLiteral("\\|  \\d+/99 objects  [0-9.]+/[0-9.]+ MB  [0-9.]+x real time  "
+                                                  "\\d+:\\d\\d left"));
+    QElapsedTimer clock;
+    clock.start();
+    while (!whole.match(QString::fromUtf8(seen)).hasMatch() && process.state() == QProcess::Running
+           && clock.elapsed() < 30000) {
+        process.waitForFinished(50);
+        drain();
+    }
+    if (process.state() == QProcess::Running)
+        ::kill(pid_t(process.processId()), SIGINT);
+    while (process.state() == QProcess::Running && !process.waitForFinished(50))
+        drain();
+    drain();
+    ::close(master);
+    QVERIFY2(whole.match(QString::fromUtf8(seen)).hasMatch(),
+             (seen.right(400) + process.errorString().toUtf8()).constData());
+    QCOMPARE(process.exitCode(), 130);
+}
+
 void TestCliExtract::progressLine_data()
 {
     QTest::addColumn<QStringList>("objects");

@@ -1,6 +1,7 @@
 // Whole extractions run from the window through the real dialog: the enabling before,
 // during and after, the status bar and its progress bar, the marking of the object being
 // extracted, the one result message, cancelling with Ctrl+E and closing the window.
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -8,6 +9,7 @@
 
 #include "3-zone/dvdazone.h"
 #include "7-window/extractdialog.h"
+#include "7-window/zoneinfo.h"
 #include "7-window/zonetreeview.h"
 #include "guitest.h"
 #include "guizones.h"
@@ -110,6 +112,13 @@ class TestWindowExtraction : public QObject {
         handler = std::make_unique<guitest::ModalHandler>(close, 300); // a second box?
         QTest::qWait(400);
         return messages;
+    }
+
+    // The whole extraction's progress at the right of the status bar.
+    static QString wholeText(const Kestrova &w)
+    {
+        const auto *label = w.statusBar()->findChild<QLabel *>(QStringLiteral("wholeProgress"));
+        return label ? label->text() : QStringLiteral("(no label)");
     }
 
     QStringList outputFiles() const { return QDir(out->path()).entryList({"track*"}, QDir::Files, QDir::Name); }
@@ -345,6 +354,12 @@ private slots:
             }
             QVERIFY(w->progressBar()->isVisible());
             QCOMPARE(w->progressBar()->palette().color(QPalette::Inactive, QPalette::Base), QColor(96, 96, 96));
+            // The whole beside it: no object done yet, the bytes up to the held block.
+            const auto *track = static_cast<const AOBObject *>(ZoneInfo::itemObject(item));
+            QCOMPARE(wholeText(*w).section("  ", 0, 1),
+                     QString("0/1 objects  %1/%2 MB")
+                         .arg((12 - track->firstBlock()) * 2048 / 1e6, 0, 'f', 1)
+                         .arg((track->lastBlock() - track->firstBlock() + 1) * 2048 / 1e6, 0, 'f', 1));
         }
         QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
         QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("Done"));
@@ -359,8 +374,12 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return !w->progressBar(); }));
         verifyEnabling(*w, true);
         QVERIFY(statusShows(*w, "[Jobs:1] Finishing..."));
+        const QStringList whole = wholeText(*w).split("  ");
+        QCOMPARE(whole.value(0), QString("2/2 objects"));
+        QCOMPARE(whole.value(1).section('/', 0, 0) + " MB", whole.value(1).section('/', 1)); // all bytes
         QFile(out->filePath(outputFiles().last()) + ".go").open(QIODevice::WriteOnly);
         QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
+        QCOMPARE(wholeText(*w), QString());
     }
 
     // Ctrl+E cancels; closing the window stops the extraction and closes once it has
