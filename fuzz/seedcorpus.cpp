@@ -91,7 +91,7 @@ bool saveDamaged(const QDir &out, const testzone::Zone &zone, const QByteArray &
         QByteArray packs = pcmPacks.left(3 * packs::PACK_SIZE);
         packs[at + 4] = char(changed >> 8);
         packs[at + 5] = char(changed);
-        ok = save(out.filePath("streaminfo"), QStringLiteral("damaged-pcm-length%1").arg(changed - length, 0, 10),
+        ok = save(out.filePath("streaminfo"), QString::asprintf("damaged-pcm-length%+d", changed - length),
                   packs) && ok;
     }
     QByteArray headerless = pcmPacks.left(3 * packs::PACK_SIZE);
