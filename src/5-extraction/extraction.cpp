@@ -89,6 +89,7 @@ struct Extraction::Run {
     bool workersDone = false;
     Result result; // the walk's, then the runner's first failure
     QList<Result> commandFailures;
+    QList<DVDAObject *> undone; // objects whose files the command did not finish
 };
 
 Extraction::Extraction(QObject *parent) : QObject(parent)
@@ -172,6 +173,11 @@ void Extraction::stop()
 Result Extraction::result() const
 {
     return run && !active.load() ? run->result : Result();
+}
+
+QList<DVDAObject *> Extraction::commandUndone() const
+{
+    return run && !active.load() ? run->undone : QList<DVDAObject *>();
 }
 
 QList<Result> Extraction::commandFailures() const
@@ -306,7 +312,7 @@ Result Extraction::extractObject(int k, int worker)
                                            run->options, own, &check, &files);
     if (run->runner) {
         for (const WrittenFile &file : files)
-            run->jobs.add(file.path, file.channels, file.sampleRate, file.bits);
+            run->jobs.add(file.path, file.channels, file.sampleRate, file.bits, k);
     }
     own.object.store(nullptr, std::memory_order_relaxed);
     run->blocksDone.fetch_add(run->sizes[size_t(k)].blocks);
@@ -354,6 +360,11 @@ void Extraction::finishIfDone()
         if (run->result.ok())
             run->result = run->runner->result();
         run->commandFailures = run->runner->failures();
+        // Files the command never finished with: their objects are not done.
+        QList<int> undone = run->runner->undoneSources() + run->jobs.queuedSources();
+        for (int k : undone)
+            if (k >= 0 && size_t(k) < run->objects.size() && !run->undone.contains(run->objects[size_t(k)]))
+                run->undone << run->objects[size_t(k)];
     }
     active.store(false);
     progressTimer.stop();

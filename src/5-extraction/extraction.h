@@ -47,6 +47,9 @@ public:
     // Every command that failed in the last extraction, each with its file, command, exit
     // status and the end of its standard error; once finished was reported.
     QList<Result> commandFailures() const;
+    // The objects of the last extraction whose files the command did not finish: it failed
+    // on one, was killed, or never came to it. Once finished was reported.
+    QList<DVDAObject *> commandUndone() const;
 
     // Where the workers stand now; also sent by progress at every interval while running.
     ExtractionStatus status() const;

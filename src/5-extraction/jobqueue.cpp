@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-void JobQueue::add(const QString &path, int channels, int sampleRate, int bits)
+void JobQueue::add(const QString &path, int channels, int sampleRate, int bits, int source)
 {
     if (closed.load())
         return;
@@ -13,6 +13,7 @@ void JobQueue::add(const QString &path, int channels, int sampleRate, int bits)
     job->channels = channels;
     job->sampleRate = sampleRate;
     job->bits = bits;
+    job->source = source;
     std::function<void()> tell;
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -22,6 +23,15 @@ void JobQueue::add(const QString &path, int channels, int sampleRate, int bits)
     }
     if (tell)
         tell();
+}
+
+QList<int> JobQueue::queuedSources() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    QList<int> sources;
+    for (const auto &job : entries)
+        sources << job->source;
+    return sources;
 }
 
 int JobQueue::count() const

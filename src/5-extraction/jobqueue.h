@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include <QList>
 #include <QString>
 
 struct EncoderJob {
@@ -16,6 +17,7 @@ struct EncoderJob {
     qint32 channels = 0;
     qint32 sampleRate = 0;
     qint32 bits = 0;
+    int source = -1; // the place of the object it came from in its extraction's list
 };
 
 class JobQueue {
@@ -25,7 +27,9 @@ public:
     JobQueue &operator=(const JobQueue &) = delete;
 
     // Dropped when the queue is closed.
-    void add(const QString &path, int channels, int sampleRate, int bits);
+    void add(const QString &path, int channels, int sampleRate, int bits, int source = -1);
+    // The sources of the jobs still queued.
+    QList<int> queuedSources() const;
     int count() const;
     // The oldest job; it stays queued. Only the one consumer may use it, until it removes
     // it. Null when empty.

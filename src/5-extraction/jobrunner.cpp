@@ -85,6 +85,8 @@ void JobRunner::jobDone(ResultCode code, int)
 {
     busy = false;
     const std::unique_ptr<EncoderJob> job = jobs.removeFirst();
+    if (job && code != ResultCode::Succeeded)
+        undone << job->source;
     // A file is deleted only after its command ran to the end successfully.
     if (!stopping && job) {
         Result done = code == ResultCode::Succeeded ? Result() : commandFailure(code, *job);

@@ -32,6 +32,8 @@ public:
     // Every command that failed, in order, each with where: the file, the command, its exit
     // status and the last lines of its standard error.
     const QList<Result> &failures() const { return failed; }
+    // The sources of the jobs whose command failed or was killed.
+    const QList<int> &undoneSources() const { return undone; }
 
 signals:
     // What the commands wrote, when it does not go to the log.
@@ -54,4 +56,5 @@ private:
     bool stopping = false;
     Result outcome;
     QList<Result> failed;
+    QList<int> undone;
 };

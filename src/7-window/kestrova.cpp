@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <cstdio>
 
 #include "3-zone/dvdazone.h"
@@ -461,6 +462,12 @@ void Kestrova::extractionFinished(ResultCode result, const QList<ObjectCheck> &c
     markedItem = nullptr;
     setExtractionState();
     tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // An object is done once the command has finished with its files: where it failed, was
+    // killed or never came to them, the object is selected again to be tried again.
+    const QList<DVDAObject *> undone = running.commandUndone();
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if (undone.contains(ZoneInfo::itemObject(*it)))
+            (*it)->setSelected(true);
     if (closeWhenDone) {
         // The user is leaving: no message box that would outlive the window.
         close();

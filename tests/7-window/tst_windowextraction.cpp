@@ -178,9 +178,10 @@ private slots:
         QTest::newRow("stored") << two << false << "" << "Extraction succeeded." << "0.pcm 0.pcm" << Tracks();
         QTest::newRow("wave to flac, deleted")
             << two << true << "flac -s -f \"%filepath%\"" << "Extraction succeeded." << "0.flac 0.flac" << Tracks();
-        // The walk succeeds, the command fails: the command's failure is reported.
+        // The walk succeeds, the command fails: the command's failure is reported, and the
+        // tracks whose files it failed on stay selected.
         QTest::newRow("command fails") << two << false << "false" << "External program failed."
-                                       << "0.pcm 0.pcm" << Tracks();
+                                       << "0.pcm 0.pcm" << two;
         // Track 4 lies past the AOB file: it fails before any file of it is created and
         // stays selected, as does track 3, which was not reached.
         QTest::newRow("third fails") << Tracks{{2, 1}, {2, 2}, {2, 4}, {2, 3}} << false << ""
@@ -415,6 +416,21 @@ private slots:
         QCOMPARE(outputFiles(), QStringList{firstFile});
         QCOMPARE(QFileInfo(out->filePath(firstFile)).size(), size);
         QVERIFY(trackItem(*w, 2, 1)->isSelected());
+        // The first file's command was killed: its track is not done either.
+        QVERIFY(trackItem(*w, 1, 1)->isSelected());
+    }
+
+    // A stop while only the command runs ("Finishing..."): the track whose file the
+    // command finished stays done, the one it was killed on is selected again.
+    void cancelWhileFinishingKeepsWhatIsUndone()
+    {
+        auto w = windowWithSelection({{1, 1}, {2, 1}});
+        startGatedExtraction(*w);
+        QFile(out->filePath(firstFile) + ".go").open(QIODevice::WriteOnly);
+        QVERIFY(statusShows(*w, "[Jobs:1] Finishing..."));
+        pressCtrlE(*w);
+        QCOMPARE(awaitMessages(*w, 5000), QStringList{"Extraction cancelled by user request."});
+        QCOMPARE(w->treeView()->selectedItems(), QList<QTreeWidgetItem *>{trackItem(*w, 2, 1)});
     }
 };
 
