@@ -125,14 +125,23 @@ QString checkReportText(const QStringList &names, const QList<ObjectCheck> &chec
 
 QString checkSummary(const QList<ObjectCheck> &checks)
 {
+    const QJsonObject counts = checkCounts(checks);
+    return tr("%1: %2 ok, %3 damaged, %4 failed")
+        .arg(counted(checks.size(), "object verified", "objects verified"))
+        .arg(counts.value(QLatin1String("ok")).toInt())
+        .arg(counts.value(QLatin1String("damaged")).toInt())
+        .arg(counts.value(QLatin1String("failed")).toInt());
+}
+
+QJsonObject checkCounts(const QList<ObjectCheck> &checks)
+{
     int count[3] = {};
     for (const ObjectCheck &check : checks)
         ++count[checkStatus(check)];
-    return tr("%1: %2 ok, %3 damaged, %4 failed")
-        .arg(counted(checks.size(), "object verified", "objects verified"))
-        .arg(count[CheckOk])
-        .arg(count[CheckDamaged])
-        .arg(count[CheckFailed]);
+    return {{QStringLiteral("objects"), int(checks.size())},
+            {QStringLiteral("ok"), count[CheckOk]},
+            {QStringLiteral("damaged"), count[CheckDamaged]},
+            {QStringLiteral("failed"), count[CheckFailed]}};
 }
 
 bool allClean(const QList<ObjectCheck> &checks)

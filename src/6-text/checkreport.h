@@ -29,6 +29,8 @@ QString checkReportText(const QStringList &names, const QList<ObjectCheck> &chec
 // "3 objects verified: 2 ok, 1 damaged, 0 failed"
 QString checkSummary(const QList<ObjectCheck> &checks);
 // True when every object was read and decoded without a problem.
+// The summary as numbers: objects, ok, damaged, failed.
+[[nodiscard]] QJsonObject checkCounts(const QList<ObjectCheck> &checks);
 bool allClean(const QList<ObjectCheck> &checks);
 QJsonObject checkJson(const QString &name, const ObjectCheck &check);
 // "Damaged file: /out/track-01-01[0]-04-[L-R]-24-96000.wav: 3 errors (...), first at ..."

@@ -41,6 +41,9 @@ QJsonObject streamInfoJson(const StreamInfo &info)
 {
     QJsonObject o;
     o[QStringLiteral("subStreamId")] = int(info.subStreamId);
+    o[QStringLiteral("codec")] = info.subStreamId == SUBSTREAM_PCM   ? QStringLiteral("pcm")
+                                 : info.subStreamId == SUBSTREAM_MLP ? QStringLiteral("mlp")
+                                                                     : QStringLiteral("unknown");
     o[QStringLiteral("payloadLength")] = info.payloadLength;
     o[QStringLiteral("majorSyncOffset")] = info.majorSyncOffset;
     o[QStringLiteral("channelAssignment")] = info.channelAssignment;
@@ -210,8 +213,9 @@ QJsonObject nodeTree(DVDAZone *zone, const DVDAObject *root)
     return top;
 }
 
-QByteArray document(const QJsonObject &o)
+QByteArray document(QJsonObject o)
 {
+    o[QStringLiteral("schemaVersion")] = JSON_SCHEMA_VERSION;
     return QJsonDocument(o).toJson(QJsonDocument::Indented);
 }
 

@@ -229,8 +229,10 @@ QByteArray verifyReport(const QList<ObjectCheck> &checks, bool json)
     }
     if (!json)
         return checkReportText(names, checks).toUtf8();
-    const QJsonObject report{{QStringLiteral("objects"), objects},
+    const QJsonObject report{{QStringLiteral("schemaVersion"), int(JSON_SCHEMA_VERSION)},
+                             {QStringLiteral("objects"), objects},
                              {QStringLiteral("summary"), checkSummary(checks)},
+                             {QStringLiteral("counts"), checkCounts(checks)},
                              {QStringLiteral("clean"), allClean(checks)}};
     return QJsonDocument(report).toJson();
 }

@@ -164,6 +164,10 @@ void TestCliInfo::jsonReadsInPython()
     QCOMPARE(problems.size(), 1);
     QCOMPARE(problems[0].toObject()[QStringLiteral("file")].toString(), QStringLiteral("ATS_02_0.IFO"));
     QCOMPARE(problems[0].toObject()[QStringLiteral("offset")].toInt(), -1);
+    const QJsonObject root = QJsonDocument::fromJson(json.out).object();
+    QCOMPARE(root[QStringLiteral("schemaVersion")].toInt(), 1);
+    const QJsonObject track = root["titlesets"][0]["titles"][0]["tracks"][0].toObject();
+    QCOMPARE(track["streamInfo"]["codec"].toString(), QStringLiteral("unknown"));
 
     QProcess python;
     python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromLatin1(pythonReader)});

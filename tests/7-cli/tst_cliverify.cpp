@@ -28,7 +28,8 @@ private slots:
                            "first at 00:00:0",
                            summary.arg(0).arg(1)};
         QTest::newRow("verify truncated, JSON") << "truncate" << QStringList{"verify", "--json", "ZONE"}
-            << 1 << QStringList{"    \"clean\": false,", "            \"status\": \"damaged\","};
+            << 1 << QStringList{"    \"clean\": false,", "        \"damaged\": 1,", "        \"objects\": 1,",
+                                "            \"status\": \"damaged\",", "    \"schemaVersion\": 1,"};
         QTest::newRow("convert damaged") << "flip audio"
             << QStringList{"extract", "--convert", "-o", "OUT", "ZONE"} << 1
             << QStringList{"Damaged file: OUT/track-01-01[0]-01-[L-R]-16-48000.wav: 3 errors",
