@@ -220,10 +220,13 @@ private slots:
         QTest::newRow("command") << "" << "--help --version extract info verify";
         QTest::newRow("extract options") << "extract --d" << "--delete --downmix --dry-run";
         QTest::newRow("info options") << "info --" << "--help --json --properties --version";
-        QTest::newRow("selectors of the zone") << "extract ZONE -o DIR " << "1 1/1 1/1/1 1/1/2 all";
+        QTest::newRow("selectors of the zone, indexes too") << "extract ZONE -o DIR "
+                                                            << "1 1/1 1/1/1 1/1/1/1 1/1/2 1/1/2/2 all";
         QTest::newRow("option values are not the zone")
-            << "extract --run flac -o DIR ZONE 1/1/" << "1/1/1 1/1/2";
+            << "extract --run flac -o DIR ZONE 1/1/" << "1/1/1 1/1/1/1 1/1/2 1/1/2/2";
         QTest::newRow("info takes no selector") << "info ZONE " << "";
+        // A folder, an information file, a disc image; not other files.
+        QTest::newRow("zones, images and drives") << "info DIR/" << "DIR/copy.IMG DIR/disc.iso DIR/sub DIR/x.ifo";
     }
     void bashCompletion()
     {
@@ -233,7 +236,11 @@ private slots:
         testzone::ZoneFolder zone(pcm.zone);
         QTemporaryDir out;
         QVERIFY(zone.ok() && out.isValid());
+        for (const char *name : {"disc.iso", "copy.IMG", "notes.txt", "x.ifo"})
+            QVERIFY(QFile(out.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
+        QVERIFY(QDir(out.path()).mkdir(QStringLiteral("sub")));
         typed.replace(QLatin1String("ZONE"), zone.path()).replace(QLatin1String("DIR"), out.path());
+        offered.replace(QLatin1String("DIR"), out.path());
         const QString script = QStringLiteral(
             "source \"$1\"; shift; COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); "
             "_kestrova_cli \"$0\"; printf '%s\\n' \"${COMPREPLY[@]}\"");
