@@ -2,6 +2,7 @@
 // The files one object's output goes to. A sink writes one kind of file; it is opened
 // before the first byte or sample, and finishing it says which files it wrote, so that
 // whoever drives it can run a command on each.
+#include <QByteArray>
 #include <QString>
 #include <vector>
 
@@ -12,6 +13,8 @@ struct WrittenFile {
     int channels = 0;
     int sampleRate = 0;
     int bits = 0;
+    qint64 frames = -1; // decoded files: the sample frames written
+    QByteArray md5;     // decoded files: of the samples as little-endian bytes, as a wave file's data holds them
 };
 
 class OutputSink {

@@ -106,6 +106,7 @@ Result SampleFileSink::openSlot(const LayoutFile &spec)
                                   .arg(spec.channels).arg(spec.rate).arg(spec.bits));
     std::unique_ptr<SampleFile> &file = files[spec.slot];
     file = makeFile();
+    digest[spec.slot] = std::make_unique<QCryptographicHash>(QCryptographicHash::Md5);
     file->setMarks(marks);
     file->setExpectedLength(expectedPts);
     if (file->open(path, spec.channels, spec.rate, spec.bits, spec.mask))
@@ -146,7 +147,8 @@ Result SampleFileSink::finish(std::vector<WrittenFile> *finished)
         }
         if (!gotSamples[slot])
             continue;
-        finished->push_back({file->path(), file->channels, file->sampleRate, file->bits});
+        finished->push_back({file->path(), file->channels, file->sampleRate, file->bits, framesOf[slot],
+                             digest[slot] ? digest[slot]->result().toHex() : QByteArray()});
         if (marks.empty())
             continue;
         const Result sheet = writeCueSheet(marks, file->path(), file->sampleRate);
@@ -206,6 +208,7 @@ SampleSink::Targets SampleFileSink::reserve(int frames1, int frames2)
                    + qint64(frames2) * placement.perFrame2[slot];
         room[slot] = need[slot] > 0 && files[slot] ? files[slot]->reserve(need[slot]) : nullptr;
         reserved[slot] = room[slot] != nullptr;
+        roomOf[slot] = room[slot];
         if (need[slot] > 0 && !room[slot])
             scratchBytes = qMax(scratchBytes, need[slot]);
     }
@@ -234,6 +237,10 @@ Result SampleFileSink::commit(int frames1, int frames2)
         if (!reserved[slot])
             continue;
         const qint64 bytes = qint64(frames1) * placement.perFrame1[slot] + qint64(frames2) * placement.perFrame2[slot];
+        if (digest[slot] && roomOf[slot] && bytes > 0)
+            digest[slot]->addData(QByteArrayView(roomOf[slot], bytes));
+        // A file of group 2 alone counts group 2's frames; every other one group 1's.
+        framesOf[slot] += placement.perFrame1[slot] > 0 ? frames1 : frames2;
         files[slot]->commit(bytes);
         gotSamples[slot] = gotSamples[slot] || bytes > 0;
     }

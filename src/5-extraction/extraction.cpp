@@ -90,6 +90,8 @@ struct Extraction::Run {
     Result result; // the walk's, then the runner's first failure
     QList<Result> commandFailures;
     QList<DVDAObject *> undone; // objects whose files the command did not finish
+    QDateTime started;
+    ExtractionReport report; // once finished
 };
 
 Extraction::Extraction(QObject *parent) : QObject(parent)
@@ -132,6 +134,7 @@ bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions 
         run->totalSeconds += run->sizes.back().seconds;
     }
     run->clock.start();
+    run->started = QDateTime::currentDateTime();
     const int workers = qBound(1, options.threads, int(MAX_WORKERS));
     for (int k = 0; k < workers; ++k)
         run->progress.push_back(std::make_unique<ExtractProgress>());
@@ -178,6 +181,11 @@ Result Extraction::result() const
 QList<DVDAObject *> Extraction::commandUndone() const
 {
     return run && !active.load() ? run->undone : QList<DVDAObject *>();
+}
+
+ExtractionReport Extraction::report() const
+{
+    return run && !active.load() ? run->report : ExtractionReport();
 }
 
 QList<Result> Extraction::commandFailures() const
@@ -374,6 +382,9 @@ void Extraction::finishIfDone()
     for (const ObjectCheck &check : run->checks)
         if (check.object)
             reached.append(check);
+    run->report = ExtractionReport{run->options, reached,
+                                   run->runner ? run->runner->records() : QList<CommandRecord>(),
+                                   run->result, run->started, run->clock.elapsed()};
     emit finished(run->result.code(), reached);
 }
 

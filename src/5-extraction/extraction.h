@@ -6,6 +6,7 @@
 // a stop reaches the reading loop at its next block, every file already open is
 // finished, and a running command is killed. Nothing is ever left running: finished
 // comes once every worker has been joined and the runner has ended.
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -17,9 +18,20 @@
 #include "3-zone/dvdaobject.h"
 #include "5-extraction/extractionstatus.h"
 #include "5-extraction/extractoptions.h"
+#include "5-extraction/jobrunner.h"
 #include "5-extraction/objectcheck.h"
 
 struct ExtractProgress;
+
+// How an extraction went, for its summary and the rip log: once finished was reported.
+struct ExtractionReport {
+    ExtractOptions options;
+    QList<ObjectCheck> checks;     // every object reached, in list order, with its files
+    QList<CommandRecord> commands; // the command on each file
+    Result result;
+    QDateTime started;
+    qint64 elapsedMs = 0;
+};
 
 class Extraction : public QObject {
     Q_OBJECT
@@ -50,6 +62,7 @@ public:
     // The objects of the last extraction whose files the command did not finish: it failed
     // on one, was killed, or never came to it. Once finished was reported.
     QList<DVDAObject *> commandUndone() const;
+    ExtractionReport report() const;
 
     // Where the workers stand now; also sent by progress at every interval while running.
     ExtractionStatus status() const;

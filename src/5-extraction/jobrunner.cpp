@@ -87,9 +87,13 @@ void JobRunner::jobDone(ResultCode code, int)
     const std::unique_ptr<EncoderJob> job = jobs.removeFirst();
     if (job && code != ResultCode::Succeeded)
         undone << job->source;
-    // A file is deleted only after its command ran to the end successfully.
+    if (job)
+        ran << CommandRecord{job->source, job->path, commandOutcome(code, *job), code == ResultCode::Succeeded};
     if (!stopping && job) {
-        Result done = code == ResultCode::Succeeded ? Result() : commandFailure(code, *job);
+        Result done = code == ResultCode::Succeeded
+                          ? Result()
+                          : Result(code, QStringLiteral("%1: %2").arg(job->path, ran.last().outcome));
+        // A file is deleted only after its command ran to the end successfully.
         if (done.ok() && options.deleteFiles && !QFile::remove(job->path))
             done = Result(ResultCode::DeleteOutput, job->path);
         if (done.failed())
@@ -99,13 +103,18 @@ void JobRunner::jobDone(ResultCode code, int)
     next();
 }
 
-Result JobRunner::commandFailure(ResultCode code, const EncoderJob &job) const
+QString JobRunner::commandOutcome(ResultCode code, const EncoderJob &job) const
 {
     const QString command = expandCommand(options.command, job.path, job.channels, job.sampleRate, job.bits);
-    if (code != ResultCode::ProcessFailed)
-        return Result(code, tr("%1: '%2' could not be started: its program is missing or not executable")
-                                .arg(job.path, command));
-    return Result(code, QStringLiteral("%1: '%2' %3").arg(job.path, command, encoder.failureText()));
+    switch (code) {
+    case ResultCode::Succeeded:
+    case ResultCode::ProcessFailed:
+        return QStringLiteral("'%1' %2").arg(command, encoder.failureText());
+    case ResultCode::Cancelled:
+        return tr("'%1' was stopped").arg(command);
+    default:
+        return tr("'%1' could not be started: its program is missing or not executable").arg(command);
+    }
 }
 
 // A later success must not hide an earlier failure, and nothing replaces a stop.

@@ -12,6 +12,14 @@
 class JobQueue;
 struct EncoderJob;
 
+// The command run on one file, as the rip log records it.
+struct CommandRecord {
+    int source = -1; // the job's source
+    QString path;
+    QString outcome; // "'flac x.wav' exited with status 0", or why it failed
+    bool ok = false;
+};
+
 class JobRunner : public QObject {
     Q_OBJECT
 public:
@@ -34,6 +42,8 @@ public:
     const QList<Result> &failures() const { return failed; }
     // The sources of the jobs whose command failed or was killed.
     const QList<int> &undoneSources() const { return undone; }
+    // Every command that ran to an end, failed to start or was killed, in order.
+    const QList<CommandRecord> &records() const { return ran; }
 
 signals:
     // What the commands wrote, when it does not go to the log.
@@ -43,8 +53,8 @@ signals:
 private:
     void next();
     void jobDone(ResultCode code, int exitCode);
-    // The failure of the command on the job, said with where.
-    Result commandFailure(ResultCode code, const EncoderJob &job) const;
+    // How the command on the job ended: "'CMD' exited with status 2: its last lines".
+    QString commandOutcome(ResultCode code, const EncoderJob &job) const;
     void keepFirstFailure(const Result &result);
     void finish();
 
@@ -57,4 +67,5 @@ private:
     Result outcome;
     QList<Result> failed;
     QList<int> undone;
+    QList<CommandRecord> ran;
 };

@@ -8,6 +8,9 @@
 
 #include "1-base/result.h"
 #include "2-stream/decodermessages.h"
+#include "4-output/outputsink.h"
+
+#include <vector>
 
 class DVDAObject;
 struct StreamInfo;
@@ -28,6 +31,7 @@ struct ObjectCheck {
     ResultCode result = ResultCode::Succeeded; // the dump's
     QString where;               // where it failed: the file, block or command
     QStringList files;           // Convert: the files written
+    std::vector<WrittenFile> written; // Store and Convert: the files written, with what they hold
 
     int decoderErrors() const;
     // Every problem counted, decoder errors and unreadable, foreign or missing packs.

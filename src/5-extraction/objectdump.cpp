@@ -265,6 +265,7 @@ Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &baseP
             check->missingFrames = missingFrames(info, extras, output.dumper()->framesDone());
         for (const WrittenFile &file : finished)
             check->files << file.path;
+        check->written.insert(check->written.end(), finished.begin(), finished.end());
     }
     if (files)
         files->insert(files->end(), finished.begin(), finished.end());

@@ -53,8 +53,10 @@ ObjectOutput::ObjectOutput(const StreamInfo &info, const QString &basePath,
                            const ExtractOptions &options, const OutputDetails &details)
 {
     if (options.mode == ModeStore) {
-        const WrittenFile described{QString(), info.channels(), info.group1SampleRate,
-                                    info.group1Bits};
+        WrittenFile described;
+        described.channels = info.channels();
+        described.sampleRate = info.group1SampleRate;
+        described.bits = info.group1Bits;
         auto raw = std::make_unique<RawFileSink>(basePath + storeSuffix(info), described);
         streamDumper = std::make_unique<DVDARawStreamDumper>(*raw);
         state = raw->open();

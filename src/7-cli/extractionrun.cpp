@@ -59,9 +59,8 @@ public:
                              display->forwardOutput(output);
                          });
         QObject::connect(&extraction, &Extraction::finished, &loop,
-                         [this](ResultCode, const QList<ObjectCheck> &checks) {
+                         [this](ResultCode, const QList<ObjectCheck> &) {
                              result = extraction.result();
-                             objectChecks = checks;
                              loop.quit();
                          });
     }
@@ -86,7 +85,7 @@ public:
         return result;
     }
 
-    const QList<ObjectCheck> &checks() const { return objectChecks; }
+    ExtractionReport report() const { return extraction.report(); }
 
 private:
     void objectStarted(DVDAObject *object)
@@ -150,17 +149,16 @@ private:
     QString lastObject; // shown between two objects, as before
     bool stopping = false;
     Result result;
-    QList<ObjectCheck> objectChecks;
 };
 
 } // namespace
 
 Result runExtraction(const QList<DVDAObject *> &objects, const ExtractOptions &options,
-                     ProgressDisplay *display, int stopFd, QList<ObjectCheck> *checks)
+                     ProgressDisplay *display, int stopFd, ExtractionReport *report)
 {
     ExtractionRun run(display, options, stopFd);
     const Result result = run.exec(objects, options);
-    if (checks)
-        *checks = run.checks();
+    if (report)
+        *report = run.report();
     return result;
 }

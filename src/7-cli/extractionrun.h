@@ -4,8 +4,7 @@
 #include <QList>
 
 #include "1-base/result.h"
-#include "5-extraction/extractoptions.h"
-#include "5-extraction/objectcheck.h"
+#include "5-extraction/extraction.h"
 
 class DVDAObject;
 class ProgressDisplay;
@@ -13,7 +12,8 @@ class ProgressDisplay;
 // Runs the extraction (or verification) to its end and returns its result, with where it
 // failed. The caller
 // has installed the stop signal handlers; stopFd is the read end of their pipe, or -1.
-// checks, when given, receives what each object was found to hold.
+// report, when given, receives how it went: what each object was found to hold, the files
+// and the commands.
 [[nodiscard]] Result runExtraction(const QList<DVDAObject *> &objects, const ExtractOptions &options,
                                    ProgressDisplay *display, int stopFd,
-                                   QList<ObjectCheck> *checks = nullptr);
+                                   ExtractionReport *report = nullptr);

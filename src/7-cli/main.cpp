@@ -13,7 +13,7 @@
 #include "7-cli/consolestreams.h"
 #include "7-cli/extractionrun.h"
 #include "7-cli/jsoncliformatter.h"
-#include "7-cli/optionstext.h"
+#include "6-text/optionstext.h"
 #include "7-cli/progressdisplay.h"
 #include "7-cli/selectors.h"
 #include "7-cli/stopsignals.h"
@@ -27,6 +27,7 @@
 #include "5-extraction/plannedfiles.h"
 #include "6-text/existingfilestext.h"
 #include "6-text/checkreport.h"
+#include "6-text/riplog.h"
 #include "6-text/resulttext.h"
 #include "kestrova_version.h"
 
@@ -157,11 +158,11 @@ bool checkOutputFolder(const QString &path, QDir *dir, QString *error)
 
 // The extraction with the progress display and the stop signals.
 [[nodiscard]] Result runWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options,
-                                 QList<ObjectCheck> *checks)
+                             ExtractionReport *report)
 {
     const int stopFd = installStopSignals();
     ProgressDisplay display(stderrIsTerminal());
-    return runExtraction(objects, options, &display, stopFd, checks);
+    return runExtraction(objects, options, &display, stopFd, report);
 }
 
 int runExtract(CliArguments args)
@@ -206,12 +207,16 @@ int runExtract(CliArguments args)
         return ExitUsage;
     }
 
-    QList<ObjectCheck> checks;
-    const Result result = runWalk(objects, args.options, &checks);
+    ExtractionReport report;
+    const Result result = runWalk(objects, args.options, &report);
     // The files were written all the same, but what the decoder reported is in them.
-    const QStringList damaged = damagedFileLines(checks);
+    const QStringList damaged = damagedFileLines(report.checks);
     for (const QString &line : damaged)
         writeStderr(line + QLatin1Char('\n'));
+    const Result logged = appendRipLog(report);
+    if (logged.failed())
+        printError(tr("the rip log cannot be written: %1").arg(logged.where()));
+    writeStderr(runSummaryText(report) + QLatin1Char('\n'));
     writeStderr(resultText(result) + QLatin1Char('\n'));
     if (result == ResultCode::Cancelled)
         return ExitCancelled;
@@ -244,8 +249,9 @@ int runVerify(const CliArguments &args)
     int status = ExitSuccess;
     if (!openSelected(args, &zone, &objects, &status))
         return status;
-    QList<ObjectCheck> checks;
-    const Result result = runWalk(objects, args.options, &checks);
+    ExtractionReport report;
+    const Result result = runWalk(objects, args.options, &report);
+    const QList<ObjectCheck> &checks = report.checks;
     const int printed = printOutput(verifyReport(checks, args.json));
     if (result == ResultCode::Cancelled)
         return ExitCancelled;

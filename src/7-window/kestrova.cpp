@@ -22,6 +22,7 @@
 #include "5-extraction/plannedfiles.h"
 #include "6-text/existingfilestext.h"
 #include "6-text/checkreport.h"
+#include "6-text/riplog.h"
 #include "6-text/objectselector.h"
 #include "6-text/statustext.h"
 #include "7-window/appresources.h"
@@ -479,8 +480,17 @@ void Kestrova::extractionFinished(ResultCode result, const QList<ObjectCheck> &c
         for (const ObjectCheck &check : checks)
             names << objectBaseName(check.object);
         VerifyReport(names, checks, this).exec();
-    } else {
+    } else if (verifying) {
         showResult(this, running.result(), damagedFileLines(checks));
+    } else {
+        // What was written, said and kept beside the files.
+        const ExtractionReport report = running.report();
+        QStringList lines = damagedFileLines(checks);
+        const Result logged = appendRipLog(report);
+        if (logged.failed())
+            lines << tr("The rip log cannot be written: %1").arg(logged.where());
+        showResult(this, running.result(), lines, runSummaryText(report),
+                   report.options.outputDir.absolutePath());
     }
 }
 

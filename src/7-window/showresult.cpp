@@ -1,6 +1,9 @@
 #include "7-window/showresult.h"
 
+#include <QPushButton>
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QMessageBox>
 
 #include "6-text/resulttext.h"
@@ -19,7 +22,8 @@ QMessageBox::Icon resultIcon(ResultCode code)
 }
 } // namespace
 
-void showResult(QWidget *parent, const Result &result, const QStringList &damagedFiles)
+void showResult(QWidget *parent, const Result &result, const QStringList &damagedFiles,
+                const QString &summary, const QString &folder)
 {
     const ResultCode code = result.code();
     QMessageBox box(parent);
@@ -29,8 +33,18 @@ void showResult(QWidget *parent, const Result &result, const QStringList &damage
     QStringList details = damagedFiles;
     if (!result.where().isEmpty())
         details.prepend(result.where());
+    if (!summary.isEmpty())
+        details.append(summary);
     box.setInformativeText(details.join(QLatin1Char('\n')));
+    QAbstractButton *openFolder = nullptr;
+    if (!folder.isEmpty()) {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok); // closing the box is Ok, not Open Folder
+        openFolder = box.addButton(QApplication::translate("Kestrova", "Open Folder"), QMessageBox::ActionRole);
+    }
     if (parent)
         QApplication::alert(parent);
     box.exec();
+    if (openFolder && box.clickedButton() == openFolder)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }

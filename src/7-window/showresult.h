@@ -1,5 +1,6 @@
 #pragma once
 // The one message box that reports how an extraction ended.
+#include <QString>
 #include <QStringList>
 
 #include "1-base/result.h"
@@ -10,5 +11,7 @@ class QWidget;
 // attention) and returns when the user has closed it: information for success, warning
 // for a cancellation, critical for every other code. Where it failed (the file, block or
 // command) and the damaged files (lines naming each) are listed below it; a success with
-// damaged files is a warning.
-void showResult(QWidget *parent, const Result &result, const QStringList &damagedFiles = {});
+// damaged files is a warning. A summary (what was written) comes last; with a folder the
+// box offers to open it.
+void showResult(QWidget *parent, const Result &result, const QStringList &damagedFiles = {},
+                const QString &summary = QString(), const QString &folder = QString());

@@ -64,10 +64,20 @@ inline QStringList linesOf(const QByteArray &bytes)
     return lines;
 }
 
-// The files of a folder, sorted by name.
+// The lines without the summary of what was written ("2 file(s) written, ..."), which
+// comes before the failures listed and the result.
+inline QStringList withoutSummary(QStringList lines)
+{
+    lines.removeIf([](const QString &line) { return line.contains(QLatin1String(" file(s) written, ")); });
+    return lines;
+}
+
+// The files of a folder, sorted by name, without the rip log an extraction keeps there.
 inline QStringList filesIn(const QString &dir)
 {
-    return QDir(dir).entryList(QDir::Files, QDir::Name);
+    QStringList files = QDir(dir).entryList(QDir::Files, QDir::Name);
+    files.removeAll(QStringLiteral("kestrova-rip.log"));
+    return files;
 }
 
 inline QByteArray fileBytes(const QString &path)

@@ -1,12 +1,14 @@
 // kestrova-cli extract --run: the command runs on every file through the job thread, its
 // output reaches the program's own streams (or the encoder log), failures are reported,
 // and a stop kills the running command and keeps the files.
+#include <QCryptographicHash>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <signal.h>
 
 #include "clitest.h"
+#include "testzone/pcmtrack.h"
 
 using namespace clitest;
 
@@ -40,6 +42,8 @@ private slots:
     void failingCommandsAreReportedAndKeepTheFiles();
     void stopKillsTheRunningCommand();
     void terminalShowsAProgressLine();
+    void ripLogRecordsEveryRun_data();
+    void ripLogRecordsEveryRun();
 };
 
 void TestCliRun::flacFilesReplaceTheWaves_data()
@@ -220,7 +224,7 @@ void TestCliRun::failingCommandsAreReportedAndKeepTheFiles()
     QVERIFY(fileBytes(out.filePath(files[1])) == pcm.storedAudio[1]);
     for (QString &line : lastLines)
         line.replace("%1", out.filePath(files[0])).replace("%2", out.filePath(files[1]));
-    const QStringList lines = linesOf(run.err);
+    const QStringList lines = withoutSummary(linesOf(run.err));
     QCOMPARE(lines.mid(lines.size() - lastLines.size()), lastLines);
 }
 
@@ -285,9 +289,60 @@ void TestCliRun::terminalShowsAProgressLine()
     // The status line is redrawn in place while the command runs, and cleared before the
     // lines about objects and the final message.
     QVERIFY2(screen.count("\r\033[KFinishing...  jobs waiting: ") >= 2, screen);
-    QVERIFY2(screen.contains("\r\033[KExtraction succeeded."), screen);
+    QVERIFY2(screen.contains("\r\033[K1 file(s) written, "), screen);
+    QVERIFY2(screen.endsWith("\nExtraction succeeded.\r\n"), screen);
     QVERIFY(screen.contains("Extracted track 1/1/1"));
 }
 
 QTEST_GUILESS_MAIN(TestCliRun)
 #include "tst_clirun.moc"
+
+// The rip log beside the files: a record per run with the zone, the options, and per file
+// its samples and the MD5 of its samples (the wave file's data; for FLAC the same, which
+// is the MD5 that flac itself keeps), the command and its exit status, and the result.
+void TestCliRun::ripLogRecordsEveryRun_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::newRow("wave") << "--convert";
+    QTest::newRow("flac") << "--flac";
+}
+
+void TestCliRun::ripLogRecordsEveryRun()
+{
+    QFETCH(QString, format);
+    if (!testzone::haveTool(QStringLiteral("metaflac")))
+        QSKIP("metaflac reads the FLAC files' own MD5");
+    const PcmZone pcm = pcmZone(2, 4800, {2, 24, 96000});
+    testzone::ZoneFolder folder(pcm.zone);
+    QTemporaryDir out;
+    QVERIFY(folder.ok() && out.isValid());
+    const QStringList args = extractArgs(folder.path(), out.path(), {format, QStringLiteral("--run=true"),
+                                                                     QStringLiteral("--overwrite")});
+    QCOMPARE(runCli(args).exitCode, 0);
+    QCOMPARE(runCli(args).exitCode, 0);
+    const QString log = QString::fromUtf8(fileBytes(out.filePath(QStringLiteral("kestrova-rip.log"))));
+    const QStringList records = log.split(QStringLiteral("==== Kestrova "), Qt::SkipEmptyParts);
+    QCOMPARE(records.size(), 2); // appended, not replaced
+    const QString &record = records.last();
+    QVERIFY2(record.contains(QStringLiteral("\nZone: %1\n").arg(folder.path())), qPrintable(record));
+    QVERIFY(record.contains(QStringLiteral("\nOptions: outputDir: %1; mode: convert;").arg(out.path())));
+    const QStringList files = filesIn(out.path());
+    QCOMPARE(files.size(), 2);
+    for (int k = 0; k < 2; ++k) {
+        const QString path = out.filePath(files[k]);
+        const QByteArray md5 = QCryptographicHash::hash(pcm.waveSamples[k], QCryptographicHash::Md5).toHex();
+        QVERIFY2(record.contains(QStringLiteral("1/1/%1: Extraction succeeded.\n  verify: ok  ").arg(k + 1)),
+                 qPrintable(record));
+        const QString file = QStringLiteral("\n  %1\n    4800 samples, 00:00:00.050, 96000 Hz, 24 bits, 2 channels, "
+                                            "MD5 of the samples %2\n    command: 'true' exited with status 0\n")
+                                 .arg(path, QString::fromLatin1(md5));
+        QVERIFY2(record.contains(file), qPrintable(record));
+        if (format == QLatin1String("--flac")) {
+            QProcess metaflac;
+            metaflac.start(QStringLiteral("metaflac"), {QStringLiteral("--show-md5sum"), path});
+            QVERIFY(metaflac.waitForFinished(30000));
+            QCOMPARE(metaflac.readAllStandardOutput().trimmed(), md5);
+        }
+    }
+    QVERIFY(record.contains(QStringLiteral("\nResult: Extraction succeeded.\nSummary: 2 file(s) written, ")));
+}

@@ -2,6 +2,7 @@
 // during and after, the status bar and its progress bar, the marking of the object being
 // extracted, the one result message, cancelling with Ctrl+E and closing the window.
 #include <QLabel>
+#include <QRegularExpression>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -33,6 +34,7 @@ class TestWindowExtraction : public QObject {
     std::unique_ptr<testzone::ZoneFolder> zoneFolder;
     std::unique_ptr<QTemporaryDir> out;
     QString gatedCommand;
+    QStringList lastDetails;
 
     static QTreeWidgetItem *trackItem(const Kestrova &w, int title, int track)
     {
@@ -96,14 +98,19 @@ class TestWindowExtraction : public QObject {
             QCOMPARE(guitest::action(w, "action_Extract")->isEnabled(), !w.treeView()->selectedItems().isEmpty());
     }
 
-    // Waits for the end; the texts of the message boxes shown, each closed at once.
-    static QStringList awaitMessages(Kestrova &w, int timeoutMs = 30000)
+    // Waits for the end; the texts of the message boxes shown, each closed at once. The
+    // last box's lines below its text and its buttons are kept in lastDetails.
+    QStringList awaitMessages(Kestrova &w, int timeoutMs = 30000)
     {
         QStringList messages;
         std::unique_ptr<guitest::ModalHandler> handler;
         const auto close = [&](QWidget *modal) {
-            if (auto *box = qobject_cast<QMessageBox *>(modal))
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
                 messages << box->text();
+                lastDetails = box->informativeText().split('\n');
+                for (QAbstractButton *button : box->buttons())
+                    lastDetails << "[" + button->text() + "]";
+            }
             modal->close();
         };
         handler = std::make_unique<guitest::ModalHandler>(close, timeoutMs);
@@ -203,6 +210,11 @@ private slots:
         QCOMPARE(awaitMessages(*w), QStringList{message});
         verifyEnabling(*w, false);
         QVERIFY(!w->progressBar());
+        // What was written, below the message, and the folder offered.
+        QVERIFY2(QRegularExpression("^2 file\\(s\\) written, [0-9.]+ MB, in 0:00:\\d\\d(, \\d failure\\(s\\))?$")
+                     .match(lastDetails.value(lastDetails.size() - 3)).hasMatch(), qPrintable(lastDetails.join('|')));
+        QVERIFY(lastDetails.contains("[Open Folder]"));
+        QVERIFY(QFile::exists(out->filePath("kestrova-rip.log")));
         const QStringList names = outputFiles();
         QCOMPARE(names.size(), files.count(' ') + 1);
         for (int i = 0; i < names.size(); ++i)
@@ -228,10 +240,10 @@ private slots:
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("setting");
         QTest::addColumn<QVariant>("kept");
-        QTest::newRow("FLAC") << "flac" << QStringList{"track-01-01[0]-01-[L-R]-16-48000.flac"}
+        QTest::newRow("FLAC") << "flac" << QStringList{"kestrova-rip.log", "track-01-01[0]-01-[L-R]-16-48000.flac"}
                               << "Format" << QVariant("flac");
         QTest::newRow("one file per title") << "title"
-            << QStringList{"title-01-01[0]-[L-R]-16-48000.cue", "title-01-01[0]-[L-R]-16-48000.wav"}
+            << QStringList{"kestrova-rip.log", "title-01-01[0]-[L-R]-16-48000.cue", "title-01-01[0]-[L-R]-16-48000.wav"}
             << "PerTitle" << QVariant(true);
     }
     void choiceInTheDialog()

@@ -1,4 +1,4 @@
-#include "7-cli/optionstext.h"
+#include "6-text/optionstext.h"
 
 #include "5-extraction/extractoptions.h"
 
