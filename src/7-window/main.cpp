@@ -1,18 +1,29 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "7-window/extractdialog.h"
 #include "7-window/kestrova.h"
 #include "7-window/terminaloptions.h"
 #include "7-window/zonetreeview.h"
 
 // KESTROVA_SCREENSHOT=<file>: save a picture of the window once it is shown, then quit.
 // Lets a machine without a display see the window (tools/run.sh). With
-// KESTROVA_SCREENSHOT_ZONE=<folder> that zone is opened first and its first track shown.
+// KESTROVA_SCREENSHOT_ZONE=<folder> that zone is opened first and its first track shown;
+// with KESTROVA_SCREENSHOT_DIALOG=1 the picture is of the extraction dialog instead.
 static void scheduleScreenshot(Kestrova &window)
 {
     const QString path = qEnvironmentVariable("KESTROVA_SCREENSHOT");
     if (path.isEmpty())
         return;
+    if (qEnvironmentVariableIsSet("KESTROVA_SCREENSHOT_DIALOG")) {
+        auto *dialog = new Extract(&window);
+        dialog->loadSettings();
+        dialog->show();
+        QTimer::singleShot(500, dialog, [dialog, path] {
+            QApplication::exit(dialog->grab().save(path, "PNG") ? 0 : 1);
+        });
+        return;
+    }
     const QString zone = qEnvironmentVariable("KESTROVA_SCREENSHOT_ZONE");
     if (!zone.isEmpty()) {
         window.open(QDir(zone));
