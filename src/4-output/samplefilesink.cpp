@@ -73,7 +73,7 @@ std::vector<LayoutFile> layoutFiles(const StreamInfo &f, OutputLayout layout, co
             const bool first = n < c1;
             const int bits = first ? b1 : b2, rate = first ? r1 : r2;
             made.push_back({n, layoutSuffix(channelName(f, n), bits, rate, ext), 1, rate, bits,
-                            channelMask(f, n)});
+                            channelMask(f, n), channelName(f, n)});
         }
         return made;
     }
@@ -84,22 +84,37 @@ std::vector<LayoutFile> layoutFiles(const StreamInfo &f, OutputLayout layout, co
         const int deeper = qMax(b1, b2); // merged groups of two depths take the deeper one
         if (layout == OutputLayout::Merged)
             made.push_back({0, layoutSuffix(allNames, deeper, r1, ext), c1 + c2, r1, deeper,
-                            mask1 | mask2});
+                            mask1 | mask2, allNames});
         else if (layout == OutputLayout::Downmix)
-            made.push_back({0, layoutSuffix(QStringLiteral("Downmix"), b1, r1, ext), 2, r1, b1, 0x3});
+            made.push_back({0, layoutSuffix(QStringLiteral("Downmix"), b1, r1, ext), 2, r1, b1, 0x3,
+                            QStringLiteral("Downmix")});
         else
-            made.push_back({0, layoutSuffix(names1, b1, r1, ext), c1, r1, b1, mask1});
+            made.push_back({0, layoutSuffix(names1, b1, r1, ext), c1, r1, b1, mask1, names1});
     }
     if (c2 > 0 && layout == OutputLayout::Groups)
-        made.push_back({1, layoutSuffix(names2, b2, r2, ext), c2, r2, b2, mask2});
+        made.push_back({1, layoutSuffix(names2, b2, r2, ext), c2, r2, b2, mask2, names2});
     return made;
+}
+
+QString fillFileFields(QString nameTemplate, const QString &channels, int bits, int rate)
+{
+    return nameTemplate.replace(QLatin1String("%channels%"), channels)
+        .replace(QLatin1String("%bits%"), QString::number(bits))
+        .replace(QLatin1String("%rate%"), QString::number(rate));
+}
+
+QString layoutFilePath(const QString &base, const LayoutFile &file, const QString &extension, bool templated)
+{
+    if (!templated)
+        return base + file.suffix;
+    return fillFileFields(base, file.names, file.bits, file.rate) + QLatin1Char('.') + extension;
 }
 
 Result SampleFileSink::openSlot(const LayoutFile &spec)
 {
     // A header with no rate, depth or channel is no audio file: a damaged stream
     // description, which no player could read.
-    const QString path = base + spec.suffix;
+    const QString path = layoutFilePath(base, spec, extension(), templated);
     if (spec.channels <= 0 || spec.rate <= 0 || spec.bits <= 0)
         return state = Result(ResultCode::AllocConverter,
                               QStringLiteral("%1: %2 channels, %3 Hz, %4 bits").arg(path)

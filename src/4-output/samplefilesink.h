@@ -28,7 +28,15 @@ struct LayoutFile {
     int slot = 0;
     QString suffix;
     int channels = 0, rate = 0, bits = 0, mask = 0;
+    QString names; // its channels' names, "L-R"
 };
+
+// A name template's per-file fields filled in: %channels% ("L-R"), %bits%, %rate%.
+[[nodiscard]] QString fillFileFields(QString nameTemplate, const QString &channels, int bits, int rate);
+// Where a file of the layout goes: base and the layout's suffix; or, when base is a name
+// template, base with the file's fields filled in, then the extension.
+[[nodiscard]] QString layoutFilePath(const QString &base, const LayoutFile &file,
+                                     const QString &extension, bool templated);
 // The files a layout of the format makes, in the order they are created.
 [[nodiscard]] std::vector<LayoutFile> layoutFiles(const StreamInfo &format, OutputLayout layout,
                                                   const QString &extension);
@@ -53,6 +61,8 @@ public:
     // ticks), so that a file that will be long can be made ready for it.
     void setMarks(const TrackMarks &m) { marks = m; }
     void setExpectedLength(quint64 pts) { expectedPts = pts; }
+    // The base path is a name template whose per-file fields each file fills in.
+    void setTemplated(bool t) { templated = t; }
 
     OutputLayout layout() const { return chosen; }
     // The files made, by slot; null where the layout uses none.
@@ -93,4 +103,5 @@ private:
     Result state;                   // the first failure
     TrackMarks marks;
     quint64 expectedPts = 0;
+    bool templated = false;
 };

@@ -122,7 +122,7 @@ bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions 
     joinWorkers(); // of an extraction that ended: they have returned already
     run = std::make_unique<Run>();
     run->objects.assign(objects.begin(), objects.end());
-    const QList<QString> names = uniqueBaseNames(objects);
+    const QList<QString> names = extractionBaseNames(objects, options.nameTemplate);
     run->names.assign(names.begin(), names.end());
     run->options = options;
     // Beside the files; a verification writes none and logs in the working directory.
@@ -309,7 +309,7 @@ Result Extraction::extractObject(int k, int worker)
     own.lastBlock.store(0, std::memory_order_relaxed);
     own.object.store(object, std::memory_order_relaxed);
     emit objectStarted(object, name);
-    if (name != objectBaseName(object))
+    if (run->options.nameTemplate.isEmpty() && name != objectBaseName(object))
         emit objectRenamed(object, name);
     std::vector<WrittenFile> files;
     // Each worker writes only the entry of its own object.

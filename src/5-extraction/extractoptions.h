@@ -36,4 +36,5 @@ struct ExtractOptions {
     qint32 compression = 5;    // FLAC compression level, 0 to 8
     QStringList tags;          // "NAME=value" Vorbis comments of the user's for FLAC files
     bool perTitle = false;     // "One file per title": the front ends extract whole titles
+    QString nameTemplate;      // the files' names, "" for the program's own (see objectnames.h)
 };

@@ -6,6 +6,7 @@
 #include "2-stream/channeltable.h"
 #include "3-zone/dvdazone.h"
 #include "3-zone/objectpath.h"
+#include "4-output/samplefilesink.h"
 #include "kestrova_version.h"
 
 QString objectBaseName(const DVDAObject *object)
@@ -41,6 +42,45 @@ QList<QString> uniqueBaseNames(const QList<DVDAObject *> &objects)
     return names;
 }
 
+QString templatedBaseName(const QString &nameTemplate, const DVDAObject *object)
+{
+    const ObjectPath path = objectPath(object);
+    if (!object || !path.title || !path.titleset)
+        return QString();
+    const auto *zone = static_cast<const DVDAZone *>(object->ancestor(KindZone));
+    const auto twoDigits = [](const DVDAObject *node, int number) {
+        return node ? QString::asprintf("%02d", number) : QString();
+    };
+    const char *kind = object->kind() == KindTitle ? "title" : object->kind() == KindIndex ? "index" : "track";
+    const std::pair<const char *, QString> fields[] = {
+        {"%kind%", QLatin1String(kind)},
+        {"%titleset%", twoDigits(path.titleset, path.titleset->number)},
+        {"%title%", twoDigits(path.title, path.title->number())},
+        {"%tag%", QString::number(path.title->tag())},
+        {"%track%", twoDigits(path.track, path.track ? path.track->number : 0)},
+        {"%index%", twoDigits(path.index, path.index ? path.index->number : 0)},
+        {"%volume%", zone && zone->source && zone->source->image ? zone->source->volumeName : QString()},
+    };
+    QString name = nameTemplate;
+    for (const auto &[field, value] : fields)
+        name.replace(QLatin1String(field), value);
+    // A file name holds no '/' (nor, on any sane disc, a control character).
+    for (QChar &c : name)
+        if (c == QLatin1Char('/') || c.category() == QChar::Other_Control)
+            c = QLatin1Char('_');
+    return name;
+}
+
+QList<QString> extractionBaseNames(const QList<DVDAObject *> &objects, const QString &nameTemplate)
+{
+    if (nameTemplate.isEmpty())
+        return uniqueBaseNames(objects);
+    QList<QString> names;
+    for (const DVDAObject *object : objects)
+        names << templatedBaseName(nameTemplate, object);
+    return names;
+}
+
 QStringList objectComments(const DVDAObject *object, const QStringList &userTags)
 {
     QStringList comments;
@@ -64,23 +104,35 @@ QStringList objectComments(const DVDAObject *object, const QStringList &userTags
     return comments + userTags;
 }
 
+namespace {
+// A stored stream's channels ("L-R", "Lf-Rf-C-LFE") and its extension.
+QString storedChannels(const StreamInfo &info)
+{
+    QString group1, group2;
+    describeChannels(info, nullptr, nullptr, &group1, &group2, nullptr);
+    return info.group2Channels == 0 ? group1 : group1 + QLatin1Char('-') + group2;
+}
+
+QString storedExtension(const StreamInfo &info)
+{
+    return info.subStreamId == SUBSTREAM_PCM   ? QStringLiteral("pcm")
+           : info.subStreamId == SUBSTREAM_MLP ? QStringLiteral("mlp")
+                                               : QStringLiteral("raw");
+}
+} // namespace
+
 QString storeSuffix(const StreamInfo &info)
 {
     QString suffix;
-    if (info.subStreamId == SUBSTREAM_PCM || info.subStreamId == SUBSTREAM_MLP) {
-        QString group1, group2;
-        describeChannels(info, nullptr, nullptr, &group1, &group2, nullptr);
-        if (info.group2Channels == 0)
-            suffix = QString::asprintf("-[%s]-%d-%d", qPrintable(group1), info.group1Bits,
-                                       info.group1SampleRate);
-        else
-            suffix = QString::asprintf("-[%s-%s]-%d-%d", qPrintable(group1),
-                                       qPrintable(group2), info.group1Bits,
-                                       info.group1SampleRate);
-    }
-    if (info.subStreamId == SUBSTREAM_PCM)
-        return suffix + QStringLiteral(".pcm");
-    if (info.subStreamId == SUBSTREAM_MLP)
-        return suffix + QStringLiteral(".mlp");
-    return suffix + QStringLiteral(".raw");
+    if (info.subStreamId == SUBSTREAM_PCM || info.subStreamId == SUBSTREAM_MLP)
+        suffix = QStringLiteral("-[%1]-%2-%3").arg(storedChannels(info)).arg(info.group1Bits).arg(info.group1SampleRate);
+    return suffix + QLatin1Char('.') + storedExtension(info);
+}
+
+QString storePath(const QString &base, const StreamInfo &info, bool templated)
+{
+    if (!templated)
+        return base + storeSuffix(info);
+    return fillFileFields(base, storedChannels(info), info.group1Bits, info.group1SampleRate)
+           + QLatin1Char('.') + storedExtension(info);
 }

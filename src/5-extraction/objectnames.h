@@ -17,6 +17,17 @@ QString objectBaseName(const DVDAObject *object);
 // has (titles of the same number and tag on a damaged disc) gets name-2, name-3, ...
 QList<QString> uniqueBaseNames(const QList<DVDAObject *> &objects);
 
+// The user's name template with the object's fields filled in: %kind% ("track", "index",
+// "title"), %titleset%, %title%, %track%, %index% (two digits; empty where the object has
+// none), %tag%, %volume% (the disc image's label; empty for a folder). %channels%, %bits%
+// and %rate% are left for each file. A '/' or control character becomes '_'.
+[[nodiscard]] QString templatedBaseName(const QString &nameTemplate, const DVDAObject *object);
+
+// The base names an extraction gives the objects: from the template, or the unique names
+// above when it is empty.
+[[nodiscard]] QList<QString> extractionBaseNames(const QList<DVDAObject *> &objects,
+                                                 const QString &nameTemplate);
+
 // The Vorbis comments of an object's FLAC files: TRACKNUMBER, TRACKTOTAL (the tracks of
 // its title), INDEXNUMBER for an index, ENCODER (this program and its version), then the
 // user's own "NAME=value" tags, which replace those of the same name.
@@ -25,3 +36,6 @@ QStringList objectComments(const DVDAObject *object, const QStringList &userTags
 // "-[L-R]-24-96000.pcm": channel names by group, group-1 bits and rate, stream type
 // (".pcm", ".mlp", or ".raw" for a stream of unknown type, without the rest).
 QString storeSuffix(const StreamInfo &info);
+// Where a stored stream goes: base and storeSuffix, or base as a name template with the
+// stream's fields filled in and its extension.
+[[nodiscard]] QString storePath(const QString &base, const StreamInfo &info, bool templated);

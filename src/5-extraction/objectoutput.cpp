@@ -33,8 +33,9 @@ OutputLayout decodedLayout(const StreamInfo &format, const ExtractOptions &optio
 QStringList plannedOutputPaths(const StreamInfo &info, const QString &basePath,
                                const ExtractOptions &options, bool marked)
 {
+    const bool templated = !options.nameTemplate.isEmpty();
     if (options.mode == ModeStore)
-        return {basePath + storeSuffix(info)};
+        return {storePath(basePath, info, templated)};
     if (options.mode != ModeConvert)
         return {};
     const QString extension = options.format == OutputFormat::Flac ? QStringLiteral("flac")
@@ -42,9 +43,9 @@ QStringList plannedOutputPaths(const StreamInfo &info, const QString &basePath,
     const StreamInfo format = decodedFormat(info);
     QStringList paths;
     for (const LayoutFile &file : layoutFiles(format, decodedLayout(format, options), extension)) {
-        paths << basePath + file.suffix;
+        paths << layoutFilePath(basePath, file, extension, templated);
         if (marked)
-            paths << cueSheetPath(basePath + file.suffix);
+            paths << cueSheetPath(paths.last());
     }
     return paths;
 }
@@ -57,7 +58,8 @@ ObjectOutput::ObjectOutput(const StreamInfo &info, const QString &basePath,
         described.channels = info.channels();
         described.sampleRate = info.group1SampleRate;
         described.bits = info.group1Bits;
-        auto raw = std::make_unique<RawFileSink>(basePath + storeSuffix(info), described);
+        auto raw = std::make_unique<RawFileSink>(storePath(basePath, info, !options.nameTemplate.isEmpty()),
+                                                 described);
         streamDumper = std::make_unique<DVDARawStreamDumper>(*raw);
         state = raw->open();
         files = std::move(raw);
@@ -118,6 +120,7 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
         streamDumper = std::make_unique<DVDAPCMStreamDumper>(info, *samples);
     }
     if (written) {
+        written->setTemplated(!options.nameTemplate.isEmpty());
         written->setMarks(details.marks);
         written->setExpectedLength(details.lengthPts);
     }

@@ -1,6 +1,7 @@
 #include "5-extraction/plannedfiles.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 #include "3-zone/dvdaobject.h"
 #include "5-extraction/objectnames.h"
@@ -31,7 +32,7 @@ const AOBObject *openingOf(const DVDAObject *object, bool *marked)
 
 QStringList plannedFiles(const QList<DVDAObject *> &objects, const ExtractOptions &options)
 {
-    const QList<QString> names = uniqueBaseNames(objects);
+    const QList<QString> names = extractionBaseNames(objects, options.nameTemplate);
     QStringList paths;
     for (int k = 0; k < objects.size(); ++k) {
         bool marked = false;
@@ -53,4 +54,15 @@ QStringList existingPlannedFiles(const QList<DVDAObject *> &objects, const Extra
             existing << path;
     }
     return existing;
+}
+
+QString repeatedPlannedFile(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+{
+    QSet<QString> seen;
+    for (const QString &path : plannedFiles(objects, options)) {
+        if (seen.contains(path))
+            return path;
+        seen.insert(path);
+    }
+    return QString();
 }

@@ -16,3 +16,7 @@ class DVDAObject;
 // Those of the planned paths at which something exists already (a file, a folder, a link).
 [[nodiscard]] QStringList existingPlannedFiles(const QList<DVDAObject *> &objects,
                                                const ExtractOptions &options);
+
+// The first path the extraction would write twice (a name template that leaves out what
+// tells two objects or two files apart); empty when every file has a name of its own.
+[[nodiscard]] QString repeatedPlannedFile(const QList<DVDAObject *> &objects, const ExtractOptions &options);

@@ -42,5 +42,6 @@ QString optionsText(const ExtractOptions &o)
     line("compression", QString::number(o.compression));
     line("tags", o.tags.join(QStringLiteral("; ")));
     line("perTitle", yesNo(o.perTitle));
+    line("nameTemplate", o.nameTemplate);
     return text;
 }

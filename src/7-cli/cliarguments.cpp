@@ -42,6 +42,7 @@ const OptionSpec optionSpecs[] = {
     {"keep-going", 0, false, OptionScope::Extract},
     {"per-title", 0, false, OptionScope::Extract},
     {"overwrite", 0, false, OptionScope::Extract},
+    {"name", 0, true, OptionScope::Extract},
 };
 
 const OptionSpec *findLong(const QString &name)
@@ -176,6 +177,12 @@ bool applyOption(const GivenOption &option, CliArguments *parsed, QString *error
             return false;
         }
         o.tags << option.value;
+    } else if (name == QLatin1String("name")) {
+        if (option.value.trimmed().isEmpty()) {
+            *error = tr("--name wants a template for the file names, e.g. '%kind%-%track%-[%channels%]'");
+            return false;
+        }
+        o.nameTemplate = option.value;
     } else if (name == QLatin1String("per-title")) {
         o.perTitle = true;
     } else if (name == QLatin1String("merge")) {
@@ -367,6 +374,11 @@ QString helpText()
         "                     options and the objects, and write nothing\n"
         "  --keep-going       after a failed object go on with the next one, and list\n"
         "                     the failures at the end\n"
+        "  --name TEMPLATE    name the files by TEMPLATE (the extension is added):\n"
+        "                     %kind% %titleset% %title% %tag% %track% %index% %volume%\n"
+        "                     %channels% %bits% %rate%; the default names are\n"
+        "                     %kind%-%titleset%-%title%[%tag%]-%track%-[%channels%]-%bits%-%rate%\n"
+        "                     for a track; names two files share are a usage error\n"
         "  --overwrite        replace files of the same names in the output folder;\n"
         "                     without it, extract writes nothing when one exists\n"
         "\n"

@@ -180,6 +180,10 @@ int runExtract(CliArguments args)
         return ExitFailure;
     }
 
+    const QString repeated = repeatedPlannedFile(objects, args.options);
+    if (!repeated.isEmpty())
+        return usageError(tr("the name template gives more than one file the name '%1'").arg(repeated));
+
     // Two discs of the same layout give the same names: a second rip into the folder of
     // the first must not replace it unasked. A dry run lists the objects all the same.
     const QStringList existing = args.overwrite ? QStringList()

@@ -58,6 +58,7 @@ void Extract::loadSettings()
         settings.value(QStringLiteral("Format")).toString() == QLatin1String("flac") ? 1 : 0);
     spinCompression->setValue(settings.value(QStringLiteral("Compression"), 5).toInt());
     checkPerTitle->setChecked(settings.value(QStringLiteral("PerTitle"), false).toBool());
+    editName->setText(settings.value(QStringLiteral("NameTemplate")).toString());
     updateState();
 }
 
@@ -81,6 +82,7 @@ void Extract::saveSettings()
                       comboFormat->currentIndex() == 1 ? QStringLiteral("flac") : QStringLiteral("wav"));
     settings.setValue(QStringLiteral("Compression"), spinCompression->value());
     settings.setValue(QStringLiteral("PerTitle"), checkPerTitle->isChecked());
+    settings.setValue(QStringLiteral("NameTemplate"), editName->text());
 }
 
 ExtractOptions Extract::options() const
@@ -105,6 +107,7 @@ ExtractOptions Extract::options() const
     options.format = comboFormat->currentIndex() == 1 ? OutputFormat::Flac : OutputFormat::Wave;
     options.compression = spinCompression->value();
     options.perTitle = checkPerTitle->isChecked();
+    options.nameTemplate = editName->text().trimmed();
     return options;
 }
 

@@ -399,6 +399,13 @@ void Kestrova::extract()
 // first replaces it only when the user says so, once per extraction.
 bool Kestrova::overwriteAllowed(const QList<DVDAObject *> &objects, const ExtractOptions &options)
 {
+    const QString repeated = repeatedPlannedFile(objects, options);
+    if (!repeated.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(),
+                             tr("The name template gives more than one file the name %1.")
+                                 .arg(QDir::toNativeSeparators(repeated)));
+        return false;
+    }
     const QStringList existing = existingPlannedFiles(objects, options);
     if (existing.isEmpty())
         return true;

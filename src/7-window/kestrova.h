@@ -73,7 +73,8 @@ private:
     void showAbout();
     // Runs the extraction's walk over the objects with the status bar's progress.
     void startWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options);
-    // True when none of the files exists, or the user chose to overwrite them.
+    // True when every file has a name of its own and none exists yet, or the user chose to
+    // overwrite them.
     [[nodiscard]] bool overwriteAllowed(const QList<DVDAObject *> &objects, const ExtractOptions &options);
     QList<DVDAObject *> selectedObjects() const;
     void objectStarted(DVDAObject *object);

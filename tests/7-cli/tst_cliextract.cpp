@@ -53,7 +53,8 @@ QStringList defaultOptionLines(const QString &outputDir)
             QStringLiteral("deleteFiles: false"),    QStringLiteral("logMessages: false"),
             QStringLiteral("keepGoing: false"),      QStringLiteral("threads: 1"),
             QStringLiteral("format: wav"),           QStringLiteral("compression: 5"),
-            QStringLiteral("tags: "),               QStringLiteral("perTitle: false")};
+            QStringLiteral("tags: "),               QStringLiteral("perTitle: false"),
+            QStringLiteral("nameTemplate: ")};
 }
 
 // Replaces the line of each field named in changes ("field: value").
@@ -124,6 +125,8 @@ private slots:
     void keepGoingListsTheFailures();
     void sameNamesAreWrittenApart();
     void existingFilesAreReplacedOnlyWhenAsked();
+    void nameTemplates_data();
+    void nameTemplates();
     void damagedZonesListTheirProblems_data();
     void damagedZonesListTheirProblems();
     void stopSignalEndsWithFinishedFiles_data();
@@ -178,6 +181,8 @@ void TestCliExtract::everyFlagReachesTheOptions_data()
                                 << QStringList{QStringLiteral("keepGoing: true")};
     QTest::newRow("per-title") << QStringList{QStringLiteral("--per-title")}
                                << QStringList{QStringLiteral("perTitle: true")};
+    QTest::newRow("name") << QStringList{QStringLiteral("--name=%track% %channels%")}
+                          << QStringList{QStringLiteral("nameTemplate: %track% %channels%")};
     // --flac decodes, alone or with --convert; its level and tags go with it.
     QTest::newRow("flac") << QStringList{QStringLiteral("--flac")}
                           << QStringList{QStringLiteral("mode: convert"), QStringLiteral("format: flac")};
@@ -643,6 +648,46 @@ void TestCliExtract::existingFilesAreReplacedOnlyWhenAsked()
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(filesIn(out.path()), names);
     QCOMPARE(fileBytes(out.filePath(names[3])), pcm.storedAudio[3]);
+}
+
+// Files named by a template, every layout's files filled in with their own fields; a
+// template that gives two files one name writes nothing and is a usage error.
+void TestCliExtract::nameTemplates_data()
+{
+    QTest::addColumn<QStringList>("flags");
+    QTest::addColumn<QStringList>("files"); // empty: refused with the message
+    QTest::addColumn<QString>("message");
+    QTest::newRow("stored") << QStringList{"--name=%track% of %titleset%-%title% [%channels%] %bits%"}
+                            << QStringList{"01 of 01-01 [L-R] 24.pcm", "02 of 01-01 [L-R] 24.pcm"} << "";
+    QTest::newRow("split into channels") << QStringList{"--convert", "--split", "--name=%kind%%track%-%channels%-%rate%"}
+        << QStringList{"track01-L-96000.wav", "track01-R-96000.wav", "track02-L-96000.wav", "track02-R-96000.wav"}
+        << "";
+    QTest::newRow("one name for two tracks") << QStringList{"--flac", "--name=rip %channels%"} << QStringList{}
+        << "kestrova-cli: the name template gives more than one file the name 'OUT/rip L-R.flac'";
+    QTest::newRow("one name for two channels") << QStringList{"--convert", "--split", "--name=%track%"}
+        << QStringList{} << "kestrova-cli: the name template gives more than one file the name 'OUT/01.wav'";
+}
+
+void TestCliExtract::nameTemplates()
+{
+    QFETCH(QStringList, flags);
+    QFETCH(QStringList, files);
+    QFETCH(QString, message);
+    const PcmZone pcm = pcmZone(2, 4800, {2, 24, 96000});
+    testzone::ZoneFolder folder(pcm.zone);
+    QTemporaryDir out;
+    QVERIFY(folder.ok() && out.isValid());
+    const CliRun run = runCli(QStringList{QStringLiteral("extract"), folder.path(), QStringLiteral("-o"), out.path()}
+                              + flags);
+    QCOMPARE(filesIn(out.path()), files);
+    if (files.isEmpty()) {
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(linesOf(run.err).value(0), message.replace("OUT", out.path()));
+        return;
+    }
+    QCOMPARE(run.exitCode, 0);
+    if (!flags.contains("--split"))
+        QCOMPARE(fileBytes(out.filePath(files[1])), pcm.storedAudio[1]);
 }
 
 // A zone whose damage kept objects out: the problems come first; a run over all or a

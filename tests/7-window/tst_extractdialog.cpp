@@ -63,8 +63,8 @@ private slots:
         Extract d;
         QCOMPARE(d.objectName(), QStringLiteral("ExtractUI"));
         QCOMPARE(d.windowTitle(), QStringLiteral("Extract Track/Title/Titleset"));
-        QCOMPARE(d.minimumSize(), QSize(370, 490));
-        QCOMPARE(d.maximumSize(), QSize(370, 490));
+        QCOMPARE(d.minimumSize(), QSize(370, 530));
+        QCOMPARE(d.maximumSize(), QSize(370, 530));
         QCOMPARE(d.font().pointSize(), 8);
         QCOMPARE(d.windowModality(), Qt::ApplicationModal);
         QVERIFY(!d.extractRun->icon().isNull());
@@ -83,7 +83,8 @@ private slots:
                                         d.radioConvert, d.checkMerge,     d.checkSplit,
                                         d.checkOldFormat, d.comboFormat,  d.spinCompression,
                                         d.checkRun,    d.editCommand,     d.checkDelete,
-                                        d.checkMessages, d.extractRun,    d.buttonCancel};
+                                        d.checkMessages, d.editName,      d.extractRun,
+                                        d.buttonCancel};
         // Walking the focus chain from each, the next of these widgets met is its successor.
         for (int i = 0; i + 1 < order.size(); ++i) {
             QWidget *next = order[i]->nextInFocusChain();
@@ -207,6 +208,7 @@ private slots:
             guitest::clickIndicator(d->checkMessages);
             d->comboFormat->setCurrentIndex(1);
             d->spinCompression->setValue(8);
+            QTest::keyClicks(d->editName, QStringLiteral("%track% [%channels%]"));
             d->saveSettings();
         }
         // Types as written: the radio buttons as booleans, the boxes as check states.
@@ -227,6 +229,7 @@ private slots:
             QStringLiteral("Messages=2"),
             QStringLiteral("Format=flac"),
             QStringLiteral("Compression=8"),
+            QStringLiteral("NameTemplate=%track% [%channels%]"),
         };
         for (const QString &line : expected)
             QVERIFY2(lines.contains(line), qPrintable(line + QStringLiteral(" not in ") + lines.join(QLatin1Char('|'))));
@@ -264,6 +267,7 @@ private slots:
         QVERIFY(o.logMessages);
         QCOMPARE(o.format, OutputFormat::Flac);
         QCOMPARE(o.compression, 8);
+        QCOMPARE(o.nameTemplate, QStringLiteral("%track% [%channels%]"));
 
         // With a usable directory the run button accepts.
         QTest::mouseClick(d->extractRun, Qt::LeftButton);

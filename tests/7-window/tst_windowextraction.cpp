@@ -338,6 +338,33 @@ private slots:
         QCOMPARE(dumpzone::fileBytes(path), stored);
     }
 
+    // A name template that gives two files one name is refused before anything runs.
+    void nameTemplateThatRepeatsIsRefused()
+    {
+        QSettings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova")).setValue(QStringLiteral("NameTemplate"), "same");
+        auto w = windowWithSelection({{1, 1}, {2, 1}});
+        QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+        settings.setValue(QStringLiteral("ExtractDir"), out->path());
+        QString said;
+        std::unique_ptr<guitest::ModalHandler> box;
+        guitest::ModalHandler dialog([&](QWidget *modal) {
+            if (auto *d = qobject_cast<Extract *>(modal))
+                QTest::mouseClick(d->extractRun, Qt::LeftButton);
+            modal->close();
+            box = std::make_unique<guitest::ModalHandler>([&](QWidget *m) {
+                if (auto *b = qobject_cast<QMessageBox *>(m))
+                    said = b->text();
+                m->close();
+            });
+        });
+        pressCtrlE(*w);
+        QVERIFY(QTest::qWaitFor([&] { return box && box->seen(); }));
+        QCOMPARE(said, QString("The name template gives more than one file the name %1.")
+                           .arg(out->filePath("same.pcm")));
+        verifyEnabling(*w, false);
+        QVERIFY(QDir(out->path()).isEmpty());
+    }
+
     void statusWhileDumping_data()
     {
         QTest::addColumn<QString>("command");
