@@ -5,6 +5,7 @@
 #include <thread>
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QThread>
 #include <vector>
 
@@ -66,6 +67,7 @@ struct Extraction::Run {
     std::vector<DVDAObject *> objects;
     std::vector<QString> names; // each object's base name, made unique in object order
     std::vector<ObjectSize> sizes; // each object's blocks and playing time
+    QHash<const DVDAObject *, ObjectSize> sizeOfObject; // the same by object, for the progress
     qint64 totalBlocks = 0;
     double totalSeconds = 0;
     QElapsedTimer clock;
@@ -130,6 +132,7 @@ bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions 
     run->checks.assign(size_t(objects.size()), ObjectCheck());
     for (const DVDAObject *object : objects) {
         run->sizes.push_back(sizeOf(object));
+        run->sizeOfObject.insert(object, run->sizes.back());
         run->totalBlocks += run->sizes.back().blocks;
         run->totalSeconds += run->sizes.back().seconds;
     }
@@ -237,7 +240,7 @@ WholeProgress Extraction::wholeProgress(const QList<ObjectBlocks> &running) cons
             continue;
         const qint64 done = qint64(qMin(object.currentBlock, object.lastBlock + 1)) - object.firstBlock;
         blocks += done;
-        const ObjectSize size = sizeOf(object.object);
+        const ObjectSize size = run->sizeOfObject.value(object.object);
         if (size.blocks > 0)
             seconds += size.seconds * double(done) / double(size.blocks);
     }

@@ -9,6 +9,7 @@
 #include <QtEndian>
 #include <QtTest>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 #include "3-zone/dvdazone.h"
@@ -177,6 +178,24 @@ void comparePlanned(const QTemporaryDir &out, const DVDATitle *title, const Extr
     QCOMPARE(written, planned);
 }
 
+// A title's files ("suffix|channels" each, after the base "t"): the planned ones and no
+// other, each decoding to what expected gives for it, with its marks where the tracks join
+// (frames at group 1's rate1).
+void checkTitleFiles(const QTemporaryDir &out, const DVDATitle *title, const ExtractOptions &options,
+                     const QStringList &files, const std::function<QByteArray(const QString &)> &expected,
+                     int rate1, const QList<int> &joins)
+{
+    comparePlanned(out, title, options);
+    QCOMPARE(QDir(out.path()).entryList({"*.wav", "*.flac"}, QDir::Files).size(), files.size());
+    for (const QString &file : files) {
+        const QString path = out.filePath("t" + file.section('|', 0, 0));
+        const Decoded d = decode(path);
+        QCOMPARE(d.error, QString());
+        QVERIFY2(d.samples == expected(file), qPrintable(file));
+        MarkCheck::check(path, d.sampleRate, rate1, joins);
+    }
+}
+
 } // namespace
 
 class TestWholeTitle : public QObject {
@@ -238,15 +257,9 @@ private slots:
             QVERIFY(title.track(k)->firstBlock() > title.track(k - 1)->firstBlock());
         QTemporaryDir out;
         QCOMPARE(title.convertTitle(out.filePath("t"), optionsFor(options)), ResultCode::Succeeded);
-        comparePlanned(out, title.title(), optionsFor(options));
-        QCOMPARE(QDir(out.path()).entryList({"*.wav", "*.flac"}, QDir::Files).size(), files.size());
-        for (const QString &file : files) {
-            const QString path = out.filePath("t" + file.section('|', 0, 0));
-            const Decoded d = decode(path);
-            QCOMPARE(d.error, QString());
-            QVERIFY2(d.samples == title.interleaved(channelsOf(file)), qPrintable(file));
-            MarkCheck::check(path, d.sampleRate, g1.rate, title.joins);
-        }
+        checkTitleFiles(out, title.title(), optionsFor(options), files,
+                        [&](const QString &file) { return title.interleaved(channelsOf(file)); },
+                        g1.rate, title.joins);
     }
 
     // A title of MLP tracks, each beginning at a major sync inside a block, decoded as
@@ -302,15 +315,9 @@ private slots:
         QCOMPARE(dumpTitle(title.title(), out.filePath("t"), optionsFor(options), progress).code(),
                  ResultCode::Succeeded);
         QCOMPARE(progress.track.load(), 3); // the progress shown followed the tracks
-        comparePlanned(out, title.title(), optionsFor(options));
-        QCOMPARE(QDir(out.path()).entryList({"*.wav", "*.flac"}, QDir::Files).size(), files.size());
-        for (const QString &file : files) {
-            const QString path = out.filePath("t" + file.section('|', 0, 0));
-            const Decoded d = decode(path);
-            QCOMPARE(d.error, QString());
-            QVERIFY2(d.samples == leftJustified(samples, channels, bits, channelsOf(file)), qPrintable(file));
-            MarkCheck::check(path, d.sampleRate, rate, title.joins);
-        }
+        checkTitleFiles(out, title.title(), optionsFor(options), files,
+                        [&](const QString &file) { return leftJustified(samples, channels, bits, channelsOf(file)); },
+                        rate, title.joins);
     }
 
     // The cue sheet's text: a track's start as INDEX 01, its later indexes as INDEX 02 on,
