@@ -2,10 +2,10 @@
 
 #include <FLAC/stream_encoder.h>
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <system_error>
 
+#include "1-base/threadbudget.h"
 #include "4-output/flacframes.h"
 
 // Exported by libFLAC 1.4 and used by its own flac program, though left out of the public
@@ -14,28 +14,14 @@ extern "C" FLAC_API FLAC__bool FLAC__stream_encoder_set_do_md5(FLAC__StreamEncod
                                                               FLAC__bool value);
 
 namespace {
-enum { MAX_DONE_WAITING = 2 }; // chunks done before the oldest: the caller waits then
-
-std::atomic<int> helpersTaken{0};
-
-int helperLimit()
-{
-    static const int limit = qMax(0, int(std::thread::hardware_concurrency()) - 1);
-    return limit;
-}
-
-bool claimHelper()
-{
-    int taken = helpersTaken.load();
-    while (taken < helperLimit())
-        if (helpersTaken.compare_exchange_weak(taken, taken + 1))
-            return true;
-    return false;
-}
+enum {
+    MAX_DONE_WAITING = 2, // chunks done before the oldest: the caller waits then
+    CHUNK_FRAMES = FlacEncoder::CHUNK_BLOCKS * FlacEncoder::BLOCK_SIZE,
+};
 } // namespace
 
 struct FlacEncoder::Chunk {
-    std::vector<FLAC__int32> samples;
+    std::vector<FLAC__int32> samples; // channel by channel, CHUNK_FRAMES each
     int frames = 0;            // per channel
     quint64 firstFrame = 0;    // the stream's number of its first FLAC frame
     std::vector<quint8> output; // its frames, numbered as in the stream
@@ -43,6 +29,18 @@ struct FlacEncoder::Chunk {
     bool started = false;
     bool done = false;
     bool ok = true;
+
+    // The buffers stay: a chunk is filled many times, and never needs them to grow again.
+    void reuse()
+    {
+        frames = 0;
+        output.clear();
+        frameSizes.clear();
+        started = done = false;
+        ok = true;
+    }
+    const FLAC__int32 *channel(int c) const { return samples.data() + size_t(c) * CHUNK_FRAMES; }
+    FLAC__int32 *channel(int c) { return samples.data() + size_t(c) * CHUNK_FRAMES; }
 };
 
 // One libFLAC encoder, set up anew for every chunk it encodes.
@@ -68,9 +66,12 @@ public:
                && FLAC__stream_encoder_init_stream(encoder, &Worker::write, nullptr, nullptr,
                                                    nullptr, this)
                       == FLAC__STREAM_ENCODER_INIT_STATUS_OK;
-        if (ok)
-            ok = FLAC__stream_encoder_process_interleaved(encoder, chunk.samples.data(),
-                                                          uint32_t(chunk.frames));
+        if (ok) {
+            const FLAC__int32 *channels[MAX_CHANNELS] = {};
+            for (int c = 0; c < format.channels; ++c)
+                channels[c] = chunk.channel(c);
+            ok = FLAC__stream_encoder_process(encoder, channels, uint32_t(chunk.frames));
+        }
         if (encoder && FLAC__stream_encoder_get_state(encoder) != FLAC__STREAM_ENCODER_UNINITIALIZED)
             ok = FLAC__stream_encoder_finish(encoder) && ok;
         chunk.ok = ok && renumbered;
@@ -118,33 +119,57 @@ FlacEncoder::~FlacEncoder()
         helper.join();
     }
     if (holdsHelper)
-        --helpersTaken;
+        threadbudget::giveBack();
 }
 
-int FlacEncoder::helpersInUse()
+FlacEncoder::Room FlacEncoder::room(int frames)
 {
-    return helpersTaken.load();
+    Room room;
+    if (failed || format.channels > MAX_CHANNELS)
+        return room;
+    if (!filling) {
+        if (spare.empty()) {
+            filling = std::make_unique<Chunk>();
+            filling->samples.resize(size_t(CHUNK_FRAMES) * size_t(format.channels));
+            // Frames come out smaller than the samples went in, all but always.
+            filling->output.reserve(filling->samples.size() * sizeof(FLAC__int32) / 2);
+        } else {
+            filling = std::move(spare.back());
+            spare.pop_back();
+            filling->reuse();
+        }
+    }
+    for (int c = 0; c < format.channels; ++c)
+        room.channel[c] = filling->channel(c) + filling->frames;
+    room.frames = qMin(frames, CHUNK_FRAMES - filling->frames);
+    return room;
+}
+
+bool FlacEncoder::commit(int frames)
+{
+    if (failed || !filling)
+        return false;
+    filling->frames += frames;
+    if (filling->frames == CHUNK_FRAMES) {
+        submit();
+        failed = !keepUp(false);
+    }
+    return !failed;
 }
 
 bool FlacEncoder::append(const qint32 *samples, int frames)
 {
-    const size_t channels = size_t(format.channels);
-    const int chunkFrames = CHUNK_BLOCKS * BLOCK_SIZE;
-    while (frames > 0 && !failed) {
-        if (!filling) {
-            filling = std::make_unique<Chunk>();
-            filling->samples.resize(size_t(chunkFrames) * channels);
-        }
-        const int take = qMin(frames, chunkFrames - filling->frames);
-        std::memcpy(filling->samples.data() + size_t(filling->frames) * channels, samples,
-                    size_t(take) * channels * sizeof(qint32));
-        filling->frames += take;
-        samples += size_t(take) * channels;
-        frames -= take;
-        if (filling->frames == chunkFrames) {
-            submit();
-            failed = !keepUp(false);
-        }
+    const int channels = format.channels;
+    while (frames > 0) {
+        const Room to = room(frames);
+        if (!to.channel[0])
+            return false;
+        for (int k = 0; k < to.frames; ++k)
+            for (int c = 0; c < channels; ++c)
+                to.channel[c][k] = *samples++;
+        frames -= to.frames;
+        if (!commit(to.frames))
+            return false;
     }
     return !failed;
 }
@@ -162,14 +187,14 @@ void FlacEncoder::submit()
 {
     filling->firstFrame = nextFrame;
     nextFrame += quint64((filling->frames + BLOCK_SIZE - 1) / BLOCK_SIZE);
-    if (!holdsHelper && claimHelper()) {
+    if (!holdsHelper && threadbudget::takeSpare()) {
         holdsHelper = true;
         try {
             helper = std::thread(&FlacEncoder::helperLoop, this);
         } catch (const std::system_error &) {
             // No thread to be had: every chunk is encoded here.
             holdsHelper = false;
-            --helpersTaken;
+            threadbudget::giveBack();
         }
     }
     {
@@ -235,6 +260,7 @@ bool FlacEncoder::handOut(std::unique_lock<std::mutex> &lock)
         lock.lock();
         if (!ok)
             return false;
+        spare.push_back(std::move(chunk));
     }
     return true;
 }

@@ -3,8 +3,8 @@
 // encodes on one thread; frames of FLAC depend on nothing before them, so the stream is
 // cut into chunks of whole blocks, each encoded by an encoder of its own, on a helper
 // thread and on the caller's thread side by side, and the frames handed out in order,
-// numbered as one stream. Helpers are few in the whole program (one core less than the
-// machine has): where none is to be had, the caller encodes every chunk itself.
+// numbered as one stream. A helper is a spare thread of the program's budget, asked for
+// at each chunk until one is had: where none is, the caller encodes every chunk itself.
 #include <QtGlobal>
 #include <condition_variable>
 #include <deque>
@@ -37,14 +37,22 @@ public:
     FlacEncoder(const FlacEncoder &) = delete;
     FlacEncoder &operator=(const FlacEncoder &) = delete;
 
+    enum { MAX_CHANNELS = 8 };
+    // Where up to `frames` frames of samples go, channel by channel: sample k of channel c
+    // at channel[c][k], right-justified at the format's depth. Null channels once
+    // encoding or the sink failed.
+    struct Room {
+        qint32 *channel[MAX_CHANNELS] = {};
+        int frames = 0; // may be fewer than asked for: ask again for the rest
+    };
+    [[nodiscard]] Room room(int frames);
+    // Takes the first `frames` frames of the room given last. False once encoding or the
+    // sink failed.
+    [[nodiscard]] bool commit(int frames);
     // Interleaved samples, right-justified at the format's depth; `frames` of them.
-    // False once encoding or the sink failed.
     [[nodiscard]] bool append(const qint32 *samples, int frames);
     // Encodes what is left and hands out every frame; false if anything failed.
     [[nodiscard]] bool finish();
-
-    // Helpers working now, in the whole program.
-    static int helpersInUse();
 
 private:
     struct Chunk;
@@ -61,6 +69,8 @@ private:
     FrameSink sink;
     std::unique_ptr<Worker> own; // the caller's encoder
     std::unique_ptr<Chunk> filling;
+    // Chunks handed out, kept with their buffers for the next ones (the caller's thread's).
+    std::vector<std::unique_ptr<Chunk>> spare;
     quint64 nextFrame = 0;       // the stream's number of the next chunk's first frame
     bool failed = false;
 

@@ -41,6 +41,33 @@ QByteArray vorbisComments(const QStringList &comments)
     }
     return block;
 }
+
+// Little-endian samples of `bytes` each, interleaved, into the room's channels; three
+// bytes hold a sample left-justified, so that a 20-bit one is shifted down by 4.
+template <int bytes>
+void toChannels(const quint8 *in, const FlacEncoder::Room &room, int channels, int shift)
+{
+    for (int k = 0; k < room.frames; ++k)
+        for (int c = 0; c < channels; ++c, in += bytes)
+            room.channel[c][k] = bytes == 2 ? qint32(qint16(quint16(in[0] | in[1] << 8)))
+                                            : (qint32(quint32(in[0] << 8 | in[1] << 16 | in[2] << 24)) >> 8) >> shift;
+}
+
+// The samples in the room, interleaved, three little-endian bytes each: as FLAC hashes
+// samples of 17 to 24 bits.
+void hashSamples(QCryptographicHash &md5, const FlacEncoder::Room &room, int channels)
+{
+    std::vector<char> bytes(size_t(room.frames) * size_t(channels) * 3);
+    char *to = bytes.data();
+    for (int k = 0; k < room.frames; ++k)
+        for (int c = 0; c < channels; ++c) {
+            const qint32 v = room.channel[c][k];
+            *to++ = char(v);
+            *to++ = char(v >> 8);
+            *to++ = char(v >> 16);
+        }
+    md5.addData(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+}
 } // namespace
 
 FlacFile::FlacFile(int compression_, const QStringList &comments_)
@@ -162,32 +189,35 @@ void FlacFile::commit(qint64 count)
 {
     const qint64 samples = count / width;
     const int frames = int(samples / channels);
-    if (frames <= 0 || !encoder)
+    // After a failure reserve gave no room: what is committed was not put into staging.
+    if (frames <= 0 || !encoder || encodingFailed || framesLost)
         return;
-    converted.resize(size_t(samples));
-    const quint8 *in = staging.data();
-    qint32 *to = converted.data();
-    if (width == 2) {
-        for (qint64 i = 0; i < samples; ++i, in += 2)
-            to[i] = qint16(quint16(in[0] | in[1] << 8));
+    // The MD5 is over the samples' own value, in as many bytes as they need: for 16 and
+    // 24 bits the bytes as they are; 20-bit samples are shifted down first.
+    const int shift = width == 3 ? 24 - bits : 0;
+    if (shift == 0)
         md5.addData(QByteArrayView(staging.data(), count));
-    } else {
-        // Three bytes, left-justified: a 20-bit sample has a zero low nibble.
-        const int shift = 24 - bits;
-        for (qint64 i = 0; i < samples; ++i, in += 3)
-            to[i] = (qint32(quint32(in[0] << 8 | in[1] << 16 | in[2] << 24)) >> 8) >> shift;
-        if (shift == 0) {
-            md5.addData(QByteArrayView(staging.data(), count));
-        } else {
-            // The MD5 is over the samples' own value, in as many bytes as they need.
-            for (qint64 i = 0; i < samples; ++i) {
-                const char le[3] = {char(to[i]), char(to[i] >> 8), char(to[i] >> 16)};
-                md5.addData(QByteArrayView(le, 3));
-            }
+    const quint8 *in = staging.data();
+    for (int left = frames; left > 0;) {
+        const FlacEncoder::Room room = encoder->room(left);
+        if (!room.channel[0]) {
+            encodingFailed = true;
+            return;
+        }
+        if (width == 2)
+            toChannels<2>(in, room, channels, 0);
+        else
+            toChannels<3>(in, room, channels, shift);
+        if (shift != 0)
+            hashSamples(md5, room, channels);
+        in += qint64(room.frames) * channels * width;
+        left -= room.frames;
+        if (!encoder->commit(room.frames)) {
+            encodingFailed = true;
+            return;
         }
     }
     samplesEncoded += quint64(frames);
-    encodingFailed = !encoder->append(converted.data(), frames) || encodingFailed;
 }
 
 bool FlacFile::writeFrame(const quint8 *frame, size_t size, int samples)
@@ -236,7 +266,8 @@ bool FlacFile::finish()
     const bool written = !framesLost && out.flush() && file.flush();
     if (!written)
         framesLost = true;
-    bool ok = encoded && written && patchHeader(samplesEncoded, md5.result());
+    finishedMd5 = md5.result();
+    bool ok = encoded && written && patchHeader(samplesEncoded, finishedMd5);
     if (!written)
         keepWhatReachedTheDisc();
     if (file.isOpen())

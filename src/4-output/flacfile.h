@@ -32,6 +32,10 @@ public:
     bool lostSamples() const override { return framesLost; }
     bool isOpen() const override { return file.isOpen(); }
     QString path() const override { return file.fileName(); }
+    // FLAC's MD5 is over the samples at their own depth: for 16 and 24 bits, the bytes
+    // taken; a 20-bit sample was taken shifted up by 4.
+    bool hashesCommitted() const override { return bits == 16 || bits == 24; }
+    QByteArray committedDigest() const override { return finishedMd5; }
 
     // Whether the text may name a Vorbis comment: printable ASCII but '=', not empty.
     static bool isCommentName(const QString &name);
@@ -59,6 +63,7 @@ private:
     std::vector<quint8> staging;      // samples laid out by the sink, 2 or 3 bytes each
     std::vector<qint32> converted;    // the same as the encoder takes them
     QCryptographicHash md5{QCryptographicHash::Md5};
+    QByteArray finishedMd5;           // the stream's MD5, once finished
     int width = 2;                    // bytes a sample takes in staging
     qint64 headerSize = 0;
     qint64 cueSheetEnd = 0;           // where the cue sheet block ends and the padding begins

@@ -2,6 +2,7 @@
 // One output file of decoded samples, as one file format writes it. Samples come as a
 // sample sink lays them out (little-endian, 2 or 3 bytes) and are taken in place: the
 // file gives room in its own buffer, the samples are written there, commit takes them.
+#include <QByteArray>
 #include <QString>
 
 #include "4-output/trackmarks.h"
@@ -22,6 +23,10 @@ public:
     virtual bool lostSamples() const = 0;
     virtual bool isOpen() const = 0;
     virtual QString path() const = 0;
+    // Whether the format hashes, with MD5, exactly the bytes commit takes, so that nobody
+    // else needs to; known once open. Then committedDigest is that MD5 after a finish.
+    virtual bool hashesCommitted() const { return false; }
+    virtual QByteArray committedDigest() const { return QByteArray(); }
 
     // Set before open. Where the tracks of a whole title begin, for the formats that
     // carry such marks.

@@ -121,11 +121,14 @@ Result SampleFileSink::openSlot(const LayoutFile &spec)
                                   .arg(spec.channels).arg(spec.rate).arg(spec.bits));
     std::unique_ptr<SampleFile> &file = files[spec.slot];
     file = makeFile();
-    digest[spec.slot] = std::make_unique<QCryptographicHash>(QCryptographicHash::Md5);
     file->setMarks(marks);
     file->setExpectedLength(expectedPts);
-    if (file->open(path, spec.channels, spec.rate, spec.bits, spec.mask))
+    if (file->open(path, spec.channels, spec.rate, spec.bits, spec.mask)) {
+        // One MD5 pass over the samples is enough: the file's own where it has one.
+        if (!file->hashesCommitted())
+            digest[spec.slot] = std::make_unique<QCryptographicHash>(QCryptographicHash::Md5);
         return ResultCode::Succeeded;
+    }
     file.reset();
     return state = Result(ResultCode::CreateOutput, path);
 }
@@ -163,7 +166,7 @@ Result SampleFileSink::finish(std::vector<WrittenFile> *finished)
         if (!gotSamples[slot])
             continue;
         finished->push_back({file->path(), file->channels, file->sampleRate, file->bits, framesOf[slot],
-                             digest[slot] ? digest[slot]->result().toHex() : QByteArray()});
+                             (digest[slot] ? digest[slot]->result() : file->committedDigest()).toHex()});
         if (marks.empty())
             continue;
         const Result sheet = writeCueSheet(marks, file->path(), file->sampleRate);

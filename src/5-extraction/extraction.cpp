@@ -9,6 +9,7 @@
 #include <QThread>
 #include <vector>
 
+#include "1-base/threadbudget.h"
 #include "3-zone/dvdazone.h"
 #include "3-zone/objectpath.h"
 #include "5-extraction/extractprogress.h"
@@ -139,6 +140,7 @@ bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions 
     run->clock.start();
     run->started = QDateTime::currentDateTime();
     const int workers = qBound(1, options.threads, int(MAX_WORKERS));
+    threadbudget::setLimit(options.threads > 0 ? workers : 0);
     for (int k = 0; k < workers; ++k)
         run->progress.push_back(std::make_unique<ExtractProgress>());
     active.store(true);
@@ -257,6 +259,7 @@ void Extraction::work(int worker)
     // With keepGoing a failed object does not end the walk, nor in a verification, where
     // one object must not keep the others from being checked; a stop always does.
     const bool goOn = run->options.keepGoing || run->options.mode == ModeVerify;
+    threadbudget::hold(); // given back when no object is left for it, for helpers to use
     while (goOn || run->firstFailure.load() == ResultCode::Succeeded) {
         const int k = run->nextObject.fetch_add(1);
         if (size_t(k) >= run->objects.size())
@@ -274,6 +277,7 @@ void Extraction::work(int worker)
         if (!goOn || result == ResultCode::Cancelled)
             break;
     }
+    threadbudget::giveBack();
     if (run->workersLeft.fetch_sub(1) == 1) {
         // Nothing more will be queued; the runner ends once it has worked off the rest.
         run->jobs.close();

@@ -44,7 +44,7 @@ public:
     // files (a null entry is passed over, any other node ends the walk with ObjectKind);
     // false while one runs. With
     // options.threads above 1 that many workers dump objects at once, each into the files
-    // it would write alone; a failure lets the running objects finish and starts no more,
+    // it would write alone, and no more threads than that decode and encode; a failure lets the running objects finish and starts no more,
     // unless options.keepGoing or a verification, which go on past a failed object.
     bool start(const QList<DVDAObject *> &objects, const ExtractOptions &options);
     // Asks everything to end; returns at once, and may be called on any thread. finished

@@ -31,7 +31,10 @@ struct ExtractOptions {
     bool deleteFiles = false;  // delete each file after its command succeeded
     bool logMessages = false;  // "Log messages"
     bool keepGoing = false;    // after a failed object go on with the next (command line only)
-    qint32 threads = 1;        // extraction workers, each dumping one object at a time
+    // Threads that decode and encode: that many workers, each dumping one object at a
+    // time, and where fewer objects are left, helpers of FLAC encoding in the threads
+    // left over. 0: one worker, helped by every other core of the machine.
+    qint32 threads = 0;
     OutputFormat format = OutputFormat::Wave; // of decoded audio
     qint32 compression = 5;    // FLAC compression level, 0 to 8
     QStringList tags;          // "NAME=value" Vorbis comments of the user's for FLAC files

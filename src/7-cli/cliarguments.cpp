@@ -209,7 +209,7 @@ bool applyOption(const GivenOption &option, CliArguments *parsed, QString *error
         }
     } else if (name == QLatin1String("threads")) {
         if (!wholeNumberIn(option.value, 1, 64, &o.threads)) {
-            *error = tr("--threads wants a whole number of workers from 1 to 64, not '%1'")
+            *error = tr("--threads wants a whole number of threads from 1 to 64, not '%1'")
                          .arg(option.value);
             return false;
         }
@@ -367,7 +367,9 @@ QString helpText()
         "  --delete           delete each file once its command has succeeded\n"
         "  --cache MIB        hold the extraction back while more than MIB mebibytes of\n"
         "                     files wait for the command (0 to 9999, default 1000)\n"
-        "  --threads N        extract N objects at once (1 to 64, default 1)\n"
+        "  --threads N        use N threads (1 to 64): N objects at once, and spare\n"
+        "                     threads help encode FLAC; default: one object at a time,\n"
+        "                     its FLAC encoded on every core\n"
         "  --log              decoder messages to Kestrova.log and the command's output\n"
         "                     to KestrovaEnc.log, both in the output folder\n"
         "  --dry-run          check the zone, the folder and the selectors, print the\n"

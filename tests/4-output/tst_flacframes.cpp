@@ -1,9 +1,12 @@
 // A FLAC frame given another number, as a stream encoded in pieces needs: the number
 // coded in one to six bytes, the header's CRC-8 and the frame's CRC-16 right again, and
-// the frame's body untouched.
+// the frame's body untouched. And the pieces put together: the same frames as libFLAC
+// makes of the whole stream in one go, with a helper thread or without.
+#include <FLAC/stream_encoder.h>
 #include <QtTest>
 #include <vector>
 
+#include "1-base/threadbudget.h"
 #include "4-output/flacencoder.h"
 #include "4-output/flacframes.h"
 
@@ -23,6 +26,45 @@ std::vector<quint8> firstFrame()
     if (!encoder.append(samples.data(), FlacEncoder::BLOCK_SIZE) || !encoder.finish())
         frame.clear();
     return frame;
+}
+
+// Interleaved samples of a few tones, with a step now and then, as frames of every kind
+// of subframe come from.
+std::vector<qint32> tones(int channels, int frames, int bits)
+{
+    std::vector<qint32> samples(size_t(channels) * size_t(frames));
+    const double top = double(1 << (bits - 2));
+    for (int k = 0; k < frames; ++k)
+        for (int c = 0; c < channels; ++c)
+            samples[size_t(k) * size_t(channels) + size_t(c)] =
+                qint32(top * std::sin(k * 0.01 * (c + 1)) + ((k / 5000) % 3) * (c + 1) * 97);
+    return samples;
+}
+
+// libFLAC's frames of the whole stream, encoded in one go as flac does.
+std::vector<quint8> framesInOneGo(const std::vector<qint32> &samples, int channels, int bits)
+{
+    std::vector<quint8> frames;
+    FLAC__StreamEncoder *encoder = FLAC__stream_encoder_new();
+    const auto write = [](const FLAC__StreamEncoder *, const FLAC__byte buffer[], size_t bytes,
+                          uint32_t count, uint32_t, void *data) {
+        if (count > 0) // not the stream's header
+            static_cast<std::vector<quint8> *>(data)->insert(static_cast<std::vector<quint8> *>(data)->end(),
+                                                             buffer, buffer + bytes);
+        return FLAC__STREAM_ENCODER_WRITE_STATUS_OK;
+    };
+    const bool ok = FLAC__stream_encoder_set_channels(encoder, uint32_t(channels))
+                    && FLAC__stream_encoder_set_bits_per_sample(encoder, uint32_t(bits))
+                    && FLAC__stream_encoder_set_sample_rate(encoder, 96000)
+                    && FLAC__stream_encoder_set_compression_level(encoder, 5)
+                    && FLAC__stream_encoder_set_blocksize(encoder, FlacEncoder::BLOCK_SIZE)
+                    && FLAC__stream_encoder_init_stream(encoder, write, nullptr, nullptr, nullptr, &frames)
+                           == FLAC__STREAM_ENCODER_INIT_STATUS_OK
+                    && FLAC__stream_encoder_process_interleaved(encoder, samples.data(),
+                                                                uint32_t(samples.size() / size_t(channels)))
+                    && FLAC__stream_encoder_finish(encoder);
+    FLAC__stream_encoder_delete(encoder);
+    return ok ? frames : std::vector<quint8>();
 }
 } // namespace
 
@@ -62,6 +104,54 @@ private slots:
         // A CRC over the bytes and their CRC is 0.
         QCOMPARE(flacframes::crc16(out.data(), out.size()), quint16(0));
         QVERIFY(std::equal(frame.begin() + 6, frame.end() - 2, out.begin() + long(header) + 1));
+    }
+
+    // Chunks encoded apart, on two threads or one, by encoders and buffers used again and
+    // again, handed out in order: byte for byte the stream of one encoder.
+    void chunksMakeTheStreamOfOneEncoder_data()
+    {
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<bool>("helper");
+        QTest::newRow("stereo 16-bit, with a helper") << 2 << 16 << true;
+        QTest::newRow("stereo 16-bit, on one thread") << 2 << 16 << false;
+        QTest::newRow("5.1 24-bit, with a helper") << 6 << 24 << true;
+        QTest::newRow("5.1 24-bit, on one thread") << 6 << 24 << false;
+        QTest::newRow("mono 20-bit, with a helper") << 1 << 20 << true;
+    }
+
+    void chunksMakeTheStreamOfOneEncoder()
+    {
+        QFETCH(int, channels);
+        QFETCH(int, bits);
+        QFETCH(bool, helper);
+        // Four chunks and a short one; appended in pieces that do not fit chunks.
+        const int frames = 4 * FlacEncoder::CHUNK_BLOCKS * FlacEncoder::BLOCK_SIZE + 1234;
+        const std::vector<qint32> samples = tones(channels, frames, bits);
+        threadbudget::setLimit(helper ? 2 : 1);
+        threadbudget::hold(); // this thread, as an extraction's worker
+        std::vector<quint8> stream;
+        int numbered = 0;
+        bool inOrder = true;
+        {
+            FlacEncoder encoder({channels, bits, 96000, 5}, [&](const quint8 *frame, size_t size, int) {
+                inOrder = inOrder && flacframes::frameNumber(frame, size) == numbered++;
+                stream.insert(stream.end(), frame, frame + size);
+                return true;
+            });
+            for (int at = 0; at < frames; at += 10000)
+                QVERIFY(encoder.append(samples.data() + size_t(at) * size_t(channels), qMin(10000, frames - at)));
+            QCOMPARE(threadbudget::inUse(), helper ? 2 : 1);
+            QVERIFY(encoder.finish());
+        }
+        QCOMPARE(threadbudget::inUse(), 1); // the helper's thread given back
+        threadbudget::giveBack();
+        threadbudget::setLimit(0);
+        QVERIFY(inOrder);
+        QCOMPARE(numbered, (frames + FlacEncoder::BLOCK_SIZE - 1) / FlacEncoder::BLOCK_SIZE);
+        const std::vector<quint8> whole = framesInOneGo(samples, channels, bits);
+        QVERIFY(!whole.empty());
+        QVERIFY(stream == whole);
     }
 
     void refusesWhatIsNoFrame_data()

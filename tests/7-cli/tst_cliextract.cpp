@@ -51,7 +51,7 @@ QStringList defaultOptionLines(const QString &outputDir)
             QStringLiteral("oldFormat: false"),      QStringLiteral("run: false"),
             QStringLiteral("command: "),             QStringLiteral("cache: 1000"),
             QStringLiteral("deleteFiles: false"),    QStringLiteral("logMessages: false"),
-            QStringLiteral("keepGoing: false"),      QStringLiteral("threads: 1"),
+            QStringLiteral("keepGoing: false"),      QStringLiteral("threads: auto"),
             QStringLiteral("format: wav"),           QStringLiteral("compression: 5"),
             QStringLiteral("tags: "),               QStringLiteral("perTitle: false"),
             QStringLiteral("nameTemplate: ")};
