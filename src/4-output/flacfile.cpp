@@ -55,9 +55,10 @@ void toChannels(const quint8 *in, const FlacEncoder::Room &room, int channels, i
 
 // The samples in the room, interleaved, three little-endian bytes each: as FLAC hashes
 // samples of 17 to 24 bits.
-void hashSamples(QCryptographicHash &md5, const FlacEncoder::Room &room, int channels)
+void hashSamples(QCryptographicHash &md5, const FlacEncoder::Room &room, int channels,
+                 std::vector<char> &bytes)
 {
-    std::vector<char> bytes(size_t(room.frames) * size_t(channels) * 3);
+    bytes.resize(size_t(room.frames) * size_t(channels) * 3);
     char *to = bytes.data();
     for (int k = 0; k < room.frames; ++k)
         for (int c = 0; c < channels; ++c) {
@@ -209,7 +210,7 @@ void FlacFile::commit(qint64 count)
         else
             toChannels<3>(in, room, channels, shift);
         if (shift != 0)
-            hashSamples(md5, room, channels);
+            hashSamples(md5, room, channels, unshifted);
         in += qint64(room.frames) * channels * width;
         left -= room.frames;
         if (!encoder->commit(room.frames)) {
@@ -274,7 +275,7 @@ bool FlacFile::finish()
         file.close();
     out.release();
     std::vector<quint8>().swap(staging);
-    std::vector<qint32>().swap(converted);
+    std::vector<char>().swap(unshifted);
     return ok;
 }
 

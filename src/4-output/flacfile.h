@@ -61,7 +61,7 @@ private:
     BufferedOutput out;
     std::unique_ptr<FlacEncoder> encoder;
     std::vector<quint8> staging;      // samples laid out by the sink, 2 or 3 bytes each
-    std::vector<qint32> converted;    // the same as the encoder takes them
+    std::vector<char> unshifted;      // 20-bit samples as FLAC's MD5 takes them
     QCryptographicHash md5{QCryptographicHash::Md5};
     QByteArray finishedMd5;           // the stream's MD5, once finished
     int width = 2;                    // bytes a sample takes in staging
