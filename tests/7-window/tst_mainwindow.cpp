@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -452,6 +453,44 @@ private slots:
         w->open(QDir(small->path()));
         w->treeView()->setCurrentItem(firstTrackItem(*w));
         guitest::action(*w, "action_CopyPath")->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), small->path() + " 1/1/1");
+    }
+
+    // A right click on an item offers what can be done with it, and what it does is done
+    // with that item: it becomes the current one, while the selection stays as it was.
+    void treeMenuActsOnTheClickedItem()
+    {
+        auto w = startWindow();
+        w->open(QDir(small->path()));
+        QTreeWidget *tree = w->treeView();
+        QTreeWidgetItem *track = firstTrackItem(*w);
+        QTreeWidgetItem *second = track->parent()->child(1);
+        tree->setCurrentItem(second);
+        const QList<QTreeWidgetItem *> selected = tree->selectedItems();
+        QCOMPARE(selected, QList<QTreeWidgetItem *>{second});
+        tree->scrollToItem(track);
+        QStringList entries;
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            poll.stop();
+            for (QAction *entry : menu->actions())
+                entries << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
+            menu->close();
+            guitest::action(*w, "action_CopyPath")->trigger();
+        });
+        poll.start();
+        const QPoint at = tree->visualItemRect(track).center();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, tree->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(tree->viewport(), &click);
+        QCOMPARE(entries, (QStringList{guitest::action(*w, "action_Extract")->text(),
+                                       guitest::action(*w, "action_Verify")->text(), "-",
+                                       "&Properties", guitest::action(*w, "action_CopyPath")->text()}));
+        QCOMPARE(tree->currentItem(), track);
+        QCOMPARE(tree->selectedItems(), selected);
         QCOMPARE(QGuiApplication::clipboard()->text(), small->path() + " 1/1/1");
     }
 
