@@ -39,7 +39,6 @@ struct FlacEncoder::Chunk {
         started = done = false;
         ok = true;
     }
-    const FLAC__int32 *channel(int c) const { return samples.data() + size_t(c) * CHUNK_FRAMES; }
     FLAC__int32 *channel(int c) { return samples.data() + size_t(c) * CHUNK_FRAMES; }
 };
 
@@ -153,23 +152,6 @@ bool FlacEncoder::commit(int frames)
     if (filling->frames == CHUNK_FRAMES) {
         submit();
         failed = !keepUp(false);
-    }
-    return !failed;
-}
-
-bool FlacEncoder::append(const qint32 *samples, int frames)
-{
-    const int channels = format.channels;
-    while (frames > 0) {
-        const Room to = room(frames);
-        if (!to.channel[0])
-            return false;
-        for (int k = 0; k < to.frames; ++k)
-            for (int c = 0; c < channels; ++c)
-                to.channel[c][k] = *samples++;
-        frames -= to.frames;
-        if (!commit(to.frames))
-            return false;
     }
     return !failed;
 }

@@ -49,8 +49,6 @@ public:
     // Takes the first `frames` frames of the room given last. False once encoding or the
     // sink failed.
     [[nodiscard]] bool commit(int frames);
-    // Interleaved samples, right-justified at the format's depth; `frames` of them.
-    [[nodiscard]] bool append(const qint32 *samples, int frames);
     // Encodes what is left and hands out every frame; false if anything failed.
     [[nodiscard]] bool finish();
 

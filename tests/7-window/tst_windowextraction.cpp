@@ -76,6 +76,30 @@ class TestWindowExtraction : public QObject {
         verifyEnabling(w, true);
     }
 
+    // Confirms the extraction dialog with its own button, then hands the message box that
+    // follows to `answer` and closes it; boxSeen says when that box has come.
+    class DialogThenBox {
+    public:
+        explicit DialogThenBox(std::function<void(QMessageBox *)> answer)
+            : dialog([this, answer](QWidget *modal) {
+                  if (auto *d = qobject_cast<Extract *>(modal))
+                      QTest::mouseClick(d->extractRun, Qt::LeftButton);
+                  modal->close();
+                  box = std::make_unique<guitest::ModalHandler>([answer](QWidget *m) {
+                      if (auto *b = qobject_cast<QMessageBox *>(m))
+                          answer(b);
+                      m->close();
+                  });
+              })
+        {
+        }
+        bool boxSeen() const { return box && box->seen(); }
+
+    private:
+        std::unique_ptr<guitest::ModalHandler> box;
+        guitest::ModalHandler dialog;
+    };
+
     // As the user does, in the window (also right after the dialog closed).
     static void pressCtrlE(Kestrova &w)
     {
@@ -308,23 +332,14 @@ private slots:
 
         trackItem(*w, 1, 1)->setSelected(true);
         QString question;
-        std::unique_ptr<guitest::ModalHandler> asked;
-        guitest::ModalHandler handler([&](QWidget *modal) {
-            if (auto *dialog = qobject_cast<Extract *>(modal))
-                QTest::mouseClick(dialog->extractRun, Qt::LeftButton);
-            modal->close();
-            asked = std::make_unique<guitest::ModalHandler>([&](QWidget *box) {
-                if (auto *m = qobject_cast<QMessageBox *>(box)) {
-                    question = m->text() + ' ' + m->informativeText();
-                    for (QAbstractButton *button : m->buttons())
-                        if (button->text() == answer)
-                            button->click();
-                }
-                box->close();
-            });
+        DialogThenBox asked([&](QMessageBox *m) {
+            question = m->text() + ' ' + m->informativeText();
+            for (QAbstractButton *button : m->buttons())
+                if (button->text() == answer)
+                    button->click();
         });
         pressCtrlE(*w);
-        QVERIFY(QTest::qWaitFor([&] { return asked && asked->seen(); }));
+        QVERIFY(QTest::qWaitFor([&] { return asked.boxSeen(); }));
         QCOMPARE(question, QString("1 file(s) of this extraction exist already in %1. %2\n"
                                    "Overwrite them, or cancel and choose another folder?")
                                .arg(out->path(), firstFile));
@@ -346,19 +361,9 @@ private slots:
         QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
         settings.setValue(QStringLiteral("ExtractDir"), out->path());
         QString said;
-        std::unique_ptr<guitest::ModalHandler> box;
-        guitest::ModalHandler dialog([&](QWidget *modal) {
-            if (auto *d = qobject_cast<Extract *>(modal))
-                QTest::mouseClick(d->extractRun, Qt::LeftButton);
-            modal->close();
-            box = std::make_unique<guitest::ModalHandler>([&](QWidget *m) {
-                if (auto *b = qobject_cast<QMessageBox *>(m))
-                    said = b->text();
-                m->close();
-            });
-        });
+        DialogThenBox box([&](QMessageBox *m) { said = m->text(); });
         pressCtrlE(*w);
-        QVERIFY(QTest::qWaitFor([&] { return box && box->seen(); }));
+        QVERIFY(QTest::qWaitFor([&] { return box.boxSeen(); }));
         QCOMPARE(said, QString("The name template gives more than one file the name %1.")
                            .arg(out->filePath("same.pcm")));
         verifyEnabling(*w, false);
