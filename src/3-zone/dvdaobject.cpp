@@ -98,13 +98,6 @@ quint64 DVDATrack::titleStartPts() const
     const auto *title = static_cast<const DVDATitle *>(parent());
     if (!title || title->kind() != KindTitle || title->tracks.empty())
         return 0;
-    bool given = false;
-    for (const DVDATrack *track : title->tracks)
-        given = given || track->startPts != 0;
-    if (given) {
-        const quint32 first = title->tracks.front()->startPts;
-        return startPts > first ? startPts - first : 0;
-    }
     quint64 before = 0;
     for (const DVDATrack *track : title->tracks) {
         if (track == this)

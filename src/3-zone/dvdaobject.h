@@ -126,14 +126,14 @@ public:
     // indexes are in place, so an index knows its duration without looking up its track.
     void shareLength();
     // Where the track begins in the title's audio, in 90 kHz ticks from the first
-    // track's start: its start time as the information file gives it; where no track of
-    // the title has one (all zero), the lengths of the tracks before it.
+    // track's start: the lengths of the tracks before it (track record bytes 10-13, the
+    // only time a track record defines; its bytes 5-9 are unused, and authoring tools
+    // fill them with anything).
     quint64 titleStartPts() const;
 
     Children<DVDASectorPointer> indexes{this};
     qint32 firstIndexNumber = 0;
     qint32 number = 0;
-    quint32 startPts = 0;  // as the information file gives it
     quint32 lengthPts = 0;
 };
 

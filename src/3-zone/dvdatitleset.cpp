@@ -307,8 +307,9 @@ bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64
         }
         DVDATrack *track = title->tracks.add(std::make_unique<DVDATrack>());
         track->number = n + 1;
+        // A track record defines only byte 4 (its first index entry) and bytes 10-13 (its
+        // length in 90 kHz ticks); the rest is unused, and authoring fills it with anything.
         track->firstIndexNumber = t[at + 4];
-        track->startPts = be32(t + at + 6);
         track->lengthPts = be32(t + at + 10);
     }
 

@@ -311,36 +311,28 @@ void ZoneModel::indexDurationIsShareOfTrack()
 
 void ZoneModel::startsInTheTitle_data()
 {
-    QTest::addColumn<QList<quint32>>("givenStarts"); // record bytes 6-9 of each track
-    QTest::addColumn<QList<quint64>>("trackStarts");
-    QTest::addColumn<QList<quint64>>("indexStarts"); // of every index, track by track
-
+    QTest::addColumn<QList<quint32>>("unused"); // track record bytes 6-9, which the format leaves unused
     // Track 1 has two indexes of 10 and 30 blocks, so its second begins a quarter in.
-    QTest::newRow("as recorded") << QList<quint32>{0, 400000, 900000}
-                                 << QList<quint64>{0, 400000, 900000}
-                                 << QList<quint64>{0, 100000, 400000, 900000};
-    // A title whose first track does not begin at 0: the file begins with it all the same.
-    QTest::newRow("from the first track") << QList<quint32>{5000, 405000, 905000}
-                                          << QList<quint64>{0, 400000, 900000}
-                                          << QList<quint64>{0, 100000, 400000, 900000};
-    // No start recorded anywhere: the lengths of the tracks before.
-    QTest::newRow("none recorded") << QList<quint32>{0, 0, 0}
-                                   << QList<quint64>{0, 400000, 700000}
-                                   << QList<quint64>{0, 100000, 400000, 700000};
+    // Whatever those bytes hold, each track begins where the lengths before it end.
+    QTest::newRow("zeros") << QList<quint32>{0, 0, 0};
+    QTest::newRow("one value for every track") << QList<quint32>{0x249, 0x249, 0x249};
+    QTest::newRow("times that disagree") << QList<quint32>{5000, 405000, 905000};
 }
 
 void ZoneModel::startsInTheTitle()
 {
-    QFETCH(QList<quint32>, givenStarts);
-    QFETCH(QList<quint64>, trackStarts);
-    QFETCH(QList<quint64>, indexStarts);
+    QFETCH(QList<quint32>, unused);
 
     Zone description;
     Titleset &titleset = description.titlesets.emplace_back();
-    Title title = makeTitle({{400000, {{0, 9}, {10, 39}}}, {300000, {{40, 49}}}, {90000, {{50, 59}}}});
-    for (int k = 0; k < givenStarts.size(); ++k)
-        title.tracks[size_t(k)].startPts = givenStarts[k];
+    const Title title = makeTitle({{400000, {{0, 9}, {10, 39}}}, {300000, {{40, 49}}}, {90000, {{50, 59}}}});
     titleset.info.titles.push_back(title);
+    for (int k = 0; k < unused.size(); ++k) {
+        QByteArray bytes(4, '\0');
+        qToBigEndian<quint32>(unused[k], bytes.data());
+        titleset.info.tweaks.patches.push_back(
+            {TITLE_TABLE_AT + titleRecordOffset(titleset.info, 0) + 16 + 20 * k + 6, bytes});
+    }
     Opened opened(description);
     QVERIFY(opened.zone);
     QList<quint64> tracks, indexes;
@@ -349,8 +341,8 @@ void ZoneModel::startsInTheTitle()
         for (const DVDASectorPointer *index : track->indexes)
             indexes << index->titleStartPts();
     }
-    QCOMPARE(tracks, trackStarts);
-    QCOMPARE(indexes, indexStarts);
+    QCOMPARE(tracks, (QList<quint64>{0, 400000, 700000}));
+    QCOMPARE(indexes, (QList<quint64>{0, 100000, 400000, 700000}));
 }
 
 void ZoneModel::walkListsWhatTheTreeShows_data()
