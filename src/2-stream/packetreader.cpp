@@ -125,7 +125,7 @@ void readStreamInfo(StreamInfo &info, const quint8 *packs, int count)
 
 void collectPackPayload(StreamInfo &info, const quint8 *pack)
 {
-    forEachPrivatePacket(pack, [&info](const quint8 *p, int n, bool) {
+    forEachPrivatePacket(pack, [&info](const quint8 *p, int n, PacketLength) {
         // Only the first packet keeps its sub-stream header: it describes the stream.
         const bool first = info.payloadLength == 0;
         const int header = privateHeaderLength(p, n);
@@ -197,6 +197,30 @@ int privateHeaderLength(const quint8 *p, int n)
     return qMin(4 + p[3], n);
 }
 
+PcmGeometry pcmGeometry(const StreamInfo &info)
+{
+    PcmGeometry g;
+    const int rate1 = info.group1SampleRate, rate2 = info.group2SampleRate;
+    if (rate1 <= 0 || info.group1Channels <= 0 || info.group1Bits <= 0)
+        return g;
+    const bool second = info.group2Channels > 0;
+    if (second && (rate2 <= 0 || info.group2Bits <= 0 || rate1 % rate2 != 0))
+        return g;
+    const int ratio = second ? rate1 / rate2 : 1;
+    g.cycleBytes = ratio * info.group1Bits * info.group1Channels / 4
+                   + (second ? info.group2Bits * info.group2Channels / 4 : 0);
+    const int unitFrames = rate1 % 44100 == 0 ? 40 * rate1 / 44100 : 40 * rate1 / 48000;
+    if (unitFrames > 0 && unitFrames % (2 * ratio) == 0)
+        g.unitBytes = unitFrames / (2 * ratio) * g.cycleBytes;
+    return g;
+}
+
+bool pcmHeaderHolds(const quint8 *p, int n)
+{
+    enum { FIELDS = 8 }; // bytes 4-11: access unit pointer, flags, codes, assignment
+    return n > 3 && p[3] >= FIELDS && 4 + p[3] <= n;
+}
+
 namespace {
 bool startsPacket(const quint8 *pack, int at)
 {
@@ -227,17 +251,22 @@ bool chainEndsPack(const quint8 *pack, int at, bool brokenStart = false)
 }
 } // namespace
 
-int privatePacketEnd(const quint8 *pack, int pos, int declaredEnd, bool *damaged)
+int privatePacketEnd(const quint8 *pack, int pos, int declaredEnd, PacketLength *length)
 {
+    *length = PacketLength::Sound;
     if (declaredEnd == 2048 || (declaredEnd < 2048 && (startsPacket(pack, declaredEnd) || zeroTail(pack, declaredEnd))))
         return declaredEnd;
     // The length is right where the packet after it only lost its start code: the walk
     // ends there.
     if (declaredEnd < 2048 && chainEndsPack(pack, declaredEnd, true))
         return declaredEnd;
-    *damaged = true;
-    for (int at = pos + 9; at + 6 <= 2048; ++at)
-        if (startsPacket(pack, at) && (pack[at + 3] == 0xBD || pack[at + 3] == 0xBE) && chainEndsPack(pack, at))
+    enum { PREFIX = 6 }; // 00 00 01, stream id, 16-bit length
+    for (int at = pos + 9; at + 6 <= 2048; ++at) {
+        if (startsPacket(pack, at) && (pack[at + 3] == 0xBD || pack[at + 3] == 0xBE) && chainEndsPack(pack, at)) {
+            *length = at + PREFIX == declaredEnd ? PacketLength::Corrected : PacketLength::Damaged;
             return at;
+        }
+    }
+    *length = PacketLength::Damaged;
     return 2048;
 }

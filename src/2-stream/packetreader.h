@@ -18,17 +18,40 @@ int findMajorSync(const quint8 *p, int n);
 bool majorSyncChecksumHolds(const quint8 *sync);
 // Length of the sub-stream header (0xA0/0xA1) of a private payload, else 0.
 int privateHeaderLength(const quint8 *p, int n);
+// How a PCM stream lies in its packs, by which a damaged sub-stream header length is
+// repaired. A cycle is the units of one run through the group-2 phase; an access unit
+// (whose start a header's pointer gives) lasts 40 samples at 44.1 or 48 kHz, 80 at 88.2
+// or 96 kHz, 160 at 176.4 or 192 kHz. 0 where the stream does not tell.
+struct PcmGeometry {
+    int cycleBytes = 0;
+    int unitBytes = 0;
+};
+PcmGeometry pcmGeometry(const StreamInfo &info);
+
+// Whether the PCM sub-stream header of a payload of n bytes is sound: long enough for the
+// fields a PCM header holds (through byte 11, the byte after the channel assignment) and
+// within its packet.
+bool pcmHeaderHolds(const quint8 *p, int n);
+
+// What a private packet's length field says of the pack.
+enum class PacketLength {
+    Sound,     // it ends the pack, or where the next packet starts
+    Corrected, // it takes in the 6-byte prefix (start code, id, length) of the packet after
+               // it, a known authoring fault: that packet starts, and its chain ends the
+               // pack, exactly 6 bytes short of the declared end, so the true end is certain
+    Damaged,   // anything else: where it ends is a guess from the pack's layout
+};
 
 // Where the packet that starts at pos really ends: at declaredEnd (from its length field)
 // when that is the end of the pack or the start of the next packet (or leaves fewer than
-// 6 zero bytes, where no packet fits); otherwise the length is damaged (*damaged is set)
-// and the packet runs to the packet whose chain ends the pack, or to the end of the pack.
-int privatePacketEnd(const quint8 *pack, int pos, int declaredEnd, bool *damaged);
+// 6 zero bytes, where no packet fits); otherwise at the packet whose chain ends the pack,
+// or at the end of the pack. *length says which.
+int privatePacketEnd(const quint8 *pack, int pos, int declaredEnd, PacketLength *length);
 
 // Calls back for each private stream 1 packet of a pack: the payload (from the
-// sub-stream id on), its length, and whether its length field was damaged (the payload
-// then runs to where the pack's layout says the packet ends). One walk serves stream-info
-// reading, extraction and checking.
+// sub-stream id on), its length, and what its length field was worth (a payload whose
+// length was not sound runs to where the pack's layout says the packet ends). One walk
+// serves stream-info reading, extraction and checking.
 template <typename Visit>
 inline void forEachPrivatePacket(const quint8 *pack, Visit visit)
 {
@@ -41,13 +64,13 @@ inline void forEachPrivatePacket(const quint8 *pack, Visit visit)
             break;
         const int streamId = pack[pos + 3];
         const int length = (pack[pos + 4] << 8) | pack[pos + 5];
-        bool damaged = false;
-        const int end = streamId == 0xBD ? privatePacketEnd(pack, pos, pos + 6 + length, &damaged)
+        PacketLength state = PacketLength::Sound;
+        const int end = streamId == 0xBD ? privatePacketEnd(pack, pos, pos + 6 + length, &state)
                                          : qMin(pos + 6 + length, int(PACK_SIZE));
         if (streamId == 0xBD && pos + 9 <= end) {
             const int start = pos + 9 + pack[pos + 8];
             if (start < end)
-                visit(pack + start, end - start, damaged);
+                visit(pack + start, end - start, state);
         }
         pos = end;
     }

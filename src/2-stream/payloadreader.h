@@ -1,21 +1,31 @@
 #pragma once
 // Strips packs down to their audio bytes and hands them to a dumper. Two counters cut an
 // MLP object where its audio begins and ends: bytes to skip before its own first major
-// sync, and bytes allowed up to the next object's. A packet whose length field or PCM
-// sub-stream header length is damaged is counted, and its audio taken from where the
-// pack's layout and the stream's own header length put it, so that the samples after it
-// stay in step.
+// sync, and bytes allowed up to the next object's.
+//
+// Each PCM packet's audio starts where its own sub-stream header ends: authoring varies
+// the header's length from pack to pack (so that a pack holds whole sample units). A
+// packet whose own fields contradict it is counted as damaged: a length field that does
+// not end it at the next packet or the pack's end, or a PCM header length too short for
+// the fields such a header holds or running past the packet. Its audio is then taken from
+// where the pack's layout puts it and from the header length that the packet's access
+// unit pointer and whole unit cycles allow (or the last sound one's), so that the
+// samples after it stay in step.
 #include <QtGlobal>
 
 #include "1-base/result.h"
+#include "2-stream/packetreader.h"
 
 class DVDAStreamDumper;
 
 class PayloadReader {
 public:
-    // pcmHeaderLength: the length byte of the stream's PCM sub-stream headers (0 unknown).
-    explicit PayloadReader(DVDAStreamDumper &dumper, int pcmHeaderLength = 0)
-        : target(dumper), pcmHeader(pcmHeaderLength)
+    // pcmHeaderLength: the length byte of the stream's first PCM sub-stream header, taken
+    // for a damaged one until a sound one was read (0 unknown); geometry: how the PCM
+    // stream lies in its packs.
+    explicit PayloadReader(DVDAStreamDumper &dumper, int pcmHeaderLength = 0,
+                           const PcmGeometry &geometry = PcmGeometry())
+        : target(dumper), pcmHeader(pcmHeaderLength), pcm(geometry)
     {
     }
 
@@ -26,11 +36,23 @@ public:
     bool limitReached() const { return limit == -1; }
     // Packets read whose length or header length was damaged.
     qint64 damagedPackets() const { return damaged; }
+    // Packets whose length took in the next packet's prefix (PacketLength::Corrected):
+    // their end is certain, nothing was lost.
+    qint64 correctedPackets() const { return corrected; }
 
 private:
+    // The header length byte a damaged PCM header most likely had.
+    int repairedPcmHeader(const quint8 *payload, int length) const;
+    // Learns where access units start from a sound PCM header.
+    void notePcmUnits(const quint8 *payload, int length);
+
     DVDAStreamDumper &target;
-    int pcmHeader;
+    int pcmHeader; // the last sound PCM header length byte
+    PcmGeometry pcm;
+    qint64 position = 0;  // audio bytes of the object so far, skipped ones included
+    qint64 unitPhase = -1; // where access units start, modulo their size; -2 when pointers disagree
     qint64 damaged = 0;
+    qint64 corrected = 0;
     qint32 skip = 0;  // audio bytes still to skip; 0 none, -1 done
     qint32 limit = 0; // audio bytes still allowed; 0 no limit, -1 reached
 };

@@ -104,6 +104,11 @@ public:
         ++check->damagedPackets;
         check->noteProblemAt(playedMs());
     }
+    void correctedPackets(qint64 count)
+    {
+        if (check)
+            check->correctedPackets += count;
+    }
     void unreadable()
     {
         if (!check)
@@ -154,10 +159,12 @@ public:
                 const quint8 *pack = runBuffer + size_t(i) * BLOCK_SIZE;
                 counts.pack(block, pack);
                 const qint64 damagedBefore = reader.damagedPackets();
+                const qint64 correctedBefore = reader.correctedPackets();
                 const Result handed = reader.read(pack, block == first ? stream.majorSyncOffset : 0,
                                                   block == qint64(last) + 1 ? tail.limit : 0);
                 if (reader.damagedPackets() > damagedBefore)
                     counts.damagedPacket();
+                counts.correctedPackets(reader.correctedPackets() - correctedBefore);
                 if (handed.failed())
                     return handed;
                 // Past the object, nothing more is handed on once the limit is used up.
@@ -255,7 +262,8 @@ Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &baseP
         return output.result();
 
     DumpCounts counts(check, span, *output.dumper());
-    PayloadReader reader(*output.dumper(), info.subStreamId == SUBSTREAM_PCM ? info.headerLength : 0);
+    const bool pcm = info.subStreamId == SUBSTREAM_PCM;
+    PayloadReader reader(*output.dumper(), pcm ? info.headerLength : 0, pcm ? pcmGeometry(info) : PcmGeometry());
     const Result read = BlockLoop(span, options, progress, counts).run(reader, runBuffer.get());
     std::vector<WrittenFile> finished;
     const Result closed = output.finish(&finished);

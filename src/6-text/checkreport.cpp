@@ -166,6 +166,7 @@ QJsonObject checkJson(const QString &name, const ObjectCheck &check)
         {QStringLiteral("decoderErrors"), errors},
         {QStringLiteral("unreadableBlocks"), check.unreadableBlocks},
         {QStringLiteral("damagedPackets"), check.damagedPackets},
+        {QStringLiteral("correctedPacketLengths"), check.correctedPackets},
         {QStringLiteral("missingFrames"), check.missingFrames},
         {QStringLiteral("firstProblem"), check.firstProblemMs >= 0
                                              ? QJsonValue(checkTimeText(check.firstProblemMs))

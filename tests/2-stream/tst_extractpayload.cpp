@@ -67,6 +67,40 @@ private slots:
         QCOMPARE(dumper.runs, QList<QByteArray>({a, b}));
     }
 
+    // Each PCM packet's audio starts where its own header ends, however long authoring made
+    // it. A header too short for its fields, or running past its packet, is damage: that
+    // packet's audio is taken after the length the last sound header had.
+    void pcmHeaderLengthsPerPacket_data()
+    {
+        QTest::addColumn<QList<int>>("lengths"); // the header length byte of each packet
+        QTest::addColumn<int>("damaged");
+        QTest::newRow("changing from packet to packet") << QList<int>{11, 16, 10} << 0;
+        QTest::newRow("zero") << QList<int>{11, 0, 10} << 1;
+        QTest::newRow("too short for its fields") << QList<int>{16, 7, 16} << 1;
+        QTest::newRow("past its packet") << QList<int>{16, 250, 16} << 1;
+    }
+    void pcmHeaderLengthsPerPacket()
+    {
+        QFETCH(QList<int>, lengths);
+        QFETCH(int, damaged);
+        RecordingDumper dumper;
+        PayloadReader reader(dumper, 11);
+        QByteArray expected;
+        int sound = 11;
+        for (int k = 0; k < lengths.size(); ++k) {
+            const bool holds = lengths[k] >= 8 && lengths[k] <= 100;
+            sound = holds ? lengths[k] : sound;
+            QByteArray header = packs::pcmSubStreamHeader(stereo24at96, sound);
+            header[3] = char(lengths[k]);
+            const QByteArray audio = dumpzone::pattern(100, k);
+            expected += audio;
+            const QByteArray pack = packs::pack({packs::privatePacket(header + audio, 5)});
+            QCOMPARE(reader.read(bytesOf(pack)).code(), ResultCode::Succeeded);
+        }
+        QCOMPARE(dumper.all(), expected);
+        QCOMPARE(reader.damagedPackets(), qint64(damaged));
+    }
+
     void skipAndLimitAtPacketEdges_data()
     {
         QTest::addColumn<int>("skip");

@@ -87,39 +87,51 @@ private slots:
         QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList());
     }
 
-    // One PCM pack whose packet length or sub-stream header length is damaged: the pack is
-    // counted (verify says damaged, convert names the file), and every sample is still
-    // where it belongs: the audio is taken from where the pack's layout puts it.
+    // One PCM pack whose own fields contradict it (its packet length or its sub-stream
+    // header length): the pack is counted (verify says damaged, convert names the file),
+    // and every sample is still where it belongs. A length that takes in the next
+    // packet's 6-byte prefix, as one authoring tool writes in a title's last pack, has a
+    // certain end: it is corrected, not damage.
     void pcmPacketsWithDamagedLengths_data()
     {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("damaged");
         for (const auto &[name, mode] : {std::pair<const char *, int>{"convert", ModeConvert}, {"verify", ModeVerify}}) {
-            QTest::addRow("packet length 1 short, %s", name) << "length-1" << mode;
-            QTest::addRow("packet length 2000 short, %s", name) << "length-2000" << mode;
-            QTest::addRow("packet length 1 long, %s", name) << "length+1" << mode;
-            QTest::addRow("sub-stream header length 0, %s", name) << "header" << mode;
+            QTest::addRow("packet length 1 short, %s", name) << "length-1" << mode << 1;
+            QTest::addRow("packet length 2000 short, %s", name) << "length-2000" << mode << 1;
+            QTest::addRow("packet length 1 long, %s", name) << "length+1" << mode << 1;
+            QTest::addRow("sub-stream header length 0, %s", name) << "header=0" << mode << 1;
+            QTest::addRow("sub-stream header length 7, %s", name) << "header=7" << mode << 1;
+            QTest::addRow("packet length takes in the next prefix, %s", name) << "length+6" << mode << 0;
         }
     }
     void pcmPacketsWithDamagedLengths()
     {
         QFETCH(QString, damage);
         QFETCH(int, mode);
+        QFETCH(int, damaged);
         const PcmGroup group{2, 24, 96000};
         const PcmSamples samples = makePcmSamples(group, 2000, 9);
         QByteArray packs = packs::packStream(packPcm(group, samples),
                                              packs::pcmLayout(pcmFormat(group, PcmGroup{}, 1))).packs;
         QVERIFY(packs.size() >= 5 * BLOCK_BYTES);
-        // The private packet of pack 2: its length field, and its sub-stream header's.
-        const int at = 2 * BLOCK_BYTES + 14 + (quint8(packs[2 * BLOCK_BYTES + 13]) & 7);
+        // The private packet of pack 2, or of the last pack (which ends in a padding packet):
+        // its length field, and its sub-stream header's.
+        const int pack = damage == "length+6" ? int(packs.size() / BLOCK_BYTES) - 1 : 2;
+        const int at = pack * BLOCK_BYTES + 14 + (quint8(packs[pack * BLOCK_BYTES + 13]) & 7);
         QCOMPARE(packs.mid(at, 4), QByteArray("\x00\x00\x01\xBD", 4));
         const int length = quint8(packs[at + 4]) << 8 | quint8(packs[at + 5]);
+        if (damage == "length+6")
+            QCOMPARE(packs.mid(at + 6 + length, 4), QByteArray("\x00\x00\x01\xBE", 4));
         const int changed = damage == "length-1" ? length - 1 : damage == "length-2000" ? length - 2000
-                          : damage == "length+1" ? length + 1 : length;
-        packs[at + 4] = char(changed >> 8);
-        packs[at + 5] = char(changed);
-        if (damage == "header")
-            packs[at + 9 + quint8(packs[at + 8]) + 3] = 0;
+                          : damage == "length+1" ? length + 1 : damage == "length+6" ? length + 6 : -1;
+        if (changed >= 0) {
+            packs[at + 4] = char(changed >> 8);
+            packs[at + 5] = char(changed);
+        }
+        if (damage.startsWith("header="))
+            packs[at + 9 + quint8(packs[at + 8]) + 3] = char(damage.mid(7).toInt());
         ZoneFolder folder(dumpzone::consecutiveTracks(packs, {0}));
         DVDAZone zone{QDir(folder.path())};
         QTemporaryDir out;
@@ -128,12 +140,13 @@ private slots:
         QCOMPARE(dumpObject(zone.titlesets.at(0)->titles.at(0)->tracks.at(0), out.filePath("t"),
                             optionsFor(mode), progress, &check).code(),
                  ResultCode::Succeeded);
-        QCOMPARE(check.damagedPackets, qint64(1));
-        QVERIFY(checkLine("1/1/1", check).contains("DAMAGED  1 error (1 damaged packet header)"));
+        QCOMPARE(check.damagedPackets, qint64(damaged));
+        QCOMPARE(check.correctedPackets, qint64(1 - damaged));
+        QCOMPARE(checkLine("1/1/1", check).contains("DAMAGED  1 error (1 damaged packet header)"), damaged == 1);
         if (mode == ModeVerify)
             return;
         QCOMPARE(check.files.size(), 1);
-        QCOMPARE(damagedFileLines({check}).size(), 1);
+        QCOMPARE(damagedFileLines({check}).size(), damaged);
         const WaveContents wave = readWave(check.files.first());
         QCOMPARE(wave.problem, QString());
         QVERIFY(wave.samples == waveSamples(group, samples));

@@ -38,12 +38,15 @@ QString valueOf(DVDAObject *object, const QString &label)
     return QStringLiteral("(no row)");
 }
 
-// One pack per entry, each carrying that many PCM audio bytes.
+// One pack per entry, each carrying that many PCM audio bytes: the estimate's arithmetic
+// on given amounts, which no authoring profile lays out.
 QByteArray pcmPacks(const QList<int> &sizes, const packs::PcmFormat &format = stereo16at48)
 {
     QByteArray all;
+    packs::StreamLayout layout = packs::pcmLayout(format);
+    layout.authored = false;
     for (int n : sizes)
-        all += packs::packStream(dumpzone::pattern(n, n), packs::pcmLayout(format)).packs;
+        all += packs::packStream(dumpzone::pattern(n, n), layout).packs;
     return all;
 }
 
