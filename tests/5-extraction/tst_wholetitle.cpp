@@ -19,6 +19,7 @@
 #include "5-extraction/objectoutput.h"
 #include "5-extraction/wholetitles.h"
 #include "testzone/dumpzone.h"
+#include "testzone/markcheck.h"
 #include "testzone/mlpencoder.h"
 #include "testzone/packs.h"
 #include "testzone/pcmtrack.h"
@@ -59,7 +60,7 @@ struct MlpTitle {
         const qint64 end = unitsBefore(stream, int(stream.size())) * mlpencoder::frameSize(rate);
         for (int k = 0; k < joins.size(); ++k)
             lengths << ticks(k + 1 < joins.size() ? joins[k + 1] : end) - starts[k];
-        folder = std::make_unique<ZoneFolder>(dumpzone::timedTracks(packed.packs, firsts, lengths, starts));
+        folder = std::make_unique<ZoneFolder>(dumpzone::timedTracks(packed.packs, firsts, lengths));
         zone = std::make_unique<DVDAZone>(QDir(folder->path()));
     }
     // Access units are read by their lengths, up to the byte offset.
@@ -74,7 +75,7 @@ struct MlpTitle {
     DVDATitle *title() const { return zone->titlesets.at(0)->titles.at(0); }
 
     int rate;
-    QList<int> joins; // frames
+    QList<qint64> joins; // frames
     std::unique_ptr<ZoneFolder> folder;
     std::unique_ptr<DVDAZone> zone;
 };
@@ -102,68 +103,6 @@ QList<int> channelsOf(const QString &file)
     return channels;
 }
 
-// Every decoded file's marks, read three ways, against where its tracks truly begin.
-class MarkCheck {
-public:
-    // joins: the frame where each track begins, at the rate of the title's group 1.
-    static void check(const QString &path, int rate, int rate1, const QList<int> &joins)
-    {
-        // Half a 90 kHz tick in samples, and half a sample of rounding.
-        const double tolerance = rate / 180000.0 + 0.5;
-        QList<double> truth;
-        for (int join : joins)
-            truth << double(join) * rate / rate1;
-
-        // The cue sheet: mm:ss:ff, cut to whole frames of 1/75 s.
-        QFile sheet(cueSheetPath(path));
-        QVERIFY2(sheet.open(QIODevice::ReadOnly), qPrintable(sheet.fileName()));
-        const QString text = QString::fromUtf8(sheet.readAll());
-        QVERIFY(text.contains(QString("FILE \"%1\" WAVE\n").arg(QFileInfo(path).fileName())));
-        const QRegularExpression index01("INDEX 01 (\\d\\d):(\\d\\d):(\\d\\d)");
-        QList<double> sheetStarts;
-        for (auto it = index01.globalMatch(text); it.hasNext();) {
-            const auto m = it.next();
-            sheetStarts << (m.captured(1).toInt() * 60 * 75 + m.captured(2).toInt() * 75
-                            + m.captured(3).toInt()) * double(rate) / 75;
-        }
-        QCOMPARE(sheetStarts.size(), truth.size());
-        for (int k = 0; k < truth.size(); ++k)
-            QVERIFY2(truth[k] - sheetStarts[k] > -tolerance && truth[k] - sheetStarts[k] < rate / 75.0 + tolerance,
-                     qPrintable(QString("track %1").arg(k + 1)));
-
-        // Inside the file, in samples.
-        QList<double> inside;
-        if (path.endsWith(".wav")) {
-            const WaveContents w = readWave(path);
-            QCOMPARE(w.problem, QString());
-            for (const CuePoint &cue : w.cues)
-                if (!cue.label.contains("Index"))
-                    inside << cue.position;
-        } else {
-            QByteArray out;
-            QCOMPARE(runTool("metaflac", {"--export-cuesheet-to=-", path}, &out), QString());
-            const QRegularExpression start("TRACK \\d\\d AUDIO\\s+INDEX 01 (\\d+)");
-            for (auto it = start.globalMatch(QString::fromLatin1(out)); it.hasNext();)
-                inside << it.next().captured(1).toDouble();
-            QVERIFY(out.contains("REM FLAC__lead-out 255 "));
-            QCOMPARE(runTool("flac", {"-t", "-s", path}, &out), QString());
-        }
-        QCOMPARE(inside.size(), truth.size());
-        for (int k = 0; k < truth.size(); ++k) {
-            const double distance = std::abs(inside[k] - truth[k]);
-            if (distance > largest) {
-                largest = distance;
-                largestAt = rate;
-            }
-            QVERIFY2(distance <= tolerance, qPrintable(QString("track %1 at %2, joins at %3")
-                                                          .arg(k + 1).arg(inside[k]).arg(truth[k])));
-        }
-    }
-    static double largest;
-    static int largestAt; // the file's rate
-};
-double MarkCheck::largest = 0;
-int MarkCheck::largestAt = 0;
 
 // The paths planned for a title's files (as the check for existing files sees them) are
 // those written, cue sheets included, and nothing else is in the folder.
@@ -183,7 +122,7 @@ void comparePlanned(const QTemporaryDir &out, const DVDATitle *title, const Extr
 // (frames at group 1's rate1).
 void checkTitleFiles(const QTemporaryDir &out, const DVDATitle *title, const ExtractOptions &options,
                      const QStringList &files, const std::function<QByteArray(const QString &)> &expected,
-                     int rate1, const QList<int> &joins)
+                     int rate1, const QList<qint64> &joins)
 {
     comparePlanned(out, title, options);
     QCOMPARE(QDir(out.path()).entryList({"*.wav", "*.flac"}, QDir::Files).size(), files.size());

@@ -23,14 +23,13 @@ testzone::Zone consecutiveTracks(const QByteArray &packs, const QList<int> &firs
 }
 
 testzone::Zone timedTracks(const QByteArray &packs, const QList<int> &firstBlocks,
-                           const QList<quint32> &lengths, const QList<quint32> &starts)
+                           const QList<quint32> &lengths)
 {
     testzone::Zone zone = consecutiveTracks(packs, firstBlocks);
     testzone::Title &title = zone.titlesets[0].info.titles[0];
     title.lengthPts = 0;
     for (int k = 0; k < firstBlocks.size(); ++k) {
         title.tracks[size_t(k)].lengthPts = lengths.value(k);
-        title.tracks[size_t(k)].startPts = starts.value(k);
         title.lengthPts += lengths.value(k);
     }
     return zone;

@@ -15,10 +15,9 @@ namespace dumpzone {
 testzone::Zone consecutiveTracks(const QByteArray &packs, const QList<int> &firstBlocks,
                                  quint32 lengthPts = 90000, qint64 lastAobBlock = -1);
 
-// As consecutiveTracks, each track with its own length and the start time the title's
-// record gives it (90 kHz ticks).
+// As consecutiveTracks, each track with its own length (90 kHz ticks).
 testzone::Zone timedTracks(const QByteArray &packs, const QList<int> &firstBlocks,
-                           const QList<quint32> &lengths, const QList<quint32> &starts);
+                           const QList<quint32> &lengths);
 // n bytes of a pattern that differs with seed, so misplaced bytes show.
 QByteArray pattern(int n, int seed = 0);
 

@@ -18,6 +18,9 @@ QByteArray pesPacket(int streamId, const QByteArray &body);
 // data (a time stamp when H >= 5, 0xFF stuffing otherwise), then the private payload,
 // which starts with the sub-stream header.
 QByteArray privatePacket(const QByteArray &payload, int headerDataLength = 0);
+// The same with the time stamp pts (none when -1) and, when extension is set, a PES
+// extension with a P-STD buffer size, as a stream's first packet has; H bytes in all.
+QByteArray privatePacketAt(const QByteArray &payload, int headerDataLength, qint64 pts, bool extension);
 // A padding packet (0xBE) of exactly size bytes (at least 6), 0xFF filled.
 QByteArray paddingPacket(int size);
 // A system header (00 00 01 BB), as the first pack of a stream may carry.
@@ -49,10 +52,25 @@ struct StreamLayout {
     int firstHeaderDataLength = 5; // PES header data length of the first packet (a PTS)
     int headerDataLength = 0;      // of every later packet
     bool systemHeader = false;     // a system header before the first packet
+
+    // Under the authored profile (profile.h) pcmLayout and mlpLayout lay packs out as other
+    // authoring does; a layout a test changes by hand is kept as it says.
+    bool authored = false;
+    QByteArray authoredHeader; // the first header as the layout was made
+    int cycleBytes = 0;       // PCM: one cycle of sample units (group 2's and group 1's)
+    int unitFrames = 0;       // PCM: frames of one access unit; MLP: from the major sync
+    int unitBytes = 0;        // PCM: bytes of one access unit
+    int sampleRate = 0;       // PCM: group 1's; MLP: from the major sync
+    qint64 firstPts = -1;     // of the stream's first access unit; -1: one the stream picks
 };
 
+// Under the authored profile a PCM layout with the usual header length packs whole cycles
+// of units into each pack, the header's length changing to fill it.
 StreamLayout pcmLayout(const PcmFormat &format, int restLength = 8);
 StreamLayout mlpLayout();
+// Whether a layout still lays out as the authored profile does: what pcmLayout and
+// mlpLayout made, its packet layout unchanged.
+bool laysOutAuthored(const StreamLayout &layout);
 
 struct PackedStream {
     QByteArray packs;         // count whole packs of PACK_SIZE bytes

@@ -1,5 +1,7 @@
 #include "pcmpacking.h"
 
+#include "profile.h"
+
 namespace testzone {
 
 StreamInfo pcmInfo(int assignment, const PcmGroup &group1, const PcmGroup &group2)
@@ -145,11 +147,13 @@ int pcmRateCode(int rate)
 
 packs::PcmFormat pcmFormat(const PcmGroup &group1, const PcmGroup &group2, int assignment)
 {
-    // A group without channels still has codes in the header; they are not read.
+    // A group without channels still has codes in the header; they are not read. The
+    // plain profile repeats group 1's there, authoring writes 15 ("none").
     const PcmGroup &second = group2.channels > 0 ? group2 : group1;
+    const bool none = group2.channels <= 0 && authored();
     packs::PcmFormat format;
-    format.bitCodes = pcmBitsCode(group1.bits) << 4 | pcmBitsCode(second.bits);
-    format.rateCodes = pcmRateCode(group1.rate) << 4 | pcmRateCode(second.rate);
+    format.bitCodes = pcmBitsCode(group1.bits) << 4 | (none ? 15 : pcmBitsCode(second.bits));
+    format.rateCodes = pcmRateCode(group1.rate) << 4 | (none ? 15 : pcmRateCode(second.rate));
     format.channelAssignment = assignment;
     return format;
 }

@@ -11,6 +11,7 @@
 #include "5-extraction/objectdump.h"
 #include "dumpzone.h"
 #include "packs.h"
+#include "profile.h"
 #include "wavereader.h"
 
 namespace testzone {
@@ -25,21 +26,31 @@ PcmTrack::PcmTrack(int assignment, const PcmGroup &group1, const PcmGroup &group
         packPcm(g1, s1, g2, s2), packs::pcmLayout(pcmFormat(g1, g2, assignment)));
     packCount = stream.count;
     QList<int> firsts;
-    QList<quint32> lengths, starts;
+    QList<quint32> lengths;
     const auto ticks = [this](qint64 frames) {
         return quint32((frames * 90000 + g1.rate / 2) / g1.rate);
     };
+    // Where a frame's unit begins in the packed stream: group-2 units go before the group-1
+    // units of every ratio-th step.
+    const int ratio = pcmRateRatio(g1, g2);
+    const int unit1 = g1.bits * g1.channels / 4, unit2 = g2.channels > 0 ? g2.bits * g2.channels / 4 : 0;
+    const auto offsetOf = [&](int frame) {
+        const int step = frame / 2;
+        return step * unit1 + (step + ratio - 1) / ratio * unit2;
+    };
+    const QList<int> packStarts = dumpzone::packAudioStarts(stream.audioPerPack);
     int at = 0;
     for (int frames : trackFrames.isEmpty() ? QList<int>{group1Frames} : trackFrames) {
         joins << at;
-        // Where the frame lies in the packed stream, near enough to pick its block.
-        const qint64 offset = qint64(at) * stream.audio.size() / group1Frames;
-        firsts << dumpzone::packOfAudioOffset(stream.audioPerPack, int(offset));
-        starts << ticks(at);
+        int first = dumpzone::packOfAudioOffset(stream.audioPerPack, offsetOf(at));
+        // Authoring leaves a pack that two tracks share to the one before.
+        if (authored() && at > 0 && packStarts.value(first) != offsetOf(at))
+            ++first;
+        firsts << first;
         lengths << ticks(at + frames) - ticks(at);
         at += frames;
     }
-    folder = std::make_unique<ZoneFolder>(dumpzone::timedTracks(stream.packs, firsts, lengths, starts));
+    folder = std::make_unique<ZoneFolder>(dumpzone::timedTracks(stream.packs, firsts, lengths));
     zone = std::make_unique<DVDAZone>(QDir(folder->path()));
 }
 

@@ -22,8 +22,9 @@ namespace testzone {
 
 // A zone with one PCM track holding the packed samples of both groups; or with a title of
 // several tracks cut from the one stream at group-1 frames trackFrames (each track's
-// length), each starting in the block where its first sample lies, with its length and
-// start time as the nearest 90 kHz ticks.
+// length), each starting in the block where its first sample lies (under the authored
+// profile, a block two tracks share goes to the one before), with its length as the
+// difference of its end and start times, each the nearest 90 kHz tick.
 struct PcmTrack {
     PcmTrack(int assignment, const PcmGroup &group1, const PcmGroup &group2, int group1Frames,
              const QList<int> &trackFrames = {});
@@ -43,7 +44,7 @@ struct PcmTrack {
     PcmGroup g1, g2;
     PcmSamples s1, s2;
     int packCount = 0;
-    QList<int> joins; // the group-1 frame where each track begins
+    QList<qint64> joins; // the group-1 frame where each track begins
     std::unique_ptr<ZoneFolder> folder;
     std::unique_ptr<DVDAZone> zone;
 };

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QtEndian>
 
+#include "profile.h"
+
 namespace testzone {
 
 namespace {
@@ -50,7 +52,32 @@ quint32 titleRecordSize(const Title &title)
         + INDEX_ENTRY * quint32(title.indexes.size());
 }
 
-QByteArray titleRecordBytes(const Title &title)
+// Under the authored profile, the bytes of [from, to) get filler of that record.
+void fill(QByteArray &bytes, qint64 base, int from, int to, quint32 record)
+{
+    if (!authored())
+        return;
+    for (int at = from; at < to; ++at)
+        bytes[base + at] = char(filler(record, at));
+}
+
+// Bytes a title record, its track records and its index entries leave unused.
+void fillTitleRecord(QByteArray &record, const Title &title, int indexTable, quint32 seed)
+{
+    fill(record, 0, 0, 2, seed);
+    fill(record, 0, 8, 12, seed);
+    fill(record, 0, 14, 16, seed);
+    for (int t = 0; t < int(title.tracks.size()); ++t) {
+        const int at = TITLE_RECORD + TRACK_RECORD * t;
+        fill(record, at, 0, 4, seed + 1 + quint32(t));
+        fill(record, at, 5, 10, seed + 1 + quint32(t));
+        fill(record, at, 14, 20, seed + 1 + quint32(t));
+    }
+    for (int i = 0; i < int(title.indexes.size()); ++i)
+        fill(record, indexTable + INDEX_ENTRY * i, 0, 4, seed + 500 + quint32(i));
+}
+
+QByteArray titleRecordBytes(const Title &title, quint32 seed)
 {
     QByteArray record(int(titleRecordSize(title)), '\0');
     const int tracks = int(title.tracks.size());
@@ -62,7 +89,6 @@ QByteArray titleRecordBytes(const Title &title)
     for (int t = 0; t < tracks; ++t) {
         const int at = TITLE_RECORD + TRACK_RECORD * t;
         record[at + 4] = char(title.tracks[t].firstIndexNumber);
-        put32(record, at + 6, title.tracks[t].startPts);
         put32(record, at + 10, title.tracks[t].lengthPts);
     }
     for (size_t i = 0; i < title.indexes.size(); ++i) {
@@ -70,6 +96,7 @@ QByteArray titleRecordBytes(const Title &title)
         put32(record, at + 4, title.indexes[i].first);
         put32(record, at + 8, title.indexes[i].last);
     }
+    fillTitleRecord(record, title, indexTable, seed);
     return record;
 }
 
@@ -87,7 +114,7 @@ Title makeTitle(const std::vector<TrackSpan> &tracks)
     Title title;
     int nextIndex = 1;
     for (const TrackSpan &span : tracks) {
-        title.tracks.push_back({quint8(nextIndex), span.lengthPts, title.lengthPts});
+        title.tracks.push_back({quint8(nextIndex), span.lengthPts});
         title.indexes.insert(title.indexes.end(), span.indexes.begin(), span.indexes.end());
         nextIndex += int(span.indexes.size());
         title.lengthPts += span.lengthPts;
@@ -140,6 +167,7 @@ QByteArray managerBytes(const Manager &manager, int describedTitlesets)
 {
     QByteArray bytes(MANAGER_SIZE, '\0');
     std::copy(manager.magic.begin(), manager.magic.end(), bytes.begin());
+    fill(bytes, 0, int(manager.magic.size()), MANAGER_SIZE, 0x1000);
     bytes[TITLESET_COUNT_AT] =
         char(manager.titlesetCount >= 0 ? manager.titlesetCount : describedTitlesets);
     applyTweaks(bytes, manager.tweaks);
@@ -159,13 +187,15 @@ QByteArray titleTableBytes(const TitlesetInfo &info)
     const int count = int(info.titles.size());
     QByteArray table(int(titleRecordOffset(info, count)), '\0');
     put16(table, 0, quint32(info.titleCount >= 0 ? info.titleCount : count));
+    fill(table, 0, 2, 4, 0x3000);
     for (int k = 0; k < count; ++k) {
         const Title &title = info.titles[k];
         const int entry = TABLE_HEADER + SEARCH_ENTRY * k;
         const quint32 record = titleRecordOffset(info, k);
         table[entry] = char(title.titleId >= 0 ? title.titleId : k + 1);
+        fill(table, entry, 1, 4, 0x3100 + quint32(k));
         put32(table, entry + 4, title.recordOffset >= 0 ? quint64(title.recordOffset) : record);
-        const QByteArray recordBytes = titleRecordBytes(title);
+        const QByteArray recordBytes = titleRecordBytes(title, 0x4000 + 0x400 * quint32(k));
         std::copy(recordBytes.begin(), recordBytes.end(), table.begin() + record);
     }
     put32(table, 4, info.lastByteOffset >= 0 ? quint64(info.lastByteOffset)
@@ -192,6 +222,11 @@ QByteArray sharedRecordTable(const Title &title, int entries)
 QByteArray titlesetInfoBytes(const TitlesetInfo &info, quint32 defaultLastAobBlock)
 {
     QByteArray bytes(HEADER_SIZE, '\0');
+    // The header defines the magic and the values at 12, 28 and 192; the rest is unused here.
+    fill(bytes, 0, int(info.magic.size()), LAST_SECTOR_AT, 0x2000);
+    fill(bytes, 0, LAST_SECTOR_AT + 4, LAST_INFO_SECTOR_AT, 0x2000);
+    fill(bytes, 0, LAST_INFO_SECTOR_AT + 4, VIDEO_OBJECTS_AT, 0x2000);
+    fill(bytes, 0, VIDEO_OBJECTS_AT + 4, HEADER_SIZE, 0x2000);
     bytes += titleTableBytes(info);
     std::copy(info.magic.begin(), info.magic.end(), bytes.begin());
     const quint64 lastInfoSector = info.lastInfoSector >= 0

@@ -44,11 +44,10 @@ struct IndexEntry {
     quint32 last = 0;
 };
 
-// One track record of a title.
+// One track record of a title: byte 4 and bytes 10-13, the only ones the format defines.
 struct Track {
     quint8 firstIndexNumber = 1;
     quint32 lengthPts = 0;
-    quint32 startPts = 0; // in the title: record bytes 6-9
 };
 
 // A title record with its track records and index table. The -1 fields keep the
@@ -69,8 +68,7 @@ struct TrackSpan {
     quint32 lengthPts = 0;
     std::vector<IndexEntry> indexes;
 };
-// A well-formed title; its length is the sum of its tracks' lengths, and each track
-// starts where the ones before it end.
+// A well-formed title; its length is the sum of its tracks' lengths.
 Title makeTitle(const std::vector<TrackSpan> &tracks);
 
 // ATS_nn_0.IFO: a header sector, then the title table from byte 2048.
