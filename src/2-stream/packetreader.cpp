@@ -125,7 +125,7 @@ void readStreamInfo(StreamInfo &info, const quint8 *packs, int count)
 
 void collectPackPayload(StreamInfo &info, const quint8 *pack)
 {
-    forEachPrivatePacket(pack, [&info](const quint8 *p, int n, PacketLength) {
+    forEachPrivatePacket(pack, [&info](const quint8 *p, int n, PacketLength, const quint8 *) {
         // Only the first packet keeps its sub-stream header: it describes the stream.
         const bool first = info.payloadLength == 0;
         const int header = privateHeaderLength(p, n);
@@ -195,6 +195,43 @@ int privateHeaderLength(const quint8 *p, int n)
     if (n <= 4 || (p[0] != SUBSTREAM_PCM && p[0] != SUBSTREAM_MLP))
         return 0;
     return qMin(4 + p[3], n);
+}
+
+namespace {
+// The PTS of a PES packet at pos, when its flags say it has one: '0010' or '0011', bits
+// 32-30, marker, 29-15, marker, 14-0, marker.
+bool packetPts(const quint8 *pack, int pos, qint64 *pts)
+{
+    if (pos + 14 > 2048 || !(pack[pos + 7] & 0x80) || pack[pos + 8] < 5)
+        return false;
+    const quint8 *p = pack + pos + 9;
+    if ((p[0] & 0x01) == 0 || (p[2] & 0x01) == 0 || (p[4] & 0x01) == 0)
+        return false; // markers missing: not a time stamp
+    *pts = (qint64(p[0] & 0x0E) << 29) | (qint64(p[1]) << 22) | (qint64(p[2] >> 1) << 15)
+           | (qint64(p[3]) << 7) | (p[4] >> 1);
+    return true;
+}
+} // namespace
+
+bool firstTimedPcmUnit(const quint8 *pack, TimedUnit *unit)
+{
+    int audioBefore = 0;
+    bool found = false;
+    forEachPrivatePacket(pack, [&](const quint8 *payload, int length, PacketLength, const quint8 *packet) {
+        if (found)
+            return;
+        const bool pcm = payload[0] == SUBSTREAM_PCM && pcmHeaderHolds(payload, length) && length >= 6;
+        const int audio = pcm ? 4 + payload[3] : privateHeaderLength(payload, length);
+        const int pointed = pcm ? 5 + ((payload[4] << 8) | payload[5]) : 0;
+        qint64 pts = 0;
+        if (pcm && pointed >= audio && pointed < length && packetPts(pack, int(packet - pack), &pts)) {
+            unit->pts = pts;
+            unit->audioOffset = audioBefore + pointed - audio;
+            found = true;
+        }
+        audioBefore += qMax(0, length - audio);
+    });
+    return found;
 }
 
 PcmGeometry pcmGeometry(const StreamInfo &info)

@@ -28,6 +28,17 @@ struct PcmGeometry {
 };
 PcmGeometry pcmGeometry(const StreamInfo &info);
 
+// The first access unit of a pack that its stream times: the PES time stamp (90 kHz
+// ticks; MPEG-2 gives it for the first unit that starts in the packet) of the first
+// private stream 1 packet that has one and whose PCM header (a sound one) points at a
+// unit starting in it, and where that unit starts among the pack's audio bytes. False
+// where no packet of the pack has both.
+struct TimedUnit {
+    qint64 pts = 0;
+    int audioOffset = 0;
+};
+bool firstTimedPcmUnit(const quint8 *pack, TimedUnit *unit);
+
 // Whether the PCM sub-stream header of a payload of n bytes is sound: long enough for the
 // fields a PCM header holds (through byte 11, the byte after the channel assignment) and
 // within its packet.
@@ -49,9 +60,10 @@ enum class PacketLength {
 int privatePacketEnd(const quint8 *pack, int pos, int declaredEnd, PacketLength *length);
 
 // Calls back for each private stream 1 packet of a pack: the payload (from the
-// sub-stream id on), its length, and what its length field was worth (a payload whose
-// length was not sound runs to where the pack's layout says the packet ends). One walk
-// serves stream-info reading, extraction and checking.
+// sub-stream id on), its length, what its length field was worth (a payload whose
+// length was not sound runs to where the pack's layout says the packet ends) and the
+// packet itself (its PES header). One walk serves stream-info reading, extraction,
+// checking and timing.
 template <typename Visit>
 inline void forEachPrivatePacket(const quint8 *pack, Visit visit)
 {
@@ -70,7 +82,7 @@ inline void forEachPrivatePacket(const quint8 *pack, Visit visit)
         if (streamId == 0xBD && pos + 9 <= end) {
             const int start = pos + 9 + pack[pos + 8];
             if (start < end)
-                visit(pack + start, end - start, state);
+                visit(pack + start, end - start, state, pack + pos);
         }
         pos = end;
     }

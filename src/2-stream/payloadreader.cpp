@@ -57,7 +57,7 @@ Result PayloadReader::read(const quint8 *pack, int skipBytes, int limitBytes)
     if (limitBytes > 0)
         limit = limitBytes;
     Result result;
-    forEachPrivatePacket(pack, [&](const quint8 *payload, int length, PacketLength packetLength) {
+    forEachPrivatePacket(pack, [&](const quint8 *payload, int length, PacketLength packetLength, const quint8 *) {
         // Once a write failed, the rest of the pack is not written after it.
         if (result.failed())
             return;

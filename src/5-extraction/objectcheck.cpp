@@ -42,7 +42,7 @@ void checkPcmPack(ObjectCheck &check, const StreamInfo &track, const quint8 *pac
     // Private packets of other sub-streams (text, say) are neither audio nor a gap; MLP
     // is foreign.
     bool privateData = false, audio = false, foreign = false;
-    forEachPrivatePacket(pack, [&](const quint8 *payload, int length, PacketLength) {
+    forEachPrivatePacket(pack, [&](const quint8 *payload, int length, PacketLength, const quint8 *) {
         privateData = true;
         if (length < 1 || (payload[0] != SUBSTREAM_PCM && payload[0] != SUBSTREAM_MLP))
             return;

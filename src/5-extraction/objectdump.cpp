@@ -12,6 +12,7 @@
 #include "5-extraction/objectcheck.h"
 #include "5-extraction/objectnames.h"
 #include "5-extraction/objectoutput.h"
+#include "5-extraction/pcmtrackcut.h"
 #include "5-extraction/titleaudio.h"
 
 namespace {
@@ -27,6 +28,7 @@ struct DumpSpan {
     const AOBObject *opening = nullptr; // the stream's format and where its first audio byte lies
     quint32 first = 0;
     quint32 last = 0;
+    int skip = 0; // audio bytes of the first block before the object's first (an MLP major sync, a PCM unit)
     const DVDATitle *title = nullptr;   // a whole title: its tracks, for the progress shown
 };
 
@@ -138,11 +140,14 @@ public:
     BlockLoop(const DumpSpan &span, const ExtractOptions &options, DumpProgress &progress_,
               DumpCounts &counts_)
         : titleset(*span.titleset), stream(span.opening->streamInfo), progress(progress_),
-          counts(counts_), verifying(options.mode == ModeVerify), first(span.first), last(span.last)
+          counts(counts_), verifying(options.mode == ModeVerify), first(span.first), last(span.last),
+          skip(span.skip)
     {
     }
 
-    Result run(PayloadReader &reader, quint8 *runBuffer)
+    // Reads until the last block (and what follows of an MLP object), or until output says
+    // it has all of the object.
+    Result run(PayloadReader &reader, quint8 *runBuffer, const ObjectOutput &output)
     {
         const Tail tail = followingAudio(titleset, stream, last);
         const qint64 end = qint64(last) + tail.blocks;
@@ -160,7 +165,7 @@ public:
                 counts.pack(block, pack);
                 const qint64 damagedBefore = reader.damagedPackets();
                 const qint64 correctedBefore = reader.correctedPackets();
-                const Result handed = reader.read(pack, block == first ? stream.majorSyncOffset : 0,
+                const Result handed = reader.read(pack, block == first ? skip : 0,
                                                   block == qint64(last) + 1 ? tail.limit : 0);
                 if (reader.damagedPackets() > damagedBefore)
                     counts.damagedPacket();
@@ -168,7 +173,7 @@ public:
                 if (handed.failed())
                     return handed;
                 // Past the object, nothing more is handed on once the limit is used up.
-                done = block > qint64(last) && reader.limitReached();
+                done = (block > qint64(last) && reader.limitReached()) || output.windowFull();
             }
             if (done)
                 return ResultCode::Succeeded;
@@ -199,6 +204,7 @@ private:
     bool verifying;
     quint32 first;
     quint32 last;
+    int skip;
 };
 
 // What a dump writes besides the samples.
@@ -207,6 +213,7 @@ struct DumpExtras {
     TrackMarks marks;      // of a whole title
     quint64 lengthPts = 0; // as the disc gives it
     bool exactLength = false; // a track's or title's own length, not an index's share
+    FrameWindow window;    // of a PCM track cut where its title says it begins and ends
 };
 
 // MLP audio decoded short of the length the disc gives (beyond the access units a cut
@@ -257,14 +264,14 @@ Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &baseP
                                 ? streamInfoWithPayload(titleset, span.opening)
                                 : span.opening->streamInfo;
     ObjectOutput output(info, basePath, options,
-                        OutputDetails{extras.comments, extras.marks, extras.lengthPts});
+                        OutputDetails{extras.comments, extras.marks, extras.lengthPts, extras.window});
     if (output.result().failed())
         return output.result();
 
     DumpCounts counts(check, span, *output.dumper());
     const bool pcm = info.subStreamId == SUBSTREAM_PCM;
     PayloadReader reader(*output.dumper(), pcm ? info.headerLength : 0, pcm ? pcmGeometry(info) : PcmGeometry());
-    const Result read = BlockLoop(span, options, progress, counts).run(reader, runBuffer.get());
+    const Result read = BlockLoop(span, options, progress, counts).run(reader, runBuffer.get(), output);
     std::vector<WrittenFile> finished;
     const Result closed = output.finish(&finished);
     if (check) {
@@ -285,12 +292,23 @@ Result dumpOne(const AOBObject &object, const QString &basePath, const ExtractOp
 {
     // An object without blocks gets no file. A track without indexes reads first and last
     // block 0, which is the titleset's first block and another object's audio.
-    const DumpSpan span{object.titleset(), &object, object.firstBlock(), object.lastBlock()};
+    DumpSpan span{object.titleset(), &object, object.firstBlock(), object.lastBlock(),
+                  object.streamInfo.majorSyncOffset};
     if (!span.titleset || span.first > span.last
         || (object.kind() == KindTrack && static_cast<const DVDATrack &>(object).indexes.empty()))
         return ResultCode::BlockNotFound;
-    const DumpExtras extras{objectComments(&object, options.tags), TrackMarks(), object.timePts(),
-                            object.kind() == KindTrack};
+    DumpExtras extras{objectComments(&object, options.tags), TrackMarks(), object.timePts(),
+                      object.kind() == KindTrack, FrameWindow()};
+    // A decoded PCM track starts and ends at its own samples, where the stream's time
+    // stamps place them; a stored one keeps its whole blocks.
+    PcmTrackCut cut;
+    if (object.kind() == KindTrack && options.mode != ModeStore
+        && cutPcmTrack(static_cast<const DVDATrack &>(object), *span.titleset, &cut)) {
+        span.first = cut.first;
+        span.last = cut.last;
+        span.skip = cut.skip;
+        extras.window = cut.window;
+    }
     return dump(span, extras, basePath, options, record, check, files);
 }
 
@@ -302,10 +320,12 @@ Result dumpWholeTitle(const DVDATitle &title, const QString &basePath,
     const Result found = titleAudio(title, &audio);
     if (found.failed())
         return found;
-    const DumpSpan span{title.titleset(), audio.opening, audio.first, audio.last, &title};
+    const DumpSpan span{title.titleset(), audio.opening, audio.first, audio.last,
+                        audio.opening->streamInfo.majorSyncOffset, &title};
     if (!span.titleset)
         return ResultCode::BlockNotFound;
-    const DumpExtras extras{objectComments(&title, options.tags), titleMarks(title), audio.lengthPts, true};
+    const DumpExtras extras{objectComments(&title, options.tags), titleMarks(title), audio.lengthPts, true,
+                            FrameWindow()};
     return dump(span, extras, basePath, options, record, check, files);
 }
 

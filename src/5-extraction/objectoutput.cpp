@@ -105,6 +105,10 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
         samples = written.get();
     }
 
+    if (details.window.cuts()) {
+        window = std::make_unique<FrameWindowSink>(*samples, details.window, format);
+        samples = window.get();
+    }
     if (mlpStream) {
         MlpDecoding decoding;
         decoding.downmix = !verifying && options.downmix;

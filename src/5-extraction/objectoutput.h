@@ -9,6 +9,7 @@
 
 #include "1-base/result.h"
 #include "1-base/streaminfo.h"
+#include "2-stream/framewindow.h"
 #include "4-output/outputsink.h"
 #include "4-output/trackmarks.h"
 #include "5-extraction/extractoptions.h"
@@ -23,6 +24,7 @@ struct OutputDetails {
     QStringList comments;  // Vorbis comments of FLAC files
     TrackMarks marks;      // where the tracks of a whole title begin
     quint64 lengthPts = 0; // how long the audio is said to be, 0 unknown
+    FrameWindow window;    // the decoded frames that are the object's (a cut PCM track)
 };
 
 // The paths of the files an ObjectOutput of the stream makes at basePath: the stored
@@ -49,6 +51,8 @@ public:
     Result finish(std::vector<WrittenFile> *files);
     // Adds what the decoder counted (MLP access units and the damage it reported).
     void report(ObjectCheck &check) const;
+    // The window of decoded frames is full: nothing more of the stream is the object's.
+    bool windowFull() const { return window && window->full(); }
 
 private:
     void makeSampleOutput(const StreamInfo &info, const QString &basePath,
@@ -56,6 +60,7 @@ private:
 
     std::unique_ptr<OutputSink> files;     // null in Verify mode
     std::unique_ptr<SampleSink> discarded; // Verify mode's sink
+    std::unique_ptr<FrameWindowSink> window; // before the files, when the object is cut
     std::unique_ptr<DVDAStreamDumper> streamDumper;
     const DVDAMLPStreamDumper *mlp = nullptr; // the dumper, when it decodes MLP
     int rate = 0;                              // of the decoded samples' group 1

@@ -23,6 +23,7 @@
 #include "testzone/mlpencoder.h"
 #include "testzone/packs.h"
 #include "testzone/pcmtrack.h"
+#include "testzone/profile.h"
 #include "testzone/resultcompare.h"
 #include "testzone/wavereader.h"
 
@@ -199,6 +200,48 @@ private slots:
         checkTitleFiles(out, title.title(), optionsFor(options), files,
                         [&](const QString &file) { return title.interleaved(channelsOf(file)); },
                         g1.rate, title.joins);
+    }
+
+    // The same tracks extracted one by one: each file a slice of the title's stream that
+    // begins within half a 90 kHz tick of its join, and the slices of a file's channels
+    // follow each other without a gap or a doubled sample. The plain profile's streams
+    // carry no time stamps that could place a join inside a block.
+    void pcmTracksAlone_data() { pcmTracksJoin_data(); }
+    void pcmTracksAlone()
+    {
+        if (!authored())
+            QSKIP("the plain profile's time stamps are all 0: its tracks are cut by whole blocks");
+        QFETCH(int, assignment);
+        QFETCH(QList<int>, groups);
+        QFETCH(QList<int>, trackFrames);
+        QFETCH(QString, options);
+        QFETCH(QStringList, files);
+        const PcmGroup g1{groups[0], groups[1], groups[2]};
+        const PcmGroup g2{groups[3], groups[3] ? groups[4] : 16, groups[3] ? groups[5] : 48000};
+        int total = 0;
+        for (int frames : trackFrames)
+            total += frames;
+        PcmTrack title(assignment, g1, g2, total, trackFrames);
+        QVERIFY(title.track(int(trackFrames.size()) - 1));
+        for (const QString &file : files) {
+            const QList<int> channels = channelsOf(file);
+            const int ratio = channels.first() < g1.channels ? 1 : g1.rate / g2.rate;
+            const QByteArray whole = title.interleaved(channels); // s32le
+            const int frameBytes = 4 * int(channels.size());
+            qint64 end = 0; // where the slice before ends, in this file's frames
+            for (int k = 0; k < trackFrames.size(); ++k) {
+                QTemporaryDir out;
+                QCOMPARE(title.convert(out.filePath("t"), optionsFor(options), nullptr, k), ResultCode::Succeeded);
+                const Decoded d = decode(out.filePath("t" + file.section('|', 0, 0)));
+                QCOMPARE(d.error, QString());
+                QVERIFY2(whole.mid(end * frameBytes, d.samples.size()) == d.samples,
+                         qPrintable(QString("%1, track %2 from frame %3").arg(file).arg(k + 1).arg(end)));
+                const double tolerance = double(d.sampleRate) / 180000 + 0.5 + (ratio > 1 ? 1 : 0);
+                QVERIFY(std::abs(double(end) - double(title.joins[k]) / ratio) <= tolerance);
+                end += d.samples.size() / frameBytes;
+            }
+            QCOMPARE(end * frameBytes, qint64(whole.size()));
+        }
     }
 
     // A title of MLP tracks, each beginning at a major sync inside a block, decoded as

@@ -49,7 +49,7 @@ DamagedTrack::DamagedTrack(bool mlp, const QString &damage)
     const int pack = packed.count * 2 / 3;
     quint8 *packBytes = reinterpret_cast<quint8 *>(packed.packs.data()) + pack * packs::PACK_SIZE;
     if (damage == "change header") { // the bit code: 16 bits -> 24 bits
-        forEachPrivatePacket(packBytes, [](const quint8 *header, int, PacketLength) {
+        forEachPrivatePacket(packBytes, [](const quint8 *header, int, PacketLength, const quint8 *) {
             const_cast<quint8 *>(header)[7] ^= 0x20;
         });
     }

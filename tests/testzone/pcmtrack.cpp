@@ -77,10 +77,10 @@ ResultCode PcmTrack::convertTitle(const QString &basePath, const ExtractOptions 
 }
 
 ResultCode PcmTrack::convert(const QString &basePath, const ExtractOptions &options,
-                             std::vector<WrittenFile> *files)
+                             std::vector<WrittenFile> *files, int k)
 {
     ExtractProgress progress;
-    return dumpObject(track(), basePath, options, progress, nullptr, files).code();
+    return dumpObject(track(k), basePath, options, progress, nullptr, files).code();
 }
 
 std::vector<qint32> PcmTrack::channel(int n) const

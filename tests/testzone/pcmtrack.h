@@ -33,7 +33,7 @@ struct PcmTrack {
     AOBObject *track(int k = 0) const;
     DVDATitle *title() const;
     ResultCode convert(const QString &basePath, const ExtractOptions &options,
-                       std::vector<WrittenFile> *files = nullptr);
+                       std::vector<WrittenFile> *files = nullptr, int track = 0);
     // The whole title, as --per-title extracts it.
     ResultCode convertTitle(const QString &basePath, const ExtractOptions &options);
     // Stream channel n's samples as 32-bit left-justified values.
