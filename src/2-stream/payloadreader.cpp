@@ -92,8 +92,22 @@ Result PayloadReader::read(const quint8 *pack, int skipBytes, int limitBytes)
         }
         if (limit > 0 && limit < n)
             end = audio + limit;
-        if (!wholeSkipped && limit != -1 && end > begin)
-            result = target.write(begin, int(end - begin));
+        const bool writes = !wholeSkipped && limit != -1 && end > begin;
+        if (mark >= 0 && mark < n) {
+            // What the dumper made of the bytes before the mark, counted before the rest.
+            const quint8 *at = qBound(begin, audio + mark, qMax(begin, end));
+            if (writes && at > begin)
+                result = target.write(begin, int(at - begin));
+            framesAtMark = target.framesDone();
+            mark = -1;
+            if (writes && result.ok() && end > at)
+                result = target.write(at, int(end - at));
+        } else {
+            if (mark >= 0)
+                mark -= n;
+            if (writes)
+                result = target.write(begin, int(end - begin));
+        }
         if (limit > 0)
             limit = limit <= n ? -1 : limit - n;
         position += n;

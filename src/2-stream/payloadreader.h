@@ -34,6 +34,14 @@ public:
     Result read(const quint8 *pack, int skip = 0, int limit = 0);
     // Whether a limit was set and is used up: nothing more is handed on.
     bool limitReached() const { return limit == -1; }
+    // A mark at that audio byte from the start of the next pack read: framesAtMark() then
+    // gives the frames the dumper made of the bytes before it (-1 until it was reached).
+    void markAt(int audioOffset)
+    {
+        mark = audioOffset;
+        framesAtMark = -1;
+    }
+    qint64 markedFrames() const { return framesAtMark; }
     // Packets read whose length or header length was damaged.
     qint64 damagedPackets() const { return damaged; }
     // Packets whose length took in the next packet's prefix (PacketLength::Corrected):
@@ -55,4 +63,6 @@ private:
     qint64 corrected = 0;
     qint32 skip = 0;  // audio bytes still to skip; 0 none, -1 done
     qint32 limit = 0; // audio bytes still allowed; 0 no limit, -1 reached
+    qint32 mark = -1; // audio bytes up to the mark; -1 none
+    qint64 framesAtMark = -1;
 };

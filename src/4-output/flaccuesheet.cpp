@@ -32,11 +32,11 @@ QByteArray flacCueSheet(const TrackMarks &marks, int sampleRate, quint64 totalSa
     int trackCount = 0;
     for (size_t k = 0; k < marks.marks.size();) {
         const TrackMark &start = marks.marks[k];
-        const quint64 offset = quint64(ptsToSamples(start.pts, sampleRate));
+        const quint64 offset = quint64(markSample(start, sampleRate));
         QByteArray indexes;
         int indexCount = 0;
         for (; k < marks.marks.size() && marks.marks[k].track == start.track; ++k) {
-            const quint64 at = quint64(ptsToSamples(marks.marks[k].pts, sampleRate));
+            const quint64 at = quint64(markSample(marks.marks[k], sampleRate));
             if (at > totalSamples || at < offset)
                 continue;
             putBe64(indexes, at - offset);

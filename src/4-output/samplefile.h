@@ -31,6 +31,13 @@ public:
     // Set before open. Where the tracks of a whole title begin, for the formats that
     // carry such marks.
     void setMarks(const TrackMarks &m) { marks = m; }
+    // Before finish: the same marks, placed where the decoded stream put them (a file
+    // made room for as many marks when it opened).
+    void moveMarks(const TrackMarks &m)
+    {
+        if (m.marks.size() == marks.marks.size())
+            marks = m;
+    }
     // Set before open: how long the audio is said to be, in 90 kHz ticks (0 unknown), so
     // that a format can make room in its header for what a long file needs.
     void setExpectedLength(quint64 pts) { expectedPts = pts; }

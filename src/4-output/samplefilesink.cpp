@@ -216,6 +216,16 @@ void SampleFileSink::placeChannels()
     }
 }
 
+void SampleFileSink::moveMarks(const TrackMarks &m)
+{
+    if (m.marks.size() != marks.marks.size())
+        return;
+    marks = m;
+    for (const auto &file : files)
+        if (file)
+            file->moveMarks(m);
+}
+
 SampleSink::Targets SampleFileSink::reserve(int frames1, int frames2)
 {
     qint64 need[SLOTS];

@@ -60,6 +60,8 @@ public:
     // then gets its cue sheet beside it), and how long the audio is said to be (90 kHz
     // ticks), so that a file that will be long can be made ready for it.
     void setMarks(const TrackMarks &m) { marks = m; }
+    // Before finish: the same marks where the decoded stream put them, for every file.
+    void moveMarks(const TrackMarks &m);
     void setExpectedLength(quint64 pts) { expectedPts = pts; }
     // The base path is a name template whose per-file fields each file fills in.
     void setTemplated(bool t) { templated = t; }

@@ -6,6 +6,14 @@
 #include "1-base/pts.h"
 #include "4-output/outputfile.h"
 
+qint64 markSample(const TrackMark &mark, int sampleRate)
+{
+    if (mark.frame >= 0 && mark.frameRate > 0)
+        return mark.frameRate == sampleRate ? mark.frame
+                                            : (mark.frame * sampleRate + mark.frameRate / 2) / mark.frameRate;
+    return ptsToSamples(mark.pts, sampleRate);
+}
+
 QString markLabel(const TrackMark &mark)
 {
     return mark.index <= 1 ? QString::asprintf("Track %02d", mark.track)
@@ -27,7 +35,7 @@ QString cueSheet(const TrackMarks &marks, const QString &fileName, int sampleRat
             text += QString::asprintf("  TRACK %02d AUDIO\n", track);
         }
         // Frames of 1/75 s up to the sample the mark falls on, cut to whole frames.
-        const qint64 frames = sampleRate > 0 ? ptsToSamples(mark.pts, sampleRate) * 75 / sampleRate : 0;
+        const qint64 frames = sampleRate > 0 ? markSample(mark, sampleRate) * 75 / sampleRate : 0;
         text += QString::asprintf("    INDEX %02d %02lld:%02lld:%02lld\n", mark.index,
                                   static_cast<long long>(frames / (75 * 60)),
                                   static_cast<long long>(frames / 75 % 60),

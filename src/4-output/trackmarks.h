@@ -12,7 +12,15 @@ struct TrackMark {
     int track = 0;    // 1 ..
     int index = 1;    // 1 for the track's start, 2 .. for the indexes after its first
     quint64 pts = 0;  // from the title's start
+    // Where the stream itself put the mark, when it did: the frame at frameRate (the
+    // title's group 1); -1 when only pts is known.
+    qint64 frame = -1;
+    int frameRate = 0;
 };
+
+// The sample of a file at sampleRate where the mark falls: its frame scaled to the rate
+// when the stream gave one, else its time rounded to the nearest sample.
+qint64 markSample(const TrackMark &mark, int sampleRate);
 
 struct TrackMarks {
     QString zone;   // what the cue sheet's REM lines name

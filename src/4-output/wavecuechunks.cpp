@@ -28,7 +28,7 @@ QByteArray waveCueChunks(const TrackMarks &marks, int sampleRate, qint64 frames)
     QByteArray points, labels;
     quint32 count = 0;
     for (const TrackMark &mark : marks.marks) {
-        const qint64 at = ptsToSamples(mark.pts, sampleRate);
+        const qint64 at = markSample(mark, sampleRate);
         // A cue point holds a 32-bit frame number: past it (or past the audio written) a
         // point would name a place that is not in the file.
         if (at > frames || at > qint64(0xFFFFFFFFu))

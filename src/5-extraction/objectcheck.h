@@ -31,6 +31,7 @@ struct ObjectCheck {
     qint64 firstProblemMs = -1;  // from the start of the object; -1 when clean
     ResultCode result = ResultCode::Succeeded; // the dump's
     QString where;               // where it failed: the file, block or command
+    QStringList notes;           // what the rip log should say besides (a mark the stream moved)
     QStringList files;           // Convert: the files written
     std::vector<WrittenFile> written; // Store and Convert: the files written, with what they hold
 

@@ -146,8 +146,9 @@ public:
     }
 
     // Reads until the last block (and what follows of an MLP object), or until output says
-    // it has all of the object.
-    Result run(PayloadReader &reader, quint8 *runBuffer, const ObjectOutput &output)
+    // it has all of the object. The frames decoded before each point are noted in it.
+    Result run(PayloadReader &reader, quint8 *runBuffer, const ObjectOutput &output,
+               std::vector<StreamPoint> &points)
     {
         const Tail tail = followingAudio(titleset, stream, last);
         const qint64 end = qint64(last) + tail.blocks;
@@ -163,6 +164,7 @@ public:
                 progress.at(block);
                 const quint8 *pack = runBuffer + size_t(i) * BLOCK_SIZE;
                 counts.pack(block, pack);
+                armPoint(block, points, reader);
                 const qint64 damagedBefore = reader.damagedPackets();
                 const qint64 correctedBefore = reader.correctedPackets();
                 const Result handed = reader.read(pack, block == first ? skip : 0,
@@ -170,6 +172,7 @@ public:
                 if (reader.damagedPackets() > damagedBefore)
                     counts.damagedPacket();
                 counts.correctedPackets(reader.correctedPackets() - correctedBefore);
+                notePoint(points, reader);
                 if (handed.failed())
                     return handed;
                 // Past the object, nothing more is handed on once the limit is used up.
@@ -193,6 +196,24 @@ public:
     }
 
 private:
+    // One point at a time is marked in the reader, from the pack of its block on.
+    void armPoint(qint64 block, std::vector<StreamPoint> &points, PayloadReader &reader)
+    {
+        while (!armed && nextPoint < points.size() && points[nextPoint].block < block)
+            ++nextPoint; // a block the loop did not read
+        if (!armed && nextPoint < points.size() && points[nextPoint].block == block) {
+            reader.markAt(points[nextPoint].offset);
+            armed = true;
+        }
+    }
+    void notePoint(std::vector<StreamPoint> &points, const PayloadReader &reader)
+    {
+        if (armed && reader.markedFrames() >= 0) {
+            points[nextPoint++].frames = reader.markedFrames();
+            armed = false;
+        }
+    }
+
     // A verification reads on past a block of the object it cannot read, counting it; the
     // decoder reports the break in the stream. An extraction stops with the read error.
     bool readsPast(qint64 failedBlock) const { return verifying && failedBlock <= qint64(last); }
@@ -205,6 +226,8 @@ private:
     quint32 first;
     quint32 last;
     int skip;
+    size_t nextPoint = 0;
+    bool armed = false;
 };
 
 // What a dump writes besides the samples.
@@ -271,13 +294,18 @@ Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &baseP
     DumpCounts counts(check, span, *output.dumper());
     const bool pcm = info.subStreamId == SUBSTREAM_PCM;
     PayloadReader reader(*output.dumper(), pcm ? info.headerLength : 0, pcm ? pcmGeometry(info) : PcmGeometry());
-    const Result read = BlockLoop(span, options, progress, counts).run(reader, runBuffer.get(), output);
+    std::vector<StreamPoint> points = span.title ? trackStartPoints(*span.title) : std::vector<StreamPoint>();
+    const Result read = BlockLoop(span, options, progress, counts).run(reader, runBuffer.get(), output, points);
+    QStringList notes;
+    if (span.title && !extras.marks.empty())
+        output.moveMarks(streamCheckedMarks(*span.title, extras.marks, points, info.group1SampleRate, &notes));
     std::vector<WrittenFile> finished;
     const Result closed = output.finish(&finished);
     if (check) {
         output.report(*check);
         if (read.ok() && options.mode != ModeStore) // a stored stream is not decoded
             check->missingFrames = missingFrames(info, extras, output.dumper()->framesDone());
+        check->notes << notes;
         for (const WrittenFile &file : finished)
             check->files << file.path;
         check->written.insert(check->written.end(), finished.begin(), finished.end());

@@ -130,12 +130,19 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
     }
     if (state.ok() && written)
         state = written->open();
+    sampleFiles = written.get();
     files = std::move(written);
     if (state.failed()) {
         streamDumper.reset();
         mlp = nullptr;
     }
     rate = format.group1SampleRate;
+}
+
+void ObjectOutput::moveMarks(const TrackMarks &marks)
+{
+    if (sampleFiles)
+        sampleFiles->moveMarks(marks);
 }
 
 Result ObjectOutput::finish(std::vector<WrittenFile> *written)

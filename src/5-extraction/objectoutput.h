@@ -17,6 +17,7 @@
 class DVDAStreamDumper;
 class DVDAMLPStreamDumper;
 class SampleSink;
+class SampleFileSink;
 struct ObjectCheck;
 
 // What the decoded files carry besides the samples.
@@ -51,6 +52,8 @@ public:
     Result finish(std::vector<WrittenFile> *files);
     // Adds what the decoder counted (MLP access units and the damage it reported).
     void report(ObjectCheck &check) const;
+    // Before finish: the marks where the decoded stream put them.
+    void moveMarks(const TrackMarks &marks);
     // The window of decoded frames is full: nothing more of the stream is the object's.
     bool windowFull() const { return window && window->full(); }
 
@@ -59,6 +62,7 @@ private:
                           const ExtractOptions &options, const OutputDetails &details);
 
     std::unique_ptr<OutputSink> files;     // null in Verify mode
+    SampleFileSink *sampleFiles = nullptr; // the same, when it writes decoded samples
     std::unique_ptr<SampleSink> discarded; // Verify mode's sink
     std::unique_ptr<FrameWindowSink> window; // before the files, when the object is cut
     std::unique_ptr<DVDAStreamDumper> streamDumper;

@@ -90,6 +90,8 @@ QString ripLogText(const ExtractionReport &report)
         line(tr("%1: %2").arg(selectorOf(check.object), resultText(Result(check.result, check.where))));
         if (report.options.mode != ModeStore)
             line(tr("  verify: %1  %2").arg(checkStatusText(checkStatus(check)), checkDetail(check)));
+        for (const QString &note : check.notes)
+            line(tr("  note: %1").arg(note));
         for (const WrittenFile &file : check.written) {
             line(QStringLiteral("  ") + file.path);
             if (file.frames >= 0)

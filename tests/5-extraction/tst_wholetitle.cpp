@@ -14,7 +14,9 @@
 
 #include "3-zone/dvdazone.h"
 #include "4-output/trackmarks.h"
+#include "1-base/pts.h"
 #include "5-extraction/extractprogress.h"
+#include "5-extraction/objectcheck.h"
 #include "5-extraction/objectdump.h"
 #include "5-extraction/objectoutput.h"
 #include "5-extraction/wholetitles.h"
@@ -80,6 +82,21 @@ struct MlpTitle {
     std::unique_ptr<ZoneFolder> folder;
     std::unique_ptr<DVDAZone> zone;
 };
+
+// Adds ticks to the length of the title's track k (0-based) in the written zone's
+// information file, and opens the zone again.
+void lengthenTrack(const ZoneFolder &folder, std::unique_ptr<DVDAZone> &zone, int k, qint32 ticks)
+{
+    QFile info(folder.filePath(titlesetInfoName(1)));
+    QVERIFY(info.open(QIODevice::ReadWrite));
+    QByteArray bytes = info.readAll();
+    const quint32 record = qFromBigEndian<quint32>(bytes.constData() + TITLE_TABLE_AT + 8 + 4);
+    const int at = TITLE_TABLE_AT + int(record) + 16 + 20 * k + 10;
+    qToBigEndian<quint32>(qFromBigEndian<quint32>(bytes.constData() + at) + quint32(ticks), bytes.data() + at);
+    QVERIFY(info.seek(0) && info.write(bytes) == bytes.size());
+    info.close();
+    zone = std::make_unique<DVDAZone>(QDir(folder.path()));
+}
 
 // Samples within `bits` as FFmpeg's s32le gives them: left-justified.
 QByteArray leftJustified(const QVector<qint32> &samples, int channels, int bits, const QList<int> &order)
@@ -300,6 +317,63 @@ private slots:
         checkTitleFiles(out, title.title(), optionsFor(options), files,
                         [&](const QString &file) { return leftJustified(samples, channels, bits, channelsOf(file)); },
                         rate, title.joins);
+    }
+
+    // Track lengths that disagree with the stream: an MLP track begins at its major sync,
+    // a PCM one in its first block or the one before; the stream's start is marked, and
+    // the rip log's note says so. Within that, the lengths are marked as they give.
+    void marksFollowTheStream_data()
+    {
+        QTest::addColumn<QString>("stream");
+        QTest::addColumn<int>("ticks"); // added to track 1's length
+        QTest::addColumn<bool>("moved");
+        QTest::newRow("MLP, 2 ms long") << "mlp" << 180 << true;
+        QTest::newRow("MLP, a tick long") << "mlp" << 1 << false;
+        QTest::newRow("PCM, 100 ms long") << "pcm" << 9000 << true;
+        QTest::newRow("PCM, a tick long") << "pcm" << 1 << false;
+    }
+    void marksFollowTheStream()
+    {
+        QFETCH(QString, stream);
+        QFETCH(int, ticks);
+        QFETCH(bool, moved);
+        const int rate = 48000;
+        std::unique_ptr<MlpTitle> mlp;
+        std::unique_ptr<PcmTrack> pcm;
+        DVDATitle *title = nullptr;
+        QList<qint64> joins;
+        if (stream == "mlp") {
+            const QVector<qint32> samples = mlpencoder::testSignal(2, 300 * mlpencoder::frameSize(rate), 16, 3);
+            mlp = std::make_unique<MlpTitle>(mlpencoder::encodeMlp(mlpencoder::toInt16(samples), {1, rate, 16}), rate,
+                                             QList<int>{3});
+            lengthenTrack(*mlp->folder, mlp->zone, 0, ticks);
+            title = mlp->title();
+            joins = mlp->joins;
+        } else {
+            pcm = std::make_unique<PcmTrack>(1, PcmGroup{2, 16, rate}, PcmGroup{}, 24000, QList<int>{12001, 11999});
+            lengthenTrack(*pcm->folder, pcm->zone, 0, ticks);
+            title = pcm->title();
+            joins = pcm->joins;
+        }
+        QTemporaryDir out;
+        ExtractProgress progress;
+        ObjectCheck check;
+        QCOMPARE(dumpTitle(title, out.filePath("t"), optionsFor(""), progress, &check).code(), ResultCode::Succeeded);
+        QCOMPARE(check.notes.size(), moved ? 1 : 0);
+        const qint64 byLengths = ptsToSamples(title->tracks[1]->titleStartPts(), rate);
+        const WaveContents wave = readWave(check.files.value(0));
+        QCOMPARE(wave.cues.size(), size_t(2));
+        const qint64 marked = wave.cues[1].position;
+        if (!moved) {
+            QCOMPARE(marked, byLengths);
+            return;
+        }
+        QVERIFY(check.notes.first().contains(QString("track 2 starts at sample %1 of the title by its stream, %2 by")
+                                                 .arg(marked).arg(byLengths)));
+        if (mlp) // exactly the join
+            QCOMPARE(marked, joins[1]);
+        else // where the track's first block begins
+            QVERIFY(qAbs(marked - joins[1]) < 1000);
     }
 
     // The cue sheet's text: a track's start as INDEX 01, its later indexes as INDEX 02 on,
