@@ -1,5 +1,6 @@
 #include "2-stream/mlpstreamdumper.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "2-stream/avcodeclibrary.h"
@@ -149,6 +150,7 @@ void DVDAMLPStreamDumper::drop(int count)
 {
     readPosition += count;
     pending -= count;
+    consumed += count;
 }
 
 bool DVDAMLPStreamDumper::findMajorSync()
@@ -257,7 +259,7 @@ Result DVDAMLPStreamDumper::decodeUnit(int size, bool *failed)
         return ResultCode::Succeeded;
     }
     while (av->avcodec_receive_frame(decoder, frame) == 0) {
-        const Result written = writeFrame(frame);
+        const Result written = writeFrame(frame, size);
         av->av_frame_unref(frame);
         if (written.failed())
             return written;
@@ -265,7 +267,43 @@ Result DVDAMLPStreamDumper::decodeUnit(int size, bool *failed)
     return ResultCode::Succeeded;
 }
 
-Result DVDAMLPStreamDumper::writeFrame(const AVFrame *decoded)
+Result DVDAMLPStreamDumper::fillLostAudio(int timing, int unitFrames, int channels, int channels2)
+{
+    // Bytes between the end of the last unit that gave samples and this one: dropped, or
+    // units that gave none. None lost: a jump in the timing is the stream's own.
+    const qint64 lostBytes = lastGoodEnd >= 0 ? consumed - lastGoodEnd : 0;
+    if (lostBytes <= 0 || nextTiming < 0 || goodUnits <= 0)
+        return ResultCode::Succeeded;
+    qint64 lost = (timing - nextTiming) & 0xFFFF;
+    const double estimate = double(lostBytes) * goodUnits / goodBytes * unitFrames;
+    lost += qMax<qint64>(0, std::llround((estimate - double(lost)) / 65536.0)) * 65536;
+    if (lost <= 0)
+        return ResultCode::Succeeded;
+    silences.push_back({frames, lost});
+    frames += lost;
+    if (!sink.keepsSamples())
+        return ResultCode::Succeeded;
+    enum { CHUNK = 4800 };
+    for (qint64 left = lost; left > 0;) {
+        const int n = int(qMin<qint64>(left, CHUNK));
+        const SampleSink::Targets room = sink.reserve(n, channels2 > 0 ? n : 0);
+        for (int c = 0; c < channels && c < SampleSink::MAX_CHANNELS; ++c) {
+            quint8 *to = room.channel[c];
+            const bool first = c < channels - channels2;
+            const int step = first ? room.stride1 : room.stride2;
+            const int width = first ? size1 : size2;
+            for (int f = 0; to && f < n; ++f, to += step)
+                std::memset(to, 0, size_t(width));
+        }
+        const Result committed = sink.commit(n, channels2 > 0 ? n : 0);
+        if (committed.failed())
+            return state = committed;
+        left -= n;
+    }
+    return ResultCode::Succeeded;
+}
+
+Result DVDAMLPStreamDumper::writeFrame(const AVFrame *decoded, int unitSize)
 {
     const int channels = decoded->ch_layout.nb_channels;
     const bool wide = decoded->format == AV_SAMPLE_FMT_S32;
@@ -276,6 +314,15 @@ Result DVDAMLPStreamDumper::writeFrame(const AVFrame *decoded)
     const int c1 = decoding.stereoSink ? 2 : info.group1Channels;
     const int count = decoded->nb_samples;
     const int count2 = channels > c1 ? count : 0;
+    const quint8 *unit = input.data() + readPosition;
+    const int timing = (unit[2] << 8) | unit[3];
+    const Result filled = fillLostAudio(timing, count, channels, count2 > 0 ? channels - c1 : 0);
+    if (filled.failed())
+        return filled;
+    nextTiming = (timing + count) & 0xFFFF;
+    lastGoodEnd = consumed + unitSize;
+    goodBytes += unitSize;
+    ++goodUnits;
     frames += count;
     if (!sink.keepsSamples()) // nothing is kept: only the frames count
         return ResultCode::Succeeded;

@@ -7,6 +7,11 @@
 // decoding error with "Recover from stream errors" on, bytes are dropped up to the next
 // access unit that carries a major sync and a fresh decoder starts there.
 //
+// Audio lost so (dropped, or access units that gave no audio) is made up with silence of
+// its exact length, so that the output keeps the length the disc gives: each access
+// unit's header carries its input timing (bytes 2-3, samples modulo 65536), and the
+// bytes lost, at the stream's mean bytes per unit, tell how many times it wrapped.
+//
 // Everything lives in the dumper: buffers, parser, decoder and the message sink that
 // counts what the decoder reports, so two dumpers never share state.
 #include <vector>
@@ -20,6 +25,12 @@ struct AVCodecContext;
 struct AVCodecParserContext;
 struct AVPacket;
 struct AVFrame;
+
+// A stretch of audio the stream lost, made up with silence.
+struct SilencedStretch {
+    qint64 frame = 0;  // where it begins in the output
+    qint64 frames = 0;
+};
 
 struct MlpDecoding {
     bool downmix = false;     // ask the decoder for the stereo downmix (substream 0) only
@@ -42,6 +53,7 @@ public:
     // group 2's resolution where the major sync leaves it unset.
     static StreamInfo outputFormat(const StreamInfo &info);
     const DecoderMessages &decoderMessages() const { return messages; }
+    const std::vector<SilencedStretch> &silenced() const { return silences; }
 
     enum {
         // Bytes kept between calls: at most APPEND_AT (more without a whole unit is an
@@ -67,7 +79,10 @@ private:
     void freeDecoder();
     // Decodes the access unit of `size` bytes at the read position and writes its samples.
     Result decodeUnit(int size, bool *failed);
-    Result writeFrame(const AVFrame *decoded);
+    Result writeFrame(const AVFrame *decoded, int unitSize);
+    // Silence for the audio lost before the unit at the read position, whose samples
+    // come next.
+    Result fillLostAudio(int timing, int unitFrames, int channels, int channels2);
     void drop(int count);
 
     StreamInfo info;           // as the decoder gives it (outputFormat)
@@ -87,4 +102,11 @@ private:
     int expectedChannels = 0;   // what the layout needs from the decoder
     int decodedOrder[SampleSink::MAX_CHANNELS]; // decoder channel -> stream channel
     int size1 = 2, size2 = 2;   // written sample sizes of the groups
+
+    // What tells how much audio was lost.
+    qint64 consumed = 0;        // bytes of the stream decoded or dropped so far
+    qint64 lastGoodEnd = -1;    // where the last unit that gave samples ended; -1 none yet
+    int nextTiming = -1;        // the input timing that unit's successor has
+    qint64 goodBytes = 0, goodUnits = 0; // units that gave samples, for the mean size
+    std::vector<SilencedStretch> silences;
 };

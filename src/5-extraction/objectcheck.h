@@ -8,6 +8,7 @@
 
 #include "1-base/result.h"
 #include "2-stream/decodermessages.h"
+#include "2-stream/mlpstreamdumper.h"
 #include "4-output/outputsink.h"
 
 #include <vector>
@@ -29,6 +30,8 @@ struct ObjectCheck {
     qint64 correctedPackets = 0; // packet lengths that took in the next packet's prefix: no damage
     qint64 missingFrames = 0;    // MLP: frames decoded short of the length the disc gives
     qint64 firstProblemMs = -1;  // from the start of the object; -1 when clean
+    std::vector<SilencedStretch> silenced; // lost audio made up with silence (MLP)
+    int sampleRate = 0;          // of the frames counted above
     ResultCode result = ResultCode::Succeeded; // the dump's
     QString where;               // where it failed: the file, block or command
     QStringList notes;           // what the rip log should say besides (a mark the stream moved)

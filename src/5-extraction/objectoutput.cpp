@@ -158,6 +158,8 @@ void ObjectOutput::report(ObjectCheck &check) const
         return;
     const DecoderMessages &messages = mlp->decoderMessages();
     check.units += mlp->units;
+    check.silenced.insert(check.silenced.end(), mlp->silenced().begin(), mlp->silenced().end());
+    check.sampleRate = rate;
     for (int k = 0; k < DecoderMessages::KINDS; ++k)
         check.errors[k] += messages.count(DecoderMessages::Kind(k));
     if (messages.firstDamageFrame() >= 0 && rate > 0)

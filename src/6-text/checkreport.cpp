@@ -95,6 +95,13 @@ QString problemsText(const ObjectCheck &check)
                             kinds.join(QStringLiteral(", ")));
     if (check.firstProblemMs >= 0)
         text += tr(", first at %1").arg(checkTimeText(check.firstProblemMs));
+    QStringList silences;
+    for (const SilencedStretch &stretch : check.silenced)
+        silences << tr("%1 at %2").arg(counted(stretch.frames, "sample", "samples"),
+                                        check.sampleRate > 0 ? checkTimeText(stretch.frame * 1000 / check.sampleRate)
+                                                             : QString::number(stretch.frame));
+    if (!silences.isEmpty())
+        text += tr("; lost audio made up with silence: %1").arg(silences.join(QStringLiteral(", ")));
     return text;
 }
 
@@ -172,6 +179,14 @@ QJsonObject checkJson(const QString &name, const ObjectCheck &check)
                                              ? QJsonValue(checkTimeText(check.firstProblemMs))
                                              : QJsonValue()},
     };
+    QJsonArray silenced;
+    for (const SilencedStretch &stretch : check.silenced)
+        silenced.append(QJsonObject{
+            {QStringLiteral("at"), check.sampleRate > 0 ? checkTimeText(stretch.frame * 1000 / check.sampleRate)
+                                                        : QString()},
+            {QStringLiteral("sample"), stretch.frame},
+            {QStringLiteral("samples"), stretch.frames}});
+    object.insert(QStringLiteral("silenced"), silenced);
     if (!check.mlp) {
         object.insert(QStringLiteral("headerMismatches"), check.headerMismatches);
         object.insert(QStringLiteral("sequenceGaps"), check.sequenceGaps);

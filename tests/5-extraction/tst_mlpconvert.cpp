@@ -15,6 +15,7 @@
 #include "2-stream/mlpstreamdumper.h"
 #include "4-output/wavesink.h"
 #include "5-extraction/extractprogress.h"
+#include "5-extraction/objectcheck.h"
 #include "5-extraction/objectdump.h"
 #include "testzone/dumpzone.h"
 #include "testzone/mlpencoder.h"
@@ -237,23 +238,35 @@ private slots:
         QVERIFY(p.readAllStandardOutput() == converted);
     }
 
-    // The major sync checksum of the third major sync broken: without recovery the dump
-    // stops there; with it, audio resumes at the next major sync. Either way the files
-    // are finished and the log begins with the stream line.
-    void corruptUnit_data()
+    // Major syncs whose checksum is broken (from the third on): without recovery the dump
+    // stops at the first; with it, audio resumes at the next sound major sync, and what was
+    // lost between is silence of its exact length, so the file keeps the stream's length
+    // (also past the 65536 samples where the units' timing wraps). The files are finished
+    // and the log begins with the stream line either way.
+    void lostAudio_data()
     {
         QTest::addColumn<bool>("recover");
-        QTest::newRow("stop") << false;
-        QTest::newRow("recover") << true;
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("broken"); // major syncs broken
+        QTest::newRow("stop") << false << 96000 << 1;
+        QTest::newRow("recover") << true << 96000 << 1;
+        QTest::newRow("recover across three") << true << 48000 << 3;
+        QTest::newRow("recover past the timing's wrap") << true << 192000 << 28;
     }
 
-    void corruptUnit()
+    void lostAudio()
     {
         QFETCH(bool, recover);
-        const MlpFormat format{12, 96000, 24};
-        const QList<int> syncs = majorSyncOffsets(MlpTrack(format, 300).stream);
-        QVERIFY(syncs.size() > 4);
-        const MlpTrack t(format, 300, {0}, {}, syncs[2] + 4 + 26);
+        QFETCH(int, rate);
+        QFETCH(int, broken);
+        const MlpFormat format{12, rate, 24};
+        const int units = 16 * (broken + 6);
+        QByteArray stream = MlpTrack(format, units).stream;
+        const QList<int> syncs = majorSyncOffsets(stream);
+        QVERIFY(syncs.size() > broken + 3);
+        for (int k = 2; k < 2 + broken; ++k)
+            stream[syncs[k] + 4 + 26] = char(stream[syncs[k] + 4 + 26] ^ 0x5A); // its checksum
+        const MlpTrack t(format, units, {0}, stream);
         // Access units are equally long in frames: count them up to an offset.
         auto frameAt = [&](int offset) {
             int n = 0;
@@ -261,34 +274,44 @@ private slots:
                 at += 2 * ((quint8(t.stream[at]) << 8 | quint8(t.stream[at + 1])) & 0xFFF);
             return n * frameSize(format.sampleRate);
         };
+        const int lostFrom = frameAt(syncs[2]), lostTo = frameAt(syncs[2 + broken]);
         QTemporaryDir out;
         const QString previous = QDir::currentPath();
         QDir::setCurrent(out.path()); // where the decoder log goes
-        const ResultCode result = t.convert(out.filePath("t"), convertOptions(recover ? "merge recover log"
-                                                                             : "merge log"));
+        ExtractProgress progress;
+        ObjectCheck check;
+        const ResultCode result = dumpObject(t.track(), out.filePath("t"),
+                                             convertOptions(recover ? "merge recover log" : "merge log"), progress,
+                                             &check).code();
         closeDecoderLog();
         QDir::setCurrent(previous);
 
-        const QByteArray written = samplesOf(out.filePath("t-[Lf-Rf-C-LFE-Ls-Rs]-24-96000.wav"));
-        const QByteArray before = t.expected(all(6), 0, frameAt(syncs[2]));
+        const QByteArray written = samplesOf(out.filePath(QString("t-[Lf-Rf-C-LFE-Ls-Rs]-24-%1.wav").arg(rate)));
+        const QByteArray before = t.expected(all(6), 0, lostFrom);
         QFile log(out.filePath("Kestrova.log"));
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = log.readAll().split('\n');
-        QCOMPARE(lines.value(0),
-                 "[32] ### MLP Stream (channels: 6, sample_rate: 96000, bits_per_sample: 24) ###");
+        QCOMPARE(lines.value(0), QString("[32] ### MLP Stream (channels: 6, sample_rate: %1, bits_per_sample: 24) ###")
+                                     .arg(rate).toLatin1());
         QCOMPARE(result, recover ? ResultCode::Succeeded : ResultCode::MlpDecoder);
         if (!recover) {
             QVERIFY(written == before);
             return;
         }
-        QVERIFY(written == before + t.expected(all(6), frameAt(syncs[3])));
+        QVERIFY(lostTo - lostFrom > (broken > 26 ? 65536 : 0));
+        QCOMPARE(written.size(), t.expected(all(6)).size());
+        QVERIFY(written == before + QByteArray((lostTo - lostFrom) * 6 * 3, '\0') + t.expected(all(6), lostTo));
+        QCOMPARE(check.silenced.size(), size_t(1));
+        QCOMPARE(check.silenced[0].frame, qint64(lostFrom));
+        QCOMPARE(check.silenced[0].frames, qint64(lostTo - lostFrom));
         // The search is logged, then how much it dropped: the unit up to the next sync.
         int looking = 0;
         while (looking < lines.size() && !lines[looking].startsWith("[32] ### Looking for major"))
             ++looking;
-        QVERIFY(lines.indexOf("[16] ### Recovering from stream error (bytes skipped: "
-                              + QByteArray::number(syncs[3] - syncs[2]) + ") ###")
-                > looking);
+        if (broken == 1)
+            QVERIFY(lines.indexOf("[16] ### Recovering from stream error (bytes skipped: "
+                                  + QByteArray::number(syncs[3] - syncs[2]) + ") ###")
+                    > looking);
     }
 
     // The stereo downmix is substream 0 of a stream that has two; a stream with one has

@@ -1,6 +1,7 @@
 // Verification: tracks written into zones, clean or with one kind of damage each, are
 // read and decoded without writing a file, and the check names the kind of damage and
 // when in the track it first shows.
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QtTest>
 
@@ -53,6 +54,10 @@ private slots:
         QCOMPARE(check.blocksRead, t.readablePacks);
         if (damage.isEmpty())
             QCOMPARE(check.units, t.units);
+        // Audio the decoder could not give is made up with silence of its length, and named.
+        const bool lost = damage == "flip major sync checksum";
+        QCOMPARE(json.value("silenced").toArray().isEmpty(), !lost);
+        QCOMPARE(problemsText(check).contains("lost audio made up with silence: "), lost);
         QVERIFY2(qAbs(check.firstProblemMs - t.damageMs) <= (damage.isEmpty() ? 0 : t.unitMs),
                  qPrintable(QString("at %1 ms, not %2").arg(check.firstProblemMs).arg(t.damageMs)));
     }
