@@ -26,6 +26,7 @@ enum class [[nodiscard]] ResultCode : int {
     TitleFormats = -36,  // a whole title whose tracks are not all of one stream format
     TitleGap = -37,      // a whole title whose tracks do not follow each other on the disc
     NoAudio = -38,       // an object whose blocks hold no audio pack
+    MlpGroupRates = -39, // an MLP stream whose channel groups run at different rates
 };
 Q_DECLARE_METATYPE(ResultCode)
 

@@ -88,6 +88,14 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
         state = ResultCode::AllocConverter;
         return;
     }
+    // libavcodec refuses MLP whose group 2 runs at another rate than group 1 (fronts at
+    // 96 kHz, surrounds at 48 kHz, as the format allows).
+    if (mlpStream && info.group2Channels > 0 && info.group2SampleRate > 0
+        && info.group2SampleRate != info.group1SampleRate) {
+        state = Result(ResultCode::MlpGroupRates, QStringLiteral("group 1 at %1 Hz, group 2 at %2 Hz")
+                                                      .arg(info.group1SampleRate).arg(info.group2SampleRate));
+        return;
+    }
     const StreamInfo format = decodedFormat(info);
     const bool flac = options.format == OutputFormat::Flac;
     const OutputLayout layout = decodedLayout(format, options);

@@ -38,6 +38,8 @@ const KindName DECODER_KINDS[DecoderMessages::KINDS] = {
 
 CheckStatus checkStatus(const ObjectCheck &check)
 {
+    if (check.result == ResultCode::MlpGroupRates)
+        return CheckNotDecodable;
     if (check.result != ResultCode::Succeeded)
         return CheckFailed;
     return check.damaged() ? CheckDamaged : CheckOk;
@@ -48,7 +50,9 @@ QString checkStatusText(CheckStatus status)
     switch (status) {
     case CheckOk: return QStringLiteral("ok");
     case CheckDamaged: return QStringLiteral("DAMAGED");
-    case CheckFailed: break;
+    case CheckNotDecodable: return QStringLiteral("NOT DECODABLE");
+    case CheckFailed:
+    case CHECK_STATUSES: break;
     }
     return QStringLiteral("FAILED");
 }
@@ -110,7 +114,9 @@ QString checkDetail(const ObjectCheck &check)
     switch (checkStatus(check)) {
     case CheckOk: return unitsText(check);
     case CheckDamaged: return problemsText(check);
-    case CheckFailed: break;
+    case CheckFailed:
+    case CheckNotDecodable:
+    case CHECK_STATUSES: break;
     }
     return resultText(Result(check.result, check.where));
 }
@@ -133,22 +139,27 @@ QString checkReportText(const QStringList &names, const QList<ObjectCheck> &chec
 QString checkSummary(const QList<ObjectCheck> &checks)
 {
     const QJsonObject counts = checkCounts(checks);
-    return tr("%1: %2 ok, %3 damaged, %4 failed")
-        .arg(counted(checks.size(), "object verified", "objects verified"))
-        .arg(counts.value(QLatin1String("ok")).toInt())
-        .arg(counts.value(QLatin1String("damaged")).toInt())
-        .arg(counts.value(QLatin1String("failed")).toInt());
+    QString text = tr("%1: %2 ok, %3 damaged, %4 failed")
+                       .arg(counted(checks.size(), "object verified", "objects verified"))
+                       .arg(counts.value(QLatin1String("ok")).toInt())
+                       .arg(counts.value(QLatin1String("damaged")).toInt())
+                       .arg(counts.value(QLatin1String("failed")).toInt());
+    const int notDecodable = counts.value(QLatin1String("notDecodable")).toInt();
+    if (notDecodable > 0)
+        text += tr(", %1 not decodable").arg(notDecodable);
+    return text;
 }
 
 QJsonObject checkCounts(const QList<ObjectCheck> &checks)
 {
-    int count[3] = {};
+    int count[CHECK_STATUSES] = {};
     for (const ObjectCheck &check : checks)
         ++count[checkStatus(check)];
     return {{QStringLiteral("objects"), int(checks.size())},
             {QStringLiteral("ok"), count[CheckOk]},
             {QStringLiteral("damaged"), count[CheckDamaged]},
-            {QStringLiteral("failed"), count[CheckFailed]}};
+            {QStringLiteral("failed"), count[CheckFailed]},
+            {QStringLiteral("notDecodable"), count[CheckNotDecodable]}};
 }
 
 bool allClean(const QList<ObjectCheck> &checks)
@@ -167,7 +178,9 @@ QJsonObject checkJson(const QString &name, const ObjectCheck &check)
     QJsonObject object{
         {QStringLiteral("object"), name},
         {QStringLiteral("type"), streamTypeText(check)},
-        {QStringLiteral("status"), checkStatusText(checkStatus(check)).toLower()},
+        {QStringLiteral("status"), checkStatus(check) == CheckNotDecodable
+                                       ? QStringLiteral("notDecodable")
+                                       : checkStatusText(checkStatus(check)).toLower()},
         {QStringLiteral("blocksRead"), check.blocksRead},
         {check.mlp ? QStringLiteral("accessUnits") : QStringLiteral("packs"), check.units},
         {QStringLiteral("decoderErrors"), errors},

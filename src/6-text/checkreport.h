@@ -8,11 +8,13 @@
 
 #include "5-extraction/objectcheck.h"
 
-enum CheckStatus { CheckOk, CheckDamaged, CheckFailed };
+enum CheckStatus { CheckOk, CheckDamaged, CheckFailed, CheckNotDecodable, CHECK_STATUSES };
 
-// Failed: the object could not be read or decoded at all (its result code says why).
+// Failed: the object could not be read or decoded at all (its result code says why). Not
+// decodable: a sound stream this program cannot decode yet (MLP whose groups run at two
+// rates); no damage.
 CheckStatus checkStatus(const ObjectCheck &check);
-QString checkStatusText(CheckStatus status); // "ok", "DAMAGED", "FAILED"
+QString checkStatusText(CheckStatus status); // "ok", "DAMAGED", "FAILED", "NOT DECODABLE"
 QString streamTypeText(const ObjectCheck &check); // "MLP", "PCM", or "none" without audio
 // "00:02:41.237"
 QString checkTimeText(qint64 ms);
@@ -26,12 +28,12 @@ QString checkDetail(const ObjectCheck &check);
 QString checkLine(const QString &name, const ObjectCheck &check);
 // A line per object, names[k] naming checks[k], then the summary.
 QString checkReportText(const QStringList &names, const QList<ObjectCheck> &checks);
-// "3 objects verified: 2 ok, 1 damaged, 0 failed"
+// "3 objects verified: 2 ok, 1 damaged, 0 failed" (and ", 1 not decodable" when any is)
 QString checkSummary(const QList<ObjectCheck> &checks);
-// True when every object was read and decoded without a problem.
-// The summary as numbers: objects, ok, damaged, failed.
+// The summary as numbers: objects, ok, damaged, failed, notDecodable.
 [[nodiscard]] QJsonObject checkCounts(const QList<ObjectCheck> &checks);
-bool allClean(const QList<ObjectCheck> &checks);
+// True when every object was read and decoded without a problem.
+[[nodiscard]] bool allClean(const QList<ObjectCheck> &checks);
 QJsonObject checkJson(const QString &name, const ObjectCheck &check);
 // "Damaged file: /out/track-01-01[0]-04-[L-R]-24-96000.wav: 3 errors (...), first at ..."
 // for every file of every damaged object.

@@ -30,6 +30,7 @@ const ResultText resultTexts[] = {
     {ResultCode::TitleFormats, QT_TRANSLATE_NOOP("ExtractResult", "Cannot join tracks of different formats into one file.")},
     {ResultCode::TitleGap, QT_TRANSLATE_NOOP("ExtractResult", "Cannot join tracks that do not follow each other on the disc.")},
     {ResultCode::NoAudio, QT_TRANSLATE_NOOP("ExtractResult", "No audio in the blocks of the object.")},
+    {ResultCode::MlpGroupRates, QT_TRANSLATE_NOOP("ExtractResult", "Cannot decode MLP whose channel groups run at different sample rates; --store keeps the stream.")},
 };
 } // namespace
 

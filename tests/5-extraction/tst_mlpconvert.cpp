@@ -314,6 +314,43 @@ private slots:
                     > looking);
     }
 
+    // Group 2 at half group 1's rate, as the format allows (libavcodec cannot decode it):
+    // the stream is described with both rates, stored as it is, and refused by Convert and
+    // Verify with what it is, before a file is made.
+    void groupsAtTwoRates_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("files");
+        QTest::newRow("store") << int(ModeStore) << 0 << 1;
+        QTest::newRow("convert") << int(ModeConvert) << int(ResultCode::MlpGroupRates) << 0;
+        QTest::newRow("verify") << int(ModeVerify) << int(ResultCode::MlpGroupRates) << 0;
+    }
+    void groupsAtTwoRates()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, result);
+        QFETCH(int, files);
+        QByteArray stream = MlpTrack({12, 96000, 24}, 64).stream;
+        const QList<int> syncs = majorSyncOffsets(stream);
+        for (int at : syncs) // group 1 at 96 kHz (code 1), group 2 at 48 kHz (code 0)
+            stream[at + 4 + 5] = char(0x10);
+        QCOMPARE(fixMajorSyncChecksums(stream), int(syncs.size()));
+        const MlpTrack t({12, 96000, 24}, 64, {0}, stream);
+        const StreamInfo &info = t.track()->streamInfo;
+        QCOMPARE(info.group1SampleRate, 96000);
+        QCOMPARE(info.group2SampleRate, 48000);
+        QTemporaryDir out;
+        ExtractOptions options;
+        options.mode = mode;
+        ExtractProgress progress;
+        const Result dumped = dumpObject(t.track(), out.filePath("t"), options, progress);
+        QCOMPARE(dumped.code(), ResultCode(result));
+        if (result != 0)
+            QCOMPARE(dumped.where(), QString("group 1 at 96000 Hz, group 2 at 48000 Hz"));
+        QCOMPARE(int(QDir(out.path()).entryList(QDir::Files).size()), files);
+    }
+
     // The stereo downmix is substream 0 of a stream that has two; a stream with one has
     // none. A decoder that gives other channels than the files need stops the dump, and
     // a stream without a major sync cannot be decoded at all.

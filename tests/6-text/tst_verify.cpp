@@ -61,6 +61,25 @@ private slots:
         QVERIFY2(qAbs(check.firstProblemMs - t.damageMs) <= (damage.isEmpty() ? 0 : t.unitMs),
                  qPrintable(QString("at %1 ms, not %2").arg(check.firstProblemMs).arg(t.damageMs)));
     }
+
+    // A stream this program cannot decode yet is neither damaged nor failed: its own
+    // status, counted apart, and the reason with --store as the way out.
+    void notDecodable()
+    {
+        ObjectCheck check;
+        check.mlp = true;
+        check.result = ResultCode::MlpGroupRates;
+        check.where = "group 1 at 96000 Hz, group 2 at 48000 Hz";
+        QCOMPARE(checkLine("1/1/1", check),
+                 QString("1/1/1  MLP  NOT DECODABLE  Cannot decode MLP whose channel groups run at different "
+                         "sample rates; --store keeps the stream. (group 1 at 96000 Hz, group 2 at 48000 Hz)"));
+        ObjectCheck ok;
+        ok.mlp = true;
+        QCOMPARE(checkSummary({ok, check}), QString("2 objects verified: 1 ok, 0 damaged, 0 failed, 1 not decodable"));
+        QCOMPARE(checkJson("1/1/1", check).value("status").toString(), QString("notDecodable"));
+        QCOMPARE(checkCounts({ok, check}).value("notDecodable").toInt(), 1);
+        QVERIFY(!allClean({ok, check}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestVerify)
