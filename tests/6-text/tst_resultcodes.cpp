@@ -36,6 +36,7 @@ private slots:
             {-36, "Cannot join tracks of different formats into one file."},
             {-37, "Cannot join tracks that do not follow each other on the disc."},
             {-38, "No audio in the blocks of the object."},
+            {-39, "Cannot decode MLP whose channel groups run at different sample rates; --store keeps the stream."},
             // Gaps in the table (among them the codes nothing produces any more) and
             // values past either end.
             {-1, "Unknown error."},
@@ -56,7 +57,7 @@ private slots:
             {-17, "Unknown error."},
             {-23, "Unknown error."},
             {-24, "Unknown error."},
-            {-39, "Unknown error."},
+            {-40, "Unknown error."},
             {-100, "Unknown error."},
             {1, "Unknown error."},
             {5, "Unknown error."},
