@@ -98,6 +98,17 @@ void lengthenTrack(const ZoneFolder &folder, std::unique_ptr<DVDAZone> &zone, in
     zone = std::make_unique<DVDAZone>(QDir(folder.path()));
 }
 
+// A title of PCM tracks of these frames: groups is c1 b1 r1 c2 b2 r2 (c2 0: no group 2).
+PcmTrack pcmTitle(int assignment, const QList<int> &groups, const QList<int> &trackFrames)
+{
+    const PcmGroup g1{groups[0], groups[1], groups[2]};
+    const PcmGroup g2{groups[3], groups[3] ? groups[4] : 16, groups[3] ? groups[5] : 48000};
+    int total = 0;
+    for (int frames : trackFrames)
+        total += frames;
+    return PcmTrack(assignment, g1, g2, total, trackFrames);
+}
+
 // Samples within `bits` as FFmpeg's s32le gives them: left-justified.
 QByteArray leftJustified(const QVector<qint32> &samples, int channels, int bits, const QList<int> &order)
 {
@@ -202,12 +213,8 @@ private slots:
         QFETCH(QList<int>, trackFrames);
         QFETCH(QString, options);
         QFETCH(QStringList, files);
-        const PcmGroup g1{groups[0], groups[1], groups[2]};
-        const PcmGroup g2{groups[3], groups[3] ? groups[4] : 16, groups[3] ? groups[5] : 48000};
-        int total = 0;
-        for (int frames : trackFrames)
-            total += frames;
-        PcmTrack title(assignment, g1, g2, total, trackFrames);
+        PcmTrack title = pcmTitle(assignment, groups, trackFrames);
+        const PcmGroup g1 = title.g1;
         QVERIFY(title.track(int(trackFrames.size()) - 1));
         // Every join lies inside a block: a per-track cut would move it.
         for (int k = 1; k < trackFrames.size(); ++k)
@@ -233,12 +240,8 @@ private slots:
         QFETCH(QList<int>, trackFrames);
         QFETCH(QString, options);
         QFETCH(QStringList, files);
-        const PcmGroup g1{groups[0], groups[1], groups[2]};
-        const PcmGroup g2{groups[3], groups[3] ? groups[4] : 16, groups[3] ? groups[5] : 48000};
-        int total = 0;
-        for (int frames : trackFrames)
-            total += frames;
-        PcmTrack title(assignment, g1, g2, total, trackFrames);
+        PcmTrack title = pcmTitle(assignment, groups, trackFrames);
+        const PcmGroup g1 = title.g1, g2 = title.g2;
         QVERIFY(title.track(int(trackFrames.size()) - 1));
         for (const QString &file : files) {
             const QList<int> channels = channelsOf(file);

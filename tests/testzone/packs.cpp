@@ -333,10 +333,7 @@ PackedStream packAuthored(const QByteArray &audio, const StreamLayout &layout)
         if (!system.isEmpty())
             packets << system;
         packets << privatePacketAt(header + audio.mid(pos, take), h, pts, first);
-        out.packs += pack(packets, layout.stuffing);
-        out.audio += audio.mid(pos, take);
-        out.audioPerPack << take;
-        ++out.count;
+        out.add(pack(packets, layout.stuffing), audio.mid(pos, take));
         pos += take;
     }
     return out;
@@ -379,10 +376,7 @@ PackedStream packStream(const QByteArray &audio, const StreamLayout &layout)
             packets << privatePacket(*headers[k] + audio.mid(at, sizes[k]), h[k]);
             at += sizes[k];
         }
-        out.packs += pack(packets, layout.stuffing);
-        out.audio += audio.mid(pos, take);
-        out.audioPerPack << take;
-        ++out.count;
+        out.add(pack(packets, layout.stuffing), audio.mid(pos, take));
         pos += take;
     }
     return out;

@@ -77,6 +77,14 @@ struct PackedStream {
     int count = 0;
     QByteArray audio;         // the audio bytes as written into the packs, in order
     QList<int> audioPerPack;  // audio bytes each pack carries
+
+    void add(const QByteArray &pack, const QByteArray &packAudio)
+    {
+        packs += pack;
+        audio += packAudio;
+        audioPerPack << int(packAudio.size());
+        ++count;
+    }
 };
 
 // Cuts audio into consecutive packs; every packet gets a sub-stream header and the
