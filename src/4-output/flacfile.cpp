@@ -157,8 +157,10 @@ bool FlacFile::open(const QString &path, int channels_, int sampleRate_, int bit
     sampleRate = sampleRate_;
     bits = bits_;
     width = bits > 16 ? 3 : 2;
-    if (!openOutputFile(file, path, QIODevice::Unbuffered))
+    if (!openOutputFile(file, path, QIODevice::Unbuffered)) {
+        failure = file.errorString();
         return false;
+    }
     out.start(&file);
     const QByteArray header = headerBlocks(channelMask);
     headerSize = header.size();
@@ -265,10 +267,14 @@ bool FlacFile::finish()
     const bool encoded = encoder && encoder->finish() && !encodingFailed;
     encoder.reset();
     const bool written = !framesLost && out.flush() && file.flush();
-    if (!written)
+    if (!written) {
         framesLost = true;
+        failure = file.errorString();
+    }
     finishedMd5 = md5.result();
     bool ok = encoded && written && patchHeader(samplesEncoded, finishedMd5);
+    if (!ok && failure.isEmpty())
+        failure = encoded ? file.errorString() : QStringLiteral("the FLAC encoder failed");
     if (!written)
         keepWhatReachedTheDisc();
     if (file.isOpen())

@@ -32,6 +32,7 @@ public:
     bool lostSamples() const override { return framesLost; }
     bool isOpen() const override { return file.isOpen(); }
     QString path() const override { return file.fileName(); }
+    QString errorText() const override { return failure; }
     // FLAC's MD5 is over the samples at their own depth: for 16 and 24 bits, the bytes
     // taken; a 20-bit sample was taken shifted up by 4.
     bool hashesCommitted() const override { return bits == 16 || bits == 24; }
@@ -58,6 +59,7 @@ private:
     int compression;
     QStringList comments;
     QFile file;
+    QString failure; // the system's reason for a failed write or finish
     BufferedOutput out;
     std::unique_ptr<FlacEncoder> encoder;
     std::vector<quint8> staging;      // samples laid out by the sink, 2 or 3 bytes each

@@ -9,7 +9,9 @@
 #include "1-base/result.h"
 
 struct WrittenFile {
-    QString path;
+    QString path;       // its name once published; written under stagingPath(path) until then
+    QString cueSheet;   // the cue sheet that goes with it (staged the same way), or empty
+    bool partial = false; // not complete: it failed part-way, or its object did not finish
     int channels = 0;
     int sampleRate = 0;
     int bits = 0;
@@ -23,7 +25,9 @@ public:
     // Creates the files: CreateOutput when one cannot be created (no further one is made).
     virtual Result open() = 0;
     // Finishes every file that is open, in the order they were made, and adds each one
-    // finished to *files: Succeeded, or WriteOutput (bytes it took never reached a file)
-    // or CloseOutput (a file could not be finished). Nothing is left to finish afterwards.
+    // left on the disc to *files (under its staging name, stagedfile.h; one that failed
+    // part-way marked partial): Succeeded, or WriteOutput (bytes it took never reached a
+    // file) or CloseOutput (a file could not be finished), with the file and the system's
+    // reason. Nothing is left to finish afterwards.
     virtual Result finish(std::vector<WrittenFile> *files) = 0;
 };

@@ -1,6 +1,7 @@
 #include "4-output/rawfilesink.h"
 
 #include "4-output/outputfile.h"
+#include "4-output/stagedfile.h"
 
 RawFileSink::RawFileSink(const QString &path, const WrittenFile &description_)
     : description(description_)
@@ -19,9 +20,10 @@ RawFileSink::~RawFileSink()
 
 Result RawFileSink::open()
 {
-    // A file of an earlier extraction with the same name is overwritten.
-    if (!openOutputFile(file, description.path, QIODevice::Unbuffered))
-        return state = ResultCode::CreateOutput;
+    // Written under its staging name: a file of an earlier extraction with the same name
+    // is replaced only when this one is published.
+    if (!openOutputFile(file, stagingPath(description.path), QIODevice::Unbuffered))
+        return state = Result(ResultCode::CreateOutput, QStringLiteral("%1: %2").arg(description.path, file.errorString()));
     payload.start(&file);
     return ResultCode::Succeeded;
 }
@@ -32,7 +34,7 @@ Result RawFileSink::write(const quint8 *data, int length)
     if (state.failed() || length <= 0)
         return state;
     if (!payload.write(data, length))
-        state = ResultCode::WriteOutput;
+        state = Result(ResultCode::WriteOutput, QStringLiteral("%1: %2").arg(description.path, file.errorString()));
     return state;
 }
 
@@ -42,18 +44,29 @@ Result RawFileSink::finish(std::vector<WrittenFile> *files)
         return ResultCode::Succeeded;
     // The bytes written in the background are in the file before its error is reset.
     const bool wrote = payload.flush();
+    QString reason = wrote ? QString() : file.errorString();
     file.unsetError();
     const bool flushed = wrote && file.flush();
+    if (reason.isEmpty() && !flushed)
+        reason = file.errorString();
     const bool empty = file.size() == 0;
     file.close();
     const bool failed = !flushed || file.error() != QFileDevice::NoError;
+    if (reason.isEmpty() && failed)
+        reason = file.errorString();
     payload.release();
-    // A file that got no byte is no file: it is removed, not listed.
+    // A file that got no byte is no file: it is removed, not listed. One that failed
+    // part-way is listed as partial.
     if (empty)
         (void)removeOutputFile(file.fileName());
-    if (failed)
-        return payload.lostTakenBytes() ? ResultCode::WriteOutput : ResultCode::CloseOutput;
-    if (!empty)
+    else {
         files->push_back(description);
+        files->back().partial = failed || state.failed();
+    }
+    if (state.failed()) // a write failed on the way: it said where and why
+        return state;
+    if (failed)
+        return Result(payload.lostTakenBytes() ? ResultCode::WriteOutput : ResultCode::CloseOutput,
+                      QStringLiteral("%1: %2").arg(description.path, reason));
     return ResultCode::Succeeded;
 }

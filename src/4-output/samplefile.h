@@ -23,6 +23,8 @@ public:
     virtual bool lostSamples() const = 0;
     virtual bool isOpen() const = 0;
     virtual QString path() const = 0;
+    // After a failed write or finish: the system's reason ("No space left on device").
+    virtual QString errorText() const = 0;
     // Whether the format hashes, with MD5, exactly the bytes commit takes, so that nobody
     // else needs to; known once open. Then committedDigest is that MD5 after a finish.
     virtual bool hashesCommitted() const { return false; }

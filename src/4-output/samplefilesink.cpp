@@ -1,12 +1,12 @@
 #include "4-output/samplefilesink.h"
 
 #include <QFile>
-
-#include "4-output/outputfile.h"
-
+#include <QFileInfo>
 #include <cstring>
 
 #include "2-stream/channeltable.h"
+#include "4-output/outputfile.h"
+#include "4-output/stagedfile.h"
 
 namespace {
 
@@ -55,11 +55,14 @@ SampleFileSink::SampleFileSink(const StreamInfo &format_, OutputLayout layout,
 
 SampleFileSink::~SampleFileSink()
 {
-    // A sink dropped before finish (its object failed to start) still leaves its files
-    // finished and valid; there is nobody to hand a failure to but the log.
-    for (std::unique_ptr<SampleFile> &file : files)
-        if (file && file->isOpen() && !file->finish())
-            qWarning("%s: cannot be finished", qPrintable(file->path()));
+    // A sink dropped before finish (its object failed to start) leaves nothing: its files,
+    // under their staging names, were never complete.
+    for (std::unique_ptr<SampleFile> &file : files) {
+        if (file && file->isOpen()) {
+            (void)file->finish();
+            (void)removeOutputFile(file->path());
+        }
+    }
 }
 
 std::vector<LayoutFile> layoutFiles(const StreamInfo &f, OutputLayout layout, const QString &ext)
@@ -123,14 +126,16 @@ Result SampleFileSink::openSlot(const LayoutFile &spec)
     file = makeFile();
     file->setMarks(marks);
     file->setExpectedLength(expectedPts);
-    if (file->open(path, spec.channels, spec.rate, spec.bits, spec.mask)) {
+    finalPaths[spec.slot] = path;
+    if (file->open(stagingPath(path), spec.channels, spec.rate, spec.bits, spec.mask)) {
         // One MD5 pass over the samples is enough: the file's own where it has one.
         if (!file->hashesCommitted())
             digest[spec.slot] = std::make_unique<QCryptographicHash>(QCryptographicHash::Md5);
         return ResultCode::Succeeded;
     }
+    const QString reason = file->errorText();
     file.reset();
-    return state = Result(ResultCode::CreateOutput, path);
+    return state = Result(ResultCode::CreateOutput, QStringLiteral("%1: %2").arg(path, reason));
 }
 
 Result SampleFileSink::open()
@@ -160,18 +165,24 @@ Result SampleFileSink::finish(std::vector<WrittenFile> *finished)
             (void)removeOutputFile(file->path());
         if (!finished_) {
             if (result != ResultCode::WriteOutput)
-                result = file->lostSamples() ? ResultCode::WriteOutput : ResultCode::CloseOutput;
-            continue;
+                result = Result(file->lostSamples() ? ResultCode::WriteOutput : ResultCode::CloseOutput,
+                                QStringLiteral("%1: %2").arg(finalPaths[slot], file->errorText()));
         }
-        if (!gotSamples[slot])
+        // What a failed finish kept (cut back to whole frames) is left on the disc: listed,
+        // partial, for whoever settles the object's files.
+        if (!gotSamples[slot] || !QFileInfo::exists(file->path()))
             continue;
-        finished->push_back({file->path(), file->channels, file->sampleRate, file->bits, framesOf[slot],
-                             (digest[slot] ? digest[slot]->result() : file->committedDigest()).toHex()});
-        if (marks.empty())
-            continue;
-        const Result sheet = writeCueSheet(marks, file->path(), file->sampleRate);
-        if (sheet.failed() && result.ok())
-            result = sheet;
+        WrittenFile written{finalPaths[slot], QString(), !finished_, file->channels, file->sampleRate, file->bits,
+                            framesOf[slot],
+                            (digest[slot] ? digest[slot]->result() : file->committedDigest()).toHex()};
+        if (!marks.empty() && finished_) {
+            const Result sheet = writeCueSheet(marks, finalPaths[slot], file->sampleRate);
+            if (sheet.ok())
+                written.cueSheet = cueSheetPath(finalPaths[slot]);
+            else if (result.ok())
+                result = sheet;
+        }
+        finished->push_back(written);
     }
     if (result.failed() && state.ok())
         state = result;

@@ -84,6 +84,7 @@ private:
     OutputLayout chosen;
     QString base;
     std::unique_ptr<SampleFile> files[SLOTS]; // the output slots ("slots" is a Qt keyword)
+    QString finalPaths[SLOTS];       // the names the files get once published
     int outputPosition[SLOTS] = {}; // channel in stream order -> position in a merged frame
     // Where the layout puts each channel, worked out once for reserve.
     struct Placement {

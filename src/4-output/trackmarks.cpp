@@ -5,6 +5,7 @@
 
 #include "1-base/pts.h"
 #include "4-output/outputfile.h"
+#include "4-output/stagedfile.h"
 
 qint64 markSample(const TrackMark &mark, int sampleRate)
 {
@@ -22,12 +23,14 @@ QString markLabel(const TrackMark &mark)
 
 QString cueSheet(const TrackMarks &marks, const QString &fileName, int sampleRate)
 {
+    // A cue sheet's quoted values cannot hold a '"': it becomes a "'".
+    const auto quoted = [](QString value) { return QLatin1Char('"') + value.replace(QLatin1Char('"'), QLatin1Char('\'')) + QLatin1Char('"'); };
     QString text;
     if (!marks.zone.isEmpty())
-        text += QStringLiteral("REM ZONE \"%1\"\n").arg(marks.zone);
+        text += QStringLiteral("REM ZONE %1\n").arg(quoted(marks.zone));
     if (!marks.title.isEmpty())
-        text += QStringLiteral("REM TITLE \"%1\"\n").arg(marks.title);
-    text += QStringLiteral("FILE \"%1\" WAVE\n").arg(fileName);
+        text += QStringLiteral("REM TITLE %1\n").arg(quoted(marks.title));
+    text += QStringLiteral("FILE %1 WAVE\n").arg(quoted(fileName));
     int track = 0;
     for (const TrackMark &mark : marks.marks) {
         if (mark.track != track) {
@@ -54,11 +57,11 @@ Result writeCueSheet(const TrackMarks &marks, const QString &audioPath, int samp
 {
     const QString path = cueSheetPath(audioPath);
     QFile file;
-    if (!openOutputFile(file, path))
-        return Result(ResultCode::CreateOutput, path);
+    if (!openOutputFile(file, stagingPath(path)))
+        return Result(ResultCode::CreateOutput, QStringLiteral("%1: %2").arg(path, file.errorString()));
     const QByteArray text = cueSheet(marks, QFileInfo(audioPath).fileName(), sampleRate).toUtf8();
-    const bool written = file.write(text) == text.size();
-    const bool flushed = file.flush();
+    const bool written = file.write(text) == text.size() && file.flush();
+    const QString reason = file.errorString();
     file.close();
-    return written && flushed ? Result() : Result(ResultCode::WriteOutput, path);
+    return written ? Result() : Result(ResultCode::WriteOutput, QStringLiteral("%1: %2").arg(path, reason));
 }

@@ -40,6 +40,7 @@ QString cueSheet(const TrackMarks &marks, const QString &fileName, int sampleRat
 // The cue sheet's path beside an audio file: the same name ending in ".cue".
 QString cueSheetPath(const QString &audioPath);
 
-// Writes the cue sheet of the audio file beside it: CreateOutput or WriteOutput, with the
-// sheet's path, when that fails.
+// Writes the cue sheet of the audio file (its final path) beside it, under the sheet's
+// staging name (stagedfile.h): CreateOutput or WriteOutput, with the sheet's path and the
+// system's reason, when that fails.
 Result writeCueSheet(const TrackMarks &marks, const QString &audioPath, int sampleRate);

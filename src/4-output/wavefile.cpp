@@ -113,8 +113,10 @@ bool WaveFile::open(const QString &path, int channels_, int sampleRate_, int bit
         junk.append(DS64_CHUNK_SIZE - 8, '\0');
         headerImage.insert(12, junk);
     }
-    if (!openOutputFile(file, path, QIODevice::Unbuffered))
+    if (!openOutputFile(file, path, QIODevice::Unbuffered)) {
+        failure = file.errorString();
         return false;
+    }
     samples.start(&file);
     // A header that cannot be written shows up as a failed write or finish later on.
     file.write(headerImage);
@@ -129,6 +131,7 @@ bool WaveFile::finish()
     // Samples still buffered must reach the disc before the size is taken.
     const bool flushed = samples.flush() && file.flush();
     if (!flushed) {
+        failure = file.errorString();
         // The disc is full (or the device refuses): what could not be written is dropped
         // with the handle, and a fresh one patches the header so that it describes what
         // did reach the disc, cut to whole frames. The file stays readable.
@@ -153,6 +156,8 @@ bool WaveFile::finish()
     bool patched = size - 8 > limit ? patchRf64Sizes(size, dataBytes)
                                     : patchPlainSizes(size, dataBytes);
     patched = file.flush() && patched;
+    if (!patched && failure.isEmpty())
+        failure = file.errorString();
     file.close();
     samples.release(); // a finished file keeps no memory
     return flushed && marked && patched;

@@ -48,6 +48,7 @@ public:
     bool lostSamples() const override { return samples.lostTakenBytes(); }
     bool isOpen() const override { return file.isOpen(); }
     QString path() const override { return file.fileName(); }
+    QString errorText() const override { return failure; }
 
     // The header without room for ds64: old form 44 bytes, extensible form 68 bytes.
     static QByteArray header(int channels, int sampleRate, int bits, int channelMask,
@@ -66,5 +67,6 @@ private:
     QByteArray headerImage;
     bool ds64Reserved = false; // the header holds a JUNK chunk where ds64 goes
     QFile file;
+    QString failure; // the system's reason for a failed write or finish
     BufferedOutput samples; // not yet in the file; after file, so that it ends first
 };

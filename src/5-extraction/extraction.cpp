@@ -325,9 +325,11 @@ Result Extraction::extractObject(int k, int worker)
                               ? dumpTitle(path.title, basePath, run->options, own, &check, &files)
                               : dumpObject(static_cast<AOBObject *>(object), basePath,
                                            run->options, own, &check, &files);
+    // The command sees complete files only.
     if (run->runner) {
         for (const WrittenFile &file : files)
-            run->jobs.add(file.path, file.channels, file.sampleRate, file.bits, k);
+            if (!file.partial)
+                run->jobs.add(file.path, file.channels, file.sampleRate, file.bits, k);
     }
     own.object.store(nullptr, std::memory_order_relaxed);
     run->blocksDone.fetch_add(run->sizes[size_t(k)].blocks);

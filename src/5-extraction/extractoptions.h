@@ -31,6 +31,7 @@ struct ExtractOptions {
     bool deleteFiles = false;  // delete each file after its command succeeded
     bool logMessages = false;  // "Log messages"
     bool keepGoing = false;    // after a failed object go on with the next (command line only)
+    bool keepPartial = false;  // keep what a failed or cancelled object wrote, as NAME.partial.EXT (command line only)
     // Threads that decode and encode: that many workers, each dumping one object at a
     // time, and where fewer objects are left, helpers of FLAC encoding in the threads
     // left over. 0: one worker, helped by every other core of the machine.

@@ -13,6 +13,7 @@
 #include "5-extraction/objectnames.h"
 #include "5-extraction/objectoutput.h"
 #include "5-extraction/pcmtrackcut.h"
+#include "5-extraction/settledfiles.h"
 #include "5-extraction/titleaudio.h"
 
 namespace {
@@ -301,6 +302,11 @@ Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &baseP
         output.moveMarks(streamCheckedMarks(*span.title, extras.marks, points, info.group1SampleRate, &notes));
     std::vector<WrittenFile> finished;
     const Result closed = output.finish(&finished);
+    // A write that failed while reading says where once the files are finished.
+    Result result = read.failed() ? read : closed;
+    if (read.failed() && read.code() == closed.code() && read.where().isEmpty())
+        result = closed;
+    result = settleFiles(finished, result, options.keepPartial);
     if (check) {
         output.report(*check);
         if (read.ok() && options.mode != ModeStore) // a stored stream is not decoded
@@ -312,7 +318,7 @@ Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &baseP
     }
     if (files)
         files->insert(files->end(), finished.begin(), finished.end());
-    return read.failed() ? read : closed;
+    return result;
 }
 
 Result dumpOne(const AOBObject &object, const QString &basePath, const ExtractOptions &options,

@@ -64,9 +64,10 @@ QString templatedBaseName(const QString &nameTemplate, const DVDAObject *object)
     QString name = nameTemplate;
     for (const auto &[field, value] : fields)
         name.replace(QLatin1String(field), value);
-    // A file name holds no '/' (nor, on any sane disc, a control character).
+    // A file name holds no '/' (nor, on any sane disc, a control character), and no '"': a
+    // cue sheet names its file between quotes and has no way to escape one.
     for (QChar &c : name)
-        if (c == QLatin1Char('/') || c.category() == QChar::Other_Control)
+        if (c == QLatin1Char('/') || c == QLatin1Char('"') || c.category() == QChar::Other_Control)
             c = QLatin1Char('_');
     return name;
 }

@@ -1,9 +1,13 @@
 #include "5-extraction/plannedfiles.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
+#include <unistd.h>
+
 #include "3-zone/dvdaobject.h"
+#include "4-output/stagedfile.h"
 #include "5-extraction/objectnames.h"
 #include "5-extraction/objectoutput.h"
 #include "5-extraction/titleaudio.h"
@@ -63,6 +67,20 @@ QString repeatedPlannedFile(const QList<DVDAObject *> &objects, const ExtractOpt
         if (seen.contains(path))
             return path;
         seen.insert(path);
+    }
+    return QString();
+}
+
+QString tooLongPlannedName(const QList<DVDAObject *> &objects, const ExtractOptions &options, int *limit)
+{
+    enum { USUAL_NAME_MAX = 255 };
+    const long most = ::pathconf(QFile::encodeName(options.outputDir.absolutePath()).constData(), _PC_NAME_MAX);
+    *limit = most > 0 ? int(most) : int(USUAL_NAME_MAX);
+    for (const QString &path : plannedFiles(objects, options)) {
+        for (const QString &written : {path, stagingPath(path), partialPath(path)}) {
+            if (QFile::encodeName(QFileInfo(written).fileName()).size() > *limit)
+                return path;
+        }
     }
     return QString();
 }

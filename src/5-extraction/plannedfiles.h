@@ -20,3 +20,8 @@ class DVDAObject;
 // The first path the extraction would write twice (a name template that leaves out what
 // tells two objects or two files apart); empty when every file has a name of its own.
 [[nodiscard]] QString repeatedPlannedFile(const QList<DVDAObject *> &objects, const ExtractOptions &options);
+
+// The first planned file whose name, or the temporary name it is written under, is longer
+// than the output folder's file system allows (*limit bytes); empty when every one fits.
+[[nodiscard]] QString tooLongPlannedName(const QList<DVDAObject *> &objects, const ExtractOptions &options,
+                                         int *limit);

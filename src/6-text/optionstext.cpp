@@ -37,6 +37,7 @@ QString optionsText(const ExtractOptions &o)
     line("deleteFiles", yesNo(o.deleteFiles));
     line("logMessages", yesNo(o.logMessages));
     line("keepGoing", yesNo(o.keepGoing));
+    line("keepPartial", yesNo(o.keepPartial));
     line("threads", o.threads > 0 ? QString::number(o.threads) : QStringLiteral("auto"));
     line("format", o.format == OutputFormat::Flac ? QStringLiteral("flac") : QStringLiteral("wav"));
     line("compression", QString::number(o.compression));

@@ -57,20 +57,22 @@ QString zoneText(const ExtractionReport &report)
 
 QString runSummaryText(const ExtractionReport &report)
 {
-    int files = 0, failures = 0;
+    int files = 0, partial = 0, failures = 0;
     qint64 bytes = 0;
     for (const ObjectCheck &check : report.checks) {
         failures += check.result != ResultCode::Succeeded;
         for (const WrittenFile &file : check.written) {
             ++files;
-            bytes += fileSize(file.path);
+            partial += file.partial;
+            bytes += fileSize(file.path) + (file.cueSheet.isEmpty() ? 0 : fileSize(file.cueSheet));
         }
     }
     for (const CommandRecord &command : report.commands)
         failures += !command.ok;
-    QString text = tr("%n file(s) written, %1 MB, in %2", files)
-                       .arg(bytes / 1e6, 0, 'f', 1)
-                       .arg(elapsedText(report.elapsedMs));
+    QString text = tr("%n file(s) written", files);
+    if (partial > 0)
+        text += tr(" (%n partial)", partial);
+    text += tr(", %1 MB, in %2").arg(bytes / 1e6, 0, 'f', 1).arg(elapsedText(report.elapsedMs));
     if (failures > 0)
         text += tr(", %n failure(s)", failures);
     return text;
@@ -93,8 +95,11 @@ QString ripLogText(const ExtractionReport &report)
         for (const QString &note : check.notes)
             line(tr("  note: %1").arg(note));
         for (const WrittenFile &file : check.written) {
-            line(QStringLiteral("  ") + file.path);
-            if (file.frames >= 0)
+            line(QStringLiteral("  ") + file.path + (file.partial ? tr(" (partial: its object did not complete)")
+                                                                  : QString()));
+            if (file.partial)
+                line(tr("    %1 bytes").arg(fileSize(file.path)));
+            else if (file.frames >= 0)
                 line(tr("    %1 samples, %2, %3 Hz, %4 bits, %5 channels, MD5 of the samples %6")
                          .arg(file.frames)
                          .arg(durationText(file.frames, file.sampleRate))
@@ -104,6 +109,8 @@ QString ripLogText(const ExtractionReport &report)
                          .arg(QString::fromLatin1(file.md5)));
             else
                 line(tr("    %1 bytes of the stored stream").arg(fileSize(file.path)));
+            if (!file.cueSheet.isEmpty())
+                line(tr("    cue sheet: %1").arg(file.cueSheet));
             for (const CommandRecord &command : report.commands)
                 if (command.path == file.path)
                     line(tr("    command: %1").arg(command.outcome));

@@ -40,6 +40,7 @@ const OptionSpec optionSpecs[] = {
     {"log", 0, false, OptionScope::Extract | OptionScope::Verify},
     {"dry-run", 0, false, OptionScope::Extract},
     {"keep-going", 0, false, OptionScope::Extract},
+    {"keep-partial", 0, false, OptionScope::Extract},
     {"per-title", 0, false, OptionScope::Extract},
     {"overwrite", 0, false, OptionScope::Extract},
     {"name", 0, true, OptionScope::Extract},
@@ -219,6 +220,8 @@ bool applyOption(const GivenOption &option, CliArguments *parsed, QString *error
         parsed->dryRun = true;
     } else if (name == QLatin1String("keep-going")) {
         o.keepGoing = true;
+    } else if (name == QLatin1String("keep-partial")) {
+        o.keepPartial = true;
     } else if (name == QLatin1String("overwrite")) {
         parsed->overwrite = true;
     }
@@ -376,6 +379,8 @@ QString helpText()
         "                     options and the objects, and write nothing\n"
         "  --keep-going       after a failed object go on with the next one, and list\n"
         "                     the failures at the end\n"
+        "  --keep-partial     keep what a failed or cancelled object wrote, as\n"
+        "                     NAME.partial.EXT (without it nothing of it is left)\n"
         "  --name TEMPLATE    name the files by TEMPLATE (the extension is added):\n"
         "                     %kind% %titleset% %title% %tag% %track% %index% %volume%\n"
         "                     %channels% %bits% %rate%; the default names are\n"

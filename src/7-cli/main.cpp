@@ -24,6 +24,7 @@
 #include "5-extraction/wholetitles.h"
 #include "5-extraction/encoder.h"
 #include "5-extraction/objectnames.h"
+#include "4-output/stagedfile.h"
 #include "5-extraction/plannedfiles.h"
 #include "6-text/existingfilestext.h"
 #include "6-text/checkreport.h"
@@ -183,6 +184,12 @@ int runExtract(CliArguments args)
     const QString repeated = repeatedPlannedFile(objects, args.options);
     if (!repeated.isEmpty())
         return usageError(tr("the name template gives more than one file the name '%1'").arg(repeated));
+    int nameLimit = 0;
+    const QString tooLong = tooLongPlannedName(objects, args.options, &nameLimit);
+    if (!tooLong.isEmpty())
+        return usageError(tr("the name of '%1' is longer than the output folder's file system allows "
+                             "(%2 bytes, %3 more while it is written)")
+                              .arg(tooLong).arg(nameLimit).arg(stagingPath(tooLong).size() - tooLong.size()));
 
     // Two discs of the same layout give the same names: a second rip into the folder of
     // the first must not replace it unasked. A dry run lists the objects all the same.

@@ -406,6 +406,15 @@ bool Kestrova::overwriteAllowed(const QList<DVDAObject *> &objects, const Extrac
                                  .arg(QDir::toNativeSeparators(repeated)));
         return false;
     }
+    int nameLimit = 0;
+    const QString tooLong = tooLongPlannedName(objects, options, &nameLimit);
+    if (!tooLong.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(),
+                             tr("The name of %1 is longer than the output folder's file system allows "
+                                "(%2 bytes, with a few more while it is written).")
+                                 .arg(QDir::toNativeSeparators(tooLong)).arg(nameLimit));
+        return false;
+    }
     const QStringList existing = existingPlannedFiles(objects, options);
     if (existing.isEmpty())
         return true;

@@ -1,10 +1,13 @@
-// The stored stream's file: a failed write is kept, and bytes still buffered that cannot
-// reach the disc make finishing fail.
+// The stored stream's file: written under its staging name; a write that fails names the
+// file and the system's reason, and what reached the disc is listed as partial.
+#include <QTemporaryDir>
 #include <QtTest>
 #include "testzone/resultcompare.h"
 
 #include "2-stream/streamdumper.h"
 #include "4-output/rawfilesink.h"
+#include "4-output/stagedfile.h"
+#include "testzone/filesizelimit.h"
 
 namespace {
 const quint8 *bytesOf(const QByteArray &bytes)
@@ -17,24 +20,34 @@ class TestRawFileSink : public QObject {
     Q_OBJECT
 
 private slots:
-    void failuresAreKept()
+    void failuresNameTheFileAndItsReason()
     {
-        if (!QFile::exists("/dev/full"))
-            QSKIP("no /dev/full to fill");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("t.pcm");
         const QByteArray big(1 << 20, 'z');
-        RawFileSink full("/dev/full", WrittenFile());
-        QCOMPARE(full.open().code(), ResultCode::Succeeded);
-        DVDARawStreamDumper dumper(full);
-        QCOMPARE(dumper.write(bytesOf(big), int(big.size())).code(), ResultCode::WriteOutput);
-        // Every later call reports the failure too.
-        QCOMPARE(dumper.write(bytesOf(big), 10).code(), ResultCode::WriteOutput);
-
-        RawFileSink unflushed("/dev/full", WrittenFile());
-        QCOMPARE(unflushed.open().code(), ResultCode::Succeeded);
-        QCOMPARE(unflushed.write(bytesOf(big), 10).code(), ResultCode::Succeeded);
         std::vector<WrittenFile> files;
-        QCOMPARE(unflushed.finish(&files).code(), ResultCode::CloseOutput);
-        QVERIFY(files.empty());
+        Result finished;
+        {
+            testzone::FileSizeLimit full(100000);
+            if (!full.active)
+                QSKIP("cannot limit file sizes");
+            RawFileSink sink(path, WrittenFile());
+            QCOMPARE(sink.open().code(), ResultCode::Succeeded);
+            DVDARawStreamDumper dumper(sink);
+            Result written;
+            for (int k = 0; k < 8 && written.ok(); ++k)
+                written = dumper.write(bytesOf(big), int(big.size()));
+            finished = sink.finish(&files);
+            QVERIFY(written.failed() || finished.failed());
+        }
+        QCOMPARE(finished.code(), ResultCode::WriteOutput);
+        QVERIFY2(finished.where().startsWith(path + ": ") && finished.where().size() > path.size() + 2,
+                 qPrintable(finished.where()));
+        QCOMPARE(files.size(), size_t(1));
+        QVERIFY(files[0].partial);
+        QCOMPARE(files[0].path, path);
+        QVERIFY(!QFile::exists(path)); // never under its own name
+        QCOMPARE(QFileInfo(stagingPath(path)).size(), qint64(100000));
     }
 };
 

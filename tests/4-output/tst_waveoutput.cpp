@@ -5,10 +5,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <tuple>
 #include "testzone/resultcompare.h"
 
 #include "1-base/result.h"
 #include "2-stream/pcmstreamdumper.h"
+#include "4-output/stagedfile.h"
 #include "4-output/wavesink.h"
 #include "testzone/filesizelimit.h"
 #include "testzone/wavereader.h"
@@ -19,13 +21,26 @@ Q_DECLARE_METATYPE(StreamInfo)
 
 namespace {
 
-// The files of a layout, opened; finished when it goes.
+// The files of a layout, opened; finished and published under their names when it goes.
 struct LayoutOnly : WaveSink {
     LayoutOnly(const StreamInfo &info, const QString &basePath, bool merge, bool split,
                bool downmix, bool oldFormat = false)
         : WaveSink(info, chooseLayout(info, merge, split, downmix), basePath, oldFormat),
           opened(open())
     {
+    }
+    ~LayoutOnly() override
+    {
+        std::vector<WrittenFile> finished;
+        (void)finish(&finished);
+        for (const WrittenFile &file : finished)
+            (void)publishStaged(file.path);
+    }
+    // A frame of zeros in every file, so that each is kept.
+    void oneFrame()
+    {
+        (void)reserve(1, 1);
+        (void)commit(1, 1);
     }
     Result opened;
 };
@@ -56,14 +71,18 @@ QStringList slotNames(const SampleFileSink &d, const QString &base)
     QStringList names;
     for (int slot = 0; slot < SampleFileSink::SLOTS; ++slot) {
         const SampleFile *w = d.file(slot);
-        names << (w && w->isOpen() ? QString(w->path()).remove(base) : QString());
+        // Written under its staging name until it is published.
+        QString name = w && w->isOpen() ? QFileInfo(w->path()).fileName() : QString();
+        if (!name.isEmpty())
+            name = QString(QFileInfo(base).path() + "/" + name.mid(1).chopped(9)).remove(base);
+        names << name;
     }
     return names;
 }
 
 QStringList filesIn(const QTemporaryDir &dir)
 {
-    return QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 Result feed(DVDAStreamDumper &d, const QByteArray &b)
@@ -203,6 +222,7 @@ private slots:
         QCOMPARE(int(written.size()), int(files.size()));
         for (int k = 0; k < files.size(); ++k) {
             QCOMPARE(written[size_t(k)].path, base + files[k].section('|', 0, 0));
+            QCOMPARE(publishStaged(written[size_t(k)].path), ResultCode::Succeeded);
             QList<int> order;
             for (const QString &n : files[k].section('|', 1).split(' '))
                 order << n.toInt();
@@ -226,12 +246,10 @@ private slots:
     {
         QTemporaryDir dir;
         const QString base = dir.filePath("P");
-        {
-            LayoutOnly split(sixChannels(), base + "s", false, true, false);
-            LayoutOnly merged(sixChannels(), base + "m", true, false, false);
-            LayoutOnly groups(sixChannels(), base + "g", false, false, false);
-            LayoutOnly downmix(sixChannels(), base + "d", false, false, true);
-        }
+        for (const auto &[suffix, merge, split, downmix] :
+             {std::tuple<const char *, bool, bool, bool>{"s", false, true, false}, {"m", true, false, false},
+              {"g", false, false, false}, {"d", false, false, true}})
+            LayoutOnly(sixChannels(), base + suffix, merge, split, downmix).oneFrame();
         const quint32 splitMasks[] = {0x1, 0x2, 0x10, 0x20, 0x4, 0x8};
         const char *splitNames[] = {"Lf", "Rf", "Ls", "Rs", "C", "LFE"};
         for (int k = 0; k < 6; ++k) {
@@ -262,9 +280,8 @@ private slots:
     void oldFormatEverywhere()
     {
         QTemporaryDir dir;
-        {
-            LayoutOnly d(sixChannels(), dir.filePath("P"), false, false, false, true);
-        }
+        LayoutOnly(sixChannels(), dir.filePath("P"), false, false, false, true).oneFrame();
+        QCOMPARE(filesIn(dir).size(), 2);
         for (const QString &name : filesIn(dir)) {
             const WaveContents w = readWave(dir.filePath(name));
             QCOMPARE(w.problem, QString());
@@ -298,13 +315,13 @@ private slots:
         QTemporaryDir dir;
         const QString base = dir.filePath("P");
         LayoutOnly d(sixChannels(), base, false, split, false);
-        (void)d.reserve(1, 1); // a frame of zeros in every file
-        QCOMPARE(d.commit(1, 1), ResultCode::Succeeded);
+        d.oneFrame();
         std::vector<WrittenFile> files;
         QCOMPARE(d.finish(&files), ResultCode::Succeeded);
         QCOMPARE(int(files.size()), int(paths.size()));
         for (int k = 0; k < paths.size(); ++k) {
             QCOMPARE(files[size_t(k)].path, base + paths[k]);
+            QCOMPARE(publishStaged(files[size_t(k)].path), ResultCode::Succeeded);
             QCOMPARE(files[size_t(k)].channels, channels[k]);
             QCOMPARE(files[size_t(k)].sampleRate, 96000);
             QCOMPARE(files[size_t(k)].bits, 24);
@@ -317,7 +334,7 @@ private slots:
         LayoutOnly none(sixChannels(), dir.filePath("N"), false, split, false);
         QCOMPARE(none.finish(&again), ResultCode::Succeeded);
         QVERIFY(again.empty());
-        QCOMPARE(QDir(dir.path()).entryList({"N*"}, QDir::Files), QStringList());
+        QCOMPARE(QDir(dir.path()).entryList({"N*", ".N*"}, QDir::Files | QDir::Hidden), QStringList());
     }
 
     // Finishing a file that cannot take its sizes: "Cannot close file(s)...".

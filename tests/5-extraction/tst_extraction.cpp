@@ -9,6 +9,7 @@
 
 #include "1-base/result.h"
 #include "3-zone/dvdazone.h"
+#include "4-output/stagedfile.h"
 #include "5-extraction/extraction.h"
 #include "5-extraction/objectnames.h"
 #include "testzone/dumpzone.h"
@@ -372,24 +373,37 @@ private slots:
         QCOMPARE(filesIn(out.path()), QStringList());
     }
 
-    // A stop in the middle of an object: the walk ends at its next block, and every file
-    // made is finished: the stored stream a true beginning of the audio, each wave file
-    // consistent and holding a true beginning of the samples.
-    void stopFinishesOpenFiles_data()
+    // A stop in the middle of an object: the walk ends at its next block, and nothing of
+    // the object takes a file's name: a file of an earlier rip under that name is left
+    // as it was. With keepPartial every file made is finished and kept as NAME.partial.EXT:
+    // the stored stream a true beginning of the audio, each wave or FLAC file consistent
+    // and holding a true beginning of the samples.
+    void stopLeavesTheEarlierFiles_data()
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("split");
         QTest::addColumn<bool>("flac");
-        QTest::newRow("store") << int(ModeStore) << false << false;
-        QTest::newRow("convert") << int(ModeConvert) << false << false;
-        QTest::newRow("convert, a file per channel") << int(ModeConvert) << true << false;
-        QTest::newRow("flac") << int(ModeConvert) << false << true;
+        QTest::addColumn<bool>("keepPartial");
+        QTest::addColumn<QStringList>("suffixes");
+        for (bool keep : {false, true}) {
+            const char *kept = keep ? ", kept partial" : "";
+            QTest::addRow("store%s", kept) << int(ModeStore) << false << false << keep
+                                           << QStringList{"-[L-R]-24-96000.pcm"};
+            QTest::addRow("convert%s", kept) << int(ModeConvert) << false << false << keep
+                                             << QStringList{"-[L-R]-24-96000.wav"};
+            QTest::addRow("convert, a file per channel%s", kept) << int(ModeConvert) << true << false << keep
+                                                                 << QStringList{"-[L]-24-96000.wav", "-[R]-24-96000.wav"};
+            QTest::addRow("flac%s", kept) << int(ModeConvert) << false << true << keep
+                                          << QStringList{"-[L-R]-24-96000.flac"};
+        }
     }
-    void stopFinishesOpenFiles()
+    void stopLeavesTheEarlierFiles()
     {
         QFETCH(int, mode);
         QFETCH(bool, split);
         QFETCH(bool, flac);
+        QFETCH(bool, keepPartial);
+        QFETCH(QStringList, suffixes);
         using namespace testzone;
         const PcmGroup group{2, 24, 96000};
         const PcmSamples samples = makePcmSamples(group, 96000 * 60, 7); // a minute
@@ -398,10 +412,16 @@ private slots:
         ZoneFolder folder(dumpzone::consecutiveTracks(
             packs::packStream(stream, packs::pcmLayout(stereo24at96)).packs, {0}));
         const DVDAZone zone{QDir(folder.path())};
+        const QString base = out.filePath("track-01-01[0]-01");
+        for (const QString &suffix : suffixes) {
+            QFile earlier(base + suffix);
+            QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+        }
         ExtractOptions options = storeInto(out.path());
         options.mode = mode;
         options.split = split;
         options.format = flac ? OutputFormat::Flac : OutputFormat::Wave;
+        options.keepPartial = keepPartial;
         Run run;
         run.extraction.setProgressInterval(1);
         QObject::connect(&run.extraction, &Extraction::progress, &run.extraction,
@@ -411,11 +431,20 @@ private slots:
                          });
         QVERIFY(run.toEnd({zone.titlesets[0]->titles[0]->tracks[0]}, options));
         QCOMPARE(run.result, ResultCode::Cancelled);
-        const QStringList files = filesIn(out.path());
-        QCOMPARE(files.size(), split ? 2 : 1);
+        QStringList left;
+        for (const QString &suffix : suffixes) {
+            QCOMPARE(dumpzone::fileBytes(base + suffix), QByteArray("earlier"));
+            left << QFileInfo(base + suffix).fileName();
+            if (keepPartial)
+                left << QFileInfo(partialPath(base + suffix)).fileName();
+        }
+        left.sort();
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), left);
+        if (!keepPartial)
+            return;
         const QByteArray whole = waveSamples(group, samples);
-        for (int channel = 0; channel < files.size(); ++channel) {
-            const QString path = out.filePath(files[channel]);
+        for (int channel = 0; channel < suffixes.size(); ++channel) {
+            const QString path = partialPath(base + suffixes[channel]);
             QByteArray expected = mode == ModeStore ? stream : whole;
             if (split)
                 expected = waveSamples(PcmGroup{1, 24, 96000}, channelOf(group, samples, channel));

@@ -249,10 +249,10 @@ private slots:
         QCOMPARE(comments, expected);
     }
 
-    // A disc that fills up mid-file: the file is cut back to its last whole frame, plays to
-    // there and says how many samples it holds; one that did not get its header is gone.
-    // Either way the extraction ends with the write failure. A whole title's cue sheet
-    // keeps the tracks that begin in what was kept, and ends there.
+    // A disc that fills up mid-file: the extraction ends with the write failure. Kept as
+    // partial, the file is cut back to its last whole frame, plays to there and says how
+    // many samples it holds; one that did not get its header is gone. A whole title's
+    // CUESHEET keeps the tracks that begin in what was kept, and ends there.
     void fullDisc_data()
     {
         QTest::addColumn<int>("room");
@@ -271,18 +271,20 @@ private slots:
         PcmTrack track(1, PcmGroup{2, 24, 96000}, PcmGroup{}, 2 * 60000,
                        title ? QList<int>{20000, 20000, 80000} : QList<int>{});
         QTemporaryDir out;
+        ExtractOptions options = flacOptions("");
+        options.keepPartial = true;
         {
             FileSizeLimit limit{rlim_t(room)};
             if (!limit.active)
                 QSKIP("cannot limit file sizes");
-            QCOMPARE(title ? track.convertTitle(out.filePath("t"), flacOptions(""))
-                           : track.convert(out.filePath("t"), flacOptions("")),
+            QCOMPARE(title ? track.convertTitle(out.filePath("t"), options) : track.convert(out.filePath("t"), options),
                      ResultCode::WriteOutput);
         }
-        const QStringList written = filesIn(out.path());
+        const QStringList written = QDir(out.path()).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(written.size(), kept ? 1 : 0);
         if (!kept)
             return;
+        QVERIFY(written.first().endsWith(".partial.flac"));
         const QString path = out.filePath(written.first());
         QVERIFY(QFileInfo(path).size() <= room);
         QCOMPARE(flacTest(path, true), QString());

@@ -16,6 +16,7 @@
 #include "4-output/wavesink.h"
 #include "5-extraction/extractprogress.h"
 #include "5-extraction/objectcheck.h"
+#include "5-extraction/settledfiles.h"
 #include "5-extraction/objectdump.h"
 #include "testzone/dumpzone.h"
 #include "testzone/mlpencoder.h"
@@ -280,13 +281,14 @@ private slots:
         QDir::setCurrent(out.path()); // where the decoder log goes
         ExtractProgress progress;
         ObjectCheck check;
-        const ResultCode result = dumpObject(t.track(), out.filePath("t"),
-                                             convertOptions(recover ? "merge recover log" : "merge log"), progress,
-                                             &check).code();
+        ExtractOptions options = convertOptions(recover ? "merge recover log" : "merge log");
+        options.keepPartial = true; // a dump that stops keeps what it wrote, as partial
+        const ResultCode result = dumpObject(t.track(), out.filePath("t"), options, progress, &check).code();
         closeDecoderLog();
         QDir::setCurrent(previous);
 
-        const QByteArray written = samplesOf(out.filePath(QString("t-[Lf-Rf-C-LFE-Ls-Rs]-24-%1.wav").arg(rate)));
+        const QString name = QString("t-[Lf-Rf-C-LFE-Ls-Rs]-24-%1%2.wav").arg(rate).arg(recover ? "" : ".partial");
+        const QByteArray written = samplesOf(out.filePath(name));
         const QByteArray before = t.expected(all(6), 0, lostFrom);
         QFile log(out.filePath("Kestrova.log"));
         QVERIFY(log.open(QIODevice::ReadOnly));
@@ -447,6 +449,7 @@ private slots:
         std::vector<WrittenFile> files;
         QCOMPARE(sinkA.finish(&files), ResultCode::Succeeded);
         QCOMPARE(sinkB.finish(&files), ResultCode::Succeeded);
+        QCOMPARE(settleFiles(files, Result(), false), ResultCode::Succeeded);
         int reported = 0;
         for (int k = 0; k < DecoderMessages::KINDS; ++k) {
             QCOMPARE(a.decoderMessages().count(DecoderMessages::Kind(k)), 0);

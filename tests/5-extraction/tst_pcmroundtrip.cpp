@@ -35,6 +35,14 @@ ExtractOptions convertOptions(const QString &layout, bool oldFormat = false)
     return o;
 }
 
+// The same, keeping what a failed dump wrote as NAME.partial.wav.
+ExtractOptions keptPartial(const QString &layout)
+{
+    ExtractOptions o = convertOptions(layout);
+    o.keepPartial = true;
+    return o;
+}
+
 QStringList filesIn(const QString &dir)
 {
     return QDir(dir).entryList(QDir::Files, QDir::Name);
@@ -216,27 +224,33 @@ private slots:
         QCOMPARE(filesIn(out.path()), QStringList());
     }
 
-    // The third split file cannot be created: the dump fails before reading a block, the
-    // first two files are complete (and empty) wave files.
-    void cannotCreateThirdSplitFile()
+    // The third split file cannot be made (a folder has its staging name, or its own name):
+    // the dump fails, naming that file and the system's reason, and no file of the object
+    // is left: not the first two, under either name.
+    void fileThatCannotBeMade_data()
     {
+        QTest::addColumn<QString>("taken");
+        QTest::addColumn<int>("result");
+        QTest::newRow("its staging name") << ".t-[Ls]-16-48000.wav.kestrova" << int(ResultCode::CreateOutput);
+        QTest::newRow("its own name") << "t-[Ls]-16-48000.wav" << int(ResultCode::WriteOutput);
+    }
+    void fileThatCannotBeMade()
+    {
+        QFETCH(QString, taken);
+        QFETCH(int, result);
         PcmTrack track(3, PcmGroup{2, 16, 48000}, PcmGroup{2, 16, 48000}, 400);
         QTemporaryDir out;
-        QVERIFY(QDir(out.path()).mkdir("t-[Ls]-16-48000.wav"));
-        const ResultCode result = track.convert(out.filePath("t"), convertOptions("split"));
-        QCOMPARE(result, ResultCode::CreateOutput);
-        QCOMPARE(filesIn(out.path()), (QStringList{"t-[Lf]-16-48000.wav", "t-[Rf]-16-48000.wav"}));
-        for (const QString &name : filesIn(out.path())) {
-            const Decoded d = decode(out.filePath(name));
-            QCOMPARE(d.error, QString());
-            QCOMPARE(d.channels, 1);
-            QCOMPARE(d.samples.size(), 0);
-        }
+        QVERIFY(QDir(out.path()).mkdir(taken));
+        ExtractProgress progress;
+        const Result dumped = dumpObject(track.track(), out.filePath("t"), convertOptions("split"), progress);
+        QCOMPARE(dumped.code(), ResultCode(result));
+        QVERIFY2(dumped.where().startsWith(out.filePath("t-[Ls]-16-48000.wav: ")), qPrintable(dumped.where()));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     // One file reaches the end of the room first (it grows faster): the dump stops with the
-    // write failure and the other file is finished, readable, and holds the beginning of
-    // its channels exactly.
+    // write failure and, kept as partial, the other file is finished, readable, and holds
+    // the beginning of its channels exactly.
     void writeFailsPartWay()
     {
         const PcmGroup g1{2, 16, 48000}, g2{2, 24, 48000};
@@ -247,10 +261,10 @@ private slots:
             FileSizeLimit limit(68 + 60000);
             if (!limit.active)
                 QSKIP("cannot limit file sizes");
-            result = track.convert(out.filePath("t"), convertOptions("default"));
+            result = track.convert(out.filePath("t"), keptPartial("default"));
         }
         QCOMPARE(result, ResultCode::WriteOutput);
-        const Decoded d = decode(out.filePath("t-[Lf-Rf]-16-48000.wav"));
+        const Decoded d = decode(out.filePath("t-[Lf-Rf]-16-48000.partial.wav"));
         QCOMPARE(d.error, QString());
         QCOMPARE(d.channels, 2);
         const QByteArray all = track.interleaved({0, 1});
@@ -259,9 +273,9 @@ private slots:
         QVERIFY(d.samples == all.left(d.samples.size()));
     }
 
-    // The disc fills up during the dump: the write failure is reported, and both files,
-    // the ones that could not be written to the end, are finished and readable, each
-    // with the beginning of its channels.
+    // The disc fills up during the dump: the write failure is reported, and both files kept
+    // as partial, the ones that could not be written to the end, are finished and
+    // readable, each with the beginning of its channels.
     void discFullPartWay()
     {
         const PcmGroup g1{2, 24, 48000}, g2{2, 24, 48000};
@@ -272,10 +286,10 @@ private slots:
             FileSizeLimit limit(68 + 50001);
             if (!limit.active)
                 QSKIP("cannot limit file sizes");
-            result = track.convert(out.filePath("t"), convertOptions("default"));
+            result = track.convert(out.filePath("t"), keptPartial("default"));
         }
         QCOMPARE(result, ResultCode::WriteOutput);
-        const QStringList names{"t-[Lf-Rf]-24-48000.wav", "t-[Ls-Rs]-24-48000.wav"};
+        const QStringList names{"t-[Lf-Rf]-24-48000.partial.wav", "t-[Ls-Rs]-24-48000.partial.wav"};
         QCOMPARE(filesIn(out.path()), names);
         for (int k = 0; k < 2; ++k) {
             const Decoded d = decode(out.filePath(names[k]));

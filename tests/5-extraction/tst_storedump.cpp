@@ -241,60 +241,83 @@ private slots:
         QCOMPARE(first.track(0)->indexes[0]->timeText(), QString("00:00:03"));
     }
 
-    void failuresKeepWhatWasWritten()
+    // An object that fails part-way (its AOB file cut short, the disc full in a write or
+    // in one found when finishing) leaves nothing under its file's name: a file of an
+    // earlier rip there is untouched, and no staging file is left. With keepPartial, what
+    // was written is kept as NAME.partial.pcm, listed as partial.
+    void failuresLeaveTheEarlierFile_data()
     {
-        const QByteArray audio = dumpzone::pattern(9000, 4);
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<bool>("keepPartial");
+        QTest::addColumn<int>("result");
+        for (bool keep : {false, true}) {
+            const char *kept = keep ? ", kept partial" : "";
+            QTest::addRow("AOB file cut short%s", kept) << "cut" << keep << int(ResultCode::ReadAobFile);
+            QTest::addRow("disc full in a write%s", kept) << "full 300000 100001" << keep
+                                                          << int(ResultCode::WriteOutput);
+            QTest::addRow("disc full, found when finishing%s", kept) << "full 2100000 1500001" << keep
+                                                                    << int(ResultCode::WriteOutput);
+        }
+    }
+    void failuresLeaveTheEarlierFile()
+    {
+        QFETCH(QString, failure);
+        QFETCH(bool, keepPartial);
+        QFETCH(int, result);
+        const bool full = failure.startsWith("full");
+        const int audioBytes = full ? failure.section(' ', 1, 1).toInt() : 9000;
+        const QByteArray audio = dumpzone::pattern(audioBytes, 5);
         const packs::PackedStream stream = packs::packStream(audio, packs::pcmLayout(stereo24at96));
-        // The track claims three blocks more than the file holds: the file was cut short.
-        testzone::Zone description = dumpzone::consecutiveTracks(stream.packs, {0},
-                                                                 90000, stream.count + 2);
-        OpenZone zone(description);
+        // Cut: the track claims three blocks more than the file holds.
+        OpenZone zone(dumpzone::consecutiveTracks(stream.packs, {0}, 90000, full ? -1 : stream.count + 2));
         QVERIFY(zone.track(0));
-        QCOMPARE(zone.track(0)->lastBlock(), quint32(stream.count + 2));
-
         QTemporaryDir out;
-        QCOMPARE(dumpAll(zone, out, storeOptions()), QList<int>({int(ResultCode::ReadAobFile)}));
-        QCOMPARE(dumpzone::fileBytes(out.filePath("t0-[L-R]-24-96000.pcm")), audio);
+        const QString name = out.filePath("t0-[L-R]-24-96000.pcm");
+        QFile earlier(name);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+        earlier.close();
+        ExtractOptions options = storeOptions();
+        options.keepPartial = keepPartial;
+        std::vector<WrittenFile> files;
+        {
+            std::unique_ptr<testzone::FileSizeLimit> limit;
+            if (full) {
+                limit = std::make_unique<testzone::FileSizeLimit>(rlim_t(failure.section(' ', 2, 2).toInt()));
+                if (!limit->active)
+                    QSKIP("cannot limit file sizes");
+            }
+            QCOMPARE(dumpAll(zone, out, options, &files), QList<int>({result}));
+        }
+        QCOMPARE(dumpzone::fileBytes(name), QByteArray("earlier"));
+        const QString partial = out.filePath("t0-[L-R]-24-96000.partial.pcm");
+        QStringList left{QFileInfo(name).fileName()};
+        if (keepPartial)
+            left << QFileInfo(partial).fileName();
+        left.sort();
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), left);
+        QCOMPARE(files.size(), size_t(keepPartial ? 1 : 0));
+        if (!keepPartial)
+            return;
+        QCOMPARE(files[0].path, partial);
+        QVERIFY(files[0].partial);
+        const QByteArray written = dumpzone::fileBytes(partial);
+        QVERIFY(!written.isEmpty());
+        QVERIFY(written == audio.left(written.size()));
+        if (full)
+            QCOMPARE(written.size(), failure.section(' ', 2, 2).toInt());
+    }
 
-        // An output folder that does not exist.
+    // An output folder that does not exist, and no object at all.
+    void nothingToWriteTo()
+    {
+        OpenZone zone(dumpzone::consecutiveTracks(
+            packs::packStream(dumpzone::pattern(9000, 4), packs::pcmLayout(stereo24at96)).packs, {0}));
+        QTemporaryDir out;
         ExtractProgress progress;
         QCOMPARE(dumpObject(zone.track(0), out.filePath("missing/t0"), storeOptions(), progress),
                  ResultCode::CreateOutput);
-
-        // No object given.
-        QCOMPARE(dumpObject(nullptr, out.filePath("z"), storeOptions(), progress),
-                 ResultCode::ObjectKind);
-        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 1);
-    }
-
-    // The disc fills up during the dump: the write failure is reported, and the file keeps
-    // the beginning of the payload that did reach the disc. Past the first MiB the file
-    // is written in the background; a write that fails there, after the last payload went
-    // in, is still a write failure.
-    void discFullPartWay_data()
-    {
-        QTest::addColumn<int>("audioBytes");
-        QTest::addColumn<int>("room");
-        QTest::newRow("in line") << 300000 << 100001;
-        QTest::newRow("in the background, found when finishing") << 2100000 << 1500001;
-    }
-    void discFullPartWay()
-    {
-        QFETCH(int, audioBytes);
-        QFETCH(int, room);
-        const QByteArray audio = dumpzone::pattern(audioBytes, 5);
-        const packs::PackedStream stream = packs::packStream(audio, packs::pcmLayout(stereo24at96));
-        OpenZone zone(dumpzone::consecutiveTracks(stream.packs, {0}));
-        QTemporaryDir out;
-        {
-            testzone::FileSizeLimit limit{rlim_t(room)};
-            if (!limit.active)
-                QSKIP("cannot limit file sizes");
-            QCOMPARE(dumpAll(zone, out, storeOptions()), QList<int>({int(ResultCode::WriteOutput)}));
-        }
-        const QByteArray written = dumpzone::fileBytes(out.filePath("t0-[L-R]-24-96000.pcm"));
-        QCOMPARE(written.size(), room);
-        QVERIFY(written == audio.left(written.size()));
+        QCOMPARE(dumpObject(nullptr, out.filePath("z"), storeOptions(), progress), ResultCode::ObjectKind);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
     }
 
     void objectsWithoutBlocksAreRefused()

@@ -384,24 +384,31 @@ private slots:
     void cueSheetText_data()
     {
         QTest::addColumn<int>("rate");
+        QTest::addColumn<QString>("zone");
         QTest::addColumn<QString>("sheet");
         // A tick short of 2 s: at 44.1 kHz that rounds to the sample at 2 s, which begins a
         // frame; at 96 kHz the nearest sample still lies in the frame before.
-        QTest::newRow("44100") << 44100
+        QTest::newRow("44100") << 44100 << "/media/disc"
             << "REM ZONE \"/media/disc\"\nREM TITLE \"title-01-02[0]\"\nFILE \"t.wav\" WAVE\n"
                "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n    INDEX 02 00:02:00\n"
                "  TRACK 02 AUDIO\n    INDEX 01 61:01:01\n";
-        QTest::newRow("96000") << 96000
+        QTest::newRow("96000") << 96000 << "/media/disc"
             << "REM ZONE \"/media/disc\"\nREM TITLE \"title-01-02[0]\"\nFILE \"t.wav\" WAVE\n"
                "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n    INDEX 02 00:01:74\n"
+               "  TRACK 02 AUDIO\n    INDEX 01 61:01:01\n";
+        // A quoted value cannot hold a quote.
+        QTest::newRow("a quote in the zone's path") << 44100 << "/media/\"live\" disc"
+            << "REM ZONE \"/media/'live' disc\"\nREM TITLE \"title-01-02[0]\"\nFILE \"t.wav\" WAVE\n"
+               "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n    INDEX 02 00:02:00\n"
                "  TRACK 02 AUDIO\n    INDEX 01 61:01:01\n";
     }
     void cueSheetText()
     {
         QFETCH(int, rate);
+        QFETCH(QString, zone);
         QFETCH(QString, sheet);
         const quint64 frame = 90000 / 75;
-        const TrackMarks marks{"/media/disc", "title-01-02[0]",
+        const TrackMarks marks{zone, "title-01-02[0]",
                                {{1, 1, 0}, {1, 2, 2 * 90000 - 1}, {2, 1, (3661 * 75 + 1) * frame}}};
         QCOMPARE(cueSheet(marks, "t.wav", rate), sheet);
     }

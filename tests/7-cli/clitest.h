@@ -68,7 +68,7 @@ inline QStringList linesOf(const QByteArray &bytes)
 // comes before the failures listed and the result.
 inline QStringList withoutSummary(QStringList lines)
 {
-    lines.removeIf([](const QString &line) { return line.contains(QLatin1String(" file(s) written, ")); });
+    lines.removeIf([](const QString &line) { return line.contains(QLatin1String(" file(s) written")); });
     return lines;
 }
 

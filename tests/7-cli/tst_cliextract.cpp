@@ -51,7 +51,8 @@ QStringList defaultOptionLines(const QString &outputDir)
             QStringLiteral("oldFormat: false"),      QStringLiteral("run: false"),
             QStringLiteral("command: "),             QStringLiteral("cache: 1000"),
             QStringLiteral("deleteFiles: false"),    QStringLiteral("logMessages: false"),
-            QStringLiteral("keepGoing: false"),      QStringLiteral("threads: auto"),
+            QStringLiteral("keepGoing: false"),      QStringLiteral("keepPartial: false"),
+            QStringLiteral("threads: auto"),
             QStringLiteral("format: wav"),           QStringLiteral("compression: 5"),
             QStringLiteral("tags: "),               QStringLiteral("perTitle: false"),
             QStringLiteral("nameTemplate: ")};
@@ -179,6 +180,8 @@ void TestCliExtract::everyFlagReachesTheOptions_data()
                          << QStringList{QStringLiteral("logMessages: true")};
     QTest::newRow("keep-going") << QStringList{QStringLiteral("--keep-going")}
                                 << QStringList{QStringLiteral("keepGoing: true")};
+    QTest::newRow("keep-partial") << QStringList{QStringLiteral("--keep-partial")}
+                                  << QStringList{QStringLiteral("keepPartial: true")};
     QTest::newRow("per-title") << QStringList{QStringLiteral("--per-title")}
                                << QStringList{QStringLiteral("perTitle: true")};
     QTest::newRow("name") << QStringList{QStringLiteral("--name=%track% %channels%")}
@@ -666,6 +669,13 @@ void TestCliExtract::nameTemplates_data()
         << "kestrova-cli: the name template gives more than one file the name 'OUT/rip L-R.flac'";
     QTest::newRow("one name for two channels") << QStringList{"--convert", "--split", "--name=%track%"}
         << QStringList{} << "kestrova-cli: the name template gives more than one file the name 'OUT/01.wav'";
+    // A cue sheet quotes its file's name and cannot escape a quote: names hold none.
+    QTest::newRow("a quote") << QStringList{"--name=a\"b%track%"} << QStringList{"a_b01.pcm", "a_b02.pcm"} << "";
+    // Refused before anything is written, not when the file cannot be made.
+    const QString longName = QString(250, 'n');
+    QTest::newRow("a name too long") << QStringList{"--name=" + longName + "%track%"} << QStringList{}
+        << "kestrova-cli: the name of 'OUT/" + longName + "01.pcm' is longer than the output folder's file "
+           "system allows (255 bytes, 10 more while it is written)";
 }
 
 void TestCliExtract::nameTemplates()
