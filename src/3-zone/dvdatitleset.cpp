@@ -137,12 +137,12 @@ void DVDATitleset::addPastTable(quint64 offset, const QString &what, const Title
 
 void DVDATitleset::addProblem(qint64 offset, const QString &what, bool hidesObjects)
 {
-    problems.push_back({QString::asprintf("ATS_%02d_0.IFO", number), offset, what, hidesObjects});
+    problems.push_back({QString::asprintf("ATS_%02d_0.IFO", number), offset, what, hidesObjects, number});
 }
 
 void DVDATitleset::addFileProblem(const QString &file, const QString &what)
 {
-    problems.push_back({file, -1, what, false});
+    problems.push_back({file, -1, what, false, number});
 }
 
 // The header's last block against what the AOB files hold. Blocks held past it are out of

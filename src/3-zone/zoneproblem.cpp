@@ -24,10 +24,10 @@ QList<ZoneProblem> zoneProblems(const DVDAZone *zone)
     return problems;
 }
 
-bool problemsHideObjects(const DVDAZone *zone)
+bool problemsHideObjects(const DVDAZone *zone, int titleset)
 {
     for (const ZoneProblem &problem : zoneProblems(zone))
-        if (problem.hidesObjects)
+        if (problem.hidesObjects && (titleset == 0 || problem.titleset == 0 || problem.titleset == titleset))
             return true;
     return false;
 }

@@ -13,6 +13,7 @@ struct ZoneProblem {
     // Whether the tree may lack objects because of it (an information file's damage);
     // damage in the AOB files leaves the objects in the tree, and makes them fail.
     bool hidesObjects = true;
+    int titleset = 0; // the titleset whose objects it may hide; 0: any of the zone's
 };
 
 // "ATS_01_0.IFO, byte 2048: what" or "ATS_02_0.IFO: what".
@@ -21,8 +22,9 @@ QString problemText(const ZoneProblem &problem);
 // The problems of all titlesets, in titleset order.
 QList<ZoneProblem> zoneProblems(const DVDAZone *zone);
 
-// Whether a problem of the zone may have kept objects out of its tree.
-bool problemsHideObjects(const DVDAZone *zone);
+// Whether a problem of the zone may have kept objects out of its tree: any of them, or
+// (titleset above 0) those of that titleset.
+bool problemsHideObjects(const DVDAZone *zone, int titleset = 0);
 
 // True when at least one titleset is an audio titleset with titles.
 bool hasAudioTitles(const DVDAZone *zone);

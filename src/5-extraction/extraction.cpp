@@ -149,6 +149,9 @@ bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions 
     if (options.run) {
         run->runner = std::make_unique<JobRunner>(options, run->jobs);
         connect(run->runner.get(), &JobRunner::output, this, &Extraction::jobOutput);
+        connect(run->runner.get(), &JobRunner::jobFailed, this, [this](int, const Result &failure) {
+            commandFailed(failure);
+        });
         connect(run->runner.get(), &JobRunner::finished, this, [this](ResultCode) { finishIfDone(); });
         run->runner->start();
     }
@@ -369,11 +372,41 @@ void Extraction::workersEnded()
     finishIfDone();
 }
 
+void Extraction::commandFailed(const Result &failure)
+{
+    // As a failed object: the objects under way finish, no other starts, and no further
+    // command runs (unless the run goes on past failures).
+    if (run->options.keepGoing)
+        return;
+    ResultCode none = ResultCode::Succeeded;
+    if (run->firstFailure.compare_exchange_strong(none, failure.code())) {
+        std::lock_guard<std::mutex> lock(run->failureMutex);
+        run->firstFailureWhere = failure;
+    }
+    run->runner->stop();
+}
+
 void Extraction::finishIfDone()
 {
     if (!run || !active.load() || !run->workersDone || (run->runner && run->runner->isRunning()))
         return;
     if (run->runner) {
+        // An object whose command failed on one of its files is failed too.
+        for (const CommandRecord &record : run->runner->records()) {
+            if (record.ok || record.source < 0 || size_t(record.source) >= run->checks.size())
+                continue;
+            ObjectCheck &check = run->checks[size_t(record.source)];
+            if (check.result == ResultCode::Succeeded) {
+                check.result = ResultCode::ProcessFailed;
+                check.where = QStringLiteral("%1: %2").arg(record.path, record.outcome);
+            }
+        }
+        {
+            // The walk's first failure may be a command's, seen before the workers ended.
+            std::lock_guard<std::mutex> lock(run->failureMutex);
+            if (run->result.ok() && run->firstFailureWhere.failed())
+                run->result = run->firstFailureWhere;
+        }
         if (run->result.ok())
             run->result = run->runner->result();
         run->commandFailures = run->runner->failures();
@@ -393,7 +426,7 @@ void Extraction::finishIfDone()
             reached.append(check);
     run->report = ExtractionReport{run->options, reached,
                                    run->runner ? run->runner->records() : QList<CommandRecord>(),
-                                   run->result, run->started, run->clock.elapsed()};
+                                   run->result, run->started, run->clock.elapsed(), int(run->objects.size())};
     emit finished(run->result.code(), reached);
 }
 

@@ -31,6 +31,7 @@ struct ExtractionReport {
     Result result;
     QDateTime started;
     qint64 elapsedMs = 0;
+    int objectCount = 0;           // the objects the run was given
 };
 
 class Extraction : public QObject {
@@ -91,6 +92,8 @@ private:
     // allows; false when a stop ended the wait.
     bool waitForCommand(ExtractProgress &own);
     void workersEnded();
+    // A command failed: the run ends as after a failed object, unless it goes on past them.
+    void commandFailed(const Result &failure);
     void finishIfDone();
     void joinWorkers();
     // Objects and bytes done of all, the playing time done, the time taken.

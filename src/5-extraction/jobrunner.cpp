@@ -96,9 +96,11 @@ void JobRunner::jobDone(ResultCode code, int)
         // A file is deleted only after its command ran to the end successfully.
         if (done.ok() && options.deleteFiles && !QFile::remove(job->path))
             done = Result(ResultCode::DeleteOutput, job->path);
-        if (done.failed())
-            failed << done;
         keepFirstFailure(done);
+        if (done.failed()) {
+            failed << done;
+            emit jobFailed(job->source, done);
+        }
     }
     next();
 }

@@ -48,6 +48,8 @@ public:
 signals:
     // What the commands wrote, when it does not go to the log.
     void output(const QByteArray &error, const QByteArray &output);
+    // A command failed (or its file could not be deleted): the job's source and why.
+    void jobFailed(int source, const Result &failure);
     void finished(ResultCode result);
 
 private:

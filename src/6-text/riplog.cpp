@@ -126,6 +126,55 @@ Result appendRipLog(const ExtractionReport &report)
     QFile log(report.options.outputDir.filePath(QLatin1String(ripLogName)));
     const QByteArray text = ripLogText(report).toUtf8();
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append) || log.write(text) != text.size() || !log.flush())
-        return Result(ResultCode::WriteOutput, log.fileName());
+        return Result(ResultCode::WriteOutput, QStringLiteral("%1: %2").arg(log.fileName(), log.errorString()));
     return ResultCode::Succeeded;
+}
+
+namespace {
+int damagedObjects(const ExtractionReport &report)
+{
+    int damaged = 0;
+    for (const ObjectCheck &check : report.checks)
+        damaged += check.damaged() && !check.written.empty();
+    return damaged;
+}
+
+int filesWritten(const ExtractionReport &report)
+{
+    int files = 0;
+    for (const ObjectCheck &check : report.checks)
+        for (const WrittenFile &file : check.written)
+            files += !file.partial;
+    return files;
+}
+} // namespace
+
+bool outcomeClean(const ExtractionReport &report, bool objectsLeftOut, const Result &log)
+{
+    return report.result.ok() && damagedObjects(report) == 0 && !objectsLeftOut && log.ok();
+}
+
+QString outcomeText(const ExtractionReport &report, bool objectsLeftOut, const Result &log)
+{
+    if (report.result == ResultCode::Cancelled)
+        return resultText(report.result);
+    int failed = 0;
+    for (const ObjectCheck &check : report.checks)
+        failed += check.result != ResultCode::Succeeded;
+    if (report.result.failed() && !(report.options.keepGoing && failed > 0))
+        return resultText(report.result);
+    if (failed > 0)
+        return tr("Extracted %1 of %2 objects; %3 failed.")
+            .arg(report.objectCount - failed).arg(report.objectCount).arg(failed);
+    if (outcomeClean(report, objectsLeftOut, log))
+        return resultText(report.result);
+    QStringList what;
+    const int damaged = damagedObjects(report);
+    if (damaged > 0)
+        what << tr("%n damaged", damaged);
+    if (objectsLeftOut)
+        what << tr("objects the zone's damage hid were left out");
+    if (log.failed())
+        what << tr("the rip log cannot be written (%1)").arg(log.where());
+    return tr("Extracted %n file(s); ", filesWritten(report)) + what.join(QStringLiteral("; ")) + QLatin1Char('.');
 }

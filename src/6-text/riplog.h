@@ -17,3 +17,13 @@
 
 // Appends the record to "kestrova-rip.log" in the output folder; the failure names it.
 [[nodiscard]] Result appendRipLog(const ExtractionReport &report);
+
+// The last line of an extraction: what came of it, in words that match its exit status.
+// "Extraction succeeded." only when every object was extracted clean, its command (if
+// any) succeeded and the rip log was written; "Extracted 12 file(s); 1 damaged.",
+// "Extracted 11 of 12 objects; 1 failed." (going on past failures); a stop or the first
+// failure's own message otherwise. objectsLeftOut: damage in the zone hid objects that
+// the selection could have held; log: how appending the rip log went.
+[[nodiscard]] QString outcomeText(const ExtractionReport &report, bool objectsLeftOut, const Result &log);
+// Whether the run counts as a success by it (exit status 0).
+[[nodiscard]] bool outcomeClean(const ExtractionReport &report, bool objectsLeftOut, const Result &log);

@@ -150,7 +150,7 @@ bool checkOutputFolder(const QString &path, QDir *dir, QString *error)
 // the tree: the run did not cover what was asked. The problems again, last, and true.
 [[nodiscard]] bool reportHiddenObjects(const CliArguments &args, const DVDAZone *zone)
 {
-    if (!selectsGroups(args.selectors) || !problemsHideObjects(zone))
+    if (!groupsMayLackObjects(args.selectors, zone))
         return false;
     printError(tr("parts of the zone could not be read; their objects were left out:"));
     printProblems(zone);
@@ -218,21 +218,28 @@ int runExtract(CliArguments args)
         return ExitUsage;
     }
 
+    // A command whose program cannot be started would fail on every file: found first.
+    QString missing;
+    if (args.options.run && !commandProgramFound(args.options.command, &missing)) {
+        printError(tr("the command's program '%1' is not found on PATH or not executable").arg(missing));
+        return ExitUsage;
+    }
+
     ExtractionReport report;
     const Result result = runWalk(objects, args.options, &report);
     // The files were written all the same, but what the decoder reported is in them.
-    const QStringList damaged = damagedFileLines(report.checks);
-    for (const QString &line : damaged)
+    for (const QString &line : damagedFileLines(report.checks))
         writeStderr(line + QLatin1Char('\n'));
     const Result logged = appendRipLog(report);
     if (logged.failed())
         printError(tr("the rip log cannot be written: %1").arg(logged.where()));
     writeStderr(runSummaryText(report) + QLatin1Char('\n'));
-    writeStderr(resultText(result) + QLatin1Char('\n'));
+    const bool incomplete = result != ResultCode::Cancelled && reportHiddenObjects(args, zone.get());
+    // The last line says what came of it, in words that match the exit status.
+    writeStderr(outcomeText(report, incomplete, logged) + QLatin1Char('\n'));
     if (result == ResultCode::Cancelled)
         return ExitCancelled;
-    const bool incomplete = reportHiddenObjects(args, zone.get());
-    return result == ResultCode::Succeeded && damaged.isEmpty() && !incomplete ? ExitSuccess : ExitFailure;
+    return outcomeClean(report, incomplete, logged) ? ExitSuccess : ExitFailure;
 }
 
 QByteArray verifyReport(const QList<ObjectCheck> &checks, bool json)

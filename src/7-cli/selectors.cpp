@@ -6,6 +6,7 @@
 #include "3-zone/dvdazone.h"
 #include "3-zone/objectpath.h"
 #include "3-zone/zonewalk.h"
+#include "3-zone/zoneproblem.h"
 
 namespace {
 
@@ -168,12 +169,13 @@ bool selectExtractObjects(DVDAZone *zone, const QStringList &selectors,
     return true;
 }
 
-bool selectsGroups(const QStringList &selectors)
+bool groupsMayLackObjects(const QStringList &selectors, const DVDAZone *zone)
 {
     for (const QString &text : selectors) {
         Selector s;
         QString ignored;
-        if (parseSelector(text, &s, &ignored) && (s.all || s.depth < 3))
+        if (parseSelector(text, &s, &ignored) && (s.all || s.depth < 3)
+            && problemsHideObjects(zone, s.all ? 0 : s.titleset))
             return true;
     }
     return false;

@@ -19,6 +19,7 @@
 #include "3-zone/zoneproblem.h"
 #include "5-extraction/wholetitles.h"
 #include "5-extraction/objectnames.h"
+#include "5-extraction/encoder.h"
 #include "5-extraction/plannedfiles.h"
 #include "6-text/existingfilestext.h"
 #include "6-text/checkreport.h"
@@ -450,6 +451,13 @@ QList<DVDAObject *> Kestrova::selectedObjects() const
 
 void Kestrova::startWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options)
 {
+    // A command whose program cannot be started would fail on every file: found first.
+    QString missing;
+    if (options.mode == ModeConvert && options.run && !commandProgramFound(options.command, &missing)) {
+        QMessageBox::warning(this, windowTitle(),
+                             tr("The command's program %1 is not found on PATH or not executable.").arg(missing));
+        return;
+    }
     tree->setSelectionMode(QAbstractItemView::NoSelection);
     verifying = options.mode == ModeVerify;
     if (!running.start(objects, options)) {
@@ -502,11 +510,12 @@ void Kestrova::extractionFinished(ResultCode result, const QList<ObjectCheck> &c
         // What was written, said and kept beside the files.
         const ExtractionReport report = running.report();
         QStringList lines = damagedFileLines(checks);
+        // A rip log that cannot be written fails the run: the record of it is missing.
         const Result logged = appendRipLog(report);
         if (logged.failed())
             lines << tr("The rip log cannot be written: %1").arg(logged.where());
-        showResult(this, running.result(), lines, runSummaryText(report),
-                   report.options.outputDir.absolutePath());
+        showResult(this, running.result().ok() && logged.failed() ? logged : running.result(), lines,
+                   runSummaryText(report), report.options.outputDir.absolutePath());
     }
 }
 

@@ -42,6 +42,7 @@ private slots:
     void failingCommandsAreReportedAndKeepTheFiles();
     void stopKillsTheRunningCommand();
     void terminalShowsAProgressLine();
+    void ripLogThatCannotBeWrittenFailsTheRun();
     void ripLogRecordsEveryRun_data();
     void ripLogRecordsEveryRun();
 };
@@ -182,30 +183,34 @@ void TestCliRun::logOptionSendsOutputToTheLog()
 }
 
 // A failing command is named with its file, the command as run, its exit status and the
-// last lines of its standard error; with --keep-going every failed command is listed.
+// last lines of its standard error, and fails its object (in the rip log too). Without
+// --keep-going it ends the run as a failed object does: no object starts after it and no
+// further command runs; with it every failed command is listed. A program that cannot be
+// started is found before anything is extracted.
 void TestCliRun::failingCommandsAreReportedAndKeepTheFiles_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<bool>("keepGoing");
+    QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("lastLines"); // %1 %2: the two files
-    QTest::newRow("exit status 1") << "false" << false
+    QTest::newRow("exit status 1") << "false" << false << 1
         << QStringList{"External program failed. (%1: 'false' exited with status 1)"};
     QTest::newRow("its complaint") << "sh -c \"echo one >&2; echo two >&2; echo three >&2; echo four >&2; exit 3\""
-        << false << QStringList{"External program failed. (%1: 'sh -c \"echo one >&2; echo two >&2; echo three "
-                                ">&2; echo four >&2; exit 3\"' exited with status 3: two / three / four)"};
-    QTest::newRow("missing program") << "kestrova-no-such-program %filepath%" << false
-        << QStringList{"Cannot start external program. (%1: 'kestrova-no-such-program %1' could not be started: "
-                       "its program is missing or not executable)"};
-    QTest::newRow("every failure listed") << "false" << true
+        << false << 1 << QStringList{"External program failed. (%1: 'sh -c \"echo one >&2; echo two >&2; echo three "
+                                     ">&2; echo four >&2; exit 3\"' exited with status 3: two / three / four)"};
+    QTest::newRow("missing program") << "kestrova-no-such-program %filepath%" << false << 2
+        << QStringList{"kestrova-cli: the command's program 'kestrova-no-such-program' is not found on PATH or "
+                       "not executable"};
+    QTest::newRow("every failure listed") << "false" << true << 1
         << QStringList{"Failed commands: 2", "  %1: 'false' exited with status 1",
-                       "  %2: 'false' exited with status 1",
-                       "External program failed. (%1: 'false' exited with status 1)"};
+                       "  %2: 'false' exited with status 1", "Extracted 0 of 2 objects; 2 failed."};
 }
 
 void TestCliRun::failingCommandsAreReportedAndKeepTheFiles()
 {
     QFETCH(QString, command);
     QFETCH(bool, keepGoing);
+    QFETCH(int, exitCode);
     QFETCH(QStringList, lastLines);
     const PcmZone pcm = pcmZone(2, 4800);
     testzone::ZoneFolder folder(pcm.zone);
@@ -215,17 +220,42 @@ void TestCliRun::failingCommandsAreReportedAndKeepTheFiles()
     if (keepGoing)
         flags << QStringLiteral("--keep-going");
     const CliRun run = runCli(extractArgs(folder.path(), out.path(), flags));
-    QCOMPARE(run.exitCode, 1);
-    // The extraction itself succeeded: the command's failure is what is reported.
-    QVERIFY(run.err.contains("Extracted track 1/1/2\n"));
-    // --delete removes a file only after its command succeeded.
+    QCOMPARE(run.exitCode, exitCode);
     const QStringList files = filesIn(out.path());
-    QCOMPARE(files.size(), 2);
-    QVERIFY(fileBytes(out.filePath(files[1])) == pcm.storedAudio[1]);
-    for (QString &line : lastLines)
-        line.replace("%1", out.filePath(files[0])).replace("%2", out.filePath(files[1]));
     const QStringList lines = withoutSummary(linesOf(run.err));
+    if (exitCode == 2) {
+        QCOMPARE(files, QStringList());
+        QCOMPARE(lines, lastLines);
+        return;
+    }
+    // --delete removes a file only after its command succeeded; track 2 is extracted only
+    // when it started before the command on track 1 failed.
+    QCOMPARE(files.size(), keepGoing || run.err.contains("Extracted track 1/1/2\n") ? 2 : 1);
+    QVERIFY(fileBytes(out.filePath(files[0])) == pcm.storedAudio[0]);
+    for (QString &line : lastLines)
+        line.replace("%1", out.filePath(files[0])).replace("%2", out.filePath(files.value(1)));
     QCOMPARE(lines.mid(lines.size() - lastLines.size()), lastLines);
+    // The object is failed in the rip log, under its file and command.
+    const QString log = QString::fromUtf8(fileBytes(out.filePath(QStringLiteral("kestrova-rip.log"))));
+    QVERIFY2(log.contains(QStringLiteral("1/1/1: External program failed. (%1: ").arg(out.filePath(files[0]))),
+             qPrintable(log));
+}
+
+// A rip log that cannot be written (a folder has its name) fails the run: the files are
+// there, and the last line and the exit status say what is missing.
+void TestCliRun::ripLogThatCannotBeWrittenFailsTheRun()
+{
+    const PcmZone pcm = pcmZone(1, 4800);
+    testzone::ZoneFolder folder(pcm.zone);
+    QTemporaryDir out;
+    QVERIFY(folder.ok() && QDir(out.path()).mkdir(QStringLiteral("kestrova-rip.log")));
+    const CliRun run = runCli(extractArgs(folder.path(), out.path(), {}));
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(filesIn(out.path()).size(), 1);
+    const QString last = linesOf(run.err).last();
+    QVERIFY2(last.startsWith(QStringLiteral("Extracted 1 file(s); the rip log cannot be written (%1: ")
+                                 .arg(out.filePath(QStringLiteral("kestrova-rip.log")))),
+             qPrintable(last));
 }
 
 void TestCliRun::stopKillsTheRunningCommand()
