@@ -23,8 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QString group1, group2;
     describeChannels(*info, nullptr, nullptr, &group1, &group2, nullptr);
     DVDANullStreamDumper dumper;
-    const bool pcm = info->subStreamId == SUBSTREAM_PCM;
-    PayloadReader reader(dumper, pcm ? info->headerLength : 0, pcm ? pcmGeometry(*info) : PcmGeometry());
+    PayloadReader reader(dumper, info->subStreamId == SUBSTREAM_PCM ? info.get() : nullptr);
     for (int k = 0; k < count && !reader.limitReached(); ++k)
         if (reader.read(blocks.get() + size_t(k) * BLOCK_SIZE, k == 0 ? info->majorSyncOffset : 0,
                         k == 0 ? 3 * BLOCK_SIZE : 0).failed())

@@ -1,5 +1,7 @@
 #include "2-stream/payloadreader.h"
 
+#include <cstring>
+
 #include "1-base/streaminfo.h"
 #include "2-stream/packetreader.h"
 #include "2-stream/streamdumper.h"
@@ -12,6 +14,56 @@ int pointedUnit(const quint8 *payload)
     return 5 + ((payload[4] << 8) | payload[5]);
 }
 } // namespace
+
+PayloadReader::PayloadReader(DVDAStreamDumper &dumper, const StreamInfo *pcmStream)
+    : target(dumper), pcmObject(pcmStream != nullptr)
+{
+    if (!pcmStream)
+        return;
+    pcmFormat = *pcmStream;
+    pcmFormat.dropPayload();
+    pcmHeader = pcmStream->headerLength;
+    pcm = pcmGeometry(*pcmStream);
+}
+
+const quint8 *PayloadReader::pcmHeaderNear(const quint8 *payload, int length, const quint8 *packet) const
+{
+    enum { REACH = 8 };
+    const quint8 *end = payload + length;
+    const auto holdsStreamHeader = [&](const quint8 *at, bool anyId) {
+        if (at < packet + 9 || end - at < 12 || !(anyId || at[0] == SUBSTREAM_PCM) || !pcmHeaderHolds(at, int(end - at)))
+            return false;
+        // The header's fields as a PCM header gives them, its id byte taken as PCM's.
+        quint8 fields[12];
+        std::memcpy(fields, at, sizeof fields);
+        fields[0] = SUBSTREAM_PCM;
+        StreamInfo seen;
+        parseStreamHeader(seen, fields, int(sizeof fields));
+        // The id byte itself may be what is damaged; the format must be the stream's.
+        return seen.channelAssignment == pcmFormat.channelAssignment && seen.group1Bits == pcmFormat.group1Bits
+            && seen.group1SampleRate == pcmFormat.group1SampleRate && seen.group2Bits == pcmFormat.group2Bits
+            && seen.group2SampleRate == pcmFormat.group2SampleRate;
+    };
+    if (holdsStreamHeader(payload, true))
+        return payload;
+    for (int shift = 1; shift <= REACH; ++shift)
+        for (const quint8 *at : {payload - shift, payload + shift})
+            if (holdsStreamHeader(at, false))
+                return at;
+    return nullptr;
+}
+
+void PayloadReader::countContinuity(const quint8 *payload)
+{
+    const int counter = payload[1] & 0x1F;
+    if (lastCounter >= 0) {
+        if (counter == ((lastCounter + 1) & 0x1F))
+            ++counterSteps;
+        else if (counter != 0 && counterSteps >= 2) // 0: a track begins
+            lost += (counter - lastCounter - 1) & 0x1F;
+    }
+    lastCounter = counter;
+}
 
 void PayloadReader::notePcmUnits(const quint8 *payload, int length)
 {
@@ -57,22 +109,39 @@ Result PayloadReader::read(const quint8 *pack, int skipBytes, int limitBytes)
     if (limitBytes > 0)
         limit = limitBytes;
     Result result;
-    forEachPrivatePacket(pack, [&](const quint8 *payload, int length, PacketLength packetLength, const quint8 *) {
+    forEachPrivatePacket(pack, [&](const quint8 *payload, int length, PacketLength packetLength,
+                                   const quint8 *packet) {
         // Once a write failed, the rest of the pack is not written after it.
         if (result.failed())
             return;
-        int header = privateHeaderLength(payload, length);
         bool badHeader = false;
-        if (payload[0] == SUBSTREAM_PCM) {
+        if (pcmObject && payload[0] != SUBSTREAM_PCM) {
+            const quint8 *found = pcmHeaderNear(payload, length, packet);
+            ++damaged;
+            lastCounter = -1;
+            if (!found)
+                return; // no PCM header of this stream: its audio cannot be placed
+            length -= int(found - payload);
+            payload = found;
+            badHeader = true; // counted already
+        }
+        int header = privateHeaderLength(payload, length);
+        if (payload[0] == SUBSTREAM_PCM || (pcmObject && badHeader)) {
             if (pcmHeaderHolds(payload, length)) {
+                header = 4 + payload[3];
                 pcmHeader = payload[3];
                 notePcmUnits(payload, length);
+                if (!badHeader)
+                    countContinuity(payload);
             } else {
+                if (!badHeader)
+                    ++damaged;
                 badHeader = true;
+                lastCounter = -1;
                 header = qMin(4 + repairedPcmHeader(payload, length), length);
             }
         }
-        if (packetLength == PacketLength::Damaged || badHeader)
+        if (packetLength == PacketLength::Damaged && !badHeader)
             ++damaged;
         else if (packetLength == PacketLength::Corrected)
             ++corrected;

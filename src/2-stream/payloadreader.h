@@ -11,23 +11,27 @@
 // where the pack's layout puts it and from the header length that the packet's access
 // unit pointer and whole unit cycles allow (or the last sound one's), so that the
 // samples after it stay in step.
+//
+// In a PCM object every private packet is the object's audio. One whose sub-stream id is
+// not PCM was damaged (its id, or the PES header's data length that says where it
+// starts): it is counted, and taken where a PCM header of the stream's format stands
+// (within a few bytes); where none does, its audio is lost, not made up. The headers'
+// continuity counter (byte 1, modulo 32, back to 0 where a track begins) shows packets
+// that were lost whole (their stream id damaged, say): counted once the stream's counter
+// has been seen to count.
 #include <QtGlobal>
 
 #include "1-base/result.h"
+#include "1-base/streaminfo.h"
 #include "2-stream/packetreader.h"
 
 class DVDAStreamDumper;
 
 class PayloadReader {
 public:
-    // pcmHeaderLength: the length byte of the stream's first PCM sub-stream header, taken
-    // for a damaged one until a sound one was read (0 unknown); geometry: how the PCM
-    // stream lies in its packs.
-    explicit PayloadReader(DVDAStreamDumper &dumper, int pcmHeaderLength = 0,
-                           const PcmGeometry &geometry = PcmGeometry())
-        : target(dumper), pcmHeader(pcmHeaderLength), pcm(geometry)
-    {
-    }
+    // pcmStream: the description of a PCM object's stream (its first header's length is
+    // taken for a damaged one until a sound one was read); null for any other stream.
+    explicit PayloadReader(DVDAStreamDumper &dumper, const StreamInfo *pcmStream = nullptr);
 
     // One 2048-byte pack. skip and limit, when above 0, replace the counters; both count
     // audio bytes, the limit from the first audio byte of this pack, skipped ones included.
@@ -47,16 +51,29 @@ public:
     // Packets whose length took in the next packet's prefix (PacketLength::Corrected):
     // their end is certain, nothing was lost.
     qint64 correctedPackets() const { return corrected; }
+    // PCM packets the continuity counter shows missing.
+    qint64 lostPackets() const { return lost; }
+    // Blocks were passed over (unreadable): the counter's next step is not compared.
+    void resync() { lastCounter = -1; }
 
 private:
+    // Where a PCM header of the stream's format stands in a packet whose id is not PCM:
+    // the payload (from the id on) where it does, else null.
+    const quint8 *pcmHeaderNear(const quint8 *payload, int length, const quint8 *packet) const;
+    void countContinuity(const quint8 *payload);
     // The header length byte a damaged PCM header most likely had.
     int repairedPcmHeader(const quint8 *payload, int length) const;
     // Learns where access units start from a sound PCM header.
     void notePcmUnits(const quint8 *payload, int length);
 
     DVDAStreamDumper &target;
-    int pcmHeader; // the last sound PCM header length byte
+    const bool pcmObject;
+    StreamInfo pcmFormat; // the PCM stream's, without its payload
+    int pcmHeader = 0; // the last sound PCM header length byte
     PcmGeometry pcm;
+    qint64 lost = 0;
+    int lastCounter = -1;  // the continuity counter of the last sound PCM header
+    int counterSteps = 0;  // steps by one seen: the counter counts
     qint64 position = 0;  // audio bytes of the object so far, skipped ones included
     qint64 unitPhase = -1; // where access units start, modulo their size; -2 when pointers disagree
     qint64 damaged = 0;

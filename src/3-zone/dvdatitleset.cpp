@@ -58,6 +58,9 @@ struct DVDATitleset::TitleTable {
     const uchar *bytes;
     quint64 length;
     bool holds(quint64 offset, quint64 size) const { return offset + size <= length; }
+    // Where the last record the counts describe ends.
+    mutable quint64 describedEnd = 8;
+    void describes(quint64 offset, quint64 size) const { describedEnd = qMax(describedEnd, offset + size); }
     // The stream descriptions read so far during the parse, by first block.
     mutable QHash<quint32, StreamInfo> infoByBlock;
 };
@@ -85,6 +88,15 @@ DVDATitleset::DVDATitleset(std::shared_ptr<ZoneSource> zoneSource, int position)
 
     const auto *h = reinterpret_cast<const uchar *>(header.constData());
     contentKind = be32(h + VIDEO_OBJECTS_AT) == 0 ? TitlesetAudio : TitlesetVideo;
+    // A titleset with audio objects of its own is audio, whatever that field says.
+    bool hasAob = false;
+    for (const AobFileEntry &row : aobFiles)
+        hasAob = hasAob || row.heldBlocks > 0;
+    if (contentKind == TitlesetVideo && hasAob) {
+        contentKind = TitlesetAudio;
+        addProblem(VIDEO_OBJECTS_AT, tr("the header says its objects lie in the VIDEO_TS folder, but it has "
+                                        "AOB files: read as an audio titleset"), false);
+    }
     // The information file and its backup each take (sector at 28) + 1 sectors.
     lastAobBlock = be32(h + LAST_TITLESET_SECTOR_AT) - 2 * be32(h + LAST_INFO_SECTOR_AT) - 2;
 
@@ -95,7 +107,7 @@ DVDATitleset::DVDATitleset(std::shared_ptr<ZoneSource> zoneSource, int position)
     // with it the title table or part of it.
     const qint64 size = info->size();
     const qint64 lastSector = be32(h + LAST_INFO_SECTOR_AT);
-    if (size <= lastSector * BLOCK_SIZE)
+    if (size < (lastSector + 1) * BLOCK_SIZE)
         addProblem(size, tr("file cut short: %1 bytes, where its header gives it %2 sectors")
                              .arg(size).arg(lastSector + 1));
     else if (size > (lastSector + 1) * BLOCK_SIZE)
@@ -116,6 +128,12 @@ DVDATitleset::DVDATitleset(std::shared_ptr<ZoneSource> zoneSource, int position)
         wanted = MAX_TITLE_TABLE_BYTES;
     }
     parseTitleTable(info->read(TITLE_TABLE_START, qMax<qint64>(wanted, 8)));
+    // Blocks that no index covers, unless damage named above accounts for them already.
+    bool hidden = false;
+    for (const ZoneProblem &problem : problems)
+        hidden = hidden || problem.hidesObjects;
+    if (contentKind == TitlesetAudio && !hidden)
+        checkCoverage();
 }
 
 DVDATitleset::DVDATitleset(const QDir &zoneDir, int position)
@@ -252,7 +270,7 @@ void DVDATitleset::parseTitleTable(const QByteArray &bytes)
         return;
     }
     const auto *t = reinterpret_cast<const uchar *>(bytes.constData());
-    const TitleTable table{t, qMin(quint64(be32(t + 4)) + 1, read), {}};
+    const TitleTable table{t, qMin(quint64(be32(t + 4)) + 1, read), 8, {}};
     const int titleCount = qMin(int(be16(t)), int(MAX_TITLES));
     if (be16(t) > MAX_TITLES)
         addProblem(TITLE_TABLE_START, tr("%1 titles claimed, only the first %2 are read")
@@ -264,11 +282,13 @@ void DVDATitleset::parseTitleTable(const QByteArray &bytes)
             addPastTable(entry, tr("search entry of title %1").arg(k + 1), table);
             return;
         }
+        table.describes(entry, SEARCH_ENTRY_SIZE);
         const quint64 record = be32(t + entry + 4);
         if (!table.holds(record, TITLE_RECORD_SIZE)) {
             addPastTable(record, tr("record of title %1").arg(k + 1), table);
             return;
         }
+        table.describes(record, TITLE_RECORD_SIZE);
 
         DVDATitle *title = titles.add(std::make_unique<DVDATitle>());
         title->titleId = t[entry];
@@ -284,6 +304,7 @@ void DVDATitleset::parseTitleTable(const QByteArray &bytes)
         if (!complete)
             return;
     }
+    checkTableEnd(table.length, table.describedEnd);
 }
 
 bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64 record)
@@ -305,6 +326,7 @@ bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64
             addPastTable(at, tr("track record %1 of title %2").arg(n + 1).arg(titleNumber), table);
             return false;
         }
+        table.describes(at, TRACK_RECORD_SIZE);
         DVDATrack *track = title->tracks.add(std::make_unique<DVDATrack>());
         track->number = n + 1;
         // A track record defines only byte 4 (its first index entry) and bytes 10-13 (its
@@ -315,12 +337,15 @@ bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64
 
     const quint64 indexTable = record + be16(t + record + 12);
     const auto &tracks = title->tracks;
+    std::vector<std::pair<quint32, quint32>> entries; // in table order
     for (int i = 0; i < indexCount; ++i) {
         const quint64 at = indexTable + quint64(INDEX_ENTRY_SIZE) * i;
         if (!table.holds(at, INDEX_ENTRY_SIZE)) {
             addPastTable(at, tr("index entry %1 of title %2").arg(i + 1).arg(titleNumber), table);
             return false;
         }
+        table.describes(at, INDEX_ENTRY_SIZE);
+        entries.emplace_back(be32(t + at + 4), be32(t + at + 8));
         const int indexNumber = i + 1;
         // An index belongs to the first track whose range of index numbers holds it; on a
         // well-formed disc that is the only one, a damaged one may name several (giving it
@@ -338,6 +363,7 @@ bool DVDATitleset::parseTitle(DVDATitle *title, const TitleTable &table, quint64
             break;
         }
     }
+    checkTitle(*title, TITLE_TABLE_START + qint64(record), entries);
     return true;
 }
 

@@ -78,6 +78,14 @@ private:
     void checkAobArea();
     void parseTitleTable(const QByteArray &bytes);
     [[nodiscard]] bool parseTitle(DVDATitle *title, const TitleTable &table, quint64 record);
+    // Cross-checks of what the counts of the table describe (titlesetchecks.cpp), which a
+    // damaged count or block number would otherwise pass: a title's length against its
+    // tracks', its index entries (in table order) against each other, the table's length
+    // against the records the counts describe, and the AOB blocks against the indexes.
+    void checkTitle(const DVDATitle &title, qint64 recordOffset,
+                    const std::vector<std::pair<quint32, quint32>> &entries);
+    void checkTableEnd(quint64 length, quint64 describedEnd);
+    void checkCoverage();
     void fillStreamInfo(AOBObject *object, quint32 block, const TitleTable &table);
 
     std::shared_ptr<ZoneSource> source;

@@ -27,7 +27,7 @@ int ObjectCheck::decoderErrors() const
 
 qint64 ObjectCheck::problems() const
 {
-    return decoderErrors() + unreadableBlocks + headerMismatches + sequenceGaps + damagedPackets
+    return decoderErrors() + unreadableBlocks + headerMismatches + sequenceGaps + damagedPackets + lostPackets
            + (missingFrames > 0 ? 1 : 0);
 }
 

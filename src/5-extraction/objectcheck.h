@@ -28,6 +28,7 @@ struct ObjectCheck {
     qint64 sequenceGaps = 0;     // PCM blocks in the object that are no pack with private data
     qint64 damagedPackets = 0;   // packets whose length or sub-stream header length was damaged
     qint64 correctedPackets = 0; // packet lengths that took in the next packet's prefix: no damage
+    qint64 lostPackets = 0;      // PCM packets the headers' continuity counter shows missing
     qint64 missingFrames = 0;    // MLP: frames decoded short of the length the disc gives
     qint64 firstProblemMs = -1;  // from the start of the object; -1 when clean
     std::vector<SilencedStretch> silenced; // lost audio made up with silence (MLP)

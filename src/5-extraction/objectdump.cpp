@@ -107,6 +107,13 @@ public:
         ++check->damagedPackets;
         check->noteProblemAt(playedMs());
     }
+    void lostPackets(qint64 count)
+    {
+        if (!check)
+            return;
+        check->lostPackets += count;
+        check->noteProblemAt(playedMs());
+    }
     void correctedPackets(qint64 count)
     {
         if (check)
@@ -168,11 +175,14 @@ public:
                 armPoint(block, points, reader);
                 const qint64 damagedBefore = reader.damagedPackets();
                 const qint64 correctedBefore = reader.correctedPackets();
+                const qint64 lostBefore = reader.lostPackets();
                 const Result handed = reader.read(pack, block == first ? skip : 0,
                                                   block == qint64(last) + 1 ? tail.limit : 0);
                 if (reader.damagedPackets() > damagedBefore)
                     counts.damagedPacket();
                 counts.correctedPackets(reader.correctedPackets() - correctedBefore);
+                if (reader.lostPackets() > lostBefore)
+                    counts.lostPackets(reader.lostPackets() - lostBefore);
                 notePoint(points, reader);
                 if (handed.failed())
                     return handed;
@@ -185,6 +195,7 @@ public:
                 const qint64 failed = runStart + got;
                 if (readsPast(failed)) {
                     counts.unreadable();
+                    reader.resync();
                     runStart = failed + 1;
                     continue;
                 }
@@ -293,8 +304,7 @@ Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &baseP
         return output.result();
 
     DumpCounts counts(check, span, *output.dumper());
-    const bool pcm = info.subStreamId == SUBSTREAM_PCM;
-    PayloadReader reader(*output.dumper(), pcm ? info.headerLength : 0, pcm ? pcmGeometry(info) : PcmGeometry());
+    PayloadReader reader(*output.dumper(), info.subStreamId == SUBSTREAM_PCM ? &info : nullptr);
     std::vector<StreamPoint> points = span.title ? trackStartPoints(*span.title) : std::vector<StreamPoint>();
     const Result read = BlockLoop(span, options, progress, counts).run(reader, runBuffer.get(), output, points);
     QStringList notes;

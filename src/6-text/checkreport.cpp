@@ -92,6 +92,8 @@ QString problemsText(const ObjectCheck &check)
         kinds << counted(check.sequenceGaps, "missing pack", "missing packs");
     if (check.damagedPackets > 0)
         kinds << counted(check.damagedPackets, "damaged packet header", "damaged packet headers");
+    if (check.lostPackets > 0)
+        kinds << counted(check.lostPackets, "lost packet", "lost packets");
     if (check.missingFrames > 0)
         kinds << tr("%1 short of the length on the disc").arg(counted(check.missingFrames, "frame", "frames"));
     QString text = QStringLiteral("%1 (%2)")
@@ -187,6 +189,7 @@ QJsonObject checkJson(const QString &name, const ObjectCheck &check)
         {QStringLiteral("unreadableBlocks"), check.unreadableBlocks},
         {QStringLiteral("damagedPackets"), check.damagedPackets},
         {QStringLiteral("correctedPacketLengths"), check.correctedPackets},
+        {QStringLiteral("lostPackets"), check.lostPackets},
         {QStringLiteral("missingFrames"), check.missingFrames},
         {QStringLiteral("firstProblem"), check.firstProblemMs >= 0
                                              ? QJsonValue(checkTimeText(check.firstProblemMs))

@@ -84,7 +84,10 @@ private slots:
         QFETCH(QList<int>, lengths);
         QFETCH(int, damaged);
         RecordingDumper dumper;
-        PayloadReader reader(dumper, 11);
+        StreamInfo stream;
+        stream.subStreamId = SUBSTREAM_PCM;
+        stream.headerLength = 11;
+        PayloadReader reader(dumper, &stream);
         QByteArray expected;
         int sound = 11;
         for (int k = 0; k < lengths.size(); ++k) {

@@ -90,7 +90,7 @@ TitlesetInfo threeTitles()
     TitlesetInfo info;
     for (quint32 k = 0; k < 3; ++k) {
         const quint32 b = 10 * k;
-        info.titles.push_back(makeTitle({{90000, {{b, b + 1}}}, {90000, {{b + 2, b + 3}, {b + 4, b + 5}}}}));
+        info.titles.push_back(makeTitle({{90000, {{b, b + 1}}}, {90000, {{b + 2, b + 3}, {b + 4, b + 9}}}}));
     }
     return info;
 }

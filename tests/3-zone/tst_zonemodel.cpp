@@ -371,6 +371,7 @@ void ZoneModel::walkListsWhatTheTreeShows()
     description.titlesets.push_back(Titleset::absent());
     Titleset &video = description.titlesets.emplace_back(smallTitleset());
     video.info.videoObjects = 1;
+    video.aobFiles.clear(); // its objects are in VIDEO_TS
     Opened opened(description);
     QVERIFY(opened.zone);
     const auto number = [](bool present, int value) {

@@ -87,8 +87,8 @@ private slots:
         QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList());
     }
 
-    // One PCM pack whose own fields contradict it (its packet length or its sub-stream
-    // header length): the pack is counted (verify says damaged, convert names the file),
+    // One PCM pack whose own fields contradict it (its packet length, its sub-stream id
+    // or header length, the PES header's data length): the pack is counted (verify says damaged, convert names the file),
     // and every sample is still where it belongs. A length that takes in the next
     // packet's 6-byte prefix, as one authoring tool writes in a title's last pack, has a
     // certain end: it is corrected, not damage.
@@ -103,6 +103,10 @@ private slots:
             QTest::addRow("packet length 1 long, %s", name) << "length+1" << mode << 1;
             QTest::addRow("sub-stream header length 0, %s", name) << "header=0" << mode << 1;
             QTest::addRow("sub-stream header length 7, %s", name) << "header=7" << mode << 1;
+            // The packet is not taken for another stream's, nor written whole as audio.
+            QTest::addRow("sub-stream id 0xA0 read as 0x20, %s", name) << "id" << mode << 1;
+            QTest::addRow("PES header data length one more, %s", name) << "pes+1" << mode << 1;
+            QTest::addRow("PES header data length one less, %s", name) << "pes-1" << mode << 1;
             QTest::addRow("packet length takes in the next prefix, %s", name) << "length+6" << mode << 0;
         }
     }
@@ -132,6 +136,12 @@ private slots:
         }
         if (damage.startsWith("header="))
             packs[at + 9 + quint8(packs[at + 8]) + 3] = char(damage.mid(7).toInt());
+        if (damage == "id")
+            packs[at + 9 + quint8(packs[at + 8])] = char(0x20);
+        if (damage == "pes-1" && packs[at + 8] == 0)
+            QSKIP("this layout's packets have no PES header data to be one less");
+        if (damage.startsWith("pes"))
+            packs[at + 8] = char(quint8(packs[at + 8]) + (damage == "pes+1" ? 1 : -1));
         ZoneFolder folder(dumpzone::consecutiveTracks(packs, {0}));
         DVDAZone zone{QDir(folder.path())};
         QTemporaryDir out;
@@ -150,6 +160,39 @@ private slots:
         const WaveContents wave = readWave(check.files.first());
         QCOMPARE(wave.problem, QString());
         QVERIFY(wave.samples == waveSamples(group, samples));
+    }
+
+    // Of two private packets in a pack, the first one's stream id damaged (0xBD read as
+    // 0xB5): the packet is passed over as another stream's, and the headers' continuity
+    // counter shows it lost, so verify counts it and Convert names the file.
+    void lostPacketBesideAGoodOne_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("convert") << int(ModeConvert);
+        QTest::newRow("verify") << int(ModeVerify);
+    }
+    void lostPacketBesideAGoodOne()
+    {
+        QFETCH(int, mode);
+        const PcmGroup group{2, 16, 48000};
+        packs::StreamLayout layout = packs::pcmLayout(pcmFormat(group, PcmGroup{}, 1));
+        layout.packetsPerPack = 2;
+        QByteArray packs = packs::packStream(packPcm(group, makePcmSamples(group, 6000, 3)), layout).packs;
+        const int at = 3 * BLOCK_BYTES + 14 + (quint8(packs[3 * BLOCK_BYTES + 13]) & 7);
+        QCOMPARE(packs.mid(at, 4), QByteArray("\x00\x00\x01\xBD", 4));
+        packs[at + 3] = char(0xB5);
+        ZoneFolder folder(dumpzone::consecutiveTracks(packs, {0}));
+        DVDAZone zone{QDir(folder.path())};
+        QTemporaryDir out;
+        ExtractProgress progress;
+        ObjectCheck check;
+        QCOMPARE(dumpObject(zone.titlesets.at(0)->titles.at(0)->tracks.at(0), out.filePath("t"), optionsFor(mode),
+                            progress, &check).code(),
+                 ResultCode::Succeeded);
+        QCOMPARE(check.lostPackets, qint64(1));
+        QVERIFY2(checkLine("1/1/1", check).contains("DAMAGED  1 error (1 lost packet)"),
+                 qPrintable(checkLine("1/1/1", check)));
+        QCOMPARE(damagedFileLines({check}).size(), mode == ModeVerify ? 0 : 1);
     }
 
     // An MLP track whose first major sync or first block is damaged: the stream is still

@@ -228,6 +228,7 @@ private slots:
         description.titlesets[0].info.titles[0].titleId = 0x81;
         description.titlesets.push_back(description.titlesets[0]);
         description.titlesets[1].info.videoObjects = 1;
+        description.titlesets[1].aobFiles.clear(); // its objects are in VIDEO_TS
         OpenZone open(description);
         QCOMPARE(rowsOf(open.title()),
                  QStringList({"Title id=1", "Title tag=1"}));

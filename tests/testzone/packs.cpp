@@ -349,7 +349,7 @@ PackedStream packStream(const QByteArray &audio, const StreamLayout &layout)
     const QByteArray &later = layout.laterHeader.isEmpty() ? layout.firstHeader
                                                            : layout.laterHeader;
     const int packetCount = qBound(1, layout.packetsPerPack, 2);
-    int pos = 0;
+    int pos = 0, packetNumber = 0;
     while (pos < audio.size()) {
         const bool first = pos == 0;
         const QByteArray system = first && layout.systemHeader ? systemHeader() : QByteArray();
@@ -373,7 +373,11 @@ PackedStream packStream(const QByteArray &audio, const StreamLayout &layout)
             packets << system;
         int at = pos;
         for (int k = 0; k < 2 && sizes[k] > 0; ++k) {
-            packets << privatePacket(*headers[k] + audio.mid(at, sizes[k]), h[k]);
+            QByteArray header = *headers[k];
+            // A PCM header's continuity counter: byte 1, modulo 32, packet by packet.
+            if (header.size() > 3 && quint8(header[0]) == 0xA0)
+                header[1] = char(packetNumber++ & 0x1F);
+            packets << privatePacket(header + audio.mid(at, sizes[k]), h[k]);
             at += sizes[k];
         }
         out.add(pack(packets, layout.stuffing), audio.mid(pos, take));

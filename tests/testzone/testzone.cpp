@@ -42,6 +42,8 @@ void applyTweaks(QByteArray &bytes, const FileTweaks &tweaks)
             bytes.resize(patch.offset + patch.bytes.size(), '\0');
         std::copy(patch.bytes.begin(), patch.bytes.end(), bytes.begin() + patch.offset);
     }
+    for (const Removal &removal : tweaks.removals)
+        bytes.remove(removal.offset, removal.count);
     if (tweaks.size >= 0)
         bytes.resize(tweaks.size, '\0');
 }
@@ -228,6 +230,11 @@ QByteArray titlesetInfoBytes(const TitlesetInfo &info, quint32 defaultLastAobBlo
     fill(bytes, 0, LAST_INFO_SECTOR_AT + 4, VIDEO_OBJECTS_AT, 0x2000);
     fill(bytes, 0, VIDEO_OBJECTS_AT + 4, HEADER_SIZE, 0x2000);
     bytes += titleTableBytes(info);
+    // An information file is whole sectors.
+    const qint64 padded = (bytes.size() + BLOCK_BYTES - 1) / BLOCK_BYTES * BLOCK_BYTES;
+    const int tableEnd = int(bytes.size());
+    bytes.resize(padded, '\0');
+    fill(bytes, 0, tableEnd, int(padded), 0x2800);
     std::copy(info.magic.begin(), info.magic.end(), bytes.begin());
     const quint64 lastInfoSector = info.lastInfoSector >= 0
         ? quint64(info.lastInfoSector)

@@ -23,10 +23,17 @@ struct Patch {
     QByteArray bytes;
 };
 
-// Changes to a file after it was built: the patches in order, then a new size
-// (cut, or padded with zeros); size -1 keeps the built size.
+// Bytes taken out of a built file: the file after them moves up.
+struct Removal {
+    qint64 offset = 0;
+    int count = 0;
+};
+
+// Changes to a file after it was built: the patches in order, the removals, then a new
+// size (cut, or padded with zeros); size -1 keeps the built size.
 struct FileTweaks {
     std::vector<Patch> patches;
+    std::vector<Removal> removals;
     qint64 size = -1;
 };
 
