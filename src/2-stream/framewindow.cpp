@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-FrameWindowSink::FrameWindowSink(SampleSink &inner_, const FrameWindow &window, const StreamInfo &format)
-    : inner(inner_)
+FrameWindowSink::FrameWindowSink(SampleSink &inner_, const FrameWindow &window_, const StreamInfo &format)
+    : inner(inner_), window(window_)
 {
     channels[0] = format.group1Channels;
     channels[1] = format.group2Channels;
@@ -16,6 +16,14 @@ FrameWindowSink::FrameWindowSink(SampleSink &inner_, const FrameWindow &window, 
     // Group 2's frames of the same times: from the frame the cut falls in.
     drop[1] = window.drop / ratio;
     keep[1] = window.keep < 0 ? -1 : (window.drop + window.keep + ratio - 1) / ratio - drop[1];
+}
+
+qint64 FrameWindowSink::framesKept(qint64 decoded) const
+{
+    if (inner.keepsSamples())
+        return kept;
+    const qint64 within = qMax<qint64>(0, decoded - window.drop);
+    return window.keep >= 0 ? qMin(within, window.keep) : within;
 }
 
 SampleSink::Targets FrameWindowSink::reserve(int frames1, int frames2)
@@ -54,6 +62,7 @@ Result FrameWindowSink::commit(int frames1, int frames2)
             keep[g] -= count[g];
         }
     }
+    kept += count[0];
     if (!scratched)
         return inner.commit(count[0], count[1]);
     return count[0] > 0 || count[1] > 0 ? handOn(from[0], count[0], from[1], count[1]) : Result();

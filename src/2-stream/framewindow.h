@@ -26,6 +26,9 @@ public:
     Result commit(int frames1, int frames2) override;
     // Every frame the window keeps was handed on.
     bool full() const { return keep[0] == 0; }
+    // Frames of group 1 handed on so far; to a sink that keeps no samples (a
+    // verification), those of the decoded that the window takes.
+    qint64 framesKept(qint64 decoded) const;
 
 private:
     // Hands frames [from, from + count) of each group of the scratch room on.
@@ -37,6 +40,8 @@ private:
     int channels[2] = {};
     int width[2] = {}; // bytes of a sample
     bool scratched = false; // the last reserve gave the scratch room
+    qint64 kept = 0;
+    FrameWindow window;
     std::vector<quint8> scratch;
     quint8 *scratchGroup[2] = {};
 };

@@ -28,7 +28,7 @@ int ObjectCheck::decoderErrors() const
 qint64 ObjectCheck::problems() const
 {
     return decoderErrors() + unreadableBlocks + headerMismatches + sequenceGaps + damagedPackets + lostPackets
-           + (missingFrames > 0 ? 1 : 0);
+           + (missingFrames > 0 ? 1 : 0) + (extraFrames > 0 ? 1 : 0);
 }
 
 void ObjectCheck::noteProblemAt(qint64 ms)

@@ -29,7 +29,8 @@ struct ObjectCheck {
     qint64 damagedPackets = 0;   // packets whose length or sub-stream header length was damaged
     qint64 correctedPackets = 0; // packet lengths that took in the next packet's prefix: no damage
     qint64 lostPackets = 0;      // PCM packets the headers' continuity counter shows missing
-    qint64 missingFrames = 0;    // MLP: frames decoded short of the length the disc gives
+    qint64 missingFrames = 0;    // frames decoded short of the length the disc gives
+    qint64 extraFrames = 0;      // frames decoded past it (the object took another's blocks)
     qint64 firstProblemMs = -1;  // from the start of the object; -1 when clean
     std::vector<SilencedStretch> silenced; // lost audio made up with silence (MLP)
     int sampleRate = 0;          // of the frames counted above

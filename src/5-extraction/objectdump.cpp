@@ -251,17 +251,28 @@ struct DumpExtras {
     FrameWindow window;    // of a PCM track cut where its title says it begins and ends
 };
 
-// MLP audio decoded short of the length the disc gives (beyond the access units a cut
-// may fall in) lost access units in silence: a damaged first major sync or first block
-// makes the decoder start late. The frames missing, 0 when none are.
-qint64 missingFrames(const StreamInfo &info, const DumpExtras &extras, qint64 decoded)
+// Audio decoded short of or past the length the disc gives, beyond what the stream's own
+// cut allows: an MLP object ends at an access unit (1/1200 s), a PCM track cut at its
+// samples to a sample a track, one read by whole blocks to a block. Short: a damaged
+// first major sync or block made the decoder start late, or an index lost blocks; long:
+// an index range or a track count took another track's blocks. Frames missing (> 0) or
+// extra (< 0); 0 when within.
+qint64 lengthMismatch(const StreamInfo &info, const DumpExtras &extras, qint64 decoded, bool cut, int tracks)
 {
     const int rate = info.group1SampleRate;
-    if (info.subStreamId != SUBSTREAM_MLP || !extras.exactLength || rate <= 0)
+    if (!extras.exactLength || rate <= 0 || extras.lengthPts == 0)
         return 0;
     const qint64 expected = ptsToSamples(extras.lengthPts, rate);
-    const qint64 unit = rate / 1200 + 1; // an access unit is 1/1200 s
-    return expected - decoded > 2 * unit ? expected - decoded : 0;
+    qint64 slack = tracks + 1;
+    if (info.subStreamId == SUBSTREAM_MLP) {
+        slack = 2 * (rate / 1200 + 1);
+    } else if (!cut) {
+        const PcmGeometry geometry = pcmGeometry(info);
+        const int ratio = info.group2Channels > 0 && info.group2SampleRate > 0
+                              ? qMax(1, info.group1SampleRate / info.group2SampleRate) : 1;
+        slack = geometry.cycleBytes > 0 ? (BLOCK_SIZE / geometry.cycleBytes + 1) * 2 * ratio + 1 : expected;
+    }
+    return qAbs(expected - decoded) > slack ? expected - decoded : 0;
 }
 
 Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &basePath,
@@ -319,8 +330,12 @@ Result dump(const DumpSpan &span, const DumpExtras &extras, const QString &baseP
     result = settleFiles(finished, result, options.keepPartial);
     if (check) {
         output.report(*check);
-        if (read.ok() && options.mode != ModeStore) // a stored stream is not decoded
-            check->missingFrames = missingFrames(info, extras, output.dumper()->framesDone());
+        if (read.ok() && options.mode != ModeStore) { // a stored stream is not decoded
+            const qint64 mismatch = lengthMismatch(info, extras, output.framesKept(), extras.window.cuts(),
+                                                   span.title ? int(span.title->tracks.size()) : 1);
+            check->missingFrames = qMax<qint64>(0, mismatch);
+            check->extraFrames = qMax<qint64>(0, -mismatch);
+        }
         check->notes << notes;
         for (const WrittenFile &file : finished)
             check->files << file.path;

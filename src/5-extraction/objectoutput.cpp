@@ -147,6 +147,12 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
     rate = format.group1SampleRate;
 }
 
+qint64 ObjectOutput::framesKept() const
+{
+    const qint64 decoded = streamDumper ? streamDumper->framesDone() : 0;
+    return window ? window->framesKept(decoded) : decoded;
+}
+
 void ObjectOutput::moveMarks(const TrackMarks &marks)
 {
     if (sampleFiles)

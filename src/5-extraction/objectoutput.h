@@ -54,6 +54,8 @@ public:
     void report(ObjectCheck &check) const;
     // Before finish: the marks where the decoded stream put them.
     void moveMarks(const TrackMarks &marks);
+    // Frames of group 1 the files got (the window's, where the object is cut).
+    qint64 framesKept() const;
     // The window of decoded frames is full: nothing more of the stream is the object's.
     bool windowFull() const { return window && window->full(); }
 

@@ -96,6 +96,8 @@ QString problemsText(const ObjectCheck &check)
         kinds << counted(check.lostPackets, "lost packet", "lost packets");
     if (check.missingFrames > 0)
         kinds << tr("%1 short of the length on the disc").arg(counted(check.missingFrames, "frame", "frames"));
+    if (check.extraFrames > 0)
+        kinds << tr("%1 past the length on the disc").arg(counted(check.extraFrames, "frame", "frames"));
     QString text = QStringLiteral("%1 (%2)")
                        .arg(counted(check.problems(), "error", "errors"),
                             kinds.join(QStringLiteral(", ")));
@@ -191,6 +193,7 @@ QJsonObject checkJson(const QString &name, const ObjectCheck &check)
         {QStringLiteral("correctedPacketLengths"), check.correctedPackets},
         {QStringLiteral("lostPackets"), check.lostPackets},
         {QStringLiteral("missingFrames"), check.missingFrames},
+        {QStringLiteral("extraFrames"), check.extraFrames},
         {QStringLiteral("firstProblem"), check.firstProblemMs >= 0
                                              ? QJsonValue(checkTimeText(check.firstProblemMs))
                                              : QJsonValue()},

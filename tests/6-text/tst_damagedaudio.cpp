@@ -3,6 +3,7 @@
 // is counted and named.
 #include <QDir>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 #include <memory>
 
@@ -12,7 +13,9 @@
 #include "5-extraction/objectdump.h"
 #include "6-text/checkreport.h"
 #include "6-text/resulttext.h"
+#include "3-zone/zoneproblem.h"
 #include "testzone/dumpzone.h"
+#include "testzone/pcmtrack.h"
 #include "testzone/mlpencoder.h"
 #include "testzone/packs.h"
 #include "testzone/pcmpacking.h"
@@ -142,7 +145,7 @@ private slots:
             QSKIP("this layout's packets have no PES header data to be one less");
         if (damage.startsWith("pes"))
             packs[at + 8] = char(quint8(packs[at + 8]) + (damage == "pes+1" ? 1 : -1));
-        ZoneFolder folder(dumpzone::consecutiveTracks(packs, {0}));
+        ZoneFolder folder(dumpzone::consecutiveTracks(packs, {0}, 2000 * 90000 / 96000));
         DVDAZone zone{QDir(folder.path())};
         QTemporaryDir out;
         ExtractProgress progress;
@@ -162,6 +165,81 @@ private slots:
         QVERIFY(wave.samples == waveSamples(group, samples));
     }
 
+    // A track's decoded length against the length its record gives: short and long are
+    // both damage (beyond what the stream's cut allows), named with the frames.
+    void decodedLengthAgainstTheDisc_data()
+    {
+        QTest::addColumn<int>("ticks"); // added to the track's true length
+        QTest::addColumn<QString>("named");
+        QTest::newRow("as long as its samples") << 0 << "";
+        QTest::newRow("its record 10 ms longer") << 900 << "960 frames short of the length on the disc";
+        QTest::newRow("its record 10 ms shorter") << -900 << "960 frames past the length on the disc";
+    }
+    void decodedLengthAgainstTheDisc()
+    {
+        QFETCH(int, ticks);
+        QFETCH(QString, named);
+        const PcmGroup group{2, 24, 96000};
+        const QByteArray packs = packs::packStream(packPcm(group, makePcmSamples(group, 2000, 4)),
+                                                   packs::pcmLayout(pcmFormat(group, PcmGroup{}, 1))).packs;
+        ZoneFolder folder(dumpzone::consecutiveTracks(packs, {0}, quint32(2000 * 90000 / 96000 + ticks)));
+        DVDAZone zone{QDir(folder.path())};
+        ExtractProgress progress;
+        ObjectCheck check;
+        QCOMPARE(dumpObject(zone.titlesets.at(0)->titles.at(0)->tracks.at(0), QString(), optionsFor(ModeVerify),
+                            progress, &check).code(),
+                 ResultCode::Succeeded);
+        QCOMPARE(problemsText(check).contains(named), true);
+        QCOMPARE(check.damaged(), !named.isEmpty());
+    }
+
+    // One bit of an index entry's block number: a track that lost a block or took blocks of
+    // the next one is damage verify counts (its decoded length against the disc's), or its
+    // audio is still its own and the index table is named as damaged. Whole titles too.
+    void indexBlockNumbers_data()
+    {
+        QTest::addColumn<int>("entry");   // the index entry damaged
+        QTest::addColumn<int>("field");   // 0 its first block, 1 its last
+        QTest::addColumn<int>("change");
+        QTest::addColumn<bool>("title");
+        QTest::newRow("track 1 takes 4 blocks of track 2") << 0 << 1 << 4 << false;
+        QTest::newRow("track 1 loses its last block") << 0 << 1 << -1 << false;
+        QTest::newRow("track 2 loses its first 2 blocks") << 1 << 0 << 2 << false;
+        QTest::newRow("track 2 begins 4 blocks early") << 1 << 0 << -4 << false;
+        QTest::newRow("a title whose track 2 loses 2 blocks") << 1 << 0 << 2 << true;
+    }
+    void indexBlockNumbers()
+    {
+        QFETCH(int, entry);
+        QFETCH(int, field);
+        QFETCH(int, change);
+        QFETCH(bool, title);
+        const PcmGroup group{2, 24, 96000};
+        PcmTrack track(1, group, PcmGroup{}, 24000, {12000, 12000});
+        // Index entry `entry` of the title's record, and the zone opened again.
+        QFile info(track.folder->filePath(titlesetInfoName(1)));
+        QVERIFY(info.open(QIODevice::ReadWrite));
+        QByteArray bytes = info.readAll();
+        const quint32 record = qFromBigEndian<quint32>(bytes.constData() + TITLE_TABLE_AT + 12);
+        const int indexTable = TITLE_TABLE_AT + int(record) + 16 + 2 * 20;
+        const int at = indexTable + 12 * entry + 4 + 4 * field;
+        qToBigEndian<quint32>(qFromBigEndian<quint32>(bytes.constData() + at) + quint32(change), bytes.data() + at);
+        QVERIFY(info.seek(0) && info.write(bytes) == bytes.size());
+        info.close();
+        track.zone = std::make_unique<DVDAZone>(QDir(track.folder->path()));
+        QStringList named;
+        for (const ZoneProblem &problem : zoneProblems(track.zone.get()))
+            named << problemText(problem);
+        ExtractProgress progress;
+        ObjectCheck check;
+        QTemporaryDir out;
+        const ExtractOptions options = optionsFor(ModeVerify);
+        const Result verified = title ? dumpTitle(track.title(), out.filePath("t"), options, progress, &check)
+                                      : dumpObject(track.track(entry), out.filePath("t"), options, progress, &check);
+        QVERIFY2(check.damaged() || verified.failed() || !named.filter("index").isEmpty(),
+                 qPrintable(checkLine("1/1/1", check) + " / " + named.join("; ")));
+    }
+
     // Of two private packets in a pack, the first one's stream id damaged (0xBD read as
     // 0xB5): the packet is passed over as another stream's, and the headers' continuity
     // counter shows it lost, so verify counts it and Convert names the file.
@@ -178,10 +256,11 @@ private slots:
         packs::StreamLayout layout = packs::pcmLayout(pcmFormat(group, PcmGroup{}, 1));
         layout.packetsPerPack = 2;
         QByteArray packs = packs::packStream(packPcm(group, makePcmSamples(group, 6000, 3)), layout).packs;
+        const quint32 length = 6000 * 90000 / 48000;
         const int at = 3 * BLOCK_BYTES + 14 + (quint8(packs[3 * BLOCK_BYTES + 13]) & 7);
         QCOMPARE(packs.mid(at, 4), QByteArray("\x00\x00\x01\xBD", 4));
         packs[at + 3] = char(0xB5);
-        ZoneFolder folder(dumpzone::consecutiveTracks(packs, {0}));
+        ZoneFolder folder(dumpzone::consecutiveTracks(packs, {0}, length));
         DVDAZone zone{QDir(folder.path())};
         QTemporaryDir out;
         ExtractProgress progress;

@@ -114,7 +114,8 @@ struct PcmZone {
     int blockCount = 0;
 };
 
-// tracks tracks of frames frames each (frames even), 2 s long each on the time line.
+// tracks tracks of frames frames each (frames even), each as long on the time line as its
+// samples.
 inline PcmZone pcmZone(int tracks, int frames, const testzone::PcmGroup &group = {2, 16, 48000})
 {
     PcmZone result;
@@ -134,7 +135,8 @@ inline PcmZone pcmZone(int tracks, int frames, const testzone::PcmGroup &group =
         result.storedAudio << stream.audio;
         result.waveSamples << testzone::waveSamples(group, samples);
     }
-    result.zone = dumpzone::consecutiveTracks(allPacks, result.firstBlocks, 2 * 90000);
+    result.zone = dumpzone::consecutiveTracks(allPacks, result.firstBlocks,
+                                              quint32(qint64(frames) * 90000 / group.rate));
     return result;
 }
 

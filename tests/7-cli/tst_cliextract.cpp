@@ -452,7 +452,7 @@ void TestCliExtract::storeOneTracksRawMlp()
     QVERIFY2(!mlp.isEmpty(), qPrintable(error));
     const packs::PackedStream mlpPacks = packs::packStream(mlp, packs::mlpLayout());
     const QByteArray aob = pcm.zone.titlesets[0].aobFiles[0].bytes + mlpPacks.packs;
-    testzone::ZoneFolder folder(dumpzone::consecutiveTracks(aob, {0, pcm.blockCount}));
+    testzone::ZoneFolder folder(dumpzone::timedTracks(aob, {0, pcm.blockCount}, {9000, 90000}));
     QTemporaryDir out;
     QVERIFY(folder.ok() && out.isValid());
 
@@ -470,8 +470,12 @@ void TestCliExtract::storeOneTracksRawMlp()
         const CliRun decoding = runCli({QStringLiteral("extract"), folder.path(), QStringLiteral("-o"),
                                         converted.path(), QStringLiteral("--convert"),
                                         QString::fromLatin1(track)});
-        QCOMPARE(decoding.exitCode, 0);
-        QCOMPARE(decoding.err.contains("file=libavcodec.so"), track[4] == '2');
+        const bool decoded = decoding.exitCode == 0;
+        const bool loaded = decoding.err.contains("file=libavcodec.so");
+        qunsetenv("LD_DEBUG"); // before a failure ends the test
+        QCOMPARE(decoded, true);
+        QCOMPARE(loaded, track[4] == '2');
+        qputenv("LD_DEBUG", "files");
         // The decoder's own messages ("[mlp @ 0x...] ### MLP Stream ...") go nowhere
         // without --log.
         QVERIFY2(!decoding.err.contains("[mlp @"), decoding.err.right(300).constData());
@@ -535,7 +539,7 @@ void TestCliExtract::failingDumpReportsAndKeepsEarlierFiles()
     const PcmZone whole = pcmZone(2, 9600);
     testzone::Zone zone = whole.zone;
     zone.titlesets[0].info = dumpzone::consecutiveTracks(
-        zone.titlesets[0].aobFiles[0].bytes, whole.firstBlocks, 90000,
+        zone.titlesets[0].aobFiles[0].bytes, whole.firstBlocks, 9600 * 90000 / 48000,
         whole.blockCount - 1 + 20).titlesets[0].info;
     testzone::ZoneFolder folder(zone);
     QTemporaryDir out;
@@ -554,16 +558,11 @@ void TestCliExtract::failingDumpReportsAndKeepsEarlierFiles()
     QCOMPARE(lines.value(5), failure);
     QCOMPARE(lines.size(), 6);
 
-    // The first track's file is complete; the failed one's is at least a finished wave.
+    // The first track's file is complete; the failed one left none.
     const QByteArray first = fileBytes(
         fileLike(out.path(), QStringLiteral("track-01-01[0]-01"), QStringLiteral(".wav")));
     QVERIFY(waveData(first) == whole.waveSamples[0]);
-    const QString second = fileLike(out.path(), QStringLiteral("track-01-01[0]-02"), QStringLiteral(".wav"));
-    if (!second.isEmpty()) {
-        const QByteArray wave = fileBytes(second);
-        QVERIFY(isFinishedWave(wave));
-        QVERIFY(whole.waveSamples[1].startsWith(waveData(wave)));
-    }
+    QCOMPARE(filesIn(out.path()).size(), 1);
 }
 
 void TestCliExtract::keepGoingListsTheFailures()
