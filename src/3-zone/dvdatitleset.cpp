@@ -65,10 +65,11 @@ struct DVDATitleset::TitleTable {
     mutable QHash<quint32, StreamInfo> infoByBlock;
 };
 
-DVDATitleset::DVDATitleset(std::shared_ptr<ZoneSource> zoneSource, int position)
-    : number(position + 1), source(std::move(zoneSource))
+DVDATitleset::DVDATitleset(std::shared_ptr<ZoneSource> zoneSource, int position, bool backup)
+    : number(position + 1), infoName(QString::asprintf(backup ? "ATS_%02d_0.BUP" : "ATS_%02d_0.IFO", position + 1)),
+      source(std::move(zoneSource))
 {
-    const std::unique_ptr<ZoneFile> info = source->open(QString::asprintf("ATS_%02d_0.IFO", number));
+    const std::unique_ptr<ZoneFile> info = source->open(infoName);
     if (!info) {
         addProblem(-1, tr("cannot open the information file (missing, or not a regular file)"));
         return;
@@ -155,7 +156,7 @@ void DVDATitleset::addPastTable(quint64 offset, const QString &what, const Title
 
 void DVDATitleset::addProblem(qint64 offset, const QString &what, bool hidesObjects)
 {
-    problems.push_back({QString::asprintf("ATS_%02d_0.IFO", number), offset, what, hidesObjects, number});
+    problems.push_back({infoName, offset, what, hidesObjects, number});
 }
 
 void DVDATitleset::addFileProblem(const QString &file, const QString &what)

@@ -33,7 +33,8 @@ struct AobFileEntry {
 
 class DVDATitleset : public DVDAObject {
 public:
-    DVDATitleset(std::shared_ptr<ZoneSource> source, int position);
+    // backup: read the disc's backup copy of the information file (ATS_nn_0.BUP).
+    DVDATitleset(std::shared_ptr<ZoneSource> source, int position, bool backup = false);
     DVDATitleset(const QDir &zoneDir, int position); // from a zone folder
     ~DVDATitleset() override;
     DVDAKind kind() const override { return KindTitleset; }
@@ -62,6 +63,7 @@ public:
     qint32 number = 0;
     // What could not be read of the information file; the tree lacks those parts.
     std::vector<ZoneProblem> problems;
+    QString infoName; // the information file read: ATS_nn_0.IFO, or its backup ATS_nn_0.BUP
 
 private:
     struct TitleTable;

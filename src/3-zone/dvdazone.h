@@ -4,6 +4,7 @@
 
 #include "3-zone/dvdaobject.h"
 #include "3-zone/dvdatitleset.h"
+#include "3-zone/zoneproblem.h"
 
 class DVDAZone : public DVDAObject {
 public:
@@ -17,4 +18,14 @@ public:
     std::shared_ptr<ZoneSource> source;
     qint32 titlesetCount = 99;
     Children<DVDATitleset> titlesets{this};
+    // What could not be read of AUDIO_TS.IFO, or was read from its backup.
+    std::vector<ZoneProblem> problems;
+
+private:
+    // The titleset at position from its information file, or from the disc's backup copy
+    // (ATS_nn_0.BUP) where that one is damaged and the backup is not; a problem says which
+    // was read and why, or that the two differ.
+    std::unique_ptr<DVDATitleset> readTitleset(int position);
+    // The manager file's header (AUDIO_TS.IFO, else AUDIO_TS.BUP), or empty.
+    QByteArray managerHeader();
 };

@@ -19,6 +19,7 @@ QList<ZoneProblem> zoneProblems(const DVDAZone *zone)
     QList<ZoneProblem> problems;
     if (!zone)
         return problems;
+    problems += QList<ZoneProblem>(zone->problems.begin(), zone->problems.end());
     for (const auto &titleset : zone->titlesets)
         problems += QList<ZoneProblem>(titleset->problems.begin(), titleset->problems.end());
     return problems;

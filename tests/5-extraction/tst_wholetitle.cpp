@@ -83,18 +83,19 @@ struct MlpTitle {
     std::unique_ptr<DVDAZone> zone;
 };
 
-// Adds ticks to the length of the title's track k (0-based) in the written zone's
-// information file, and opens the zone again.
+// Adds ticks to the length of the title's track k (0-based), and to the title's, in the
+// written zone's information file and its backup alike, and opens the zone again.
 void lengthenTrack(const ZoneFolder &folder, std::unique_ptr<DVDAZone> &zone, int k, qint32 ticks)
 {
-    QFile info(folder.filePath(titlesetInfoName(1)));
-    QVERIFY(info.open(QIODevice::ReadWrite));
-    QByteArray bytes = info.readAll();
-    const quint32 record = qFromBigEndian<quint32>(bytes.constData() + TITLE_TABLE_AT + 8 + 4);
-    const int at = TITLE_TABLE_AT + int(record) + 16 + 20 * k + 10;
-    qToBigEndian<quint32>(qFromBigEndian<quint32>(bytes.constData() + at) + quint32(ticks), bytes.data() + at);
-    QVERIFY(info.seek(0) && info.write(bytes) == bytes.size());
-    info.close();
+    for (const QString &name : {titlesetInfoName(1), QString(titlesetInfoName(1)).replace(".IFO", ".BUP")}) {
+        QFile info(folder.filePath(name));
+        QVERIFY(info.open(QIODevice::ReadWrite));
+        QByteArray bytes = info.readAll();
+        const quint32 record = qFromBigEndian<quint32>(bytes.constData() + TITLE_TABLE_AT + 8 + 4);
+        for (const int at : {TITLE_TABLE_AT + int(record) + 4, TITLE_TABLE_AT + int(record) + 16 + 20 * k + 10})
+            qToBigEndian<quint32>(qFromBigEndian<quint32>(bytes.constData() + at) + quint32(ticks), bytes.data() + at);
+        QVERIFY(info.seek(0) && info.write(bytes) == bytes.size());
+    }
     zone = std::make_unique<DVDAZone>(QDir(folder.path()));
 }
 

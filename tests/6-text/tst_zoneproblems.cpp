@@ -123,6 +123,47 @@ void TestZoneProblems::damageIsReported_data()
     QTest::newRow("video field set, AOB files there") << video << 2
         << QStringList{ifo + "192: the header says its objects lie in the VIDEO_TS folder, but it has AOB files: "
                              "read as an audio titleset"};
+    // The disc's backup copies: read where the information file is damaged and the copy is
+    // not, and named; two sound copies that differ are named too.
+    const QString bup = QStringLiteral("ATS_01_0.BUP: read from ATS_01_0.BUP: ");
+    Zone noInfo = wholeZone();
+    noInfo.titlesets[0].info.present = false;
+    noInfo.titlesets[0].info.backup = Backup::Intact;
+    QTest::newRow("information file missing, backup read") << noInfo << 2
+        << QStringList{bup + "ATS_01_0.IFO: cannot open the information file (missing, or not a regular file)"};
+    Zone cutInfo = wholeZone();
+    cutInfo.titlesets[0].info.tweaks.size = 1000;
+    cutInfo.titlesets[0].info.backup = Backup::Intact;
+    QTest::newRow("information file cut, backup read") << cutInfo << 2
+        << QStringList{bup + "ATS_01_0.IFO, byte 1000: file cut short: 1000 bytes, where its header gives it 2 "
+                             "sectors; ATS_01_0.IFO, byte 1000: no title table: the file ends at byte 1000"};
+    Zone badInfo = wholeZone();
+    badInfo.titlesets[0].info.tweaks.patches.push_back({11, "X"});
+    badInfo.titlesets[0].info.backup = Backup::Intact;
+    QTest::newRow("information file's magic damaged, backup read") << badInfo << 2
+        << QStringList{bup + "ATS_01_0.IFO, byte 0: not a titleset information file (no \"DVDAUDIO-ATS\" at the "
+                             "start)"};
+    Zone differ = wholeZone();
+    differ.titlesets[0].info.tweaks.patches.push_back({600, QByteArray("\x5A", 1)});
+    differ.titlesets[0].info.backup = Backup::Intact;
+    QTest::newRow("sound copies differ") << differ << 2
+        << QStringList{"ATS_01_0.IFO: differs from its backup ATS_01_0.BUP; the .IFO is read"};
+    Zone noManager = wholeZone();
+    noManager.manager.present = false;
+    noManager.manager.backup = Backup::Intact;
+    QTest::newRow("manager file missing, backup read") << noManager << 2
+        << QStringList{"AUDIO_TS.BUP: read from AUDIO_TS.BUP: AUDIO_TS.IFO: cannot open the file (missing, or not "
+                       "a regular file)"};
+    Zone managerDiffers = wholeZone();
+    managerDiffers.manager.tweaks.patches.push_back({300, QByteArray("\x5A", 1)});
+    managerDiffers.manager.backup = Backup::Intact;
+    QTest::newRow("manager copies differ") << managerDiffers << 2
+        << QStringList{"AUDIO_TS.IFO: differs from its backup AUDIO_TS.BUP; the .IFO is read"};
+    Zone noManagerAtAll = wholeZone();
+    noManagerAtAll.manager.present = false;
+    noManagerAtAll.manager.backup = Backup::Absent;
+    QTest::newRow("manager file and backup missing") << noManagerAtAll << -1
+        << QStringList{"AUDIO_TS.IFO: cannot open the file (missing, or not a regular file)"};
     Zone fewerSectors = wholeZone();
     fewerSectors.titlesets[0].info.lastAobBlock = 6;
     QTest::newRow("header claims fewer sectors")
@@ -139,7 +180,8 @@ void TestZoneProblems::damageIsReported()
     ZoneFolder folder(zone);
     QVERIFY(folder.ok());
     DVDAZone opened{QDir(folder.path())};
-    QCOMPARE(int(opened.titlesets.at(0)->titles.size()), titles); // the tree as before
+    // The tree as before; -1: no titleset at all.
+    QCOMPARE(opened.titlesets.empty() ? -1 : int(opened.titlesets.at(0)->titles.size()), titles);
     QStringList texts;
     for (const ZoneProblem &problem : zoneProblems(&opened))
         texts << problemText(problem);

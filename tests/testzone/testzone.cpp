@@ -165,14 +165,15 @@ QString aobName(int number, int file)
     return QString::asprintf("ATS_%02d_%01d.AOB", number, file);
 }
 
-QByteArray managerBytes(const Manager &manager, int describedTitlesets)
+QByteArray managerBytes(const Manager &manager, int describedTitlesets, bool tweaked)
 {
     QByteArray bytes(MANAGER_SIZE, '\0');
     std::copy(manager.magic.begin(), manager.magic.end(), bytes.begin());
     fill(bytes, 0, int(manager.magic.size()), MANAGER_SIZE, 0x1000);
     bytes[TITLESET_COUNT_AT] =
         char(manager.titlesetCount >= 0 ? manager.titlesetCount : describedTitlesets);
-    applyTweaks(bytes, manager.tweaks);
+    if (tweaked)
+        applyTweaks(bytes, manager.tweaks);
     return bytes;
 }
 
@@ -221,7 +222,7 @@ QByteArray sharedRecordTable(const Title &title, int entries)
     return table + record;
 }
 
-QByteArray titlesetInfoBytes(const TitlesetInfo &info, quint32 defaultLastAobBlock)
+QByteArray titlesetInfoBytes(const TitlesetInfo &info, quint32 defaultLastAobBlock, bool tweaked)
 {
     QByteArray bytes(HEADER_SIZE, '\0');
     // The header defines the magic and the values at 12, 28 and 192; the rest is unused here.
@@ -246,7 +247,8 @@ QByteArray titlesetInfoBytes(const TitlesetInfo &info, quint32 defaultLastAobBlo
     put32(bytes, LAST_SECTOR_AT, lastSector);
     put32(bytes, LAST_INFO_SECTOR_AT, lastInfoSector);
     put32(bytes, VIDEO_OBJECTS_AT, info.videoObjects);
-    applyTweaks(bytes, info.tweaks);
+    if (tweaked)
+        applyTweaks(bytes, info.tweaks);
     return bytes;
 }
 
@@ -263,15 +265,25 @@ bool writeZone(const QString &dirPath, const Zone &zone)
     const QDir dir(dirPath);
     const int count = int(zone.titlesets.size());
     bool ok = true;
+    const auto backupOf = [](Backup backup, const QByteArray &tweaked, const QByteArray &built) {
+        return backup == Backup::Absent ? QByteArray() : backup == Backup::Intact ? built : tweaked;
+    };
     if (zone.manager.present)
         ok &= writeFile(dir.filePath("AUDIO_TS.IFO"), managerBytes(zone.manager, count));
+    const QByteArray managerBackup = backupOf(zone.manager.backup, managerBytes(zone.manager, count),
+                                              managerBytes(zone.manager, count, false));
+    if ((zone.manager.present || zone.manager.backup == Backup::Intact) && !managerBackup.isNull())
+        ok &= writeFile(dir.filePath("AUDIO_TS.BUP"), managerBackup);
     for (int n = 1; n <= count; ++n) {
         const Titleset &titleset = zone.titlesets[n - 1];
-        if (titleset.info.present) {
-            const quint32 blocks = aobAreaBlocks(titleset.aobFiles);
-            const QByteArray info = titlesetInfoBytes(titleset.info, blocks ? blocks - 1 : 0);
-            ok &= writeFile(dir.filePath(titlesetInfoName(n)), info);
-        }
+        const quint32 blocks = aobAreaBlocks(titleset.aobFiles);
+        const quint32 lastBlock = blocks ? blocks - 1 : 0;
+        if (titleset.info.present)
+            ok &= writeFile(dir.filePath(titlesetInfoName(n)), titlesetInfoBytes(titleset.info, lastBlock));
+        const QByteArray backup = backupOf(titleset.info.backup, titlesetInfoBytes(titleset.info, lastBlock),
+                                           titlesetInfoBytes(titleset.info, lastBlock, false));
+        if ((titleset.info.present || titleset.info.backup == Backup::Intact) && !backup.isNull())
+            ok &= writeFile(dir.filePath(QString(titlesetInfoName(n)).replace(".IFO", ".BUP")), backup);
         for (size_t m = 0; m < titleset.aobFiles.size(); ++m) {
             const AobFile &file = titleset.aobFiles[m];
             if (file.present)

@@ -37,12 +37,17 @@ struct FileTweaks {
     qint64 size = -1;
 };
 
+// The disc's backup copy of an information file (.BUP): as the .IFO ends up (damage and
+// all), the .IFO as built before its tweaks, or none.
+enum class Backup { SameAsInfo, Intact, Absent };
+
 // AUDIO_TS.IFO: one sector with the magic and the titleset count at byte 63.
 struct Manager {
     bool present = true;
     QByteArray magic = "DVDAUDIO-AMG";
     int titlesetCount = -1; // -1: the number of titlesets described
     FileTweaks tweaks;
+    Backup backup = Backup::SameAsInfo; // AUDIO_TS.BUP
 };
 
 // One row of a title's index table.
@@ -90,6 +95,7 @@ struct TitlesetInfo {
     qint64 lastByteOffset = -1; // table bytes 4-7; -1: the table's length - 1
     std::vector<Title> titles;
     FileTweaks tweaks;          // offsets from the start of the file
+    Backup backup = Backup::SameAsInfo; // ATS_nn_0.BUP
 };
 
 // One ATS_nn_m.AOB: raw bytes (whole packs, or any odd size), or no file at all.
@@ -135,8 +141,9 @@ QString titlesetInfoName(int number);
 QString aobName(int number, int file);
 
 // The bytes of single files, for tests that work on them directly.
-QByteArray managerBytes(const Manager &manager, int describedTitlesets);
-QByteArray titlesetInfoBytes(const TitlesetInfo &info, quint32 defaultLastAobBlock);
+// tweaked: with the file's tweaks applied (the damage a test asks for).
+QByteArray managerBytes(const Manager &manager, int describedTitlesets, bool tweaked = true);
+QByteArray titlesetInfoBytes(const TitlesetInfo &info, quint32 defaultLastAobBlock, bool tweaked = true);
 QByteArray titleTableBytes(const TitlesetInfo &info);
 // A title table of `entries` search entries that all point at one record made from
 // `title` (the writer gives each title a record of its own). Title ids run 1..99.
