@@ -12,6 +12,9 @@ PACKAGES += dpkg-dev file desktop-file-utils appstream man-db
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
+# The suites whose extractions run several workers and helper threads at once.
+TSAN_SUITES := extraction|flacoutput|encodewait|jobrunner|jobqueue|bufferedoutput|cliextract|clirun
 # Warnings are errors in the builds `make test` makes; a plain build only shows them.
 WERROR ?= OFF
 test: WERROR = ON
@@ -19,7 +22,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
 FUZZ_TARGETS := openzone streaminfo pcmdumper mlpdumper
 
-.PHONY: run test deps build build-asan check check-asan fuzz clean package try-window bench layers
+.PHONY: run test deps build build-asan build-tsan check check-asan tsan fuzz clean package try-window bench layers
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -45,6 +48,17 @@ check-asan: build-asan
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+build-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVA_TSAN=ON \
+	  -DKESTROVA_WERROR=$(WERROR)
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+
+# ThreadSanitizer over the extraction suites (several workers, FLAC helpers, the job
+# runner); Qt and FFmpeg are not instrumented, tests/tsan.supp names what they do alone.
+tsan: build-tsan
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$(CURDIR)/tests/tsan.supp \
+	  ctest --output-on-failure -j $(JOBS) -R '^($(TSAN_SUITES))$$'
 
 # No header may be included from a higher layer (tools/check-layers.sh).
 layers:
@@ -86,4 +100,4 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -72,7 +72,20 @@ bool saveDamaged(const QDir &out, const testzone::Zone &zone, const QByteArray &
     const QByteArray &aob = ts.aobFiles[0].bytes;
     testzone::TitlesetInfo trackless = ts.info;
     trackless.titles.insert(trackless.titles.begin(), testzone::makeTitle({}));
+    // Damage the counts and block numbers pass in silence but for the cross-checks.
+    testzone::TitlesetInfo noTitles = ts.info, fewerTracks = ts.info, overlap = ts.info, video = ts.info;
+    noTitles.titleCount = 0;
+    fewerTracks.titles[0].trackCount = 1;
+    overlap.titles[0].indexes[1].first = overlap.titles[0].indexes[0].last;
+    video.videoObjects = 1;
+    QByteArray shifted = info;
+    shifted.remove(1000, 4);
     const QList<QPair<QString, QList<QByteArray>>> zones = {
+        {"title-count-0", {manager, testzone::titlesetInfoBytes(noTitles, lastBlock), aob}},
+        {"track-count-1", {manager, testzone::titlesetInfoBytes(fewerTracks, lastBlock), aob}},
+        {"index-overlap", {manager, testzone::titlesetInfoBytes(overlap, lastBlock), aob}},
+        {"video-field", {manager, testzone::titlesetInfoBytes(video, lastBlock), aob}},
+        {"ifo-shifted", {manager, shifted, aob}},
         {"ifo-cut-2048", {manager, info.left(2048), aob}},
         {"ifo-cut-700", {manager, info.left(700), aob}},
         {"aob-cut-half", {manager, info, aob.left(aob.size() / 2 / packs::PACK_SIZE * packs::PACK_SIZE)}},
@@ -96,7 +109,24 @@ bool saveDamaged(const QDir &out, const testzone::Zone &zone, const QByteArray &
     }
     QByteArray headerless = pcmPacks.left(3 * packs::PACK_SIZE);
     headerless[at + 9 + quint8(headerless[at + 8]) + 3] = 0;
-    return save(out.filePath("streaminfo"), QStringLiteral("damaged-pcm-header-length-0"), headerless) && ok;
+    ok = save(out.filePath("streaminfo"), QStringLiteral("damaged-pcm-header-length-0"), headerless) && ok;
+    // Its sub-stream id, and its PES header data length one more.
+    QByteArray idless = pcmPacks.left(3 * packs::PACK_SIZE);
+    idless[at + 9 + quint8(idless[at + 8])] = char(0x20);
+    ok = save(out.filePath("streaminfo"), QStringLiteral("damaged-pcm-id"), idless) && ok;
+    QByteArray later = pcmPacks.left(3 * packs::PACK_SIZE);
+    later[at + 8] = char(quint8(later[at + 8]) + 1);
+    return save(out.filePath("streaminfo"), QStringLiteral("damaged-pes-header-length+1"), later) && ok;
+}
+
+// Two private packets a pack, the first one's stream id of pack 1 damaged: a packet lost.
+bool saveLostPacket(const QDir &out, const QByteArray &audio, const packs::PcmFormat &format)
+{
+    packs::StreamLayout layout = packs::pcmLayout(format);
+    layout.packetsPerPack = 2;
+    QByteArray packs = packs::packStream(audio, layout).packs.left(4 * packs::PACK_SIZE);
+    packs[privatePacketAt(packs, 1) + 3] = char(0xB5);
+    return save(out.filePath("streaminfo"), QStringLiteral("damaged-lost-packet"), packs);
 }
 
 } // namespace
@@ -124,7 +154,7 @@ int main(int argc, char *argv[])
              && ok;
         ok = save(out.filePath("streaminfo"), name, stream.packs.left(2 * packs::PACK_SIZE)) && ok;
         if (f.group1.bits == 16 && !f.group2.channels)
-            ok = saveDamaged(out, zone, stream.packs) && ok;
+            ok = saveDamaged(out, zone, stream.packs) && saveLostPacket(out, pcmAudio(f, 3000), headerFormat(f)) && ok;
         for (const char flags : {0, 1, 2, 4}) {
             ok = save(out.filePath("pcmdumper"), name + QString::number(int(flags)),
                       fuzzinput::join({QByteArray{flags, char(7)},
