@@ -277,8 +277,13 @@ private slots:
             FileSizeLimit limit{rlim_t(room)};
             if (!limit.active)
                 QSKIP("cannot limit file sizes");
-            QCOMPARE(title ? track.convertTitle(out.filePath("t"), options) : track.convert(out.filePath("t"), options),
-                     ResultCode::WriteOutput);
+            ExtractProgress progress;
+            const Result result = title ? dumpTitle(track.title(), out.filePath("t"), options, progress)
+                                        : dumpObject(track.track(), out.filePath("t"), options, progress);
+            QCOMPARE(result.code(), ResultCode::WriteOutput);
+            // The file and the system's reason.
+            QVERIFY2(result.where().startsWith(out.filePath("t")) && result.where().contains(".flac: "),
+                     qPrintable(result.where()));
         }
         const QStringList written = QDir(out.path()).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(written.size(), kept ? 1 : 0);
