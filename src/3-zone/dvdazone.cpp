@@ -107,7 +107,9 @@ std::unique_ptr<DVDATitleset> DVDAZone::readTitleset(int position)
                                       main->number});
         return main;
     }
-    if (!source->open(backupName))
+    // A backup the same as the damaged file is as damaged.
+    const QByteArray backupBytes = wholeFile(*source, backupName);
+    if (backupBytes.isNull() || backupBytes == wholeFile(*source, main->infoName))
         return main;
     auto backup = std::make_unique<DVDATitleset>(source, position, true);
     if (hidesObjects(backup->problems))
