@@ -7,6 +7,33 @@
 
 namespace benchzones {
 
+namespace {
+
+// How long a stream plays, in 90 kHz ticks: PCM at 24-bit stereo 96 kHz, MLP by its access
+// units and the rate of its first major sync.
+quint32 lengthOf(const QByteArray &stream, bool mlp)
+{
+    if (!mlp)
+        return quint32(qint64(stream.size()) / (2 * 3) * 90000 / 96000);
+    const int sync = int(stream.indexOf(QByteArray("\xF8\x72\x6F\xBB", 4)));
+    if (sync < 0 || sync + 5 >= stream.size())
+        return 0;
+    static const int rates[16] = {48000, 96000, 192000, 0, 0, 0, 0, 0, 44100, 88200, 176400};
+    const int rate = rates[quint8(stream[sync + 5]) >> 4];
+    if (rate <= 0)
+        return 0;
+    qint64 units = 0;
+    for (qint64 at = 0; at + 2 <= stream.size(); ++units) {
+        const int size = 2 * ((quint8(stream[at]) << 8 | quint8(stream[at + 1])) & 0xFFF);
+        if (size < 4)
+            break;
+        at += size;
+    }
+    return quint32(units * mlpencoder::frameSize(rate) * 90000 / rate);
+}
+
+} // namespace
+
 std::unique_ptr<testzone::ZoneFolder> zoneOf(const QList<QByteArray> &streams, bool mlp,
                                               int trackSeconds)
 {
@@ -14,11 +41,13 @@ std::unique_ptr<testzone::ZoneFolder> zoneOf(const QList<QByteArray> &streams, b
         mlp ? packs::mlpLayout() : packs::pcmLayout(packs::PcmFormat{0x20, 0x10, 1});
     QByteArray all;
     QList<int> firsts;
+    QList<quint32> lengths;
     for (const QByteArray &stream : streams) {
         firsts << int(all.size() / packs::PACK_SIZE);
         all += packs::packStream(stream, layout).packs;
+        lengths << (trackSeconds > 0 ? quint32(trackSeconds) * 90000 : lengthOf(stream, mlp));
     }
-    auto folder = std::make_unique<testzone::ZoneFolder>(dumpzone::consecutiveTracks(all, firsts, quint32(trackSeconds) * 90000));
+    auto folder = std::make_unique<testzone::ZoneFolder>(dumpzone::timedTracks(all, firsts, lengths));
     return folder->ok() ? std::move(folder) : nullptr;
 }
 

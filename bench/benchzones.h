@@ -11,10 +11,10 @@
 
 namespace benchzones {
 
-// One title, a track per stream (PCM streams are 24-bit stereo at 96 kHz), each said to be
-// trackSeconds long; null when the zone could not be written.
+// One title, a track per stream (PCM streams are 24-bit stereo at 96 kHz), each as long as
+// it plays (or, given, trackSeconds long); null when the zone could not be written.
 std::unique_ptr<testzone::ZoneFolder> zoneOf(const QList<QByteArray> &streams, bool mlp,
-                                              int trackSeconds = 1);
+                                              int trackSeconds = 0);
 
 // Ten seconds of a signal repeated: a tone per channel with a little noise, as music
 // compresses rather than as random bytes do.

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <system_error>
 
+#include "4-output/samplechecksum.h"
+
 namespace {
 std::atomic<int> slotsTaken{0};
 }
@@ -40,7 +42,7 @@ void BackgroundWrite::end()
     holdsSlot = false;
 }
 
-bool BackgroundWrite::start(QFile *file_, const quint8 *data_, qint64 count_)
+bool BackgroundWrite::start(QFile *file_, const quint8 *data_, qint64 count_, quint32 *crc_)
 {
     if (!wait())
         return false;
@@ -49,6 +51,8 @@ bool BackgroundWrite::start(QFile *file_, const quint8 *data_, qint64 count_)
             thread = std::thread(&BackgroundWrite::run, this);
         } catch (const std::system_error &) {
             // No thread to be had (a limit on them): the write goes in line.
+            if (crc_)
+                *crc_ = crc32Of(*crc_, data_, count_);
             return file_->write(reinterpret_cast<const char *>(data_), count_) == count_;
         }
     }
@@ -57,6 +61,7 @@ bool BackgroundWrite::start(QFile *file_, const quint8 *data_, qint64 count_)
         file = file_;
         data = data_;
         count = count_;
+        crc = crc_;
         busy = true;
     }
     changed.notify_all();
@@ -80,6 +85,8 @@ void BackgroundWrite::run()
         if (!busy)
             return;
         lock.unlock();
+        if (crc)
+            *crc = crc32Of(*crc, data, count);
         const bool wrote = file->write(reinterpret_cast<const char *>(data), count) == count;
         lock.lock();
         failed = !wrote;

@@ -24,9 +24,11 @@ public:
     [[nodiscard]] bool claim();
     // Waits for the write in flight, then starts writing count bytes of data to file. The
     // bytes must stay as they are, and nobody else may use the file, until wait returns.
+    // With crc, the CRC-32 it holds is carried on over the bytes on the same thread: the
+    // checksum costs the extraction thread nothing; it is final once wait returns.
     // False if the write before could not write all its bytes (this one is not started),
     // or if, with no thread to be had, this one was written in line and failed.
-    [[nodiscard]] bool start(QFile *file, const quint8 *data, qint64 count);
+    [[nodiscard]] bool start(QFile *file, const quint8 *data, qint64 count, quint32 *crc = nullptr);
     // Waits for the write in flight, if any; false if it did not write all its bytes
     // (said once: the next wait, with no write started between, is true).
     [[nodiscard]] bool wait();
@@ -47,6 +49,7 @@ private:
     QFile *file = nullptr;
     const quint8 *data = nullptr;
     qint64 count = 0;
+    quint32 *crc = nullptr;
     bool busy = false;
     bool failed = false; // some bytes of the last write never reached its file
     bool quitting = false;

@@ -2,12 +2,16 @@
 
 #include <cstring>
 
-void BufferedOutput::start(QFile *file_)
+#include "4-output/samplechecksum.h"
+
+void BufferedOutput::start(QFile *file_, bool checksum_)
 {
+    checksummed = checksum_;
     background.end(); // an earlier file's, had nobody released it
     file = file_;
     buffer.resize(FIRST_SIZE);
     used = 0;
+    checksum = 0;
     writeFailed = backgroundFailed = false;
 }
 
@@ -16,6 +20,8 @@ bool BufferedOutput::write(const quint8 *data, qint64 count)
     if (count >= FIRST_SIZE) { // already a large write: no copy
         if (!file || !file->isOpen() || !flush())
             return false;
+        if (checksummed)
+            checksum = crc32Of(checksum, data, count);
         writeFailed = file->write(reinterpret_cast<const char *>(data), count) != count;
         return !writeFailed;
     }
@@ -48,7 +54,7 @@ bool BufferedOutput::handOver()
         return flush();
     if (used == 0)
         return true;
-    writeFailed = backgroundFailed = !background.start(file, buffer.data(), used);
+    writeFailed = backgroundFailed = !background.start(file, buffer.data(), used, checksummed ? &checksum : nullptr);
     if (writeFailed)
         return false;
     used = 0;
@@ -63,6 +69,8 @@ bool BufferedOutput::flush()
         writeFailed = backgroundFailed = true;
     if (writeFailed || !file)
         return false;
+    if (used > 0 && checksummed)
+        checksum = crc32Of(checksum, buffer.data(), used);
     writeFailed = used > 0
         && file->write(reinterpret_cast<const char *>(buffer.data()), used) != used;
     used = 0;

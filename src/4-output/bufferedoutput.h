@@ -20,8 +20,11 @@ public:
     enum { FIRST_SIZE = 64 * 1024, LARGEST_SIZE = 256 * 1024, BACKGROUND_SIZE = 1024 * 1024 };
 
     // Gathers for file, which is open Unbuffered: QFile's own buffer would only copy the
-    // bytes once more.
-    void start(QFile *file);
+    // bytes once more. With checksum, the CRC-32 of the bytes is taken as they are written.
+    void start(QFile *file, bool checksum = false);
+    // The CRC-32 of every byte written or committed since start, taken on whichever thread
+    // writes them (the background one, mostly); final after a flush.
+    quint32 crc() const { return checksum; }
     // Appends bytes; false once bytes could not be written to the file.
     [[nodiscard]] bool write(const quint8 *data, qint64 count);
     // Room for up to count bytes after the gathered ones, for a writer that lays its
@@ -47,6 +50,8 @@ private:
     std::vector<quint8> spare;  // being written in the background, or free
     BackgroundWrite background;
     qint64 used = 0;
+    quint32 checksum = 0;
+    bool checksummed = false;
     bool writeFailed = false; // some bytes never reached the file
     bool backgroundFailed = false; // ...and they were written in the background
 };

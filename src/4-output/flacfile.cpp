@@ -1,5 +1,7 @@
 #include "4-output/flacfile.h"
 
+#include "4-output/samplechecksum.h"
+
 #include <FLAC/format.h>
 #include <QtEndian>
 #include <cstring>
@@ -198,6 +200,7 @@ void FlacFile::commit(qint64 count)
     // The MD5 is over the samples' own value, in as many bytes as they need: for 16 and
     // 24 bits the bytes as they are; 20-bit samples are shifted down first.
     const int shift = width == 3 ? 24 - bits : 0;
+    crc = crc32Of(crc, staging.data(), count);
     if (shift == 0)
         md5.addData(QByteArrayView(staging.data(), count));
     const quint8 *in = staging.data();

@@ -33,10 +33,10 @@ public:
     bool isOpen() const override { return file.isOpen(); }
     QString path() const override { return file.fileName(); }
     QString errorText() const override { return failure; }
-    // FLAC's MD5 is over the samples at their own depth: for 16 and 24 bits, the bytes
-    // taken; a 20-bit sample was taken shifted up by 4.
-    bool hashesCommitted() const override { return bits == 16 || bits == 24; }
-    QByteArray committedDigest() const override { return finishedMd5; }
+    quint32 samplesCrc() const override { return crc; }
+    // FLAC's MD5 is over the samples at their own depth (a 20-bit sample was taken shifted
+    // up by 4), as metaflac --show-md5sum prints it.
+    QByteArray formatMd5() const override { return finishedMd5.toHex(); }
 
     // Whether the text may name a Vorbis comment: printable ASCII but '=', not empty.
     static bool isCommentName(const QString &name);
@@ -66,6 +66,7 @@ private:
     std::vector<char> unshifted;      // 20-bit samples as FLAC's MD5 takes them
     QCryptographicHash md5{QCryptographicHash::Md5};
     QByteArray finishedMd5;           // the stream's MD5, once finished
+    quint32 crc = 0;                  // of the bytes committed
     int width = 2;                    // bytes a sample takes in staging
     qint64 headerSize = 0;
     qint64 cueSheetEnd = 0;           // where the cue sheet block ends and the padding begins

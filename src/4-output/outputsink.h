@@ -16,7 +16,9 @@ struct WrittenFile {
     int sampleRate = 0;
     int bits = 0;
     qint64 frames = -1; // decoded files: the sample frames written
-    QByteArray md5;     // decoded files: of the samples as little-endian bytes, as a wave file's data holds them
+    QString crc32;      // decoded files: of the samples as little-endian bytes, as a wave file's
+                        // data holds them (samplechecksum.h)
+    QByteArray formatMd5; // FLAC files: the MD5 FLAC keeps, as metaflac --show-md5sum prints it
 };
 
 class OutputSink {

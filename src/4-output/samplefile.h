@@ -25,10 +25,12 @@ public:
     virtual QString path() const = 0;
     // After a failed write or finish: the system's reason ("No space left on device").
     virtual QString errorText() const = 0;
-    // Whether the format hashes, with MD5, exactly the bytes commit takes, so that nobody
-    // else needs to; known once open. Then committedDigest is that MD5 after a finish.
-    virtual bool hashesCommitted() const { return false; }
-    virtual QByteArray committedDigest() const { return QByteArray(); }
+    // After a finish: the CRC-32 of every byte commit took (the samples as a wave file's
+    // data holds them, samplechecksum.h), taken where the file is written or encoded.
+    virtual quint32 samplesCrc() const = 0;
+    // After a finish: the MD5 the format keeps of its samples (FLAC's STREAMINFO), as hex;
+    // empty for a format that keeps none.
+    virtual QByteArray formatMd5() const { return QByteArray(); }
 
     // Set before open. Where the tracks of a whole title begin, for the formats that
     // carry such marks.

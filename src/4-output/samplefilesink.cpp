@@ -6,6 +6,7 @@
 
 #include "2-stream/channeltable.h"
 #include "4-output/outputfile.h"
+#include "4-output/samplechecksum.h"
 #include "4-output/stagedfile.h"
 
 namespace {
@@ -127,12 +128,8 @@ Result SampleFileSink::openSlot(const LayoutFile &spec)
     file->setMarks(marks);
     file->setExpectedLength(expectedPts);
     finalPaths[spec.slot] = path;
-    if (file->open(stagingPath(path), spec.channels, spec.rate, spec.bits, spec.mask)) {
-        // One MD5 pass over the samples is enough: the file's own where it has one.
-        if (!file->hashesCommitted())
-            digest[spec.slot] = std::make_unique<QCryptographicHash>(QCryptographicHash::Md5);
+    if (file->open(stagingPath(path), spec.channels, spec.rate, spec.bits, spec.mask))
         return ResultCode::Succeeded;
-    }
     const QString reason = file->errorText();
     file.reset();
     return state = Result(ResultCode::CreateOutput, QStringLiteral("%1: %2").arg(path, reason));
@@ -173,8 +170,7 @@ Result SampleFileSink::finish(std::vector<WrittenFile> *finished)
         if (!gotSamples[slot] || !QFileInfo::exists(file->path()))
             continue;
         WrittenFile written{finalPaths[slot], QString(), !finished_, file->channels, file->sampleRate, file->bits,
-                            framesOf[slot],
-                            (digest[slot] ? digest[slot]->result() : file->committedDigest()).toHex()};
+                            framesOf[slot], crc32Text(file->samplesCrc()), file->formatMd5()};
         if (!marks.empty() && finished_) {
             const Result sheet = writeCueSheet(marks, finalPaths[slot], file->sampleRate);
             if (sheet.ok())
@@ -276,8 +272,6 @@ Result SampleFileSink::commit(int frames1, int frames2)
         if (!reserved[slot])
             continue;
         const qint64 bytes = qint64(frames1) * placement.perFrame1[slot] + qint64(frames2) * placement.perFrame2[slot];
-        if (digest[slot] && roomOf[slot] && bytes > 0)
-            digest[slot]->addData(QByteArrayView(roomOf[slot], bytes));
         // A file of group 2 alone counts group 2's frames; every other one group 1's.
         framesOf[slot] += placement.perFrame1[slot] > 0 ? frames1 : frames2;
         files[slot]->commit(bytes);

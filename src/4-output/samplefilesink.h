@@ -3,7 +3,6 @@
 // the layout it makes the files (one per group, per channel, all merged, or the
 // downmix), gives a dumper room for its samples straight in the files' buffers and
 // finishes the files at the end. A file format is a subclass that makes its files.
-#include <QCryptographicHash>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -98,7 +97,6 @@ private:
     bool widened = false;           // merged groups of two depths: the low bytes are zeroed
     bool reserved[SLOTS] = {};      // the slot's file gave the room of reserve
     quint8 *roomOf[SLOTS] = {};     // where reserve put each slot's samples
-    std::unique_ptr<QCryptographicHash> digest[SLOTS]; // of each file's samples
     qint64 framesOf[SLOTS] = {};    // each file's sample frames
     bool gotSamples[SLOTS] = {};    // the slot's file was given at least one sample
     bool roomRefused = false;       // some file of the layout did not

@@ -100,13 +100,15 @@ QString ripLogText(const ExtractionReport &report)
             if (file.partial)
                 line(tr("    %1 bytes").arg(fileSize(file.path)));
             else if (file.frames >= 0)
-                line(tr("    %1 samples, %2, %3 Hz, %4 bits, %5 channels, MD5 of the samples %6")
+                line(tr("    %1 samples, %2, %3 Hz, %4 bits, %5 channels, CRC32 of the samples %6%7")
                          .arg(file.frames)
                          .arg(durationText(file.frames, file.sampleRate))
                          .arg(file.sampleRate)
                          .arg(file.bits)
                          .arg(file.channels)
-                         .arg(QString::fromLatin1(file.md5)));
+                         .arg(file.crc32)
+                         .arg(file.formatMd5.isEmpty() ? QString()
+                                                       : tr(", FLAC MD5 %1").arg(QString::fromLatin1(file.formatMd5))));
             else
                 line(tr("    %1 bytes of the stored stream").arg(fileSize(file.path)));
             if (!file.cueSheet.isEmpty())

@@ -11,8 +11,9 @@
 [[nodiscard]] QString runSummaryText(const ExtractionReport &report);
 
 // The run's record: the program and version, the zone (and the image's label), the
-// options, and per object its files with sample count, duration and the MD5 of the audio
-// samples, what verify counts, the command on each file and its exit status, and the result.
+// options, and per object its files with sample count, duration, the CRC-32 of the audio
+// samples (and a FLAC file's own MD5), what verify counts, the command on each file and its
+// exit status, and the result.
 [[nodiscard]] QString ripLogText(const ExtractionReport &report);
 
 // Appends the record to "kestrova-rip.log" in the output folder; the failure names it.
