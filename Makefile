@@ -1,5 +1,5 @@
 # make run   installs what is missing, builds, starts the program
-# make test  checks the layer order, installs what is missing, builds, runs every test, then
+# make test  checks that only the window draws, installs what is missing, builds, runs every test, then
 #            again under ASan+UBSan
 # make try-window  builds, then drives the real window under Xvfb (tools/trywindow.sh)
 # make package  builds, then the Debian package kestrova_<version>_amd64.deb in the build folder
@@ -60,7 +60,7 @@ tsan: build-tsan
 	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$(CURDIR)/tests/tsan.supp \
 	  ctest --output-on-failure -j $(JOBS) -R '^($(TSAN_SUITES))$$'
 
-# No header may be included from a higher layer (tools/check-layers.sh).
+# Widgets and QtGui only in the window (tools/check-layers.sh); the build refuses upward includes.
 layers:
 	bash tools/check-layers.sh
 

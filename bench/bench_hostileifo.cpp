@@ -10,7 +10,7 @@
 
 #include "testzone/packs.h"
 #include "testzone/testzone.h"
-#include "3-zone/dvdazone.h"
+#include "zone/dvdazone.h"
 
 using namespace testzone;
 

@@ -9,7 +9,7 @@
 #include "benchtools.h"
 #include "testzone/packs.h"
 #include "testzone/testzone.h"
-#include "3-zone/dvdazone.h"
+#include "zone/dvdazone.h"
 
 using namespace testzone;
 

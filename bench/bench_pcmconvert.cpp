@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "2-stream/streamdumper.h"
-#include "5-extraction/objectoutput.h"
+#include "stream/streamdumper.h"
+#include "extraction/objectoutput.h"
 #include "testzone/pcmpacking.h"
 
 using namespace testzone;

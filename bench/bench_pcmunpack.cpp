@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "2-stream/pcmunpacker.h"
+#include "stream/pcmunpacker.h"
 
 namespace {
 

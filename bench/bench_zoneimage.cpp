@@ -11,13 +11,13 @@
 #include <memory>
 #include <vector>
 
-#include "5-extraction/objectdump.h"
-#include "5-extraction/extractprogress.h"
+#include "extraction/objectdump.h"
+#include "extraction/extractprogress.h"
 #include "testzone/discimage.h"
 #include "testzone/dumpzone.h"
 #include "testzone/packs.h"
-#include "3-zone/dvdazone.h"
-#include "3-zone/zoneopener.h"
+#include "zone/dvdazone.h"
+#include "zone/zoneopener.h"
 
 namespace {
 

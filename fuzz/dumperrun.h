@@ -5,9 +5,9 @@
 #include <QDir>
 #include <memory>
 
-#include "2-stream/packetreader.h"
-#include "2-stream/streamdumper.h"
-#include "5-extraction/objectoutput.h"
+#include "stream/packetreader.h"
+#include "stream/streamdumper.h"
+#include "extraction/objectoutput.h"
 #include "fuzzinput.h"
 
 namespace fuzzinput {

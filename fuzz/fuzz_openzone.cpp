@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "fuzzinput.h"
-#include "3-zone/dvdazone.h"
-#include "6-text/objectproperties.h"
-#include "6-text/treelabels.h"
+#include "zone/dvdazone.h"
+#include "text/objectproperties.h"
+#include "text/treelabels.h"
 
 namespace {
 enum { CHILDREN_WALKED = 4 };

@@ -4,11 +4,11 @@
 #include <cstring>
 #include <memory>
 
-#include "2-stream/channeltable.h"
-#include "2-stream/packetreader.h"
-#include "2-stream/payloadreader.h"
-#include "2-stream/streamdumper.h"
-#include "3-zone/dvdatitleset.h"
+#include "stream/channeltable.h"
+#include "stream/packetreader.h"
+#include "stream/payloadreader.h"
+#include "stream/streamdumper.h"
+#include "zone/dvdatitleset.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -4,13 +4,13 @@
 #include <QFile>
 #include <algorithm>
 
-#include "5-extraction/objectdump.h"
-#include "2-stream/packetreader.h"
+#include "extraction/objectdump.h"
+#include "stream/packetreader.h"
 #include "dumpzone.h"
-#include "5-extraction/extractprogress.h"
+#include "extraction/extractprogress.h"
 #include "mlpencoder.h"
 #include "pcmpacking.h"
-#include "3-zone/dvdazone.h"
+#include "zone/dvdazone.h"
 
 namespace {
 enum { RATE = 48000, FRAME_BYTES = 4, MLP_FRAME = 40 }; // 40 frames an access unit at 48 kHz

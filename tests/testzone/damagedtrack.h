@@ -4,7 +4,7 @@
 #include <QString>
 #include <memory>
 
-#include "5-extraction/objectcheck.h"
+#include "extraction/objectcheck.h"
 #include "packs.h"
 #include "testzone.h"
 

@@ -6,7 +6,7 @@
 #include <QtTest>
 #include <cmath>
 
-#include "4-output/trackmarks.h"
+#include "output/trackmarks.h"
 #include "pcmtrack.h"
 #include "wavereader.h"
 

@@ -8,7 +8,7 @@ extern "C" {
 #include <libavutil/crc.h>
 }
 
-#include "2-stream/channeltable.h"
+#include "stream/channeltable.h"
 
 namespace mlpencoder {
 

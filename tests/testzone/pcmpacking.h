@@ -9,7 +9,7 @@
 #include <QByteArray>
 #include <vector>
 
-#include "1-base/streaminfo.h"
+#include "base/streaminfo.h"
 #include "packs.h"
 
 namespace testzone {

@@ -8,11 +8,12 @@
 #include <memory>
 #include <vector>
 
-#include "1-base/result.h"
-#include "4-output/outputsink.h"
-#include "5-extraction/extractoptions.h"
+#include "base/result.h"
+#include "output/outputsink.h"
+#include "extraction/extractoptions.h"
 #include "pcmpacking.h"
 #include "testzone.h"
+#include "externaltools.h"
 
 class AOBObject;
 class DVDATitle;
@@ -48,20 +49,5 @@ struct PcmTrack {
     std::unique_ptr<ZoneFolder> folder;
     std::unique_ptr<DVDAZone> zone;
 };
-
-// A file as FFmpeg reads it, written out again as a wave file of plain 32-bit samples.
-struct Decoded {
-    QString error;
-    QByteArray samples; // s32le, interleaved as in the file
-    int channels = 0;
-    int sampleRate = 0;
-    quint32 channelMask = 0; // the speakers FFmpeg took the channels for
-};
-Decoded decode(const QString &path);
-
-// Runs a tool to its end: an empty string and its standard output in *out, or what went
-// wrong (it did not start or finish, failed, or wrote to standard error).
-QString runTool(const QString &tool, const QStringList &arguments, QByteArray *out);
-bool haveTool(const QString &name);
 
 } // namespace testzone

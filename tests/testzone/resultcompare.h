@@ -2,7 +2,7 @@
 // QCOMPARE of a Result against a code, with the code printed when they differ.
 #include <QtTest>
 
-#include "1-base/result.h"
+#include "base/result.h"
 
 inline char *toString(const Result &result)
 {

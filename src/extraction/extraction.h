@@ -1,0 +1,106 @@
+#pragma once
+// One extraction (or verification) of a list of tracks and indexes, as the window and the
+// command line both run it. It owns its workers, each dumping one object at a time in
+// the list's order, and the job runner that runs the user's command on every finished
+// file; it starts and stops them and reports by signals. The workers stop cooperatively:
+// a stop reaches the reading loop at its next block, every file already open is
+// finished, and a running command is killed. Nothing is ever left running: finished
+// comes once every worker has been joined and the runner has ended.
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+
+#include "base/result.h"
+#include "zone/dvdaobject.h"
+#include "extraction/extractionstatus.h"
+#include "extraction/extractoptions.h"
+#include "extraction/jobrunner.h"
+#include "extraction/objectcheck.h"
+
+struct ExtractProgress;
+
+// How an extraction went, for its summary and the rip log: once finished was reported.
+struct ExtractionReport {
+    ExtractOptions options;
+    QList<ObjectCheck> checks;     // every object reached, in list order, with its files
+    QList<CommandRecord> commands; // the command on each file
+    Result result;
+    QDateTime started;
+    qint64 elapsedMs = 0;
+    int objectCount = 0;           // the objects the run was given
+};
+
+class Extraction : public QObject {
+    Q_OBJECT
+public:
+    explicit Extraction(QObject *parent = nullptr);
+    // Stops what still runs and waits for it: the files are finished.
+    ~Extraction() override;
+
+    // Starts on the objects in order: tracks and indexes, and titles, each into one set of
+    // files (a null entry is passed over, any other node ends the walk with ObjectKind);
+    // false while one runs. With
+    // options.threads above 1 that many workers dump objects at once, each into the files
+    // it would write alone, and no more threads than that decode and encode; a failure lets the running objects finish and starts no more,
+    // unless options.keepGoing or a verification, which go on past a failed object.
+    bool start(const QList<DVDAObject *> &objects, const ExtractOptions &options);
+    // Asks everything to end; returns at once, and may be called on any thread. finished
+    // follows with Cancelled.
+    void stop();
+    bool isRunning() const { return active.load(); }
+    bool isStopping() const { return active.load() && stopping.load(); }
+
+    // How the last extraction ended, with where it failed (the file, block or command);
+    // what finished reported, once it has.
+    Result result() const;
+    // Every command that failed in the last extraction, each with its file, command, exit
+    // status and the end of its standard error; once finished was reported.
+    QList<Result> commandFailures() const;
+    // The objects of the last extraction whose files the command did not finish: it failed
+    // on one, was killed, or never came to it. Once finished was reported.
+    QList<DVDAObject *> commandUndone() const;
+    ExtractionReport report() const;
+
+    // Where the workers stand now; also sent by progress at every interval while running.
+    ExtractionStatus status() const;
+    void setProgressInterval(int ms) { progressTimer.setInterval(ms); }
+
+signals:
+    void started(int objectCount);
+    // An object's dump begins; its files are named baseName and their suffixes.
+    void objectStarted(DVDAObject *object, const QString &baseName);
+    // After objectStarted: an earlier object of this extraction has the object's base
+    // name, so its files are written under baseName instead.
+    void objectRenamed(DVDAObject *object, const QString &baseName);
+    void objectFinished(DVDAObject *object, ResultCode result, const ObjectCheck &check);
+    void progress(const ExtractionStatus &status);
+    // What the command wrote, when it does not go to the log.
+    void jobOutput(const QByteArray &error, const QByteArray &output);
+    // The first failure of the walk, else of the command; Cancelled after a stop. checks:
+    // what each object dumped or verified was found to hold, in list order.
+    void finished(ResultCode result, const QList<ObjectCheck> &checks);
+
+private:
+    struct Run;
+    void work(int worker);
+    Result extractObject(int k, int worker);
+    // Holds a worker back while more file data waits for the command than the cache
+    // allows; false when a stop ended the wait.
+    bool waitForCommand(ExtractProgress &own);
+    void workersEnded();
+    // A command failed: the run ends as after a failed object, unless it goes on past them.
+    void commandFailed(const Result &failure);
+    void finishIfDone();
+    void joinWorkers();
+    // Objects and bytes done of all, the playing time done, the time taken.
+    WholeProgress wholeProgress(const QList<ObjectBlocks> &running) const;
+
+    std::unique_ptr<Run> run;
+    QTimer progressTimer;
+    std::atomic<bool> active{false};
+    std::atomic<bool> stopping{false};
+};

@@ -1,0 +1,139 @@
+#include "extraction/objectnames.h"
+
+#include <QSet>
+#include <algorithm>
+
+#include "stream/channeltable.h"
+#include "zone/dvdazone.h"
+#include "zone/objectpath.h"
+#include "output/samplefilesink.h"
+#include "kestrova_version.h"
+
+QString objectBaseName(const DVDAObject *object)
+{
+    const ObjectPath path = objectPath(object);
+    if (!object || !path.title || !path.titleset)
+        return QString();
+    const int title = path.title->number();
+    const int tag = path.title->tag();
+    if (object->kind() == KindTitle)
+        return QString::asprintf("title-%02d-%02d[%01d]", path.titleset->number, title, tag);
+    if (!path.track)
+        return QString();
+    if (object->kind() == KindIndex)
+        return QString::asprintf("index-%02d-%02d[%01d]-%02d", path.titleset->number, title,
+                                 tag, path.index->number);
+    return QString::asprintf("track-%02d-%02d[%01d]-%02d", path.titleset->number, title, tag,
+                             path.track->number);
+}
+
+QList<QString> uniqueBaseNames(const QList<DVDAObject *> &objects)
+{
+    QSet<QString> used;
+    QList<QString> names;
+    for (const DVDAObject *object : objects) {
+        const QString name = objectBaseName(object);
+        QString candidate = name;
+        for (int n = 2; used.contains(candidate); ++n)
+            candidate = name + QLatin1Char('-') + QString::number(n);
+        used.insert(candidate);
+        names.append(candidate);
+    }
+    return names;
+}
+
+QString templatedBaseName(const QString &nameTemplate, const DVDAObject *object)
+{
+    const ObjectPath path = objectPath(object);
+    if (!object || !path.title || !path.titleset)
+        return QString();
+    const auto *zone = static_cast<const DVDAZone *>(object->ancestor(KindZone));
+    const auto twoDigits = [](const DVDAObject *node, int number) {
+        return node ? QString::asprintf("%02d", number) : QString();
+    };
+    const char *kind = object->kind() == KindTitle ? "title" : object->kind() == KindIndex ? "index" : "track";
+    const std::pair<const char *, QString> fields[] = {
+        {"%kind%", QLatin1String(kind)},
+        {"%titleset%", twoDigits(path.titleset, path.titleset->number)},
+        {"%title%", twoDigits(path.title, path.title->number())},
+        {"%tag%", QString::number(path.title->tag())},
+        {"%track%", twoDigits(path.track, path.track ? path.track->number : 0)},
+        {"%index%", twoDigits(path.index, path.index ? path.index->number : 0)},
+        {"%volume%", zone && zone->source && zone->source->image ? zone->source->volumeName : QString()},
+    };
+    QString name = nameTemplate;
+    for (const auto &[field, value] : fields)
+        name.replace(QLatin1String(field), value);
+    // A file name holds no '/' (nor, on any sane disc, a control character), and no '"': a
+    // cue sheet names its file between quotes and has no way to escape one.
+    for (QChar &c : name)
+        if (c == QLatin1Char('/') || c == QLatin1Char('"') || c.category() == QChar::Other_Control)
+            c = QLatin1Char('_');
+    return name;
+}
+
+QList<QString> extractionBaseNames(const QList<DVDAObject *> &objects, const QString &nameTemplate)
+{
+    if (nameTemplate.isEmpty())
+        return uniqueBaseNames(objects);
+    QList<QString> names;
+    for (const DVDAObject *object : objects)
+        names << templatedBaseName(nameTemplate, object);
+    return names;
+}
+
+QStringList objectComments(const DVDAObject *object, const QStringList &userTags)
+{
+    QStringList comments;
+    const ObjectPath path = objectPath(object);
+    if (path.track && path.title) {
+        comments << QStringLiteral("TRACKNUMBER=%1").arg(path.track->number)
+                 << QStringLiteral("TRACKTOTAL=%1").arg(path.title->tracks.size());
+    }
+    if (path.index)
+        comments << QStringLiteral("INDEXNUMBER=%1").arg(path.index->number);
+    comments << QStringLiteral("ENCODER=Kestrova " KESTROVA_VERSION);
+    // Names are matched without regard to case, as Vorbis comments are.
+    for (const QString &tag : userTags) {
+        const QString name = tag.section(QLatin1Char('='), 0, 0) + QLatin1Char('=');
+        comments.erase(std::remove_if(comments.begin(), comments.end(),
+                                      [&name](const QString &c) {
+                                          return c.startsWith(name, Qt::CaseInsensitive);
+                                      }),
+                       comments.end());
+    }
+    return comments + userTags;
+}
+
+namespace {
+// A stored stream's channels ("L-R", "Lf-Rf-C-LFE") and its extension.
+QString storedChannels(const StreamInfo &info)
+{
+    QString group1, group2;
+    describeChannels(info, nullptr, nullptr, &group1, &group2, nullptr);
+    return info.group2Channels == 0 ? group1 : group1 + QLatin1Char('-') + group2;
+}
+
+QString storedExtension(const StreamInfo &info)
+{
+    return info.subStreamId == SUBSTREAM_PCM   ? QStringLiteral("pcm")
+           : info.subStreamId == SUBSTREAM_MLP ? QStringLiteral("mlp")
+                                               : QStringLiteral("raw");
+}
+} // namespace
+
+QString storeSuffix(const StreamInfo &info)
+{
+    QString suffix;
+    if (info.subStreamId == SUBSTREAM_PCM || info.subStreamId == SUBSTREAM_MLP)
+        suffix = QStringLiteral("-[%1]-%2-%3").arg(storedChannels(info)).arg(info.group1Bits).arg(info.group1SampleRate);
+    return suffix + QLatin1Char('.') + storedExtension(info);
+}
+
+QString storePath(const QString &base, const StreamInfo &info, bool templated)
+{
+    if (!templated)
+        return base + storeSuffix(info);
+    return fillFileFields(base, storedChannels(info), info.group1Bits, info.group1SampleRate)
+           + QLatin1Char('.') + storedExtension(info);
+}

@@ -1,0 +1,181 @@
+#include "extraction/objectoutput.h"
+
+#include "stream/mlpstreamdumper.h"
+#include "stream/pcmstreamdumper.h"
+#include "output/discardingsink.h"
+#include "output/flacsink.h"
+#include "output/rawfilesink.h"
+#include "output/wavesink.h"
+#include "extraction/objectcheck.h"
+#include "extraction/objectnames.h"
+
+namespace {
+
+StreamInfo decodedFormat(const StreamInfo &info)
+{
+    return info.subStreamId == SUBSTREAM_MLP ? DVDAMLPStreamDumper::outputFormat(info) : info;
+}
+
+// A verification decodes everything the stream holds, however damaged: no downmix, and
+// decoding resumes at the next major sync after an error. FLAC keeps a track in one file
+// where its groups share a rate: the shallower group is widened, which costs FLAC nothing.
+OutputLayout decodedLayout(const StreamInfo &format, const ExtractOptions &options)
+{
+    if (options.mode == ModeVerify)
+        return OutputLayout::Groups;
+    const bool flac = options.format == OutputFormat::Flac;
+    const bool merge = options.merge || (flac && !options.downmix);
+    return chooseLayout(format, merge, options.split, options.downmix, flac);
+}
+
+} // namespace
+
+QStringList plannedOutputPaths(const StreamInfo &info, const QString &basePath,
+                               const ExtractOptions &options, bool marked)
+{
+    const bool templated = !options.nameTemplate.isEmpty();
+    if (options.mode == ModeStore)
+        return {storePath(basePath, info, templated)};
+    if (options.mode != ModeConvert)
+        return {};
+    const QString extension = options.format == OutputFormat::Flac ? QStringLiteral("flac")
+                                                                   : QStringLiteral("wav");
+    const StreamInfo format = decodedFormat(info);
+    QStringList paths;
+    for (const LayoutFile &file : layoutFiles(format, decodedLayout(format, options), extension)) {
+        paths << layoutFilePath(basePath, file, extension, templated);
+        if (marked)
+            paths << cueSheetPath(paths.last());
+    }
+    return paths;
+}
+
+ObjectOutput::ObjectOutput(const StreamInfo &info, const QString &basePath,
+                           const ExtractOptions &options, const OutputDetails &details)
+{
+    if (options.mode == ModeStore) {
+        WrittenFile described;
+        described.channels = info.channels();
+        described.sampleRate = info.group1SampleRate;
+        described.bits = info.group1Bits;
+        auto raw = std::make_unique<RawFileSink>(storePath(basePath, info, !options.nameTemplate.isEmpty()),
+                                                 described);
+        streamDumper = std::make_unique<DVDARawStreamDumper>(*raw);
+        state = raw->open();
+        files = std::move(raw);
+        return;
+    }
+    if (options.mode != ModeConvert && options.mode != ModeVerify) {
+        state = ResultCode::AllocConverter;
+        return;
+    }
+    // Only a stream with a second substream carries a stereo downmix (PCM never does).
+    if (options.mode == ModeConvert && options.downmix && info.substreams <= 1) {
+        state = ResultCode::Downmix;
+        return;
+    }
+    makeSampleOutput(info, basePath, options, details);
+}
+
+ObjectOutput::~ObjectOutput() = default;
+
+void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &basePath,
+                                    const ExtractOptions &options, const OutputDetails &details)
+{
+    const bool verifying = options.mode == ModeVerify;
+    const bool mlpStream = info.subStreamId == SUBSTREAM_MLP;
+    if (info.subStreamId != SUBSTREAM_PCM && !mlpStream) {
+        state = ResultCode::AllocConverter;
+        return;
+    }
+    // libavcodec refuses MLP whose group 2 runs at another rate than group 1 (fronts at
+    // 96 kHz, surrounds at 48 kHz, as the format allows).
+    if (mlpStream && info.group2Channels > 0 && info.group2SampleRate > 0
+        && info.group2SampleRate != info.group1SampleRate) {
+        state = Result(ResultCode::MlpGroupRates, QStringLiteral("group 1 at %1 Hz, group 2 at %2 Hz")
+                                                      .arg(info.group1SampleRate).arg(info.group2SampleRate));
+        return;
+    }
+    const StreamInfo format = decodedFormat(info);
+    const bool flac = options.format == OutputFormat::Flac;
+    const OutputLayout layout = decodedLayout(format, options);
+    SampleSink *samples = nullptr;
+    std::unique_ptr<SampleFileSink> written;
+    if (verifying) {
+        discarded = std::make_unique<DiscardingSink>();
+        samples = discarded.get();
+    } else if (flac) {
+        written = std::make_unique<FlacSink>(format, layout, basePath, options.compression,
+                                             details.comments);
+        samples = written.get();
+    } else {
+        written = std::make_unique<WaveSink>(format, layout, basePath, options.oldFormat);
+        samples = written.get();
+    }
+
+    if (details.window.cuts()) {
+        window = std::make_unique<FrameWindowSink>(*samples, details.window, format);
+        samples = window.get();
+    }
+    if (mlpStream) {
+        MlpDecoding decoding;
+        decoding.downmix = !verifying && options.downmix;
+        decoding.stereoSink = layout == OutputLayout::Downmix;
+        decoding.recover = verifying || options.streamErrors;
+        decoding.logMessages = options.logMessages;
+        auto decoder = std::make_unique<DVDAMLPStreamDumper>(info, decoding, *samples);
+        state = decoder->start();
+        mlp = decoder.get();
+        streamDumper = std::move(decoder);
+    } else {
+        state = DVDAPCMStreamDumper::check(info);
+        streamDumper = std::make_unique<DVDAPCMStreamDumper>(info, *samples);
+    }
+    if (written) {
+        written->setTemplated(!options.nameTemplate.isEmpty());
+        written->setMarks(details.marks);
+        written->setExpectedLength(details.lengthPts);
+    }
+    if (state.ok() && written)
+        state = written->open();
+    sampleFiles = written.get();
+    files = std::move(written);
+    if (state.failed()) {
+        streamDumper.reset();
+        mlp = nullptr;
+    }
+    rate = format.group1SampleRate;
+}
+
+qint64 ObjectOutput::framesKept() const
+{
+    const qint64 decoded = streamDumper ? streamDumper->framesDone() : 0;
+    return window ? window->framesKept(decoded) : decoded;
+}
+
+void ObjectOutput::moveMarks(const TrackMarks &marks)
+{
+    if (sampleFiles)
+        sampleFiles->moveMarks(marks);
+}
+
+Result ObjectOutput::finish(std::vector<WrittenFile> *written)
+{
+    if (!files)
+        return ResultCode::Succeeded;
+    return files->finish(written);
+}
+
+void ObjectOutput::report(ObjectCheck &check) const
+{
+    if (!mlp)
+        return;
+    const DecoderMessages &messages = mlp->decoderMessages();
+    check.units += mlp->units;
+    check.silenced.insert(check.silenced.end(), mlp->silenced().begin(), mlp->silenced().end());
+    check.sampleRate = rate;
+    for (int k = 0; k < DecoderMessages::KINDS; ++k)
+        check.errors[k] += messages.count(DecoderMessages::Kind(k));
+    if (messages.firstDamageFrame() >= 0 && rate > 0)
+        check.noteProblemAt(messages.firstDamageFrame() * 1000 / rate);
+}

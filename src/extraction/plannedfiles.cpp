@@ -1,0 +1,86 @@
+#include "extraction/plannedfiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <unistd.h>
+
+#include "zone/dvdaobject.h"
+#include "output/stagedfile.h"
+#include "extraction/objectnames.h"
+#include "extraction/objectoutput.h"
+#include "extraction/titleaudio.h"
+
+namespace {
+
+// The stream an object's files are made from, and whether they carry track marks.
+const AOBObject *openingOf(const DVDAObject *object, bool *marked)
+{
+    *marked = false;
+    if (!object)
+        return nullptr;
+    if (object->kind() == KindTrack || object->kind() == KindIndex)
+        return static_cast<const AOBObject *>(object);
+    if (object->kind() != KindTitle)
+        return nullptr;
+    const auto *title = static_cast<const DVDATitle *>(object);
+    TitleAudio audio;
+    if (titleAudio(*title, &audio).failed())
+        return nullptr;
+    *marked = !titleMarks(*title).empty();
+    return audio.opening;
+}
+
+} // namespace
+
+QStringList plannedFiles(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+{
+    const QList<QString> names = extractionBaseNames(objects, options.nameTemplate);
+    QStringList paths;
+    for (int k = 0; k < objects.size(); ++k) {
+        bool marked = false;
+        const AOBObject *opening = openingOf(objects.at(k), &marked);
+        if (!opening || opening->streamInfo.payloadLength == 0)
+            continue;
+        const QString basePath = options.outputDir.path() + QLatin1Char('/') + names.at(k);
+        paths << plannedOutputPaths(opening->streamInfo, basePath, options, marked);
+    }
+    return paths;
+}
+
+QStringList existingPlannedFiles(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+{
+    QStringList existing;
+    for (const QString &path : plannedFiles(objects, options)) {
+        const QFileInfo entry(path);
+        if (entry.exists() || entry.isSymLink()) // a dangling link would be written through
+            existing << path;
+    }
+    return existing;
+}
+
+QString repeatedPlannedFile(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+{
+    QSet<QString> seen;
+    for (const QString &path : plannedFiles(objects, options)) {
+        if (seen.contains(path))
+            return path;
+        seen.insert(path);
+    }
+    return QString();
+}
+
+QString tooLongPlannedName(const QList<DVDAObject *> &objects, const ExtractOptions &options, int *limit)
+{
+    enum { USUAL_NAME_MAX = 255 };
+    const long most = ::pathconf(QFile::encodeName(options.outputDir.absolutePath()).constData(), _PC_NAME_MAX);
+    *limit = most > 0 ? int(most) : int(USUAL_NAME_MAX);
+    for (const QString &path : plannedFiles(objects, options)) {
+        for (const QString &written : {path, stagingPath(path), partialPath(path)}) {
+            if (QFile::encodeName(QFileInfo(written).fileName()).size() > *limit)
+                return path;
+        }
+    }
+    return QString();
+}

@@ -1,0 +1,10 @@
+#pragma once
+// A sample sink that keeps nothing: a verification decodes without writing a file.
+#include "stream/samplesink.h"
+
+class DiscardingSink : public SampleSink {
+public:
+    bool keepsSamples() const override { return false; }
+    Targets reserve(int, int) override { return Targets(); }
+    Result commit(int, int) override { return ResultCode::Succeeded; }
+};

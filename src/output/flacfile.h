@@ -1,0 +1,80 @@
+#pragma once
+// One FLAC output file: the stream's header and metadata (STREAMINFO, the Vorbis comments,
+// the cue sheet of a whole title, padding for later tags) go out when the file is opened, frames follow as the encoder
+// hands them out, and finishing patches STREAMINFO with the sample count, the frame sizes
+// and the MD5 of the samples. A file whose writing failed part-way is cut back to its
+// last whole frame and its STREAMINFO made to say so (the MD5 then unset); one that did
+// not even get its header is removed.
+#include <QCryptographicHash>
+#include <QFile>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "output/bufferedoutput.h"
+#include "output/samplefile.h"
+
+class FlacEncoder;
+
+class FlacFile : public SampleFile {
+public:
+    enum { STREAMINFO_AT = 8, STREAMINFO_SIZE = 34, PADDING_SIZE = 8192 };
+
+    // comments: "NAME=value" Vorbis comments, written as given.
+    FlacFile(int compression, const QStringList &comments);
+    ~FlacFile() override;
+
+    [[nodiscard]] bool open(const QString &path, int channels, int sampleRate, int bits,
+                            int channelMask) override;
+    quint8 *reserve(qint64 count) override;
+    void commit(qint64 count) override;
+    [[nodiscard]] bool finish() override;
+    bool lostSamples() const override { return framesLost; }
+    bool isOpen() const override { return file.isOpen(); }
+    QString path() const override { return file.fileName(); }
+    QString errorText() const override { return failure; }
+    quint32 samplesCrc() const override { return crc; }
+    // FLAC's MD5 is over the samples at their own depth (a 20-bit sample was taken shifted
+    // up by 4), as metaflac --show-md5sum prints it.
+    QByteArray formatMd5() const override { return finishedMd5.toHex(); }
+
+    // Whether the text may name a Vorbis comment: printable ASCII but '=', not empty.
+    static bool isCommentName(const QString &name);
+    // The channel mask FLAC's reference decoder assumes for that many channels when the
+    // stream names none.
+    static int defaultChannelMask(int channels);
+    // The Vorbis comment that names the mask, or an empty string where the default holds.
+    static QString channelMaskComment(int channels, int channelMask);
+
+private:
+    [[nodiscard]] bool writeFrame(const quint8 *frame, size_t size, int samples);
+    QByteArray streamInfo(quint64 samples, const QByteArray &md5) const;
+    QByteArray headerBlocks(int channelMask) const;
+    // After a failed write: cuts the file back to its last whole frame, or removes it.
+    void keepWhatReachedTheDisc();
+    // STREAMINFO with the sample count and MD5, and the cue sheet's lead-out.
+    [[nodiscard]] bool patchHeader(quint64 samples, const QByteArray &md5);
+    [[nodiscard]] bool patchCueSheet(quint64 samples);
+
+    int compression;
+    QStringList comments;
+    QFile file;
+    QString failure; // the system's reason for a failed write or finish
+    BufferedOutput out;
+    std::unique_ptr<FlacEncoder> encoder;
+    std::vector<quint8> staging;      // samples laid out by the sink, 2 or 3 bytes each
+    std::vector<char> unshifted;      // 20-bit samples as FLAC's MD5 takes them
+    QCryptographicHash md5{QCryptographicHash::Md5};
+    QByteArray finishedMd5;           // the stream's MD5, once finished
+    quint32 crc = 0;                  // of the bytes committed
+    int width = 2;                    // bytes a sample takes in staging
+    qint64 headerSize = 0;
+    qint64 cueSheetEnd = 0;           // where the cue sheet block ends and the padding begins
+    quint64 samplesEncoded = 0;
+    quint32 minFrame = 0, maxFrame = 0;
+    // Where each frame written ends in the file, with the samples up to its end, so that a
+    // file cut short can be cut back to a whole frame.
+    std::vector<std::pair<qint64, quint64>> frameEnds;
+    bool encodingFailed = false;
+    bool framesLost = false;
+};

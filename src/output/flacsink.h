@@ -1,0 +1,28 @@
+#pragma once
+// Decoded samples in FLAC files, encoded by libFLAC at the given level, each with the
+// Vorbis comments given (and its channel mask where FLAC's default for the count differs).
+#include <QStringList>
+
+#include "output/flacfile.h"
+#include "output/samplefilesink.h"
+
+class FlacSink : public SampleFileSink {
+public:
+    FlacSink(const StreamInfo &samples, OutputLayout layout, const QString &basePath,
+             int compression, const QStringList &comments)
+        : SampleFileSink(samples, layout, basePath), level(compression), tags(comments)
+    {
+    }
+    ~FlacSink() override = default;
+
+protected:
+    std::unique_ptr<SampleFile> makeFile() const override
+    {
+        return std::make_unique<FlacFile>(level, tags);
+    }
+    QString extension() const override { return QStringLiteral("flac"); }
+
+private:
+    int level;
+    QStringList tags;
+};

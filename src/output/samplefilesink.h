@@ -1,0 +1,108 @@
+#pragma once
+// The decoded samples of one object in files of one format: from the channel groups and
+// the layout it makes the files (one per group, per channel, all merged, or the
+// downmix), gives a dumper room for its samples straight in the files' buffers and
+// finishes the files at the end. A file format is a subclass that makes its files.
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "base/streaminfo.h"
+#include "stream/samplesink.h"
+#include "output/outputsink.h"
+#include "output/samplefile.h"
+
+enum class OutputLayout { Groups, Split, Merged, Downmix };
+
+// What the options ask for as the stream allows it: split wins over merge, merge over the
+// downmix; merging only when group 2 has channels and both groups share their rate, and
+// their bits unless acrossDepths (then the shallower group is widened with zero low bits).
+OutputLayout chooseLayout(const StreamInfo &format, bool merge, bool split, bool downmix,
+                          bool acrossDepths = false);
+bool mergeInEffect(const StreamInfo &format, bool merge, bool acrossDepths = false);
+
+// One file of a layout: the slot it fills, the suffix its name ends in
+// ("-[L-R]-24-96000.wav") and what its header says.
+struct LayoutFile {
+    int slot = 0;
+    QString suffix;
+    int channels = 0, rate = 0, bits = 0, mask = 0;
+    QString names; // its channels' names, "L-R"
+};
+
+// A name template's per-file fields filled in: %channels% ("L-R"), %bits%, %rate%.
+[[nodiscard]] QString fillFileFields(QString nameTemplate, const QString &channels, int bits, int rate);
+// Where a file of the layout goes: base and the layout's suffix; or, when base is a name
+// template, base with the file's fields filled in, then the extension.
+[[nodiscard]] QString layoutFilePath(const QString &base, const LayoutFile &file,
+                                     const QString &extension, bool templated);
+// The files a layout of the format makes, in the order they are created.
+[[nodiscard]] std::vector<LayoutFile> layoutFiles(const StreamInfo &format, OutputLayout layout,
+                                                  const QString &extension);
+
+class SampleFileSink : public OutputSink, public SampleSink {
+public:
+    enum { SLOTS = MAX_CHANNELS };
+
+    // format: the samples as the dumper gives them; files are named basePath + a suffix
+    // of the layout ("-[L-R]-24-96000.wav").
+    SampleFileSink(const StreamInfo &format, OutputLayout layout, const QString &basePath);
+    // Finishes whatever finish has not finished yet.
+    ~SampleFileSink() override;
+
+    Result open() override;
+    Result finish(std::vector<WrittenFile> *files) override;
+    Targets reserve(int frames1, int frames2) override;
+    Result commit(int frames1, int frames2) override;
+
+    // Set before open, for every file: where the tracks of a whole title begin (each file
+    // then gets its cue sheet beside it), and how long the audio is said to be (90 kHz
+    // ticks), so that a file that will be long can be made ready for it.
+    void setMarks(const TrackMarks &m) { marks = m; }
+    // Before finish: the same marks where the decoded stream put them, for every file.
+    void moveMarks(const TrackMarks &m);
+    void setExpectedLength(quint64 pts) { expectedPts = pts; }
+    // The base path is a name template whose per-file fields each file fills in.
+    void setTemplated(bool t) { templated = t; }
+
+    OutputLayout layout() const { return chosen; }
+    // The files made, by slot; null where the layout uses none.
+    const SampleFile *file(int slot) const { return files[slot].get(); }
+
+protected:
+    // A new, closed file of the format, and the extension its names end in ("wav").
+    virtual std::unique_ptr<SampleFile> makeFile() const = 0;
+    virtual QString extension() const = 0;
+
+private:
+    Result openSlot(const LayoutFile &file);
+    // Fills placement from the layout.
+    void placeChannels();
+
+    StreamInfo format;
+    OutputLayout chosen;
+    QString base;
+    std::unique_ptr<SampleFile> files[SLOTS]; // the output slots ("slots" is a Qt keyword)
+    QString finalPaths[SLOTS];       // the names the files get once published
+    int outputPosition[SLOTS] = {}; // channel in stream order -> position in a merged frame
+    // Where the layout puts each channel, worked out once for reserve.
+    struct Placement {
+        int channels = 0;
+        int slot[SLOTS] = {};      // channel in stream order -> its file
+        int offset[SLOTS] = {};    // -> its first byte in a frame of that file
+        int perFrame1[SLOTS] = {}; // bytes a frame of group 1 takes in each slot
+        int perFrame2[SLOTS] = {}; // and of group 2
+        int stride1 = 0, stride2 = 0;
+    } placement;
+    bool widened = false;           // merged groups of two depths: the low bytes are zeroed
+    bool reserved[SLOTS] = {};      // the slot's file gave the room of reserve
+    quint8 *roomOf[SLOTS] = {};     // where reserve put each slot's samples
+    qint64 framesOf[SLOTS] = {};    // each file's sample frames
+    bool gotSamples[SLOTS] = {};    // the slot's file was given at least one sample
+    bool roomRefused = false;       // some file of the layout did not
+    std::vector<quint8> scratch;    // the room given in place of a file that failed
+    Result state;                   // the first failure
+    TrackMarks marks;
+    quint64 expectedPts = 0;
+    bool templated = false;
+};

@@ -1,0 +1,577 @@
+#include "window/kestrova.h"
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <cstdio>
+
+#include "zone/dvdazone.h"
+#include "zone/zoneopener.h"
+#include "zone/zoneproblem.h"
+#include "extraction/wholetitles.h"
+#include "extraction/objectnames.h"
+#include "extraction/encoder.h"
+#include "extraction/plannedfiles.h"
+#include "text/existingfilestext.h"
+#include "text/checkreport.h"
+#include "text/riplog.h"
+#include "text/objectselector.h"
+#include "text/statustext.h"
+#include "window/appresources.h"
+#include "window/extractdialog.h"
+#include "window/recentzones.h"
+#include "window/showresult.h"
+#include "window/usersettings.h"
+#include "window/verifyreport.h"
+#include "window/zoneinfo.h"
+#include "window/zonetreeview.h"
+#include "ui_about.h"
+#include "ui_kestrova.h"
+
+namespace {
+const char audioTsDirKey[] = "AudioTsDir";
+const char geometryKey[] = "WindowGeometry";
+const char splitterKey[] = "SplitterState";
+
+enum {
+    refreshIntervalMs = 500, // status bar and progress bar while an extraction runs
+    doneMessageMs = 2000,
+};
+const QColor markedColour(180, 0, 0); // background of the object being extracted
+
+void setPaletteColour(QPalette &palette, QPalette::ColorRole role, const QColor &colour)
+{
+    palette.setColor(QPalette::All, role, colour);
+}
+
+void writeTo(FILE *stream, const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+} // namespace
+
+Kestrova::Kestrova(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::KestrovaUI>())
+{
+    loadAppResources();
+    running.setProgressInterval(refreshIntervalMs);
+    connect(&running, &Extraction::objectStarted, this,
+            [this](DVDAObject *object, const QString &) { objectStarted(object); });
+    connect(&running, &Extraction::objectFinished, this,
+            [this](DVDAObject *object, ResultCode result, const ObjectCheck &) {
+                objectFinished(object, result);
+            });
+    connect(&running, &Extraction::progress, this, &Kestrova::showProgress);
+    // The command's output, when it does not go to the log, onto the program's own.
+    connect(&running, &Extraction::jobOutput, this,
+            [](const QByteArray &error, const QByteArray &output) {
+                writeTo(stderr, error);
+                writeTo(stdout, output);
+            });
+    connect(&running, &Extraction::finished, this, &Kestrova::extractionFinished);
+}
+
+Kestrova::~Kestrova()
+{
+    // The extraction ends before the zone it reads (its destructor stops and waits).
+    running.disconnect(this);
+    running.stop();
+    // The items point into the zone, so they go first; the panes outlive this body and
+    // must not call back into a window being destroyed.
+    if (tree) {
+        tree->disconnect(this);
+        tree->clear();
+    }
+}
+
+void Kestrova::setupWindow()
+{
+    ui->setupUi(this);
+    connect(ui->action_Open, &QAction::triggered, this, qOverload<>(&Kestrova::open));
+    connect(ui->action_Extract, &QAction::triggered, this, &Kestrova::extract);
+    connect(ui->action_Verify, &QAction::triggered, this, &Kestrova::verify);
+    connect(ui->action_ExtractCancel, &QAction::triggered, this, &Kestrova::stopExtraction);
+    connect(ui->action_SelectAll, &QAction::triggered, this, &Kestrova::selectAll);
+    connect(ui->action_Exit, &QAction::triggered, this, &QWidget::close);
+    connect(ui->action_Toolbar, &QAction::triggered, this, &Kestrova::showToolbar);
+    connect(ui->action_Statusbar, &QAction::triggered, this, &Kestrova::showStatusbar);
+    connect(ui->action_About, &QAction::triggered, this, &Kestrova::showAbout);
+    connect(ui->action_OpenFolder, &QAction::triggered, this, &Kestrova::openFolder);
+    connect(ui->action_Problems, &QAction::triggered, this, &Kestrova::showProblems);
+    connect(ui->action_CopyPath, &QAction::triggered, this, &Kestrova::copyPath);
+    ui->action_Extract->setEnabled(false);
+    ui->action_Verify->setEnabled(false);
+    ui->action_ExtractCancel->setVisible(false);
+    ui->action_SelectAll->setEnabled(false);
+    ui->action_CopyPath->setEnabled(false);
+    ui->action_Problems->setEnabled(false);
+    buildCentralArea();
+    fillRecentMenu();
+    UserSettings settings;
+    restoreGeometry(settings.value(QLatin1String(geometryKey)).toByteArray());
+    panes->restoreState(settings.value(QLatin1String(splitterKey)).toByteArray());
+}
+
+void Kestrova::fillRecentMenu()
+{
+    ui->menu_Recent->clear();
+    const QStringList zones = recentzones::list();
+    for (const QString &path : zones)
+        ui->menu_Recent->addAction(QDir::toNativeSeparators(path), this, [this, path] { open(QDir(path)); });
+    ui->menu_Recent->setEnabled(!zones.isEmpty());
+}
+
+// Extract, Verify, Properties and Copy Path for the item under the pointer.
+void Kestrova::showTreeMenu(const QPoint &at)
+{
+    QTreeWidgetItem *item = tree->itemAt(at);
+    if (!item)
+        return;
+    tree->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+    QMenu menu(this);
+    menu.addAction(ui->action_Extract);
+    menu.addAction(ui->action_Verify);
+    menu.addSeparator();
+    menu.addAction(tr("&Properties"), this, [this] { properties->setFocus(); });
+    menu.addAction(ui->action_CopyPath);
+    menu.exec(tree->viewport()->mapToGlobal(at));
+}
+
+void Kestrova::buildCentralArea()
+{
+    tree = new ZoneTreeView;
+    QPalette treePalette = tree->palette();
+    setPaletteColour(treePalette, QPalette::Base, QColor(96, 96, 96));
+    setPaletteColour(treePalette, QPalette::Text, Qt::white);
+    setPaletteColour(treePalette, QPalette::Highlight, QColor(140, 0, 0));
+    setPaletteColour(treePalette, QPalette::HighlightedText, Qt::white);
+    tree->setPalette(treePalette);
+    tree->setAutoFillBackground(true);
+    tree->setIconSize(QSize(30, 20));
+    tree->headerItem()->setHidden(true);
+    tree->setRootIsDecorated(false);
+    tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+
+    properties = new QTreeWidget;
+    QPalette rowsPalette = properties->palette();
+    setPaletteColour(rowsPalette, QPalette::Base, QColor(227, 230, 228));
+    setPaletteColour(rowsPalette, QPalette::Text, Qt::black);
+    properties->setPalette(rowsPalette);
+    properties->setAutoFillBackground(true);
+    properties->setRootIsDecorated(false);
+    properties->setSelectionMode(QAbstractItemView::NoSelection);
+    properties->setHeaderLabels({tr("Parameter"), tr("Value")});
+
+    // The whole extraction, at the right of the status bar while one runs.
+    wholeLabel = new QLabel;
+    wholeLabel->setObjectName(QStringLiteral("wholeProgress"));
+    ui->statusbar->addPermanentWidget(wholeLabel);
+
+    panes = new QSplitter(Qt::Horizontal);
+    panes->addWidget(tree);
+    panes->addWidget(properties);
+    panes->setWindowTitle(tr("Splitter"));
+    panes->setStretchFactor(0, 100);
+    panes->setStretchFactor(1, 162);
+    setCentralWidget(panes);
+    // The placeholder's tool buttons went with it.
+    ui->centralwidget = nullptr;
+    ui->toolButton_Open = nullptr;
+    ui->toolButton_Extract = nullptr;
+
+    connect(tree, &ZoneTreeView::open, this, qOverload<QDir>(&Kestrova::open));
+    tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree, &QWidget::customContextMenuRequested, this, &Kestrova::showTreeMenu);
+    connect(tree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem *current, QTreeWidgetItem *) { currentItemChanged(current); });
+    connect(tree, &QTreeWidget::itemSelectionChanged, this, &Kestrova::itemSelectionChanged);
+}
+
+void Kestrova::open()
+{
+    const QDir stored(UserSettings().value(QLatin1String(audioTsDirKey)).toString());
+    const QString start = stored.exists() ? stored.path() : QString();
+    const QString file = QFileDialog::getOpenFileName(
+        this, tr("Open DVD-Audio zone"), start,
+        tr("Zones and disc images (*.ifo *.iso *.img);;AMG files (*.ifo)"));
+    if (file.isEmpty())
+        return;
+    open(zoneLocation(file));
+}
+
+void Kestrova::openFolder()
+{
+    const QDir stored(UserSettings().value(QLatin1String(audioTsDirKey)).toString());
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, tr("Open DVD-Audio zone folder"), stored.exists() ? stored.path() : QString());
+    if (!folder.isEmpty())
+        open(QDir(folder));
+}
+
+void Kestrova::open(QDir zoneDir)
+{
+    // The extraction reads the open zone; it is never replaced under it.
+    if (running.isRunning())
+        return;
+    // The path may name a disc image or drive as well as a folder.
+    QString error;
+    std::unique_ptr<DVDAZone> opened = loadZone(zoneDir.path(), &error);
+    if (!opened) {
+        QMessageBox::warning(this, tr("Open DVD-Audio zone"), error);
+        return;
+    }
+    showZone(std::move(opened), zoneDir.path());
+}
+
+void Kestrova::openArgument(const QString &path)
+{
+    if (running.isRunning())
+        return;
+    // What File > Open says of a path that is missing or holds no zone, where the user
+    // sees it: a program started from a file manager has no terminal.
+    QString error;
+    std::unique_ptr<DVDAZone> opened = ::openZone(path, &error);
+    if (!opened) {
+        QMessageBox::warning(this, tr("Open DVD-Audio zone"), error);
+        return;
+    }
+    showZone(std::move(opened), zoneLocation(QFileInfo(path).absoluteFilePath()).path());
+}
+
+void Kestrova::showZone(std::unique_ptr<DVDAZone> opened, const QString &path)
+{
+    UserSettings().setValue(QLatin1String(audioTsDirKey),
+                            opened->source->image ? opened->dir.path() : path);
+    if (!opened->titlesets.empty()) {
+        recentzones::add(path);
+        fillRecentMenu();
+    }
+    if (openZone) {
+        ui->action_SelectAll->setEnabled(false);
+        tree->clear();
+        properties->clear();
+    }
+    openZone = std::move(opened);
+    ZoneInfo(openZone.get(), tree, properties).fillTree();
+    ui->action_SelectAll->setEnabled(true);
+    // The list is in the zone item's properties and behind View > Zone Problems.
+    const qsizetype problems = zoneProblems(openZone.get()).size();
+    ui->action_Problems->setEnabled(problems > 0);
+    if (problems > 0)
+        ui->statusbar->showMessage(tr("%1 part(s) of the zone could not be read").arg(problems));
+    else
+        ui->statusbar->clearMessage();
+}
+
+void Kestrova::showProblems()
+{
+    QStringList lines;
+    for (const ZoneProblem &problem : zoneProblems(openZone.get()))
+        lines << problemText(problem);
+    if (lines.isEmpty())
+        return;
+    QMessageBox box(QMessageBox::Warning, tr("Zone problems"),
+                    tr("%1 part(s) of the zone could not be read").arg(lines.size()), QMessageBox::Close, this);
+    box.setInformativeText(lines.join(QLatin1Char('\n')));
+    box.exec();
+}
+
+// The zone's path and the current item's selector, as kestrova-cli takes them.
+void Kestrova::copyPath()
+{
+    if (!openZone)
+        return;
+    const QString selector = selectorOf(ZoneInfo::itemObject(tree->currentItem()));
+    const QString zonePath = QDir::toNativeSeparators(openZone->source->origin);
+    QGuiApplication::clipboard()->setText(selector.isEmpty() ? zonePath : zonePath + QLatin1Char(' ') + selector);
+}
+
+void Kestrova::currentItemChanged(QTreeWidgetItem *current)
+{
+    properties->clear();
+    ui->action_CopyPath->setEnabled(current != nullptr);
+    if (DVDAObject *object = ZoneInfo::itemObject(current))
+        ZoneInfo(openZone.get(), tree, properties).populateRows(object);
+}
+
+void Kestrova::itemSelectionChanged()
+{
+    ui->action_Extract->setEnabled(!tree->selectedItems().isEmpty());
+    ui->action_Verify->setEnabled(ui->action_Extract->isEnabled());
+}
+
+void Kestrova::selectAll()
+{
+    tree->selectAll();
+}
+
+void Kestrova::showToolbar()
+{
+    ui->toolbar->setVisible(ui->action_Toolbar->isChecked());
+}
+
+void Kestrova::showStatusbar()
+{
+    ui->statusbar->setVisible(ui->action_Statusbar->isChecked());
+}
+
+void Kestrova::showAbout()
+{
+    QDialog dialog(this);
+    Ui::About form;
+    form.setupUi(&dialog);
+    dialog.exec();
+}
+
+void Kestrova::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    placeProgressBar();
+}
+
+void Kestrova::closeEvent(QCloseEvent *event)
+{
+    if (!running.isRunning()) {
+        UserSettings settings;
+        settings.setValue(QLatin1String(geometryKey), saveGeometry());
+        settings.setValue(QLatin1String(splitterKey), panes->saveState());
+        event->accept();
+        return;
+    }
+    // The files being written are finished first; the window closes once that is done.
+    closeWhenDone = true;
+    running.stop();
+    ui->statusbar->showMessage(tr("Stopping: the window closes once the files are finished..."));
+    event->ignore();
+}
+
+void Kestrova::setExtractionState()
+{
+    const bool busy = running.isRunning();
+    if (tree)
+        tree->setAcceptDrops(!busy);
+    ui->action_Open->setEnabled(!busy);
+    ui->action_Extract->setVisible(!busy);
+    ui->action_Verify->setVisible(!busy);
+    ui->action_ExtractCancel->setVisible(busy);
+    ui->action_SelectAll->setEnabled(!busy);
+    ui->action_OpenFolder->setEnabled(!busy);
+    ui->menu_Recent->setEnabled(!busy && !ui->menu_Recent->isEmpty());
+}
+
+// The extraction half of the window.
+void Kestrova::extract()
+{
+    if (running.isRunning() || !openZone)
+        return;
+    tree->setSelectionMode(QAbstractItemView::NoSelection);
+    QList<DVDAObject *> objects;
+    ExtractOptions options;
+    {
+        Extract dialog(this);
+        dialog.loadSettings();
+        if (dialog.exec() != QDialog::Accepted) {
+            tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+            return;
+        }
+        dialog.saveSettings();
+        options = dialog.options();
+        objects = options.perTitle ? wholeTitles(selectedObjects()) : selectedObjects();
+    }
+    if (!overwriteAllowed(objects, options)) {
+        tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        return;
+    }
+    startWalk(objects, options);
+}
+
+// Two discs of the same layout give the same names: a second rip into the folder of the
+// first replaces it only when the user says so, once per extraction.
+bool Kestrova::overwriteAllowed(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+{
+    const QString repeated = repeatedPlannedFile(objects, options);
+    if (!repeated.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(),
+                             tr("The name template gives more than one file the name %1.")
+                                 .arg(QDir::toNativeSeparators(repeated)));
+        return false;
+    }
+    int nameLimit = 0;
+    const QString tooLong = tooLongPlannedName(objects, options, &nameLimit);
+    if (!tooLong.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(),
+                             tr("The name of %1 is longer than the output folder's file system allows "
+                                "(%2 bytes, with a few more while it is written).")
+                                 .arg(QDir::toNativeSeparators(tooLong)).arg(nameLimit));
+        return false;
+    }
+    const QStringList existing = existingPlannedFiles(objects, options);
+    if (existing.isEmpty())
+        return true;
+    QMessageBox ask(QMessageBox::Warning, windowTitle(),
+                    tr("%n file(s) of this extraction exist already in %1.", nullptr, int(existing.size()))
+                        .arg(QDir::toNativeSeparators(options.outputDir.path())),
+                    QMessageBox::Cancel, this);
+    ask.setInformativeText(existingFilesList(existing) + QLatin1Char('\n')
+                           + tr("Overwrite them, or cancel and choose another folder?"));
+    QAbstractButton *overwrite = ask.addButton(tr("Overwrite"), QMessageBox::DestructiveRole);
+    ask.setDefaultButton(QMessageBox::Cancel);
+    ask.exec();
+    return ask.clickedButton() == overwrite;
+}
+
+void Kestrova::verify()
+{
+    if (running.isRunning() || !openZone)
+        return;
+    ExtractOptions options;
+    options.mode = ModeVerify;
+    startWalk(selectedObjects(), options);
+}
+
+QList<DVDAObject *> Kestrova::selectedObjects() const
+{
+    QList<DVDAObject *> objects;
+    const QList<QTreeWidgetItem *> selected = tree->selectedItems();
+    for (QTreeWidgetItem *item : selected)
+        objects << ZoneInfo::itemObject(item);
+    return objects;
+}
+
+void Kestrova::startWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+{
+    // A command whose program cannot be started would fail on every file: found first.
+    QString missing;
+    if (options.mode == ModeConvert && options.run && !commandProgramFound(options.command, &missing)) {
+        QMessageBox::warning(this, windowTitle(),
+                             tr("The command's program %1 is not found on PATH or not executable.").arg(missing));
+        return;
+    }
+    tree->setSelectionMode(QAbstractItemView::NoSelection);
+    verifying = options.mode == ModeVerify;
+    if (!running.start(objects, options)) {
+        tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        return;
+    }
+    setExtractionState();
+
+    // Laid over the middle of the status bar by hand, not by its layout.
+    bar = new QProgressBar(ui->statusbar);
+    bar->setAutoFillBackground(true);
+    QPalette barPalette = bar->palette();
+    setPaletteColour(barPalette, QPalette::Base, QColor(96, 96, 96));
+    bar->setPalette(barPalette);
+    bar->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    bar->setOrientation(Qt::Horizontal);
+    bar->setRange(0, 100);
+    placeProgressBar();
+    bar->show();
+}
+
+void Kestrova::extractionFinished(ResultCode result, const QList<ObjectCheck> &checks)
+{
+    delete bar;
+    bar = nullptr;
+    wholeLabel->clear();
+    markedItem = nullptr;
+    setExtractionState();
+    tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // An object is done once the command has finished with its files: where it failed, was
+    // killed or never came to them, the object is selected again to be tried again.
+    const QList<DVDAObject *> undone = running.commandUndone();
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if (undone.contains(ZoneInfo::itemObject(*it)))
+            (*it)->setSelected(true);
+    if (closeWhenDone) {
+        // The user is leaving: no message box that would outlive the window.
+        close();
+        return;
+    }
+    ui->statusbar->showMessage(tr("Done"), doneMessageMs);
+    if (verifying && result != ResultCode::Cancelled && !checks.isEmpty()) {
+        QStringList names;
+        for (const ObjectCheck &check : checks)
+            names << objectBaseName(check.object);
+        VerifyReport(names, checks, this).exec();
+    } else if (verifying) {
+        showResult(this, running.result(), damagedFileLines(checks));
+    } else {
+        // What was written, said and kept beside the files.
+        const ExtractionReport report = running.report();
+        QStringList lines = damagedFileLines(checks);
+        // A rip log that cannot be written fails the run: the record of it is missing.
+        const Result logged = appendRipLog(report);
+        if (logged.failed())
+            lines << tr("The rip log cannot be written: %1").arg(logged.where());
+        showResult(this, running.result().ok() && logged.failed() ? logged : running.result(), lines,
+                   runSummaryText(report), report.options.outputDir.absolutePath());
+    }
+}
+
+void Kestrova::stopExtraction()
+{
+    running.stop();
+}
+
+void Kestrova::placeProgressBar()
+{
+    if (!bar)
+        return;
+    const int width = ui->statusbar->width();
+    const int height = ui->statusbar->height();
+    const int margin = height > 7 ? 2 : 0;
+    bar->setGeometry(width / 2 - (width / 3) / 2, margin, width / 3, height - 2 * margin);
+}
+
+void Kestrova::showProgress(const ExtractionStatus &status)
+{
+    // Once every object is done, only the command may still run: no share to show.
+    if (!status.extracting) {
+        delete bar;
+        bar = nullptr;
+    }
+    if (closeWhenDone)
+        return; // the status bar says why the window waits
+    ui->statusbar->showMessage(extractionStatusText(status), 0);
+    wholeLabel->setText(wholeProgressText(status.whole));
+    if (bar) {
+        bar->setValue(progressPercent(status.firstBlock, status.currentBlock, status.lastBlock));
+        bar->setVisible(!status.waiting);
+    }
+}
+
+void Kestrova::objectStarted(DVDAObject *object)
+{
+    markedItem = nullptr;
+    const QList<QTreeWidgetItem *> selected = tree->selectedItems();
+    for (QTreeWidgetItem *item : selected) {
+        if (ZoneInfo::itemObject(item) != object)
+            continue;
+        markedItem = item;
+        markedBackground = item->background(0);
+        item->setSelected(false);
+        item->setBackground(0, QBrush(markedColour));
+        break;
+    }
+}
+
+void Kestrova::objectFinished(DVDAObject *, ResultCode result)
+{
+    if (!markedItem)
+        return;
+    // What failed stays selected, so the user sees it and can try again.
+    markedItem->setSelected(result != ResultCode::Succeeded);
+    markedItem->setBackground(0, markedBackground);
+    markedItem = nullptr;
+}

@@ -1,0 +1,98 @@
+#pragma once
+// The program's window: the zone tree on the left, the rows of the current object on
+// the right, and the actions that open a zone and extract from it. It holds the open zone
+// and one extraction, which it drives and whose signals it shows.
+#include <QBrush>
+#include <QDir>
+#include <QMainWindow>
+#include <memory>
+
+#include "extraction/extraction.h"
+
+class DVDAObject;
+class DVDAZone;
+class QLabel;
+class QProgressBar;
+class QSplitter;
+class QTreeWidget;
+class QTreeWidgetItem;
+class ZoneTreeView;
+namespace Ui {
+class KestrovaUI;
+}
+
+class Kestrova : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Kestrova(QWidget *parent = nullptr);
+    ~Kestrova() override;
+
+    // Builds the form, connects the actions, sets the start-up enabling and builds the
+    // central area. main and the tests call it right after construction.
+    void setupWindow();
+
+    DVDAZone *zone() const { return openZone.get(); }
+    ZoneTreeView *treeView() const { return tree; }
+    QTreeWidget *propertiesView() const { return properties; }
+    QSplitter *splitter() const { return panes; }
+    // Laid over the status bar while an extraction runs; null otherwise.
+    QProgressBar *progressBar() const { return bar; }
+    const Extraction &extraction() const { return running; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+public slots:
+    void open();
+    void open(QDir zoneDir);
+    // The zone named on the command line: a missing path or one without a zone gets the
+    // message box File > Open shows.
+    void openArgument(const QString &path);
+    void openFolder();
+    void extract();
+    // Reads and decodes the selected objects without writing, then shows the report.
+    void verify();
+    void stopExtraction();
+    void selectAll();
+
+private:
+    void buildCentralArea();
+    void fillRecentMenu();
+    void showTreeMenu(const QPoint &at);
+    // Shows a zone that loaded: the tree, the problems, the recent list.
+    void showZone(std::unique_ptr<DVDAZone> opened, const QString &path);
+    void showProblems();
+    void copyPath();
+    void setExtractionState();
+    void placeProgressBar();
+    void currentItemChanged(QTreeWidgetItem *current);
+    void itemSelectionChanged();
+    void showToolbar();
+    void showStatusbar();
+    void showAbout();
+    // Runs the extraction's walk over the objects with the status bar's progress.
+    void startWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options);
+    // True when every file has a name of its own and none exists yet, or the user chose to
+    // overwrite them.
+    [[nodiscard]] bool overwriteAllowed(const QList<DVDAObject *> &objects, const ExtractOptions &options);
+    QList<DVDAObject *> selectedObjects() const;
+    void objectStarted(DVDAObject *object);
+    void objectFinished(DVDAObject *object, ResultCode result);
+    void showProgress(const ExtractionStatus &status);
+    void extractionFinished(ResultCode result, const QList<ObjectCheck> &checks);
+
+    std::unique_ptr<Ui::KestrovaUI> ui;
+    std::unique_ptr<DVDAZone> openZone;
+    ZoneTreeView *tree = nullptr;
+    QTreeWidget *properties = nullptr;
+    QSplitter *panes = nullptr;
+    QProgressBar *bar = nullptr; // lives exactly as long as the extraction runs
+    QLabel *wholeLabel = nullptr; // the whole extraction's progress, empty when none runs
+    Extraction running;
+    // The tree item of the object being extracted, and its background before.
+    QTreeWidgetItem *markedItem = nullptr;
+    QBrush markedBackground;
+    bool verifying = false;     // the walk running or last run is a verification
+    bool closeWhenDone = false; // the window was closed during the extraction
+};

@@ -1,0 +1,136 @@
+#pragma once
+// Helpers shared by the window tests: the window as main shows it, settings kept in a
+// temporary folder, and a way to handle the modal dialogs that the code under test runs
+// with exec().
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QAbstractScrollArea>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "window/kestrova.h"
+
+namespace guitest {
+
+// The window as main builds and shows it.
+inline std::unique_ptr<Kestrova> startWindow()
+{
+    auto window = std::make_unique<Kestrova>();
+    window->setupWindow();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        qWarning("window not exposed");
+    return window;
+}
+
+// A part of the window by its object name, as the form names it ("action_Extract",
+// "toolbar", "menu_File").
+template <typename T = QAction>
+T *part(const QObject &window, const char *name)
+{
+    T *found = window.findChild<T *>(QLatin1String(name));
+    if (!found)
+        qWarning("the window has no %s", name);
+    return found;
+}
+
+inline QAction *action(const QObject &window, const char *name)
+{
+    return part<QAction>(window, name);
+}
+
+// Points the per-user settings at dir, before any QSettings is made.
+inline void redirectSettings(const QString &dir)
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir);
+}
+
+// Empties the store the program uses.
+inline void clearSettings()
+{
+    QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+    settings.clear();
+    settings.sync();
+}
+
+// Runs handle on the next modal widget that becomes active (it must close that widget).
+// Call before the code that runs the dialog; the handler runs inside its event loop.
+// The returned flag tells afterwards whether a modal widget was seen at all.
+class ModalHandler {
+public:
+    explicit ModalHandler(std::function<void(QWidget *)> handle_, int timeoutMs_ = 5000)
+        : handle(std::move(handle_)), timeoutMs(timeoutMs_)
+    {
+        clock.start();
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this] { poll(); });
+        timer.start();
+    }
+    bool seen() const { return found; }
+
+private:
+    void poll()
+    {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            timer.stop();
+            found = true;
+            handle(modal);
+            return;
+        }
+        if (clock.elapsed() > timeoutMs)
+            timer.stop();
+    }
+
+    std::function<void(QWidget *)> handle;
+    int timeoutMs;
+    QTimer timer;
+    QElapsedTimer clock;
+    bool found = false;
+};
+
+// Types path into a file dialog's name field and accepts it, as the Open or Save button
+// does. (selectFile leaves the field alone while it has the focus, which it may have
+// by the time the dialog runs.)
+inline void chooseFile(QFileDialog *files, const QString &path)
+{
+    if (auto *name = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        name->setText(path);
+    else
+        files->selectFile(path);
+    static_cast<QDialog *>(files)->accept();
+}
+
+// A click on a check box or radio button where its indicator is, so the click hits
+// whatever the width of the widget.
+inline void clickIndicator(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+}
+
+// Drags urls onto a view and drops them, as the window system delivers them to its
+// viewport. Returns whether the drag was accepted on entering.
+inline bool dropUrls(QAbstractScrollArea *view, const QList<QUrl> &urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at(10, 10);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &drop);
+    return enter.isAccepted();
+}
+
+} // namespace guitest

@@ -1,0 +1,482 @@
+// Whole extractions run from the window through the real dialog: the enabling before,
+// during and after, the status bar and its progress bar, the marking of the object being
+// extracted, the one result message, cancelling with Ctrl+E and closing the window.
+#include <QLabel>
+#include <QRegularExpression>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QtTest>
+
+#include "zone/dvdazone.h"
+#include "window/extractdialog.h"
+#include "window/zoneinfo.h"
+#include "window/zonetreeview.h"
+#include "guitest.h"
+#include "guizones.h"
+#include "testzone/dumpzone.h"
+#include "testzone/pcmtrack.h"
+#include "testzone/wavereader.h"
+
+namespace {
+using Tracks = QList<QPair<int, int>>; // (title, track), both from 1
+
+// Finishes a file only once "<file>.go" exists, so the test decides when the job thread
+// moves on.
+const char gateScript[] = "while [ ! -e \"$1.go\" ]; do sleep 0.02; done\n";
+const char firstFile[] = "track-01-01[0]-01-[L-R]-16-48000.pcm";
+} // namespace
+
+class TestWindowExtraction : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir settingsDir;
+    std::unique_ptr<testzone::ZoneFolder> zoneFolder;
+    std::unique_ptr<QTemporaryDir> out;
+    QString gatedCommand;
+    QStringList lastDetails;
+
+    static QTreeWidgetItem *trackItem(const Kestrova &w, int title, int track)
+    {
+        return w.treeView()->topLevelItem(0)->child(0)->child(title - 1)->child(track - 1);
+    }
+
+    std::unique_ptr<Kestrova> windowWithSelection(const Tracks &tracks)
+    {
+        auto w = guitest::startWindow();
+        w->open(QDir(zoneFolder->path()));
+        for (const auto &track : tracks)
+            trackItem(*w, track.first, track.second)->setSelected(true);
+        return w;
+    }
+
+    // Ctrl+E with the dialog's choices stored as a returning user left them; the dialog
+    // is confirmed with its own button. Returns once the threads run.
+    void startExtraction(Kestrova &w, const QString &command, bool convert = false, int cacheMiB = 1000)
+    {
+        QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+        settings.setValue(QStringLiteral("ExtractDir"), out->path());
+        settings.setValue(QStringLiteral("Convert"), convert);
+        settings.setValue(QStringLiteral("Run"), command.isEmpty() ? 0 : 2);
+        settings.setValue(QStringLiteral("Command"), command);
+        settings.setValue(QStringLiteral("Cache"), cacheMiB);
+        settings.setValue(QStringLiteral("Delete"), convert ? 2 : 0);
+        bool dialogSeen = false;
+        guitest::ModalHandler handler([&](QWidget *modal) {
+            auto *dialog = qobject_cast<Extract *>(modal);
+            dialogSeen = dialog && w.treeView()->selectionMode() == QAbstractItemView::NoSelection
+                         && !guitest::action(w, "action_ExtractCancel")->isVisible() && guitest::action(w, "action_Open")->isEnabled();
+            if (dialog)
+                QTest::mouseClick(dialog->extractRun, Qt::LeftButton);
+            modal->close();
+        });
+        pressCtrlE(w);
+        QVERIFY(dialogSeen);
+        QVERIFY(w.extraction().isRunning());
+        verifyEnabling(w, true);
+    }
+
+    // Confirms the extraction dialog with its own button, then hands the message box that
+    // follows to `answer` and closes it; boxSeen says when that box has come.
+    class DialogThenBox {
+    public:
+        explicit DialogThenBox(std::function<void(QMessageBox *)> answer)
+            : dialog([this, answer](QWidget *modal) {
+                  if (auto *d = qobject_cast<Extract *>(modal))
+                      QTest::mouseClick(d->extractRun, Qt::LeftButton);
+                  modal->close();
+                  box = std::make_unique<guitest::ModalHandler>([answer](QWidget *m) {
+                      if (auto *b = qobject_cast<QMessageBox *>(m))
+                          answer(b);
+                      m->close();
+                  });
+              })
+        {
+        }
+        bool boxSeen() const { return box && box->seen(); }
+
+    private:
+        std::unique_ptr<guitest::ModalHandler> box;
+        guitest::ModalHandler dialog;
+    };
+
+    // As the user does, in the window (also right after the dialog closed).
+    static void pressCtrlE(Kestrova &w)
+    {
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_E, Qt::ControlModifier);
+    }
+
+    static void verifyEnabling(const Kestrova &w, bool running)
+    {
+        QCOMPARE(w.extraction().isRunning(), running);
+        QCOMPARE(guitest::action(w, "action_Open")->isEnabled(), !running);
+        QCOMPARE(guitest::action(w, "action_Extract")->isVisible(), !running);
+        QCOMPARE(guitest::action(w, "action_ExtractCancel")->isVisible(), running);
+        QCOMPARE(guitest::action(w, "action_SelectAll")->isEnabled(), !running);
+        QCOMPARE(w.treeView()->acceptDrops(), !running);
+        QCOMPARE(w.treeView()->selectionMode(),
+                 running ? QAbstractItemView::NoSelection : QAbstractItemView::ExtendedSelection);
+        if (!running)
+            QCOMPARE(guitest::action(w, "action_Extract")->isEnabled(), !w.treeView()->selectedItems().isEmpty());
+    }
+
+    // Waits for the end; the texts of the message boxes shown, each closed at once. The
+    // last box's lines below its text and its buttons are kept in lastDetails.
+    QStringList awaitMessages(Kestrova &w, int timeoutMs = 30000)
+    {
+        QStringList messages;
+        std::unique_ptr<guitest::ModalHandler> handler;
+        const auto close = [&](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                messages << box->text();
+                lastDetails = box->informativeText().split('\n');
+                for (QAbstractButton *button : box->buttons())
+                    lastDetails << "[" + button->text() + "]";
+            }
+            modal->close();
+        };
+        handler = std::make_unique<guitest::ModalHandler>(close, timeoutMs);
+        if (!QTest::qWaitFor([&] { return !w.extraction().isRunning() && handler->seen(); }, timeoutMs) && w.extraction().isRunning())
+            messages << QStringLiteral("(no end)");
+        handler = std::make_unique<guitest::ModalHandler>(close, 300); // a second box?
+        QTest::qWait(400);
+        return messages;
+    }
+
+    // The whole extraction's progress at the right of the status bar.
+    static QString wholeText(const Kestrova &w)
+    {
+        const auto *label = w.statusBar()->findChild<QLabel *>(QStringLiteral("wholeProgress"));
+        return label ? label->text() : QStringLiteral("(no label)");
+    }
+
+    QStringList outputFiles() const { return QDir(out->path()).entryList({"track*"}, QDir::Files, QDir::Name); }
+
+    static bool statusShows(const Kestrova &w, const char *text)
+    {
+        return QTest::qWaitFor([&] { return w.statusBar()->currentMessage() == QLatin1String(text); });
+    }
+
+    // Two objects, no cache: the walk waits for the first file's command, held by its gate.
+    void startGatedExtraction(Kestrova &w)
+    {
+        startExtraction(w, gatedCommand, false, 0);
+        QVERIFY(statusShows(w, "[Jobs:1] Waiting..."));
+        QVERIFY(!w.progressBar()->isVisible());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(settingsDir.isValid());
+        guitest::redirectSettings(settingsDir.path());
+        guitest::clearSettings();
+        zoneFolder = std::make_unique<testzone::ZoneFolder>(guizones::extractionZone());
+        QVERIFY(zoneFolder->ok());
+        QFile script(settingsDir.filePath(QStringLiteral("gate.sh")));
+        QVERIFY(script.open(QIODevice::WriteOnly) && script.write(gateScript) > 0);
+        gatedCommand = QStringLiteral("sh \"%1\" \"%filepath%\"").arg(script.fileName());
+    }
+
+    // Each test starts from no settings: a choice one test leaves stays out of the next.
+    void init()
+    {
+        guitest::clearSettings();
+        out = std::make_unique<QTemporaryDir>();
+    }
+
+    void cancelledDialogChangesNothing()
+    {
+        auto w = windowWithSelection({{1, 1}});
+        guitest::ModalHandler handler([](QWidget *modal) { modal->close(); });
+        guitest::action(*w, "action_Extract")->trigger();
+        QVERIFY(handler.seen());
+        verifyEnabling(*w, false);
+        QVERIFY(!w->progressBar());
+    }
+
+    void wholeExtraction_data()
+    {
+        QTest::addColumn<Tracks>("tracks");
+        QTest::addColumn<bool>("convert");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("files"); // their last characters, in name order
+        QTest::addColumn<Tracks>("stillSelected");
+        const Tracks two = {{1, 1}, {2, 2}};
+        QTest::newRow("stored") << two << false << "" << "Extraction succeeded." << "0.pcm 0.pcm" << Tracks();
+        QTest::newRow("wave to flac, deleted")
+            << two << true << "flac -s -f \"%filepath%\"" << "Extraction succeeded." << "0.flac 0.flac" << Tracks();
+        // The walk succeeds, the command fails: the command's failure is reported, and the
+        // tracks whose files it failed on stay selected.
+        QTest::newRow("command fails") << two << false << "false" << "External program failed."
+                                       << "0.pcm 0.pcm" << two;
+        // Track 4 lies past the AOB file: it fails before any file of it is created and
+        // stays selected, as does track 3, which was not reached.
+        QTest::newRow("third fails") << Tracks{{2, 1}, {2, 2}, {2, 4}, {2, 3}} << false << ""
+                                     << "Cannot find block in DVD-Audio zone." << "0.pcm 0.pcm"
+                                     << Tracks{{2, 3}, {2, 4}};
+    }
+    void wholeExtraction()
+    {
+        QFETCH(Tracks, tracks);
+        QFETCH(bool, convert);
+        QFETCH(QString, command);
+        QFETCH(QString, message);
+        QFETCH(QString, files);
+        QFETCH(Tracks, stillSelected);
+        auto w = windowWithSelection(tracks);
+        startExtraction(*w, command, convert);
+        QCOMPARE(w->extraction().status().runsJobs, !command.isEmpty());
+
+        QCOMPARE(awaitMessages(*w), QStringList{message});
+        verifyEnabling(*w, false);
+        QVERIFY(!w->progressBar());
+        // What was written, below the message, and the folder offered.
+        QVERIFY2(QRegularExpression("^2 file\\(s\\) written, [0-9.]+ MB, in 0:00:\\d\\d(, \\d failure\\(s\\))?$")
+                     .match(lastDetails.value(lastDetails.size() - 3)).hasMatch(), qPrintable(lastDetails.join('|')));
+        QVERIFY(lastDetails.contains("[Open Folder]"));
+        QVERIFY(QFile::exists(out->filePath("kestrova-rip.log")));
+        const QStringList names = outputFiles();
+        QCOMPARE(names.size(), files.count(' ') + 1);
+        for (int i = 0; i < names.size(); ++i)
+            QVERIFY2(names[i].endsWith(files.section(' ', i, i)), qPrintable(names[i]));
+        QList<QTreeWidgetItem *> expected;
+        for (const auto &track : stillSelected)
+            expected << trackItem(*w, track.first, track.second);
+        QList<QTreeWidgetItem *> selected = w->treeView()->selectedItems();
+        std::sort(expected.begin(), expected.end());
+        std::sort(selected.begin(), selected.end());
+        QCOMPARE(selected, expected);
+        for (const auto &track : tracks)
+            QCOMPARE(trackItem(*w, track.first, track.second)->background(0), QBrush());
+    }
+
+    // A choice made in the dialog, as a user does: FLAC gives a .flac file, "One file per
+    // title" the selected track's title as one file with its cue sheet beside it. Either
+    // decodes to the samples written into the zone (16-bit stereo, every byte 0x11), and
+    // the choice is kept.
+    void choiceInTheDialog_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QVariant>("kept");
+        QTest::newRow("FLAC") << "flac" << QStringList{"kestrova-rip.log", "track-01-01[0]-01-[L-R]-16-48000.flac"}
+                              << "Format" << QVariant("flac");
+        QTest::newRow("one file per title") << "title"
+            << QStringList{"kestrova-rip.log", "title-01-01[0]-[L-R]-16-48000.cue", "title-01-01[0]-[L-R]-16-48000.wav"}
+            << "PerTitle" << QVariant(true);
+    }
+    void choiceInTheDialog()
+    {
+        QFETCH(QString, choice);
+        QFETCH(QStringList, files);
+        QFETCH(QString, setting);
+        QFETCH(QVariant, kept);
+        if (!testzone::haveTool("ffmpeg"))
+            QSKIP("ffmpeg is needed to read the file back");
+        auto w = windowWithSelection({{1, 1}});
+        QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+        settings.setValue(QStringLiteral("ExtractDir"), out->path());
+        settings.setValue(QStringLiteral("Convert"), true);
+        settings.setValue(QStringLiteral("Run"), 0);
+        guitest::ModalHandler handler([choice](QWidget *modal) {
+            if (auto *dialog = qobject_cast<Extract *>(modal)) {
+                if (choice == "flac") {
+                    dialog->comboFormat->setCurrentIndex(dialog->comboFormat->findText("FLAC"));
+                    QVERIFY(dialog->spinCompression->isEnabled());
+                } else {
+                    dialog->checkPerTitle->setChecked(true);
+                }
+                QTest::mouseClick(dialog->extractRun, Qt::LeftButton);
+            }
+            modal->close();
+        });
+        pressCtrlE(*w);
+        QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
+        QCOMPARE(QDir(out->path()).entryList(QDir::Files, QDir::Name), files);
+        const QString audio = out->filePath(files.last());
+        const testzone::Decoded d = testzone::decode(audio);
+        QCOMPARE(d.error, QString());
+        QCOMPARE(d.channels, 2);
+        QCOMPARE(d.samples, QByteArray::fromHex("00001111").repeated(4 * 1200 / 2));
+        if (audio.endsWith(".wav"))
+            QCOMPARE(testzone::readWave(audio).cues.size(), size_t(1));
+        QCOMPARE(settings.value(setting), kept);
+    }
+
+    // The walk held on the first block of title 2, track 3 by the titleset's I/O lock.
+    // A second extraction into the folder of the first asks once before anything is
+    // written: Cancel leaves the first rip's file as it was, with the selection kept;
+    // Overwrite replaces it.
+    void existingFilesAreReplacedOnlyWhenAsked_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("cancel") << "Cancel";
+        QTest::newRow("overwrite") << "Overwrite";
+    }
+    void existingFilesAreReplacedOnlyWhenAsked()
+    {
+        QFETCH(QString, answer);
+        auto w = windowWithSelection({{1, 1}});
+        startExtraction(*w, QString());
+        QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
+        const QString path = out->filePath(firstFile);
+        const QByteArray stored = dumpzone::fileBytes(path);
+        QFile first(path);
+        QVERIFY(first.open(QIODevice::WriteOnly) && first.write("first rip") == 9);
+        first.close();
+
+        trackItem(*w, 1, 1)->setSelected(true);
+        QString question;
+        DialogThenBox asked([&](QMessageBox *m) {
+            question = m->text() + ' ' + m->informativeText();
+            for (QAbstractButton *button : m->buttons())
+                if (button->text() == answer)
+                    button->click();
+        });
+        pressCtrlE(*w);
+        QVERIFY(QTest::qWaitFor([&] { return asked.boxSeen(); }));
+        QCOMPARE(question, QString("1 file(s) of this extraction exist already in %1. %2\n"
+                                   "Overwrite them, or cancel and choose another folder?")
+                               .arg(out->path(), firstFile));
+        if (answer == "Cancel") {
+            verifyEnabling(*w, false);
+            QCOMPARE(w->treeView()->selectedItems(), QList<QTreeWidgetItem *>{trackItem(*w, 1, 1)});
+            QCOMPARE(dumpzone::fileBytes(path), QByteArray("first rip"));
+            return;
+        }
+        QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
+        QCOMPARE(dumpzone::fileBytes(path), stored);
+    }
+
+    // A name template that gives two files one name is refused before anything runs.
+    void nameTemplateThatRepeatsIsRefused()
+    {
+        QSettings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova")).setValue(QStringLiteral("NameTemplate"), "same");
+        auto w = windowWithSelection({{1, 1}, {2, 1}});
+        QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+        settings.setValue(QStringLiteral("ExtractDir"), out->path());
+        QString said;
+        DialogThenBox box([&](QMessageBox *m) { said = m->text(); });
+        pressCtrlE(*w);
+        QVERIFY(QTest::qWaitFor([&] { return box.boxSeen(); }));
+        QCOMPARE(said, QString("The name template gives more than one file the name %1.")
+                           .arg(out->filePath("same.pcm")));
+        verifyEnabling(*w, false);
+        QVERIFY(QDir(out->path()).isEmpty());
+    }
+
+    void statusWhileDumping_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("no command") << "" << " TS:01 TI:02[0] TR:03 BL:00000012";
+        QTest::newRow("command") << "true" << "[Jobs:0] TS:01 TI:02[0] TR:03 BL:00000012";
+    }
+    void statusWhileDumping()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, status);
+        auto w = windowWithSelection({{2, 3}});
+        QTreeWidgetItem *item = trackItem(*w, 2, 3);
+        {
+            QMutexLocker hold(&w->zone()->titlesets[0]->ioMutex);
+            startExtraction(*w, command);
+            QVERIFY(statusShows(*w, qPrintable(status)));
+            QCOMPARE(item->background(0), QBrush(QColor(180, 0, 0))); // marked
+            QVERIFY(!item->isSelected());
+            // The middle third of the status bar, also after a resize.
+            QCOMPARE(w->progressBar()->parentWidget(), static_cast<QWidget *>(w->statusBar()));
+            for (int width : {640, 901}) {
+                w->resize(width, 400);
+                QTRY_COMPARE(w->statusBar()->width(), width);
+                const int W = width, H = w->statusBar()->height();
+                QCOMPARE(w->progressBar()->geometry(), QRect(W / 2 - (W / 3) / 2, 2, W / 3, H - 4));
+            }
+            QVERIFY(w->progressBar()->isVisible());
+            QCOMPARE(w->progressBar()->palette().color(QPalette::Inactive, QPalette::Base), QColor(96, 96, 96));
+            // The whole beside it: no object done yet, the bytes up to the held block.
+            const auto *track = static_cast<const AOBObject *>(ZoneInfo::itemObject(item));
+            QCOMPARE(wholeText(*w).section("  ", 0, 1),
+                     QString("0/1 objects  %1/%2 MB")
+                         .arg((12 - track->firstBlock()) * 2048 / 1e6, 0, 'f', 1)
+                         .arg((track->lastBlock() - track->firstBlock() + 1) * 2048 / 1e6, 0, 'f', 1));
+        }
+        QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
+        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("Done"));
+    }
+
+    void finishingWhileTheLastCommandRuns()
+    {
+        auto w = windowWithSelection({{1, 1}, {2, 1}});
+        startGatedExtraction(*w);
+        QFile(out->filePath(firstFile) + ".go").open(QIODevice::WriteOnly);
+        // Every object is done; only the command still runs: the share done goes.
+        QVERIFY(QTest::qWaitFor([&] { return !w->progressBar(); }));
+        verifyEnabling(*w, true);
+        QVERIFY(statusShows(*w, "[Jobs:1] Finishing..."));
+        const QStringList whole = wholeText(*w).split("  ");
+        QCOMPARE(whole.value(0), QString("2/2 objects"));
+        QCOMPARE(whole.value(1).section('/', 0, 0) + " MB", whole.value(1).section('/', 1)); // all bytes
+        QFile(out->filePath(outputFiles().last()) + ".go").open(QIODevice::WriteOnly);
+        QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
+        QCOMPARE(wholeText(*w), QString());
+    }
+
+    // Ctrl+E cancels; closing the window stops the extraction and closes once it has
+    // ended, without a message box that would outlive it. Either way the finished first
+    // file stays, the command that was killed did not delete it, and the second object was
+    // never begun.
+    void endingEarly_data()
+    {
+        QTest::addColumn<bool>("close");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("Ctrl+E") << false << QStringList{"Extraction cancelled by user request."};
+        QTest::newRow("window closed") << true << QStringList();
+    }
+    void endingEarly()
+    {
+        QFETCH(bool, close);
+        QFETCH(QStringList, messages);
+        auto w = windowWithSelection({{1, 1}, {2, 1}});
+        startGatedExtraction(*w);
+        const qint64 size = QFileInfo(out->filePath(firstFile)).size();
+        QVERIFY(size > 0);
+        if (close) {
+            // The window waits for the files to be finished, saying so, then closes.
+            QVERIFY(!w->close());
+            QVERIFY(w->statusBar()->currentMessage().startsWith("Stopping"));
+            QVERIFY(QTest::qWaitFor([&] { return !w->isVisible(); }, 5000));
+            QVERIFY(!w->extraction().isRunning());
+        } else {
+            pressCtrlE(*w);
+        }
+        QCOMPARE(awaitMessages(*w, 5000), messages);
+        verifyEnabling(*w, false);
+        QCOMPARE(outputFiles(), QStringList{firstFile});
+        QCOMPARE(QFileInfo(out->filePath(firstFile)).size(), size);
+        QVERIFY(trackItem(*w, 2, 1)->isSelected());
+        // The first file's command was killed: its track is not done either.
+        QVERIFY(trackItem(*w, 1, 1)->isSelected());
+    }
+
+    // A stop while only the command runs ("Finishing..."): the track whose file the
+    // command finished stays done, the one it was killed on is selected again.
+    void cancelWhileFinishingKeepsWhatIsUndone()
+    {
+        auto w = windowWithSelection({{1, 1}, {2, 1}});
+        startGatedExtraction(*w);
+        QFile(out->filePath(firstFile) + ".go").open(QIODevice::WriteOnly);
+        QVERIFY(statusShows(*w, "[Jobs:1] Finishing..."));
+        pressCtrlE(*w);
+        QCOMPARE(awaitMessages(*w, 5000), QStringList{"Extraction cancelled by user request."});
+        QCOMPARE(w->treeView()->selectedItems(), QList<QTreeWidgetItem *>{trackItem(*w, 2, 1)});
+    }
+};
+
+QTEST_MAIN(TestWindowExtraction)
+#include "tst_windowextraction.moc"
