@@ -53,7 +53,7 @@ public:
                          });
         QObject::connect(&extraction, &Extraction::progress, &loop,
                          [this](const ExtractionStatus &status) { refresh(status); });
-        QObject::connect(&extraction, &Extraction::jobOutput, &loop,
+        QObject::connect(&extraction, &Extraction::commandOutput, &loop,
                          [this](const QByteArray &error, const QByteArray &output) {
                              display->forwardError(error);
                              display->forwardOutput(output);

@@ -22,7 +22,7 @@
 #include "zone/zoneopener.h"
 #include "zone/zoneproblem.h"
 #include "extraction/wholetitles.h"
-#include "extraction/encoder.h"
+#include "extraction/commandprocess.h"
 #include "extraction/objectnames.h"
 #include "output/stagedfile.h"
 #include "extraction/plannedfiles.h"

@@ -13,8 +13,8 @@
 #include "zone/dvdazone.h"
 #include "zone/objectpath.h"
 #include "extraction/extractprogress.h"
-#include "extraction/jobqueue.h"
-#include "extraction/jobrunner.h"
+#include "extraction/commandqueue.h"
+#include "extraction/commandrunner.h"
 #include "extraction/objectdump.h"
 #include "extraction/objectnames.h"
 #include "extraction/titleaudio.h"
@@ -87,8 +87,8 @@ struct Extraction::Run {
     // One per object, filled by whichever worker dumps it; objects never reached keep a
     // null object and are left out of the checks reported.
     std::vector<ObjectCheck> checks;
-    JobQueue jobs;
-    std::unique_ptr<JobRunner> runner; // while the command is to be run
+    CommandQueue jobs;
+    std::unique_ptr<CommandRunner> runner; // while the command is to be run
     bool workersDone = false;
     Result result; // the walk's, then the runner's first failure
     QList<Result> commandFailures;
@@ -147,12 +147,12 @@ bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions 
     stopping.store(false);
 
     if (options.run) {
-        run->runner = std::make_unique<JobRunner>(options, run->jobs);
-        connect(run->runner.get(), &JobRunner::output, this, &Extraction::jobOutput);
-        connect(run->runner.get(), &JobRunner::jobFailed, this, [this](int, const Result &failure) {
+        run->runner = std::make_unique<CommandRunner>(options, run->jobs);
+        connect(run->runner.get(), &CommandRunner::output, this, &Extraction::commandOutput);
+        connect(run->runner.get(), &CommandRunner::jobFailed, this, [this](int, const Result &failure) {
             commandFailed(failure);
         });
-        connect(run->runner.get(), &JobRunner::finished, this, [this](ResultCode) { finishIfDone(); });
+        connect(run->runner.get(), &CommandRunner::finished, this, [this](ResultCode) { finishIfDone(); });
         run->runner->start();
     }
     emit started(int(objects.size()));

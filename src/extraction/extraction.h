@@ -18,7 +18,7 @@
 #include "zone/dvdaobject.h"
 #include "extraction/extractionstatus.h"
 #include "extraction/extractoptions.h"
-#include "extraction/jobrunner.h"
+#include "extraction/commandrunner.h"
 #include "extraction/objectcheck.h"
 
 struct ExtractProgress;
@@ -79,7 +79,7 @@ signals:
     void objectFinished(DVDAObject *object, ResultCode result, const ObjectCheck &check);
     void progress(const ExtractionStatus &status);
     // What the command wrote, when it does not go to the log.
-    void jobOutput(const QByteArray &error, const QByteArray &output);
+    void commandOutput(const QByteArray &error, const QByteArray &output);
     // The first failure of the walk, else of the command; Cancelled after a stop. checks:
     // what each object dumped or verified was found to hold, in list order.
     void finished(ResultCode result, const QList<ObjectCheck> &checks);

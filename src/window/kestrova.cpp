@@ -19,7 +19,7 @@
 #include "zone/zoneproblem.h"
 #include "extraction/wholetitles.h"
 #include "extraction/objectnames.h"
-#include "extraction/encoder.h"
+#include "extraction/commandprocess.h"
 #include "extraction/plannedfiles.h"
 #include "text/existingfilestext.h"
 #include "text/checkreport.h"
@@ -74,7 +74,7 @@ Kestrova::Kestrova(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<U
             });
     connect(&running, &Extraction::progress, this, &Kestrova::showProgress);
     // The command's output, when it does not go to the log, onto the program's own.
-    connect(&running, &Extraction::jobOutput, this,
+    connect(&running, &Extraction::commandOutput, this,
             [](const QByteArray &error, const QByteArray &output) {
                 writeTo(stderr, error);
                 writeTo(stdout, output);

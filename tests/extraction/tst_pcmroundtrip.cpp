@@ -12,7 +12,7 @@
 #include "extraction/objectdump.h"
 #include "extraction/extractprogress.h"
 #include "base/result.h"
-#include "extraction/jobqueue.h"
+#include "extraction/commandqueue.h"
 #include "testzone/dumpzone.h"
 #include "testzone/filesizelimit.h"
 #include "testzone/packs.h"

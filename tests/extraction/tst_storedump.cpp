@@ -11,7 +11,7 @@
 #include "testzone/filesizelimit.h"
 #include "extraction/extractprogress.h"
 #include "base/result.h"
-#include "extraction/jobqueue.h"
+#include "extraction/commandqueue.h"
 #include "testzone/mlpencoder.h"
 #include "testzone/packs.h"
 #include "zone/dvdazone.h"

@@ -1,27 +1,27 @@
-#include "extraction/jobrunner.h"
+#include "extraction/commandrunner.h"
 
 #include <QDir>
 #include <QFile>
 
-#include "extraction/jobqueue.h"
+#include "extraction/commandqueue.h"
 
 namespace {
 const char encoderLogName[] = "KestrovaEnc.log";
 } // namespace
 
-JobRunner::JobRunner(const ExtractOptions &options_, JobQueue &jobs_, QObject *parent)
+CommandRunner::CommandRunner(const ExtractOptions &options_, CommandQueue &jobs_, QObject *parent)
     : QObject(parent), options(options_), jobs(jobs_)
 {
-    connect(&encoder, &Encoder::output, this, &JobRunner::output);
-    connect(&encoder, &Encoder::finished, this, &JobRunner::jobDone);
+    connect(&process, &CommandProcess::output, this, &CommandRunner::output);
+    connect(&process, &CommandProcess::finished, this, &CommandRunner::jobDone);
 }
 
-JobRunner::~JobRunner()
+CommandRunner::~CommandRunner()
 {
     jobs.setAddedHandler(nullptr);
 }
 
-void JobRunner::start()
+void CommandRunner::start()
 {
     // Beside the files, not in the working directory (which is / or the home folder when
     // the program starts from a menu). The log of an earlier extraction there goes,
@@ -29,7 +29,7 @@ void JobRunner::start()
     const QString logPath = options.outputDir.absoluteFilePath(QLatin1String(encoderLogName));
     QFile::remove(logPath);
     if (options.logMessages)
-        encoder.setLogFile(logPath);
+        process.setLogFile(logPath);
     running = true;
     // Jobs are added on the extraction's workers, which all end before the runner does:
     // the runner looks at the queue on its own thread, once the event loop gets there.
@@ -38,7 +38,7 @@ void JobRunner::start()
     next();
 }
 
-void JobRunner::stop()
+void CommandRunner::stop()
 {
     if (stopping)
         return;
@@ -47,18 +47,18 @@ void JobRunner::stop()
     if (!running)
         return; // start finishes at once
     if (busy)
-        encoder.kill(); // jobDone finishes
+        process.kill(); // jobDone finishes
     else
         finish();
 }
 
-void JobRunner::queueClosed()
+void CommandRunner::queueClosed()
 {
     if (running && !busy)
         next();
 }
 
-void JobRunner::next()
+void CommandRunner::next()
 {
     if (!running || busy)
         return;
@@ -68,23 +68,23 @@ void JobRunner::next()
     }
     // The job stays queued while its command runs, so its size still holds the
     // extraction back.
-    const EncoderJob *job = jobs.first();
+    const CommandJob *job = jobs.first();
     if (!job) {
         if (jobs.isClosed())
             finish();
         return;
     }
     busy = true;
-    const Result started = encoder.start(options.command, job->path, job->channels,
+    const Result started = process.start(options.command, job->path, job->channels,
                                          job->sampleRate, job->bits);
     if (started.failed())
         jobDone(started.code(), -1);
 }
 
-void JobRunner::jobDone(ResultCode code, int)
+void CommandRunner::jobDone(ResultCode code, int)
 {
     busy = false;
-    const std::unique_ptr<EncoderJob> job = jobs.removeFirst();
+    const std::unique_ptr<CommandJob> job = jobs.removeFirst();
     if (job && code != ResultCode::Succeeded)
         undone << job->source;
     if (job)
@@ -105,13 +105,13 @@ void JobRunner::jobDone(ResultCode code, int)
     next();
 }
 
-QString JobRunner::commandOutcome(ResultCode code, const EncoderJob &job) const
+QString CommandRunner::commandOutcome(ResultCode code, const CommandJob &job) const
 {
     const QString command = expandCommand(options.command, job.path, job.channels, job.sampleRate, job.bits);
     switch (code) {
     case ResultCode::Succeeded:
     case ResultCode::ProcessFailed:
-        return QStringLiteral("'%1' %2").arg(command, encoder.failureText());
+        return QStringLiteral("'%1' %2").arg(command, process.failureText());
     case ResultCode::Cancelled:
         return tr("'%1' was stopped").arg(command);
     default:
@@ -120,13 +120,13 @@ QString JobRunner::commandOutcome(ResultCode code, const EncoderJob &job) const
 }
 
 // A later success must not hide an earlier failure, and nothing replaces a stop.
-void JobRunner::keepFirstFailure(const Result &result)
+void CommandRunner::keepFirstFailure(const Result &result)
 {
     if (result.failed() && outcome.ok())
         outcome = result;
 }
 
-void JobRunner::finish()
+void CommandRunner::finish()
 {
     if (!running)
         return;

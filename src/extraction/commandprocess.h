@@ -1,6 +1,6 @@
 #pragma once
 // Runs the user's command on one finished output file at a time. Nothing blocks: the
-// command runs beside the event loop of the encoder's thread, and its end comes as a
+// command runs beside the event loop of the runner's thread, and its end comes as a
 // signal.
 #include <QObject>
 #include <QProcess>
@@ -26,12 +26,12 @@ QStringList commandLine(const QString &command, const QString &path, int channel
 // known only per file and is not checked.
 [[nodiscard]] bool commandProgramFound(const QString &command, QString *program);
 
-class Encoder : public QObject {
+class CommandProcess : public QObject {
     Q_OBJECT
 public:
-    explicit Encoder(QObject *parent = nullptr);
+    explicit CommandProcess(QObject *parent = nullptr);
     // A command still running is killed, with everything it started, and waited for.
-    ~Encoder() override;
+    ~CommandProcess() override;
 
     // With a log file, the command's standard output and error are appended to it;
     // without, they come by the output signal.

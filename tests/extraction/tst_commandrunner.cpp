@@ -8,8 +8,8 @@
 #include "testzone/resultcompare.h"
 
 #include "base/result.h"
-#include "extraction/jobqueue.h"
-#include "extraction/jobrunner.h"
+#include "extraction/commandqueue.h"
+#include "extraction/commandrunner.h"
 
 namespace {
 // Every job's command is "<folder>/<file base>.sh" <file path>, so each test file picks its
@@ -30,7 +30,7 @@ public:
     }
 
     // A "finished output file" of the given size, queued.
-    void queue(JobQueue &jobs, const QString &base, int size = 100) const
+    void queue(CommandQueue &jobs, const QString &base, int size = 100) const
     {
         const QString wav = path(base + QStringLiteral(".wav"));
         QFile file(wav);
@@ -64,10 +64,10 @@ QByteArray readAll(const QString &path)
 
 // The runner with what it reports: its end and what the commands wrote.
 struct Runner {
-    Runner(const ExtractOptions &options, JobQueue &jobs)
-        : runner(options, jobs), finished(&runner, &JobRunner::finished)
+    Runner(const ExtractOptions &options, CommandQueue &jobs)
+        : runner(options, jobs), finished(&runner, &CommandRunner::finished)
     {
-        QObject::connect(&runner, &JobRunner::output,
+        QObject::connect(&runner, &CommandRunner::output,
                          [this](const QByteArray &error, const QByteArray &output) {
                              err += error;
                              out += output;
@@ -82,7 +82,7 @@ struct Runner {
     }
     ResultCode result() const { return runner.result().code(); }
 
-    JobRunner runner;
+    CommandRunner runner;
     QSignalSpy finished;
     QByteArray err, out;
 };
@@ -135,7 +135,7 @@ void TestJobRunner::deletesFilesAfterSuccess()
     Workshop w;
     w.script("a", "touch \"$1.done\"\n");
     w.script("b", "touch \"$1.done\"\n");
-    JobQueue jobs;
+    CommandQueue jobs;
     w.queue(jobs, "a");
     w.queue(jobs, "b");
     jobs.close();
@@ -153,7 +153,7 @@ void TestJobRunner::keepsFilesWithoutDeleteOption()
 {
     Workshop w;
     w.script("a", "touch \"$1.done\"\n");
-    JobQueue jobs;
+    CommandQueue jobs;
     w.queue(jobs, "a");
     jobs.close();
 
@@ -173,7 +173,7 @@ void TestJobRunner::failedCommandKeepsItsFileAndFirstFailure()
     w.script("first", record);
     w.script("bad", record + "exit 3\n");
     w.script("last", record);
-    JobQueue jobs;
+    CommandQueue jobs;
     w.queue(jobs, "first");
     w.queue(jobs, "bad");
     w.queue(jobs, "last");
@@ -194,7 +194,7 @@ void TestJobRunner::crashedCommandFails()
     Workshop w;
     w.script("crash", "kill -SEGV $$\nexit 0\n");
     w.script("fine", "exit 0\n");
-    JobQueue jobs;
+    CommandQueue jobs;
     w.queue(jobs, "crash");
     w.queue(jobs, "fine");
     jobs.close();
@@ -211,7 +211,7 @@ void TestJobRunner::missingProgramDoesNotStopTheLoop()
     Workshop w;
     w.script("after", "touch \"$1.done\"\n");
     w.script("bad", "exit 1\n");
-    JobQueue jobs;
+    CommandQueue jobs;
     w.queue(jobs, "missing"); // no script of that name
     w.queue(jobs, "after");
     w.queue(jobs, "bad");
@@ -236,7 +236,7 @@ void TestJobRunner::fileGoneBeforeDeleteReported()
     Workshop w;
     w.script("gone", "rm \"$1\"\n");
     w.script("next", "touch \"$1.done\"\n");
-    JobQueue jobs;
+    CommandQueue jobs;
     w.queue(jobs, "gone");
     w.queue(jobs, "next");
     jobs.close();
@@ -260,7 +260,7 @@ void TestJobRunner::logHoldsExactlyTheCommandsOutput()
                             "printf '%s out 2\\n' $b\nprintf '%s err 2 no newline' $b >&2\n";
     w.script("one", body);
     w.script("two", body + "exit 2\n");
-    JobQueue jobs;
+    CommandQueue jobs;
     w.queue(jobs, "one");
     w.queue(jobs, "two");
     jobs.close();
@@ -287,7 +287,7 @@ void TestJobRunner::outputForwardedWithoutLog()
     w.script("talk", "printf 'started\\n'\nprintf 'warming up\\n' >&2\n"
                      "i=0; while [ ! -e \"$1.go\" ] && [ $i -lt 400 ]; do sleep 0.05; i=$((i+1)); done\n"
                      "printf 'finished\\n'\nprintf 'bye' >&2\n");
-    JobQueue jobs;
+    CommandQueue jobs;
     w.queue(jobs, "talk");
     jobs.close();
 
@@ -311,7 +311,7 @@ void TestJobRunner::unwritableLogKeepsFiles()
     Workshop w;
     QVERIFY(QDir(w.dir.path()).mkdir("KestrovaEnc.log"));
     w.script("a", "touch \"$1.done\"\n");
-    JobQueue jobs;
+    CommandQueue jobs;
     w.queue(jobs, "a");
     jobs.close();
 
@@ -329,7 +329,7 @@ void TestJobRunner::runningJobStaysQueued()
     Workshop w;
     w.script("hold", "touch \"$1.started\"\nwhile [ ! -e \"$1.go\" ]; do sleep 0.05; done\n");
     w.script("quick", "exit 0\n");
-    JobQueue jobs;
+    CommandQueue jobs;
     w.queue(jobs, "hold", 3000);
     w.queue(jobs, "quick", 1000);
     QCOMPARE(jobs.pendingBytes(), qint64(4000));
@@ -358,7 +358,7 @@ void TestJobRunner::waitsForJobsUntilQueueClosed()
 {
     Workshop w;
     w.script("late", "touch \"$1.done\"\n");
-    JobQueue jobs;
+    CommandQueue jobs;
     Runner thread(w.options(), jobs);
     thread.runner.start();
     QTest::qWait(300);
@@ -378,7 +378,7 @@ void TestJobRunner::stopKillsRunningCommand()
     // Not exec'd: the shell's own child must go too.
     w.script("slow", "touch \"$1.started\"\nsleep 30\ntouch \"$1.done\"\n");
     w.script("second", "touch \"$1.done\"\n");
-    JobQueue jobs;
+    CommandQueue jobs;
     w.queue(jobs, "slow");
     w.queue(jobs, "second");
     jobs.close();
@@ -403,7 +403,7 @@ void TestJobRunner::stopKillsRunningCommand()
 void TestJobRunner::stopWhileIdle()
 {
     Workshop w;
-    JobQueue jobs;
+    CommandQueue jobs;
     Runner thread(w.options(), jobs);
     thread.runner.start();
     QTest::qWait(200);
@@ -416,7 +416,7 @@ void TestJobRunner::stopBeforeStartRunsNothing()
 {
     Workshop w;
     w.script("a", "touch \"$1.done\"\n");
-    JobQueue jobs;
+    CommandQueue jobs;
     w.queue(jobs, "a");
     jobs.close();
     Runner thread(w.options(true), jobs);
@@ -428,4 +428,4 @@ void TestJobRunner::stopBeforeStartRunsNothing()
 }
 
 QTEST_GUILESS_MAIN(TestJobRunner)
-#include "tst_jobrunner.moc"
+#include "tst_commandrunner.moc"

@@ -6,11 +6,11 @@
 #include <QObject>
 
 #include "base/result.h"
-#include "extraction/encoder.h"
+#include "extraction/commandprocess.h"
 #include "extraction/extractoptions.h"
 
-class JobQueue;
-struct EncoderJob;
+class CommandQueue;
+struct CommandJob;
 
 // The command run on one file, as the rip log records it.
 struct CommandRecord {
@@ -20,11 +20,11 @@ struct CommandRecord {
     bool ok = false;
 };
 
-class JobRunner : public QObject {
+class CommandRunner : public QObject {
     Q_OBJECT
 public:
-    JobRunner(const ExtractOptions &options, JobQueue &jobs, QObject *parent = nullptr);
-    ~JobRunner() override;
+    CommandRunner(const ExtractOptions &options, CommandQueue &jobs, QObject *parent = nullptr);
+    ~CommandRunner() override;
 
     // Removes the command log of an earlier extraction and takes the first job, if any.
     void start();
@@ -56,13 +56,13 @@ private:
     void next();
     void jobDone(ResultCode code, int exitCode);
     // How the command on the job ended: "'CMD' exited with status 2: its last lines".
-    QString commandOutcome(ResultCode code, const EncoderJob &job) const;
+    QString commandOutcome(ResultCode code, const CommandJob &job) const;
     void keepFirstFailure(const Result &result);
     void finish();
 
     ExtractOptions options;
-    JobQueue &jobs;
-    Encoder encoder;
+    CommandQueue &jobs;
+    CommandProcess process;
     bool running = false;
     bool busy = false;     // a command runs on the queue's first job
     bool stopping = false;

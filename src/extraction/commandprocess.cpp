@@ -1,4 +1,4 @@
-#include "extraction/encoder.h"
+#include "extraction/commandprocess.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -83,15 +83,15 @@ bool commandProgramFound(const QString &command, QString *program)
     return !QStandardPaths::findExecutable(*program).isEmpty();
 }
 
-Encoder::Encoder(QObject *parent) : QObject(parent)
+CommandProcess::CommandProcess(QObject *parent) : QObject(parent)
 {
 #ifdef Q_OS_UNIX
     // The command gets a process group of its own, so a stop also ends whatever it started
     // (a shell script's encoder keeps running otherwise).
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
 #endif
-    connect(&process, &QProcess::readyReadStandardOutput, this, &Encoder::forwardOutput);
-    connect(&process, &QProcess::readyReadStandardError, this, &Encoder::forwardOutput);
+    connect(&process, &QProcess::readyReadStandardOutput, this, &CommandProcess::forwardOutput);
+    connect(&process, &QProcess::readyReadStandardError, this, &CommandProcess::forwardOutput);
     connect(&process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
             end(killed ? ResultCode::Cancelled : ResultCode::StartProcess, -1);
@@ -107,7 +107,7 @@ Encoder::Encoder(QObject *parent) : QObject(parent)
     });
 }
 
-Encoder::~Encoder()
+CommandProcess::~CommandProcess()
 {
     if (!isRunning())
         return;
@@ -117,12 +117,12 @@ Encoder::~Encoder()
     process.waitForFinished(-1);
 }
 
-void Encoder::setLogFile(const QString &path)
+void CommandProcess::setLogFile(const QString &path)
 {
     logFile = path;
 }
 
-Result Encoder::start(const QString &command, const QString &path, int channels, int sampleRate,
+Result CommandProcess::start(const QString &command, const QString &path, int channels, int sampleRate,
                       int bits)
 {
     const QStringList line = commandLine(command, path, channels, sampleRate, bits);
@@ -145,7 +145,7 @@ Result Encoder::start(const QString &command, const QString &path, int channels,
     return ResultCode::Succeeded;
 }
 
-void Encoder::kill()
+void CommandProcess::kill()
 {
     if (!isRunning() || ending)
         return;
@@ -154,7 +154,7 @@ void Encoder::kill()
     process.kill();
 }
 
-void Encoder::killGroup()
+void CommandProcess::killGroup()
 {
 #ifdef Q_OS_UNIX
     const qint64 pid = process.processId();
@@ -163,7 +163,7 @@ void Encoder::killGroup()
 #endif
 }
 
-void Encoder::forwardOutput()
+void CommandProcess::forwardOutput()
 {
     if (!logFile.isEmpty())
         return;
@@ -174,7 +174,7 @@ void Encoder::forwardOutput()
         emit output(err, out);
 }
 
-void Encoder::end(ResultCode result, int exitCode)
+void CommandProcess::end(ResultCode result, int exitCode)
 {
     if (ending)
         return;
@@ -184,7 +184,7 @@ void Encoder::end(ResultCode result, int exitCode)
         this, [this, result, exitCode] { emit finished(result, exitCode); }, Qt::QueuedConnection);
 }
 
-QString Encoder::failureText() const
+QString CommandProcess::failureText() const
 {
     QString text = process.exitStatus() == QProcess::CrashExit
                        ? tr("crashed")

@@ -11,7 +11,7 @@
 #include <QList>
 #include <QString>
 
-struct EncoderJob {
+struct CommandJob {
     QString path;
     qint64 size = 0; // bytes at the moment it was queued (0 if the file did not exist)
     qint32 channels = 0;
@@ -20,11 +20,11 @@ struct EncoderJob {
     int source = -1; // the place of the object it came from in its extraction's list
 };
 
-class JobQueue {
+class CommandQueue {
 public:
-    JobQueue() = default;
-    JobQueue(const JobQueue &) = delete;
-    JobQueue &operator=(const JobQueue &) = delete;
+    CommandQueue() = default;
+    CommandQueue(const CommandQueue &) = delete;
+    CommandQueue &operator=(const CommandQueue &) = delete;
 
     // Dropped when the queue is closed.
     void add(const QString &path, int channels, int sampleRate, int bits, int source = -1);
@@ -33,8 +33,8 @@ public:
     int count() const;
     // The oldest job; it stays queued. Only the one consumer may use it, until it removes
     // it. Null when empty.
-    const EncoderJob *first() const;
-    std::unique_ptr<EncoderJob> removeFirst(); // null when empty
+    const CommandJob *first() const;
+    std::unique_ptr<CommandJob> removeFirst(); // null when empty
     qint64 pendingBytes() const;
     // No more jobs are taken; whoever waits for the queue is woken.
     void close();
@@ -52,7 +52,7 @@ public:
 private:
     mutable std::mutex mutex;
     std::condition_variable changed;
-    std::deque<std::unique_ptr<EncoderJob>> entries;
+    std::deque<std::unique_ptr<CommandJob>> entries;
     qint64 pending = 0;
     std::atomic<bool> closed{false};
     std::function<void()> added;

@@ -86,4 +86,4 @@ void TestEncodeWait::nextTrackWaitsForTheCommand()
 }
 
 QTEST_MAIN(TestEncodeWait)
-#include "tst_encodewait.moc"
+#include "tst_commandwait.moc"

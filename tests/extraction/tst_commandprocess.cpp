@@ -7,7 +7,7 @@
 #include <QtTest>
 #include "testzone/resultcompare.h"
 
-#include "extraction/encoder.h"
+#include "extraction/commandprocess.h"
 #include "base/result.h"
 
 namespace {
@@ -34,16 +34,16 @@ QByteArray readAll(const QString &path)
 
 // Runs the command on the file to its end in this thread's event loop and gives how it
 // ended; once keepRunning says no, the command is killed.
-ResultCode encode(Encoder &encoder, const QString &command, const QString &path, int channels,
+ResultCode encode(CommandProcess &process, const QString &command, const QString &path, int channels,
                   int sampleRate, int bits, const std::function<bool()> &keepRunning = {})
 {
-    QSignalSpy finished(&encoder, &Encoder::finished);
-    const Result started = encoder.start(command, path, channels, sampleRate, bits);
+    QSignalSpy finished(&process, &CommandProcess::finished);
+    const Result started = process.start(command, path, channels, sampleRate, bits);
     if (started.failed())
         return started.code();
     while (finished.isEmpty()) {
         if (keepRunning && !keepRunning())
-            encoder.kill();
+            process.kill();
         finished.wait(50);
     }
     return finished.first().first().value<ResultCode>();
@@ -137,8 +137,8 @@ void TestEncoder::runsCommandWithExpandedArguments()
     const QString script = writeScript(dir, QStringLiteral("args.sh"),
                                        "for a in \"$@\"; do printf '<%s>\\n' \"$a\"; done > \"$1.args\"\n");
     const QString wav = dir.filePath(QStringLiteral("x y.wav"));
-    Encoder encoder;
-    QCOMPARE(encode(encoder, QStringLiteral("\"%1\" \"%filepath%\" %channels% %samplerate% %bits% %ext%")
+    CommandProcess process;
+    QCOMPARE(encode(process, QStringLiteral("\"%1\" \"%filepath%\" %channels% %samplerate% %bits% %ext%")
                                 .arg(script),
                             wav, 6, 44100, 16),
              ResultCode::Succeeded);
@@ -164,11 +164,11 @@ void TestEncoder::exitCodeDecidesSuccess()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString script = writeScript(dir, QStringLiteral("run.sh"), body);
-    Encoder encoder;
+    CommandProcess process;
     QElapsedTimer clock;
     clock.start();
     // A command still running after 20 s is ended and counts as cancelled.
-    QCOMPARE(encode(encoder, QStringLiteral("/bin/sh ") + script, dir.filePath("a.wav"), 2, 48000, 16,
+    QCOMPARE(encode(process, QStringLiteral("/bin/sh ") + script, dir.filePath("a.wav"), 2, 48000, 16,
                             [&] { return clock.elapsed() < 20000; }),
              expected);
 }
@@ -203,10 +203,10 @@ void TestEncoder::unstartableCommandFailsToStart()
     file.write("RIFF");
     file.close();
 
-    Encoder encoder;
+    CommandProcess process;
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(encode(encoder, command, wav, 2, 48000, 16), ResultCode::StartProcess);
+    QCOMPARE(encode(process, command, wav, 2, 48000, 16), ResultCode::StartProcess);
     QVERIFY(clock.elapsed() <= 5000);
     QCOMPARE(readAll(wav), QByteArray("RIFF"));
 }
@@ -221,14 +221,14 @@ void TestEncoder::refusalKillsCommandAndItsChildren()
     const QString wav = dir.filePath(QStringLiteral("a.wav"));
     const QString childFile = wav + QStringLiteral(".child");
 
-    Encoder encoder;
+    CommandProcess process;
     QElapsedTimer clock;
     clock.start();
-    const ResultCode code = encode(encoder, QStringLiteral("/bin/sh %1 %filepath%").arg(script), wav, 2,
+    const ResultCode code = encode(process, QStringLiteral("/bin/sh %1 %filepath%").arg(script), wav, 2,
                                     48000, 16, [&] { return !QFile::exists(childFile); });
     QCOMPARE(code, ResultCode::Cancelled);
     QVERIFY2(clock.elapsed() < 10000, "the command was not killed promptly");
-    QVERIFY(!encoder.isRunning());
+    QVERIFY(!process.isRunning());
 
     bool ok = false;
     const qint64 child = readAll(childFile).trimmed().toLongLong(&ok);
@@ -240,4 +240,4 @@ void TestEncoder::refusalKillsCommandAndItsChildren()
 }
 
 QTEST_GUILESS_MAIN(TestEncoder)
-#include "tst_encoder.moc"
+#include "tst_commandprocess.moc"

@@ -4,7 +4,7 @@
 #include <QtTest>
 #include <thread>
 
-#include "extraction/jobqueue.h"
+#include "extraction/commandqueue.h"
 
 class TestJobQueue : public QObject {
     Q_OBJECT
@@ -25,14 +25,14 @@ private:
 private slots:
     void sizesAreSummedAndTakenOutOldestFirst()
     {
-        JobQueue queue;
+        CommandQueue queue;
         queue.add(fileOf("a.wav", 1000), 2, 48000, 16);
         queue.add(fileOf("b.wav", 3000), 6, 96000, 24);
         QCOMPARE(queue.count(), 2);
         QCOMPARE(queue.pendingBytes(), qint64(4000));
         QCOMPARE(queue.first()->path, dir.filePath("a.wav"));
 
-        const std::unique_ptr<EncoderJob> job = queue.removeFirst();
+        const std::unique_ptr<CommandJob> job = queue.removeFirst();
         QCOMPARE(job->path, dir.filePath("a.wav"));
         QCOMPARE(job->size, qint64(1000));
         QCOMPARE(queue.count(), 1);
@@ -48,7 +48,7 @@ private slots:
 
     void sizeIsTakenWhenQueued()
     {
-        JobQueue queue;
+        CommandQueue queue;
         queue.add(dir.filePath("missing.wav"), 2, 44100, 16);
         QCOMPARE(queue.count(), 1);
         QCOMPARE(queue.first()->size, qint64(0));
@@ -57,7 +57,7 @@ private slots:
 
     void closedQueueDropsJobsUntilCleared()
     {
-        JobQueue queue;
+        CommandQueue queue;
         queue.add(fileOf("c.wav", 500), 2, 48000, 16);
         queue.close();
         QVERIFY(queue.isClosed());
@@ -95,7 +95,7 @@ private slots:
         QFETCH(qint64, threshold);
         QFETCH(QString, release);
         QFETCH(bool, room);
-        JobQueue queue;
+        CommandQueue queue;
         queue.add(fileOf("w.wav", 1000), 2, 48000, 16);
         std::atomic<bool> stop{false};
         std::atomic<bool> waited{false}, answer{false};
@@ -119,4 +119,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestJobQueue)
-#include "tst_jobqueue.moc"
+#include "tst_commandqueue.moc"

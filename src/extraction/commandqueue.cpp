@@ -1,12 +1,12 @@
-#include "extraction/jobqueue.h"
+#include "extraction/commandqueue.h"
 
 #include <QFileInfo>
 
-void JobQueue::add(const QString &path, int channels, int sampleRate, int bits, int source)
+void CommandQueue::add(const QString &path, int channels, int sampleRate, int bits, int source)
 {
     if (closed.load())
         return;
-    auto job = std::make_unique<EncoderJob>();
+    auto job = std::make_unique<CommandJob>();
     job->path = path;
     const QFileInfo info(path);
     job->size = info.exists() ? info.size() : 0;
@@ -25,7 +25,7 @@ void JobQueue::add(const QString &path, int channels, int sampleRate, int bits, 
         tell();
 }
 
-QList<int> JobQueue::queuedSources() const
+QList<int> CommandQueue::queuedSources() const
 {
     std::lock_guard<std::mutex> lock(mutex);
     QList<int> sources;
@@ -34,21 +34,21 @@ QList<int> JobQueue::queuedSources() const
     return sources;
 }
 
-int JobQueue::count() const
+int CommandQueue::count() const
 {
     std::lock_guard<std::mutex> lock(mutex);
     return int(entries.size());
 }
 
-const EncoderJob *JobQueue::first() const
+const CommandJob *CommandQueue::first() const
 {
     std::lock_guard<std::mutex> lock(mutex);
     return entries.empty() ? nullptr : entries.front().get();
 }
 
-std::unique_ptr<EncoderJob> JobQueue::removeFirst()
+std::unique_ptr<CommandJob> CommandQueue::removeFirst()
 {
-    std::unique_ptr<EncoderJob> job;
+    std::unique_ptr<CommandJob> job;
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (entries.empty())
@@ -61,19 +61,19 @@ std::unique_ptr<EncoderJob> JobQueue::removeFirst()
     return job;
 }
 
-qint64 JobQueue::pendingBytes() const
+qint64 CommandQueue::pendingBytes() const
 {
     std::lock_guard<std::mutex> lock(mutex);
     return pending;
 }
 
-void JobQueue::close()
+void CommandQueue::close()
 {
     closed.store(true);
     wakeWaiters();
 }
 
-void JobQueue::clear()
+void CommandQueue::clear()
 {
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -84,21 +84,21 @@ void JobQueue::clear()
     changed.notify_all();
 }
 
-bool JobQueue::waitForRoom(qint64 threshold, const std::atomic<bool> &stop)
+bool CommandQueue::waitForRoom(qint64 threshold, const std::atomic<bool> &stop)
 {
     std::unique_lock<std::mutex> lock(mutex);
     changed.wait(lock, [&] { return pending <= threshold || stop.load(); });
     return pending <= threshold;
 }
 
-void JobQueue::wakeWaiters()
+void CommandQueue::wakeWaiters()
 {
     // Taken and dropped, so that a waiter between its test and its sleep sees the change.
     { std::lock_guard<std::mutex> lock(mutex); }
     changed.notify_all();
 }
 
-void JobQueue::setAddedHandler(std::function<void()> handler)
+void CommandQueue::setAddedHandler(std::function<void()> handler)
 {
     std::lock_guard<std::mutex> lock(mutex);
     added = std::move(handler);
