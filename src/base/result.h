@@ -50,3 +50,4 @@ private:
     ResultCode value = ResultCode::Succeeded;
     QString place;
 };
+Q_DECLARE_METATYPE(Result)

@@ -7,7 +7,6 @@
 #include <QSocketNotifier>
 #include <QStringList>
 
-#include "extraction/extraction.h"
 #include "extraction/objectnames.h"
 #include "text/resulttext.h"
 #include "text/statustext.h"
@@ -39,36 +38,37 @@ public:
                 stopIfSignalled();
             });
         }
-        extraction.setProgressInterval(REFRESH_MS);
-        QObject::connect(&extraction, &Extraction::objectStarted, &loop,
+        job.setProgressInterval(REFRESH_MS);
+        QObject::connect(&job, &ExtractionJob::objectStarted, &loop,
                          [this](DVDAObject *object, const QString &) { objectStarted(object); });
-        QObject::connect(&extraction, &Extraction::objectRenamed, &loop,
+        QObject::connect(&job, &ExtractionJob::objectRenamed, &loop,
                          [this](DVDAObject *, const QString &name) {
                              display->printLine(tr("  written as %1: an earlier object of this "
                                                    "extraction has its name").arg(name));
                          });
-        QObject::connect(&extraction, &Extraction::objectFinished, &loop,
-                         [this](DVDAObject *object, ResultCode code, const ObjectCheck &check) {
-                             objectFinished(object, Result(code, check.where));
+        QObject::connect(&job, &ExtractionJob::objectFinished, &loop,
+                         [this](DVDAObject *object, const Result &outcome, const ObjectCheck &) {
+                             objectFinished(object, outcome);
                          });
-        QObject::connect(&extraction, &Extraction::progress, &loop,
+        QObject::connect(&job, &ExtractionJob::progress, &loop,
                          [this](const ExtractionStatus &status) { refresh(status); });
-        QObject::connect(&extraction, &Extraction::commandOutput, &loop,
+        QObject::connect(&job, &ExtractionJob::commandOutput, &loop,
                          [this](const QByteArray &error, const QByteArray &output) {
                              display->forwardError(error);
                              display->forwardOutput(output);
                          });
-        QObject::connect(&extraction, &Extraction::finished, &loop,
-                         [this](ResultCode, const QList<ObjectCheck> &) {
-                             result = extraction.result();
-                             loop.quit();
-                         });
+        QObject::connect(&job, &ExtractionJob::ended, &loop, [this](const JobEnding &end) {
+            ending = end;
+            loop.quit();
+        });
     }
 
-    Result exec(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+    ExtractionJob::Start exec(const QList<DVDAObject *> &selection, const ExtractOptions &options,
+                              const ExtractionJob::ReplaceExisting &replaceExisting, bool objectsLeftOut)
     {
-        if (!extraction.start(objects, options))
-            return ResultCode::Cancelled;
+        const ExtractionJob::Start started = job.start(selection, options, replaceExisting, objectsLeftOut);
+        if (started != ExtractionJob::Start::Started)
+            return started;
         loop.exec();
         display->clear();
         if (keepGoing && !failures.isEmpty()) {
@@ -76,16 +76,17 @@ public:
             for (const QString &failure : std::as_const(failures))
                 display->printLine(QStringLiteral("  ") + failure);
         }
-        const QList<Result> commands = extraction.commandFailures();
+        const QList<Result> commands = job.run().commandFailures();
         if (keepGoing && !commands.isEmpty()) {
             display->printLine(tr("Failed commands: %1").arg(commands.size()));
             for (const Result &failure : commands)
                 display->printLine(QStringLiteral("  ") + failure.where());
         }
-        return result;
+        return started;
     }
 
-    ExtractionReport report() const { return extraction.report(); }
+    const QString &refusal() const { return job.refusal(); }
+    JobEnding ending;
 
 private:
     void objectStarted(DVDAObject *object)
@@ -117,7 +118,7 @@ private:
             return;
         stopping = true;
         display->printLine(tr("Stopping..."));
-        extraction.stop();
+        job.stop();
     }
 
     void refresh(const ExtractionStatus &status)
@@ -139,7 +140,7 @@ private:
     }
 
     ProgressDisplay *display;
-    Extraction extraction;
+    ExtractionJob job;
     QEventLoop loop;
     std::unique_ptr<QSocketNotifier> stopNotifier;
     bool keepGoing;
@@ -148,17 +149,17 @@ private:
     QStringList runningObjects;
     QString lastObject; // shown between two objects, as before
     bool stopping = false;
-    Result result;
 };
 
 } // namespace
 
-Result runExtraction(const QList<DVDAObject *> &objects, const ExtractOptions &options,
-                     ProgressDisplay *display, int stopFd, ExtractionReport *report)
+ExtractionJob::Start runExtraction(const QList<DVDAObject *> &selection, const ExtractOptions &options,
+                                   const ExtractionJob::ReplaceExisting &replaceExisting, bool objectsLeftOut,
+                                   ProgressDisplay *display, int stopFd, JobEnding *ending, QString *refusal)
 {
     ExtractionRun run(display, options, stopFd);
-    const Result result = run.exec(objects, options);
-    if (report)
-        *report = run.report();
-    return result;
+    const ExtractionJob::Start started = run.exec(selection, options, replaceExisting, objectsLeftOut);
+    *ending = run.ending;
+    *refusal = run.refusal();
+    return started;
 }

@@ -12,6 +12,7 @@
 #include "cli/cliarguments.h"
 #include "cli/consolestreams.h"
 #include "cli/extractionrun.h"
+#include "job/jobplan.h"
 #include "cli/jsoncliformatter.h"
 #include "text/optionstext.h"
 #include "cli/progressdisplay.h"
@@ -21,15 +22,9 @@
 #include "zone/dvdazone.h"
 #include "zone/zoneopener.h"
 #include "zone/zoneproblem.h"
-#include "extraction/wholetitles.h"
-#include "extraction/commandprocess.h"
 #include "extraction/objectnames.h"
-#include "output/stagedfile.h"
-#include "extraction/plannedfiles.h"
 #include "text/existingfilestext.h"
 #include "text/checkreport.h"
-#include "text/riplog.h"
-#include "text/resulttext.h"
 #include "kestrova_version.h"
 
 namespace {
@@ -146,100 +141,100 @@ bool checkOutputFolder(const QString &path, QDir *dir, QString *error)
     return true;
 }
 
-// After a run over all, a titleset or a title of a zone whose damage kept objects out of
-// the tree: the run did not cover what was asked. The problems again, last, and true.
-[[nodiscard]] bool reportHiddenObjects(const CliArguments &args, const DVDAZone *zone)
+// "a.wav, b.wav in '/out' exist; use --overwrite or another folder"
+QString existingFilesText(const QStringList &existing, const QString &folder)
 {
-    if (!groupsMayLackObjects(args.selectors, zone))
-        return false;
-    printError(tr("parts of the zone could not be read; their objects were left out:"));
-    printProblems(zone);
-    return true;
+    return tr("%1 in '%2' %3; use --overwrite or another folder")
+        .arg(existingFilesList(existing), folder, existing.size() == 1 ? tr("exists") : tr("exist"));
 }
 
-// The extraction with the progress display and the stop signals.
-[[nodiscard]] Result runWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options,
-                             ExtractionReport *report)
+// The job with the progress display and the stop signals; files that exist already are
+// replaced only with --overwrite. Returns the exit status of a job that did not start.
+[[nodiscard]] int runJob(const CliArguments &args, const QList<DVDAObject *> &selection, bool objectsLeftOut,
+                         JobEnding *ending)
 {
+    const auto replace = [&args](const QStringList &existing) {
+        if (!args.overwrite)
+            printError(existingFilesText(existing, args.options.outputDir.path()));
+        return args.overwrite;
+    };
     const int stopFd = installStopSignals();
     ProgressDisplay display(stderrIsTerminal());
-    return runExtraction(objects, options, &display, stopFd, report);
+    QString refusal;
+    switch (runExtraction(selection, args.options, replace, objectsLeftOut, &display, stopFd, ending, &refusal)) {
+    case ExtractionJob::Start::Started:
+        return ExitSuccess;
+    case ExtractionJob::Start::Refused:
+        printError(refusal);
+        return ExitUsage;
+    case ExtractionJob::Start::Declined:
+        return ExitUsage;
+    case ExtractionJob::Start::Busy:
+        break;
+    }
+    return ExitFailure;
+}
+
+// What a dry run prints: the options and the objects the job would run, then why it would
+// not run, if it would not.
+int printDryRun(const CliArguments &args, const QList<DVDAObject *> &selection)
+{
+    const JobPlan plan = planJob(selection, args.options);
+    QString text = optionsText(args.options);
+    for (const DVDAObject *object : plan.objects)
+        text += QStringLiteral("object: %1 %2\n").arg(selectorOf(object), objectBaseName(object));
+    const int printed = printOutput(text.toUtf8());
+    if (printed != ExitSuccess)
+        return printed;
+    if (!plan.refusal.isEmpty()) {
+        printError(plan.refusal);
+        return ExitUsage;
+    }
+    if (!args.overwrite && !plan.existing.isEmpty()) {
+        printError(existingFilesText(plan.existing, args.options.outputDir.path()));
+        return ExitUsage;
+    }
+    return ExitSuccess;
+}
+
+// Any damage in the zone that kept objects of the selection out, named again last.
+void printHiddenObjects(const DVDAZone *zone)
+{
+    printError(tr("parts of the zone could not be read; their objects were left out:"));
+    printProblems(zone);
 }
 
 int runExtract(CliArguments args)
 {
     std::unique_ptr<DVDAZone> zone;
-    QList<DVDAObject *> objects;
+    QList<DVDAObject *> selection;
     int status = ExitSuccess;
-    if (!openSelected(args, &zone, &objects, &status))
+    if (!openSelected(args, &zone, &selection, &status))
         return status;
-    if (args.options.perTitle)
-        objects = wholeTitles(objects);
     QString error;
     if (!checkOutputFolder(args.outputPath, &args.options.outputDir, &error)) {
         printError(error);
         return ExitFailure;
     }
+    if (args.dryRun)
+        return printDryRun(args, selection);
 
-    const QString repeated = repeatedPlannedFile(objects, args.options);
-    if (!repeated.isEmpty())
-        return usageError(tr("the name template gives more than one file the name '%1'").arg(repeated));
-    int nameLimit = 0;
-    const QString tooLong = tooLongPlannedName(objects, args.options, &nameLimit);
-    if (!tooLong.isEmpty())
-        return usageError(tr("the name of '%1' is longer than the output folder's file system allows "
-                             "(%2 bytes, %3 more while it is written)")
-                              .arg(tooLong).arg(nameLimit).arg(stagingPath(tooLong).size() - tooLong.size()));
-
-    // Two discs of the same layout give the same names: a second rip into the folder of
-    // the first must not replace it unasked. A dry run lists the objects all the same.
-    const QStringList existing = args.overwrite ? QStringList()
-                                                : existingPlannedFiles(objects, args.options);
-    if (args.dryRun) {
-        QString text = optionsText(args.options);
-        for (const DVDAObject *object : objects) {
-            text += QStringLiteral("object: %1 %2\n").arg(selectorOf(object), objectBaseName(object));
-        }
-        const int printed = printOutput(text.toUtf8());
-        if (printed != ExitSuccess)
-            return printed;
-        QString missing;
-        if (args.options.run && !commandProgramFound(args.options.command, &missing)) {
-            printError(tr("the command's program '%1' is not found on PATH or not executable").arg(missing));
-            return ExitUsage;
-        }
-        if (existing.isEmpty())
-            return ExitSuccess;
-    }
-    if (!existing.isEmpty()) {
-        printError(tr("%1 in '%2' %3; use --overwrite or another folder")
-                       .arg(existingFilesList(existing), args.options.outputDir.path(),
-                            existing.size() == 1 ? tr("exists") : tr("exist")));
-        return ExitUsage;
-    }
-
-    // A command whose program cannot be started would fail on every file: found first.
-    QString missing;
-    if (args.options.run && !commandProgramFound(args.options.command, &missing)) {
-        printError(tr("the command's program '%1' is not found on PATH or not executable").arg(missing));
-        return ExitUsage;
-    }
-
-    ExtractionReport report;
-    const Result result = runWalk(objects, args.options, &report);
-    // The files were written all the same, but what the decoder reported is in them.
-    for (const QString &line : damagedFileLines(report.checks))
+    JobEnding ending;
+    status = runJob(args, selection, groupsMayLackObjects(args.selectors, zone.get()), &ending);
+    if (status != ExitSuccess)
+        return status;
+    for (const QString &line : std::as_const(ending.damagedLines))
         writeStderr(line + QLatin1Char('\n'));
-    const Result logged = appendRipLog(report);
-    if (logged.failed())
-        printError(tr("the rip log cannot be written: %1").arg(logged.where()));
-    writeStderr(runSummaryText(report) + QLatin1Char('\n'));
-    const bool incomplete = result != ResultCode::Cancelled && reportHiddenObjects(args, zone.get());
+    if (ending.log.failed())
+        printError(tr("the rip log cannot be written: %1").arg(ending.log.where()));
+    writeStderr(ending.summary + QLatin1Char('\n'));
+    if (ending.objectsLeftOut)
+        printHiddenObjects(zone.get());
     // The last line says what came of it, in words that match the exit status.
-    writeStderr(outcomeText(report, incomplete, logged) + QLatin1Char('\n'));
-    if (result == ResultCode::Cancelled)
+    writeStderr(ending.outcome + QLatin1Char('\n'));
+    if (ending.result == ResultCode::Cancelled)
         return ExitCancelled;
-    return outcomeClean(report, incomplete, logged) ? ExitSuccess : ExitFailure;
+    return ending.clean ? ExitSuccess : ExitFailure;
 }
 
 QByteArray verifyReport(const QList<ObjectCheck> &checks, bool json)
@@ -263,22 +258,24 @@ QByteArray verifyReport(const QList<ObjectCheck> &checks, bool json)
 int runVerify(const CliArguments &args)
 {
     std::unique_ptr<DVDAZone> zone;
-    QList<DVDAObject *> objects;
+    QList<DVDAObject *> selection;
     int status = ExitSuccess;
-    if (!openSelected(args, &zone, &objects, &status))
+    if (!openSelected(args, &zone, &selection, &status))
         return status;
-    ExtractionReport report;
-    const Result result = runWalk(objects, args.options, &report);
-    const QList<ObjectCheck> &checks = report.checks;
-    const int printed = printOutput(verifyReport(checks, args.json));
-    if (result == ResultCode::Cancelled)
+    JobEnding ending;
+    status = runJob(args, selection, groupsMayLackObjects(args.selectors, zone.get()), &ending);
+    if (status != ExitSuccess)
+        return status;
+    const int printed = printOutput(verifyReport(ending.report.checks, args.json));
+    if (ending.result == ResultCode::Cancelled)
         return ExitCancelled;
     if (printed != ExitSuccess)
         return printed;
-    if (result != ResultCode::Succeeded)
-        printError(resultText(result));
-    const bool incomplete = reportHiddenObjects(args, zone.get());
-    return result == ResultCode::Succeeded && allClean(checks) && !incomplete ? ExitSuccess : ExitFailure;
+    if (ending.result.failed())
+        printError(ending.outcome);
+    if (ending.objectsLeftOut)
+        printHiddenObjects(zone.get());
+    return ending.clean ? ExitSuccess : ExitFailure;
 }
 
 } // namespace

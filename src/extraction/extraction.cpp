@@ -101,6 +101,7 @@ Extraction::Extraction(QObject *parent) : QObject(parent)
 {
     qRegisterMetaType<DVDAObject *>("DVDAObject*");
     qRegisterMetaType<ResultCode>("ResultCode");
+    qRegisterMetaType<Result>("Result");
     qRegisterMetaType<ObjectCheck>("ObjectCheck");
     qRegisterMetaType<QList<ObjectCheck>>("QList<ObjectCheck>");
     qRegisterMetaType<ExtractionStatus>("ExtractionStatus");
@@ -338,7 +339,7 @@ Result Extraction::extractObject(int k, int worker)
     run->blocksDone.fetch_add(run->sizes[size_t(k)].blocks);
     run->millisecondsDone.fetch_add(qint64(run->sizes[size_t(k)].seconds * 1000));
     run->objectsDone.fetch_add(1);
-    emit objectFinished(object, result.code(), check);
+    emit objectFinished(object, result, check);
     return result;
 }
 
@@ -427,7 +428,7 @@ void Extraction::finishIfDone()
     run->report = ExtractionReport{run->options, reached,
                                    run->runner ? run->runner->records() : QList<CommandRecord>(),
                                    run->result, run->started, run->clock.elapsed(), int(run->objects.size())};
-    emit finished(run->result.code(), reached);
+    emit finished(run->result, reached);
 }
 
 void Extraction::joinWorkers()

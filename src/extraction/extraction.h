@@ -76,13 +76,13 @@ signals:
     // After objectStarted: an earlier object of this extraction has the object's base
     // name, so its files are written under baseName instead.
     void objectRenamed(DVDAObject *object, const QString &baseName);
-    void objectFinished(DVDAObject *object, ResultCode result, const ObjectCheck &check);
+    void objectFinished(DVDAObject *object, const Result &result, const ObjectCheck &check);
     void progress(const ExtractionStatus &status);
     // What the command wrote, when it does not go to the log.
     void commandOutput(const QByteArray &error, const QByteArray &output);
     // The first failure of the walk, else of the command; Cancelled after a stop. checks:
     // what each object dumped or verified was found to hold, in list order.
-    void finished(ResultCode result, const QList<ObjectCheck> &checks);
+    void finished(const Result &result, const QList<ObjectCheck> &checks);
 
 private:
     struct Run;

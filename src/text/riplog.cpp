@@ -1,7 +1,6 @@
 #include "text/riplog.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 
 #include "zone/dvdazone.h"
@@ -12,8 +11,6 @@
 #include "kestrova_version.h"
 
 namespace {
-
-const char ripLogName[] = "kestrova-rip.log";
 
 QString tr(const char *text, int n = -1)
 {
@@ -121,15 +118,6 @@ QString ripLogText(const ExtractionReport &report)
     line(tr("Result: %1").arg(resultText(report.result)));
     line(tr("Summary: %1").arg(runSummaryText(report)));
     return text + QLatin1Char('\n');
-}
-
-Result appendRipLog(const ExtractionReport &report)
-{
-    QFile log(report.options.outputDir.filePath(QLatin1String(ripLogName)));
-    const QByteArray text = ripLogText(report).toUtf8();
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append) || log.write(text) != text.size() || !log.flush())
-        return Result(ResultCode::WriteOutput, QStringLiteral("%1: %2").arg(log.fileName(), log.errorString()));
-    return ResultCode::Succeeded;
 }
 
 namespace {

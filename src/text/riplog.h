@@ -1,7 +1,7 @@
 #pragma once
 // What an extraction wrote, said at its end and kept beside the files: a summary line,
-// and the rip log "kestrova-rip.log" (plain text, a record appended per run), as users of
-// CD rippers keep with their rips.
+// and the record of the rip log (plain text, a record appended per run), as users of CD
+// rippers keep with their rips.
 #include <QString>
 
 #include "base/result.h"
@@ -15,9 +15,6 @@
 // samples (and a FLAC file's own MD5), what verify counts, the command on each file and its
 // exit status, and the result.
 [[nodiscard]] QString ripLogText(const ExtractionReport &report);
-
-// Appends the record to "kestrova-rip.log" in the output folder; the failure names it.
-[[nodiscard]] Result appendRipLog(const ExtractionReport &report);
 
 // The last line of an extraction: what came of it, in words that match its exit status.
 // "Extraction succeeded." only when every object was extracted clean, its command (if

@@ -17,13 +17,8 @@
 #include "zone/dvdazone.h"
 #include "zone/zoneopener.h"
 #include "zone/zoneproblem.h"
-#include "extraction/wholetitles.h"
 #include "extraction/objectnames.h"
-#include "extraction/commandprocess.h"
-#include "extraction/plannedfiles.h"
 #include "text/existingfilestext.h"
-#include "text/checkreport.h"
-#include "text/riplog.h"
 #include "text/objectselector.h"
 #include "text/statustext.h"
 #include "window/appresources.h"
@@ -60,26 +55,31 @@ void writeTo(FILE *stream, const QByteArray &bytes)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
 }
+// A message of the job ("the name template gives ...") as the window's boxes say it.
+QString sentence(const QString &text)
+{
+    return text.left(1).toUpper() + text.mid(1) + QLatin1Char('.');
+}
 } // namespace
 
 Kestrova::Kestrova(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::KestrovaUI>())
 {
     loadAppResources();
     running.setProgressInterval(refreshIntervalMs);
-    connect(&running, &Extraction::objectStarted, this,
+    connect(&running, &ExtractionJob::objectStarted, this,
             [this](DVDAObject *object, const QString &) { objectStarted(object); });
-    connect(&running, &Extraction::objectFinished, this,
-            [this](DVDAObject *object, ResultCode result, const ObjectCheck &) {
+    connect(&running, &ExtractionJob::objectFinished, this,
+            [this](DVDAObject *object, const Result &result, const ObjectCheck &) {
                 objectFinished(object, result);
             });
-    connect(&running, &Extraction::progress, this, &Kestrova::showProgress);
+    connect(&running, &ExtractionJob::progress, this, &Kestrova::showProgress);
     // The command's output, when it does not go to the log, onto the program's own.
-    connect(&running, &Extraction::commandOutput, this,
+    connect(&running, &ExtractionJob::commandOutput, this,
             [](const QByteArray &error, const QByteArray &output) {
                 writeTo(stderr, error);
                 writeTo(stdout, output);
             });
-    connect(&running, &Extraction::finished, this, &Kestrova::extractionFinished);
+    connect(&running, &ExtractionJob::ended, this, &Kestrova::extractionFinished);
 }
 
 Kestrova::~Kestrova()
@@ -387,41 +387,17 @@ void Kestrova::extract()
         }
         dialog.saveSettings();
         options = dialog.options();
-        objects = options.perTitle ? wholeTitles(selectedObjects()) : selectedObjects();
     }
-    if (!overwriteAllowed(objects, options)) {
-        tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        return;
-    }
-    startWalk(objects, options);
+    startWalk(selectedObjects(), options);
 }
 
 // Two discs of the same layout give the same names: a second rip into the folder of the
 // first replaces it only when the user says so, once per extraction.
-bool Kestrova::overwriteAllowed(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+bool Kestrova::replaceAllowed(const QStringList &existing, const QDir &folder)
 {
-    const QString repeated = repeatedPlannedFile(objects, options);
-    if (!repeated.isEmpty()) {
-        QMessageBox::warning(this, windowTitle(),
-                             tr("The name template gives more than one file the name %1.")
-                                 .arg(QDir::toNativeSeparators(repeated)));
-        return false;
-    }
-    int nameLimit = 0;
-    const QString tooLong = tooLongPlannedName(objects, options, &nameLimit);
-    if (!tooLong.isEmpty()) {
-        QMessageBox::warning(this, windowTitle(),
-                             tr("The name of %1 is longer than the output folder's file system allows "
-                                "(%2 bytes, with a few more while it is written).")
-                                 .arg(QDir::toNativeSeparators(tooLong)).arg(nameLimit));
-        return false;
-    }
-    const QStringList existing = existingPlannedFiles(objects, options);
-    if (existing.isEmpty())
-        return true;
     QMessageBox ask(QMessageBox::Warning, windowTitle(),
                     tr("%n file(s) of this extraction exist already in %1.", nullptr, int(existing.size()))
-                        .arg(QDir::toNativeSeparators(options.outputDir.path())),
+                        .arg(QDir::toNativeSeparators(folder.path())),
                     QMessageBox::Cancel, this);
     ask.setInformativeText(existingFilesList(existing) + QLatin1Char('\n')
                            + tr("Overwrite them, or cancel and choose another folder?"));
@@ -451,16 +427,15 @@ QList<DVDAObject *> Kestrova::selectedObjects() const
 
 void Kestrova::startWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options)
 {
-    // A command whose program cannot be started would fail on every file: found first.
-    QString missing;
-    if (options.mode == ModeConvert && options.run && !commandProgramFound(options.command, &missing)) {
-        QMessageBox::warning(this, windowTitle(),
-                             tr("The command's program %1 is not found on PATH or not executable.").arg(missing));
-        return;
-    }
     tree->setSelectionMode(QAbstractItemView::NoSelection);
     verifying = options.mode == ModeVerify;
-    if (!running.start(objects, options)) {
+    const auto replace = [this, &options](const QStringList &existing) {
+        return replaceAllowed(existing, options.outputDir);
+    };
+    const ExtractionJob::Start started = running.start(objects, options, replace);
+    if (started != ExtractionJob::Start::Started) {
+        if (started == ExtractionJob::Start::Refused)
+            QMessageBox::warning(this, windowTitle(), sentence(running.refusal()));
         tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
         return;
     }
@@ -479,7 +454,7 @@ void Kestrova::startWalk(const QList<DVDAObject *> &objects, const ExtractOption
     bar->show();
 }
 
-void Kestrova::extractionFinished(ResultCode result, const QList<ObjectCheck> &checks)
+void Kestrova::extractionFinished(const JobEnding &ending)
 {
     delete bar;
     bar = nullptr;
@@ -489,9 +464,8 @@ void Kestrova::extractionFinished(ResultCode result, const QList<ObjectCheck> &c
     tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // An object is done once the command has finished with its files: where it failed, was
     // killed or never came to them, the object is selected again to be tried again.
-    const QList<DVDAObject *> undone = running.commandUndone();
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
-        if (undone.contains(ZoneInfo::itemObject(*it)))
+        if (ending.commandUndone.contains(ZoneInfo::itemObject(*it)))
             (*it)->setSelected(true);
     if (closeWhenDone) {
         // The user is leaving: no message box that would outlive the window.
@@ -499,23 +473,21 @@ void Kestrova::extractionFinished(ResultCode result, const QList<ObjectCheck> &c
         return;
     }
     ui->statusbar->showMessage(tr("Done"), doneMessageMs);
-    if (verifying && result != ResultCode::Cancelled && !checks.isEmpty()) {
+    const QList<ObjectCheck> &checks = ending.report.checks;
+    if (verifying && ending.result != ResultCode::Cancelled && !checks.isEmpty()) {
         QStringList names;
         for (const ObjectCheck &check : checks)
             names << objectBaseName(check.object);
         VerifyReport(names, checks, this).exec();
     } else if (verifying) {
-        showResult(this, running.result(), damagedFileLines(checks));
+        showResult(this, ending.result, ending.damagedLines);
     } else {
         // What was written, said and kept beside the files.
-        const ExtractionReport report = running.report();
-        QStringList lines = damagedFileLines(checks);
-        // A rip log that cannot be written fails the run: the record of it is missing.
-        const Result logged = appendRipLog(report);
-        if (logged.failed())
-            lines << tr("The rip log cannot be written: %1").arg(logged.where());
-        showResult(this, running.result().ok() && logged.failed() ? logged : running.result(), lines,
-                   runSummaryText(report), report.options.outputDir.absolutePath());
+        QStringList lines = ending.damagedLines;
+        if (ending.log.failed())
+            lines << tr("The rip log cannot be written: %1").arg(ending.log.where());
+        showResult(this, ending.result.ok() && ending.log.failed() ? ending.log : ending.result, lines,
+                   ending.summary, ending.report.options.outputDir.absolutePath());
     }
 }
 
@@ -566,7 +538,7 @@ void Kestrova::objectStarted(DVDAObject *object)
     }
 }
 
-void Kestrova::objectFinished(DVDAObject *, ResultCode result)
+void Kestrova::objectFinished(DVDAObject *, const Result &result)
 {
     if (!markedItem)
         return;

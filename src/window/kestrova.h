@@ -7,7 +7,7 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "extraction/extraction.h"
+#include "job/extractionjob.h"
 
 class DVDAObject;
 class DVDAZone;
@@ -37,7 +37,7 @@ public:
     QSplitter *splitter() const { return panes; }
     // Laid over the status bar while an extraction runs; null otherwise.
     QProgressBar *progressBar() const { return bar; }
-    const Extraction &extraction() const { return running; }
+    const Extraction &extraction() const { return running.run(); }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -73,14 +73,13 @@ private:
     void showAbout();
     // Runs the extraction's walk over the objects with the status bar's progress.
     void startWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options);
-    // True when every file has a name of its own and none exists yet, or the user chose to
-    // overwrite them.
-    [[nodiscard]] bool overwriteAllowed(const QList<DVDAObject *> &objects, const ExtractOptions &options);
+    // The job's question: the user replaces the files that exist already, or not.
+    [[nodiscard]] bool replaceAllowed(const QStringList &existing, const QDir &folder);
     QList<DVDAObject *> selectedObjects() const;
     void objectStarted(DVDAObject *object);
-    void objectFinished(DVDAObject *object, ResultCode result);
+    void objectFinished(DVDAObject *object, const Result &result);
     void showProgress(const ExtractionStatus &status);
-    void extractionFinished(ResultCode result, const QList<ObjectCheck> &checks);
+    void extractionFinished(const JobEnding &ending);
 
     std::unique_ptr<Ui::KestrovaUI> ui;
     std::unique_ptr<DVDAZone> openZone;
@@ -89,7 +88,7 @@ private:
     QSplitter *panes = nullptr;
     QProgressBar *bar = nullptr; // lives exactly as long as the extraction runs
     QLabel *wholeLabel = nullptr; // the whole extraction's progress, empty when none runs
-    Extraction running;
+    ExtractionJob running;
     // The tree item of the object being extracted, and its background before.
     QTreeWidgetItem *markedItem = nullptr;
     QBrush markedBackground;

@@ -58,7 +58,7 @@ void TestEncodeWait::nextTrackWaitsForTheCommand()
     connect(&extraction, &Extraction::objectStarted, this,
             [&states](DVDAObject *, const QString &) { states << 1; });
     connect(&extraction, &Extraction::objectFinished, this,
-            [&states](DVDAObject *, ResultCode code, const ObjectCheck &) {
+            [&states](DVDAObject *, const Result &code, const ObjectCheck &) {
                 states << (code == ResultCode::Succeeded ? 2 : 3);
             });
     QSignalSpy finished(&extraction, &Extraction::finished);
@@ -80,7 +80,7 @@ void TestEncodeWait::nextTrackWaitsForTheCommand()
     go.close();
     QVERIFY(finished.wait(20000));
     QCOMPARE(states, (QList<int>{1, 2, 1, 2}));
-    QCOMPARE(finished.at(0).at(0).value<ResultCode>(), ResultCode::Succeeded);
+    QCOMPARE(finished.at(0).at(0).value<Result>().code(), ResultCode::Succeeded);
     QCOMPARE(dumpzone::fileBytes(commands), (first + "\n" + second + "\n").toUtf8());
     QVERIFY(!QFile::exists(first) && !QFile::exists(second));
 }

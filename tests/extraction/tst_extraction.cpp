@@ -35,12 +35,12 @@ struct Run {
         QObject::connect(&extraction, &Extraction::objectStarted, &extraction,
                          [this](DVDAObject *object, const QString &) { items.append({object, 1}); });
         QObject::connect(&extraction, &Extraction::objectFinished, &extraction,
-                         [this](DVDAObject *object, ResultCode code, const ObjectCheck &) {
+                         [this](DVDAObject *object, const Result &code, const ObjectCheck &) {
                              items.append({object, code == ResultCode::Succeeded ? 2 : 3});
                          });
         QObject::connect(&extraction, &Extraction::finished, &extraction,
-                         [this](ResultCode code, const QList<ObjectCheck> &) {
-                             result = code;
+                         [this](const Result &code, const QList<ObjectCheck> &) {
+                             result = code.code();
                              ended = true;
                          });
     }
@@ -325,7 +325,7 @@ private slots:
         Run run;
         Extraction *extraction = &run.extraction;
         QObject::connect(extraction, &Extraction::objectFinished, extraction,
-                         [extraction](DVDAObject *, ResultCode, const ObjectCheck &) {
+                         [extraction](DVDAObject *, const Result &, const ObjectCheck &) {
                              extraction->stop();
                          },
                          Qt::DirectConnection);
@@ -509,7 +509,7 @@ private slots:
             seen << item.second;
         QCOMPARE(seen, states);
         QCOMPARE(run.result, ResultCode::BlockNotFound);
-        QCOMPARE(finished.at(1).at(1).value<ResultCode>(), ResultCode::BlockNotFound);
+        QCOMPARE(finished.at(1).at(1).value<Result>().code(), ResultCode::BlockNotFound);
         QCOMPARE(filesIn(out.path()).size(), files);
     }
 

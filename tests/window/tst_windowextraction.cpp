@@ -364,7 +364,7 @@ private slots:
         DialogThenBox box([&](QMessageBox *m) { said = m->text(); });
         pressCtrlE(*w);
         QVERIFY(QTest::qWaitFor([&] { return box.boxSeen(); }));
-        QCOMPARE(said, QString("The name template gives more than one file the name %1.")
+        QCOMPARE(said, QString("The name template gives more than one file the name '%1'.")
                            .arg(out->filePath("same.pcm")));
         verifyEnabling(*w, false);
         QVERIFY(QDir(out->path()).isEmpty());

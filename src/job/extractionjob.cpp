@@ -1,0 +1,27 @@
+#include "job/extractionjob.h"
+
+ExtractionJob::ExtractionJob(QObject *parent) : QObject(parent)
+{
+    connect(&extraction, &Extraction::objectStarted, this, &ExtractionJob::objectStarted);
+    connect(&extraction, &Extraction::objectRenamed, this, &ExtractionJob::objectRenamed);
+    connect(&extraction, &Extraction::objectFinished, this, &ExtractionJob::objectFinished);
+    connect(&extraction, &Extraction::progress, this, &ExtractionJob::progress);
+    connect(&extraction, &Extraction::commandOutput, this, &ExtractionJob::commandOutput);
+    connect(&extraction, &Extraction::finished, this,
+            [this] { emit ended(endJob(extraction, leftOut)); });
+}
+
+ExtractionJob::Start ExtractionJob::start(const QList<DVDAObject *> &selection, const ExtractOptions &options,
+                                          const ReplaceExisting &replaceExisting, bool objectsLeftOut)
+{
+    if (extraction.isRunning())
+        return Start::Busy;
+    const JobPlan plan = planJob(selection, options);
+    refused = plan.refusal;
+    if (!refused.isEmpty())
+        return Start::Refused;
+    if (!plan.existing.isEmpty() && !replaceExisting(plan.existing))
+        return Start::Declined;
+    leftOut = objectsLeftOut;
+    return extraction.start(plan.objects, options) ? Start::Started : Start::Busy;
+}
