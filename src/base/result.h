@@ -13,7 +13,6 @@ enum class [[nodiscard]] ResultCode : int {
     CloseOutput = -15,
     WriteOutput = -16,
     BlockNotFound = -18,
-    AllocConverter = -20,
     LoadDecoder = -25,
     InitMlpDecoder = -26,
     MlpDecoder = -27,
@@ -27,6 +26,11 @@ enum class [[nodiscard]] ResultCode : int {
     TitleGap = -37,      // a whole title whose tracks do not follow each other on the disc
     NoAudio = -38,       // an object whose blocks hold no audio pack
     MlpGroupRates = -39, // an MLP stream whose channel groups run at different rates
+    BadMode = -40,       // options that neither store, convert nor verify
+    NotPcmOrMlp = -41,   // a stream that is neither linear PCM nor MLP
+    BadSampleRate = -42, // a header with no rate (0 Hz), or group 2 faster than group 1
+    UnknownDepth = -43,  // a header with a sample depth other than 16, 20 or 24 bits
+    BadChannels = -44,   // a header with channel counts no channel assignment has
 };
 Q_DECLARE_METATYPE(ResultCode)
 

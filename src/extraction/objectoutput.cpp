@@ -66,7 +66,7 @@ ObjectOutput::ObjectOutput(const StreamInfo &info, const QString &basePath,
         return;
     }
     if (options.mode != ModeConvert && options.mode != ModeVerify) {
-        state = ResultCode::AllocConverter;
+        state = ResultCode::BadMode;
         return;
     }
     // Only a stream with a second substream carries a stereo downmix (PCM never does).
@@ -85,7 +85,7 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
     const bool verifying = options.mode == ModeVerify;
     const bool mlpStream = info.subStreamId == SUBSTREAM_MLP;
     if (info.subStreamId != SUBSTREAM_PCM && !mlpStream) {
-        state = ResultCode::AllocConverter;
+        state = ResultCode::NotPcmOrMlp;
         return;
     }
     // libavcodec refuses MLP whose group 2 runs at another rate than group 1 (fronts at

@@ -46,7 +46,7 @@ SampleFileSink::SampleFileSink(const StreamInfo &format_, OutputLayout layout,
     const int channels = format.channels();
     // More channels than there are slots is no row of the table: nothing is laid out.
     if (format.group1Channels < 0 || format.group2Channels < 0 || channels > SLOTS) {
-        state = ResultCode::AllocConverter;
+        state = ResultCode::BadChannels;
         return;
     }
     for (int n = 0; n < channels; ++n)
@@ -119,8 +119,12 @@ Result SampleFileSink::openSlot(const LayoutFile &spec)
     // A header with no rate, depth or channel is no audio file: a damaged stream
     // description, which no player could read.
     const QString path = layoutFilePath(base, spec, extension(), templated);
-    if (spec.channels <= 0 || spec.rate <= 0 || spec.bits <= 0)
-        return state = Result(ResultCode::AllocConverter,
+    const ResultCode bad = spec.channels <= 0 ? ResultCode::BadChannels
+                           : spec.rate <= 0   ? ResultCode::BadSampleRate
+                           : spec.bits <= 0   ? ResultCode::UnknownDepth
+                                              : ResultCode::Succeeded;
+    if (bad != ResultCode::Succeeded)
+        return state = Result(bad,
                               QStringLiteral("%1: %2 channels, %3 Hz, %4 bits").arg(path)
                                   .arg(spec.channels).arg(spec.rate).arg(spec.bits));
     std::unique_ptr<SampleFile> &file = files[spec.slot];

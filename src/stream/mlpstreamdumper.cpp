@@ -51,7 +51,7 @@ Result DVDAMLPStreamDumper::start()
 {
     const int channels = info.group1Channels + info.group2Channels;
     if (info.group1Channels < 0 || info.group2Channels < 0 || channels > SampleSink::MAX_CHANNELS)
-        return state = ResultCode::AllocConverter; // more channels than any assignment has
+        return state = ResultCode::BadChannels; // more channels than any assignment has
     QString why;
     av = avcodecLibrary(&why);
     if (!av) {

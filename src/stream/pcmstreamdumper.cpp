@@ -21,12 +21,12 @@ Result DVDAPCMStreamDumper::check(const StreamInfo &info)
 {
     const int c1 = info.group1Channels, c2 = info.group2Channels;
     if (c1 <= 0 || c2 < 0 || c1 + c2 > MAX_GROUP_CHANNELS)
-        return ResultCode::AllocConverter;
-    if (!knownBits(info.group1Bits) || info.group1SampleRate <= 0)
-        return ResultCode::AllocConverter;
-    if (c2 > 0 && (!knownBits(info.group2Bits) || info.group2SampleRate <= 0
-                   || info.group2SampleRate > info.group1SampleRate))
-        return ResultCode::AllocConverter;
+        return ResultCode::BadChannels;
+    if (!knownBits(info.group1Bits) || (c2 > 0 && !knownBits(info.group2Bits)))
+        return ResultCode::UnknownDepth;
+    if (info.group1SampleRate <= 0
+        || (c2 > 0 && (info.group2SampleRate <= 0 || info.group2SampleRate > info.group1SampleRate)))
+        return ResultCode::BadSampleRate;
     return ResultCode::Succeeded;
 }
 

@@ -17,9 +17,10 @@ public:
     DVDAPCMStreamDumper(const StreamInfo &info, SampleSink &sink);
     Result write(const quint8 *data, int length) override;
 
-    // AllocConverter for a stream that cannot be unpacked: unknown bit resolution, no
-    // group-1 channels, a zero rate, or group 2 faster than group 1. Any of these would
-    // give units of no size or an impossible cycle.
+    // Refuses a stream that cannot be unpacked: channel counts no assignment has
+    // (BadChannels), an unknown bit resolution (UnknownDepth), a zero rate or group 2
+    // faster than group 1 (BadSampleRate). Any of these would give units of no size or an
+    // impossible cycle.
     static Result check(const StreamInfo &info);
 
     qint32 phase = 0; // position in the group-2 cycle; group-2 units come at phase 0

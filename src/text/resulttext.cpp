@@ -17,7 +17,6 @@ const ResultText resultTexts[] = {
     {ResultCode::CloseOutput, QT_TRANSLATE_NOOP("ExtractResult", "Cannot close file(s) in destination directory.")},
     {ResultCode::WriteOutput, QT_TRANSLATE_NOOP("ExtractResult", "Cannot write file(s) to destination directory.")},
     {ResultCode::BlockNotFound, QT_TRANSLATE_NOOP("ExtractResult", "Cannot find block in DVD-Audio zone.")},
-    {ResultCode::AllocConverter, QT_TRANSLATE_NOOP("ExtractResult", "Cannot allocate converter.")},
     {ResultCode::LoadDecoder, QT_TRANSLATE_NOOP("ExtractResult", "Cannot load avcodec.")},
     {ResultCode::InitMlpDecoder, QT_TRANSLATE_NOOP("ExtractResult", "Cannot initialize MLP decoder.")},
     {ResultCode::MlpDecoder, QT_TRANSLATE_NOOP("ExtractResult", "MLP decoder failed during extraction.")},
@@ -31,6 +30,11 @@ const ResultText resultTexts[] = {
     {ResultCode::TitleGap, QT_TRANSLATE_NOOP("ExtractResult", "Cannot join tracks that do not follow each other on the disc.")},
     {ResultCode::NoAudio, QT_TRANSLATE_NOOP("ExtractResult", "No audio in the blocks of the object.")},
     {ResultCode::MlpGroupRates, QT_TRANSLATE_NOOP("ExtractResult", "Cannot decode MLP whose channel groups run at different sample rates; --store keeps the stream.")},
+    {ResultCode::BadMode, QT_TRANSLATE_NOOP("ExtractResult", "No way of extraction chosen: store, convert or verify.")},
+    {ResultCode::NotPcmOrMlp, QT_TRANSLATE_NOOP("ExtractResult", "Cannot decode a stream that is neither linear PCM nor MLP; --store keeps it.")},
+    {ResultCode::BadSampleRate, QT_TRANSLATE_NOOP("ExtractResult", "The stream's header gives no usable sample rate (0 Hz, or group 2 faster than group 1).")},
+    {ResultCode::UnknownDepth, QT_TRANSLATE_NOOP("ExtractResult", "The stream's header gives a sample depth other than 16, 20 or 24 bits.")},
+    {ResultCode::BadChannels, QT_TRANSLATE_NOOP("ExtractResult", "The stream's header gives channel counts that no channel assignment has.")},
 };
 } // namespace
 

@@ -276,13 +276,15 @@ private slots:
         QTest::addColumn<int>("c2");
         QTest::addColumn<int>("b2");
         QTest::addColumn<int>("r2");
-        QTest::newRow("group 1 bits unknown") << 2 << 0 << 48000 << 1 << 16 << 48000;
-        QTest::newRow("group 1 bits unknown, group 2 slower") << 2 << 0 << 96000 << 1 << 16 << 48000;
-        QTest::newRow("group 1 without channels") << 0 << 16 << 48000 << 0 << 0 << 0;
-        QTest::newRow("group 2 bits unknown") << 2 << 16 << 48000 << 1 << 0 << 48000;
-        QTest::newRow("group 2 faster") << 2 << 16 << 48000 << 1 << 16 << 96000;
-        QTest::newRow("group 1 rate unknown") << 2 << 16 << 0 << 0 << 0 << 0;
-        QTest::newRow("group 2 rate unknown") << 2 << 24 << 192000 << 1 << 24 << 0;
+        QTest::addColumn<ResultCode>("code"); // what the message tells the user
+        const ResultCode depth = ResultCode::UnknownDepth, rate = ResultCode::BadSampleRate;
+        QTest::newRow("group 1 bits unknown") << 2 << 0 << 48000 << 1 << 16 << 48000 << depth;
+        QTest::newRow("group 1 bits unknown, group 2 slower") << 2 << 0 << 96000 << 1 << 16 << 48000 << depth;
+        QTest::newRow("group 1 without channels") << 0 << 16 << 48000 << 0 << 0 << 0 << ResultCode::BadChannels;
+        QTest::newRow("group 2 bits unknown") << 2 << 16 << 48000 << 1 << 0 << 48000 << depth;
+        QTest::newRow("group 2 faster") << 2 << 16 << 48000 << 1 << 16 << 96000 << rate;
+        QTest::newRow("group 1 rate unknown") << 2 << 16 << 0 << 0 << 0 << 0 << rate;
+        QTest::newRow("group 2 rate unknown") << 2 << 24 << 192000 << 1 << 24 << 0 << rate;
     }
 
     void refused()
@@ -293,6 +295,7 @@ private slots:
         QFETCH(int, c2);
         QFETCH(int, b2);
         QFETCH(int, r2);
+        QFETCH(ResultCode, code);
         StreamInfo info = pcmInfo(c2 ? 2 : 1, PcmGroup{c1, b1, r1});
         info.group2Channels = c2;
         info.group2Bits = b2;
@@ -301,15 +304,15 @@ private slots:
         const QByteArray stream(2000, '\x55');
         {
             Converter d(info, dir.filePath("r"), convertOptions());
-            QCOMPARE(d.output.result(), ResultCode::AllocConverter);
+            QCOMPARE(d.output.result(), code);
             QVERIFY(!d.output.dumper());
         }
         QCOMPARE(filesIn(dir), QStringList());
         DiscardingSink nowhere;
         DVDAPCMStreamDumper refused(info, nowhere);
         const auto *bytes = reinterpret_cast<const quint8 *>(stream.constData());
-        QCOMPARE(refused.write(bytes, int(stream.size())), ResultCode::AllocConverter);
-        QCOMPARE(refused.write(bytes, int(stream.size())), ResultCode::AllocConverter);
+        QCOMPARE(refused.write(bytes, int(stream.size())), code);
+        QCOMPARE(refused.write(bytes, int(stream.size())), code);
     }
 
     // Linear PCM carries no downmix; asked for one the files would be mislabelled.

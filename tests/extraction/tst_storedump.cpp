@@ -163,10 +163,10 @@ private slots:
         QTest::addColumn<bool>("pcm");
         QTest::addColumn<bool>("aobPresent");
         QTest::addColumn<int>("result");
-        QTest::newRow("no mode") << int(ModeNone) << false << true << true << int(ResultCode::AllocConverter);
+        QTest::newRow("no mode") << int(ModeNone) << false << true << true << int(ResultCode::BadMode);
         QTest::newRow("downmix of PCM") << int(ModeConvert) << true << true << true << int(ResultCode::Downmix);
         QTest::newRow("convert unknown stream") << int(ModeConvert) << false << false << true
-                                                << int(ResultCode::AllocConverter);
+                                                << int(ResultCode::NotPcmOrMlp);
         // The missing file is what is reported, whatever the mode.
         QTest::newRow("store, AOB file missing") << int(ModeStore) << false << true << false
                                                  << int(ResultCode::OpenAobFile);
