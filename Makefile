@@ -8,7 +8,7 @@
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libavcodec-dev libavutil-dev \
             libavformat-dev ffmpeg flac python3
 PACKAGES += libudfread-dev genisoimage libflac-dev sox zlib1g-dev
-PACKAGES += dpkg-dev file desktop-file-utils appstream man-db
+PACKAGES += dpkg-dev file desktop-file-utils appstream man-db zsh fish
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan

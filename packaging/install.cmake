@@ -28,9 +28,17 @@ foreach(page kestrova.1 kestrova-cli.1)
 endforeach()
 add_custom_target(manpages ALL DEPENDS ${man_pages})
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${KESTROVA_PACKAGING_DIR}/kestrova-cli.bash-completion
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
-        RENAME kestrova-cli)
+# The shell completions are made from the command line's option table.
+set(completions ${CMAKE_BINARY_DIR}/completions)
+add_custom_command(OUTPUT ${completions}/kestrova-cli ${completions}/_kestrova-cli ${completions}/kestrova-cli.fish
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${completions}
+  COMMAND kestrova-cli-completions ${completions}
+  DEPENDS kestrova-cli-completions
+  VERBATIM)
+add_custom_target(completions ALL DEPENDS ${completions}/kestrova-cli)
+install(FILES ${completions}/kestrova-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES ${completions}/_kestrova-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+install(FILES ${completions}/kestrova-cli.fish DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kestrova)
@@ -57,7 +65,7 @@ include(CPack)
 # The installation suite needs the installed programs built and knows where to find
 # cmake, the build folder and both programs.
 if(TARGET tst_install)
-  add_dependencies(tst_install kestrova kestrova-cli manpages)
+  add_dependencies(tst_install kestrova kestrova-cli manpages completions)
   target_compile_definitions(tst_install PRIVATE
     CMAKE_PROGRAM="${CMAKE_COMMAND}"
     BUILD_DIR="${CMAKE_BINARY_DIR}"

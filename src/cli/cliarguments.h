@@ -34,5 +34,4 @@ struct CliArguments {
 // error to a one-line reason.
 bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString *error);
 
-QString helpText();
 QString versionText();

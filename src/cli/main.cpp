@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 
 #include "cli/cliarguments.h"
+#include "cli/clioptions.h"
 #include "cli/consolestreams.h"
 #include "cli/extractionrun.h"
 #include "job/jobplan.h"

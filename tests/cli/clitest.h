@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QList>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QtTest>
@@ -150,6 +151,28 @@ inline QString fileLike(const QString &dir, const QString &prefix, const QString
             found << name;
     }
     return found.size() == 1 ? QDir(dir).filePath(found.first()) : QString();
+}
+
+// The tags of the OPTIONS section of a man(7) page (the line after each .TP or .TQ),
+// without roff's escapes.
+inline QStringList optionTags(const QString &roff)
+{
+    QStringList tags;
+    bool inOptions = false;
+    bool tagNext = false;
+    for (QString line : roff.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String(".SH")))
+            inOptions = line == QLatin1String(".SH OPTIONS");
+        if (!inOptions)
+            continue;
+        if (tagNext) {
+            line.remove(QRegularExpression(QStringLiteral("\\\\f[BIRP]")));
+            line.replace(QLatin1String("\\-"), QLatin1String("-"));
+            tags += line;
+        }
+        tagNext = line == QLatin1String(".TP") || line == QLatin1String(".TQ");
+    }
+    return tags;
 }
 
 } // namespace clitest

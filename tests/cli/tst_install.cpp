@@ -32,28 +32,6 @@ OptionNames optionNames(const QStringList &lines)
     return names;
 }
 
-// The tags of the OPTIONS section of a man(7) page (the line after each .TP or .TQ),
-// without roff's escapes.
-QStringList optionTags(const QString &roff)
-{
-    QStringList tags;
-    bool inOptions = false;
-    bool tagNext = false;
-    for (QString line : roff.split(QLatin1Char('\n'))) {
-        if (line.startsWith(QLatin1String(".SH")))
-            inOptions = line == QLatin1String(".SH OPTIONS");
-        if (!inOptions)
-            continue;
-        if (tagNext) {
-            line.remove(QRegularExpression(QStringLiteral("\\\\f[BIRP]")));
-            line.replace(QLatin1String("\\-"), QLatin1String("-"));
-            tags += line;
-        }
-        tagNext = line == QLatin1String(".TP") || line == QLatin1String(".TQ");
-    }
-    return tags;
-}
-
 QStringList sorted(const QSet<QString> &names)
 {
     QStringList list(names.begin(), names.end());
@@ -122,7 +100,7 @@ private slots:
         const OptionNames inHelp = optionNames(QString::fromUtf8(help.out).split(QLatin1Char('\n')));
         const QByteArray roff = clitest::fileBytes(QStringLiteral(PACKAGING_DIR "/") + page);
         QVERIFY2(!roff.isEmpty(), qPrintable(page + QLatin1String(" cannot be read")));
-        const OptionNames inPage = optionNames(optionTags(QString::fromUtf8(roff)));
+        const OptionNames inPage = optionNames(clitest::optionTags(QString::fromUtf8(roff)));
 
         const QStringList notInPage = sorted((inHelp.longNames - inPage.longNames)
                                              + (inHelp.shortNames - inPage.shortNames));
@@ -145,6 +123,8 @@ private slots:
             QStringLiteral("usr/share/man/man1/kestrova.1.gz"),
             QStringLiteral("usr/share/man/man1/kestrova-cli.1.gz"),
             QStringLiteral("usr/share/bash-completion/completions/kestrova-cli"),
+            QStringLiteral("usr/share/zsh/vendor-completions/_kestrova-cli"),
+            QStringLiteral("usr/share/fish/vendor_completions.d/kestrova-cli.fish"),
         };
         for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
             expected += QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/kestrova.png").arg(size);
@@ -183,6 +163,11 @@ private slots:
         QTest::newRow("kestrova-cli.1") << "man" << manArgs << man1 + "kestrova-cli.1.gz" << false;
         QTest::newRow("bash completion")
             << "bash" << QStringList{"-n"} << "usr/share/bash-completion/completions/kestrova-cli"
+            << true;
+        QTest::newRow("zsh completion")
+            << "zsh" << QStringList{"-n"} << "usr/share/zsh/vendor-completions/_kestrova-cli" << true;
+        QTest::newRow("fish completion")
+            << "fish" << QStringList{"--no-execute"} << "usr/share/fish/vendor_completions.d/kestrova-cli.fish"
             << true;
         QTest::newRow("kestrova --version")
             << QString() << QStringList{"--version"} << "usr/bin/kestrova" << false;
