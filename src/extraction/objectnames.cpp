@@ -106,6 +106,20 @@ QStringList objectComments(const DVDAObject *object, const QStringList &userTags
 }
 
 namespace {
+// A name template's per-file fields filled in.
+QString fillFileFields(QString nameTemplate, const QString &channels, int bits, int rate)
+{
+    return nameTemplate.replace(QLatin1String("%channels%"), channels)
+        .replace(QLatin1String("%bits%"), QString::number(bits))
+        .replace(QLatin1String("%rate%"), QString::number(rate));
+}
+
+// "-[L-R]-24-96000"
+QString fieldsSuffix(const QString &channels, int bits, int rate)
+{
+    return QStringLiteral("-[%1]-%2-%3").arg(channels).arg(bits).arg(rate);
+}
+
 // A stored stream's channels ("L-R", "Lf-Rf-C-LFE") and its extension.
 QString storedChannels(const StreamInfo &info)
 {
@@ -126,8 +140,16 @@ QString storeSuffix(const StreamInfo &info)
 {
     QString suffix;
     if (info.subStreamId == SUBSTREAM_PCM || info.subStreamId == SUBSTREAM_MLP)
-        suffix = QStringLiteral("-[%1]-%2-%3").arg(storedChannels(info)).arg(info.group1Bits).arg(info.group1SampleRate);
+        suffix = fieldsSuffix(storedChannels(info), info.group1Bits, info.group1SampleRate);
     return suffix + QLatin1Char('.') + storedExtension(info);
+}
+
+FileName layoutFileName(const QString &base, const LayoutFile &file, const QString &extension, bool templated,
+                        bool marked)
+{
+    const QString stem = templated ? fillFileFields(base, file.names, file.bits, file.rate)
+                                   : base + fieldsSuffix(file.names, file.bits, file.rate);
+    return {stem + QLatin1Char('.') + extension, marked ? stem + QStringLiteral(".cue") : QString()};
 }
 
 QString storePath(const QString &base, const StreamInfo &info, bool templated)

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "output/samplefilesink.h"
+
 class DVDAObject;
 struct StreamInfo;
 
@@ -32,6 +34,13 @@ QList<QString> uniqueBaseNames(const QList<DVDAObject *> &objects);
 // its title), INDEXNUMBER for an index, ENCODER (this program and its version), then the
 // user's own "NAME=value" tags, which replace those of the same name.
 QStringList objectComments(const DVDAObject *object, const QStringList &userTags);
+
+// Where a decoded file of a layout goes, with extension ("wav", "flac"): base and
+// "-[L-R]-24-96000.wav"; or, when base is a name template, base with the file's fields
+// filled in (%channels% "L-R", %bits%, %rate%), then the extension. marked: the cue sheet
+// beside it, the same name ending in ".cue".
+[[nodiscard]] FileName layoutFileName(const QString &base, const LayoutFile &file, const QString &extension,
+                                      bool templated, bool marked);
 
 // "-[L-R]-24-96000.pcm": channel names by group, group-1 bits and rate, stream type
 // (".pcm", ".mlp", or ".raw" for a stream of unknown type, without the rest).

@@ -28,24 +28,33 @@ OutputLayout decodedLayout(const StreamInfo &format, const ExtractOptions &optio
     return chooseLayout(format, merge, options.split, options.downmix, flac);
 }
 
+// How the decoded files of the options are named.
+FileNamer decodedNames(const QString &basePath, const ExtractOptions &options, bool marked)
+{
+    const QString extension = options.format == OutputFormat::Flac ? QStringLiteral("flac") : QStringLiteral("wav");
+    const bool templated = !options.nameTemplate.isEmpty();
+    return [basePath, extension, templated, marked](const LayoutFile &file) {
+        return layoutFileName(basePath, file, extension, templated, marked);
+    };
+}
+
 } // namespace
 
 QStringList plannedOutputPaths(const StreamInfo &info, const QString &basePath,
                                const ExtractOptions &options, bool marked)
 {
-    const bool templated = !options.nameTemplate.isEmpty();
     if (options.mode == ModeStore)
-        return {storePath(basePath, info, templated)};
+        return {storePath(basePath, info, !options.nameTemplate.isEmpty())};
     if (options.mode != ModeConvert)
         return {};
-    const QString extension = options.format == OutputFormat::Flac ? QStringLiteral("flac")
-                                                                   : QStringLiteral("wav");
     const StreamInfo format = decodedFormat(info);
+    const FileNamer names = decodedNames(basePath, options, marked);
     QStringList paths;
-    for (const LayoutFile &file : layoutFiles(format, decodedLayout(format, options), extension)) {
-        paths << layoutFilePath(basePath, file, extension, templated);
+    for (const LayoutFile &file : layoutFiles(format, decodedLayout(format, options))) {
+        const FileName name = names(file);
+        paths << name.path;
         if (marked)
-            paths << cueSheetPath(paths.last());
+            paths << name.cueSheet;
     }
     return paths;
 }
@@ -105,11 +114,12 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
         discarded = std::make_unique<DiscardingSink>();
         samples = discarded.get();
     } else if (flac) {
-        written = std::make_unique<FlacSink>(format, layout, basePath, options.compression,
-                                             details.comments);
+        written = std::make_unique<FlacSink>(format, layout, decodedNames(basePath, options, !details.marks.empty()),
+                                             options.compression, details.comments);
         samples = written.get();
     } else {
-        written = std::make_unique<WaveSink>(format, layout, basePath, options.oldFormat);
+        written = std::make_unique<WaveSink>(format, layout, decodedNames(basePath, options, !details.marks.empty()),
+                                             options.oldFormat);
         samples = written.get();
     }
 
@@ -132,7 +142,6 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
         streamDumper = std::make_unique<DVDAPCMStreamDumper>(info, *samples);
     }
     if (written) {
-        written->setTemplated(!options.nameTemplate.isEmpty());
         written->setMarks(details.marks);
         written->setExpectedLength(details.lengthPts);
     }

@@ -8,9 +8,9 @@
 
 class FlacSink : public SampleFileSink {
 public:
-    FlacSink(const StreamInfo &samples, OutputLayout layout, const QString &basePath,
-             int compression, const QStringList &comments)
-        : SampleFileSink(samples, layout, basePath), level(compression), tags(comments)
+    FlacSink(const StreamInfo &samples, OutputLayout layout, FileNamer names, int compression,
+             const QStringList &comments)
+        : SampleFileSink(samples, layout, std::move(names)), level(compression), tags(comments)
     {
     }
     ~FlacSink() override = default;
@@ -20,7 +20,6 @@ protected:
     {
         return std::make_unique<FlacFile>(level, tags);
     }
-    QString extension() const override { return QStringLiteral("flac"); }
 
 private:
     int level;

@@ -9,16 +9,6 @@
 #include "output/samplechecksum.h"
 #include "output/stagedfile.h"
 
-namespace {
-
-// "-[L-R]-24-96000.wav"
-QString layoutSuffix(const QString &names, int bits, int rate, const QString &extension)
-{
-    return QStringLiteral("-[%1]-%2-%3.%4").arg(names).arg(bits).arg(rate).arg(extension);
-}
-
-} // namespace
-
 bool mergeInEffect(const StreamInfo &format, bool merge, bool acrossDepths)
 {
     return merge && format.group2Channels > 0
@@ -38,9 +28,8 @@ OutputLayout chooseLayout(const StreamInfo &format, bool merge, bool split, bool
     return OutputLayout::Groups;
 }
 
-SampleFileSink::SampleFileSink(const StreamInfo &format_, OutputLayout layout,
-                               const QString &basePath)
-    : format(format_), chosen(layout), base(basePath)
+SampleFileSink::SampleFileSink(const StreamInfo &format_, OutputLayout layout, FileNamer names)
+    : format(format_), chosen(layout), namer(std::move(names))
 {
     format.dropPayload();
     const int channels = format.channels();
@@ -66,7 +55,7 @@ SampleFileSink::~SampleFileSink()
     }
 }
 
-std::vector<LayoutFile> layoutFiles(const StreamInfo &f, OutputLayout layout, const QString &ext)
+std::vector<LayoutFile> layoutFiles(const StreamInfo &f, OutputLayout layout)
 {
     const int c1 = f.group1Channels, c2 = f.group2Channels;
     const int b1 = f.group1Bits, b2 = f.group2Bits;
@@ -76,8 +65,7 @@ std::vector<LayoutFile> layoutFiles(const StreamInfo &f, OutputLayout layout, co
         for (int n = 0; n < c1 + c2; ++n) {
             const bool first = n < c1;
             const int bits = first ? b1 : b2, rate = first ? r1 : r2;
-            made.push_back({n, layoutSuffix(channelName(f, n), bits, rate, ext), 1, rate, bits,
-                            channelMask(f, n), channelName(f, n)});
+            made.push_back({n, 1, rate, bits, channelMask(f, n), channelName(f, n)});
         }
         return made;
     }
@@ -87,38 +75,23 @@ std::vector<LayoutFile> layoutFiles(const StreamInfo &f, OutputLayout layout, co
     if (c1 > 0) {
         const int deeper = qMax(b1, b2); // merged groups of two depths take the deeper one
         if (layout == OutputLayout::Merged)
-            made.push_back({0, layoutSuffix(allNames, deeper, r1, ext), c1 + c2, r1, deeper,
-                            mask1 | mask2, allNames});
+            made.push_back({0, c1 + c2, r1, deeper, mask1 | mask2, allNames});
         else if (layout == OutputLayout::Downmix)
-            made.push_back({0, layoutSuffix(QStringLiteral("Downmix"), b1, r1, ext), 2, r1, b1, 0x3,
-                            QStringLiteral("Downmix")});
+            made.push_back({0, 2, r1, b1, 0x3, QStringLiteral("Downmix")});
         else
-            made.push_back({0, layoutSuffix(names1, b1, r1, ext), c1, r1, b1, mask1, names1});
+            made.push_back({0, c1, r1, b1, mask1, names1});
     }
     if (c2 > 0 && layout == OutputLayout::Groups)
-        made.push_back({1, layoutSuffix(names2, b2, r2, ext), c2, r2, b2, mask2, names2});
+        made.push_back({1, c2, r2, b2, mask2, names2});
     return made;
-}
-
-QString fillFileFields(QString nameTemplate, const QString &channels, int bits, int rate)
-{
-    return nameTemplate.replace(QLatin1String("%channels%"), channels)
-        .replace(QLatin1String("%bits%"), QString::number(bits))
-        .replace(QLatin1String("%rate%"), QString::number(rate));
-}
-
-QString layoutFilePath(const QString &base, const LayoutFile &file, const QString &extension, bool templated)
-{
-    if (!templated)
-        return base + file.suffix;
-    return fillFileFields(base, file.names, file.bits, file.rate) + QLatin1Char('.') + extension;
 }
 
 Result SampleFileSink::openSlot(const LayoutFile &spec)
 {
     // A header with no rate, depth or channel is no audio file: a damaged stream
     // description, which no player could read.
-    const QString path = layoutFilePath(base, spec, extension(), templated);
+    const FileName name = namer(spec);
+    const QString &path = name.path;
     const ResultCode bad = spec.channels <= 0 ? ResultCode::BadChannels
                            : spec.rate <= 0   ? ResultCode::BadSampleRate
                            : spec.bits <= 0   ? ResultCode::UnknownDepth
@@ -131,7 +104,7 @@ Result SampleFileSink::openSlot(const LayoutFile &spec)
     file = makeFile();
     file->setMarks(marks);
     file->setExpectedLength(expectedPts);
-    finalPaths[spec.slot] = path;
+    finalNames[spec.slot] = name;
     if (file->open(stagingPath(path), spec.channels, spec.rate, spec.bits, spec.mask))
         return ResultCode::Succeeded;
     const QString reason = file->errorText();
@@ -144,7 +117,7 @@ Result SampleFileSink::open()
     if (state.failed())
         return state;
     // Once one file cannot be created the output is over: no further file is made.
-    for (const LayoutFile &spec : layoutFiles(format, chosen, extension())) {
+    for (const LayoutFile &spec : layoutFiles(format, chosen)) {
         const Result opened = openSlot(spec);
         if (opened.failed())
             return opened;
@@ -167,18 +140,19 @@ Result SampleFileSink::finish(std::vector<WrittenFile> *finished)
         if (!finished_) {
             if (result != ResultCode::WriteOutput)
                 result = Result(file->lostSamples() ? ResultCode::WriteOutput : ResultCode::CloseOutput,
-                                QStringLiteral("%1: %2").arg(finalPaths[slot], file->errorText()));
+                                QStringLiteral("%1: %2").arg(finalNames[slot].path, file->errorText()));
         }
         // What a failed finish kept (cut back to whole frames) is left on the disc: listed,
         // partial, for whoever settles the object's files.
         if (!gotSamples[slot] || !QFileInfo::exists(file->path()))
             continue;
-        WrittenFile written{finalPaths[slot], QString(), !finished_, file->channels, file->sampleRate, file->bits,
+        WrittenFile written{finalNames[slot].path, QString(), !finished_, file->channels, file->sampleRate, file->bits,
                             framesOf[slot], crc32Text(file->samplesCrc()), file->formatMd5()};
-        if (!marks.empty() && finished_) {
-            const Result sheet = writeCueSheet(marks, finalPaths[slot], file->sampleRate);
+        if (!marks.empty() && finished_ && !finalNames[slot].cueSheet.isEmpty()) {
+            const Result sheet = writeCueSheet(marks, finalNames[slot].path, finalNames[slot].cueSheet,
+                                               file->sampleRate);
             if (sheet.ok())
-                written.cueSheet = cueSheetPath(finalPaths[slot]);
+                written.cueSheet = finalNames[slot].cueSheet;
             else if (result.ok())
                 result = sheet;
         }

@@ -4,6 +4,7 @@
 // downmix), gives a dumper room for its samples straight in the files' buffers and
 // finishes the files at the end. A file format is a subclass that makes its files.
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,32 +22,31 @@ OutputLayout chooseLayout(const StreamInfo &format, bool merge, bool split, bool
                           bool acrossDepths = false);
 bool mergeInEffect(const StreamInfo &format, bool merge, bool acrossDepths = false);
 
-// One file of a layout: the slot it fills, the suffix its name ends in
-// ("-[L-R]-24-96000.wav") and what its header says.
+// One file of a layout: the slot it fills and what its header says.
 struct LayoutFile {
     int slot = 0;
-    QString suffix;
     int channels = 0, rate = 0, bits = 0, mask = 0;
     QString names; // its channels' names, "L-R"
 };
 
-// A name template's per-file fields filled in: %channels% ("L-R"), %bits%, %rate%.
-[[nodiscard]] QString fillFileFields(QString nameTemplate, const QString &channels, int bits, int rate);
-// Where a file of the layout goes: base and the layout's suffix; or, when base is a name
-// template, base with the file's fields filled in, then the extension.
-[[nodiscard]] QString layoutFilePath(const QString &base, const LayoutFile &file,
-                                     const QString &extension, bool templated);
 // The files a layout of the format makes, in the order they are created.
-[[nodiscard]] std::vector<LayoutFile> layoutFiles(const StreamInfo &format, OutputLayout layout,
-                                                  const QString &extension);
+[[nodiscard]] std::vector<LayoutFile> layoutFiles(const StreamInfo &format, OutputLayout layout);
+
+// Where a file of a layout is written, and its cue sheet beside it (empty: none), as the
+// extraction names them.
+struct FileName {
+    QString path;
+    QString cueSheet;
+};
+using FileNamer = std::function<FileName(const LayoutFile &file)>;
 
 class SampleFileSink : public OutputSink, public SampleSink {
 public:
     enum { SLOTS = MAX_CHANNELS };
 
-    // format: the samples as the dumper gives them; files are named basePath + a suffix
-    // of the layout ("-[L-R]-24-96000.wav").
-    SampleFileSink(const StreamInfo &format, OutputLayout layout, const QString &basePath);
+    // format: the samples as the dumper gives them; each file of the layout is written
+    // where names says.
+    SampleFileSink(const StreamInfo &format, OutputLayout layout, FileNamer names);
     // Finishes whatever finish has not finished yet.
     ~SampleFileSink() override;
 
@@ -62,17 +62,14 @@ public:
     // Before finish: the same marks where the decoded stream put them, for every file.
     void moveMarks(const TrackMarks &m);
     void setExpectedLength(quint64 pts) { expectedPts = pts; }
-    // The base path is a name template whose per-file fields each file fills in.
-    void setTemplated(bool t) { templated = t; }
 
     OutputLayout layout() const { return chosen; }
     // The files made, by slot; null where the layout uses none.
     const SampleFile *file(int slot) const { return files[slot].get(); }
 
 protected:
-    // A new, closed file of the format, and the extension its names end in ("wav").
+    // A new, closed file of the format.
     virtual std::unique_ptr<SampleFile> makeFile() const = 0;
-    virtual QString extension() const = 0;
 
 private:
     Result openSlot(const LayoutFile &file);
@@ -81,9 +78,9 @@ private:
 
     StreamInfo format;
     OutputLayout chosen;
-    QString base;
+    FileNamer namer;
     std::unique_ptr<SampleFile> files[SLOTS]; // the output slots ("slots" is a Qt keyword)
-    QString finalPaths[SLOTS];       // the names the files get once published
+    FileName finalNames[SLOTS];      // the names the files get once published
     int outputPosition[SLOTS] = {}; // channel in stream order -> position in a merged frame
     // Where the layout puts each channel, worked out once for reserve.
     struct Placement {
@@ -104,5 +101,4 @@ private:
     Result state;                   // the first failure
     TrackMarks marks;
     quint64 expectedPts = 0;
-    bool templated = false;
 };

@@ -47,15 +47,8 @@ QString cueSheet(const TrackMarks &marks, const QString &fileName, int sampleRat
     return text;
 }
 
-QString cueSheetPath(const QString &audioPath)
+Result writeCueSheet(const TrackMarks &marks, const QString &audioPath, const QString &path, int sampleRate)
 {
-    const QFileInfo audio(audioPath);
-    return audio.path() + QLatin1Char('/') + audio.completeBaseName() + QStringLiteral(".cue");
-}
-
-Result writeCueSheet(const TrackMarks &marks, const QString &audioPath, int sampleRate)
-{
-    const QString path = cueSheetPath(audioPath);
     QFile file;
     if (!openOutputFile(file, stagingPath(path)))
         return Result(ResultCode::CreateOutput, QStringLiteral("%1: %2").arg(path, file.errorString()));

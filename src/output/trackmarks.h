@@ -37,10 +37,7 @@ QString markLabel(const TrackMark &mark);
 // 75 frames a second), positions in the file's own samples.
 QString cueSheet(const TrackMarks &marks, const QString &fileName, int sampleRate);
 
-// The cue sheet's path beside an audio file: the same name ending in ".cue".
-QString cueSheetPath(const QString &audioPath);
-
-// Writes the cue sheet of the audio file (its final path) beside it, under the sheet's
+// Writes the cue sheet of the audio file (its final path) at sheetPath, under the sheet's
 // staging name (stagedfile.h): CreateOutput or WriteOutput, with the sheet's path and the
 // system's reason, when that fails.
-Result writeCueSheet(const TrackMarks &marks, const QString &audioPath, int sampleRate);
+Result writeCueSheet(const TrackMarks &marks, const QString &audioPath, const QString &sheetPath, int sampleRate);

@@ -6,8 +6,8 @@
 class WaveSink : public SampleFileSink {
 public:
     // oldFormat: the plain header instead of the extensible one.
-    WaveSink(const StreamInfo &samples, OutputLayout layout, const QString &basePath, bool oldFormat)
-        : SampleFileSink(samples, layout, basePath), plainHeader(oldFormat)
+    WaveSink(const StreamInfo &samples, OutputLayout layout, FileNamer names, bool oldFormat)
+        : SampleFileSink(samples, layout, std::move(names)), plainHeader(oldFormat)
     {
     }
     ~WaveSink() override = default;
@@ -17,7 +17,6 @@ protected:
     {
         return std::make_unique<WaveFile>(plainHeader);
     }
-    QString extension() const override { return QStringLiteral("wav"); }
 
 private:
     bool plainHeader;

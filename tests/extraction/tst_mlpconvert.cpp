@@ -14,6 +14,7 @@
 #include "stream/decoderlog.h"
 #include "stream/mlpstreamdumper.h"
 #include "output/wavesink.h"
+#include "extraction/objectnames.h"
 #include "extraction/extractprogress.h"
 #include "extraction/objectcheck.h"
 #include "extraction/settledfiles.h"
@@ -429,10 +430,13 @@ private slots:
         QTemporaryDir out;
         const StreamInfo infoA = streamInfoWithPayload(clean.zone->titlesets.at(0), clean.track());
         const StreamInfo infoB = streamInfoWithPayload(damaged.zone->titlesets.at(0), damaged.track());
-        WaveSink sinkA(DVDAMLPStreamDumper::outputFormat(infoA), OutputLayout::Groups,
-                       out.filePath("a"), false);
-        WaveSink sinkB(DVDAMLPStreamDumper::outputFormat(infoB), OutputLayout::Groups,
-                       out.filePath("b"), false);
+        const auto namedAfter = [&out](const char *base) {
+            return [path = out.filePath(base)](const LayoutFile &file) {
+                return layoutFileName(path, file, "wav", false, false);
+            };
+        };
+        WaveSink sinkA(DVDAMLPStreamDumper::outputFormat(infoA), OutputLayout::Groups, namedAfter("a"), false);
+        WaveSink sinkB(DVDAMLPStreamDumper::outputFormat(infoB), OutputLayout::Groups, namedAfter("b"), false);
         QCOMPARE(sinkA.open(), ResultCode::Succeeded);
         QCOMPARE(sinkB.open(), ResultCode::Succeeded);
         DVDAMLPStreamDumper a(infoA, {}, sinkA);

@@ -21,11 +21,20 @@ Q_DECLARE_METATYPE(StreamInfo)
 
 namespace {
 
+// Each file named basePath and "-[L-R]-24-96000.wav", as an extraction names it.
+FileNamer suffixNames(const QString &basePath)
+{
+    return [basePath](const LayoutFile &file) {
+        return FileName{QStringLiteral("%1-[%2]-%3-%4.wav").arg(basePath, file.names).arg(file.bits).arg(file.rate),
+                        QString()};
+    };
+}
+
 // The files of a layout, opened; finished and published under their names when it goes.
 struct LayoutOnly : WaveSink {
     LayoutOnly(const StreamInfo &info, const QString &basePath, bool merge, bool split,
                bool downmix, bool oldFormat = false)
-        : WaveSink(info, chooseLayout(info, merge, split, downmix), basePath, oldFormat),
+        : WaveSink(info, chooseLayout(info, merge, split, downmix), suffixNames(basePath), oldFormat),
           opened(open())
     {
     }

@@ -22,8 +22,9 @@ void MarkCheck::check(const QString &path, int rate, int rate1, const QList<qint
     for (qint64 join : joins)
         truth << double(join) * rate / rate1;
 
-    // The cue sheet: mm:ss:ff, cut to whole frames of 1/75 s.
-    QFile sheet(cueSheetPath(path));
+    // The cue sheet beside the file, under its name: mm:ss:ff, cut to whole frames of 1/75 s.
+    const QFileInfo audio(path);
+    QFile sheet(audio.path() + '/' + audio.completeBaseName() + ".cue");
     QVERIFY2(sheet.open(QIODevice::ReadOnly), qPrintable(sheet.fileName()));
     const QString text = QString::fromUtf8(sheet.readAll());
     QVERIFY(text.contains(QString("FILE \"%1\" WAVE\n").arg(QFileInfo(path).fileName())));
