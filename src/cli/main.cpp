@@ -176,14 +176,18 @@ QString existingFilesText(const QStringList &existing, const QString &folder)
     return ExitFailure;
 }
 
-// What a dry run prints: the options and the objects the job would run, then why it would
-// not run, if it would not.
+// What a dry run prints: the options, the objects the job would run and the files each
+// would write, then why it would not run, if it would not.
 int printDryRun(const CliArguments &args, const QList<DVDAObject *> &selection)
 {
     const JobPlan plan = planJob(selection, args.options);
     QString text = optionsText(args.options);
-    for (const DVDAObject *object : plan.objects)
+    for (int k = 0; k < plan.objects.size(); ++k) {
+        const DVDAObject *object = plan.objects.at(k);
         text += QStringLiteral("object: %1 %2\n").arg(selectorOf(object), objectBaseName(object));
+        for (const QString &file : plan.files.value(k))
+            text += QStringLiteral("  file: %1\n").arg(file);
+    }
     const int printed = printOutput(text.toUtf8());
     if (printed != ExitSuccess)
         return printed;

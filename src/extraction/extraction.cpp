@@ -17,6 +17,7 @@
 #include "extraction/commandrunner.h"
 #include "extraction/objectdump.h"
 #include "extraction/objectnames.h"
+#include "extraction/plannedfiles.h"
 #include "extraction/titleaudio.h"
 #include "stream/decoderlog.h"
 
@@ -315,6 +316,7 @@ Result Extraction::extractObject(int k, int worker)
     if (!waitForCommand(own) || own.stopRequested.load())
         return ResultCode::Cancelled;
 
+    makeSubfolders(run->options.outputDir, plannedFilesOf(object, basePath, run->options));
     own.firstBlock.store(0, std::memory_order_relaxed); // no share done until the dump says
     own.currentBlock.store(0, std::memory_order_relaxed);
     own.lastBlock.store(0, std::memory_order_relaxed);

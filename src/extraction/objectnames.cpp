@@ -1,5 +1,7 @@
 #include "extraction/objectnames.h"
 
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 
@@ -61,15 +63,75 @@ QString templatedBaseName(const QString &nameTemplate, const DVDAObject *object)
         {"%index%", twoDigits(path.index, path.index ? path.index->number : 0)},
         {"%volume%", zone && zone->source && zone->source->image ? zone->source->volumeName : QString()},
     };
-    QString name = nameTemplate;
+    // A name holds no control character, and no '"': a cue sheet names its file between
+    // quotes and has no way to escape one. A field's value makes no subfolder.
+    const auto cleaned = [](QString text, bool slashes) {
+        for (QChar &c : text)
+            if ((slashes && c == QLatin1Char('/')) || c == QLatin1Char('"') || c.category() == QChar::Other_Control)
+                c = QLatin1Char('_');
+        return text;
+    };
+    QString name = cleaned(nameTemplate, false);
     for (const auto &[field, value] : fields)
-        name.replace(QLatin1String(field), value);
-    // A file name holds no '/' (nor, on any sane disc, a control character), and no '"': a
-    // cue sheet names its file between quotes and has no way to escape one.
-    for (QChar &c : name)
-        if (c == QLatin1Char('/') || c == QLatin1Char('"') || c.category() == QChar::Other_Control)
-            c = QLatin1Char('_');
+        name.replace(QLatin1String(field), cleaned(value, true));
     return name;
+}
+
+QStringList namePlaceholders()
+{
+    return {QStringLiteral("%kind%"),  QStringLiteral("%titleset%"), QStringLiteral("%title%"),
+            QStringLiteral("%tag%"),   QStringLiteral("%track%"),    QStringLiteral("%index%"),
+            QStringLiteral("%volume%"), QStringLiteral("%channels%"), QStringLiteral("%bits%"),
+            QStringLiteral("%rate%")};
+}
+
+QString unknownPlaceholder(const QString &nameTemplate)
+{
+    static const QRegularExpression word(QStringLiteral("%[A-Za-z_]+%"));
+    const QStringList known = namePlaceholders();
+    for (QRegularExpressionMatchIterator it = word.globalMatch(nameTemplate); it.hasNext();) {
+        const QString found = it.next().captured();
+        if (!known.contains(found))
+            return found;
+    }
+    return QString();
+}
+
+NamedPathProblem namedPathProblem(const QString &folder, const QString &path, QString *part)
+{
+    const QString inside = path.mid(folder.size() + 1);
+    if (!path.startsWith(folder + QLatin1Char('/')) || inside.startsWith(QLatin1Char('/'))) {
+        *part = path;
+        return NamedPathProblem::Outside;
+    }
+    const QStringList parts = inside.split(QLatin1Char('/'));
+    for (int k = 0; k < parts.size(); ++k) {
+        const QString &name = parts.at(k);
+        *part = name;
+        if (name == QLatin1String(".."))
+            return NamedPathProblem::Outside;
+        // ".flac": nothing before the extension.
+        if (name.isEmpty() || (k + 1 == parts.size() && name.lastIndexOf(QLatin1Char('.')) == 0))
+            return NamedPathProblem::EmptyPart;
+        if (name.startsWith(QLatin1Char('.')))
+            return NamedPathProblem::HiddenPart;
+    }
+    // A subfolder that exists already may be a link: where it leads must be in the folder.
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    QString prefix = folder;
+    for (int k = 0; k + 1 < parts.size(); ++k) {
+        prefix += QLatin1Char('/') + parts.at(k);
+        const QFileInfo entry(prefix);
+        if (!entry.exists() && !entry.isSymLink())
+            break;
+        const QString target = entry.canonicalFilePath();
+        if (target.isEmpty() || !(target + QLatin1Char('/')).startsWith(root + QLatin1Char('/'))) {
+            *part = parts.at(k);
+            return NamedPathProblem::Outside;
+        }
+    }
+    part->clear();
+    return NamedPathProblem::None;
 }
 
 QList<QString> extractionBaseNames(const QList<DVDAObject *> &objects, const QString &nameTemplate)

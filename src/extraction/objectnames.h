@@ -22,8 +22,24 @@ QList<QString> uniqueBaseNames(const QList<DVDAObject *> &objects);
 // The user's name template with the object's fields filled in: %kind% ("track", "index",
 // "title"), %titleset%, %title%, %track%, %index% (two digits; empty where the object has
 // none), %tag%, %volume% (the disc image's label; empty for a folder). %channels%, %bits%
-// and %rate% are left for each file. A '/' or control character becomes '_'.
+// and %rate% are left for each file. A '/' of the template makes a subfolder; one in a
+// field's value, a '"' or a control character becomes '_'.
 [[nodiscard]] QString templatedBaseName(const QString &nameTemplate, const DVDAObject *object);
+
+// The placeholders a name template may hold, "%kind%" to "%rate%".
+[[nodiscard]] QStringList namePlaceholders();
+// The first "%word%" of the template that is no placeholder; empty when there is none.
+[[nodiscard]] QString unknownPlaceholder(const QString &nameTemplate);
+
+// Why a file an extraction names may not be written at path in folder; the part of the
+// path it is about in *part.
+enum class NamedPathProblem {
+    None,
+    Outside,   // an absolute path, "..", or a subfolder that is a link out of the folder
+    EmptyPart, // "a//b", a folder or file name with nothing in it ("/.flac" from an empty field)
+    HiddenPart, // a folder or file name that starts with '.', as ".flac" or "./"
+};
+[[nodiscard]] NamedPathProblem namedPathProblem(const QString &folder, const QString &path, QString *part);
 
 // The base names an extraction gives the objects: from the template, or the unique names
 // above when it is empty.

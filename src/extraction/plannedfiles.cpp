@@ -34,18 +34,40 @@ const AOBObject *openingOf(const DVDAObject *object, bool *marked)
 
 } // namespace
 
-QStringList plannedFiles(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+QStringList plannedFilesOf(const DVDAObject *object, const QString &basePath, const ExtractOptions &options)
+{
+    bool marked = false;
+    const AOBObject *opening = openingOf(object, &marked);
+    if (!opening || opening->streamInfo.payloadLength == 0)
+        return {};
+    return plannedOutputPaths(opening->streamInfo, basePath, options, marked);
+}
+
+void makeSubfolders(const QDir &folder, const QStringList &paths)
+{
+    if (!folder.exists())
+        return;
+    for (const QString &path : paths) {
+        const QString sub = folder.relativeFilePath(QFileInfo(path).path());
+        if (sub != QLatin1String(".") && !sub.startsWith(QLatin1String("..")))
+            (void)folder.mkpath(sub);
+    }
+}
+
+QList<QStringList> plannedFilesByObject(const QList<DVDAObject *> &objects, const ExtractOptions &options)
 {
     const QList<QString> names = extractionBaseNames(objects, options.nameTemplate);
+    QList<QStringList> paths;
+    for (int k = 0; k < objects.size(); ++k)
+        paths << plannedFilesOf(objects.at(k), options.outputDir.path() + QLatin1Char('/') + names.at(k), options);
+    return paths;
+}
+
+QStringList plannedFiles(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+{
     QStringList paths;
-    for (int k = 0; k < objects.size(); ++k) {
-        bool marked = false;
-        const AOBObject *opening = openingOf(objects.at(k), &marked);
-        if (!opening || opening->streamInfo.payloadLength == 0)
-            continue;
-        const QString basePath = options.outputDir.path() + QLatin1Char('/') + names.at(k);
-        paths << plannedOutputPaths(opening->streamInfo, basePath, options, marked);
-    }
+    for (const QStringList &files : plannedFilesByObject(objects, options))
+        paths << files;
     return paths;
 }
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "extraction/commandprocess.h"
+#include "extraction/objectnames.h"
 #include "extraction/plannedfiles.h"
 #include "extraction/wholetitles.h"
 #include "output/stagedfile.h"
@@ -13,9 +14,48 @@ QString tr(const char *text)
     return QCoreApplication::translate("JobPlan", text);
 }
 
+// Why a path the template gives cannot be written; empty when it can.
+QString pathRefusal(const ExtractOptions &options, const QString &path)
+{
+    QString part;
+    const QString folder = options.outputDir.path();
+    const QString named = path.mid(folder.size() + 1); // as the template gave it
+    switch (namedPathProblem(folder, path, &part)) {
+    case NamedPathProblem::None:
+        return QString();
+    case NamedPathProblem::Outside:
+        return tr("the name template gives '%1', which is outside the output folder").arg(named);
+    case NamedPathProblem::EmptyPart:
+        return tr("the name template gives '%1', in which a name is empty").arg(named);
+    case NamedPathProblem::HiddenPart:
+        return tr("the name template gives '%1', in which '%2' is a hidden name").arg(named, part);
+    }
+    return QString();
+}
+
+// Whether the template can name the files: its placeholders, and each path it gives.
+QString templateRefusal(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+{
+    if (options.nameTemplate.isEmpty())
+        return QString();
+    const QString unknown = unknownPlaceholder(options.nameTemplate);
+    if (!unknown.isEmpty())
+        return tr("the name template holds '%1', which is no placeholder (those are %2)")
+            .arg(unknown, namePlaceholders().join(QLatin1Char(' ')));
+    for (const QString &path : plannedFiles(objects, options)) {
+        const QString refusal = pathRefusal(options, path);
+        if (!refusal.isEmpty())
+            return refusal;
+    }
+    return QString();
+}
+
 // The first reason the files cannot be written as named, or the command cannot run.
 QString refusalOf(const QList<DVDAObject *> &objects, const ExtractOptions &options)
 {
+    const QString badTemplate = templateRefusal(objects, options);
+    if (!badTemplate.isEmpty())
+        return badTemplate;
     const QString repeated = repeatedPlannedFile(objects, options);
     if (!repeated.isEmpty())
         return tr("the name template gives more than one file the name '%1'").arg(repeated);
@@ -43,5 +83,6 @@ JobPlan planJob(const QList<DVDAObject *> &selection, const ExtractOptions &opti
     // Two discs of the same layout give the same names: a second rip into the folder of
     // the first must not replace it unasked.
     plan.existing = existingPlannedFiles(plan.objects, options);
+    plan.files = plannedFilesByObject(plan.objects, options);
     return plan;
 }

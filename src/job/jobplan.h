@@ -16,6 +16,8 @@ struct JobPlan {
     QString refusal;
     // Planned files that exist already: the one question the job asks its driver.
     QStringList existing;
+    QList<QStringList> files; // the files each object writes, as the names come out
+
 };
 
 // Plans an extraction or verification of the selection (tracks, indexes, titles) with

@@ -652,18 +652,22 @@ void TestCliExtract::existingFilesAreReplacedOnlyWhenAsked()
     QCOMPARE(fileBytes(out.filePath(names[3])), pcm.storedAudio[3]);
 }
 
-// Files named by a template, every layout's files filled in with their own fields; a
-// template that gives two files one name writes nothing and is a usage error.
+// Files named by a template, every layout's files filled in with their own fields, in
+// subfolders where it has a '/'; a dry run lists the very files the run writes. A template
+// that gives two files one name, a name that leaves the output folder, an empty or hidden
+// name or an unknown placeholder writes nothing and is a usage error, dry run or not.
 void TestCliExtract::nameTemplates_data()
 {
     QTest::addColumn<QStringList>("flags");
-    QTest::addColumn<QStringList>("files"); // empty: refused with the message
+    QTest::addColumn<QStringList>("files"); // below the output folder; empty: refused with the message
     QTest::addColumn<QString>("message");
     QTest::newRow("stored") << QStringList{"--name=%track% of %titleset%-%title% [%channels%] %bits%"}
                             << QStringList{"01 of 01-01 [L-R] 24.pcm", "02 of 01-01 [L-R] 24.pcm"} << "";
     QTest::newRow("split into channels") << QStringList{"--convert", "--split", "--name=%kind%%track%-%channels%-%rate%"}
         << QStringList{"track01-L-96000.wav", "track01-R-96000.wav", "track02-L-96000.wav", "track02-R-96000.wav"}
         << "";
+    QTest::newRow("subfolders") << QStringList{"--convert", "--split", "--name=%titleset%/%title%-%track%/%channels%"}
+        << QStringList{"01/01-01/L.wav", "01/01-01/R.wav", "01/01-02/L.wav", "01/01-02/R.wav"} << "";
     QTest::newRow("one name for two tracks") << QStringList{"--flac", "--name=rip %channels%"} << QStringList{}
         << "kestrova-cli: the name template gives more than one file the name 'OUT/rip L-R.flac'";
     QTest::newRow("one name for two channels") << QStringList{"--convert", "--split", "--name=%track%"}
@@ -675,6 +679,23 @@ void TestCliExtract::nameTemplates_data()
     QTest::newRow("a name too long") << QStringList{"--name=" + longName + "%track%"} << QStringList{}
         << "kestrova-cli: the name of 'OUT/" + longName + "01.pcm' is longer than the output folder's file "
            "system allows (255 bytes, 10 more while it is written)";
+    QTest::newRow("an absolute path") << QStringList{"--name=/tmp/%track%"} << QStringList{}
+        << "kestrova-cli: the name template gives '/tmp/01.pcm', which is outside the output folder";
+    QTest::newRow("up out of the folder") << QStringList{"--name=a/../../%track%"} << QStringList{}
+        << "kestrova-cli: the name template gives 'a/../../01.pcm', which is outside the output folder";
+    QTest::newRow("through a link out") << QStringList{"--name=link/%track%"} << QStringList{}
+        << "kestrova-cli: the name template gives 'link/01.pcm', which is outside the output folder";
+    QTest::newRow("an empty name") << QStringList{"--name=%volume%"} << QStringList{}
+        << "kestrova-cli: the name template gives '.pcm', in which a name is empty";
+    QTest::newRow("an empty folder") << QStringList{"--name=a//%track%"} << QStringList{}
+        << "kestrova-cli: the name template gives 'a//01.pcm', in which a name is empty";
+    QTest::newRow("a hidden name") << QStringList{"--flac", "--name=.%track%"} << QStringList{}
+        << "kestrova-cli: the name template gives '.01.flac', in which '.01.flac' is a hidden name";
+    QTest::newRow("a hidden folder") << QStringList{"--name=./%track%"} << QStringList{}
+        << "kestrova-cli: the name template gives './01.pcm', in which '.' is a hidden name";
+    QTest::newRow("an unknown placeholder") << QStringList{"--name=%album% %track%"} << QStringList{}
+        << "kestrova-cli: the name template holds '%album%', which is no placeholder (those are %kind% "
+           "%titleset% %title% %tag% %track% %index% %volume% %channels% %bits% %rate%)";
 }
 
 void TestCliExtract::nameTemplates()
@@ -684,16 +705,36 @@ void TestCliExtract::nameTemplates()
     QFETCH(QString, message);
     const PcmZone pcm = pcmZone(2, 4800, {2, 24, 96000});
     testzone::ZoneFolder folder(pcm.zone);
-    QTemporaryDir out;
-    QVERIFY(folder.ok() && out.isValid());
-    const CliRun run = runCli(QStringList{QStringLiteral("extract"), folder.path(), QStringLiteral("-o"), out.path()}
-                              + flags);
-    QCOMPARE(filesIn(out.path()), files);
+    QTemporaryDir out, elsewhere;
+    QVERIFY(folder.ok() && out.isValid() && elsewhere.isValid());
+    QVERIFY(QFile::link(elsewhere.path(), out.filePath("link")));
+    message.replace("OUT", out.path());
+    const QStringList extract{QStringLiteral("extract"), folder.path(), QStringLiteral("-o"), out.path()};
+    const auto filesBelow = [](const QString &dir) {
+        QStringList found;
+        for (QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            found << QDir(dir).relativeFilePath(it.next());
+        found.removeAll(QStringLiteral("kestrova-rip.log"));
+        found.sort();
+        return found;
+    };
+
+    const CliRun dry = runCli(extract + flags + QStringList{QStringLiteral("--dry-run")});
+    QStringList listed;
+    for (const QString &line : linesOf(dry.out).filter(QRegularExpression(QStringLiteral("^  file: "))))
+        listed << QDir(out.path()).relativeFilePath(line.mid(8));
+    const CliRun run = runCli(extract + flags);
+    QCOMPARE(filesBelow(out.path()), files);
+    QCOMPARE(filesBelow(elsewhere.path()), QStringList());
     if (files.isEmpty()) {
-        QCOMPARE(run.exitCode, 2);
-        QCOMPARE(linesOf(run.err).value(0), message.replace("OUT", out.path()));
+        for (const CliRun &refused : {dry, run}) {
+            QCOMPARE(refused.exitCode, 2);
+            QCOMPARE(linesOf(refused.err).value(0), message);
+        }
         return;
     }
+    QCOMPARE(dry.exitCode, 0);
+    QCOMPARE(listed, files);
     QCOMPARE(run.exitCode, 0);
     if (!flags.contains("--split"))
         QCOMPARE(fileBytes(out.filePath(files[1])), pcm.storedAudio[1]);

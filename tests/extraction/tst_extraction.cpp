@@ -571,16 +571,16 @@ private slots:
         QCOMPARE(objectBaseName(second), QString("track-10-12[0]-02"));
     }
 
-    // A name template gets each object's fields; the file's own are left for each file;
-    // what would make a path of a name is replaced.
+    // A name template gets each object's fields; the file's own are left for each file; a
+    // '/' of the template makes a subfolder, a control character is replaced.
     void templatedNames_data()
     {
         QTest::addColumn<QString>("nameTemplate");
         QTest::addColumn<int>("object"); // 0-2 the tracks, 3 the title
         QTest::addColumn<QString>("name");
         const QString all = "%kind% %titleset%/%title%[%tag%] %track% %index% <%volume%> %channels%-%bits%-%rate%";
-        QTest::newRow("track") << all << 2 << "track 01_01[1] 03  <> %channels%-%bits%-%rate%";
-        QTest::newRow("title") << all << 3 << "title 01_01[1]   <> %channels%-%bits%-%rate%";
+        QTest::newRow("track") << all << 2 << "track 01/01[1] 03  <> %channels%-%bits%-%rate%";
+        QTest::newRow("title") << all << 3 << "title 01/01[1]   <> %channels%-%bits%-%rate%";
         QTest::newRow("control character") << "a\tb %track%" << 0 << "a_b 01";
         QTest::newRow("no field") << "same" << 1 << "same";
     }
