@@ -185,7 +185,8 @@ const std::vector<CliOption> &cliOptions()
                                            "%kind% %titleset% %title% %tag% %track% %index% %volume%\n"
                                            "%channels% %bits% %rate%; the default names are\n"
                                            "%kind%-%titleset%-%title%[%tag%]-%track%-[%channels%]-%bits%-%rate%\n"
-                                           "for a track; names two files share are a usage error"),
+                                           "for a track; a '/' makes subfolders; names two files\n"
+                                           "share are a usage error"),
          [](V value, V, A p, E error) {
              if (value.trimmed().isEmpty()) {
                  *error = tr("--name wants a template for the file names, e.g. '%kind%-%track%-[%channels%]'");
