@@ -73,10 +73,22 @@ QString refusalOf(const QList<DVDAObject *> &objects, const ExtractOptions &opti
 }
 } // namespace
 
+namespace {
+QList<DVDAObject *> runObjects(const QList<DVDAObject *> &selection, const ExtractOptions &options)
+{
+    return options.perTitle && options.mode != ModeVerify ? wholeTitles(selection) : selection;
+}
+} // namespace
+
+QStringList plannedNames(const QList<DVDAObject *> &selection, const ExtractOptions &options)
+{
+    return plannedFiles(runObjects(selection, options), options);
+}
+
 JobPlan planJob(const QList<DVDAObject *> &selection, const ExtractOptions &options)
 {
     JobPlan plan;
-    plan.objects = options.perTitle && options.mode != ModeVerify ? wholeTitles(selection) : selection;
+    plan.objects = runObjects(selection, options);
     if (options.mode == ModeVerify)
         return plan;
     plan.refusal = refusalOf(plan.objects, options);

@@ -20,6 +20,10 @@ struct JobPlan {
 
 };
 
+// The files a run of the selection with the options would write, in order: what a
+// dialog shows as the names a template gives.
+[[nodiscard]] QStringList plannedNames(const QList<DVDAObject *> &selection, const ExtractOptions &options);
+
 // Plans an extraction or verification of the selection (tracks, indexes, titles) with
 // the options. A verification writes nothing and is never refused.
 [[nodiscard]] JobPlan planJob(const QList<DVDAObject *> &selection, const ExtractOptions &options);

@@ -1,11 +1,14 @@
 #include "window/extractdialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 
 #include "window/appresources.h"
 #include "window/usersettings.h"
+#include "ui_extract.h"
 
 namespace {
+
 bool isChecked(const QCheckBox *box)
 {
     return box->checkState() != Qt::Unchecked;
@@ -18,172 +21,227 @@ Qt::CheckState checkStateOf(int stored)
         return Qt::CheckState(stored);
     return Qt::Checked;
 }
-} // namespace
 
-Extract::Extract(QWidget *parent) : QDialog(parent)
+// How a setting is stored and which widget shows it.
+enum class Stored {
+    Bool,       // a button's checked state as true or false; only true is taken back
+    CheckState, // a box's check state as 0, 1 or 2
+    Flag,       // a box's check state, read back as checked when not 0
+    Text,
+    Number,
+    Format,     // the format's name, "wav" or "flac"
+};
+
+struct SettingKey {
+    const char *key;
+    Stored kind;
+    QWidget *(*widget)(const Ui::ExtractUI &form);
+    QVariant fallback;
+};
+
+// Every setting of the dialog but the output folder, under the keys earlier versions wrote.
+const SettingKey settingKeys[] = {
+    {"Store", Stored::Bool, [](const Ui::ExtractUI &f) -> QWidget * { return f.radioStore; }, true},
+    {"Convert", Stored::Bool, [](const Ui::ExtractUI &f) -> QWidget * { return f.radioConvert; }, false},
+    {"Merge", Stored::CheckState, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkMerge; }, 0},
+    {"Split", Stored::CheckState, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkSplit; }, 0},
+    {"Downmix", Stored::CheckState, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkDownmix; }, 0},
+    {"StreamErrors", Stored::CheckState, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkErrors; }, 0},
+    {"OldFormat", Stored::CheckState, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkOldFormat; }, 0},
+    {"Run", Stored::Flag, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkRun; }, 0},
+    {"Command", Stored::Text, [](const Ui::ExtractUI &f) -> QWidget * { return f.editCommand; }, QString()},
+    {"Cache", Stored::Number, [](const Ui::ExtractUI &f) -> QWidget * { return f.spinCache; }, 1000},
+    {"Delete", Stored::Flag, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkDelete; }, 0},
+    {"Messages", Stored::CheckState, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkMessages; }, 0},
+    {"Format", Stored::Format, [](const Ui::ExtractUI &f) -> QWidget * { return f.comboFormat; }, "wav"},
+    {"Compression", Stored::Number, [](const Ui::ExtractUI &f) -> QWidget * { return f.spinCompression; }, 5},
+    {"PerTitle", Stored::Bool, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkPerTitle; }, false},
+    {"NameTemplate", Stored::Text, [](const Ui::ExtractUI &f) -> QWidget * { return f.editName; }, QString()},
+};
+
+const char folderKey[] = "ExtractDir";
+
+void loadSetting(const SettingKey &setting, QWidget *widget, const QVariant &value)
 {
-    loadAppResources();
-    setupUi(this);
-    connect(buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
-    // A folder typed or pasted counts as one chosen.
-    connect(editDir, &QLineEdit::textEdited, this, [this](const QString &text) {
-        outputDir = QDir(QDir(text.trimmed()).absolutePath());
-        updateState();
-    });
+    switch (setting.kind) {
+    case Stored::Bool:
+        if (value.toBool())
+            static_cast<QAbstractButton *>(widget)->setChecked(true);
+        break;
+    case Stored::CheckState:
+        static_cast<QCheckBox *>(widget)->setCheckState(checkStateOf(value.toInt()));
+        break;
+    case Stored::Flag:
+        static_cast<QCheckBox *>(widget)->setChecked(value.toInt() != 0);
+        break;
+    case Stored::Text:
+        static_cast<QLineEdit *>(widget)->setText(value.toString());
+        break;
+    case Stored::Number:
+        static_cast<QSpinBox *>(widget)->setValue(value.toInt());
+        break;
+    case Stored::Format:
+        static_cast<QComboBox *>(widget)->setCurrentIndex(value.toString() == QLatin1String("flac") ? 1 : 0);
+        break;
+    }
 }
 
-void Extract::loadSettings()
+QVariant savedSetting(const SettingKey &setting, const QWidget *widget)
+{
+    switch (setting.kind) {
+    case Stored::Bool:
+        return static_cast<const QAbstractButton *>(widget)->isChecked();
+    case Stored::CheckState:
+    case Stored::Flag:
+        return int(static_cast<const QCheckBox *>(widget)->checkState());
+    case Stored::Text:
+        return static_cast<const QLineEdit *>(widget)->text();
+    case Stored::Number:
+        return static_cast<const QSpinBox *>(widget)->value();
+    case Stored::Format:
+        return static_cast<const QComboBox *>(widget)->currentIndex() == 1 ? QStringLiteral("flac")
+                                                                           : QStringLiteral("wav");
+    }
+    return QVariant();
+}
+
+} // namespace
+
+ExtractDialog::ExtractDialog(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::ExtractUI>())
+{
+    loadAppResources();
+    ui->setupUi(this);
+    connect(ui->buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->extractRun, &QPushButton::clicked, this, [this] {
+        if (QDir(folder).exists())
+            accept();
+    });
+    connect(ui->extractDir, &QPushButton::clicked, this, &ExtractDialog::chooseFolder);
+    // A folder typed or pasted counts as one chosen.
+    connect(ui->editDir, &QLineEdit::textEdited, this, [this](const QString &text) { setFolder(text.trimmed()); });
+    for (QAbstractButton *button : {static_cast<QAbstractButton *>(ui->radioStore),
+                                    static_cast<QAbstractButton *>(ui->radioConvert),
+                                    static_cast<QAbstractButton *>(ui->checkRun)})
+        connect(button, &QAbstractButton::clicked, this, &ExtractDialog::updateState);
+    connect(ui->comboFormat, &QComboBox::currentIndexChanged, this, &ExtractDialog::updateState);
+    for (QCheckBox *box : {ui->checkMerge, ui->checkSplit, ui->checkDownmix})
+        connect(box, &QCheckBox::clicked, this, [this, box] { keepOneGroupChoice(box); });
+    connect(ui->editName, &QLineEdit::textChanged, this, &ExtractDialog::showNames);
+}
+
+ExtractDialog::~ExtractDialog() = default;
+
+void ExtractDialog::loadSettings()
 {
     UserSettings settings;
-    const QString dir = settings.value(QStringLiteral("ExtractDir")).toString();
+    const QString dir = settings.value(QLatin1String(folderKey)).toString();
     if (!dir.isEmpty()) {
-        outputDir = QDir(dir);
-        if (outputDir.exists())
-            editDir->setText(outputDir.path());
+        folder = dir;
+        if (QDir(dir).exists())
+            ui->editDir->setText(dir);
     }
-    radioStore->setChecked(true);
-    if (settings.value(QStringLiteral("Convert"), false).toBool())
-        radioConvert->setChecked(true);
-    checkMerge->setCheckState(checkStateOf(settings.value(QStringLiteral("Merge"), 0).toInt()));
-    checkSplit->setCheckState(checkStateOf(settings.value(QStringLiteral("Split"), 0).toInt()));
-    checkDownmix->setCheckState(checkStateOf(settings.value(QStringLiteral("Downmix"), 0).toInt()));
-    checkErrors->setCheckState(checkStateOf(settings.value(QStringLiteral("StreamErrors"), 0).toInt()));
-    checkOldFormat->setCheckState(checkStateOf(settings.value(QStringLiteral("OldFormat"), 0).toInt()));
-    checkRun->setChecked(settings.value(QStringLiteral("Run"), 0).toInt() != 0);
-    editCommand->setText(settings.value(QStringLiteral("Command")).toString());
-    spinCache->setValue(settings.value(QStringLiteral("Cache"), 1000).toInt());
-    checkDelete->setChecked(settings.value(QStringLiteral("Delete"), 0).toInt() != 0);
-    checkMessages->setCheckState(checkStateOf(settings.value(QStringLiteral("Messages"), 0).toInt()));
-    comboFormat->setCurrentIndex(
-        settings.value(QStringLiteral("Format")).toString() == QLatin1String("flac") ? 1 : 0);
-    spinCompression->setValue(settings.value(QStringLiteral("Compression"), 5).toInt());
-    checkPerTitle->setChecked(settings.value(QStringLiteral("PerTitle"), false).toBool());
-    editName->setText(settings.value(QStringLiteral("NameTemplate")).toString());
+    ui->radioStore->setChecked(true); // unless another mode was kept
+    for (const SettingKey &setting : settingKeys)
+        loadSetting(setting, setting.widget(*ui), settings.value(QLatin1String(setting.key), setting.fallback));
     updateState();
 }
 
-void Extract::saveSettings()
+void ExtractDialog::saveSettings()
 {
     UserSettings settings;
-    settings.setValue(QStringLiteral("ExtractDir"), outputDir.path());
-    settings.setValue(QStringLiteral("Store"), radioStore->isChecked());
-    settings.setValue(QStringLiteral("Convert"), radioConvert->isChecked());
-    settings.setValue(QStringLiteral("Merge"), int(checkMerge->checkState()));
-    settings.setValue(QStringLiteral("Split"), int(checkSplit->checkState()));
-    settings.setValue(QStringLiteral("Downmix"), int(checkDownmix->checkState()));
-    settings.setValue(QStringLiteral("StreamErrors"), int(checkErrors->checkState()));
-    settings.setValue(QStringLiteral("OldFormat"), int(checkOldFormat->checkState()));
-    settings.setValue(QStringLiteral("Run"), int(checkRun->checkState()));
-    settings.setValue(QStringLiteral("Command"), editCommand->text());
-    settings.setValue(QStringLiteral("Cache"), spinCache->value());
-    settings.setValue(QStringLiteral("Delete"), int(checkDelete->checkState()));
-    settings.setValue(QStringLiteral("Messages"), int(checkMessages->checkState()));
-    settings.setValue(QStringLiteral("Format"),
-                      comboFormat->currentIndex() == 1 ? QStringLiteral("flac") : QStringLiteral("wav"));
-    settings.setValue(QStringLiteral("Compression"), spinCompression->value());
-    settings.setValue(QStringLiteral("PerTitle"), checkPerTitle->isChecked());
-    settings.setValue(QStringLiteral("NameTemplate"), editName->text());
+    settings.setValue(QLatin1String(folderKey), folder);
+    for (const SettingKey &setting : settingKeys)
+        settings.setValue(QLatin1String(setting.key), savedSetting(setting, setting.widget(*ui)));
 }
 
-ExtractOptions Extract::options() const
+ExtractOptions ExtractDialog::options() const
 {
     ExtractOptions options;
-    options.outputDir = outputDir;
+    options.outputDir = QDir(folder);
     options.mode = ModeNone;
-    if (radioStore->isChecked())
+    if (ui->radioStore->isChecked())
         options.mode = ModeStore;
-    if (radioConvert->isChecked())
+    if (ui->radioConvert->isChecked())
         options.mode = ModeConvert;
-    options.merge = isChecked(checkMerge);
-    options.split = isChecked(checkSplit);
-    options.downmix = isChecked(checkDownmix);
-    options.streamErrors = isChecked(checkErrors);
-    options.oldFormat = isChecked(checkOldFormat);
-    options.run = checkRun->isChecked() && !editCommand->text().isEmpty();
-    options.command = editCommand->text();
-    options.cache = spinCache->value();
-    options.deleteFiles = isChecked(checkDelete);
-    options.logMessages = isChecked(checkMessages);
-    options.format = comboFormat->currentIndex() == 1 ? OutputFormat::Flac : OutputFormat::Wave;
-    options.compression = spinCompression->value();
-    options.perTitle = checkPerTitle->isChecked();
-    options.nameTemplate = editName->text().trimmed();
+    options.merge = isChecked(ui->checkMerge);
+    options.split = isChecked(ui->checkSplit);
+    options.downmix = isChecked(ui->checkDownmix);
+    options.streamErrors = isChecked(ui->checkErrors);
+    options.oldFormat = isChecked(ui->checkOldFormat);
+    options.run = ui->checkRun->isChecked() && !ui->editCommand->text().isEmpty();
+    options.command = ui->editCommand->text();
+    options.cache = ui->spinCache->value();
+    options.deleteFiles = isChecked(ui->checkDelete);
+    options.logMessages = isChecked(ui->checkMessages);
+    options.format = ui->comboFormat->currentIndex() == 1 ? OutputFormat::Flac : OutputFormat::Wave;
+    options.compression = ui->spinCompression->value();
+    options.perTitle = ui->checkPerTitle->isChecked();
+    options.nameTemplate = ui->editName->text().trimmed();
     return options;
 }
 
-void Extract::updateState()
+void ExtractDialog::setNamePreview(std::function<QStringList(const ExtractOptions &)> preview)
 {
-    extractRun->setEnabled(!editDir->text().trimmed().isEmpty() && outputDir.exists());
-    const bool convert = radioConvert->isChecked();
-    for (QCheckBox *box : {checkMerge, checkSplit, checkDownmix, checkErrors, checkOldFormat})
-        box->setEnabled(convert);
-    comboFormat->setEnabled(convert);
-    spinCompression->setEnabled(convert && comboFormat->currentIndex() == 1);
-    checkOldFormat->setEnabled(convert && comboFormat->currentIndex() == 0);
-    const bool run = checkRun->isChecked();
-    editCommand->setEnabled(run);
-    spinCache->setEnabled(run);
-    checkDelete->setEnabled(run);
+    namePreview = std::move(preview);
+    showNames();
 }
 
-void Extract::on_extractDir_clicked()
+void ExtractDialog::updateState()
 {
-    const QString answer = QFileDialog::getExistingDirectory(this, tr("Output directory"),
-                                                             outputDir.path());
+    ui->extractRun->setEnabled(!ui->editDir->text().trimmed().isEmpty() && QDir(folder).exists());
+    const bool convert = ui->radioConvert->isChecked();
+    for (QCheckBox *box : {ui->checkMerge, ui->checkSplit, ui->checkDownmix, ui->checkErrors, ui->checkOldFormat})
+        box->setEnabled(convert);
+    ui->comboFormat->setEnabled(convert);
+    ui->spinCompression->setEnabled(convert && ui->comboFormat->currentIndex() == 1);
+    ui->checkOldFormat->setEnabled(convert && ui->comboFormat->currentIndex() == 0);
+    const bool run = ui->checkRun->isChecked();
+    ui->editCommand->setEnabled(run);
+    ui->spinCache->setEnabled(run);
+    ui->checkDelete->setEnabled(run);
+    showNames();
+}
+
+void ExtractDialog::chooseFolder()
+{
+    const QString answer = QFileDialog::getExistingDirectory(this, tr("Output directory"), folder);
     if (answer.isEmpty())
         return;
-    outputDir = QDir(answer);
-    editDir->setText(QDir::toNativeSeparators(outputDir.path()));
-    updateState();
+    ui->editDir->setText(QDir::toNativeSeparators(answer));
+    setFolder(answer);
 }
 
-void Extract::on_comboFormat_currentIndexChanged(int)
+void ExtractDialog::setFolder(const QString &path)
 {
+    folder = QDir(path).absolutePath();
     updateState();
 }
 
-void Extract::on_radioStore_clicked()
-{
-    updateState();
-}
-
-void Extract::on_radioConvert_clicked()
-{
-    updateState();
-}
-
-void Extract::keepOneGroupChoice(QCheckBox *checked)
+void ExtractDialog::keepOneGroupChoice(QCheckBox *checked)
 {
     if (!checked->isChecked())
         return;
-    for (QCheckBox *box : {checkMerge, checkSplit, checkDownmix}) {
+    for (QCheckBox *box : {ui->checkMerge, ui->checkSplit, ui->checkDownmix}) {
         if (box != checked)
             box->setChecked(false);
     }
+    showNames();
 }
 
-void Extract::on_checkMerge_clicked()
+// The first file the options name, relative to the output folder, and how many more.
+void ExtractDialog::showNames()
 {
-    keepOneGroupChoice(checkMerge);
-}
-
-void Extract::on_checkSplit_clicked()
-{
-    keepOneGroupChoice(checkSplit);
-}
-
-void Extract::on_checkDownmix_clicked()
-{
-    keepOneGroupChoice(checkDownmix);
-}
-
-void Extract::on_checkRun_clicked()
-{
-    updateState();
-}
-
-void Extract::on_extractRun_clicked()
-{
-    if (outputDir.exists())
-        accept();
+    if (!namePreview) {
+        ui->labelNames->clear();
+        return;
+    }
+    const ExtractOptions chosen = options();
+    const QStringList names = namePreview(chosen);
+    if (names.isEmpty()) {
+        ui->labelNames->clear();
+        return;
+    }
+    const QString first = QDir::toNativeSeparators(chosen.outputDir.relativeFilePath(names.first()));
+    ui->labelNames->setText(names.size() == 1 ? first : tr("%1 and %n more", nullptr, int(names.size() - 1)).arg(first));
+    ui->labelNames->setToolTip(QDir::toNativeSeparators(names.join(QLatin1Char('\n'))));
 }

@@ -1,36 +1,44 @@
 #pragma once
-// The dialog shown before every extraction: output directory, mode, wave options and
-// the command to run. Its widgets are kept in the user settings between runs.
+// The dialog shown before every extraction: output folder, mode, wave and FLAC options,
+// file names (with the names the template gives) and the command to run. Its choices are
+// kept in the user settings between runs.
 #include <QDialog>
-#include <QDir>
+#include <QStringList>
+#include <functional>
+#include <memory>
 
 #include "extraction/extractoptions.h"
-#include "ui_extract.h"
 
-class Extract : public QDialog, public Ui::ExtractUI {
+class QCheckBox;
+namespace Ui {
+class ExtractUI;
+}
+
+class ExtractDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit Extract(QWidget *parent = nullptr);
+    explicit ExtractDialog(QWidget *parent = nullptr);
+    ~ExtractDialog() override;
 
     void loadSettings();
     void saveSettings();
     ExtractOptions options() const;
-    void updateState();
+    // The files the options would write, first ones first: shown under the name template
+    // as it is edited.
+    void setNamePreview(std::function<QStringList(const ExtractOptions &)> preview);
 
-    QDir outputDir;
-
-private slots:
-    void on_extractDir_clicked();
-    void on_radioStore_clicked();
-    void on_comboFormat_currentIndexChanged(int index);
-    void on_radioConvert_clicked();
-    void on_checkMerge_clicked();
-    void on_checkSplit_clicked();
-    void on_checkDownmix_clicked();
-    void on_checkRun_clicked();
-    void on_extractRun_clicked();
+    // The form, for the tests that drive its widgets.
+    const Ui::ExtractUI &form() const { return *ui; }
 
 private:
+    void updateState();
+    void chooseFolder();
+    void setFolder(const QString &path);
     // Checking one of the three group boxes unchecks the other two.
     void keepOneGroupChoice(QCheckBox *checked);
+    void showNames();
+
+    std::unique_ptr<Ui::ExtractUI> ui;
+    QString folder; // the output folder as chosen or typed, absolute
+    std::function<QStringList(const ExtractOptions &)> namePreview;
 };

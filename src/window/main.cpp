@@ -2,7 +2,7 @@
 #include <QTimer>
 
 #include "window/extractdialog.h"
-#include "window/kestrova.h"
+#include "window/mainwindow.h"
 #include "window/terminaloptions.h"
 #include "window/zonetreeview.h"
 
@@ -10,13 +10,13 @@
 // Lets a machine without a display see the window (tools/run.sh). With
 // KESTROVA_SCREENSHOT_ZONE=<folder> that zone is opened first and its first track shown;
 // with KESTROVA_SCREENSHOT_DIALOG=1 the picture is of the extraction dialog instead.
-static void scheduleScreenshot(Kestrova &window)
+static void scheduleScreenshot(MainWindow &window)
 {
     const QString path = qEnvironmentVariable("KESTROVA_SCREENSHOT");
     if (path.isEmpty())
         return;
     if (qEnvironmentVariableIsSet("KESTROVA_SCREENSHOT_DIALOG")) {
-        auto *dialog = new Extract(&window);
+        auto *dialog = new ExtractDialog(&window);
         dialog->loadSettings();
         dialog->show();
         QTimer::singleShot(500, dialog, [dialog, path] {
@@ -41,7 +41,7 @@ static void scheduleScreenshot(Kestrova &window)
 // `kestrova ZONE`: opens the zone's folder, the folder of any file in it, a disc image or
 // drive, or a mounted disc's root, as a file manager's "Open with" passes it; a path
 // without a zone is said in a message box. Without an argument the window starts empty.
-static void openZoneArgument(Kestrova &window)
+static void openZoneArgument(MainWindow &window)
 {
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() >= 2)
@@ -54,7 +54,7 @@ int main(int argc, char *argv[])
     if (answerOnTerminal(argc, argv, &exitCode))
         return exitCode;
     QApplication app(argc, argv);
-    Kestrova window;
+    MainWindow window;
     window.setupWindow();
     window.show();
     QApplication::setWindowIcon(window.windowIcon());

@@ -1,2 +1,2 @@
 // Built against the command line's layer alone: the window's header must not be found.
-#include "window/kestrova.h"
+#include "window/mainwindow.h"

@@ -19,14 +19,14 @@
 #include <functional>
 #include <memory>
 
-#include "window/kestrova.h"
+#include "window/mainwindow.h"
 
 namespace guitest {
 
 // The window as main builds and shows it.
-inline std::unique_ptr<Kestrova> startWindow()
+inline std::unique_ptr<MainWindow> startWindow()
 {
-    auto window = std::make_unique<Kestrova>();
+    auto window = std::make_unique<MainWindow>();
     window->setupWindow();
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get()))

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "window/extractdialog.h"
+#include "ui_extract.h"
 #include "guitest.h"
 
 class TestExtractDialog : public QObject {
@@ -30,9 +31,9 @@ class TestExtractDialog : public QObject {
     }
 
     // A dialog loaded from the settings and shown, as the window runs it.
-    std::unique_ptr<Extract> openDialog()
+    std::unique_ptr<ExtractDialog> openDialog()
     {
-        auto dialog = std::make_unique<Extract>();
+        auto dialog = std::make_unique<ExtractDialog>();
         dialog->loadSettings();
         dialog->show();
         if (!QTest::qWaitForWindowExposed(dialog.get()))
@@ -40,9 +41,9 @@ class TestExtractDialog : public QObject {
         return dialog;
     }
 
-    QList<QCheckBox *> waveBoxes(Extract &d)
+    QList<QCheckBox *> waveBoxes(ExtractDialog &d)
     {
-        return {d.checkMerge, d.checkSplit, d.checkDownmix, d.checkErrors, d.checkOldFormat};
+        return {d.form().checkMerge, d.form().checkSplit, d.form().checkDownmix, d.form().checkErrors, d.form().checkOldFormat};
     }
 
 private slots:
@@ -60,31 +61,31 @@ private slots:
 
     void formLayout()
     {
-        Extract d;
+        ExtractDialog d;
         QCOMPARE(d.objectName(), QStringLiteral("ExtractUI"));
         QCOMPARE(d.windowTitle(), QStringLiteral("Extract Track/Title/Titleset"));
         QCOMPARE(d.minimumSize(), QSize(370, 530));
         QCOMPARE(d.maximumSize(), QSize(370, 530));
         QCOMPARE(d.font().pointSize(), 8);
         QCOMPARE(d.windowModality(), Qt::ApplicationModal);
-        QVERIFY(!d.extractRun->icon().isNull());
-        QVERIFY(!d.extractDir->icon().isNull());
-        QVERIFY(d.extractRun->isDefault());
-        QVERIFY(!d.extractDir->autoDefault());
-        QCOMPARE(d.extractRun->text(), QStringLiteral("Extract"));
-        for (QWidget *w : QList<QWidget *>{d.checkMerge, d.checkSplit, d.checkOldFormat, d.staticCache, d.editDir})
+        QVERIFY(!d.form().extractRun->icon().isNull());
+        QVERIFY(!d.form().extractDir->icon().isNull());
+        QVERIFY(d.form().extractRun->isDefault());
+        QVERIFY(!d.form().extractDir->autoDefault());
+        QCOMPARE(d.form().extractRun->text(), QStringLiteral("Extract"));
+        for (QWidget *w : QList<QWidget *>{d.form().checkMerge, d.form().checkSplit, d.form().checkOldFormat, d.form().staticCache, d.form().editDir})
             QVERIFY2(!w->toolTip().isEmpty(), qPrintable(w->objectName()));
         // Both radio buttons share the dialog, so they exclude each other.
-        QCOMPARE(d.radioStore->parentWidget(), &d);
-        QCOMPARE(d.radioConvert->parentWidget(), &d);
+        QCOMPARE(d.form().radioStore->parentWidget(), &d);
+        QCOMPARE(d.form().radioConvert->parentWidget(), &d);
 
         // Tab order as the user moves through the dialog.
-        const QList<QWidget *> order = {d.editDir,     d.extractDir,      d.radioStore,
-                                        d.radioConvert, d.checkMerge,     d.checkSplit,
-                                        d.checkOldFormat, d.comboFormat,  d.spinCompression,
-                                        d.checkRun,    d.editCommand,     d.checkDelete,
-                                        d.checkMessages, d.editName,      d.extractRun,
-                                        d.buttonCancel};
+        const QList<QWidget *> order = {d.form().editDir,     d.form().extractDir,      d.form().radioStore,
+                                        d.form().radioConvert, d.form().checkMerge,     d.form().checkSplit,
+                                        d.form().checkOldFormat, d.form().comboFormat,  d.form().spinCompression,
+                                        d.form().checkRun,    d.form().editCommand,     d.form().checkDelete,
+                                        d.form().checkMessages, d.form().editName,      d.form().extractRun,
+                                        d.form().buttonCancel};
         // Walking the focus chain from each, the next of these widgets met is its successor.
         for (int i = 0; i + 1 < order.size(); ++i) {
             QWidget *next = order[i]->nextInFocusChain();
@@ -97,23 +98,23 @@ private slots:
     void firstUse()
     {
         auto d = openDialog();
-        QVERIFY(d->radioStore->isChecked());
-        QVERIFY(!d->radioConvert->isChecked());
+        QVERIFY(d->form().radioStore->isChecked());
+        QVERIFY(!d->form().radioConvert->isChecked());
         for (QCheckBox *box : waveBoxes(*d)) {
             QVERIFY2(!box->isEnabled(), qPrintable(box->objectName()));
             QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
         }
-        QVERIFY(!d->checkRun->isChecked());
-        QVERIFY(!d->editCommand->isEnabled());
-        QVERIFY(!d->spinCache->isEnabled());
-        QVERIFY(!d->checkDelete->isEnabled());
-        QVERIFY(d->checkMessages->isEnabled());
-        QCOMPARE(d->spinCache->value(), 1000);
-        QVERIFY(d->editDir->text().isEmpty());
-        QVERIFY(!d->extractRun->isEnabled());
+        QVERIFY(!d->form().checkRun->isChecked());
+        QVERIFY(!d->form().editCommand->isEnabled());
+        QVERIFY(!d->form().spinCache->isEnabled());
+        QVERIFY(!d->form().checkDelete->isEnabled());
+        QVERIFY(d->form().checkMessages->isEnabled());
+        QCOMPARE(d->form().spinCache->value(), 1000);
+        QVERIFY(d->form().editDir->text().isEmpty());
+        QVERIFY(!d->form().extractRun->isEnabled());
 
         // The disabled run button does not accept the dialog.
-        QTest::mouseClick(d->extractRun, Qt::LeftButton);
+        QTest::mouseClick(d->form().extractRun, Qt::LeftButton);
         QVERIFY(d->isVisible());
         QCOMPARE(d->result(), int(QDialog::Rejected));
     }
@@ -121,41 +122,41 @@ private slots:
     void modeAndRunEnableTheirBoxes()
     {
         auto d = openDialog();
-        guitest::clickIndicator(d->radioConvert);
-        QVERIFY(d->radioConvert->isChecked());
-        QVERIFY(!d->radioStore->isChecked());
+        guitest::clickIndicator(d->form().radioConvert);
+        QVERIFY(d->form().radioConvert->isChecked());
+        QVERIFY(!d->form().radioStore->isChecked());
         for (QCheckBox *box : waveBoxes(*d))
             QVERIFY2(box->isEnabled(), qPrintable(box->objectName()));
 
         // The compression level is FLAC's, the old header WAV's.
-        QVERIFY(d->comboFormat->isEnabled());
-        QVERIFY(!d->spinCompression->isEnabled());
-        d->comboFormat->setCurrentIndex(1);
-        QVERIFY(d->spinCompression->isEnabled());
-        QVERIFY(!d->checkOldFormat->isEnabled());
-        d->comboFormat->setCurrentIndex(0);
-        QVERIFY(d->checkOldFormat->isEnabled());
+        QVERIFY(d->form().comboFormat->isEnabled());
+        QVERIFY(!d->form().spinCompression->isEnabled());
+        d->form().comboFormat->setCurrentIndex(1);
+        QVERIFY(d->form().spinCompression->isEnabled());
+        QVERIFY(!d->form().checkOldFormat->isEnabled());
+        d->form().comboFormat->setCurrentIndex(0);
+        QVERIFY(d->form().checkOldFormat->isEnabled());
 
         // Store again: the boxes are disabled but keep what was checked.
-        guitest::clickIndicator(d->checkDownmix);
-        QVERIFY(d->checkDownmix->isChecked());
-        guitest::clickIndicator(d->radioStore);
-        QVERIFY(d->radioStore->isChecked());
+        guitest::clickIndicator(d->form().checkDownmix);
+        QVERIFY(d->form().checkDownmix->isChecked());
+        guitest::clickIndicator(d->form().radioStore);
+        QVERIFY(d->form().radioStore->isChecked());
         for (QCheckBox *box : waveBoxes(*d))
             QVERIFY2(!box->isEnabled(), qPrintable(box->objectName()));
-        QVERIFY(d->checkDownmix->isChecked());
+        QVERIFY(d->form().checkDownmix->isChecked());
         QVERIFY(d->options().downmix);
         QCOMPARE(d->options().mode, int(ModeStore));
 
-        guitest::clickIndicator(d->checkRun);
-        QVERIFY(d->editCommand->isEnabled());
-        QVERIFY(d->spinCache->isEnabled());
-        QVERIFY(d->checkDelete->isEnabled());
-        guitest::clickIndicator(d->checkRun);
-        QVERIFY(!d->editCommand->isEnabled());
-        QVERIFY(!d->spinCache->isEnabled());
-        QVERIFY(!d->checkDelete->isEnabled());
-        QVERIFY(d->checkMessages->isEnabled());
+        guitest::clickIndicator(d->form().checkRun);
+        QVERIFY(d->form().editCommand->isEnabled());
+        QVERIFY(d->form().spinCache->isEnabled());
+        QVERIFY(d->form().checkDelete->isEnabled());
+        guitest::clickIndicator(d->form().checkRun);
+        QVERIFY(!d->form().editCommand->isEnabled());
+        QVERIFY(!d->form().spinCache->isEnabled());
+        QVERIFY(!d->form().checkDelete->isEnabled());
+        QVERIFY(d->form().checkMessages->isEnabled());
 
         d->saveSettings();
         QVERIFY(storedLines().contains(QStringLiteral("Downmix=2")));
@@ -164,51 +165,50 @@ private slots:
     void groupBoxesExcludeEachOther()
     {
         auto d = openDialog();
-        guitest::clickIndicator(d->radioConvert);
+        guitest::clickIndicator(d->form().radioConvert);
         auto state = [&d] {
-            return QString::number(d->checkMerge->isChecked()) + QString::number(d->checkSplit->isChecked())
-                + QString::number(d->checkDownmix->isChecked());
+            return QString::number(d->form().checkMerge->isChecked()) + QString::number(d->form().checkSplit->isChecked())
+                + QString::number(d->form().checkDownmix->isChecked());
         };
-        guitest::clickIndicator(d->checkSplit);
+        guitest::clickIndicator(d->form().checkSplit);
         QCOMPARE(state(), QStringLiteral("010"));
-        guitest::clickIndicator(d->checkMerge);
+        guitest::clickIndicator(d->form().checkMerge);
         QCOMPARE(state(), QStringLiteral("100"));
         // Unchecking one changes nothing else.
-        guitest::clickIndicator(d->checkMerge);
+        guitest::clickIndicator(d->form().checkMerge);
         QCOMPARE(state(), QStringLiteral("000"));
-        guitest::clickIndicator(d->checkDownmix);
+        guitest::clickIndicator(d->form().checkDownmix);
         QCOMPARE(state(), QStringLiteral("001"));
-        guitest::clickIndicator(d->checkSplit);
+        guitest::clickIndicator(d->form().checkSplit);
         QCOMPARE(state(), QStringLiteral("010"));
-        guitest::clickIndicator(d->checkDownmix);
+        guitest::clickIndicator(d->form().checkDownmix);
         QCOMPARE(state(), QStringLiteral("001"));
-        guitest::clickIndicator(d->checkMerge);
+        guitest::clickIndicator(d->form().checkMerge);
         QCOMPARE(state(), QStringLiteral("100"));
         // The other two wave boxes are independent of the three.
-        guitest::clickIndicator(d->checkErrors);
-        guitest::clickIndicator(d->checkOldFormat);
+        guitest::clickIndicator(d->form().checkErrors);
+        guitest::clickIndicator(d->form().checkOldFormat);
         QCOMPARE(state(), QStringLiteral("100"));
-        QVERIFY(d->checkErrors->isChecked());
-        QVERIFY(d->checkOldFormat->isChecked());
+        QVERIFY(d->form().checkErrors->isChecked());
+        QVERIFY(d->form().checkOldFormat->isChecked());
     }
 
     void settingsWrittenAndReadBack()
     {
         {
             auto d = openDialog();
-            d->outputDir = QDir(outputDir.path());
-            d->editDir->setText(outputDir.path());
-            guitest::clickIndicator(d->radioConvert);
-            guitest::clickIndicator(d->checkSplit);
-            guitest::clickIndicator(d->checkErrors);
-            guitest::clickIndicator(d->checkRun);
-            d->editCommand->setText(QStringLiteral("flac \"%filepath%\""));
-            d->spinCache->setValue(250);
-            guitest::clickIndicator(d->checkDelete);
-            guitest::clickIndicator(d->checkMessages);
-            d->comboFormat->setCurrentIndex(1);
-            d->spinCompression->setValue(8);
-            QTest::keyClicks(d->editName, QStringLiteral("%track% [%channels%]"));
+            QTest::keyClicks(d->form().editDir, outputDir.path());
+            guitest::clickIndicator(d->form().radioConvert);
+            guitest::clickIndicator(d->form().checkSplit);
+            guitest::clickIndicator(d->form().checkErrors);
+            guitest::clickIndicator(d->form().checkRun);
+            d->form().editCommand->setText(QStringLiteral("flac \"%filepath%\""));
+            d->form().spinCache->setValue(250);
+            guitest::clickIndicator(d->form().checkDelete);
+            guitest::clickIndicator(d->form().checkMessages);
+            d->form().comboFormat->setCurrentIndex(1);
+            d->form().spinCompression->setValue(8);
+            QTest::keyClicks(d->form().editName, QStringLiteral("%track% [%channels%]"));
             d->saveSettings();
         }
         // Types as written: the radio buttons as booleans, the boxes as check states.
@@ -235,22 +235,22 @@ private slots:
             QVERIFY2(lines.contains(line), qPrintable(line + QStringLiteral(" not in ") + lines.join(QLatin1Char('|'))));
 
         auto d = openDialog();
-        QCOMPARE(d->outputDir.path(), outputDir.path());
-        QCOMPARE(d->editDir->text(), outputDir.path());
-        QVERIFY(d->extractRun->isEnabled());
-        QVERIFY(d->radioConvert->isChecked());
-        QVERIFY(!d->radioStore->isChecked());
-        QVERIFY(!d->checkMerge->isChecked());
-        QVERIFY(d->checkSplit->isChecked());
-        QVERIFY(!d->checkDownmix->isChecked());
-        QVERIFY(d->checkErrors->isChecked());
-        QVERIFY(!d->checkOldFormat->isChecked());
-        QVERIFY(d->checkRun->isChecked());
-        QCOMPARE(d->editCommand->text(), QStringLiteral("flac \"%filepath%\""));
-        QCOMPARE(d->spinCache->value(), 250);
-        QVERIFY(d->checkDelete->isChecked());
-        QVERIFY(d->checkMessages->isChecked());
-        QVERIFY(d->editCommand->isEnabled());
+        QCOMPARE(d->options().outputDir.path(), outputDir.path());
+        QCOMPARE(d->form().editDir->text(), outputDir.path());
+        QVERIFY(d->form().extractRun->isEnabled());
+        QVERIFY(d->form().radioConvert->isChecked());
+        QVERIFY(!d->form().radioStore->isChecked());
+        QVERIFY(!d->form().checkMerge->isChecked());
+        QVERIFY(d->form().checkSplit->isChecked());
+        QVERIFY(!d->form().checkDownmix->isChecked());
+        QVERIFY(d->form().checkErrors->isChecked());
+        QVERIFY(!d->form().checkOldFormat->isChecked());
+        QVERIFY(d->form().checkRun->isChecked());
+        QCOMPARE(d->form().editCommand->text(), QStringLiteral("flac \"%filepath%\""));
+        QCOMPARE(d->form().spinCache->value(), 250);
+        QVERIFY(d->form().checkDelete->isChecked());
+        QVERIFY(d->form().checkMessages->isChecked());
+        QVERIFY(d->form().editCommand->isEnabled());
 
         const ExtractOptions o = d->options();
         QCOMPARE(o.outputDir.path(), outputDir.path());
@@ -270,7 +270,7 @@ private slots:
         QCOMPARE(o.nameTemplate, QStringLiteral("%track% [%channels%]"));
 
         // With a usable directory the run button accepts.
-        QTest::mouseClick(d->extractRun, Qt::LeftButton);
+        QTest::mouseClick(d->form().extractRun, Qt::LeftButton);
         QCOMPARE(d->result(), int(QDialog::Accepted));
         QVERIFY(!d->isVisible());
     }
@@ -278,14 +278,14 @@ private slots:
     void runWithoutCommand()
     {
         auto d = openDialog();
-        guitest::clickIndicator(d->checkRun);
-        QVERIFY(d->checkRun->isChecked());
-        QVERIFY(d->editCommand->text().isEmpty());
+        guitest::clickIndicator(d->form().checkRun);
+        QVERIFY(d->form().checkRun->isChecked());
+        QVERIFY(d->form().editCommand->text().isEmpty());
         QVERIFY(!d->options().run);
         d->saveSettings();
         QVERIFY(storedLines().contains(QStringLiteral("Run=2")));
 
-        d->editCommand->setText(QStringLiteral("true"));
+        d->form().editCommand->setText(QStringLiteral("true"));
         QVERIFY(d->options().run);
     }
 
@@ -294,9 +294,9 @@ private slots:
         const QString gone = outputDir.filePath(QStringLiteral("no-longer-there"));
         store(QStringLiteral("ExtractDir"), gone);
         auto d = openDialog();
-        QVERIFY(d->editDir->text().isEmpty());
-        QVERIFY(!d->extractRun->isEnabled());
-        QCOMPARE(d->outputDir.path(), gone);
+        QVERIFY(d->form().editDir->text().isEmpty());
+        QVERIFY(!d->form().extractRun->isEnabled());
+        QCOMPARE(d->options().outputDir.path(), gone);
         // Even a direct call cannot accept a directory that does not exist.
         QMetaObject::invokeMethod(d.get(), "on_extractRun_clicked");
         QVERIFY(d->isVisible());
@@ -318,7 +318,7 @@ private slots:
         QFETCH(int, shown);
         store(QStringLiteral("Cache"), stored);
         auto d = openDialog();
-        QCOMPARE(d->spinCache->value(), shown);
+        QCOMPARE(d->form().spinCache->value(), shown);
         QCOMPARE(d->options().cache, shown);
     }
 
@@ -327,7 +327,7 @@ private slots:
         store(QStringLiteral("Convert"), false);
         store(QStringLiteral("Store"), false);
         auto d = openDialog();
-        QVERIFY(d->radioStore->isChecked());
+        QVERIFY(d->form().radioStore->isChecked());
         QCOMPARE(d->options().mode, int(ModeStore));
     }
 
@@ -355,13 +355,13 @@ private slots:
                 else
                     guitest::chooseFile(files, answer);
             });
-            QTest::mouseClick(d->extractDir, Qt::LeftButton);
+            QTest::mouseClick(d->form().extractDir, Qt::LeftButton);
             QVERIFY(handler.seen());
             QCOMPARE(caption, QStringLiteral("Output directory"));
             QVERIFY(foldersOnly);
-            QCOMPARE(d->outputDir.absolutePath(), answer.isEmpty() ? target.path() : answer);
-            QCOMPARE(d->editDir->text(), answer.isEmpty() ? target.path() : answer);
-            QVERIFY(d->extractRun->isEnabled());
+            QCOMPARE(d->options().outputDir.absolutePath(), answer.isEmpty() ? target.path() : answer);
+            QCOMPARE(d->form().editDir->text(), answer.isEmpty() ? target.path() : answer);
+            QVERIFY(d->form().extractRun->isEnabled());
         }
     }
 
@@ -384,14 +384,14 @@ private slots:
         QFETCH(int, result);
         QVERIFY(QDir(outputDir.path()).mkpath(QStringLiteral("typed")));
         auto d = openDialog();
-        QVERIFY(!d->extractRun->isEnabled());
-        d->editDir->setFocus();
-        QTest::keyClicks(d->editDir, outputDir.filePath(typed == "-" ? "missing" : typed));
-        QCOMPARE(d->extractRun->isEnabled(), typed != "-");
+        QVERIFY(!d->form().extractRun->isEnabled());
+        d->form().editDir->setFocus();
+        QTest::keyClicks(d->form().editDir, outputDir.filePath(typed == "-" ? "missing" : typed));
+        QCOMPARE(d->form().extractRun->isEnabled(), typed != "-");
         if (press == "cancel")
-            QTest::mouseClick(d->buttonCancel, Qt::LeftButton);
+            QTest::mouseClick(d->form().buttonCancel, Qt::LeftButton);
         else
-            QTest::keyClick(d->editDir, press == "enter" ? Qt::Key_Return : Qt::Key_Escape);
+            QTest::keyClick(d->form().editDir, press == "enter" ? Qt::Key_Return : Qt::Key_Escape);
         QCOMPARE(d->isVisible(), result < 0);
         if (result < 0)
             return;

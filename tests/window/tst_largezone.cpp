@@ -3,7 +3,7 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
-#include "window/kestrova.h"
+#include "window/mainwindow.h"
 #include "window/zonetreeview.h"
 #include "guitest.h"
 #include "guizones.h"
@@ -59,7 +59,7 @@ private slots:
         testzone::ZoneFolder folder(description);
         QVERIFY(folder.ok());
 
-        Kestrova window;
+        MainWindow window;
         window.setupWindow();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

@@ -14,7 +14,7 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "window/kestrova.h"
+#include "window/mainwindow.h"
 #include "window/zoneinfo.h"
 #include "window/zonetreeview.h"
 #include "window/showresult.h"
@@ -31,7 +31,7 @@ class TestMainWindow : public QObject {
     std::unique_ptr<testzone::ZoneFolder> mixed;
     std::unique_ptr<testzone::ZoneFolder> small;
 
-    static std::unique_ptr<Kestrova> startWindow() { return guitest::startWindow(); }
+    static std::unique_ptr<MainWindow> startWindow() { return guitest::startWindow(); }
 
     static QString storedZoneDir()
     {
@@ -49,7 +49,7 @@ class TestMainWindow : public QObject {
     }
 
     // The rows of the properties pane as "label=value".
-    static QStringList shownRows(const Kestrova &window)
+    static QStringList shownRows(const MainWindow &window)
     {
         QStringList rows;
         for (int i = 0; i < window.propertiesView()->topLevelItemCount(); ++i) {
@@ -59,13 +59,13 @@ class TestMainWindow : public QObject {
         return rows;
     }
 
-    static QTreeWidgetItem *firstTrackItem(const Kestrova &window)
+    static QTreeWidgetItem *firstTrackItem(const MainWindow &window)
     {
         return window.treeView()->topLevelItem(0)->child(0)->child(0)->child(0);
     }
 
     // Idle enabling with the zone state given.
-    static void verifyIdle(const Kestrova &w, bool zoneOpen)
+    static void verifyIdle(const MainWindow &w, bool zoneOpen)
     {
         QVERIFY(guitest::action(w, "action_Open")->isEnabled());
         QVERIFY(guitest::action(w, "action_Extract")->isVisible());

@@ -10,6 +10,7 @@
 
 #include "zone/dvdazone.h"
 #include "window/extractdialog.h"
+#include "ui_extract.h"
 #include "window/zoneinfo.h"
 #include "window/zonetreeview.h"
 #include "guitest.h"
@@ -36,12 +37,12 @@ class TestWindowExtraction : public QObject {
     QString gatedCommand;
     QStringList lastDetails;
 
-    static QTreeWidgetItem *trackItem(const Kestrova &w, int title, int track)
+    static QTreeWidgetItem *trackItem(const MainWindow &w, int title, int track)
     {
         return w.treeView()->topLevelItem(0)->child(0)->child(title - 1)->child(track - 1);
     }
 
-    std::unique_ptr<Kestrova> windowWithSelection(const Tracks &tracks)
+    std::unique_ptr<MainWindow> windowWithSelection(const Tracks &tracks)
     {
         auto w = guitest::startWindow();
         w->open(QDir(zoneFolder->path()));
@@ -52,7 +53,7 @@ class TestWindowExtraction : public QObject {
 
     // Ctrl+E with the dialog's choices stored as a returning user left them; the dialog
     // is confirmed with its own button. Returns once the threads run.
-    void startExtraction(Kestrova &w, const QString &command, bool convert = false, int cacheMiB = 1000)
+    void startExtraction(MainWindow &w, const QString &command, bool convert = false, int cacheMiB = 1000)
     {
         QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
         settings.setValue(QStringLiteral("ExtractDir"), out->path());
@@ -63,11 +64,11 @@ class TestWindowExtraction : public QObject {
         settings.setValue(QStringLiteral("Delete"), convert ? 2 : 0);
         bool dialogSeen = false;
         guitest::ModalHandler handler([&](QWidget *modal) {
-            auto *dialog = qobject_cast<Extract *>(modal);
+            auto *dialog = qobject_cast<ExtractDialog *>(modal);
             dialogSeen = dialog && w.treeView()->selectionMode() == QAbstractItemView::NoSelection
                          && !guitest::action(w, "action_ExtractCancel")->isVisible() && guitest::action(w, "action_Open")->isEnabled();
             if (dialog)
-                QTest::mouseClick(dialog->extractRun, Qt::LeftButton);
+                QTest::mouseClick(dialog->form().extractRun, Qt::LeftButton);
             modal->close();
         });
         pressCtrlE(w);
@@ -82,8 +83,8 @@ class TestWindowExtraction : public QObject {
     public:
         explicit DialogThenBox(std::function<void(QMessageBox *)> answer)
             : dialog([this, answer](QWidget *modal) {
-                  if (auto *d = qobject_cast<Extract *>(modal))
-                      QTest::mouseClick(d->extractRun, Qt::LeftButton);
+                  if (auto *d = qobject_cast<ExtractDialog *>(modal))
+                      QTest::mouseClick(d->form().extractRun, Qt::LeftButton);
                   modal->close();
                   box = std::make_unique<guitest::ModalHandler>([answer](QWidget *m) {
                       if (auto *b = qobject_cast<QMessageBox *>(m))
@@ -101,14 +102,14 @@ class TestWindowExtraction : public QObject {
     };
 
     // As the user does, in the window (also right after the dialog closed).
-    static void pressCtrlE(Kestrova &w)
+    static void pressCtrlE(MainWindow &w)
     {
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_E, Qt::ControlModifier);
     }
 
-    static void verifyEnabling(const Kestrova &w, bool running)
+    static void verifyEnabling(const MainWindow &w, bool running)
     {
         QCOMPARE(w.extraction().isRunning(), running);
         QCOMPARE(guitest::action(w, "action_Open")->isEnabled(), !running);
@@ -124,7 +125,7 @@ class TestWindowExtraction : public QObject {
 
     // Waits for the end; the texts of the message boxes shown, each closed at once. The
     // last box's lines below its text and its buttons are kept in lastDetails.
-    QStringList awaitMessages(Kestrova &w, int timeoutMs = 30000)
+    QStringList awaitMessages(MainWindow &w, int timeoutMs = 30000)
     {
         QStringList messages;
         std::unique_ptr<guitest::ModalHandler> handler;
@@ -146,7 +147,7 @@ class TestWindowExtraction : public QObject {
     }
 
     // The whole extraction's progress at the right of the status bar.
-    static QString wholeText(const Kestrova &w)
+    static QString wholeText(const MainWindow &w)
     {
         const auto *label = w.statusBar()->findChild<QLabel *>(QStringLiteral("wholeProgress"));
         return label ? label->text() : QStringLiteral("(no label)");
@@ -154,13 +155,13 @@ class TestWindowExtraction : public QObject {
 
     QStringList outputFiles() const { return QDir(out->path()).entryList({"track*"}, QDir::Files, QDir::Name); }
 
-    static bool statusShows(const Kestrova &w, const char *text)
+    static bool statusShows(const MainWindow &w, const char *text)
     {
         return QTest::qWaitFor([&] { return w.statusBar()->currentMessage() == QLatin1String(text); });
     }
 
     // Two objects, no cache: the walk waits for the first file's command, held by its gate.
-    void startGatedExtraction(Kestrova &w)
+    void startGatedExtraction(MainWindow &w)
     {
         startExtraction(w, gatedCommand, false, 0);
         QVERIFY(statusShows(w, "[Jobs:1] Waiting..."));
@@ -284,14 +285,14 @@ private slots:
         settings.setValue(QStringLiteral("Convert"), true);
         settings.setValue(QStringLiteral("Run"), 0);
         guitest::ModalHandler handler([choice](QWidget *modal) {
-            if (auto *dialog = qobject_cast<Extract *>(modal)) {
+            if (auto *dialog = qobject_cast<ExtractDialog *>(modal)) {
                 if (choice == "flac") {
-                    dialog->comboFormat->setCurrentIndex(dialog->comboFormat->findText("FLAC"));
-                    QVERIFY(dialog->spinCompression->isEnabled());
+                    dialog->form().comboFormat->setCurrentIndex(dialog->form().comboFormat->findText("FLAC"));
+                    QVERIFY(dialog->form().spinCompression->isEnabled());
                 } else {
-                    dialog->checkPerTitle->setChecked(true);
+                    dialog->form().checkPerTitle->setChecked(true);
                 }
-                QTest::mouseClick(dialog->extractRun, Qt::LeftButton);
+                QTest::mouseClick(dialog->form().extractRun, Qt::LeftButton);
             }
             modal->close();
         });
@@ -351,6 +352,36 @@ private slots:
         }
         QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
         QCOMPARE(dumpzone::fileBytes(path), stored);
+    }
+
+    // The dialog shows the first file the template names for the selection, and how many
+    // more, as it is typed.
+    void dialogShowsTheNames_data()
+    {
+        QTest::addColumn<QString>("nameTemplate");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("the program's own") << "" << "track-01-01[0]-01-[L-R]-16-48000.pcm and 1 more";
+        QTest::newRow("subfolders") << "%title%/%track%" << "01/01.pcm and 1 more";
+    }
+    void dialogShowsTheNames()
+    {
+        QFETCH(QString, nameTemplate);
+        QFETCH(QString, shown);
+        QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+        settings.setValue(QStringLiteral("ExtractDir"), out->path());
+        auto w = windowWithSelection({{1, 1}, {2, 1}});
+        QString label;
+        guitest::ModalHandler handler([&](QWidget *modal) {
+            if (auto *dialog = qobject_cast<ExtractDialog *>(modal)) {
+                QTest::keyClicks(dialog->form().editName, nameTemplate);
+                label = dialog->form().labelNames->text();
+            }
+            modal->close();
+        });
+        pressCtrlE(*w);
+        QVERIFY(handler.seen());
+        QCOMPARE(label, shown);
+        QVERIFY(QDir(out->path()).isEmpty());
     }
 
     // A name template that gives two files one name is refused before anything runs.

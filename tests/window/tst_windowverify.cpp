@@ -9,6 +9,7 @@
 #include "window/verifyreport.h"
 #include "window/zonetreeview.h"
 #include "window/extractdialog.h"
+#include "ui_extract.h"
 #include "guitest.h"
 #include "testzone/damagedtrack.h"
 
@@ -54,8 +55,8 @@ private slots:
 
         QString seen = "(nothing)", copied, reported;
         auto handle = [&](QWidget *modal) {
-            if (auto *dialog = qobject_cast<Extract *>(modal)) {
-                QTest::mouseClick(dialog->extractRun, Qt::LeftButton);
+            if (auto *dialog = qobject_cast<ExtractDialog *>(modal)) {
+                QTest::mouseClick(dialog->form().extractRun, Qt::LeftButton);
                 return;
             }
             if (auto *report = qobject_cast<VerifyReport *>(modal)) {
@@ -76,7 +77,7 @@ private slots:
         } else {
             guitest::action(*w, "action_Verify")->trigger();
         }
-        QVERIFY(w->extraction().isRunning()); // the Extract dialog is over; the walk runs
+        QVERIFY(w->extraction().isRunning()); // the ExtractDialog dialog is over; the walk runs
         QVERIFY(!guitest::action(*w, "action_Verify")->isVisible() && guitest::action(*w, "action_ExtractCancel")->isVisible());
         guitest::ModalHandler last(handle, 30000);
         QVERIFY(QTest::qWaitFor([&] { return !w->extraction().isRunning() && last.seen(); }, 30000));

@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QtTest>
 
-#include "window/kestrova.h"
+#include "window/mainwindow.h"
 #include "window/zoneinfo.h"
 #include "window/zonetreeview.h"
 #include "guitest.h"
@@ -37,7 +37,7 @@ class TestZoneTree : public QObject {
 
     QTemporaryDir settingsDir;
     std::unique_ptr<testzone::ZoneFolder> folder;
-    std::unique_ptr<Kestrova> window;
+    std::unique_ptr<MainWindow> window;
 
     QTreeWidgetItem *zoneItem() { return window->treeView()->topLevelItem(0); }
     QTreeWidgetItem *titlesetItem(int i) { return zoneItem()->child(i); }
@@ -70,7 +70,7 @@ private slots:
         guitest::redirectSettings(settingsDir.path());
         folder = std::make_unique<testzone::ZoneFolder>(guizones::mixedZone());
         QVERIFY(folder->ok());
-        window = std::make_unique<Kestrova>();
+        window = std::make_unique<MainWindow>();
         window->setupWindow();
         window->resize(900, 700);
         window->show();

@@ -1,4 +1,4 @@
-#include "window/kestrova.h"
+#include "window/mainwindow.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -62,7 +62,7 @@ QString sentence(const QString &text)
 }
 } // namespace
 
-Kestrova::Kestrova(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::KestrovaUI>())
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::KestrovaUI>())
 {
     loadAppResources();
     running.setProgressInterval(refreshIntervalMs);
@@ -72,17 +72,17 @@ Kestrova::Kestrova(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<U
             [this](DVDAObject *object, const Result &result, const ObjectCheck &) {
                 objectFinished(object, result);
             });
-    connect(&running, &ExtractionJob::progress, this, &Kestrova::showProgress);
+    connect(&running, &ExtractionJob::progress, this, &MainWindow::showProgress);
     // The command's output, when it does not go to the log, onto the program's own.
     connect(&running, &ExtractionJob::commandOutput, this,
             [](const QByteArray &error, const QByteArray &output) {
                 writeTo(stderr, error);
                 writeTo(stdout, output);
             });
-    connect(&running, &ExtractionJob::ended, this, &Kestrova::extractionFinished);
+    connect(&running, &ExtractionJob::ended, this, &MainWindow::extractionFinished);
 }
 
-Kestrova::~Kestrova()
+MainWindow::~MainWindow()
 {
     // The extraction ends before the zone it reads (its destructor stops and waits).
     running.disconnect(this);
@@ -95,21 +95,21 @@ Kestrova::~Kestrova()
     }
 }
 
-void Kestrova::setupWindow()
+void MainWindow::setupWindow()
 {
     ui->setupUi(this);
-    connect(ui->action_Open, &QAction::triggered, this, qOverload<>(&Kestrova::open));
-    connect(ui->action_Extract, &QAction::triggered, this, &Kestrova::extract);
-    connect(ui->action_Verify, &QAction::triggered, this, &Kestrova::verify);
-    connect(ui->action_ExtractCancel, &QAction::triggered, this, &Kestrova::stopExtraction);
-    connect(ui->action_SelectAll, &QAction::triggered, this, &Kestrova::selectAll);
+    connect(ui->action_Open, &QAction::triggered, this, qOverload<>(&MainWindow::open));
+    connect(ui->action_Extract, &QAction::triggered, this, &MainWindow::extract);
+    connect(ui->action_Verify, &QAction::triggered, this, &MainWindow::verify);
+    connect(ui->action_ExtractCancel, &QAction::triggered, this, &MainWindow::stopExtraction);
+    connect(ui->action_SelectAll, &QAction::triggered, this, &MainWindow::selectAll);
     connect(ui->action_Exit, &QAction::triggered, this, &QWidget::close);
-    connect(ui->action_Toolbar, &QAction::triggered, this, &Kestrova::showToolbar);
-    connect(ui->action_Statusbar, &QAction::triggered, this, &Kestrova::showStatusbar);
-    connect(ui->action_About, &QAction::triggered, this, &Kestrova::showAbout);
-    connect(ui->action_OpenFolder, &QAction::triggered, this, &Kestrova::openFolder);
-    connect(ui->action_Problems, &QAction::triggered, this, &Kestrova::showProblems);
-    connect(ui->action_CopyPath, &QAction::triggered, this, &Kestrova::copyPath);
+    connect(ui->action_Toolbar, &QAction::triggered, this, &MainWindow::showToolbar);
+    connect(ui->action_Statusbar, &QAction::triggered, this, &MainWindow::showStatusbar);
+    connect(ui->action_About, &QAction::triggered, this, &MainWindow::showAbout);
+    connect(ui->action_OpenFolder, &QAction::triggered, this, &MainWindow::openFolder);
+    connect(ui->action_Problems, &QAction::triggered, this, &MainWindow::showProblems);
+    connect(ui->action_CopyPath, &QAction::triggered, this, &MainWindow::copyPath);
     ui->action_Extract->setEnabled(false);
     ui->action_Verify->setEnabled(false);
     ui->action_ExtractCancel->setVisible(false);
@@ -123,7 +123,7 @@ void Kestrova::setupWindow()
     panes->restoreState(settings.value(QLatin1String(splitterKey)).toByteArray());
 }
 
-void Kestrova::fillRecentMenu()
+void MainWindow::fillRecentMenu()
 {
     ui->menu_Recent->clear();
     const QStringList zones = recentzones::list();
@@ -133,7 +133,7 @@ void Kestrova::fillRecentMenu()
 }
 
 // Extract, Verify, Properties and Copy Path for the item under the pointer.
-void Kestrova::showTreeMenu(const QPoint &at)
+void MainWindow::showTreeMenu(const QPoint &at)
 {
     QTreeWidgetItem *item = tree->itemAt(at);
     if (!item)
@@ -148,7 +148,7 @@ void Kestrova::showTreeMenu(const QPoint &at)
     menu.exec(tree->viewport()->mapToGlobal(at));
 }
 
-void Kestrova::buildCentralArea()
+void MainWindow::buildCentralArea()
 {
     tree = new ZoneTreeView;
     QPalette treePalette = tree->palette();
@@ -190,15 +190,15 @@ void Kestrova::buildCentralArea()
     ui->toolButton_Open = nullptr;
     ui->toolButton_Extract = nullptr;
 
-    connect(tree, &ZoneTreeView::open, this, qOverload<QDir>(&Kestrova::open));
+    connect(tree, &ZoneTreeView::open, this, qOverload<QDir>(&MainWindow::open));
     tree->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(tree, &QWidget::customContextMenuRequested, this, &Kestrova::showTreeMenu);
+    connect(tree, &QWidget::customContextMenuRequested, this, &MainWindow::showTreeMenu);
     connect(tree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem *current, QTreeWidgetItem *) { currentItemChanged(current); });
-    connect(tree, &QTreeWidget::itemSelectionChanged, this, &Kestrova::itemSelectionChanged);
+    connect(tree, &QTreeWidget::itemSelectionChanged, this, &MainWindow::itemSelectionChanged);
 }
 
-void Kestrova::open()
+void MainWindow::open()
 {
     const QDir stored(UserSettings().value(QLatin1String(audioTsDirKey)).toString());
     const QString start = stored.exists() ? stored.path() : QString();
@@ -210,7 +210,7 @@ void Kestrova::open()
     open(zoneLocation(file));
 }
 
-void Kestrova::openFolder()
+void MainWindow::openFolder()
 {
     const QDir stored(UserSettings().value(QLatin1String(audioTsDirKey)).toString());
     const QString folder = QFileDialog::getExistingDirectory(
@@ -219,7 +219,7 @@ void Kestrova::openFolder()
         open(QDir(folder));
 }
 
-void Kestrova::open(QDir zoneDir)
+void MainWindow::open(QDir zoneDir)
 {
     // The extraction reads the open zone; it is never replaced under it.
     if (running.isRunning())
@@ -234,7 +234,7 @@ void Kestrova::open(QDir zoneDir)
     showZone(std::move(opened), zoneDir.path());
 }
 
-void Kestrova::openArgument(const QString &path)
+void MainWindow::openArgument(const QString &path)
 {
     if (running.isRunning())
         return;
@@ -249,7 +249,7 @@ void Kestrova::openArgument(const QString &path)
     showZone(std::move(opened), zoneLocation(QFileInfo(path).absoluteFilePath()).path());
 }
 
-void Kestrova::showZone(std::unique_ptr<DVDAZone> opened, const QString &path)
+void MainWindow::showZone(std::unique_ptr<DVDAZone> opened, const QString &path)
 {
     UserSettings().setValue(QLatin1String(audioTsDirKey),
                             opened->source->image ? opened->dir.path() : path);
@@ -274,7 +274,7 @@ void Kestrova::showZone(std::unique_ptr<DVDAZone> opened, const QString &path)
         ui->statusbar->clearMessage();
 }
 
-void Kestrova::showProblems()
+void MainWindow::showProblems()
 {
     QStringList lines;
     for (const ZoneProblem &problem : zoneProblems(openZone.get()))
@@ -288,7 +288,7 @@ void Kestrova::showProblems()
 }
 
 // The zone's path and the current item's selector, as kestrova-cli takes them.
-void Kestrova::copyPath()
+void MainWindow::copyPath()
 {
     if (!openZone)
         return;
@@ -297,7 +297,7 @@ void Kestrova::copyPath()
     QGuiApplication::clipboard()->setText(selector.isEmpty() ? zonePath : zonePath + QLatin1Char(' ') + selector);
 }
 
-void Kestrova::currentItemChanged(QTreeWidgetItem *current)
+void MainWindow::currentItemChanged(QTreeWidgetItem *current)
 {
     properties->clear();
     ui->action_CopyPath->setEnabled(current != nullptr);
@@ -305,28 +305,28 @@ void Kestrova::currentItemChanged(QTreeWidgetItem *current)
         ZoneInfo(openZone.get(), tree, properties).populateRows(object);
 }
 
-void Kestrova::itemSelectionChanged()
+void MainWindow::itemSelectionChanged()
 {
     ui->action_Extract->setEnabled(!tree->selectedItems().isEmpty());
     ui->action_Verify->setEnabled(ui->action_Extract->isEnabled());
 }
 
-void Kestrova::selectAll()
+void MainWindow::selectAll()
 {
     tree->selectAll();
 }
 
-void Kestrova::showToolbar()
+void MainWindow::showToolbar()
 {
     ui->toolbar->setVisible(ui->action_Toolbar->isChecked());
 }
 
-void Kestrova::showStatusbar()
+void MainWindow::showStatusbar()
 {
     ui->statusbar->setVisible(ui->action_Statusbar->isChecked());
 }
 
-void Kestrova::showAbout()
+void MainWindow::showAbout()
 {
     QDialog dialog(this);
     Ui::About form;
@@ -334,13 +334,13 @@ void Kestrova::showAbout()
     dialog.exec();
 }
 
-void Kestrova::resizeEvent(QResizeEvent *event)
+void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     placeProgressBar();
 }
 
-void Kestrova::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (!running.isRunning()) {
         UserSettings settings;
@@ -356,7 +356,7 @@ void Kestrova::closeEvent(QCloseEvent *event)
     event->ignore();
 }
 
-void Kestrova::setExtractionState()
+void MainWindow::setExtractionState()
 {
     const bool busy = running.isRunning();
     if (tree)
@@ -371,16 +371,17 @@ void Kestrova::setExtractionState()
 }
 
 // The extraction half of the window.
-void Kestrova::extract()
+void MainWindow::extract()
 {
     if (running.isRunning() || !openZone)
         return;
     tree->setSelectionMode(QAbstractItemView::NoSelection);
-    QList<DVDAObject *> objects;
+    const QList<DVDAObject *> selection = selectedObjects();
     ExtractOptions options;
     {
-        Extract dialog(this);
+        ExtractDialog dialog(this);
         dialog.loadSettings();
+        dialog.setNamePreview([&selection](const ExtractOptions &chosen) { return plannedNames(selection, chosen); });
         if (dialog.exec() != QDialog::Accepted) {
             tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
             return;
@@ -388,12 +389,12 @@ void Kestrova::extract()
         dialog.saveSettings();
         options = dialog.options();
     }
-    startWalk(selectedObjects(), options);
+    startWalk(selection, options);
 }
 
 // Two discs of the same layout give the same names: a second rip into the folder of the
 // first replaces it only when the user says so, once per extraction.
-bool Kestrova::replaceAllowed(const QStringList &existing, const QDir &folder)
+bool MainWindow::replaceAllowed(const QStringList &existing, const QDir &folder)
 {
     QMessageBox ask(QMessageBox::Warning, windowTitle(),
                     tr("%n file(s) of this extraction exist already in %1.", nullptr, int(existing.size()))
@@ -407,7 +408,7 @@ bool Kestrova::replaceAllowed(const QStringList &existing, const QDir &folder)
     return ask.clickedButton() == overwrite;
 }
 
-void Kestrova::verify()
+void MainWindow::verify()
 {
     if (running.isRunning() || !openZone)
         return;
@@ -416,7 +417,7 @@ void Kestrova::verify()
     startWalk(selectedObjects(), options);
 }
 
-QList<DVDAObject *> Kestrova::selectedObjects() const
+QList<DVDAObject *> MainWindow::selectedObjects() const
 {
     QList<DVDAObject *> objects;
     const QList<QTreeWidgetItem *> selected = tree->selectedItems();
@@ -425,7 +426,7 @@ QList<DVDAObject *> Kestrova::selectedObjects() const
     return objects;
 }
 
-void Kestrova::startWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+void MainWindow::startWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options)
 {
     tree->setSelectionMode(QAbstractItemView::NoSelection);
     verifying = options.mode == ModeVerify;
@@ -454,7 +455,7 @@ void Kestrova::startWalk(const QList<DVDAObject *> &objects, const ExtractOption
     bar->show();
 }
 
-void Kestrova::extractionFinished(const JobEnding &ending)
+void MainWindow::extractionFinished(const JobEnding &ending)
 {
     delete bar;
     bar = nullptr;
@@ -491,12 +492,12 @@ void Kestrova::extractionFinished(const JobEnding &ending)
     }
 }
 
-void Kestrova::stopExtraction()
+void MainWindow::stopExtraction()
 {
     running.stop();
 }
 
-void Kestrova::placeProgressBar()
+void MainWindow::placeProgressBar()
 {
     if (!bar)
         return;
@@ -506,7 +507,7 @@ void Kestrova::placeProgressBar()
     bar->setGeometry(width / 2 - (width / 3) / 2, margin, width / 3, height - 2 * margin);
 }
 
-void Kestrova::showProgress(const ExtractionStatus &status)
+void MainWindow::showProgress(const ExtractionStatus &status)
 {
     // Once every object is done, only the command may still run: no share to show.
     if (!status.extracting) {
@@ -523,7 +524,7 @@ void Kestrova::showProgress(const ExtractionStatus &status)
     }
 }
 
-void Kestrova::objectStarted(DVDAObject *object)
+void MainWindow::objectStarted(DVDAObject *object)
 {
     markedItem = nullptr;
     const QList<QTreeWidgetItem *> selected = tree->selectedItems();
@@ -538,7 +539,7 @@ void Kestrova::objectStarted(DVDAObject *object)
     }
 }
 
-void Kestrova::objectFinished(DVDAObject *, const Result &result)
+void MainWindow::objectFinished(DVDAObject *, const Result &result)
 {
     if (!markedItem)
         return;

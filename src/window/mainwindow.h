@@ -21,11 +21,11 @@ namespace Ui {
 class KestrovaUI;
 }
 
-class Kestrova : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Kestrova(QWidget *parent = nullptr);
-    ~Kestrova() override;
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     // Builds the form, connects the actions, sets the start-up enabling and builds the
     // central area. main and the tests call it right after construction.
