@@ -88,21 +88,16 @@ struct Runner {
 };
 } // namespace
 
-class TestJobRunner : public QObject {
+class TestCommandRunner : public QObject {
     Q_OBJECT
 private slots:
     void init();
     void cleanup();
 
-    void deletesFilesAfterSuccess();
-    void keepsFilesWithoutDeleteOption();
-    void failedCommandKeepsItsFileAndFirstFailure();
-    void crashedCommandFails();
-    void missingProgramDoesNotStopTheLoop();
-    void fileGoneBeforeDeleteReported();
+    void runsACommandPerFile_data();
+    void runsACommandPerFile();
     void logHoldsExactlyTheCommandsOutput();
     void outputForwardedWithoutLog();
-    void unwritableLogKeepsFiles();
     void runningJobStaysQueued();
     void waitsForJobsUntilQueueClosed();
     void stopKillsRunningCommand();
@@ -115,7 +110,7 @@ private:
 };
 
 // The encoder log lies in the working directory: every test gets a fresh one.
-void TestJobRunner::init()
+void TestCommandRunner::init()
 {
     savedCurrent = QDir::currentPath();
     workDir = new QTemporaryDir;
@@ -123,131 +118,98 @@ void TestJobRunner::init()
     QVERIFY(QDir::setCurrent(workDir->path()));
 }
 
-void TestJobRunner::cleanup()
+void TestCommandRunner::cleanup()
 {
     QDir::setCurrent(savedCurrent);
     delete workDir;
     workDir = nullptr;
 }
 
-void TestJobRunner::deletesFilesAfterSuccess()
-{
-    Workshop w;
-    w.script("a", "touch \"$1.done\"\n");
-    w.script("b", "touch \"$1.done\"\n");
-    CommandQueue jobs;
-    w.queue(jobs, "a");
-    w.queue(jobs, "b");
-    jobs.close();
 
-    Runner thread(w.options(true), jobs);
-    QVERIFY(thread.runToEnd());
-    QCOMPARE(thread.result(), ResultCode::Succeeded);
-    QVERIFY(w.has("a.wav.done") && w.has("b.wav.done"));
-    QVERIFY(!w.has("a.wav") && !w.has("b.wav"));
-    QCOMPARE(jobs.count(), 0);
-    QCOMPARE(jobs.pendingBytes(), qint64(0));
+
+
+
+
+
+// Each queued file's command runs in queue order (each script first notes its name in
+// "order"); with --delete a file goes once its command succeeded and stays otherwise; the
+// first failure is the result, and the queue is worked off to its end all the same.
+void TestCommandRunner::runsACommandPerFile_data()
+{
+    QTest::addColumn<QStringList>("scripts"); // "name: body"; a queued name without one has no program
+    QTest::addColumn<QStringList>("queued");
+    QTest::addColumn<bool>("deleteFiles");
+    QTest::addColumn<bool>("logBlocked");     // the command log asked for, and a folder in its place
+    QTest::addColumn<ResultCode>("result");
+    QTest::addColumn<QStringList>("order");   // the scripts that ran
+    QTest::addColumn<QStringList>("present"); // a ".wav" here keeps its bytes
+    QTest::addColumn<QStringList>("absent");
+    const QString done = QStringLiteral("touch \"$1.done\"");
+    QTest::newRow("deleted after success") << QStringList{"a: " + done, "b: " + done} << QStringList{"a", "b"}
+        << true << false << ResultCode::Succeeded << QStringList{"a", "b"} << QStringList{"a.wav.done", "b.wav.done"}
+        << QStringList{"a.wav", "b.wav"};
+    QTest::newRow("kept without --delete") << QStringList{"a: " + done} << QStringList{"a"} << false << false
+        << ResultCode::Succeeded << QStringList{"a"} << QStringList{"a.wav", "a.wav.done"} << QStringList{};
+    QTest::newRow("a failure keeps its file, a later success does not erase it")
+        << QStringList{"first: ", "bad: exit 3", "last: "} << QStringList{"first", "bad", "last"} << true << false
+        << ResultCode::ProcessFailed << QStringList{"first", "bad", "last"} << QStringList{"bad.wav"}
+        << QStringList{"first.wav", "last.wav"};
+    QTest::newRow("a crash fails") << QStringList{"crash: kill -SEGV $$\nexit 0", "fine: exit 0"}
+        << QStringList{"crash", "fine"} << true << false << ResultCode::ProcessFailed << QStringList{"crash", "fine"}
+        << QStringList{"crash.wav"} << QStringList{"fine.wav"};
+    QTest::newRow("a missing program does not stop the loop")
+        << QStringList{"after: " + done, "bad: exit 1"} << QStringList{"missing", "after", "bad"} << true << false
+        << ResultCode::StartProcess << QStringList{"after", "bad"}
+        << QStringList{"missing.wav", "after.wav.done", "bad.wav"} << QStringList{"after.wav"};
+    QTest::newRow("a file gone before its delete") << QStringList{"gone: rm \"$1\"", "next: " + done}
+        << QStringList{"gone", "next"} << true << false << ResultCode::DeleteOutput << QStringList{"gone", "next"}
+        << QStringList{"next.wav.done"} << QStringList{"gone.wav"};
+    QTest::newRow("a log that cannot be opened runs nothing") << QStringList{"a: " + done} << QStringList{"a"}
+        << true << true << ResultCode::StartProcess << QStringList{} << QStringList{"a.wav"}
+        << QStringList{"a.wav.done"};
 }
 
-void TestJobRunner::keepsFilesWithoutDeleteOption()
+void TestCommandRunner::runsACommandPerFile()
 {
+    QFETCH(QStringList, scripts);
+    QFETCH(QStringList, queued);
+    QFETCH(bool, deleteFiles);
+    QFETCH(bool, logBlocked);
+    QFETCH(ResultCode, result);
+    QFETCH(QStringList, order);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, absent);
     Workshop w;
-    w.script("a", "touch \"$1.done\"\n");
+    for (const QString &script : scripts)
+        w.script(script.section(QStringLiteral(": "), 0, 0),
+                 "basename \"$0\" .sh >> \"$(dirname \"$1\")/order\"\n"
+                     + script.section(QStringLiteral(": "), 1).toUtf8() + "\n");
+    if (logBlocked)
+        QVERIFY(QDir(w.dir.path()).mkdir("KestrovaEnc.log"));
     CommandQueue jobs;
-    w.queue(jobs, "a");
+    for (const QString &name : queued)
+        w.queue(jobs, name);
     jobs.close();
 
-    Runner thread(w.options(false), jobs);
-    QVERIFY(thread.runToEnd());
-    QCOMPARE(thread.result(), ResultCode::Succeeded);
-    QVERIFY(w.has("a.wav.done"));
-    QCOMPARE(readAll(w.path("a.wav")), QByteArray(100, 'x'));
-}
-
-// Jobs run in queue order; a failing command keeps its file; a later success does not
-// erase the failure.
-void TestJobRunner::failedCommandKeepsItsFileAndFirstFailure()
-{
-    Workshop w;
-    const QByteArray record = "echo \"$1\" >> \"$(dirname \"$1\")/order\"\n";
-    w.script("first", record);
-    w.script("bad", record + "exit 3\n");
-    w.script("last", record);
-    CommandQueue jobs;
-    w.queue(jobs, "first");
-    w.queue(jobs, "bad");
-    w.queue(jobs, "last");
-    jobs.close();
-
-    Runner thread(w.options(true), jobs);
-    QVERIFY(thread.runToEnd());
-    QCOMPARE(thread.result(), ResultCode::ProcessFailed);
-    QCOMPARE(readAll(w.path("order")),
-             (w.path("first.wav") + "\n" + w.path("bad.wav") + "\n" + w.path("last.wav") + "\n").toUtf8());
-    QVERIFY(!w.has("first.wav"));
-    QCOMPARE(readAll(w.path("bad.wav")), QByteArray(100, 'x'));
-    QVERIFY(!w.has("last.wav"));
-}
-
-void TestJobRunner::crashedCommandFails()
-{
-    Workshop w;
-    w.script("crash", "kill -SEGV $$\nexit 0\n");
-    w.script("fine", "exit 0\n");
-    CommandQueue jobs;
-    w.queue(jobs, "crash");
-    w.queue(jobs, "fine");
-    jobs.close();
-
-    Runner thread(w.options(true), jobs);
-    QVERIFY(thread.runToEnd());
-    QCOMPARE(thread.result(), ResultCode::ProcessFailed);
-    QCOMPARE(readAll(w.path("crash.wav")), QByteArray(100, 'x'));
-    QVERIFY(!w.has("fine.wav"));
-}
-
-void TestJobRunner::missingProgramDoesNotStopTheLoop()
-{
-    Workshop w;
-    w.script("after", "touch \"$1.done\"\n");
-    w.script("bad", "exit 1\n");
-    CommandQueue jobs;
-    w.queue(jobs, "missing"); // no script of that name
-    w.queue(jobs, "after");
-    w.queue(jobs, "bad");
-    jobs.close();
-
-    Runner thread(w.options(true), jobs);
+    Runner thread(w.options(deleteFiles, logBlocked), jobs);
     QElapsedTimer clock;
     clock.start();
     QVERIFY(thread.runToEnd());
     QVERIFY(clock.elapsed() < 15000);
-    // The first failure is the one reported.
-    QCOMPARE(thread.result(), ResultCode::StartProcess);
+    QCOMPARE(thread.result(), result);
     QCOMPARE(jobs.count(), 0);
-    QCOMPARE(readAll(w.path("missing.wav")), QByteArray(100, 'x'));
-    QVERIFY(w.has("after.wav.done"));
-    QVERIFY(!w.has("after.wav"));
-    QVERIFY(w.has("bad.wav"));
+    QCOMPARE(jobs.pendingBytes(), qint64(0));
+    QCOMPARE(QString::fromUtf8(readAll(w.path("order"))).split('\n', Qt::SkipEmptyParts), order);
+    for (const QString &name : present) {
+        QVERIFY2(w.has(name), qPrintable(name));
+        if (name.endsWith(".wav"))
+            QCOMPARE(readAll(w.path(name)), QByteArray(100, 'x'));
+    }
+    for (const QString &name : absent)
+        QVERIFY2(!w.has(name), qPrintable(name));
 }
 
-void TestJobRunner::fileGoneBeforeDeleteReported()
-{
-    Workshop w;
-    w.script("gone", "rm \"$1\"\n");
-    w.script("next", "touch \"$1.done\"\n");
-    CommandQueue jobs;
-    w.queue(jobs, "gone");
-    w.queue(jobs, "next");
-    jobs.close();
-
-    Runner thread(w.options(true), jobs);
-    QVERIFY(thread.runToEnd());
-    QCOMPARE(thread.result(), ResultCode::DeleteOutput);
-    QVERIFY(w.has("next.wav.done"));
-}
-
-void TestJobRunner::logHoldsExactlyTheCommandsOutput()
+void TestCommandRunner::logHoldsExactlyTheCommandsOutput()
 {
     Workshop w;
     QFile old(w.path("KestrovaEnc.log"));
@@ -277,7 +239,7 @@ void TestJobRunner::logHoldsExactlyTheCommandsOutput()
 
 // The command prints, then waits for a go-ahead file: its first output must be readable
 // while it still runs, the rest after it ended; no log is written.
-void TestJobRunner::outputForwardedWithoutLog()
+void TestCommandRunner::outputForwardedWithoutLog()
 {
     Workshop w;
     QFile old(w.path("KestrovaEnc.log"));
@@ -305,26 +267,10 @@ void TestJobRunner::outputForwardedWithoutLog()
     QVERIFY(!QFile::exists(w.path("KestrovaEnc.log")));
 }
 
-// A log that cannot be opened: no command runs, every file stays, a clear code.
-void TestJobRunner::unwritableLogKeepsFiles()
-{
-    Workshop w;
-    QVERIFY(QDir(w.dir.path()).mkdir("KestrovaEnc.log"));
-    w.script("a", "touch \"$1.done\"\n");
-    CommandQueue jobs;
-    w.queue(jobs, "a");
-    jobs.close();
-
-    Runner thread(w.options(true, true), jobs);
-    QVERIFY(thread.runToEnd());
-    QCOMPARE(thread.result(), ResultCode::StartProcess);
-    QVERIFY(!w.has("a.wav.done"));
-    QCOMPARE(readAll(w.path("a.wav")), QByteArray(100, 'x'));
-}
 
 // The queue still counts the file whose command is running; that is what holds the
 // extraction back at a small wait threshold.
-void TestJobRunner::runningJobStaysQueued()
+void TestCommandRunner::runningJobStaysQueued()
 {
     Workshop w;
     w.script("hold", "touch \"$1.started\"\nwhile [ ! -e \"$1.go\" ]; do sleep 0.05; done\n");
@@ -354,7 +300,7 @@ void TestJobRunner::runningJobStaysQueued()
     QCOMPARE(thread.result(), ResultCode::Succeeded);
 }
 
-void TestJobRunner::waitsForJobsUntilQueueClosed()
+void TestCommandRunner::waitsForJobsUntilQueueClosed()
 {
     Workshop w;
     w.script("late", "touch \"$1.done\"\n");
@@ -372,7 +318,7 @@ void TestJobRunner::waitsForJobsUntilQueueClosed()
     QCOMPARE(thread.result(), ResultCode::Succeeded);
 }
 
-void TestJobRunner::stopKillsRunningCommand()
+void TestCommandRunner::stopKillsRunningCommand()
 {
     Workshop w;
     // Not exec'd: the shell's own child must go too.
@@ -400,7 +346,7 @@ void TestJobRunner::stopKillsRunningCommand()
     QCOMPARE(jobs.count(), 1); // the job that was not run stays for clear()
 }
 
-void TestJobRunner::stopWhileIdle()
+void TestCommandRunner::stopWhileIdle()
 {
     Workshop w;
     CommandQueue jobs;
@@ -412,7 +358,7 @@ void TestJobRunner::stopWhileIdle()
     QCOMPARE(thread.result(), ResultCode::Cancelled);
 }
 
-void TestJobRunner::stopBeforeStartRunsNothing()
+void TestCommandRunner::stopBeforeStartRunsNothing()
 {
     Workshop w;
     w.script("a", "touch \"$1.done\"\n");
@@ -427,5 +373,5 @@ void TestJobRunner::stopBeforeStartRunsNothing()
     QVERIFY(w.has("a.wav"));
 }
 
-QTEST_GUILESS_MAIN(TestJobRunner)
+QTEST_GUILESS_MAIN(TestCommandRunner)
 #include "tst_commandrunner.moc"
