@@ -19,15 +19,18 @@
 #include <functional>
 #include <memory>
 
+#include "testzone/testzone.h"
 #include "window/mainwindow.h"
 
 namespace guitest {
 
-// The window as main builds and shows it.
-inline std::unique_ptr<MainWindow> startWindow()
+// The window as main builds and shows it (at size, when one is given).
+inline std::unique_ptr<MainWindow> startWindow(const QSize &size = QSize())
 {
     auto window = std::make_unique<MainWindow>();
     window->setupWindow();
+    if (size.isValid())
+        window->resize(size);
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get()))
         qWarning("window not exposed");
@@ -64,6 +67,31 @@ inline void clearSettings()
     settings.clear();
     settings.sync();
 }
+
+// What a window suite shares: the settings in a folder of their own, emptied, and a zone
+// written to a folder, on which it opens windows.
+struct ZoneWindows {
+    // For initTestCase: false when the settings or the zone could not be set up.
+    [[nodiscard]] bool setUp(const testzone::Zone &zone)
+    {
+        if (!settingsDir.isValid())
+            return false;
+        redirectSettings(settingsDir.path());
+        clearSettings();
+        zoneFolder = std::make_unique<testzone::ZoneFolder>(zone);
+        return zoneFolder->ok();
+    }
+    // A window as main shows it, with the zone open.
+    std::unique_ptr<MainWindow> openWindow(const QSize &size = QSize()) const
+    {
+        auto window = startWindow(size);
+        window->open(QDir(zoneFolder->path()));
+        return window;
+    }
+
+    QTemporaryDir settingsDir;
+    std::unique_ptr<testzone::ZoneFolder> zoneFolder;
+};
 
 // Runs handle on the next modal widget that becomes active (it must close that widget).
 // Call before the code that runs the dialog; the handler runs inside its event loop.

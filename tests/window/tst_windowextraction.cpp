@@ -31,8 +31,8 @@ const char firstFile[] = "track-01-01[0]-01-[L-R]-16-48000.pcm";
 class TestWindowExtraction : public QObject {
     Q_OBJECT
 
-    QTemporaryDir settingsDir;
-    std::unique_ptr<testzone::ZoneFolder> zoneFolder;
+    guitest::ZoneWindows fixture;
+    const QTemporaryDir &settingsDir = fixture.settingsDir;
     std::unique_ptr<QTemporaryDir> out;
     QString gatedCommand;
     QStringList lastDetails;
@@ -44,8 +44,7 @@ class TestWindowExtraction : public QObject {
 
     std::unique_ptr<MainWindow> windowWithSelection(const Tracks &tracks)
     {
-        auto w = guitest::startWindow();
-        w->open(QDir(zoneFolder->path()));
+        auto w = fixture.openWindow();
         for (const auto &track : tracks)
             trackItem(*w, track.first, track.second)->setSelected(true);
         return w;
@@ -171,11 +170,7 @@ class TestWindowExtraction : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(settingsDir.isValid());
-        guitest::redirectSettings(settingsDir.path());
-        guitest::clearSettings();
-        zoneFolder = std::make_unique<testzone::ZoneFolder>(guizones::extractionZone());
-        QVERIFY(zoneFolder->ok());
+        QVERIFY(fixture.setUp(guizones::extractionZone()));
         QFile script(settingsDir.filePath(QStringLiteral("gate.sh")));
         QVERIFY(script.open(QIODevice::WriteOnly) && script.write(gateScript) > 0);
         gatedCommand = QStringLiteral("sh \"%1\" \"%filepath%\"").arg(script.fileName());

@@ -35,8 +35,8 @@ const Qt::ItemFlags defaultFlags = QTreeWidgetItem().flags();
 class TestZoneTree : public QObject {
     Q_OBJECT
 
-    QTemporaryDir settingsDir;
-    std::unique_ptr<testzone::ZoneFolder> folder;
+    guitest::ZoneWindows fixture;
+    const QTemporaryDir &settingsDir = fixture.settingsDir;
     std::unique_ptr<MainWindow> window;
 
     QTreeWidgetItem *zoneItem() { return window->treeView()->topLevelItem(0); }
@@ -66,16 +66,8 @@ private slots:
     void initTestCase()
     {
         qRegisterMetaType<QDir>();
-        QVERIFY(settingsDir.isValid());
-        guitest::redirectSettings(settingsDir.path());
-        folder = std::make_unique<testzone::ZoneFolder>(guizones::mixedZone());
-        QVERIFY(folder->ok());
-        window = std::make_unique<MainWindow>();
-        window->setupWindow();
-        window->resize(900, 700);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->open(QDir(folder->path()));
+        QVERIFY(fixture.setUp(guizones::mixedZone()));
+        window = fixture.openWindow(QSize(900, 700));
         QVERIFY(window->zone());
         QCOMPARE(int(window->zone()->titlesets.size()), 3);
     }
@@ -326,9 +318,9 @@ private slots:
     {
         ZoneTreeView view;
         QSignalSpy opened(&view, &ZoneTreeView::open);
-        const QString zoneDir = QDir(folder->path()).absolutePath();
-        const QUrl manager = QUrl::fromLocalFile(folder->filePath(QStringLiteral("AUDIO_TS.IFO")));
-        const QUrl titlesetInfo = QUrl::fromLocalFile(folder->filePath(QStringLiteral("ATS_01_0.IFO")));
+        const QString zoneDir = QDir(fixture.zoneFolder->path()).absolutePath();
+        const QUrl manager = QUrl::fromLocalFile(fixture.zoneFolder->filePath(QStringLiteral("AUDIO_TS.IFO")));
+        const QUrl titlesetInfo = QUrl::fromLocalFile(fixture.zoneFolder->filePath(QStringLiteral("ATS_01_0.IFO")));
 
         // A file opens the folder that holds it.
         QVERIFY(guitest::dropUrls(&view, {manager}));
@@ -347,7 +339,7 @@ private slots:
 
         // Not a local file, a path that does not exist, no URL at all: nothing.
         guitest::dropUrls(&view, {QUrl(QStringLiteral("http://example.org/AUDIO_TS/AUDIO_TS.IFO"))});
-        guitest::dropUrls(&view, {QUrl::fromLocalFile(folder->filePath(QStringLiteral("missing/AUDIO_TS.IFO")))});
+        guitest::dropUrls(&view, {QUrl::fromLocalFile(fixture.zoneFolder->filePath(QStringLiteral("missing/AUDIO_TS.IFO")))});
         guitest::dropUrls(&view, {});
         QCOMPARE(opened.size(), 0);
 
