@@ -261,14 +261,15 @@ void TestCliRun::stopKillsTheRunningCommand()
 {
     const PcmZone pcm = pcmZone(2, 4800);
     testzone::ZoneFolder folder(pcm.zone);
-    QTemporaryDir out;
-    QVERIFY(folder.ok() && out.isValid());
+    QTemporaryDir out, marks;
+    QVERIFY(folder.ok() && out.isValid() && marks.isValid());
+    const QString started = marks.filePath(QStringLiteral("started"));
 
     // Cache 0: the second track waits until the command on the first file has ended.
     QProcess process;
     startCli(process, extractArgs(folder.path(), out.path(),
-                                  {QStringLiteral("--convert"), QStringLiteral("--cache=0"),
-                                   QStringLiteral("--run"), QStringLiteral("sleep 60"),
+                                  {QStringLiteral("--convert"), QStringLiteral("--cache=0"), QStringLiteral("--run"),
+                                   QStringLiteral("sh -c \"touch '%1'; sleep 60\"").arg(started),
                                    QStringLiteral("--delete")}));
     QVERIFY(process.waitForStarted());
     QByteArray err;
@@ -279,7 +280,7 @@ void TestCliRun::stopKillsTheRunningCommand()
         err += process.readAllStandardError();
     }
     QVERIFY2(err.contains("Extracted track 1/1/1"), err);
-    QTest::qWait(300); // let the command start
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(started), 10000);
     clock.restart();
     QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
     CliRun run = finishCli(process, 30000);

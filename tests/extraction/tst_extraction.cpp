@@ -302,7 +302,7 @@ private slots:
         Run run;
         QVERIFY(run.extraction.start({zone.track(0), zone.track(1)}, options));
         QTRY_VERIFY_WITH_TIMEOUT(run.extraction.status().waiting, 10000);
-        QTest::qWait(300);
+        QVERIFY(!QSignalSpy(&run.extraction, &Extraction::objectStarted).wait(300));
         QCOMPARE(run.items, (Announcements{{zone.track(0), 1}, {zone.track(0), 2}}));
 
         run.extraction.stop();

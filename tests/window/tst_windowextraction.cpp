@@ -141,7 +141,7 @@ class TestWindowExtraction : public QObject {
         if (!QTest::qWaitFor([&] { return !w.extraction().isRunning() && handler->seen(); }, timeoutMs) && w.extraction().isRunning())
             messages << QStringLiteral("(no end)");
         handler = std::make_unique<guitest::ModalHandler>(close, 300); // a second box?
-        QTest::qWait(400);
+        (void)QTest::qWaitFor([&] { return handler->seen(); }, 400);
         return messages;
     }
 
