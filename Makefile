@@ -14,7 +14,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 # The suites whose extractions run several workers and helper threads at once.
-TSAN_SUITES := extraction|flacoutput|commandwait|commandrunner|commandqueue|bufferedoutput|cliextract|clirun
+TSAN_SUITES := extraction|flacoutput|commandwait|commandrunner|commandqueue|bufferedoutput|cliextract|cliprogress|clirun
 # Warnings are errors in the builds `make test` makes; a plain build only shows them.
 WERROR ?= OFF
 test: WERROR = ON

@@ -175,4 +175,46 @@ inline QStringList optionTags(const QString &roff)
     return tags;
 }
 
+// Titleset 1: title 1 with three tracks (track 1 has two indexes) and title 2 with one;
+// titleset 2: one title, one track; titleset 3: video.
+inline testzone::Zone selectorZone()
+{
+    testzone::Zone zone;
+    testzone::Titleset &ts1 = zone.titlesets.emplace_back();
+    ts1.info.titles = {testzone::makeTitle({{90000, {{0, 1}, {2, 3}}},
+                                            {90000, {{4, 5}}},
+                                            {90000, {{6, 7}}}}),
+                       testzone::makeTitle({{90000, {{8, 9}}}})};
+    ts1.aobFiles.push_back(testzone::AobFile::ofBytes(testzone::numberedBlocks(0, 10)));
+    testzone::Titleset &ts2 = zone.titlesets.emplace_back();
+    ts2.info.titles = {testzone::makeTitle({{90000, {{0, 3}}}})};
+    ts2.aobFiles.push_back(testzone::AobFile::ofBytes(testzone::numberedBlocks(0, 4)));
+    testzone::Titleset &video = zone.titlesets.emplace_back();
+    video.info.videoObjects = 1;
+    return zone;
+}
+
+// The "object:" lines a dry run prints.
+inline QStringList objectLines(const QByteArray &out)
+{
+    return linesOf(out).filter(QRegularExpression(QStringLiteral("^object: ")));
+}
+
+// True when the file is a finished wave file: the RIFF size and the data chunk's size
+// agree with the file's length.
+inline bool isFinishedWave(const QByteArray &wave)
+{
+    if (wave.size() < 44 || !wave.startsWith("RIFF"))
+        return false;
+    const auto le32 = [&wave](int at) {
+        return quint32(quint8(wave[at])) | quint32(quint8(wave[at + 1])) << 8
+               | quint32(quint8(wave[at + 2])) << 16 | quint32(quint8(wave[at + 3])) << 24;
+    };
+    if (le32(4) != quint32(wave.size() - 8))
+        return false;
+    const QByteArray data = waveData(wave);
+    const int dataAt = wave.indexOf("data");
+    return dataAt > 0 && dataAt + 8 + data.size() == wave.size();
+}
+
 } // namespace clitest
