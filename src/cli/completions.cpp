@@ -92,6 +92,35 @@ QString fishDescription(const CliOption &option)
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
+// The loop both shells run over the words before the one being completed: the command
+// and the zone are the first two words that are neither options nor their values.
+QString wordScan(const char *firstWord, const char *wordCount, const char *word, const char *tildeExpanded,
+                 const QString &valueOptions)
+{
+    return QStringLiteral("    # The command and the zone: the first two words that are neither options nor their values.\n"
+                          "    local i word command='' zone='' value=''\n"
+                          "    for ((i = %1; i < %2; i++)); do\n"
+                          "        word=%3\n"
+                          "        if [[ -n $value ]]; then\n"
+                          "            value=''\n"
+                          "            continue\n"
+                          "        fi\n"
+                          "        case $word in\n"
+                          "            %5) value=1 ;;\n"
+                          "            -*) ;;\n"
+                          "            *)\n"
+                          "                if [[ -z $command ]]; then\n"
+                          "                    command=$word\n"
+                          "                elif [[ -z $zone ]]; then\n"
+                          "                    zone=%4\n"
+                          "                fi\n"
+                          "                ;;\n"
+                          "        esac\n"
+                          "    done\n")
+        .arg(QLatin1String(firstWord), QLatin1String(wordCount), QLatin1String(word), QLatin1String(tildeExpanded),
+             valueOptions);
+}
+
 } // namespace
 
 QString bashCompletion()
@@ -114,27 +143,7 @@ _kestrova_cli()
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
     COMPREPLY=()
 
-    # The command and the zone: the first two words that are neither options nor their values.
-    local i word command='' zone='' value=''
-    for ((i = 1; i < COMP_CWORD; i++)); do
-        word=${COMP_WORDS[i]}
-        if [[ -n $value ]]; then
-            value=''
-            continue
-        fi
-        case $word in
-            %1) value=1 ;;
-            -*) ;;
-            *)
-                if [[ -z $command ]]; then
-                    command=$word
-                elif [[ -z $zone ]]; then
-                    zone=${word/#\~/$HOME}
-                fi
-                ;;
-        esac
-    done
-
+%1
     case $prev in
 %2    esac
 
@@ -158,7 +167,7 @@ _kestrova_cli()
 }
 complete -F _kestrova_cli kestrova-cli
 )SH"))
-        .arg(valueOptions(QStringLiteral(" | ")),
+        .arg(wordScan("1", "COMP_CWORD", "${COMP_WORDS[i]}", "${word/#\\~/$HOME}", valueOptions(QStringLiteral(" | "))),
              valueBranches("            compopt -o filenames 2>/dev/null\n"
                            "            mapfile -t COMPREPLY < <(compgen -d -- \"$cur\")\n            return",
                            "            mapfile -t COMPREPLY < <(compgen -c -- \"$cur\")\n            return",
@@ -175,26 +184,7 @@ QString zshCompletion()
 # Made from the program's option table.
 
 _kestrova_cli() {
-    local i word command='' zone='' value=''
-    for ((i = 2; i < CURRENT; i++)); do
-        word=${words[i]}
-        if [[ -n $value ]]; then
-            value=''
-            continue
-        fi
-        case $word in
-            %1) value=1 ;;
-            -*) ;;
-            *)
-                if [[ -z $command ]]; then
-                    command=$word
-                elif [[ -z $zone ]]; then
-                    zone=${~word}
-                fi
-                ;;
-        esac
-    done
-
+%1
     case ${words[CURRENT-1]} in
 %2    esac
 
@@ -213,7 +203,7 @@ _kestrova_cli() {
 
 _kestrova_cli "$@"
 )SH"))
-        .arg(valueOptions(QStringLiteral("|")),
+        .arg(wordScan("2", "CURRENT", "${words[i]}", "${~word}", valueOptions(QStringLiteral("|"))),
              valueBranches("            _files -/\n            return", "            _command_names -e\n            return",
                            "            compadd -- %1\n            return", "            return", QStringLiteral("|")),
              commandWords(), commonOptions(),
