@@ -100,6 +100,7 @@ public:
 private:
     void addZone(QJsonObject &o, const DVDAZone *z) const
     {
+        o[QStringLiteral("discId")] = z->discId;
         // Where the zone came from: its folder, or the image or drive and its volume name.
         if (z->source && z->source->image) {
             o[QStringLiteral("image")] = QFileInfo(z->source->origin).absoluteFilePath();

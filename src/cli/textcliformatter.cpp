@@ -7,10 +7,10 @@
 #include "text/treelabels.h"
 #include "zone/zonewalk.h"
 
-// The same items as the window's tree, indented two blanks a level.
+// The disc ID, then the same items as the window's tree, indented two blanks a level.
 QByteArray TextCliFormatter::zoneTree(DVDAZone *zone)
 {
-    QString text;
+    QString text = QStringLiteral("Disc ID: %1\n").arg(zone->discId);
     walkZone(zone, [&text](const ZoneNode &node) {
         text += QString(node.depth * 2, QLatin1Char(' ')) + treeLabel(node.object)
                 + QLatin1Char('\n');

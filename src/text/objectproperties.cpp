@@ -239,6 +239,8 @@ QList<PropertyRow> objectProperties(const DVDAObject *object)
                          tr(QT_TRANSLATE_NOOP("ZoneInfo", "VIDEO_TS folder"))});
         break;
     case KindZone:
+        if (!static_cast<const DVDAZone *>(object)->discId.isEmpty())
+            rows.append({tr(QT_TRANSLATE_NOOP("ZoneInfo", "Disc ID")), static_cast<const DVDAZone *>(object)->discId});
         // What could not be read: the parts of the zone the tree lacks.
         for (const ZoneProblem &problem : zoneProblems(static_cast<const DVDAZone *>(object)))
             rows.append({tr(QT_TRANSLATE_NOOP("ZoneInfo", "Problem")), problemText(problem)});

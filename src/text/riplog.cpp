@@ -36,6 +36,15 @@ qint64 fileSize(const QString &path)
     return info.exists() ? info.size() : 0;
 }
 
+// The disc ID of the zone the objects came from.
+QString discIdText(const ExtractionReport &report)
+{
+    for (const ObjectCheck &check : report.checks)
+        if (const auto *zone = check.object ? static_cast<const DVDAZone *>(check.object->ancestor(KindZone)) : nullptr)
+            return zone->discId;
+    return tr("(none)");
+}
+
 // Where the objects came from: the folder, or the image or drive and its volume label.
 QString zoneText(const ExtractionReport &report)
 {
@@ -82,6 +91,7 @@ QString ripLogText(const ExtractionReport &report)
     line(QStringLiteral("==== Kestrova " KESTROVA_VERSION ", %1")
              .arg(report.started.toString(Qt::ISODate)));
     line(tr("Zone: %1").arg(zoneText(report)));
+    line(tr("Disc ID: %1").arg(discIdText(report)));
     line(tr("Options: %1").arg(optionsText(report.options).trimmed().split(QLatin1Char('\n'))
                                    .join(QStringLiteral("; "))));
     for (int k = 0; k < report.checks.size(); ++k) {

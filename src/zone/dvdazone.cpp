@@ -1,4 +1,5 @@
 #include "zone/dvdazone.h"
+#include "zone/discid.h"
 
 #include <QFileInfo>
 
@@ -57,6 +58,7 @@ DVDAZone::DVDAZone(std::shared_ptr<ZoneSource> zoneSource)
     // A titleset is kept whatever its own parse gives, so place i always holds number i + 1.
     for (int i = 0; i < titlesetCount; ++i)
         titlesets.add(readTitleset(i));
+    discId = ::discId(*source, titlesetCount);
 }
 
 QByteArray DVDAZone::managerHeader()

@@ -18,6 +18,7 @@ public:
     std::shared_ptr<ZoneSource> source;
     qint32 titlesetCount = 99;
     Children<DVDATitleset> titlesets{this};
+    QString discId; // from the information files (discid.h); empty without AUDIO_TS.IFO
     // What could not be read of AUDIO_TS.IFO, or was read from its backup.
     std::vector<ZoneProblem> problems;
 

@@ -361,6 +361,7 @@ void TestCliRun::ripLogRecordsEveryRun()
     QCOMPARE(records.size(), 2); // appended, not replaced
     const QString &record = records.last();
     QVERIFY2(record.contains(QStringLiteral("\nZone: %1\n").arg(folder.path())), qPrintable(record));
+    QVERIFY2(QRegularExpression(QStringLiteral("\nDisc ID: [0-9a-f]{32}\n")).match(record).hasMatch(), qPrintable(record));
     QVERIFY(record.contains(QStringLiteral("\nOptions: outputDir: %1; mode: convert;").arg(out.path())));
     const QStringList files = filesIn(out.path());
     QCOMPARE(files.size(), 2);

@@ -220,10 +220,10 @@ private slots:
         QVERIFY(view->selectedItems().isEmpty());
         // Title 2 has no tracks and titleset 3 no files: the zone's properties list both,
         // the status bar counts them.
-        QCOMPARE(propertyLabels(), (QStringList{QStringLiteral("Problem"), QStringLiteral("Problem")}));
-        QCOMPARE(window->propertiesView()->topLevelItem(0)->text(1),
-                 QStringLiteral("ATS_01_0.IFO, byte 2142: title 2 has no tracks"));
+        QCOMPARE(propertyLabels(), (QStringList{QStringLiteral("Disc ID"), QStringLiteral("Problem"), QStringLiteral("Problem")}));
         QCOMPARE(window->propertiesView()->topLevelItem(1)->text(1),
+                 QStringLiteral("ATS_01_0.IFO, byte 2142: title 2 has no tracks"));
+        QCOMPARE(window->propertiesView()->topLevelItem(2)->text(1),
                  QStringLiteral("ATS_03_0.IFO: cannot open the information file (missing, or not a regular file)"));
         QCOMPARE(window->statusBar()->currentMessage(),
                  QStringLiteral("2 part(s) of the zone could not be read"));
@@ -235,8 +235,8 @@ private slots:
             modal->close();
         });
         guitest::action(*window, "action_Problems")->trigger();
-        QCOMPARE(listed, window->propertiesView()->topLevelItem(0)->text(1) + '\n'
-                             + window->propertiesView()->topLevelItem(1)->text(1));
+        QCOMPARE(listed, window->propertiesView()->topLevelItem(1)->text(1) + '\n'
+                             + window->propertiesView()->topLevelItem(2)->text(1));
 
         clickItem(titleItem(2));
         QCOMPARE(view->currentItem(), titleItem(2));

@@ -12,6 +12,7 @@
 
 #include "base/result.h"
 #include "testzone/discimage.h"
+#include "testzone/externaltools.h"
 #include "testzone/testzone.h"
 #include "zone/dvdazone.h"
 #include "zone/zoneopener.h"
@@ -41,6 +42,60 @@ class ZoneImage : public QObject {
     Q_OBJECT
 
 private slots:
+    // A disc's ID is the same however it is read: its folder, a copy with lower-case
+    // names, an image of either; another disc has another. It is what the shell gives from
+    // the information files, and a disc another tool wrote keeps the value it has always had.
+    void discIdIsTheDiscs_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<bool>("same"); // as the plain folder's
+        QTest::newRow("folder") << "folder" << true;
+        QTest::newRow("lower-case copy") << "lower" << true;
+        QTest::newRow("image") << "image" << true;
+        QTest::newRow("image of lower-case names") << "lower image" << true;
+        QTest::newRow("another disc") << "other" << false;
+    }
+    void discIdIsTheDiscs()
+    {
+        QFETCH(QString, form);
+        QFETCH(bool, same);
+        const ZoneFolder folder(splitZone());
+        QTemporaryDir dir;
+        QVERIFY(folder.ok() && dir.isValid());
+        QByteArray shell;
+        QCOMPARE(runTool("sh", {"-c", "cd \"$0\" && cat AUDIO_TS.IFO ATS_01_0.IFO | sha256sum", folder.path()}, &shell),
+                 QString());
+        const QString expected = QString::fromLatin1(shell.left(32));
+
+        Zone zone = splitZone();
+        if (form == "other")
+            zone.titlesets[0].info.titles.push_back(makeTitle({{90000, {{0, 0}}}}));
+        QString path = dir.filePath("copy");
+        if (form.contains("image")) {
+            path = dir.filePath("disc.iso");
+            ImageLayout layout;
+            layout.lowerCase = form.contains("lower");
+            QVERIFY(writeImage(zone, path, layout));
+        } else {
+            QVERIFY(QDir(dir.path()).mkdir("copy") && writeZone(path, zone));
+            if (form.contains("lower"))
+                QVERIFY(lowerCaseNames(path));
+        }
+        QString error;
+        const std::unique_ptr<DVDAZone> opened = openZone(path, &error);
+        QVERIFY2(opened, qPrintable(error));
+        QCOMPARE(opened->discId == expected, same);
+        QVERIFY(QRegularExpression("^[0-9a-f]{32}$").match(opened->discId).hasMatch());
+    }
+
+    void discIdOfADiscAnotherToolWrote()
+    {
+        QString error;
+        const std::unique_ptr<DVDAZone> opened = openZone(TESTDATA_DIR "/authored/a_stereo16_44k/AUDIO_TS", &error);
+        QVERIFY2(opened, qPrintable(error));
+        QCOMPARE(opened->discId, QStringLiteral("4f5a324f80e65ce6c1229411be5617c9"));
+    }
+
     void badImagesAreRefused_data();
     void badImagesAreRefused();
     void cutAobFileReadsWhatIsThere();
