@@ -123,7 +123,7 @@ bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString 
     }
 
     if (positional.isEmpty()) {
-        *error = tr("no command given (info, extract or verify)");
+        *error = tr("no command given (info, extract, verify or metadata)");
         return false;
     }
     const QString command = positional.takeFirst();
@@ -137,8 +137,11 @@ bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString 
     } else if (command == QLatin1String("verify")) {
         parsed->command = CliCommand::Verify;
         scope = ScopeVerify;
+    } else if (command == QLatin1String("metadata")) {
+        parsed->command = CliCommand::Metadata;
+        scope = ScopeMetadata;
     } else {
-        *error = tr("unknown command '%1' (info, extract or verify)").arg(command);
+        *error = tr("unknown command '%1' (info, extract, verify or metadata)").arg(command);
         return false;
     }
 
@@ -159,9 +162,9 @@ bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString 
     }
     parsed->zonePath = positional.takeFirst();
 
-    if (parsed->command == CliCommand::Info) {
+    if (parsed->command == CliCommand::Info || parsed->command == CliCommand::Metadata) {
         if (!positional.isEmpty()) {
-            *error = tr("info takes one zone, not also '%1'").arg(positional.first());
+            *error = tr("%1 takes one zone, not also '%2'").arg(command, positional.first());
             return false;
         }
         return true;

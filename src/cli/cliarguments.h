@@ -12,6 +12,7 @@ enum class CliCommand {
     Info,
     Extract,
     Verify,
+    Metadata,
 };
 
 struct CliArguments {
@@ -28,6 +29,7 @@ struct CliArguments {
     bool dryRun = false;
     bool overwrite = false;     // replace files of the same names in the output folder
     bool compressionGiven = false; // --compression was written, whatever its value
+    QString metadataPath;       // --metadata: the disc's metadata file, read once the zone is open
 };
 
 // Parses the arguments after the program name. On a usage error returns false and sets

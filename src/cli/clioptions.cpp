@@ -196,6 +196,18 @@ const std::vector<CliOption> &cliOptions()
              return true;
          },
          CliValueKind::Free, nullptr},
+        {"metadata", 0, "FILE", ScopeExtract,
+         QT_TRANSLATE_NOOP("CliArguments", "tag the FLAC files from the disc's metadata file FILE\n"
+                                           "(made by the metadata command, then filled in)"),
+         [](V value, V written, A p, E error) {
+             if (value.isEmpty()) {
+                 *error = tr("option '%1' needs a file").arg(written);
+                 return false;
+             }
+             p->metadataPath = value;
+             return true;
+         },
+         CliValueKind::File, nullptr},
         {"overwrite", 0, nullptr, ScopeExtract,
          QT_TRANSLATE_NOOP("CliArguments", "replace files of the same names in the output folder;\n"
                                            "without it, extract writes nothing when one exists"),
@@ -212,7 +224,7 @@ const std::vector<CliOption> &cliOptions()
 const std::vector<CliCommandName> &cliCommandNames()
 {
     static const std::vector<CliCommandName> names = {
-        {"info", ScopeInfo}, {"extract", ScopeExtract}, {"verify", ScopeVerify}};
+        {"info", ScopeInfo}, {"extract", ScopeExtract}, {"verify", ScopeVerify}, {"metadata", ScopeMetadata}};
     return names;
 }
 
@@ -267,6 +279,7 @@ QString helpText()
     return tr("Usage: kestrova-cli info [--json] [--properties SEL] ZONE\n"
               "       kestrova-cli extract ZONE -o DIR [OPTION...] [SEL...]\n"
               "       kestrova-cli verify [--json] [--log] ZONE [SEL...]\n"
+              "       kestrova-cli metadata ZONE > FILE\n"
               "       kestrova-cli --help | --version\n"
               "\n"
               "Shows and extracts the audio zone of a DVD-Audio disc. ZONE is the AUDIO_TS\n"
@@ -284,6 +297,10 @@ QString helpText()
              "prints a line per object: ok, or DAMAGED with the errors by kind and the time\n"
              "of the first; a summary line follows.\n")
         + optionRows(ScopeVerify)
+        + tr("\n"
+             "metadata prints the disc's metadata file to fill in (JSON): its disc ID, the\n"
+             "album's fields, and a title and artist for every title and track, with their\n"
+             "numbers and lengths. Filled in, extract --metadata tags the files with it.\n")
         + tr("\n"
              "Selectors name objects by the numbers the tree shows:\n"
              "  TS/TITLE/TRACK        a track, e.g. 1/1/3\n"

@@ -9,10 +9,10 @@
 struct CliArguments;
 
 // The commands an option belongs to.
-enum CliScope { ScopeInfo = 1, ScopeExtract = 2, ScopeVerify = 4, ScopeAny = 7 };
+enum CliScope { ScopeInfo = 1, ScopeExtract = 2, ScopeVerify = 4, ScopeMetadata = 8, ScopeAny = 15 };
 
 // What a shell completes after an option that takes a value.
-enum class CliValueKind { None, Folder, Program, Choices, Free };
+enum class CliValueKind { None, Folder, File, Program, Choices, Free };
 
 struct CliOption {
     const char *longName;

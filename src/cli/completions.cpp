@@ -49,7 +49,7 @@ QString valueOptions(const QString &separator)
 }
 
 // One case branch per kind of value: what follows the option.
-QString valueBranches(const char *folder, const char *program, const char *choices, const char *free,
+QString valueBranches(const char *folder, const char *file, const char *program, const char *choices, const char *free,
                       const QString &separator)
 {
     QString branches;
@@ -61,6 +61,7 @@ QString valueBranches(const char *folder, const char *program, const char *choic
         QString action;
         switch (option.kind) {
         case CliValueKind::Folder: action = QLatin1String(folder); break;
+        case CliValueKind::File: action = QLatin1String(file); break;
         case CliValueKind::Program: action = QLatin1String(program); break;
         case CliValueKind::Choices: action = QString(QLatin1String(choices)).arg(QLatin1String(option.choices)); break;
         case CliValueKind::Free:
@@ -170,6 +171,8 @@ complete -F _kestrova_cli kestrova-cli
         .arg(wordScan("1", "COMP_CWORD", "${COMP_WORDS[i]}", "${word/#\\~/$HOME}", valueOptions(QStringLiteral(" | "))),
              valueBranches("            compopt -o filenames 2>/dev/null\n"
                            "            mapfile -t COMPREPLY < <(compgen -d -- \"$cur\")\n            return",
+                           "            compopt -o filenames 2>/dev/null\n"
+                           "            mapfile -t COMPREPLY < <(compgen -f -- \"$cur\")\n            return",
                            "            mapfile -t COMPREPLY < <(compgen -c -- \"$cur\")\n            return",
                            "            mapfile -t COMPREPLY < <(compgen -W \"%1\" -- \"$cur\")\n            return",
                            "            return", QStringLiteral(" | ")),
@@ -204,7 +207,8 @@ _kestrova_cli() {
 _kestrova_cli "$@"
 )SH"))
         .arg(wordScan("2", "CURRENT", "${words[i]}", "${~word}", valueOptions(QStringLiteral("|"))),
-             valueBranches("            _files -/\n            return", "            _command_names -e\n            return",
+             valueBranches("            _files -/\n            return", "            _files\n            return",
+                           "            _command_names -e\n            return",
                            "            compadd -- %1\n            return", "            return", QStringLiteral("|")),
              commandWords(), commonOptions(),
              commandBranches("            %1) compadd -- %2 ;;\n"));
@@ -231,6 +235,7 @@ QString fishCompletion()
         line += QStringLiteral(" -l %1").arg(QLatin1String(option.longName));
         switch (option.value ? option.kind : CliValueKind::None) {
         case CliValueKind::Folder: line += QStringLiteral(" -x -a '(__fish_complete_directories)'"); break;
+        case CliValueKind::File: line += QStringLiteral(" -r -F"); break;
         case CliValueKind::Program: line += QStringLiteral(" -x -a '(__fish_complete_command)'"); break;
         case CliValueKind::Choices: line += QStringLiteral(" -x -a '%1'").arg(QLatin1String(option.choices)); break;
         case CliValueKind::Free: line += QStringLiteral(" -x"); break;

@@ -14,6 +14,7 @@
 #include "cli/consolestreams.h"
 #include "cli/extractionrun.h"
 #include "job/jobplan.h"
+#include "extraction/discmetadata.h"
 #include "cli/jsoncliformatter.h"
 #include "text/optionstext.h"
 #include "cli/progressdisplay.h"
@@ -86,6 +87,19 @@ int runInfo(const CliArguments &args)
     if (!object)
         return usageError(error);
     return printOutput(formatter->propertyRows(object));
+}
+
+// The metadata file to fill in for the zone, on standard output.
+int runMetadata(const CliArguments &args)
+{
+    QString error;
+    std::unique_ptr<DVDAZone> zone = openZone(args.zonePath, &error);
+    if (!zone) {
+        printError(error);
+        return ExitFailure;
+    }
+    printProblems(zone.get());
+    return printOutput(metadataTemplate(zone.get()));
 }
 
 // The output folder as an absolute path, so that the command gets full file paths.
@@ -221,6 +235,12 @@ int runExtract(CliArguments args)
         printError(error);
         return ExitFailure;
     }
+    if (!args.metadataPath.isEmpty()) {
+        auto metadata = std::make_shared<DiscMetadata>();
+        if (!readDiscMetadata(args.metadataPath, metadata.get(), &error))
+            return usageError(error);
+        args.options.metadata = metadata;
+    }
     if (args.dryRun)
         return printDryRun(args, selection);
 
@@ -307,8 +327,10 @@ int main(int argc, char *argv[])
         return runExtract(args);
     case CliCommand::Verify:
         return runVerify(args);
+    case CliCommand::Metadata:
+        return runMetadata(args);
     case CliCommand::None:
         break;
     }
-    return usageError(tr("no command given (info, extract or verify)"));
+    return usageError(tr("no command given (info, extract, verify or metadata)"));
 }

@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QString>
 #include <QStringList>
+#include <memory>
+
+struct DiscMetadata;
 
 enum ExtractMode : int {
     ModeNone = 0,
@@ -39,6 +42,7 @@ struct ExtractOptions {
     OutputFormat format = OutputFormat::Wave; // of decoded audio
     qint32 compression = 5;    // FLAC compression level, 0 to 8
     QStringList tags;          // "NAME=value" Vorbis comments of the user's for FLAC files
+    std::shared_ptr<const DiscMetadata> metadata; // the disc's album, titles and artists; null: none
     bool perTitle = false;     // "One file per title": the front ends extract whole titles
     QString nameTemplate;      // the files' names, "" for the program's own (see objectnames.h)
 };

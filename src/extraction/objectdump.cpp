@@ -356,7 +356,7 @@ Result dumpOne(const AOBObject &object, const QString &basePath, const ExtractOp
     if (!span.titleset || span.first > span.last
         || (object.kind() == KindTrack && static_cast<const DVDATrack &>(object).indexes.empty()))
         return ResultCode::BlockNotFound;
-    DumpExtras extras{objectComments(&object, options.tags), TrackMarks(), object.timePts(),
+    DumpExtras extras{objectComments(&object, options.tags, options.metadata.get()), TrackMarks(), object.timePts(),
                       object.kind() == KindTrack, FrameWindow()};
     // A decoded PCM track starts and ends at its own samples, where the stream's time
     // stamps place them; a stored one keeps its whole blocks.
@@ -383,7 +383,7 @@ Result dumpWholeTitle(const DVDATitle &title, const QString &basePath,
                         audio.opening->streamInfo.majorSyncOffset, &title};
     if (!span.titleset)
         return ResultCode::BlockNotFound;
-    const DumpExtras extras{objectComments(&title, options.tags), titleMarks(title), audio.lengthPts, true,
+    const DumpExtras extras{objectComments(&title, options.tags, options.metadata.get()), titleMarks(title), audio.lengthPts, true,
                             FrameWindow()};
     return dump(span, extras, basePath, options, record, check, files);
 }

@@ -1,4 +1,5 @@
 #include "extraction/objectnames.h"
+#include "extraction/discmetadata.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -144,7 +145,7 @@ QList<QString> extractionBaseNames(const QList<DVDAObject *> &objects, const QSt
     return names;
 }
 
-QStringList objectComments(const DVDAObject *object, const QStringList &userTags)
+QStringList objectComments(const DVDAObject *object, const QStringList &userTags, const DiscMetadata *metadata)
 {
     QStringList comments;
     const ObjectPath path = objectPath(object);
@@ -155,6 +156,8 @@ QStringList objectComments(const DVDAObject *object, const QStringList &userTags
     if (path.index)
         comments << QStringLiteral("INDEXNUMBER=%1").arg(path.index->number);
     comments << QStringLiteral("ENCODER=Kestrova " KESTROVA_VERSION);
+    if (metadata)
+        comments << metadataComments(*metadata, object);
     // Names are matched without regard to case, as Vorbis comments are.
     for (const QString &tag : userTags) {
         const QString name = tag.section(QLatin1Char('='), 0, 0) + QLatin1Char('=');

@@ -8,6 +8,7 @@
 #include "output/samplefilesink.h"
 
 class DVDAObject;
+struct DiscMetadata;
 struct StreamInfo;
 
 // "track-01-01[1]-03" / "index-10-12[0]-05": titleset, title number, title tag and
@@ -47,9 +48,11 @@ enum class NamedPathProblem {
                                                  const QString &nameTemplate);
 
 // The Vorbis comments of an object's FLAC files: TRACKNUMBER, TRACKTOTAL (the tracks of
-// its title), INDEXNUMBER for an index, ENCODER (this program and its version), then the
-// user's own "NAME=value" tags, which replace those of the same name.
-QStringList objectComments(const DVDAObject *object, const QStringList &userTags);
+// its title), INDEXNUMBER for an index, ENCODER (this program and its version), those of
+// the disc's metadata (when given), then the user's own "NAME=value" tags, which replace
+// those of the same name.
+QStringList objectComments(const DVDAObject *object, const QStringList &userTags,
+                           const DiscMetadata *metadata = nullptr);
 
 // Where a decoded file of a layout goes, with extension ("wav", "flac"): base and
 // "-[L-R]-24-96000.wav"; or, when base is a name template, base with the file's fields

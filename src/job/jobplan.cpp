@@ -3,10 +3,12 @@
 #include <QCoreApplication>
 
 #include "extraction/commandprocess.h"
+#include "extraction/discmetadata.h"
 #include "extraction/objectnames.h"
 #include "extraction/plannedfiles.h"
 #include "extraction/wholetitles.h"
 #include "output/stagedfile.h"
+#include "zone/dvdazone.h"
 
 namespace {
 QString tr(const char *text)
@@ -50,9 +52,23 @@ QString templateRefusal(const QList<DVDAObject *> &objects, const ExtractOptions
     return QString();
 }
 
+// Metadata made for another disc would tag its files wrongly.
+QString metadataRefusal(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+{
+    const DVDAObject *first = objects.value(0);
+    const auto *zone = first ? static_cast<const DVDAZone *>(first->ancestor(KindZone)) : nullptr;
+    if (!options.metadata || !zone || options.metadata->discId == zone->discId)
+        return QString();
+    return tr("the metadata file '%1' is for the disc %2, not for this one (%3)")
+        .arg(options.metadata->path, options.metadata->discId, zone->discId);
+}
+
 // The first reason the files cannot be written as named, or the command cannot run.
 QString refusalOf(const QList<DVDAObject *> &objects, const ExtractOptions &options)
 {
+    const QString foreign = metadataRefusal(objects, options);
+    if (!foreign.isEmpty())
+        return foreign;
     const QString badTemplate = templateRefusal(objects, options);
     if (!badTemplate.isEmpty())
         return badTemplate;

@@ -1,0 +1,136 @@
+// A disc's metadata file: the template `metadata` prints for the zone, and the tags a
+// filled one gives each FLAC file (as metaflac reads them), per track and per title; a
+// file made for another disc is refused.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "clitest.h"
+#include "testzone/externaltools.h"
+
+using namespace clitest;
+
+namespace {
+
+// The template of the zone with the fields given ("album/ALBUM", "title/ARTIST",
+// "track 1/TITLE", "discId") set, written to path.
+bool writeFilled(const QByteArray &templateJson, const QStringList &fields, const QString &path)
+{
+    QJsonObject root = QJsonDocument::fromJson(templateJson).object();
+    QJsonObject album = root.value("album").toObject();
+    QJsonArray titles = root.value("titles").toArray();
+    QJsonObject title = titles.at(0).toObject();
+    QJsonArray tracks = title.value("tracks").toArray();
+    for (const QString &field : fields) {
+        const QString where = field.section('/', 0, 0), name = field.section('/', 1).section('=', 0, 0);
+        const QString value = field.section('=', 1);
+        if (field.startsWith("discId="))
+            root["discId"] = value;
+        else if (where == "album")
+            album[name] = value;
+        else if (where == "title")
+            title[name] = value;
+        else {
+            const int k = where.section(' ', 1).toInt() - 1;
+            QJsonObject track = tracks.at(k).toObject();
+            track[name] = value;
+            tracks[k] = track;
+        }
+    }
+    title["tracks"] = tracks;
+    titles[0] = title;
+    root["album"] = album;
+    root["titles"] = titles;
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(root).toJson()) > 0;
+}
+
+} // namespace
+
+class TestCliMetadata : public QObject {
+    Q_OBJECT
+private slots:
+    // Every title and track with its numbers and length, every field empty to fill in.
+    void templateListsTheDisc()
+    {
+        const PcmZone pcm = pcmZone(2, 48000);
+        testzone::ZoneFolder folder(pcm.zone);
+        QVERIFY(folder.ok());
+        const CliRun run = runCli({"metadata", folder.path()});
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject root = QJsonDocument::fromJson(run.out).object();
+        const CliRun info = runCli({"info", "--json", folder.path()});
+        QCOMPARE(root.value("discId").toString(), QJsonDocument::fromJson(info.out).object().value("discId").toString());
+        QCOMPARE(root.value("schemaVersion").toInt(), 1);
+        QCOMPARE(root.value("album").toObject().keys().size(), 11);
+        const QJsonArray titles = root.value("titles").toArray();
+        QCOMPARE(titles.size(), 1);
+        const QJsonObject title = titles.at(0).toObject();
+        QCOMPARE(title.value("titleset").toInt(), 1);
+        QCOMPARE(title.value("title").toInt(), 1);
+        QCOMPARE(title.value("tracks").toArray().size(), 2);
+        QCOMPARE(title.value("tracks").toArray().at(1).toObject().value("track").toInt(), 2);
+        QCOMPARE(title.value("tracks").toArray().at(0).toObject().value("TITLE").toString(), QString());
+    }
+
+    void tagsFromTheFile_data()
+    {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QStringList>("flags");
+        QTest::addColumn<QStringList>("tags"); // per file, "|" between the tags each must have
+        const QStringList album{"album/ALBUM=Night Songs", "album/ALBUMARTIST=The Band", "album/ARTIST=The Band",
+                                "album/DATE=2001", "album/GENRE=Jazz", "album/DISCNUMBER=1"};
+        QTest::newRow("album and tracks") << album + QStringList{"track 1/TITLE=Opening", "track 1/ARTIST=A. Soloist"}
+            << QStringList{}
+            << QStringList{"TITLE=Opening|ARTIST=A. Soloist|ALBUM=Night Songs|ALBUMARTIST=The Band|DATE=2001|GENRE=Jazz|"
+                           "DISCNUMBER=1|TRACKNUMBER=1|TRACKTOTAL=2",
+                           "ARTIST=The Band|ALBUM=Night Songs|TRACKNUMBER=2"};
+        QTest::newRow("the title's artist before the album's") << album + QStringList{"title/ARTIST=Trio"}
+            << QStringList{} << QStringList{"ARTIST=Trio|ALBUMARTIST=The Band", "ARTIST=Trio"};
+        QTest::newRow("a whole title") << album + QStringList{"title/TITLE=Suite", "track 1/TITLE=Opening"}
+            << QStringList{"--per-title"} << QStringList{"TITLE=Suite|ALBUM=Night Songs|ARTIST=The Band"};
+        QTest::newRow("--tag wins") << album << QStringList{"--tag", "ALBUM=Other"}
+            << QStringList{"ALBUM=Other|DATE=2001", "ALBUM=Other"};
+        QTest::newRow("another disc") << QStringList{"discId=00000000000000000000000000000000"} << QStringList{}
+            << QStringList{};
+    }
+    void tagsFromTheFile()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, flags);
+        QFETCH(QStringList, tags);
+        const PcmZone pcm = pcmZone(2, 48000);
+        testzone::ZoneFolder folder(pcm.zone);
+        QTemporaryDir out, files;
+        QVERIFY(folder.ok() && out.isValid() && files.isValid());
+        const QString metadata = files.filePath("disc.json");
+        QVERIFY(writeFilled(runCli({"metadata", folder.path()}).out, fields, metadata));
+
+        const CliRun run = runCli(QStringList{"extract", folder.path(), "-o", out.path(), "--flac", "--metadata", metadata}
+                                  + flags);
+        if (tags.isEmpty()) {
+            const QString id = QJsonDocument::fromJson(runCli({"metadata", folder.path()}).out).object().value("discId").toString();
+            QCOMPARE(run.exitCode, 2);
+            QCOMPARE(linesOf(run.err).value(0), QStringLiteral("kestrova-cli: the metadata file '%1' is for the disc "
+                                                               "00000000000000000000000000000000, not for this one (%2)")
+                                                    .arg(metadata, id));
+            QCOMPARE(filesIn(out.path()), QStringList());
+            return;
+        }
+        QCOMPARE(run.exitCode, 0);
+        QStringList flacs = filesIn(out.path()).filter(QRegularExpression("\\.flac$"));
+        QCOMPARE(flacs.size(), tags.size());
+        for (int k = 0; k < flacs.size(); ++k) {
+            QByteArray exported;
+            QCOMPARE(testzone::runTool("metaflac", {"--export-tags-to=-", out.filePath(flacs[k])}, &exported), QString());
+            const QStringList read = QString::fromUtf8(exported).split('\n', Qt::SkipEmptyParts);
+            for (const QString &tag : tags[k].split('|'))
+                QVERIFY2(read.contains(tag), qPrintable(tag + " not in " + read.join(", ")));
+            // One of each: the track's own field replaces the album's.
+            QCOMPARE(read.filter(QRegularExpression("^ARTIST=")).size(), 1);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliMetadata)
+#include "tst_climetadata.moc"
