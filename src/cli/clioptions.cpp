@@ -183,7 +183,9 @@ const std::vector<CliOption> &cliOptions()
         {"name", 0, "TEMPLATE", ScopeExtract,
          QT_TRANSLATE_NOOP("CliArguments", "name the files by TEMPLATE (the extension is added):\n"
                                            "%kind% %titleset% %title% %tag% %track% %index% %volume%\n"
-                                           "%channels% %bits% %rate%; the default names are\n"
+                                           "%channels% %bits% %rate%, and from --metadata %album%\n"
+                                           "%albumartist% %artist% %tracktitle% %date% %discnumber%\n"
+                                           "(%tracktitle|Track %track%% gives a fallback); the default names are\n"
                                            "%kind%-%titleset%-%title%[%tag%]-%track%-[%channels%]-%bits%-%rate%\n"
                                            "for a track; a '/' makes subfolders; names two files\n"
                                            "share are a usage error"),

@@ -127,7 +127,7 @@ bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions 
     joinWorkers(); // of an extraction that ended: they have returned already
     run = std::make_unique<Run>();
     run->objects.assign(objects.begin(), objects.end());
-    const QList<QString> names = extractionBaseNames(objects, options.nameTemplate);
+    const QList<QString> names = extractionBaseNames(objects, options.nameTemplate, options.metadata.get());
     run->names.assign(names.begin(), names.end());
     run->options = options;
     // Beside the files; a verification writes none and logs in the working directory.

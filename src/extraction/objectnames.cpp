@@ -1,5 +1,6 @@
 #include "extraction/objectnames.h"
 #include "extraction/discmetadata.h"
+#include "extraction/nametemplate.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -45,25 +46,10 @@ QList<QString> uniqueBaseNames(const QList<DVDAObject *> &objects)
     return names;
 }
 
-QString templatedBaseName(const QString &nameTemplate, const DVDAObject *object)
+QString templatedBaseName(const QString &nameTemplate, const DVDAObject *object, const DiscMetadata *metadata)
 {
-    const ObjectPath path = objectPath(object);
-    if (!object || !path.title || !path.titleset)
+    if (!objectField(object, metadata, QStringLiteral("kind")))
         return QString();
-    const auto *zone = static_cast<const DVDAZone *>(object->ancestor(KindZone));
-    const auto twoDigits = [](const DVDAObject *node, int number) {
-        return node ? QString::asprintf("%02d", number) : QString();
-    };
-    const char *kind = object->kind() == KindTitle ? "title" : object->kind() == KindIndex ? "index" : "track";
-    const std::pair<const char *, QString> fields[] = {
-        {"%kind%", QLatin1String(kind)},
-        {"%titleset%", twoDigits(path.titleset, path.titleset->number)},
-        {"%title%", twoDigits(path.title, path.title->number())},
-        {"%tag%", QString::number(path.title->tag())},
-        {"%track%", twoDigits(path.track, path.track ? path.track->number : 0)},
-        {"%index%", twoDigits(path.index, path.index ? path.index->number : 0)},
-        {"%volume%", zone && zone->source && zone->source->image ? zone->source->volumeName : QString()},
-    };
     // A name holds no control character, and no '"': a cue sheet names its file between
     // quotes and has no way to escape one. A field's value makes no subfolder.
     const auto cleaned = [](QString text, bool slashes) {
@@ -72,30 +58,21 @@ QString templatedBaseName(const QString &nameTemplate, const DVDAObject *object)
                 c = QLatin1Char('_');
         return text;
     };
-    QString name = cleaned(nameTemplate, false);
-    for (const auto &[field, value] : fields)
-        name.replace(QLatin1String(field), cleaned(value, true));
-    return name;
+    return expandTemplate(cleaned(nameTemplate, false), [object, metadata, &cleaned](const QString &name) {
+        const std::optional<QString> value = objectField(object, metadata, name);
+        return value ? std::optional<QString>(cleaned(*value, true)) : std::nullopt;
+    });
 }
 
-QStringList namePlaceholders()
+QList<QString> extractionBaseNames(const QList<DVDAObject *> &objects, const QString &nameTemplate,
+                                   const DiscMetadata *metadata)
 {
-    return {QStringLiteral("%kind%"),  QStringLiteral("%titleset%"), QStringLiteral("%title%"),
-            QStringLiteral("%tag%"),   QStringLiteral("%track%"),    QStringLiteral("%index%"),
-            QStringLiteral("%volume%"), QStringLiteral("%channels%"), QStringLiteral("%bits%"),
-            QStringLiteral("%rate%")};
-}
-
-QString unknownPlaceholder(const QString &nameTemplate)
-{
-    static const QRegularExpression word(QStringLiteral("%[A-Za-z_]+%"));
-    const QStringList known = namePlaceholders();
-    for (QRegularExpressionMatchIterator it = word.globalMatch(nameTemplate); it.hasNext();) {
-        const QString found = it.next().captured();
-        if (!known.contains(found))
-            return found;
-    }
-    return QString();
+    if (nameTemplate.isEmpty())
+        return uniqueBaseNames(objects);
+    QList<QString> names;
+    for (const DVDAObject *object : objects)
+        names << templatedBaseName(nameTemplate, object, metadata);
+    return names;
 }
 
 NamedPathProblem namedPathProblem(const QString &folder, const QString &path, QString *part)
@@ -133,16 +110,6 @@ NamedPathProblem namedPathProblem(const QString &folder, const QString &path, QS
     }
     part->clear();
     return NamedPathProblem::None;
-}
-
-QList<QString> extractionBaseNames(const QList<DVDAObject *> &objects, const QString &nameTemplate)
-{
-    if (nameTemplate.isEmpty())
-        return uniqueBaseNames(objects);
-    QList<QString> names;
-    for (const DVDAObject *object : objects)
-        names << templatedBaseName(nameTemplate, object);
-    return names;
 }
 
 QStringList objectComments(const DVDAObject *object, const QStringList &userTags, const DiscMetadata *metadata)

@@ -20,17 +20,12 @@ QString objectBaseName(const DVDAObject *object);
 // has (titles of the same number and tag on a damaged disc) gets name-2, name-3, ...
 QList<QString> uniqueBaseNames(const QList<DVDAObject *> &objects);
 
-// The user's name template with the object's fields filled in: %kind% ("track", "index",
-// "title"), %titleset%, %title%, %track%, %index% (two digits; empty where the object has
-// none), %tag%, %volume% (the disc image's label; empty for a folder). %channels%, %bits%
-// and %rate% are left for each file. A '/' of the template makes a subfolder; one in a
-// field's value, a '"' or a control character becomes '_'.
-[[nodiscard]] QString templatedBaseName(const QString &nameTemplate, const DVDAObject *object);
-
-// The placeholders a name template may hold, "%kind%" to "%rate%".
-[[nodiscard]] QStringList namePlaceholders();
-// The first "%word%" of the template that is no placeholder; empty when there is none.
-[[nodiscard]] QString unknownPlaceholder(const QString &nameTemplate);
+// The user's name template with the object's fields filled in (nametemplate.h), those of
+// the metadata too when it is given; %channels%, %bits% and %rate% are left for each
+// file. A '/' of the template makes a subfolder; one in a field's value, a '"' or a
+// control character becomes '_'.
+[[nodiscard]] QString templatedBaseName(const QString &nameTemplate, const DVDAObject *object,
+                                        const DiscMetadata *metadata = nullptr);
 
 // Why a file an extraction names may not be written at path in folder; the part of the
 // path it is about in *part.
@@ -45,7 +40,8 @@ enum class NamedPathProblem {
 // The base names an extraction gives the objects: from the template, or the unique names
 // above when it is empty.
 [[nodiscard]] QList<QString> extractionBaseNames(const QList<DVDAObject *> &objects,
-                                                 const QString &nameTemplate);
+                                                 const QString &nameTemplate,
+                                                 const DiscMetadata *metadata = nullptr);
 
 // The Vorbis comments of an object's FLAC files: TRACKNUMBER, TRACKTOTAL (the tracks of
 // its title), INDEXNUMBER for an index, ENCODER (this program and its version), those of

@@ -56,7 +56,7 @@ void makeSubfolders(const QDir &folder, const QStringList &paths)
 
 QList<QStringList> plannedFilesByObject(const QList<DVDAObject *> &objects, const ExtractOptions &options)
 {
-    const QList<QString> names = extractionBaseNames(objects, options.nameTemplate);
+    const QList<QString> names = extractionBaseNames(objects, options.nameTemplate, options.metadata.get());
     QList<QStringList> paths;
     for (int k = 0; k < objects.size(); ++k)
         paths << plannedFilesOf(objects.at(k), options.outputDir.path() + QLatin1Char('/') + names.at(k), options);

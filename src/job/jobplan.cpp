@@ -4,6 +4,7 @@
 
 #include "extraction/commandprocess.h"
 #include "extraction/discmetadata.h"
+#include "extraction/nametemplate.h"
 #include "extraction/objectnames.h"
 #include "extraction/plannedfiles.h"
 #include "extraction/wholetitles.h"
@@ -44,6 +45,13 @@ QString templateRefusal(const QList<DVDAObject *> &objects, const ExtractOptions
     if (!unknown.isEmpty())
         return tr("the name template holds '%1', which is no placeholder (those are %2)")
             .arg(unknown, namePlaceholders().join(QLatin1Char(' ')));
+    for (const DVDAObject *object : objects) {
+        const QString empty = emptyTemplateField(options.nameTemplate, object, options.metadata.get());
+        if (!empty.isEmpty())
+            return tr("the name template's %1 is empty for %2: fill it in the metadata file, or give a "
+                      "fallback, as in %3")
+                .arg(empty, objectBaseName(object), empty.chopped(1) + QStringLiteral("|Unknown%"));
+    }
     for (const QString &path : plannedFiles(objects, options)) {
         const QString refusal = pathRefusal(options, path);
         if (!refusal.isEmpty())

@@ -130,6 +130,51 @@ private slots:
             QCOMPARE(read.filter(QRegularExpression("^ARTIST=")).size(), 1);
         }
     }
+
+    // Names from the metadata's fields; an empty one is refused, naming it, unless the
+    // template gives a fallback.
+    void namesFromTheFile_data()
+    {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QString>("nameTemplate");
+        QTest::addColumn<QStringList>("files"); // empty: refused with the message
+        QTest::addColumn<QString>("message");
+        const QStringList filled{"album/ALBUM=Night Songs", "album/ALBUMARTIST=The Band", "album/DATE=2001",
+                                 "album/DISCNUMBER=2", "track 1/TITLE=Opening", "track 2/TITLE=Close/Far",
+                                 "track 1/ARTIST=Solo"};
+        QTest::newRow("every field") << filled
+            << "%albumartist%/%date% %album%/%discnumber%-%track% %tracktitle|Track %track%% (%artist|nobody%)"
+            << QStringList{"The Band/2001 Night Songs/2-01 Opening (Solo).flac",
+                           "The Band/2001 Night Songs/2-02 Close_Far (nobody).flac"} << "";
+        QTest::newRow("a fallback for an empty title") << QStringList{"track 1/TITLE=Opening"}
+            << "%track% %tracktitle|Track %track%%" << QStringList{"01 Opening.flac", "02 Track 02.flac"} << "";
+        QTest::newRow("an empty field") << QStringList{"track 1/TITLE=Opening"} << "%track% %tracktitle%"
+            << QStringList{} << "kestrova-cli: the name template's %tracktitle% is empty for track-01-01[0]-02: "
+                                "fill it in the metadata file, or give a fallback, as in %tracktitle|Unknown%";
+    }
+    void namesFromTheFile()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(QString, nameTemplate);
+        QFETCH(QStringList, files);
+        QFETCH(QString, message);
+        const PcmZone pcm = pcmZone(2, 48000);
+        testzone::ZoneFolder folder(pcm.zone);
+        QTemporaryDir out, side;
+        QVERIFY(folder.ok() && out.isValid() && side.isValid());
+        const QString metadata = side.filePath("disc.json");
+        QVERIFY(writeFilled(runCli({"metadata", folder.path()}).out, fields, metadata));
+        const CliRun run = runCli({"extract", folder.path(), "-o", out.path(), "--flac", "--metadata", metadata,
+                                   "--name", nameTemplate});
+        QStringList written;
+        for (QDirIterator it(out.path(), {"*.flac"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            written << QDir(out.path()).relativeFilePath(it.next());
+        written.sort();
+        QCOMPARE(written, files);
+        QCOMPARE(run.exitCode, files.isEmpty() ? 2 : 0);
+        if (files.isEmpty())
+            QCOMPARE(linesOf(run.err).value(0), message);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCliMetadata)

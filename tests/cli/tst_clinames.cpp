@@ -123,9 +123,10 @@ void TestCliNames::nameTemplates_data()
         << "kestrova-cli: the name template gives '.01.flac', in which '.01.flac' is a hidden name";
     QTest::newRow("a hidden folder") << QStringList{"--name=./%track%"} << QStringList{}
         << "kestrova-cli: the name template gives './01.pcm', in which '.' is a hidden name";
-    QTest::newRow("an unknown placeholder") << QStringList{"--name=%album% %track%"} << QStringList{}
-        << "kestrova-cli: the name template holds '%album%', which is no placeholder (those are %kind% "
-           "%titleset% %title% %tag% %track% %index% %volume% %channels% %bits% %rate%)";
+    QTest::newRow("an unknown placeholder") << QStringList{"--name=%albun|x% %track%"} << QStringList{}
+        << "kestrova-cli: the name template holds '%albun%', which is no placeholder (those are %kind% "
+           "%titleset% %title% %tag% %track% %index% %volume% %channels% %bits% %rate% %album% "
+           "%albumartist% %artist% %tracktitle% %date% %discnumber%)";
 }
 
 void TestCliNames::nameTemplates()
