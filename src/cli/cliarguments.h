@@ -30,6 +30,7 @@ struct CliArguments {
     bool overwrite = false;     // replace files of the same names in the output folder
     bool compressionGiven = false; // --compression was written, whatever its value
     QString metadataPath;       // --metadata: the disc's metadata file, read once the zone is open
+    QString coverPath;          // --cover: the front cover image
 };
 
 // Parses the arguments after the program name. On a usage error returns false and sets

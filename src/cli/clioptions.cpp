@@ -210,6 +210,19 @@ const std::vector<CliOption> &cliOptions()
              return true;
          },
          CliValueKind::File, nullptr},
+        {"cover", 0, "FILE", ScopeExtract,
+         QT_TRANSLATE_NOOP("CliArguments", "embed the JPEG or PNG image FILE in every FLAC file as its\n"
+                                           "front cover, and write it beside the files as cover.jpg or\n"
+                                           "cover.png (default: the metadata file's cover)"),
+         [](V value, V written, A p, E error) {
+             if (value.isEmpty()) {
+                 *error = tr("option '%1' needs a file").arg(written);
+                 return false;
+             }
+             p->coverPath = value;
+             return true;
+         },
+         CliValueKind::File, nullptr},
         {"overwrite", 0, nullptr, ScopeExtract,
          QT_TRANSLATE_NOOP("CliArguments", "replace files of the same names in the output folder;\n"
                                            "without it, extract writes nothing when one exists"),

@@ -15,6 +15,7 @@
 #include "cli/extractionrun.h"
 #include "job/jobplan.h"
 #include "extraction/discmetadata.h"
+#include "output/coverimage.h"
 #include "cli/jsoncliformatter.h"
 #include "text/optionstext.h"
 #include "cli/progressdisplay.h"
@@ -240,6 +241,15 @@ int runExtract(CliArguments args)
         if (!readDiscMetadata(args.metadataPath, metadata.get(), &error))
             return usageError(error);
         args.options.metadata = metadata;
+        // A cover the metadata file names is found beside it.
+        if (args.coverPath.isEmpty() && !metadata->cover.isEmpty())
+            args.coverPath = QFileInfo(args.metadataPath).dir().filePath(metadata->cover);
+    }
+    if (!args.coverPath.isEmpty()) {
+        auto cover = std::make_shared<CoverImage>();
+        if (!readCoverImage(args.coverPath, cover.get(), &error))
+            return usageError(tr("the cover %1").arg(error));
+        args.options.cover = cover;
     }
     if (args.dryRun)
         return printDryRun(args, selection);
@@ -252,6 +262,8 @@ int runExtract(CliArguments args)
         writeStderr(line + QLatin1Char('\n'));
     if (ending.log.failed())
         printError(tr("the rip log cannot be written: %1").arg(ending.log.where()));
+    if (ending.cover.failed())
+        printError(tr("the cover cannot be written: %1").arg(ending.cover.where()));
     writeStderr(ending.summary + QLatin1Char('\n'));
     if (ending.objectsLeftOut)
         printHiddenObjects(zone.get());

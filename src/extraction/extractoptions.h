@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <memory>
 
+struct CoverImage;
 struct DiscMetadata;
 
 enum ExtractMode : int {
@@ -43,6 +44,7 @@ struct ExtractOptions {
     qint32 compression = 5;    // FLAC compression level, 0 to 8
     QStringList tags;          // "NAME=value" Vorbis comments of the user's for FLAC files
     std::shared_ptr<const DiscMetadata> metadata; // the disc's album, titles and artists; null: none
+    std::shared_ptr<const CoverImage> cover;      // the front cover of every FLAC file; null: none
     bool perTitle = false;     // "One file per title": the front ends extract whole titles
     QString nameTemplate;      // the files' names, "" for the program's own (see objectnames.h)
 };

@@ -115,7 +115,7 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
         samples = discarded.get();
     } else if (flac) {
         written = std::make_unique<FlacSink>(format, layout, decodedNames(basePath, options, !details.marks.empty()),
-                                             options.compression, details.comments);
+                                             options.compression, details.comments, options.cover);
         samples = written.get();
     } else {
         written = std::make_unique<WaveSink>(format, layout, decodedNames(basePath, options, !details.marks.empty()),

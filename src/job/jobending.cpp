@@ -1,9 +1,36 @@
 #include "job/jobending.h"
 
+#include <QFile>
+
+#include "job/jobplan.h"
 #include "job/riplogfile.h"
+#include "output/coverimage.h"
+#include "output/outputfile.h"
+#include "output/stagedfile.h"
 #include "text/checkreport.h"
 #include "text/resulttext.h"
 #include "text/riplog.h"
+
+namespace {
+// The cover beside the files, under its final name once it is whole.
+Result writeCoverFile(const ExtractOptions &options)
+{
+    if (!options.cover || options.mode != ModeConvert)
+        return ResultCode::Succeeded;
+    const QString path = coverFilePath(options);
+    QFile file;
+    if (!openOutputFile(file, stagingPath(path)))
+        return Result(ResultCode::CreateOutput, QStringLiteral("%1: %2").arg(path, file.errorString()));
+    const bool written = file.write(options.cover->data) == options.cover->data.size() && file.flush();
+    const QString reason = file.errorString();
+    file.close();
+    if (!written) {
+        discardStaged(path);
+        return Result(ResultCode::WriteOutput, QStringLiteral("%1: %2").arg(path, reason));
+    }
+    return publishStaged(path);
+}
+} // namespace
 
 JobEnding endJob(const Extraction &extraction, bool objectsLeftOut)
 {
@@ -21,6 +48,7 @@ JobEnding endJob(const Extraction &extraction, bool objectsLeftOut)
     }
     // A rip log that cannot be written fails the run: the record of it is missing.
     ending.log = appendRipLog(ending.report);
+    ending.cover = writeCoverFile(ending.report.options);
     ending.summary = runSummaryText(ending.report);
     ending.outcome = outcomeText(ending.report, ending.objectsLeftOut, ending.log);
     ending.clean = outcomeClean(ending.report, ending.objectsLeftOut, ending.log);

@@ -13,6 +13,7 @@ struct JobEnding {
     ExtractionReport report;
     QStringList damagedLines;   // "Damaged file: ..." per file of a damaged object
     Result log;                 // appending the rip log (an extraction that ran)
+    Result cover;               // writing the cover beside the files, when there is one
     QString summary;            // "4 files written, 120.5 MB, in 0:01:12" (extractions)
     QString outcome;            // the last line, in words that match clean
     bool objectsLeftOut = false; // the zone's damage hid objects the selection could hold

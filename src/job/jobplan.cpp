@@ -1,6 +1,7 @@
 #include "job/jobplan.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include "extraction/commandprocess.h"
 #include "extraction/discmetadata.h"
@@ -8,6 +9,7 @@
 #include "extraction/objectnames.h"
 #include "extraction/plannedfiles.h"
 #include "extraction/wholetitles.h"
+#include "output/coverimage.h"
 #include "output/stagedfile.h"
 #include "zone/dvdazone.h"
 
@@ -104,6 +106,13 @@ QList<DVDAObject *> runObjects(const QList<DVDAObject *> &selection, const Extra
 }
 } // namespace
 
+QString coverFilePath(const ExtractOptions &options)
+{
+    if (!options.cover || options.mode != ModeConvert)
+        return QString();
+    return options.outputDir.filePath(QStringLiteral("cover.") + options.cover->extension);
+}
+
 QStringList plannedNames(const QList<DVDAObject *> &selection, const ExtractOptions &options)
 {
     return plannedFiles(runObjects(selection, options), options);
@@ -119,6 +128,9 @@ JobPlan planJob(const QList<DVDAObject *> &selection, const ExtractOptions &opti
     // Two discs of the same layout give the same names: a second rip into the folder of
     // the first must not replace it unasked.
     plan.existing = existingPlannedFiles(plan.objects, options);
+    const QString cover = coverFilePath(options);
+    if (!cover.isEmpty() && QFileInfo(cover).exists())
+        plan.existing << cover;
     plan.files = plannedFilesByObject(plan.objects, options);
     return plan;
 }

@@ -20,6 +20,10 @@ struct JobPlan {
 
 };
 
+// Where the cover is written beside the files: "cover.jpg" or "cover.png" in the output
+// folder; empty without a cover.
+[[nodiscard]] QString coverFilePath(const ExtractOptions &options);
+
 // The files a run of the selection with the options would write, in order: what a
 // dialog shows as the names a template gives.
 [[nodiscard]] QStringList plannedNames(const QList<DVDAObject *> &selection, const ExtractOptions &options);

@@ -11,7 +11,7 @@
 #include "output/outputfile.h"
 
 namespace {
-enum { BLOCK_STREAMINFO = 0, BLOCK_PADDING = 1, BLOCK_VORBIS_COMMENT = 4, BLOCK_CUESHEET = 5,
+enum { BLOCK_STREAMINFO = 0, BLOCK_PADDING = 1, BLOCK_VORBIS_COMMENT = 4, BLOCK_CUESHEET = 5, BLOCK_PICTURE = 6,
        LAST_BLOCK = 0x80 };
 
 void putBlockHeader(QByteArray &b, int type, int length)
@@ -73,8 +73,8 @@ void hashSamples(QCryptographicHash &md5, const FlacEncoder::Room &room, int cha
 }
 } // namespace
 
-FlacFile::FlacFile(int compression_, const QStringList &comments_)
-    : compression(compression_), comments(comments_)
+FlacFile::FlacFile(int compression_, const QStringList &comments_, std::shared_ptr<const CoverImage> cover_)
+    : compression(compression_), comments(comments_), cover(std::move(cover_))
 {
 }
 
@@ -139,6 +139,11 @@ QByteArray FlacFile::headerBlocks(int channelMask) const
     h.append(streamInfo(0, QByteArray()));
     putBlockHeader(h, BLOCK_VORBIS_COMMENT, int(tags.size()));
     h.append(tags);
+    if (cover) {
+        const QByteArray picture = flacPictureBlock(*cover);
+        putBlockHeader(h, BLOCK_PICTURE, int(picture.size()));
+        h.append(picture);
+    }
     if (!marks.empty()) {
         // Sized for every mark; finishing fills in the lead-out and leaves out marks past
         // the end, the room they took going to the padding.

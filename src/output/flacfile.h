@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "output/bufferedoutput.h"
+#include "output/coverimage.h"
 #include "output/samplefile.h"
 
 class FlacEncoder;
@@ -20,8 +21,9 @@ class FlacFile : public SampleFile {
 public:
     enum { STREAMINFO_AT = 8, STREAMINFO_SIZE = 34, PADDING_SIZE = 8192 };
 
-    // comments: "NAME=value" Vorbis comments, written as given.
-    FlacFile(int compression, const QStringList &comments);
+    // comments: "NAME=value" Vorbis comments, written as given; cover: the front cover's
+    // PICTURE block, when given.
+    FlacFile(int compression, const QStringList &comments, std::shared_ptr<const CoverImage> cover = {});
     ~FlacFile() override;
 
     [[nodiscard]] bool open(const QString &path, int channels, int sampleRate, int bits,
@@ -58,6 +60,7 @@ private:
 
     int compression;
     QStringList comments;
+    std::shared_ptr<const CoverImage> cover;
     QFile file;
     QString failure; // the system's reason for a failed write or finish
     BufferedOutput out;

@@ -9,8 +9,9 @@
 class FlacSink : public SampleFileSink {
 public:
     FlacSink(const StreamInfo &samples, OutputLayout layout, FileNamer names, int compression,
-             const QStringList &comments)
-        : SampleFileSink(samples, layout, std::move(names)), level(compression), tags(comments)
+             const QStringList &comments, std::shared_ptr<const CoverImage> cover = {})
+        : SampleFileSink(samples, layout, std::move(names)), level(compression), tags(comments),
+          picture(std::move(cover))
     {
     }
     ~FlacSink() override = default;
@@ -18,10 +19,11 @@ public:
 protected:
     std::unique_ptr<SampleFile> makeFile() const override
     {
-        return std::make_unique<FlacFile>(level, tags);
+        return std::make_unique<FlacFile>(level, tags, picture);
     }
 
 private:
     int level;
     QStringList tags;
+    std::shared_ptr<const CoverImage> picture;
 };

@@ -175,6 +175,53 @@ private slots:
         if (files.isEmpty())
             QCOMPARE(linesOf(run.err).value(0), message);
     }
+
+    // The cover: a PICTURE block of every FLAC file as metaflac lists it, the image written
+    // beside the files unchanged, and a file that is no image refused before anything runs.
+    void coverIsEmbedded_data()
+    {
+        QTest::addColumn<QString>("image"); // made by FFmpeg, 32 x 24 pixels; "text": no image
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("PNG") << "cover.png" << QStringList{"type: 3 (Cover (front))", "MIME type: image/png", "width: 32",
+                                                           "height: 24", "depth: 24", "colors: 0 (unindexed)"};
+        QTest::newRow("JPEG") << "cover.jpg"
+                              << QStringList{"type: 3 (Cover (front))", "MIME type: image/jpeg", "width: 32", "height: 24"};
+        QTest::newRow("no image") << "text" << QStringList{};
+    }
+    void coverIsEmbedded()
+    {
+        QFETCH(QString, image);
+        QFETCH(QStringList, listed);
+        const PcmZone pcm = pcmZone(1, 48000);
+        testzone::ZoneFolder folder(pcm.zone);
+        QTemporaryDir out, side;
+        QVERIFY(folder.ok() && out.isValid() && side.isValid());
+        const QString cover = side.filePath(image == "text" ? "cover.png" : image);
+        QByteArray ignored;
+        if (image == "text") {
+            QFile text(cover);
+            QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture\n") > 0);
+        } else {
+            QCOMPARE(testzone::runTool("ffmpeg", {"-nostdin", "-v", "error", "-f", "lavfi", "-i", "color=red:size=32x24",
+                                                  "-frames:v", "1", cover}, &ignored), QString());
+        }
+        const CliRun run = runCli({"extract", folder.path(), "-o", out.path(), "--flac", "--cover", cover});
+        if (listed.isEmpty()) {
+            QCOMPARE(run.exitCode, 2);
+            QCOMPARE(linesOf(run.err).value(0), "kestrova-cli: the cover " + cover + ": not a JPEG or PNG image");
+            QCOMPARE(filesIn(out.path()), QStringList());
+            return;
+        }
+        QCOMPARE(run.exitCode, 0);
+        const QStringList flacs = filesIn(out.path()).filter(QRegularExpression("\\.flac$"));
+        QCOMPARE(flacs.size(), 1);
+        QByteArray list;
+        QCOMPARE(testzone::runTool("metaflac", {"--list", "--block-type=PICTURE", out.filePath(flacs[0])}, &list), QString());
+        for (const QString &line : listed)
+            QVERIFY2(list.contains(line.toUtf8()), qPrintable(line));
+        QCOMPARE(testzone::runTool("flac", {"-t", "-s", out.filePath(flacs[0])}, &ignored), QString());
+        QCOMPARE(fileBytes(out.filePath(QFileInfo(cover).fileName())), fileBytes(cover));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCliMetadata)
