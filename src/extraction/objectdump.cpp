@@ -383,7 +383,7 @@ Result dumpWholeTitle(const DVDATitle &title, const QString &basePath,
                         audio.opening->streamInfo.majorSyncOffset, &title};
     if (!span.titleset)
         return ResultCode::BlockNotFound;
-    const DumpExtras extras{objectComments(&title, options.tags, options.metadata.get()), titleMarks(title), audio.lengthPts, true,
+    const DumpExtras extras{objectComments(&title, options.tags, options.metadata.get()), titleMarks(title, options.metadata.get()), audio.lengthPts, true,
                             FrameWindow()};
     return dump(span, extras, basePath, options, record, check, files);
 }

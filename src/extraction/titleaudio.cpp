@@ -1,4 +1,5 @@
 #include "extraction/titleaudio.h"
+#include "extraction/nametemplate.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -53,13 +54,20 @@ Result titleAudio(const DVDATitle &title, TitleAudio *audio)
     return ResultCode::Succeeded;
 }
 
-TrackMarks titleMarks(const DVDATitle &title)
+TrackMarks titleMarks(const DVDATitle &title, const DiscMetadata *metadata)
 {
+    const auto field = [metadata](const DVDAObject *object, const char *name) {
+        return objectField(object, metadata, QLatin1String(name)).value_or(QString());
+    };
     TrackMarks marks;
     marks.zone = zoneName(title);
     marks.title = objectBaseName(&title);
+    marks.sheetTitle = field(&title, "tracktitle");
+    marks.sheetPerformer = field(&title, "artist");
     for (const DVDATrack *track : title.tracks) {
         marks.marks.push_back({track->number, 1, track->titleStartPts()});
+        marks.marks.back().title = field(track, "tracktitle");
+        marks.marks.back().performer = field(track, "artist");
         for (size_t k = 1; k < track->indexes.size(); ++k)
             marks.marks.push_back({track->number, int(k) + 1, track->indexes[k]->titleStartPts()});
     }

@@ -11,6 +11,7 @@
 
 class AOBObject;
 class DVDATitle;
+struct DiscMetadata;
 
 struct TitleAudio {
     const AOBObject *opening = nullptr; // its first track: the stream's format and first audio byte
@@ -25,8 +26,9 @@ struct TitleAudio {
 Result titleAudio(const DVDATitle &title, TitleAudio *audio);
 
 // A mark at each track's start and at each of its later indexes, from the title's start:
-// the lengths of the tracks before it (and the shares of the indexes before it).
-TrackMarks titleMarks(const DVDATitle &title);
+// the lengths of the tracks before it (and the shares of the indexes before it); with
+// the disc's metadata, each track's title and artist, and the title's.
+TrackMarks titleMarks(const DVDATitle &title, const DiscMetadata *metadata = nullptr);
 
 // A place in a title's stream whose frame the decoding notes on its way: an audio byte
 // of a block (counted from the block's first audio byte).

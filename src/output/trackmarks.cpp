@@ -30,12 +30,20 @@ QString cueSheet(const TrackMarks &marks, const QString &fileName, int sampleRat
         text += QStringLiteral("REM ZONE %1\n").arg(quoted(marks.zone));
     if (!marks.title.isEmpty())
         text += QStringLiteral("REM TITLE %1\n").arg(quoted(marks.title));
+    if (!marks.sheetPerformer.isEmpty())
+        text += QStringLiteral("PERFORMER %1\n").arg(quoted(marks.sheetPerformer));
+    if (!marks.sheetTitle.isEmpty())
+        text += QStringLiteral("TITLE %1\n").arg(quoted(marks.sheetTitle));
     text += QStringLiteral("FILE %1 WAVE\n").arg(quoted(fileName));
     int track = 0;
     for (const TrackMark &mark : marks.marks) {
         if (mark.track != track) {
             track = mark.track;
             text += QString::asprintf("  TRACK %02d AUDIO\n", track);
+            if (!mark.title.isEmpty())
+                text += QStringLiteral("    TITLE %1\n").arg(quoted(mark.title));
+            if (!mark.performer.isEmpty())
+                text += QStringLiteral("    PERFORMER %1\n").arg(quoted(mark.performer));
         }
         // Frames of 1/75 s up to the sample the mark falls on, cut to whole frames.
         const qint64 frames = sampleRate > 0 ? markSample(mark, sampleRate) * 75 / sampleRate : 0;

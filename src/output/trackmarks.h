@@ -16,6 +16,7 @@ struct TrackMark {
     // title's group 1); -1 when only pts is known.
     qint64 frame = -1;
     int frameRate = 0;
+    QString title{}, performer{}; // the track's, for the cue sheet (on its index 1 mark)
 };
 
 // The sample of a file at sampleRate where the mark falls: its frame scaled to the rate
@@ -26,6 +27,7 @@ struct TrackMarks {
     QString zone;   // what the cue sheet's REM lines name
     QString title;
     std::vector<TrackMark> marks; // in the order they come
+    QString sheetTitle{}, sheetPerformer{}; // the whole title's name and artist, when known
 
     bool empty() const { return marks.empty(); }
 };

@@ -78,27 +78,32 @@ private slots:
         QTest::addColumn<QStringList>("fields");
         QTest::addColumn<QStringList>("flags");
         QTest::addColumn<QStringList>("tags"); // per file, "|" between the tags each must have
+        QTest::addColumn<QString>("cue");      // the lines a whole title's cue sheet must hold, "|" between
         const QStringList album{"album/ALBUM=Night Songs", "album/ALBUMARTIST=The Band", "album/ARTIST=The Band",
                                 "album/DATE=2001", "album/GENRE=Jazz", "album/DISCNUMBER=1"};
         QTest::newRow("album and tracks") << album + QStringList{"track 1/TITLE=Opening", "track 1/ARTIST=A. Soloist"}
             << QStringList{}
             << QStringList{"TITLE=Opening|ARTIST=A. Soloist|ALBUM=Night Songs|ALBUMARTIST=The Band|DATE=2001|GENRE=Jazz|"
                            "DISCNUMBER=1|TRACKNUMBER=1|TRACKTOTAL=2",
-                           "ARTIST=The Band|ALBUM=Night Songs|TRACKNUMBER=2"};
+                           "ARTIST=The Band|ALBUM=Night Songs|TRACKNUMBER=2"} << "";
         QTest::newRow("the title's artist before the album's") << album + QStringList{"title/ARTIST=Trio"}
-            << QStringList{} << QStringList{"ARTIST=Trio|ALBUMARTIST=The Band", "ARTIST=Trio"};
-        QTest::newRow("a whole title") << album + QStringList{"title/TITLE=Suite", "track 1/TITLE=Opening"}
-            << QStringList{"--per-title"} << QStringList{"TITLE=Suite|ALBUM=Night Songs|ARTIST=The Band"};
+            << QStringList{} << QStringList{"ARTIST=Trio|ALBUMARTIST=The Band", "ARTIST=Trio"} << "";
+        QTest::newRow("a whole title") << album + QStringList{"title/TITLE=Suite", "track 1/TITLE=Opening",
+                                                              "track 2/TITLE=Say \"when\"", "track 2/ARTIST=Duo"}
+            << QStringList{"--per-title"} << QStringList{"TITLE=Suite|ALBUM=Night Songs|ARTIST=The Band"}
+            << "PERFORMER \"The Band\"|TITLE \"Suite\"|  TRACK 01 AUDIO|    TITLE \"Opening\"|    PERFORMER \"The Band\"|"
+               "  TRACK 02 AUDIO|    TITLE \"Say 'when'\"|    PERFORMER \"Duo\"";
         QTest::newRow("--tag wins") << album << QStringList{"--tag", "ALBUM=Other"}
-            << QStringList{"ALBUM=Other|DATE=2001", "ALBUM=Other"};
+            << QStringList{"ALBUM=Other|DATE=2001", "ALBUM=Other"} << "";
         QTest::newRow("another disc") << QStringList{"discId=00000000000000000000000000000000"} << QStringList{}
-            << QStringList{};
+            << QStringList{} << "";
     }
     void tagsFromTheFile()
     {
         QFETCH(QStringList, fields);
         QFETCH(QStringList, flags);
         QFETCH(QStringList, tags);
+        QFETCH(QString, cue);
         const PcmZone pcm = pcmZone(2, 48000);
         testzone::ZoneFolder folder(pcm.zone);
         QTemporaryDir out, files;
@@ -129,6 +134,13 @@ private slots:
             // One of each: the track's own field replaces the album's.
             QCOMPARE(read.filter(QRegularExpression("^ARTIST=")).size(), 1);
         }
+        if (cue.isEmpty())
+            return;
+        const QStringList sheets = filesIn(out.path()).filter(QRegularExpression("\\.cue$"));
+        QCOMPARE(sheets.size(), 1);
+        const QStringList lines = QString::fromUtf8(fileBytes(out.filePath(sheets[0]))).split('\n');
+        for (const QString &line : cue.split('|'))
+            QVERIFY2(lines.contains(line), qPrintable(line + " not in " + lines.join(" / ")));
     }
 
     // Names from the metadata's fields; an empty one is refused, naming it, unless the
