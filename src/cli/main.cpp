@@ -236,6 +236,9 @@ int runExtract(CliArguments args)
         printError(error);
         return ExitFailure;
     }
+    // Without --metadata, the disc's own file in the user's data folder, when there is one.
+    if (args.metadataPath.isEmpty() && QFileInfo::exists(storedMetadataPath(zone->discId)))
+        args.metadataPath = storedMetadataPath(zone->discId);
     if (!args.metadataPath.isEmpty()) {
         auto metadata = std::make_shared<DiscMetadata>();
         if (!readDiscMetadata(args.metadataPath, metadata.get(), &error))

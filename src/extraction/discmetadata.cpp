@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStandardPaths>
 
 #include "zone/dvdazone.h"
 #include "zone/objectpath.h"
@@ -72,6 +73,12 @@ QByteArray metadataTemplate(const DVDAZone *zone)
                            {QStringLiteral("cover"), QString()},
                            {QStringLiteral("titles"), titles}};
     return QJsonDocument(file).toJson();
+}
+
+QString storedMetadataPath(const QString &discId)
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+           + QStringLiteral("/Tolvane/Kestrova/discs/") + discId + QStringLiteral(".json");
 }
 
 bool readDiscMetadata(const QString &path, DiscMetadata *metadata, QString *error)

@@ -40,6 +40,11 @@ struct DiscMetadata {
 // numbers and length.
 [[nodiscard]] QByteArray metadataTemplate(const DVDAZone *zone);
 
+// Where the user's metadata file of a disc is kept, for the window and the command line
+// alike: "Tolvane/Kestrova/discs/DISCID.json" in the user's data folder
+// (~/.local/share on Linux).
+[[nodiscard]] QString storedMetadataPath(const QString &discId);
+
 // Reads a filled file; false with *error naming the file and what is wrong in it.
 [[nodiscard]] bool readDiscMetadata(const QString &path, DiscMetadata *metadata, QString *error);
 

@@ -143,6 +143,28 @@ private slots:
             QVERIFY2(lines.contains(line), qPrintable(line + " not in " + lines.join(" / ")));
     }
 
+    // Without --metadata, the disc's file in the user's data folder tags the files.
+    void storedFileIsUsed()
+    {
+        const PcmZone pcm = pcmZone(1, 48000);
+        testzone::ZoneFolder folder(pcm.zone);
+        QTemporaryDir out, data;
+        QVERIFY(folder.ok() && out.isValid() && data.isValid());
+        const QByteArray templateJson = runCli({"metadata", folder.path()}).out;
+        const QString id = QJsonDocument::fromJson(templateJson).object().value("discId").toString();
+        QVERIFY(QDir(data.path()).mkpath("Tolvane/Kestrova/discs"));
+        QVERIFY(writeFilled(templateJson, {"album/ALBUM=Kept"}, data.filePath("Tolvane/Kestrova/discs/" + id + ".json")));
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        const CliRun run = runCli({"extract", folder.path(), "-o", out.path(), "--flac"});
+        qputenv("XDG_DATA_HOME", saved);
+        QCOMPARE(run.exitCode, 0);
+        QByteArray exported;
+        QCOMPARE(testzone::runTool("metaflac", {"--export-tags-to=-", out.filePath(filesIn(out.path()).filter(".flac").value(0))},
+                                   &exported), QString());
+        QVERIFY2(exported.contains("ALBUM=Kept\n"), exported.constData());
+    }
+
     // Names from the metadata's fields; an empty one is refused, naming it, unless the
     // template gives a fallback.
     void namesFromTheFile_data()
