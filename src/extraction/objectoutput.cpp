@@ -28,6 +28,13 @@ OutputLayout decodedLayout(const StreamInfo &format, const ExtractOptions &optio
     return chooseLayout(format, merge, options.split, options.downmix, flac);
 }
 
+// A wave file carries tags only where the user gave some (a metadata file or --tag): the
+// plain conversion stays the samples and their header alone.
+QStringList waveTags(const ExtractOptions &options, const QStringList &comments)
+{
+    return options.metadata || !options.tags.isEmpty() ? comments : QStringList();
+}
+
 // How the decoded files of the options are named.
 FileNamer decodedNames(const QString &basePath, const ExtractOptions &options, bool marked)
 {
@@ -119,7 +126,7 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
         samples = written.get();
     } else {
         written = std::make_unique<WaveSink>(format, layout, decodedNames(basePath, options, !details.marks.empty()),
-                                             options.oldFormat);
+                                             options.oldFormat, waveTags(options, details.comments));
         samples = written.get();
     }
 

@@ -5,7 +5,7 @@
 
 #include "base/pts.h"
 #include "output/outputfile.h"
-#include "output/wavecuechunks.h"
+#include "output/wavechunks.h"
 
 namespace {
 
@@ -150,8 +150,8 @@ bool WaveFile::finish()
             file.resize(file.size() - data % blockAlign);
     }
     const qint64 dataBytes = qMax<qint64>(0, file.size() - headerImage.size());
-    // No marks on a full disc: the samples that made it come first.
-    const bool marked = !flushed || appendMarks(dataBytes);
+    // No marks or tags on a full disc: the samples that made it come first.
+    const bool marked = !flushed || appendChunks(dataBytes);
     const qint64 size = file.size();
     bool patched = size - 8 > limit ? patchRf64Sizes(size, dataBytes)
                                     : patchPlainSizes(size, dataBytes);
@@ -163,12 +163,13 @@ bool WaveFile::finish()
     return flushed && marked && patched;
 }
 
-bool WaveFile::appendMarks(qint64 dataBytes)
+bool WaveFile::appendChunks(qint64 dataBytes)
 {
     const int blockAlign = channels * ((bits + 7) / 8);
-    if (marks.empty() || blockAlign <= 0)
+    if (blockAlign <= 0)
         return true;
-    QByteArray chunks = waveCueChunks(marks, sampleRate, dataBytes / blockAlign);
+    QByteArray chunks = marks.empty() ? QByteArray() : waveCueChunks(marks, sampleRate, dataBytes / blockAlign);
+    chunks += info;
     if (chunks.isEmpty())
         return true;
     if (dataBytes % 2)

@@ -15,6 +15,7 @@
 
 #include "output/bufferedoutput.h"
 #include "output/samplefile.h"
+#include "output/wavechunks.h"
 
 class WaveFile : public SampleFile {
 public:
@@ -40,8 +41,10 @@ public:
     // Room for samples laid out in place, as BufferedOutput gives it.
     quint8 *reserve(qint64 count) override { return samples.reserve(count); }
     void commit(qint64 count) override { samples.commit(count); }
-    // Writes the marks, patches the sizes (RF64 where they need it) and closes the file;
-    // false if that failed.
+    // The tags of the file's INFO chunk ("NAME=value", wavechunks.h). Before finish.
+    void setComments(const QStringList &comments) { info = waveInfoChunk(comments); }
+    // Writes the marks and tags, patches the sizes (RF64 where they need it) and closes
+    // the file; false if that failed.
     [[nodiscard]] bool finish() override;
     // After a failed finish: whether samples that write had taken were lost, rather than
     // the last ones or the sizes.
@@ -58,14 +61,15 @@ public:
 private:
     // Whether a file of that many bytes of samples would pass the limit, or come near it.
     bool mayPassLimit(qint64 sampleBytes) const;
-    // Writes the cue points and labels after the samples; false if they could not be.
-    [[nodiscard]] bool appendMarks(qint64 dataBytes);
+    // Writes the cue points, labels and tags after the samples; false if they could not be.
+    [[nodiscard]] bool appendChunks(qint64 dataBytes);
     [[nodiscard]] bool patchPlainSizes(qint64 fileSize, qint64 dataBytes);
     [[nodiscard]] bool patchRf64Sizes(qint64 fileSize, qint64 dataBytes);
 
     bool plainHeader;
     qint64 limit;
     QByteArray headerImage;
+    QByteArray info; // the INFO chunk, empty without tags
     bool ds64Reserved = false; // the header holds a JUNK chunk where ds64 goes
     QFile file;
     QString failure; // the system's reason for a failed write or finish

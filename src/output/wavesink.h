@@ -6,8 +6,10 @@
 class WaveSink : public SampleFileSink {
 public:
     // oldFormat: the plain header instead of the extensible one.
-    WaveSink(const StreamInfo &samples, OutputLayout layout, FileNamer names, bool oldFormat)
-        : SampleFileSink(samples, layout, std::move(names)), plainHeader(oldFormat)
+    // comments: the "NAME=value" tags each file's INFO chunk carries.
+    WaveSink(const StreamInfo &samples, OutputLayout layout, FileNamer names, bool oldFormat,
+             const QStringList &comments = {})
+        : SampleFileSink(samples, layout, std::move(names)), plainHeader(oldFormat), tags(comments)
     {
     }
     ~WaveSink() override = default;
@@ -15,9 +17,12 @@ public:
 protected:
     std::unique_ptr<SampleFile> makeFile() const override
     {
-        return std::make_unique<WaveFile>(plainHeader);
+        auto file = std::make_unique<WaveFile>(plainHeader);
+        file->setComments(tags);
+        return file;
     }
 
 private:
     bool plainHeader;
+    QStringList tags;
 };

@@ -143,6 +143,51 @@ private slots:
             QVERIFY2(lines.contains(line), qPrintable(line + " not in " + lines.join(" / ")));
     }
 
+    // Wave files carry the tags in a LIST/INFO chunk after their samples, as ffprobe reads
+    // them; without metadata or --tag, a wave file is its samples and header alone.
+    void waveTags_data()
+    {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QStringList>("tags"); // per file, "|" between; empty: no INFO chunk
+        QTest::newRow("metadata") << QStringList{"album/ALBUM=Night Songs", "album/DATE=2001", "album/GENRE=Jazz",
+                                                 "track 1/TITLE=Opening", "title/ARTIST=Trio"}
+            << QStringList{"TAG:title=Opening|TAG:artist=Trio|TAG:album=Night Songs|TAG:date=2001|TAG:genre=Jazz|TAG:track=1",
+                           "TAG:artist=Trio|TAG:track=2"};
+        QTest::newRow("none") << QStringList{} << QStringList{};
+    }
+    void waveTags()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, tags);
+        const PcmZone pcm = pcmZone(2, 48000);
+        testzone::ZoneFolder folder(pcm.zone);
+        QTemporaryDir out, side;
+        QVERIFY(folder.ok() && out.isValid() && side.isValid());
+        QStringList arguments{"extract", folder.path(), "-o", out.path(), "--convert"};
+        if (!fields.isEmpty()) {
+            QVERIFY(writeFilled(runCli({"metadata", folder.path()}).out, fields, side.filePath("disc.json")));
+            arguments << "--metadata" << side.filePath("disc.json");
+        }
+        QCOMPARE(runCli(arguments).exitCode, 0);
+        const QStringList waves = filesIn(out.path());
+        QCOMPARE(waves.size(), 2);
+        for (int k = 0; k < waves.size(); ++k) {
+            const QByteArray wave = fileBytes(out.filePath(waves[k]));
+            QCOMPARE(waveData(wave), pcm.waveSamples[k]);
+            if (tags.isEmpty()) {
+                QVERIFY(isFinishedWave(wave));
+                QVERIFY(!wave.contains("INFO"));
+                continue;
+            }
+            QByteArray probed;
+            QCOMPARE(testzone::runTool("ffprobe", {"-v", "error", "-show_entries", "format_tags", "-of", "default=nw=1",
+                                                   out.filePath(waves[k])}, &probed), QString());
+            const QStringList read = QString::fromUtf8(probed).split('\n', Qt::SkipEmptyParts);
+            for (const QString &tag : tags[k].split('|'))
+                QVERIFY2(read.contains(tag), qPrintable(tag + " not in " + read.join(", ")));
+        }
+    }
+
     // Without --metadata, the disc's file in the user's data folder tags the files.
     void storedFileIsUsed()
     {

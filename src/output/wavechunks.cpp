@@ -1,4 +1,4 @@
-#include "output/wavecuechunks.h"
+#include "output/wavechunks.h"
 
 #include <QtEndian>
 
@@ -52,4 +52,22 @@ QByteArray waveCueChunks(const TrackMarks &marks, int sampleRate, qint64 frames)
     put32(cue, count);
     cue += points;
     return chunk("cue ", cue) + chunk("LIST", QByteArray("adtl", 4) + labels);
+}
+
+QByteArray waveInfoChunk(const QStringList &comments)
+{
+    static const char *const fields[][2] = {{"TITLE", "INAM"}, {"ARTIST", "IART"},  {"ALBUM", "IPRD"},
+                                            {"DATE", "ICRD"},  {"GENRE", "IGNR"},   {"TRACKNUMBER", "ITRK"},
+                                            {"COMMENT", "ICMT"}, {"ENCODER", "ISFT"}};
+    QByteArray body("INFO");
+    for (const auto &field : fields) {
+        QString value;
+        const QString prefix = QLatin1String(field[0]) + QLatin1Char('=');
+        for (const QString &comment : comments)
+            if (comment.startsWith(prefix, Qt::CaseInsensitive))
+                value = comment.mid(prefix.size());
+        if (!value.isEmpty())
+            body += chunk(field[1], value.toUtf8() + '\0'); // a text field ends in NUL
+    }
+    return body.size() > 4 ? chunk("LIST", body) : QByteArray();
 }
