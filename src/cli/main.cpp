@@ -15,7 +15,7 @@
 #include "cli/extractionrun.h"
 #include "job/jobplan.h"
 #include "extraction/discmetadata.h"
-#include "output/coverimage.h"
+#include "job/jobtagging.h"
 #include "cli/jsoncliformatter.h"
 #include "text/optionstext.h"
 #include "cli/progressdisplay.h"
@@ -236,24 +236,8 @@ int runExtract(CliArguments args)
         printError(error);
         return ExitFailure;
     }
-    // Without --metadata, the disc's own file in the user's data folder, when there is one.
-    if (args.metadataPath.isEmpty() && QFileInfo::exists(storedMetadataPath(zone->discId)))
-        args.metadataPath = storedMetadataPath(zone->discId);
-    if (!args.metadataPath.isEmpty()) {
-        auto metadata = std::make_shared<DiscMetadata>();
-        if (!readDiscMetadata(args.metadataPath, metadata.get(), &error))
-            return usageError(error);
-        args.options.metadata = metadata;
-        // A cover the metadata file names is found beside it.
-        if (args.coverPath.isEmpty() && !metadata->cover.isEmpty())
-            args.coverPath = QFileInfo(args.metadataPath).dir().filePath(metadata->cover);
-    }
-    if (!args.coverPath.isEmpty()) {
-        auto cover = std::make_shared<CoverImage>();
-        if (!readCoverImage(args.coverPath, cover.get(), &error))
-            return usageError(tr("the cover %1").arg(error));
-        args.options.cover = cover;
-    }
+    if (!loadTagging(&args.options, zone.get(), args.metadataPath, args.coverPath, &error))
+        return usageError(error);
     if (args.dryRun)
         return printDryRun(args, selection);
 

@@ -75,6 +75,17 @@ QByteArray metadataTemplate(const DVDAZone *zone)
     return QJsonDocument(file).toJson();
 }
 
+QByteArray withAlbum(const QByteArray &json, const QList<QPair<QString, QString>> &album, const QString &cover)
+{
+    QJsonObject root = QJsonDocument::fromJson(json).object();
+    QJsonObject fields = root.value(QLatin1String("album")).toObject();
+    for (const auto &[name, value] : album)
+        fields[name] = value;
+    root[QLatin1String("album")] = fields;
+    root[QLatin1String("cover")] = cover;
+    return QJsonDocument(root).toJson();
+}
+
 QString storedMetadataPath(const QString &discId)
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)

@@ -45,6 +45,11 @@ struct DiscMetadata {
 // (~/.local/share on Linux).
 [[nodiscard]] QString storedMetadataPath(const QString &discId);
 
+// The metadata file json (a template or a filled one) with the album's fields and the
+// cover set as given; titles and tracks are kept.
+[[nodiscard]] QByteArray withAlbum(const QByteArray &json, const QList<QPair<QString, QString>> &album,
+                                   const QString &cover);
+
 // Reads a filled file; false with *error naming the file and what is wrong in it.
 [[nodiscard]] bool readDiscMetadata(const QString &path, DiscMetadata *metadata, QString *error);
 

@@ -21,6 +21,8 @@
 #include "text/existingfilestext.h"
 #include "text/objectselector.h"
 #include "text/statustext.h"
+#include "job/jobtagging.h"
+#include "window/albumdialog.h"
 #include "window/appresources.h"
 #include "window/extractdialog.h"
 #include "window/recentzones.h"
@@ -110,12 +112,14 @@ void MainWindow::setupWindow()
     connect(ui->action_OpenFolder, &QAction::triggered, this, &MainWindow::openFolder);
     connect(ui->action_Problems, &QAction::triggered, this, &MainWindow::showProblems);
     connect(ui->action_CopyPath, &QAction::triggered, this, &MainWindow::copyPath);
+    connect(ui->action_Album, &QAction::triggered, this, &MainWindow::editAlbum);
     ui->action_Extract->setEnabled(false);
     ui->action_Verify->setEnabled(false);
     ui->action_ExtractCancel->setVisible(false);
     ui->action_SelectAll->setEnabled(false);
     ui->action_CopyPath->setEnabled(false);
     ui->action_Problems->setEnabled(false);
+    ui->action_Album->setEnabled(false);
     buildCentralArea();
     fillRecentMenu();
     UserSettings settings;
@@ -265,6 +269,7 @@ void MainWindow::showZone(std::unique_ptr<DVDAZone> opened, const QString &path)
     openZone = std::move(opened);
     ZoneInfo(openZone.get(), tree, properties).fillTree();
     ui->action_SelectAll->setEnabled(true);
+    ui->action_Album->setEnabled(true);
     // The list is in the zone item's properties and behind View > Zone Problems.
     const qsizetype problems = zoneProblems(openZone.get()).size();
     ui->action_Problems->setEnabled(problems > 0);
@@ -367,6 +372,7 @@ void MainWindow::setExtractionState()
     ui->action_ExtractCancel->setVisible(busy);
     ui->action_SelectAll->setEnabled(!busy);
     ui->action_OpenFolder->setEnabled(!busy);
+    ui->action_Album->setEnabled(!busy && openZone);
     ui->menu_Recent->setEnabled(!busy && !ui->menu_Recent->isEmpty());
 }
 
@@ -389,6 +395,13 @@ void MainWindow::extract()
         dialog.saveSettings();
         options = dialog.options();
     }
+    // The disc's album, kept by Edit > Album, and its cover.
+    QString error;
+    if (!loadTagging(&options, openZone.get(), QString(), QString(), &error)) {
+        QMessageBox::warning(this, windowTitle(), sentence(error));
+        tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        return;
+    }
     startWalk(selection, options);
 }
 
@@ -406,6 +419,18 @@ bool MainWindow::replaceAllowed(const QStringList &existing, const QDir &folder)
     ask.setDefaultButton(QMessageBox::Cancel);
     ask.exec();
     return ask.clickedButton() == overwrite;
+}
+
+void MainWindow::editAlbum()
+{
+    if (!openZone)
+        return;
+    AlbumDialog album(openZone.get(), this);
+    if (album.exec() != QDialog::Accepted)
+        return;
+    QString error;
+    if (!album.save(&error))
+        QMessageBox::warning(this, windowTitle(), tr("The album cannot be kept: %1").arg(error));
 }
 
 void MainWindow::verify()

@@ -54,6 +54,8 @@ public slots:
     // Reads and decodes the selected objects without writing, then shows the report.
     void verify();
     void stopExtraction();
+    // Edit > Album: the album's fields and cover of the open disc.
+    void editAlbum();
     void selectAll();
 
 private:

@@ -136,7 +136,7 @@ private slots:
         QCOMPARE(guitest::part<QMenu>(*w, "menu_File")->actions().at(2),
                  guitest::part<QMenu>(*w, "menu_Recent")->menuAction());
         QCOMPARE(actionNames(guitest::part<QMenu>(*w, "menu_Edit")->actions()),
-                 (QStringList{"action_SelectAll", "action_CopyPath"}));
+                 (QStringList{"action_SelectAll", "action_CopyPath", "action_Album"}));
         QCOMPARE(actionNames(guitest::part<QMenu>(*w, "menu_View")->actions()),
                  (QStringList{"action_Toolbar", "action_Statusbar", "-", "action_Problems"}));
         QCOMPARE(actionNames(guitest::part<QMenu>(*w, "menu_Help")->actions()), QStringList{"action_About"});

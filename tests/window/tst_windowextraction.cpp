@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "zone/dvdazone.h"
+#include "window/albumdialog.h"
 #include "window/extractdialog.h"
 #include "ui_extract.h"
 #include "window/zoneinfo.h"
@@ -347,6 +348,38 @@ private slots:
         }
         QCOMPARE(awaitMessages(*w), QStringList{"Extraction succeeded."});
         QCOMPARE(dumpzone::fileBytes(path), stored);
+    }
+
+    // Edit > Album keeps the album's fields for the disc, and the next extraction tags its
+    // FLAC files with them, as metaflac reads them.
+    void albumTagsTheFiles()
+    {
+        QTemporaryDir data;
+        QVERIFY(data.isValid());
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        auto w = windowWithSelection({{1, 1}});
+        guitest::ModalHandler album([](QWidget *modal) {
+            if (auto *dialog = qobject_cast<AlbumDialog *>(modal)) {
+                QTest::keyClicks(dialog->field("ALBUM"), "Night Songs");
+                QTest::keyClicks(dialog->field("ARTIST"), "The Band");
+                dialog->accept();
+                return;
+            }
+            modal->close();
+        });
+        guitest::action(*w, "action_Album")->trigger();
+        QVERIFY(album.seen());
+        QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+        settings.setValue(QStringLiteral("Format"), "flac");
+        startExtraction(*w, QString(), true);
+        awaitMessages(*w);
+        qputenv("XDG_DATA_HOME", saved);
+        const QStringList flacs = QDir(out->path()).entryList({"*.flac"}, QDir::Files);
+        QCOMPARE(flacs.size(), 1);
+        QByteArray tags;
+        QCOMPARE(testzone::runTool("metaflac", {"--export-tags-to=-", out->filePath(flacs[0])}, &tags), QString());
+        QVERIFY2(tags.contains("ALBUM=Night Songs\n") && tags.contains("ARTIST=The Band\n"), tags.constData());
     }
 
     // The dialog shows the first file the template names for the selection, and how many
