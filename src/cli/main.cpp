@@ -67,15 +67,25 @@ void printProblems(const DVDAZone *zone)
         printError(problemText(problem));
 }
 
-int runInfo(const CliArguments &args)
+// The zone of the command line with its problems on standard error; null, the reason
+// printed, when it cannot be opened.
+std::unique_ptr<DVDAZone> openShownZone(const CliArguments &args)
 {
     QString error;
     std::unique_ptr<DVDAZone> zone = openZone(args.zonePath, &error);
-    if (!zone) {
+    if (!zone)
         printError(error);
+    else
+        printProblems(zone.get());
+    return zone;
+}
+
+int runInfo(const CliArguments &args)
+{
+    const std::unique_ptr<DVDAZone> zone = openShownZone(args);
+    if (!zone)
         return ExitFailure;
-    }
-    printProblems(zone.get());
+    QString error;
     std::unique_ptr<CliFormatter> formatter;
     if (args.json)
         formatter = std::make_unique<JsonCliFormatter>();
@@ -93,13 +103,9 @@ int runInfo(const CliArguments &args)
 // The metadata file to fill in for the zone, on standard output.
 int runMetadata(const CliArguments &args)
 {
-    QString error;
-    std::unique_ptr<DVDAZone> zone = openZone(args.zonePath, &error);
-    if (!zone) {
-        printError(error);
+    const std::unique_ptr<DVDAZone> zone = openShownZone(args);
+    if (!zone)
         return ExitFailure;
-    }
-    printProblems(zone.get());
     return printOutput(metadataTemplate(zone.get()));
 }
 
@@ -128,14 +134,12 @@ bool checkOutputFolder(const QString &path, QDir *dir, QString *error)
 [[nodiscard]] bool openSelected(const CliArguments &args, std::unique_ptr<DVDAZone> *zone,
                   QList<DVDAObject *> *objects, int *status)
 {
-    QString error;
-    *zone = openZone(args.zonePath, &error);
+    *zone = openShownZone(args);
     if (!*zone) {
-        printError(error);
         *status = ExitFailure;
         return false;
     }
-    printProblems(zone->get());
+    QString error;
     // A damaged zone, not a wrong selector: the problems above say why.
     if (!hasAudioTitles(zone->get())) {
         printError(tr("'%1' holds no audio titleset that could be read").arg(args.zonePath));
