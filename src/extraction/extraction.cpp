@@ -77,6 +77,10 @@ struct Extraction::Run {
     std::atomic<qint64> blocksDone{0};    // of the objects ended
     std::atomic<qint64> millisecondsDone{0}; // of their playing time
     ExtractOptions options;
+    // The tags the objects not yet begun get (setTagging): the metadata and the cover.
+    std::mutex taggingMutex;
+    std::shared_ptr<const DiscMetadata> metadata;
+    std::shared_ptr<const CoverImage> cover;
     std::vector<std::unique_ptr<ExtractProgress>> progress; // one per worker
     std::vector<std::thread> workers;
     std::atomic<int> nextObject{0};
@@ -120,6 +124,15 @@ Extraction::~Extraction()
     closeDecoderLog();
 }
 
+void Extraction::setTagging(std::shared_ptr<const DiscMetadata> metadata, std::shared_ptr<const CoverImage> cover)
+{
+    if (!run)
+        return;
+    const std::lock_guard<std::mutex> lock(run->taggingMutex);
+    run->metadata = std::move(metadata);
+    run->cover = std::move(cover);
+}
+
 bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions &options)
 {
     if (active.load())
@@ -130,6 +143,8 @@ bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions 
     const QList<QString> names = extractionBaseNames(objects, options.nameTemplate, options.metadata.get());
     run->names.assign(names.begin(), names.end());
     run->options = options;
+    run->metadata = options.metadata;
+    run->cover = options.cover;
     // Beside the files; a verification writes none and logs in the working directory.
     setDecoderLogFolder(options.mode == ModeVerify ? QDir::currentPath() : options.outputDir.absolutePath());
     run->checks.assign(size_t(objects.size()), ObjectCheck());
@@ -327,10 +342,15 @@ Result Extraction::extractObject(int k, int worker)
     std::vector<WrittenFile> files;
     // Each worker writes only the entry of its own object.
     ObjectCheck &check = run->checks[size_t(k)];
+    ExtractOptions options = run->options; // with the tags as they are now
+    {
+        const std::lock_guard<std::mutex> lock(run->taggingMutex);
+        options.metadata = run->metadata;
+        options.cover = run->cover;
+    }
     const Result result = kind == KindTitle
-                              ? dumpTitle(path.title, basePath, run->options, own, &check, &files)
-                              : dumpObject(static_cast<AOBObject *>(object), basePath,
-                                           run->options, own, &check, &files);
+                              ? dumpTitle(path.title, basePath, options, own, &check, &files)
+                              : dumpObject(static_cast<AOBObject *>(object), basePath, options, own, &check, &files);
     // The command sees complete files only.
     if (run->runner) {
         for (const WrittenFile &file : files)

@@ -48,6 +48,9 @@ public:
     // it would write alone, and no more threads than that decode and encode; a failure lets the running objects finish and starts no more,
     // unless options.keepGoing or a verification, which go on past a failed object.
     bool start(const QList<DVDAObject *> &objects, const ExtractOptions &options);
+    // The metadata and cover the objects not yet begun are tagged with; their names stay
+    // as they were planned. Any thread.
+    void setTagging(std::shared_ptr<const DiscMetadata> metadata, std::shared_ptr<const CoverImage> cover);
     // Asks everything to end; returns at once, and may be called on any thread. finished
     // follows with Cancelled.
     void stop();

@@ -33,6 +33,8 @@ public:
                               const ReplaceExisting &replaceExisting, bool objectsLeftOut = false);
     // Why the last start was refused.
     const QString &refusal() const { return refused; }
+    // Tags filled in while the run goes: they take effect for the objects not yet begun.
+    void setTagging(const ExtractOptions &tagging) { extraction.setTagging(tagging.metadata, tagging.cover); }
     // Asks the run to end; ended follows with Cancelled.
     void stop() { extraction.stop(); }
     bool isRunning() const { return extraction.isRunning(); }

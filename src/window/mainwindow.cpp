@@ -372,7 +372,7 @@ void MainWindow::setExtractionState()
     ui->action_ExtractCancel->setVisible(busy);
     ui->action_SelectAll->setEnabled(!busy);
     ui->action_OpenFolder->setEnabled(!busy);
-    ui->action_Album->setEnabled(!busy && openZone);
+    ui->action_Album->setEnabled(openZone != nullptr); // also while a rip runs
     ui->menu_Recent->setEnabled(!busy && !ui->menu_Recent->isEmpty());
 }
 
@@ -429,8 +429,14 @@ void MainWindow::editAlbum()
     if (album.exec() != QDialog::Accepted)
         return;
     QString error;
-    if (!album.save(&error))
+    if (!album.save(&error)) {
         QMessageBox::warning(this, windowTitle(), tr("The album cannot be kept: %1").arg(error));
+        return;
+    }
+    // A rip under way tags the objects it has not begun with the new fields.
+    ExtractOptions tagging;
+    if (running.isRunning() && loadTagging(&tagging, openZone.get(), QString(), QString(), &error))
+        running.setTagging(tagging);
 }
 
 void MainWindow::verify()

@@ -382,6 +382,58 @@ private slots:
         QVERIFY2(tags.contains("ALBUM=Night Songs\n") && tags.contains("ARTIST=The Band\n"), tags.constData());
     }
 
+    // Album fields filled in while a rip runs tag the objects it has not begun: the first
+    // track's command holds the rip (cache 0) while Edit > Album is used.
+    void albumDuringARipTagsTheRest()
+    {
+        QTemporaryDir data;
+        QVERIFY(data.isValid());
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+        for (const auto &[key, value] : std::initializer_list<std::pair<const char *, QVariant>>{
+                 {"ExtractDir", out->path()}, {"Convert", true}, {"Format", "flac"}, {"Run", 2},
+                 {"Command", gatedCommand}, {"Cache", 0}})
+            settings.setValue(QLatin1String(key), value);
+        auto w = windowWithSelection({{1, 1}, {2, 1}});
+        guitest::ModalHandler dialog([](QWidget *modal) {
+            if (auto *d = qobject_cast<ExtractDialog *>(modal))
+                QTest::mouseClick(d->form().extractRun, Qt::LeftButton);
+            modal->close();
+        });
+        pressCtrlE(*w);
+        QVERIFY(dialog.seen());
+        QVERIFY(statusShows(*w, "[Jobs:1] Waiting..."));
+        guitest::ModalHandler album([](QWidget *modal) {
+            if (auto *a = qobject_cast<AlbumDialog *>(modal)) {
+                QTest::keyClicks(a->field("ALBUM"), "Later");
+                a->accept();
+                return;
+            }
+            modal->close();
+        });
+        guitest::action(*w, "action_Album")->trigger();
+        QVERIFY(album.seen());
+        // Each file's command goes on once its ".go" exists; the end's message box is taken.
+        QTimer release;
+        connect(&release, &QTimer::timeout, this, [this] {
+            for (const QString &name : QDir(out->path()).entryList({"*.flac"}, QDir::Files))
+                QFile(out->filePath(name + ".go")).open(QIODevice::WriteOnly);
+        });
+        release.start(50);
+        QCOMPARE(awaitMessages(*w).value(0), QStringLiteral("Extraction succeeded."));
+        qputenv("XDG_DATA_HOME", saved);
+        const QStringList flacs = QDir(out->path()).entryList({"*.flac"}, QDir::Files, QDir::Name);
+        QCOMPARE(flacs.size(), 2);
+        QStringList albums;
+        for (const QString &name : flacs) {
+            QByteArray tags;
+            QCOMPARE(testzone::runTool("metaflac", {"--show-tag=ALBUM", out->filePath(name)}, &tags), QString());
+            albums << QString::fromUtf8(tags).trimmed();
+        }
+        QCOMPARE(albums, (QStringList{"", "ALBUM=Later"}));
+    }
+
     // The dialog shows the first file the template names for the selection, and how many
     // more, as it is typed.
     void dialogShowsTheNames_data()
