@@ -71,10 +71,10 @@ QStringList plannedFiles(const QList<DVDAObject *> &objects, const ExtractOption
     return paths;
 }
 
-QStringList existingPlannedFiles(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+QStringList existingPlannedFiles(const QStringList &planned)
 {
     QStringList existing;
-    for (const QString &path : plannedFiles(objects, options)) {
+    for (const QString &path : planned) {
         const QFileInfo entry(path);
         if (entry.exists() || entry.isSymLink()) // a dangling link would be written through
             existing << path;
@@ -82,10 +82,10 @@ QStringList existingPlannedFiles(const QList<DVDAObject *> &objects, const Extra
     return existing;
 }
 
-QString repeatedPlannedFile(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+QString repeatedPlannedFile(const QStringList &planned)
 {
     QSet<QString> seen;
-    for (const QString &path : plannedFiles(objects, options)) {
+    for (const QString &path : planned) {
         if (seen.contains(path))
             return path;
         seen.insert(path);
@@ -93,12 +93,12 @@ QString repeatedPlannedFile(const QList<DVDAObject *> &objects, const ExtractOpt
     return QString();
 }
 
-QString tooLongPlannedName(const QList<DVDAObject *> &objects, const ExtractOptions &options, int *limit)
+QString tooLongPlannedName(const QStringList &planned, const QDir &folder, int *limit)
 {
     enum { USUAL_NAME_MAX = 255 };
-    const long most = ::pathconf(QFile::encodeName(options.outputDir.absolutePath()).constData(), _PC_NAME_MAX);
+    const long most = ::pathconf(QFile::encodeName(folder.absolutePath()).constData(), _PC_NAME_MAX);
     *limit = most > 0 ? int(most) : int(USUAL_NAME_MAX);
-    for (const QString &path : plannedFiles(objects, options)) {
+    for (const QString &path : planned) {
         for (const QString &written : {path, stagingPath(path), partialPath(path)}) {
             if (QFile::encodeName(QFileInfo(written).fileName()).size() > *limit)
                 return path;

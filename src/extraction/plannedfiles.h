@@ -25,14 +25,12 @@ void makeSubfolders(const QDir &folder, const QStringList &paths);
                                                       const ExtractOptions &options);
 
 // Those of the planned paths at which something exists already (a file, a folder, a link).
-[[nodiscard]] QStringList existingPlannedFiles(const QList<DVDAObject *> &objects,
-                                               const ExtractOptions &options);
+[[nodiscard]] QStringList existingPlannedFiles(const QStringList &planned);
 
 // The first path the extraction would write twice (a name template that leaves out what
 // tells two objects or two files apart); empty when every file has a name of its own.
-[[nodiscard]] QString repeatedPlannedFile(const QList<DVDAObject *> &objects, const ExtractOptions &options);
+[[nodiscard]] QString repeatedPlannedFile(const QStringList &planned);
 
 // The first planned file whose name, or the temporary name it is written under, is longer
-// than the output folder's file system allows (*limit bytes); empty when every one fits.
-[[nodiscard]] QString tooLongPlannedName(const QList<DVDAObject *> &objects, const ExtractOptions &options,
-                                         int *limit);
+// than the file system of folder allows (*limit bytes); empty when every one fits.
+[[nodiscard]] QString tooLongPlannedName(const QStringList &planned, const QDir &folder, int *limit);

@@ -39,7 +39,7 @@ QString pathRefusal(const ExtractOptions &options, const QString &path)
 }
 
 // Whether the template can name the files: its placeholders, and each path it gives.
-QString templateRefusal(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+QString templateRefusal(const QList<DVDAObject *> &objects, const QStringList &planned, const ExtractOptions &options)
 {
     if (options.nameTemplate.isEmpty())
         return QString();
@@ -54,7 +54,7 @@ QString templateRefusal(const QList<DVDAObject *> &objects, const ExtractOptions
                       "fallback, as in %3")
                 .arg(empty, objectBaseName(object), empty.chopped(1) + QStringLiteral("|Unknown%"));
     }
-    for (const QString &path : plannedFiles(objects, options)) {
+    for (const QString &path : planned) {
         const QString refusal = pathRefusal(options, path);
         if (!refusal.isEmpty())
             return refusal;
@@ -74,19 +74,19 @@ QString metadataRefusal(const QList<DVDAObject *> &objects, const ExtractOptions
 }
 
 // The first reason the files cannot be written as named, or the command cannot run.
-QString refusalOf(const QList<DVDAObject *> &objects, const ExtractOptions &options)
+QString refusalOf(const QList<DVDAObject *> &objects, const QStringList &planned, const ExtractOptions &options)
 {
     const QString foreign = metadataRefusal(objects, options);
     if (!foreign.isEmpty())
         return foreign;
-    const QString badTemplate = templateRefusal(objects, options);
+    const QString badTemplate = templateRefusal(objects, planned, options);
     if (!badTemplate.isEmpty())
         return badTemplate;
-    const QString repeated = repeatedPlannedFile(objects, options);
+    const QString repeated = repeatedPlannedFile(planned);
     if (!repeated.isEmpty())
         return tr("the name template gives more than one file the name '%1'").arg(repeated);
     int nameLimit = 0;
-    const QString tooLong = tooLongPlannedName(objects, options, &nameLimit);
+    const QString tooLong = tooLongPlannedName(planned, options.outputDir, &nameLimit);
     if (!tooLong.isEmpty())
         return tr("the name of '%1' is longer than the output folder's file system allows "
                   "(%2 bytes, %3 more while it is written)")
@@ -124,13 +124,17 @@ JobPlan planJob(const QList<DVDAObject *> &selection, const ExtractOptions &opti
     plan.objects = runObjects(selection, options);
     if (options.mode == ModeVerify)
         return plan;
-    plan.refusal = refusalOf(plan.objects, options);
+    // The names are made once: every check below reads them.
+    plan.files = plannedFilesByObject(plan.objects, options);
+    QStringList planned;
+    for (const QStringList &files : std::as_const(plan.files))
+        planned << files;
+    plan.refusal = refusalOf(plan.objects, planned, options);
     // Two discs of the same layout give the same names: a second rip into the folder of
     // the first must not replace it unasked.
-    plan.existing = existingPlannedFiles(plan.objects, options);
     const QString cover = coverFilePath(options);
-    if (!cover.isEmpty() && QFileInfo(cover).exists())
-        plan.existing << cover;
-    plan.files = plannedFilesByObject(plan.objects, options);
+    if (!cover.isEmpty())
+        planned << cover;
+    plan.existing = existingPlannedFiles(planned);
     return plan;
 }
