@@ -45,6 +45,52 @@ bool writeFilled(const QByteArray &templateJson, const QStringList &fields, cons
     return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(root).toJson()) > 0;
 }
 
+// A disc of PCM tracks written for one test, its output folder, and a folder beside for
+// the metadata file and images.
+struct Disc {
+    explicit Disc(int tracks = 2) : pcm(pcmZone(tracks, 48000)), folder(pcm.zone) {}
+    bool ok() const { return folder.ok() && out.isValid() && side.isValid(); }
+    QByteArray templateJson() const { return runCli({"metadata", folder.path()}).out; }
+    // The template with the fields filled in, written beside; its path, empty on a failure.
+    QString metadata(const QStringList &fields) const
+    {
+        const QString path = side.filePath("disc.json");
+        return writeFilled(templateJson(), fields, path) ? path : QString();
+    }
+    CliRun extract(const QStringList &more) const
+    {
+        return runCli(QStringList{"extract", folder.path(), "-o", out.path()} + more);
+    }
+    // The files of the output folder that end in suffix.
+    QStringList outputs(const char *suffix) const
+    {
+        return filesIn(out.path()).filter(QRegularExpression(QRegularExpression::escape(suffix) + "$"));
+    }
+
+    PcmZone pcm;
+    testzone::ZoneFolder folder;
+    QTemporaryDir out, side;
+};
+
+// What a tool reads from a file, a line each: "metaflac --export-tags-to=-" (FLAC) or
+// ffprobe's format tags (wave), "TAG:title=..".
+QStringList readTags(const QString &path)
+{
+    QByteArray read;
+    const QString failed = path.endsWith(".flac")
+        ? testzone::runTool("metaflac", {"--export-tags-to=-", path}, &read)
+        : testzone::runTool("ffprobe", {"-v", "error", "-show_entries", "format_tags", "-of", "default=nw=1", path}, &read);
+    return failed.isEmpty() ? QString::fromUtf8(read).split('\n', Qt::SkipEmptyParts) : QStringList{failed};
+}
+
+// Each of the tags ("|" between them) is among those read from the file.
+void verifyTags(const QString &path, const QString &tags)
+{
+    const QStringList read = readTags(path);
+    for (const QString &tag : tags.split('|'))
+        QVERIFY2(read.contains(tag), qPrintable(tag + " not in " + read.join(", ")));
+}
+
 } // namespace
 
 class TestCliMetadata : public QObject {
@@ -53,13 +99,12 @@ private slots:
     // Every title and track with its numbers and length, every field empty to fill in.
     void templateListsTheDisc()
     {
-        const PcmZone pcm = pcmZone(2, 48000);
-        testzone::ZoneFolder folder(pcm.zone);
-        QVERIFY(folder.ok());
-        const CliRun run = runCli({"metadata", folder.path()});
+        const Disc disc;
+        QVERIFY(disc.ok());
+        const CliRun run = runCli({"metadata", disc.folder.path()});
         QCOMPARE(run.exitCode, 0);
         const QJsonObject root = QJsonDocument::fromJson(run.out).object();
-        const CliRun info = runCli({"info", "--json", folder.path()});
+        const CliRun info = runCli({"info", "--json", disc.folder.path()});
         QCOMPARE(root.value("discId").toString(), QJsonDocument::fromJson(info.out).object().value("discId").toString());
         QCOMPARE(root.value("schemaVersion").toInt(), 1);
         QCOMPARE(root.value("album").toObject().keys().size(), 11);
@@ -104,41 +149,33 @@ private slots:
         QFETCH(QStringList, flags);
         QFETCH(QStringList, tags);
         QFETCH(QString, cue);
-        const PcmZone pcm = pcmZone(2, 48000);
-        testzone::ZoneFolder folder(pcm.zone);
-        QTemporaryDir out, files;
-        QVERIFY(folder.ok() && out.isValid() && files.isValid());
-        const QString metadata = files.filePath("disc.json");
-        QVERIFY(writeFilled(runCli({"metadata", folder.path()}).out, fields, metadata));
-
-        const CliRun run = runCli(QStringList{"extract", folder.path(), "-o", out.path(), "--flac", "--metadata", metadata}
-                                  + flags);
+        const Disc disc;
+        QVERIFY(disc.ok());
+        const QString metadata = disc.metadata(fields);
+        QVERIFY(!metadata.isEmpty());
+        const CliRun run = disc.extract(QStringList{"--flac", "--metadata", metadata} + flags);
         if (tags.isEmpty()) {
-            const QString id = QJsonDocument::fromJson(runCli({"metadata", folder.path()}).out).object().value("discId").toString();
+            const QString id = QJsonDocument::fromJson(disc.templateJson()).object().value("discId").toString();
             QCOMPARE(run.exitCode, 2);
             QCOMPARE(linesOf(run.err).value(0), QStringLiteral("kestrova-cli: the metadata file '%1' is for the disc "
                                                                "00000000000000000000000000000000, not for this one (%2)")
                                                     .arg(metadata, id));
-            QCOMPARE(filesIn(out.path()), QStringList());
+            QCOMPARE(filesIn(disc.out.path()), QStringList());
             return;
         }
         QCOMPARE(run.exitCode, 0);
-        QStringList flacs = filesIn(out.path()).filter(QRegularExpression("\\.flac$"));
+        const QStringList flacs = disc.outputs(".flac");
         QCOMPARE(flacs.size(), tags.size());
         for (int k = 0; k < flacs.size(); ++k) {
-            QByteArray exported;
-            QCOMPARE(testzone::runTool("metaflac", {"--export-tags-to=-", out.filePath(flacs[k])}, &exported), QString());
-            const QStringList read = QString::fromUtf8(exported).split('\n', Qt::SkipEmptyParts);
-            for (const QString &tag : tags[k].split('|'))
-                QVERIFY2(read.contains(tag), qPrintable(tag + " not in " + read.join(", ")));
+            verifyTags(disc.out.filePath(flacs[k]), tags[k]);
             // One of each: the track's own field replaces the album's.
-            QCOMPARE(read.filter(QRegularExpression("^ARTIST=")).size(), 1);
+            QCOMPARE(readTags(disc.out.filePath(flacs[k])).filter(QRegularExpression("^ARTIST=")).size(), 1);
         }
         if (cue.isEmpty())
             return;
-        const QStringList sheets = filesIn(out.path()).filter(QRegularExpression("\\.cue$"));
+        const QStringList sheets = disc.outputs(".cue");
         QCOMPARE(sheets.size(), 1);
-        const QStringList lines = QString::fromUtf8(fileBytes(out.filePath(sheets[0]))).split('\n');
+        const QStringList lines = QString::fromUtf8(fileBytes(disc.out.filePath(sheets[0]))).split('\n');
         for (const QString &line : cue.split('|'))
             QVERIFY2(lines.contains(line), qPrintable(line + " not in " + lines.join(" / ")));
     }
@@ -159,55 +196,41 @@ private slots:
     {
         QFETCH(QStringList, fields);
         QFETCH(QStringList, tags);
-        const PcmZone pcm = pcmZone(2, 48000);
-        testzone::ZoneFolder folder(pcm.zone);
-        QTemporaryDir out, side;
-        QVERIFY(folder.ok() && out.isValid() && side.isValid());
-        QStringList arguments{"extract", folder.path(), "-o", out.path(), "--convert"};
-        if (!fields.isEmpty()) {
-            QVERIFY(writeFilled(runCli({"metadata", folder.path()}).out, fields, side.filePath("disc.json")));
-            arguments << "--metadata" << side.filePath("disc.json");
-        }
-        QCOMPARE(runCli(arguments).exitCode, 0);
-        const QStringList waves = filesIn(out.path());
+        const Disc disc;
+        QVERIFY(disc.ok());
+        QStringList arguments{"--convert"};
+        if (!fields.isEmpty())
+            arguments << "--metadata" << disc.metadata(fields);
+        QCOMPARE(disc.extract(arguments).exitCode, 0);
+        const QStringList waves = disc.outputs(".wav");
         QCOMPARE(waves.size(), 2);
         for (int k = 0; k < waves.size(); ++k) {
-            const QByteArray wave = fileBytes(out.filePath(waves[k]));
-            QCOMPARE(waveData(wave), pcm.waveSamples[k]);
+            const QByteArray wave = fileBytes(disc.out.filePath(waves[k]));
+            QCOMPARE(waveData(wave), disc.pcm.waveSamples[k]);
             if (tags.isEmpty()) {
                 QVERIFY(isFinishedWave(wave));
                 QVERIFY(!wave.contains("INFO"));
-                continue;
+            } else {
+                verifyTags(disc.out.filePath(waves[k]), tags[k]);
             }
-            QByteArray probed;
-            QCOMPARE(testzone::runTool("ffprobe", {"-v", "error", "-show_entries", "format_tags", "-of", "default=nw=1",
-                                                   out.filePath(waves[k])}, &probed), QString());
-            const QStringList read = QString::fromUtf8(probed).split('\n', Qt::SkipEmptyParts);
-            for (const QString &tag : tags[k].split('|'))
-                QVERIFY2(read.contains(tag), qPrintable(tag + " not in " + read.join(", ")));
         }
     }
 
     // Without --metadata, the disc's file in the user's data folder tags the files.
     void storedFileIsUsed()
     {
-        const PcmZone pcm = pcmZone(1, 48000);
-        testzone::ZoneFolder folder(pcm.zone);
-        QTemporaryDir out, data;
-        QVERIFY(folder.ok() && out.isValid() && data.isValid());
-        const QByteArray templateJson = runCli({"metadata", folder.path()}).out;
+        const Disc disc(1);
+        QVERIFY(disc.ok());
+        const QByteArray templateJson = disc.templateJson();
         const QString id = QJsonDocument::fromJson(templateJson).object().value("discId").toString();
-        QVERIFY(QDir(data.path()).mkpath("Tolvane/Kestrova/discs"));
-        QVERIFY(writeFilled(templateJson, {"album/ALBUM=Kept"}, data.filePath("Tolvane/Kestrova/discs/" + id + ".json")));
+        QVERIFY(QDir(disc.side.path()).mkpath("Tolvane/Kestrova/discs"));
+        QVERIFY(writeFilled(templateJson, {"album/ALBUM=Kept"}, disc.side.filePath("Tolvane/Kestrova/discs/" + id + ".json")));
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", data.path().toUtf8());
-        const CliRun run = runCli({"extract", folder.path(), "-o", out.path(), "--flac"});
+        qputenv("XDG_DATA_HOME", disc.side.path().toUtf8());
+        const CliRun run = disc.extract({"--flac"});
         qputenv("XDG_DATA_HOME", saved);
         QCOMPARE(run.exitCode, 0);
-        QByteArray exported;
-        QCOMPARE(testzone::runTool("metaflac", {"--export-tags-to=-", out.filePath(filesIn(out.path()).filter(".flac").value(0))},
-                                   &exported), QString());
-        QVERIFY2(exported.contains("ALBUM=Kept\n"), exported.constData());
+        verifyTags(disc.out.filePath(disc.outputs(".flac").value(0)), "ALBUM=Kept");
     }
 
     // Names from the metadata's fields; an empty one is refused, naming it, unless the
@@ -237,17 +260,12 @@ private slots:
         QFETCH(QString, nameTemplate);
         QFETCH(QStringList, files);
         QFETCH(QString, message);
-        const PcmZone pcm = pcmZone(2, 48000);
-        testzone::ZoneFolder folder(pcm.zone);
-        QTemporaryDir out, side;
-        QVERIFY(folder.ok() && out.isValid() && side.isValid());
-        const QString metadata = side.filePath("disc.json");
-        QVERIFY(writeFilled(runCli({"metadata", folder.path()}).out, fields, metadata));
-        const CliRun run = runCli({"extract", folder.path(), "-o", out.path(), "--flac", "--metadata", metadata,
-                                   "--name", nameTemplate});
+        const Disc disc;
+        QVERIFY(disc.ok());
+        const CliRun run = disc.extract({"--flac", "--metadata", disc.metadata(fields), "--name", nameTemplate});
         QStringList written;
-        for (QDirIterator it(out.path(), {"*.flac"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
-            written << QDir(out.path()).relativeFilePath(it.next());
+        for (QDirIterator it(disc.out.path(), {"*.flac"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            written << QDir(disc.out.path()).relativeFilePath(it.next());
         written.sort();
         QCOMPARE(written, files);
         QCOMPARE(run.exitCode, files.isEmpty() ? 2 : 0);
@@ -271,11 +289,9 @@ private slots:
     {
         QFETCH(QString, image);
         QFETCH(QStringList, listed);
-        const PcmZone pcm = pcmZone(1, 48000);
-        testzone::ZoneFolder folder(pcm.zone);
-        QTemporaryDir out, side;
-        QVERIFY(folder.ok() && out.isValid() && side.isValid());
-        const QString cover = side.filePath(image == "text" ? "cover.png" : image);
+        const Disc disc(1);
+        QVERIFY(disc.ok());
+        const QString cover = disc.side.filePath(image == "text" ? "cover.png" : image);
         QByteArray ignored;
         if (image == "text") {
             QFile text(cover);
@@ -284,22 +300,23 @@ private slots:
             QCOMPARE(testzone::runTool("ffmpeg", {"-nostdin", "-v", "error", "-f", "lavfi", "-i", "color=red:size=32x24",
                                                   "-frames:v", "1", cover}, &ignored), QString());
         }
-        const CliRun run = runCli({"extract", folder.path(), "-o", out.path(), "--flac", "--cover", cover});
+        const CliRun run = disc.extract({"--flac", "--cover", cover});
         if (listed.isEmpty()) {
             QCOMPARE(run.exitCode, 2);
             QCOMPARE(linesOf(run.err).value(0), "kestrova-cli: the cover " + cover + ": not a JPEG or PNG image");
-            QCOMPARE(filesIn(out.path()), QStringList());
+            QCOMPARE(filesIn(disc.out.path()), QStringList());
             return;
         }
         QCOMPARE(run.exitCode, 0);
-        const QStringList flacs = filesIn(out.path()).filter(QRegularExpression("\\.flac$"));
+        const QStringList flacs = disc.outputs(".flac");
         QCOMPARE(flacs.size(), 1);
+        const QString flac = disc.out.filePath(flacs[0]);
         QByteArray list;
-        QCOMPARE(testzone::runTool("metaflac", {"--list", "--block-type=PICTURE", out.filePath(flacs[0])}, &list), QString());
+        QCOMPARE(testzone::runTool("metaflac", {"--list", "--block-type=PICTURE", flac}, &list), QString());
         for (const QString &line : listed)
             QVERIFY2(list.contains(line.toUtf8()), qPrintable(line));
-        QCOMPARE(testzone::runTool("flac", {"-t", "-s", out.filePath(flacs[0])}, &ignored), QString());
-        QCOMPARE(fileBytes(out.filePath(QFileInfo(cover).fileName())), fileBytes(cover));
+        QCOMPARE(testzone::runTool("flac", {"-t", "-s", flac}, &ignored), QString());
+        QCOMPARE(fileBytes(disc.out.filePath(QFileInfo(cover).fileName())), fileBytes(cover));
     }
 };
 
