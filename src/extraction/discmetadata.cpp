@@ -1,6 +1,8 @@
 #include "extraction/discmetadata.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -90,6 +92,11 @@ QString storedMetadataPath(const QString &discId)
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
            + QStringLiteral("/Tolvane/Kestrova/discs/") + discId + QStringLiteral(".json");
+}
+
+QString coverPathOf(const DiscMetadata &metadata)
+{
+    return metadata.cover.isEmpty() ? QString() : QFileInfo(metadata.path).dir().filePath(metadata.cover);
 }
 
 bool readDiscMetadata(const QString &path, DiscMetadata *metadata, QString *error)

@@ -50,6 +50,9 @@ struct DiscMetadata {
 [[nodiscard]] QByteArray withAlbum(const QByteArray &json, const QList<QPair<QString, QString>> &album,
                                    const QString &cover);
 
+// The cover the metadata names, a path taken from its file's folder; empty for none.
+[[nodiscard]] QString coverPathOf(const DiscMetadata &metadata);
+
 // Reads a filled file; false with *error naming the file and what is wrong in it.
 [[nodiscard]] bool readDiscMetadata(const QString &path, DiscMetadata *metadata, QString *error);
 

@@ -17,8 +17,8 @@ bool loadTagging(ExtractOptions *options, const DVDAZone *zone, QString metadata
         auto metadata = std::make_shared<DiscMetadata>();
         if (!readDiscMetadata(metadataPath, metadata.get(), error))
             return false;
-        if (coverPath.isEmpty() && !metadata->cover.isEmpty())
-            coverPath = QFileInfo(metadataPath).dir().filePath(metadata->cover);
+        if (coverPath.isEmpty())
+            coverPath = coverPathOf(*metadata);
         options->metadata = metadata;
     }
     if (!coverPath.isEmpty()) {

@@ -32,8 +32,8 @@ AlbumDialog::AlbumDialog(const DVDAZone *zone_, QWidget *parent) : QDialog(paren
     auto *cover = new QLineEdit(this);
     cover->setObjectName(QStringLiteral("cover"));
     cover->setPlaceholderText(tr("a JPEG or PNG image"));
-    if (known && !stored.cover.isEmpty())
-        cover->setText(QFileInfo(stored.path).dir().filePath(stored.cover));
+    if (known)
+        cover->setText(coverPathOf(stored));
     edits.insert(QStringLiteral("cover"), cover);
     auto *choose = new QPushButton(tr("Choose..."), this);
     connect(choose, &QPushButton::clicked, this, [this, cover] {
