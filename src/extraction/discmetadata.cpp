@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSaveFile>
 #include <QStandardPaths>
 
 #include "zone/dvdazone.h"
@@ -32,6 +33,27 @@ QString lengthText(quint64 pts)
 DiscMetadata::Names namesOf(const QJsonObject &o)
 {
     return {o.value(QLatin1String(titleKey)).toString(), o.value(QLatin1String(artistKey)).toString()};
+}
+
+// The keys of the metadata's title and track entries for an object: empty for a node
+// above a title; the track's key empty for a title.
+struct EntryKeys {
+    QString title, track;
+};
+EntryKeys entryKeys(const DVDAObject *object)
+{
+    const ObjectPath path = objectPath(object);
+    if (!path.titleset || !path.title)
+        return {};
+    const QString title = titleKeyOf(path.titleset->number, path.title->number(), path.title->tag());
+    return {title, path.track ? title + QLatin1Char('/') + QString::number(path.track->number) : QString()};
+}
+
+// The entry's own key, as readDiscMetadata makes them.
+QString titleEntryKey(const QJsonObject &title)
+{
+    return titleKeyOf(title.value(QLatin1String("titleset")).toInt(), title.value(QLatin1String("title")).toInt(),
+                      title.value(QLatin1String("tag")).toInt());
 }
 
 } // namespace
@@ -129,8 +151,7 @@ bool readDiscMetadata(const QString &path, DiscMetadata *metadata, QString *erro
             metadata->album.append({field, album.value(field).toString()});
     for (const QJsonValue &t : root.value(QLatin1String("titles")).toArray()) {
         const QJsonObject title = t.toObject();
-        const QString key = titleKeyOf(title.value(QLatin1String("titleset")).toInt(),
-                                       title.value(QLatin1String("title")).toInt(), title.value(QLatin1String("tag")).toInt());
+        const QString key = titleEntryKey(title);
         metadata->titles.insert(key, namesOf(title));
         for (const QJsonValue &k : title.value(QLatin1String("tracks")).toArray())
             metadata->tracks.insert(key + QLatin1Char('/') + QString::number(k.toObject().value(QLatin1String("track")).toInt()),
@@ -141,13 +162,11 @@ bool readDiscMetadata(const QString &path, DiscMetadata *metadata, QString *erro
 
 QStringList metadataComments(const DiscMetadata &metadata, const DVDAObject *object)
 {
-    const ObjectPath path = objectPath(object);
-    if (!path.titleset || !path.title)
+    const EntryKeys keys = entryKeys(object);
+    if (keys.title.isEmpty())
         return {};
-    const QString key = titleKeyOf(path.titleset->number, path.title->number(), path.title->tag());
-    const DiscMetadata::Names title = metadata.titles.value(key);
-    const DiscMetadata::Names own = path.track ? metadata.tracks.value(key + QLatin1Char('/') + QString::number(path.track->number))
-                                               : title;
+    const DiscMetadata::Names title = metadata.titles.value(keys.title);
+    const DiscMetadata::Names own = keys.track.isEmpty() ? title : metadata.tracks.value(keys.track);
     QStringList comments;
     if (!own.title.isEmpty())
         comments << QStringLiteral("TITLE=") + own.title;
@@ -160,4 +179,56 @@ QStringList metadataComments(const DiscMetadata &metadata, const DVDAObject *obj
     if (!artist.isEmpty())
         comments << QStringLiteral("ARTIST=") + artist;
     return comments;
+}
+
+QString objectTitle(const DiscMetadata &metadata, const DVDAObject *object)
+{
+    const EntryKeys keys = entryKeys(object);
+    return keys.track.isEmpty() ? metadata.titles.value(keys.title).title : metadata.tracks.value(keys.track).title;
+}
+
+QByteArray withObjectTitle(const QByteArray &json, const DVDAObject *object, const QString &title)
+{
+    const EntryKeys keys = entryKeys(object);
+    QJsonObject root = QJsonDocument::fromJson(json).object();
+    QJsonArray titles = root.value(QLatin1String("titles")).toArray();
+    for (qsizetype t = 0; t < titles.size(); ++t) {
+        QJsonObject entry = titles.at(t).toObject();
+        if (keys.title.isEmpty() || titleEntryKey(entry) != keys.title)
+            continue;
+        if (keys.track.isEmpty()) {
+            entry[QLatin1String(titleKey)] = title;
+        } else {
+            QJsonArray tracks = entry.value(QLatin1String("tracks")).toArray();
+            for (qsizetype k = 0; k < tracks.size(); ++k) {
+                QJsonObject track = tracks.at(k).toObject();
+                if (keys.title + QLatin1Char('/') + QString::number(track.value(QLatin1String("track")).toInt()) != keys.track)
+                    continue;
+                track[QLatin1String(titleKey)] = title;
+                tracks[k] = track;
+            }
+            entry[QLatin1String("tracks")] = tracks;
+        }
+        titles[t] = entry;
+    }
+    root[QLatin1String("titles")] = titles;
+    return QJsonDocument(root).toJson();
+}
+
+bool updateStoredMetadata(const DVDAZone *zone, const std::function<QByteArray(const QByteArray &)> &change,
+                          QString *error)
+{
+    const QString path = storedMetadataPath(zone->discId);
+    QByteArray json = metadataTemplate(zone);
+    QFile existing(path);
+    if (existing.open(QIODevice::ReadOnly))
+        json = existing.readAll();
+    const QByteArray changed = change(json);
+    QSaveFile file(path);
+    if (!QDir().mkpath(QFileInfo(path).path()) || !file.open(QIODevice::WriteOnly)
+        || file.write(changed) != changed.size() || !file.commit()) {
+        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
 }

@@ -14,6 +14,7 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class DVDAObject;
 class DVDAZone;
@@ -49,6 +50,19 @@ struct DiscMetadata {
 // cover set as given; titles and tracks are kept.
 [[nodiscard]] QByteArray withAlbum(const QByteArray &json, const QList<QPair<QString, QString>> &album,
                                    const QString &cover);
+
+// The metadata file json with the TITLE of a title or track (an index: of its track) set;
+// json unchanged for another node or one the file does not list.
+[[nodiscard]] QByteArray withObjectTitle(const QByteArray &json, const DVDAObject *object, const QString &title);
+
+// The TITLE the metadata gives a title or track (an index: its track's); empty for none.
+[[nodiscard]] QString objectTitle(const DiscMetadata &metadata, const DVDAObject *object);
+
+// Reads the disc's file in the user's data folder (a template when there is none yet),
+// changes it and writes it back whole or not at all; false with *error naming the file
+// and the system's reason.
+[[nodiscard]] bool updateStoredMetadata(const DVDAZone *zone, const std::function<QByteArray(const QByteArray &)> &change,
+                                        QString *error);
 
 // The cover the metadata names, a path taken from its file's folder; empty for none.
 [[nodiscard]] QString coverPathOf(const DiscMetadata &metadata);

@@ -1,5 +1,6 @@
 #include "text/objectproperties.h"
 
+#include <cmath>
 #include <memory>
 
 #include <QCoreApplication>
@@ -54,7 +55,9 @@ QString percentage(qint64 part, qint64 whole, bool complement)
     if (whole == 0)
         return QString::fromLatin1(noPercentage);
     const double ratio = double(part) / double(whole);
-    return QString::asprintf("%3.2f %%", (complement ? 1.0 - ratio : ratio) * 100.0);
+    const double percent = (complement ? 1.0 - ratio : ratio) * 100.0;
+    // A share that rounds to nothing is 0.00 %, never "-0.00 %".
+    return QString::asprintf("%3.2f %%", std::abs(percent) < 0.005 ? 0.0 : percent);
 }
 
 QString groupNames(const StreamInfo &info, int group)
@@ -75,7 +78,7 @@ const AudioRow audioRows[] = {
          if (f.info->subStreamId == SUBSTREAM_PCM)
              return tr(QT_TRANSLATE_NOOP("ZoneInfo", "PCM"));
          if (f.info->subStreamId == SUBSTREAM_MLP)
-             return tr(QT_TRANSLATE_NOOP("ZoneInfo", "Packed PCM"));
+             return tr(QT_TRANSLATE_NOOP("ZoneInfo", "MLP"));
          return tr(QT_TRANSLATE_NOOP("ZoneInfo", "Unknown"));
      }},
     {QT_TRANSLATE_NOOP("ZoneInfo", "Track"), Always,

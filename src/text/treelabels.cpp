@@ -72,3 +72,26 @@ QString treeLabel(const DVDAObject *object)
         return QString();
     }
 }
+
+TreeFacts treeFacts(const DVDAObject *object)
+{
+    if (!object || (object->kind() != KindTrack && object->kind() != KindIndex))
+        return {};
+    const StreamInfo &info = static_cast<const AOBObject *>(object)->streamInfo;
+    TreeFacts facts;
+    if (info.subStreamId == SUBSTREAM_PCM)
+        facts.format = QStringLiteral("PCM");
+    else if (info.subStreamId == SUBSTREAM_MLP)
+        facts.format = QStringLiteral("MLP");
+    if (info.group1Channels <= 0)
+        return facts;
+    const bool two = info.group2Channels > 0;
+    facts.channels = two ? QStringLiteral("%1 + %2").arg(info.group1Channels).arg(info.group2Channels)
+                         : QString::number(info.group1Channels);
+    const bool differ = two && (info.group2SampleRate != info.group1SampleRate || info.group2Bits != info.group1Bits);
+    facts.rate = differ ? QStringLiteral("%1/%2 + %3/%4")
+                              .arg(info.group1SampleRate / 1000.0).arg(info.group1Bits)
+                              .arg(info.group2SampleRate / 1000.0).arg(info.group2Bits)
+                        : QStringLiteral("%1 kHz / %2 bit").arg(info.group1SampleRate / 1000.0).arg(info.group1Bits);
+    return facts;
+}

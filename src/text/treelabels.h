@@ -7,3 +7,11 @@ class DVDAObject;
 
 // The label of a zone, titleset, title, track or index as the tree shows it.
 QString treeLabel(const DVDAObject *object);
+
+// What users choose a track by, for the tree's columns: "PCM" or "MLP", the channels
+// ("2", or "2 + 4" for two groups) and rate and depth ("96 kHz / 24 bit", or
+// "96/24 + 48/16" for two groups that differ). Empty for a node without a stream.
+struct TreeFacts {
+    QString format, channels, rate;
+};
+TreeFacts treeFacts(const DVDAObject *object);

@@ -1,17 +1,35 @@
 #include "window/albumdialog.h"
 
 #include <QDialogButtonBox>
-#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QPixmap>
 #include <QPushButton>
-#include <QSaveFile>
 
 #include "extraction/discmetadata.h"
 #include "zone/dvdazone.h"
+
+namespace {
+enum { coverPreviewSize = 96 };
+
+// The local image file a drag carries; empty for anything else.
+QString droppedImage(const QMimeData *mime)
+{
+    if (!mime->hasUrls() || mime->urls().isEmpty())
+        return QString();
+    const QString path = mime->urls().first().toLocalFile();
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool image = suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") || suffix == QLatin1String("png");
+    return image && QFileInfo(path).isFile() ? path : QString();
+}
+} // namespace
 
 AlbumDialog::AlbumDialog(const DVDAZone *zone_, QWidget *parent) : QDialog(parent), zone(zone_)
 {
@@ -45,7 +63,15 @@ AlbumDialog::AlbumDialog(const DVDAZone *zone_, QWidget *parent) : QDialog(paren
     auto *coverRow = new QHBoxLayout;
     coverRow->addWidget(cover);
     coverRow->addWidget(choose);
-    form->addRow(tr("Cover"), coverRow);
+    form->addRow(tr("&Cover"), coverRow);
+    preview = new QLabel(this);
+    preview->setObjectName(QStringLiteral("coverPreview"));
+    preview->setFixedSize(coverPreviewSize, coverPreviewSize);
+    preview->setAlignment(Qt::AlignCenter);
+    form->addRow(QString(), preview);
+    connect(cover, &QLineEdit::textChanged, this, &AlbumDialog::showCover);
+    showCover(cover->text());
+    setAcceptDrops(true);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -55,20 +81,36 @@ AlbumDialog::AlbumDialog(const DVDAZone *zone_, QWidget *parent) : QDialog(paren
 
 bool AlbumDialog::save(QString *error) const
 {
-    const QString path = storedMetadataPath(zone->discId);
-    QByteArray json = metadataTemplate(zone);
-    QFile existing(path);
-    if (existing.open(QIODevice::ReadOnly))
-        json = existing.readAll(); // its titles and tracks stay
     QList<QPair<QString, QString>> album;
     for (const QString &name : albumFields())
         album.append({name, edits.value(name)->text().trimmed()});
-    const QByteArray saved = withAlbum(json, album, edits.value(QStringLiteral("cover"))->text().trimmed());
-    QSaveFile file(path);
-    if (!QDir().mkpath(QFileInfo(path).path()) || !file.open(QIODevice::WriteOnly)
-        || file.write(saved) != saved.size() || !file.commit()) {
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
+    const QString cover = edits.value(QStringLiteral("cover"))->text().trimmed();
+    // The disc's titles and tracks stay as the file has them.
+    return updateStoredMetadata(
+        zone, [&](const QByteArray &json) { return withAlbum(json, album, cover); }, error);
+}
+
+void AlbumDialog::showCover(const QString &path)
+{
+    const QPixmap image(path.trimmed());
+    if (image.isNull()) {
+        preview->setText(path.trimmed().isEmpty() ? tr("Drop a cover here") : tr("Not an image"));
+        return;
     }
-    return true;
+    preview->setPixmap(image.scaled(coverPreviewSize, coverPreviewSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void AlbumDialog::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedImage(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void AlbumDialog::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedImage(event->mimeData());
+    if (path.isEmpty())
+        return;
+    edits.value(QStringLiteral("cover"))->setText(path);
+    event->acceptProposedAction();
 }

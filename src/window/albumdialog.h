@@ -7,6 +7,7 @@
 #include <QString>
 
 class DVDAZone;
+class QLabel;
 class QLineEdit;
 
 class AlbumDialog : public QDialog {
@@ -22,7 +23,15 @@ public:
     // A field's edit by its name ("ALBUM"), "cover" for the cover's path.
     QLineEdit *field(const QString &name) const { return edits.value(name); }
 
+protected:
+    // An image file dropped anywhere on the dialog becomes the cover.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
+    void showCover(const QString &path);
+
     const DVDAZone *zone;
+    QLabel *preview = nullptr;
     QHash<QString, QLineEdit *> edits;
 };

@@ -27,10 +27,11 @@ static void scheduleScreenshot(MainWindow &window)
     const QString zone = qEnvironmentVariable("KESTROVA_SCREENSHOT_ZONE");
     if (!zone.isEmpty()) {
         window.open(QDir(zone));
-        const QList<QTreeWidgetItem *> tracks = window.treeView()->findItems(
-            QStringLiteral("Track"), Qt::MatchStartsWith | Qt::MatchRecursive);
+        const QAbstractItemModel *nodes = window.treeView()->model();
+        const QModelIndexList tracks = nodes->match(nodes->index(0, 0), Qt::DisplayRole, QStringLiteral("Track"), 1,
+                                                    Qt::MatchStartsWith | Qt::MatchRecursive);
         if (!tracks.isEmpty())
-            window.treeView()->setCurrentItem(tracks.first());
+            window.treeView()->setCurrentIndex(tracks.first());
     }
     QTimer::singleShot(500, &window, [&window, path] {
         const bool saved = window.grab().save(path, "PNG");

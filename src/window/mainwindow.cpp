@@ -10,15 +10,18 @@
 #include <QProgressBar>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
+#include <QStandardItemModel>
+#include <QTreeView>
 #include <cstdio>
 
 #include "zone/dvdazone.h"
 #include "zone/zoneopener.h"
 #include "zone/zoneproblem.h"
+#include "zone/zonewalk.h"
+#include "extraction/discmetadata.h"
 #include "extraction/objectnames.h"
 #include "text/existingfilestext.h"
+#include "text/objectproperties.h"
 #include "text/objectselector.h"
 #include "text/statustext.h"
 #include "job/jobtagging.h"
@@ -29,7 +32,6 @@
 #include "window/showresult.h"
 #include "window/usersettings.h"
 #include "window/verifyreport.h"
-#include "window/zoneinfo.h"
 #include "window/zonetreeview.h"
 #include "ui_about.h"
 #include "ui_kestrova.h"
@@ -43,7 +45,6 @@ enum {
     refreshIntervalMs = 500, // status bar and progress bar while an extraction runs
     doneMessageMs = 2000,
 };
-const QColor markedColour(180, 0, 0); // background of the object being extracted
 
 void setPaletteColour(QPalette &palette, QPalette::ColorRole role, const QColor &colour)
 {
@@ -89,11 +90,12 @@ MainWindow::~MainWindow()
     // The extraction ends before the zone it reads (its destructor stops and waits).
     running.disconnect(this);
     running.stop();
-    // The items point into the zone, so they go first; the panes outlive this body and
-    // must not call back into a window being destroyed.
+    // The tree's nodes point into the zone, which goes before the panes; they must not
+    // call back into a window being destroyed.
     if (tree) {
         tree->disconnect(this);
-        tree->clear();
+        tree->zoneModel()->disconnect(this);
+        tree->showZone(nullptr);
     }
 }
 
@@ -139,10 +141,10 @@ void MainWindow::fillRecentMenu()
 // Extract, Verify, Properties and Copy Path for the item under the pointer.
 void MainWindow::showTreeMenu(const QPoint &at)
 {
-    QTreeWidgetItem *item = tree->itemAt(at);
-    if (!item)
+    const QModelIndex item = tree->indexAt(at);
+    if (!item.isValid())
         return;
-    tree->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+    tree->selectionModel()->setCurrentIndex(item, QItemSelectionModel::NoUpdate);
     QMenu menu(this);
     menu.addAction(ui->action_Extract);
     menu.addAction(ui->action_Verify);
@@ -158,16 +160,18 @@ void MainWindow::buildCentralArea()
     QPalette treePalette = tree->palette();
     setPaletteColour(treePalette, QPalette::Base, QColor(96, 96, 96));
     setPaletteColour(treePalette, QPalette::Text, Qt::white);
-    setPaletteColour(treePalette, QPalette::Highlight, QColor(140, 0, 0));
-    setPaletteColour(treePalette, QPalette::HighlightedText, Qt::white);
     tree->setPalette(treePalette);
     tree->setAutoFillBackground(true);
     tree->setIconSize(QSize(30, 20));
-    tree->headerItem()->setHidden(true);
     tree->setRootIsDecorated(false);
     tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tree->setSelectionBehavior(QAbstractItemView::SelectRows);
 
-    properties = new QTreeWidget;
+    properties = new QTreeView;
+    rows = new QStandardItemModel(0, 2, properties);
+    rows->setHorizontalHeaderLabels({tr("Parameter"), tr("Value")});
+    properties->setModel(rows);
+    properties->setEditTriggers(QAbstractItemView::NoEditTriggers);
     QPalette rowsPalette = properties->palette();
     setPaletteColour(rowsPalette, QPalette::Base, QColor(227, 230, 228));
     setPaletteColour(rowsPalette, QPalette::Text, Qt::black);
@@ -175,7 +179,6 @@ void MainWindow::buildCentralArea()
     properties->setAutoFillBackground(true);
     properties->setRootIsDecorated(false);
     properties->setSelectionMode(QAbstractItemView::NoSelection);
-    properties->setHeaderLabels({tr("Parameter"), tr("Value")});
 
     // The whole extraction, at the right of the status bar while one runs.
     wholeLabel = new QLabel;
@@ -197,9 +200,10 @@ void MainWindow::buildCentralArea()
     connect(tree, &ZoneTreeView::open, this, qOverload<QDir>(&MainWindow::open));
     tree->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree, &QWidget::customContextMenuRequested, this, &MainWindow::showTreeMenu);
-    connect(tree, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem *current, QTreeWidgetItem *) { currentItemChanged(current); });
-    connect(tree, &QTreeWidget::itemSelectionChanged, this, &MainWindow::itemSelectionChanged);
+    connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) { currentItemChanged(tree->zoneModel()->object(current)); });
+    connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::itemSelectionChanged);
+    connect(tree->zoneModel(), &ZoneTreeModel::titleEdited, this, &MainWindow::keepTitle);
 }
 
 void MainWindow::open()
@@ -263,11 +267,13 @@ void MainWindow::showZone(std::unique_ptr<DVDAZone> opened, const QString &path)
     }
     if (openZone) {
         ui->action_SelectAll->setEnabled(false);
-        tree->clear();
-        properties->clear();
+        tree->showZone(nullptr);
+        currentItemChanged(nullptr);
     }
     openZone = std::move(opened);
-    ZoneInfo(openZone.get(), tree, properties).fillTree();
+    tree->showZone(openZone.get());
+    showTitles();
+    itemSelectionChanged(); // a new model has nothing selected, and says so to nobody
     ui->action_SelectAll->setEnabled(true);
     ui->action_Album->setEnabled(true);
     // The list is in the zone item's properties and behind View > Zone Problems.
@@ -297,22 +303,26 @@ void MainWindow::copyPath()
 {
     if (!openZone)
         return;
-    const QString selector = selectorOf(ZoneInfo::itemObject(tree->currentItem()));
+    const QString selector = selectorOf(tree->currentObject());
     const QString zonePath = QDir::toNativeSeparators(openZone->source->origin);
     QGuiApplication::clipboard()->setText(selector.isEmpty() ? zonePath : zonePath + QLatin1Char(' ') + selector);
 }
 
-void MainWindow::currentItemChanged(QTreeWidgetItem *current)
+void MainWindow::currentItemChanged(const DVDAObject *current)
 {
-    properties->clear();
+    rows->removeRows(0, rows->rowCount());
     ui->action_CopyPath->setEnabled(current != nullptr);
-    if (DVDAObject *object = ZoneInfo::itemObject(current))
-        ZoneInfo(openZone.get(), tree, properties).populateRows(object);
+    if (!current)
+        return;
+    for (const PropertyRow &row : objectProperties(current))
+        rows->appendRow({new QStandardItem(row.label), new QStandardItem(row.value)});
+    properties->resizeColumnToContents(0);
+    properties->resizeColumnToContents(1);
 }
 
 void MainWindow::itemSelectionChanged()
 {
-    ui->action_Extract->setEnabled(!tree->selectedItems().isEmpty());
+    ui->action_Extract->setEnabled(tree->selectionModel()->hasSelection());
     ui->action_Verify->setEnabled(ui->action_Extract->isEnabled());
 }
 
@@ -433,10 +443,42 @@ void MainWindow::editAlbum()
         QMessageBox::warning(this, windowTitle(), tr("The album cannot be kept: %1").arg(error));
         return;
     }
-    // A rip under way tags the objects it has not begun with the new fields.
+    retag();
+}
+
+// A rip under way tags the objects it has not begun with the disc's fields as kept now.
+void MainWindow::retag()
+{
     ExtractOptions tagging;
+    QString error;
     if (running.isRunning() && loadTagging(&tagging, openZone.get(), QString(), QString(), &error))
         running.setTagging(tagging);
+}
+
+void MainWindow::showTitles()
+{
+    DiscMetadata stored;
+    QString error;
+    QHash<const DVDAObject *, QString> titles;
+    if (readDiscMetadata(storedMetadataPath(openZone->discId), &stored, &error))
+        walkZone(openZone.get(), [&](const ZoneNode &node) {
+            if (node.depth == 2 || node.depth == 3)
+                titles.insert(node.object, objectTitle(stored, node.object));
+        });
+    tree->zoneModel()->setTitles(titles);
+}
+
+void MainWindow::keepTitle(DVDAObject *object, const QString &title)
+{
+    QString error;
+    if (!openZone || !updateStoredMetadata(
+                         openZone.get(), [&](const QByteArray &json) { return withObjectTitle(json, object, title); },
+                         &error)) {
+        QMessageBox::warning(this, windowTitle(), tr("The title cannot be kept: %1").arg(error));
+        showTitles();
+        return;
+    }
+    retag();
 }
 
 void MainWindow::verify()
@@ -450,11 +492,7 @@ void MainWindow::verify()
 
 QList<DVDAObject *> MainWindow::selectedObjects() const
 {
-    QList<DVDAObject *> objects;
-    const QList<QTreeWidgetItem *> selected = tree->selectedItems();
-    for (QTreeWidgetItem *item : selected)
-        objects << ZoneInfo::itemObject(item);
-    return objects;
+    return tree->selectedObjects();
 }
 
 void MainWindow::startWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options)
@@ -491,14 +529,13 @@ void MainWindow::extractionFinished(const JobEnding &ending)
     delete bar;
     bar = nullptr;
     wholeLabel->clear();
-    markedItem = nullptr;
+    tree->zoneModel()->setRunning(nullptr);
     setExtractionState();
     tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // An object is done once the command has finished with its files: where it failed, was
     // killed or never came to them, the object is selected again to be tried again.
-    for (QTreeWidgetItemIterator it(tree); *it; ++it)
-        if (ending.commandUndone.contains(ZoneInfo::itemObject(*it)))
-            (*it)->setSelected(true);
+    for (const DVDAObject *undone : ending.commandUndone)
+        tree->setSelected(undone, true);
     if (closeWhenDone) {
         // The user is leaving: no message box that would outlive the window.
         close();
@@ -557,25 +594,13 @@ void MainWindow::showProgress(const ExtractionStatus &status)
 
 void MainWindow::objectStarted(DVDAObject *object)
 {
-    markedItem = nullptr;
-    const QList<QTreeWidgetItem *> selected = tree->selectedItems();
-    for (QTreeWidgetItem *item : selected) {
-        if (ZoneInfo::itemObject(item) != object)
-            continue;
-        markedItem = item;
-        markedBackground = item->background(0);
-        item->setSelected(false);
-        item->setBackground(0, QBrush(markedColour));
-        break;
-    }
+    tree->setSelected(object, false);
+    tree->zoneModel()->setRunning(object);
 }
 
-void MainWindow::objectFinished(DVDAObject *, const Result &result)
+void MainWindow::objectFinished(DVDAObject *object, const Result &result)
 {
-    if (!markedItem)
-        return;
-    // What failed stays selected, so the user sees it and can try again.
-    markedItem->setSelected(result != ResultCode::Succeeded);
-    markedItem->setBackground(0, markedBackground);
-    markedItem = nullptr;
+    // What failed is selected again, so the user sees it and can try again.
+    tree->setSelected(object, result != ResultCode::Succeeded);
+    tree->zoneModel()->setRunning(nullptr);
 }

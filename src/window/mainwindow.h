@@ -2,7 +2,6 @@
 // The program's window: the zone tree on the left, the rows of the current object on
 // the right, and the actions that open a zone and extract from it. It holds the open zone
 // and one extraction, which it drives and whose signals it shows.
-#include <QBrush>
 #include <QDir>
 #include <QMainWindow>
 #include <memory>
@@ -14,8 +13,8 @@ class DVDAZone;
 class QLabel;
 class QProgressBar;
 class QSplitter;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QStandardItemModel;
+class QTreeView;
 class ZoneTreeView;
 namespace Ui {
 class KestrovaUI;
@@ -33,7 +32,7 @@ public:
 
     DVDAZone *zone() const { return openZone.get(); }
     ZoneTreeView *treeView() const { return tree; }
-    QTreeWidget *propertiesView() const { return properties; }
+    QTreeView *propertiesView() const { return properties; }
     QSplitter *splitter() const { return panes; }
     // Laid over the status bar while an extraction runs; null otherwise.
     QProgressBar *progressBar() const { return bar; }
@@ -68,7 +67,8 @@ private:
     void copyPath();
     void setExtractionState();
     void placeProgressBar();
-    void currentItemChanged(QTreeWidgetItem *current);
+    // The properties pane shows the current object's rows.
+    void currentItemChanged(const DVDAObject *current);
     void itemSelectionChanged();
     void showToolbar();
     void showStatusbar();
@@ -78,6 +78,11 @@ private:
     // The job's question: the user replaces the files that exist already, or not.
     [[nodiscard]] bool replaceAllowed(const QStringList &existing, const QDir &folder);
     QList<DVDAObject *> selectedObjects() const;
+    // The titles the disc's metadata file gives, into the tree's title column.
+    void showTitles();
+    // A title typed into the tree, kept in the disc's metadata file.
+    void keepTitle(DVDAObject *object, const QString &title);
+    void retag();
     void objectStarted(DVDAObject *object);
     void objectFinished(DVDAObject *object, const Result &result);
     void showProgress(const ExtractionStatus &status);
@@ -86,14 +91,12 @@ private:
     std::unique_ptr<Ui::KestrovaUI> ui;
     std::unique_ptr<DVDAZone> openZone;
     ZoneTreeView *tree = nullptr;
-    QTreeWidget *properties = nullptr;
+    QTreeView *properties = nullptr;
+    QStandardItemModel *rows = nullptr; // the properties pane's
     QSplitter *panes = nullptr;
     QProgressBar *bar = nullptr; // lives exactly as long as the extraction runs
     QLabel *wholeLabel = nullptr; // the whole extraction's progress, empty when none runs
     ExtractionJob running;
-    // The tree item of the object being extracted, and its background before.
-    QTreeWidgetItem *markedItem = nullptr;
-    QBrush markedBackground;
     bool verifying = false;     // the walk running or last run is a verification
     bool closeWhenDone = false; // the window was closed during the extraction
 };

@@ -202,7 +202,7 @@ private slots:
         QCOMPARE(labels.first(), QString("Stream type"));
         QCOMPARE(labels.last(), QString("Major sync offset"));
         QVERIFY(labels.contains("Group 2 channel assignment"));
-        QCOMPARE(valueOf(open.track(0), "Stream type"), QString("Packed PCM"));
+        QCOMPARE(valueOf(open.track(0), "Stream type"), QString("MLP"));
         QCOMPARE(valueOf(open.track(0), "Major sync offset"), QString("321"));
         QCOMPARE(valueOf(open.track(0), "Channel assignment id"), QString("20"));
         QCOMPARE(valueOf(open.track(0), "Group 1 channel assignment"),

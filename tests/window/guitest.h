@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QTreeView>
 #include <QUrl>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -21,6 +22,7 @@
 
 #include "testzone/testzone.h"
 #include "window/mainwindow.h"
+#include "window/zonetreeview.h"
 
 namespace guitest {
 
@@ -93,6 +95,41 @@ struct ZoneWindows {
     std::unique_ptr<testzone::ZoneFolder> zoneFolder;
 };
 
+// The tree's node at path (rows from the zone down; {} is the zone), in column; invalid
+// where there is none.
+inline QModelIndex treeNode(const MainWindow &window, const QList<int> &path, int column = 0)
+{
+    const QAbstractItemModel *nodes = window.treeView()->model();
+    QModelIndex at = nodes->index(0, 0);
+    for (int row : path)
+        at = nodes->index(row, 0, at);
+    return at.siblingAtColumn(column);
+}
+
+inline DVDAObject *treeObject(const MainWindow &window, const QList<int> &path)
+{
+    return window.treeView()->zoneModel()->object(treeNode(window, path));
+}
+
+// One column of the properties pane: 0 the labels, 1 the values.
+inline QStringList propertyColumn(const MainWindow &window, int column)
+{
+    const QAbstractItemModel *rows = window.propertiesView()->model();
+    QStringList texts;
+    for (int row = 0; row < rows->rowCount(); ++row)
+        texts << rows->index(row, column).data().toString();
+    return texts;
+}
+
+// A click on the node at path, scrolled into sight first.
+inline void clickNode(const MainWindow &window, const QList<int> &path)
+{
+    ZoneTreeView *view = window.treeView();
+    const QModelIndex at = treeNode(window, path);
+    view->scrollTo(at);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, view->visualRect(at).center());
+}
+
 // Runs handle on the next modal widget that becomes active (it must close that widget).
 // Call before the code that runs the dialog; the handler runs inside its event loop.
 // The returned flag tells afterwards whether a modal widget was seen at all.
@@ -147,18 +184,24 @@ inline void clickIndicator(QAbstractButton *button)
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
 }
 
-// Drags urls onto a view and drops them, as the window system delivers them to its
-// viewport. Returns whether the drag was accepted on entering.
-inline bool dropUrls(QAbstractScrollArea *view, const QList<QUrl> &urls)
+// Drags urls onto a widget and drops them, as the window system delivers them. Returns
+// whether the drag was accepted on entering.
+inline bool dropUrls(QWidget *target, const QList<QUrl> &urls)
 {
     QMimeData data;
     data.setUrls(urls);
     const QPoint at(10, 10);
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view->viewport(), &enter);
+    QCoreApplication::sendEvent(target, &enter);
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view->viewport(), &drop);
+    QCoreApplication::sendEvent(target, &drop);
     return enter.isAccepted();
+}
+
+// The same onto a view, whose viewport takes them.
+inline bool dropUrls(QAbstractScrollArea *view, const QList<QUrl> &urls)
+{
+    return dropUrls(view->viewport(), urls);
 }
 
 } // namespace guitest

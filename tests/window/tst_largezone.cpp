@@ -69,34 +69,35 @@ private slots:
         window.open(QDir(folder.path()));
         qInfo("opening the zone of 20 tracks in the window took %lld ms", clock.elapsed());
 
-        QCOMPARE(window.treeView()->topLevelItemCount(), 1);
-        const QTreeWidgetItem *zoneItem = window.treeView()->topLevelItem(0);
-        QCOMPARE(zoneItem->text(0), QStringLiteral("AUDIO_TS.IFO"));
-        QCOMPARE(zoneItem->childCount(), 2);
+        const QAbstractItemModel *nodes = window.treeView()->model();
+        QCOMPARE(nodes->rowCount(), 1);
+        const QModelIndex zoneNode = nodes->index(0, 0);
+        QCOMPARE(zoneNode.data().toString(), QStringLiteral("AUDIO_TS.IFO"));
+        QCOMPARE(nodes->rowCount(zoneNode), 2);
 
         const std::vector<std::vector<int>> layout = {{8, 7}, {5}};
         int tracksSeen = 0;
         for (int ts = 0; ts < 2; ++ts) {
-            const QTreeWidgetItem *titlesetItem = zoneItem->child(ts);
-            QCOMPARE(titlesetItem->text(0), QStringLiteral("ATS_%1_0.IFO - Audio").arg(ts + 1, 2, 10, QLatin1Char('0')));
-            QCOMPARE(titlesetItem->childCount(), int(layout[ts].size()));
+            const QModelIndex titlesetNode = nodes->index(ts, 0, zoneNode);
+            QCOMPARE(titlesetNode.data().toString(), QStringLiteral("ATS_%1_0.IFO - Audio").arg(ts + 1, 2, 10, QLatin1Char('0')));
+            QCOMPARE(nodes->rowCount(titlesetNode), int(layout[ts].size()));
             quint32 block = 0;
             for (int ti = 0; ti < int(layout[ts].size()); ++ti) {
                 const int count = layout[ts][ti];
-                const QTreeWidgetItem *titleItem = titlesetItem->child(ti);
+                const QModelIndex titleNode = nodes->index(ti, 0, titlesetNode);
                 // 61 s per track: the title's length is the sum.
                 const int seconds = 61 * count;
-                QCOMPARE(titleItem->text(0),
+                QCOMPARE(titleNode.data().toString(),
                          QString::asprintf("Title %02d[0] - 00:%02d:%02d - %d tracks", ti + 1,
                                            seconds / 60, seconds % 60, count));
-                QCOMPARE(titleItem->childCount(), count);
+                QCOMPARE(nodes->rowCount(titleNode), count);
                 for (int tr = 0; tr < count; ++tr, block += 2, ++tracksSeen) {
-                    const QTreeWidgetItem *trackItem = titleItem->child(tr);
-                    QCOMPARE(trackItem->text(0),
+                    const QModelIndex trackNode = nodes->index(tr, 0, titleNode);
+                    QCOMPARE(trackNode.data().toString(),
                              QString::asprintf("Track %02d - 00:01:01 - (%08u-%08u)", tr + 1, block, block + 1));
-                    QCOMPARE(trackItem->childCount(), 1);
+                    QCOMPARE(nodes->rowCount(trackNode), 1);
                     // Indexes are numbered through the title.
-                    QCOMPARE(trackItem->child(0)->text(0),
+                    QCOMPARE(nodes->index(0, 0, trackNode).data().toString(),
                              QString::asprintf("%02d - 00:01:01 - (%08u-%08u)", tr + 1, block, block + 1));
                 }
             }

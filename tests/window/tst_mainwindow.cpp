@@ -15,7 +15,6 @@
 #include <QtTest>
 
 #include "window/mainwindow.h"
-#include "window/zoneinfo.h"
 #include "window/zonetreeview.h"
 #include "window/showresult.h"
 #include "guitest.h"
@@ -51,17 +50,18 @@ class TestMainWindow : public QObject {
     // The rows of the properties pane as "label=value".
     static QStringList shownRows(const MainWindow &window)
     {
+        const QStringList labels = guitest::propertyColumn(window, 0), values = guitest::propertyColumn(window, 1);
         QStringList rows;
-        for (int i = 0; i < window.propertiesView()->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem *item = window.propertiesView()->topLevelItem(i);
-            rows << item->text(0) + QLatin1Char('=') + item->text(1);
-        }
+        for (int i = 0; i < labels.size(); ++i)
+            rows << labels[i] + QLatin1Char('=') + values[i];
         return rows;
     }
 
-    static QTreeWidgetItem *firstTrackItem(const MainWindow &window)
+    static QModelIndex firstTrack(const MainWindow &window) { return guitest::treeNode(window, {0, 0, 0}); }
+    static int zoneRows(const MainWindow &window) { return window.treeView()->model()->rowCount(); }
+    static void select(const MainWindow &window, const QModelIndex &node, bool selected)
     {
-        return window.treeView()->topLevelItem(0)->child(0)->child(0)->child(0);
+        window.treeView()->setSelected(window.treeView()->zoneModel()->object(node), selected);
     }
 
     // Idle enabling with the zone state given.
@@ -69,7 +69,7 @@ class TestMainWindow : public QObject {
     {
         QVERIFY(guitest::action(w, "action_Open")->isEnabled());
         QVERIFY(guitest::action(w, "action_Extract")->isVisible());
-        QCOMPARE(guitest::action(w, "action_Extract")->isEnabled(), !w.treeView()->selectedItems().isEmpty());
+        QCOMPARE(guitest::action(w, "action_Extract")->isEnabled(), !w.treeView()->selectedObjects().isEmpty());
         QVERIFY(!guitest::action(w, "action_ExtractCancel")->isVisible());
         QCOMPARE(guitest::action(w, "action_SelectAll")->isEnabled(), zoneOpen);
         QVERIFY(w.treeView()->acceptDrops());
@@ -156,9 +156,10 @@ private slots:
         QCOMPARE(w->splitter()->orientation(), Qt::Horizontal);
         QCOMPARE(w->splitter()->widget(0), static_cast<QWidget *>(w->treeView()));
         QCOMPARE(w->splitter()->widget(1), static_cast<QWidget *>(w->propertiesView()));
-        QCOMPARE(w->propertiesView()->columnCount(), 2);
-        QCOMPARE(w->propertiesView()->headerItem()->text(0), QStringLiteral("Parameter"));
-        QCOMPARE(w->propertiesView()->headerItem()->text(1), QStringLiteral("Value"));
+        const QAbstractItemModel *rows = w->propertiesView()->model();
+        QCOMPARE(rows->columnCount(), 2);
+        QCOMPARE(rows->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Parameter"));
+        QCOMPARE(rows->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Value"));
         QCOMPARE(w->propertiesView()->selectionMode(), QAbstractItemView::NoSelection);
         QVERIFY(!w->propertiesView()->rootIsDecorated());
         QCOMPARE(w->propertiesView()->palette().color(QPalette::Inactive, QPalette::Base), QColor(227, 230, 228));
@@ -169,7 +170,7 @@ private slots:
         auto w = startWindow();
         verifyIdle(*w, false);
         QVERIFY(!guitest::action(*w, "action_Extract")->isEnabled());
-        QCOMPARE(w->treeView()->topLevelItemCount(), 0);
+        QCOMPARE(zoneRows(*w), 0);
     }
 
     void openingAZone()
@@ -178,25 +179,25 @@ private slots:
         w->open(QDir(small->path()));
         QCOMPARE(storedZoneDir(), QDir(small->path()).path());
         QVERIFY(w->zone());
-        QCOMPARE(w->treeView()->topLevelItemCount(), 1);
+        QCOMPARE(zoneRows(*w), 1);
         verifyIdle(*w, true);
         QVERIFY(!guitest::action(*w, "action_Extract")->isEnabled());
 
         // Extract follows the selection.
-        QTreeWidgetItem *track = firstTrackItem(*w);
-        track->setSelected(true);
+        const QModelIndex track = firstTrack(*w);
+        select(*w, track, true);
         QVERIFY(guitest::action(*w, "action_Extract")->isEnabled());
-        track->setSelected(false);
+        select(*w, track, false);
         QVERIFY(!guitest::action(*w, "action_Extract")->isEnabled());
 
         // The current item's rows are the object's property rows, in order.
-        w->treeView()->setCurrentItem(track);
+        w->treeView()->setCurrentIndex(track);
         QStringList expected;
-        for (const PropertyRow &row : objectProperties(ZoneInfo::itemObject(track)))
+        for (const PropertyRow &row : objectProperties(guitest::treeObject(*w, {0, 0, 0})))
             expected << row.label + QLatin1Char('=') + row.value;
         QVERIFY(!expected.isEmpty());
         QCOMPARE(shownRows(*w), expected);
-        w->treeView()->setCurrentItem(w->treeView()->topLevelItem(0));
+        w->treeView()->setCurrentIndex(guitest::treeNode(*w, {}));
         QCOMPARE(shownRows(*w).size(), 1);
         QVERIFY(shownRows(*w).first().startsWith(QStringLiteral("Disc ID=")));
     }
@@ -205,18 +206,18 @@ private slots:
     {
         auto w = startWindow();
         w->open(QDir(mixed->path()));
-        QCOMPARE(w->treeView()->topLevelItem(0)->childCount(), 2);
-        w->treeView()->setCurrentItem(firstTrackItem(*w));
+        QCOMPARE(w->treeView()->model()->rowCount(guitest::treeNode(*w, {})), 2);
+        w->treeView()->setCurrentIndex(firstTrack(*w));
         QVERIFY(!shownRows(*w).isEmpty());
 
         w->open(QDir(small->path()));
         QCOMPARE(storedZoneDir(), QDir(small->path()).path());
         QVERIFY(shownRows(*w).isEmpty());
-        QCOMPARE(w->treeView()->topLevelItemCount(), 1);
-        QTreeWidgetItem *zoneItem = w->treeView()->topLevelItem(0);
-        QCOMPARE(zoneItem->childCount(), 1);
-        QCOMPARE(zoneItem->child(0)->child(0)->childCount(), 2);
-        QCOMPARE(ZoneInfo::itemObject(zoneItem), static_cast<DVDAObject *>(w->zone()));
+        QCOMPARE(zoneRows(*w), 1);
+        const QAbstractItemModel *nodes = w->treeView()->model();
+        QCOMPARE(nodes->rowCount(guitest::treeNode(*w, {})), 1);
+        QCOMPARE(nodes->rowCount(guitest::treeNode(*w, {0, 0})), 2);
+        QCOMPARE(guitest::treeObject(*w, {}), static_cast<DVDAObject *>(w->zone()));
         verifyIdle(*w, true);
     }
 
@@ -227,7 +228,7 @@ private slots:
         QTemporaryDir plain;
         w->open(QDir(plain.path()));
         QCOMPARE(storedZoneDir(), QDir(plain.path()).path());
-        QCOMPARE(w->treeView()->topLevelItemCount(), 0);
+        QCOMPARE(zoneRows(*w), 0);
         QVERIFY(w->zone());
         QVERIFY(w->zone()->titlesets.empty());
         verifyIdle(*w, true);
@@ -292,7 +293,7 @@ private slots:
         QCOMPARE(handler.seen(), !image);
         QCOMPARE(warning.contains(QLatin1String("is not a UDF disc image")), !image);
         QVERIFY(w->zone());
-        QCOMPARE(w->treeView()->topLevelItem(0)->text(0), label);
+        QCOMPARE(guitest::treeNode(*w, {}).data().toString(), label);
         QCOMPARE(QDir(storedZoneDir()).absolutePath(),
                  QDir(image ? work.path() : mixed->path()).absolutePath());
     }
@@ -303,7 +304,7 @@ private slots:
         QVERIFY(guitest::dropUrls(w->treeView(), {QUrl::fromLocalFile(mixed->filePath(QStringLiteral("AUDIO_TS.IFO")))}));
         QCOMPARE(QDir(storedZoneDir()).absolutePath(), QDir(mixed->path()).absolutePath());
         QVERIFY(w->zone());
-        QCOMPARE(w->treeView()->topLevelItem(0)->childCount(), 2);
+        QCOMPARE(w->treeView()->model()->rowCount(guitest::treeNode(*w, {})), 2);
     }
 
     void runningExtractionLocksTheZone()
@@ -311,7 +312,7 @@ private slots:
         auto w = startWindow();
         w->open(QDir(small->path()));
         DVDAZone *zone = w->zone();
-        firstTrackItem(*w)->setSelected(true);
+        select(*w, firstTrack(*w), true);
 
         // A verification runs, held at its first block by the titleset's I/O lock: the
         // window is busy.
@@ -334,7 +335,7 @@ private slots:
         hold.unlock();
         QVERIFY(QTest::qWaitFor([&] { return !w->extraction().isRunning() && report.seen(); }, 10000));
         verifyIdle(*w, true);
-        firstTrackItem(*w)->setSelected(true); // the verified track was deselected
+        select(*w, firstTrack(*w), true); // the verified track was deselected
         QVERIFY(guitest::action(*w, "action_Extract")->isEnabled());
     }
 
@@ -452,7 +453,7 @@ private slots:
     {
         auto w = startWindow();
         w->open(QDir(small->path()));
-        w->treeView()->setCurrentItem(firstTrackItem(*w));
+        w->treeView()->setCurrentIndex(firstTrack(*w));
         guitest::action(*w, "action_CopyPath")->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), small->path() + " 1/1/1");
     }
@@ -463,13 +464,12 @@ private slots:
     {
         auto w = startWindow();
         w->open(QDir(small->path()));
-        QTreeWidget *tree = w->treeView();
-        QTreeWidgetItem *track = firstTrackItem(*w);
-        QTreeWidgetItem *second = track->parent()->child(1);
-        tree->setCurrentItem(second);
-        const QList<QTreeWidgetItem *> selected = tree->selectedItems();
-        QCOMPARE(selected, QList<QTreeWidgetItem *>{second});
-        tree->scrollToItem(track);
+        ZoneTreeView *tree = w->treeView();
+        const QModelIndex track = firstTrack(*w);
+        tree->setCurrentIndex(guitest::treeNode(*w, {0, 0, 1}));
+        const QList<DVDAObject *> selected = tree->selectedObjects();
+        QCOMPARE(selected, QList<DVDAObject *>{guitest::treeObject(*w, {0, 0, 1})});
+        tree->scrollTo(track);
         QStringList entries;
         QTimer poll;
         poll.setInterval(10);
@@ -484,14 +484,14 @@ private slots:
             guitest::action(*w, "action_CopyPath")->trigger();
         });
         poll.start();
-        const QPoint at = tree->visualItemRect(track).center();
+        const QPoint at = tree->visualRect(track).center();
         QContextMenuEvent click(QContextMenuEvent::Mouse, at, tree->viewport()->mapToGlobal(at));
         QCoreApplication::sendEvent(tree->viewport(), &click);
         QCOMPARE(entries, (QStringList{guitest::action(*w, "action_Extract")->text(),
                                        guitest::action(*w, "action_Verify")->text(), "-",
                                        "&Properties", guitest::action(*w, "action_CopyPath")->text()}));
-        QCOMPARE(tree->currentItem(), track);
-        QCOMPARE(tree->selectedItems(), selected);
+        QCOMPARE(tree->currentIndex(), track);
+        QCOMPARE(tree->selectedObjects(), selected);
         QCOMPARE(QGuiApplication::clipboard()->text(), small->path() + " 1/1/1");
     }
 

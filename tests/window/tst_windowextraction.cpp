@@ -6,13 +6,13 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QtTest>
 
 #include "zone/dvdazone.h"
 #include "window/albumdialog.h"
 #include "window/extractdialog.h"
 #include "ui_extract.h"
-#include "window/zoneinfo.h"
 #include "window/zonetreeview.h"
 #include "guitest.h"
 #include "guizones.h"
@@ -38,16 +38,25 @@ class TestWindowExtraction : public QObject {
     QString gatedCommand;
     QStringList lastDetails;
 
-    static QTreeWidgetItem *trackItem(const MainWindow &w, int title, int track)
+    static DVDAObject *trackObject(const MainWindow &w, int title, int track)
     {
-        return w.treeView()->topLevelItem(0)->child(0)->child(title - 1)->child(track - 1);
+        return guitest::treeObject(w, {0, title - 1, track - 1});
+    }
+    static bool isSelected(const MainWindow &w, int title, int track)
+    {
+        return w.treeView()->selectedObjects().contains(trackObject(w, title, track));
+    }
+    static QImage iconOf(const MainWindow &w, int title, int track)
+    {
+        const QModelIndex node = guitest::treeNode(w, {0, title - 1, track - 1});
+        return node.data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage();
     }
 
     std::unique_ptr<MainWindow> windowWithSelection(const Tracks &tracks)
     {
         auto w = fixture.openWindow();
         for (const auto &track : tracks)
-            trackItem(*w, track.first, track.second)->setSelected(true);
+            w->treeView()->setSelected(trackObject(*w, track.first, track.second), true);
         return w;
     }
 
@@ -120,7 +129,7 @@ class TestWindowExtraction : public QObject {
         QCOMPARE(w.treeView()->selectionMode(),
                  running ? QAbstractItemView::NoSelection : QAbstractItemView::ExtendedSelection);
         if (!running)
-            QCOMPARE(guitest::action(w, "action_Extract")->isEnabled(), !w.treeView()->selectedItems().isEmpty());
+            QCOMPARE(guitest::action(w, "action_Extract")->isEnabled(), !w.treeView()->selectedObjects().isEmpty());
     }
 
     // Waits for the end; the texts of the message boxes shown, each closed at once. The
@@ -225,6 +234,9 @@ private slots:
         QFETCH(QString, files);
         QFETCH(Tracks, stillSelected);
         auto w = windowWithSelection(tracks);
+        QList<QImage> icons;
+        for (const auto &track : tracks)
+            icons << iconOf(*w, track.first, track.second);
         startExtraction(*w, command, convert);
         QCOMPARE(w->extraction().status().runsJobs, !command.isEmpty());
 
@@ -240,15 +252,16 @@ private slots:
         QCOMPARE(names.size(), files.count(' ') + 1);
         for (int i = 0; i < names.size(); ++i)
             QVERIFY2(names[i].endsWith(files.section(' ', i, i)), qPrintable(names[i]));
-        QList<QTreeWidgetItem *> expected;
+        QList<DVDAObject *> expected;
         for (const auto &track : stillSelected)
-            expected << trackItem(*w, track.first, track.second);
-        QList<QTreeWidgetItem *> selected = w->treeView()->selectedItems();
+            expected << trackObject(*w, track.first, track.second);
+        QList<DVDAObject *> selected = w->treeView()->selectedObjects();
         std::sort(expected.begin(), expected.end());
         std::sort(selected.begin(), selected.end());
         QCOMPARE(selected, expected);
-        for (const auto &track : tracks)
-            QCOMPARE(trackItem(*w, track.first, track.second)->background(0), QBrush());
+        // The running mark is gone: every track has its own icon again.
+        for (int i = 0; i < tracks.size(); ++i)
+            QCOMPARE(iconOf(*w, tracks[i].first, tracks[i].second), icons[i]);
     }
 
     // A choice made in the dialog, as a user does: FLAC gives a .flac file, "One file per
@@ -327,7 +340,7 @@ private slots:
         QVERIFY(first.open(QIODevice::WriteOnly) && first.write("first rip") == 9);
         first.close();
 
-        trackItem(*w, 1, 1)->setSelected(true);
+        w->treeView()->setSelected(trackObject(*w, 1, 1), true);
         QString question;
         DialogThenBox asked([&](QMessageBox *m) {
             question = m->text() + ' ' + m->informativeText();
@@ -342,7 +355,7 @@ private slots:
                                .arg(out->path(), firstFile));
         if (answer == "Cancel") {
             verifyEnabling(*w, false);
-            QCOMPARE(w->treeView()->selectedItems(), QList<QTreeWidgetItem *>{trackItem(*w, 1, 1)});
+            QCOMPARE(w->treeView()->selectedObjects(), QList<DVDAObject *>{trackObject(*w, 1, 1)});
             QCOMPARE(dumpzone::fileBytes(path), QByteArray("first rip"));
             return;
         }
@@ -359,10 +372,20 @@ private slots:
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", data.path().toUtf8());
         auto w = windowWithSelection({{1, 1}});
-        guitest::ModalHandler album([](QWidget *modal) {
+        // The track's title typed into the tree, and a cover dropped on the dialog (a file
+        // that is no image is not taken).
+        QVERIFY(w->treeView()->model()->setData(guitest::treeNode(*w, {0, 0, 0}, ZoneTreeModel::ColumnTitle), "Dawn"));
+        const QString cover = data.filePath("front.png"), notes = data.filePath("notes.txt");
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QVERIFY(image.save(cover) && QFile(notes).open(QIODevice::WriteOnly));
+        guitest::ModalHandler album([&](QWidget *modal) {
             if (auto *dialog = qobject_cast<AlbumDialog *>(modal)) {
                 QTest::keyClicks(dialog->field("ALBUM"), "Night Songs");
                 QTest::keyClicks(dialog->field("ARTIST"), "The Band");
+                QVERIFY(!guitest::dropUrls(dialog, {QUrl::fromLocalFile(notes)}));
+                QVERIFY(guitest::dropUrls(dialog, {QUrl::fromLocalFile(cover)}));
+                QCOMPARE(dialog->field("cover")->text(), cover);
                 dialog->accept();
                 return;
             }
@@ -379,7 +402,11 @@ private slots:
         QCOMPARE(flacs.size(), 1);
         QByteArray tags;
         QCOMPARE(testzone::runTool("metaflac", {"--export-tags-to=-", out->filePath(flacs[0])}, &tags), QString());
-        QVERIFY2(tags.contains("ALBUM=Night Songs\n") && tags.contains("ARTIST=The Band\n"), tags.constData());
+        QVERIFY2(tags.contains("ALBUM=Night Songs\n") && tags.contains("ARTIST=The Band\n") && tags.contains("TITLE=Dawn\n"),
+                 tags.constData());
+        QByteArray picture;
+        QCOMPARE(testzone::runTool("metaflac", {"--list", "--block-type=PICTURE", out->filePath(flacs[0])}, &picture), QString());
+        QVERIFY2(picture.contains("width: 40") && picture.contains("MIME type: image/png"), picture.constData());
     }
 
     // Album fields filled in while a rip runs tag the objects it has not begun: the first
@@ -493,13 +520,13 @@ private slots:
         QFETCH(QString, command);
         QFETCH(QString, status);
         auto w = windowWithSelection({{2, 3}});
-        QTreeWidgetItem *item = trackItem(*w, 2, 3);
         {
             QMutexLocker hold(&w->zone()->titlesets[0]->ioMutex);
             startExtraction(*w, command);
             QVERIFY(statusShows(*w, qPrintable(status)));
-            QCOMPARE(item->background(0), QBrush(QColor(180, 0, 0))); // marked
-            QVERIFY(!item->isSelected());
+            // Marked with the running icon, not selected.
+            QCOMPARE(iconOf(*w, 2, 3), QApplication::style()->standardIcon(QStyle::SP_MediaPlay).pixmap(16, 16).toImage());
+            QVERIFY(!isSelected(*w, 2, 3));
             // The middle third of the status bar, also after a resize.
             QCOMPARE(w->progressBar()->parentWidget(), static_cast<QWidget *>(w->statusBar()));
             for (int width : {640, 901}) {
@@ -511,7 +538,7 @@ private slots:
             QVERIFY(w->progressBar()->isVisible());
             QCOMPARE(w->progressBar()->palette().color(QPalette::Inactive, QPalette::Base), QColor(96, 96, 96));
             // The whole beside it: no object done yet, the bytes up to the held block.
-            const auto *track = static_cast<const AOBObject *>(ZoneInfo::itemObject(item));
+            const auto *track = static_cast<const AOBObject *>(trackObject(*w, 2, 3));
             QCOMPARE(wholeText(*w).section("  ", 0, 1),
                      QString("0/1 objects  %1/%2 MB")
                          .arg((12 - track->firstBlock()) * 2048 / 1e6, 0, 'f', 1)
@@ -570,9 +597,9 @@ private slots:
         verifyEnabling(*w, false);
         QCOMPARE(outputFiles(), QStringList{firstFile});
         QCOMPARE(QFileInfo(out->filePath(firstFile)).size(), size);
-        QVERIFY(trackItem(*w, 2, 1)->isSelected());
+        QVERIFY(isSelected(*w, 2, 1));
         // The first file's command was killed: its track is not done either.
-        QVERIFY(trackItem(*w, 1, 1)->isSelected());
+        QVERIFY(isSelected(*w, 1, 1));
     }
 
     // A stop while only the command runs ("Finishing..."): the track whose file the
@@ -585,7 +612,7 @@ private slots:
         QVERIFY(statusShows(*w, "[Jobs:1] Finishing..."));
         pressCtrlE(*w);
         QCOMPARE(awaitMessages(*w, 5000), QStringList{"Extraction cancelled by user request."});
-        QCOMPARE(w->treeView()->selectedItems(), QList<QTreeWidgetItem *>{trackItem(*w, 2, 1)});
+        QCOMPARE(w->treeView()->selectedObjects(), QList<DVDAObject *>{trackObject(*w, 2, 1)});
     }
 };
 

@@ -50,7 +50,7 @@ private slots:
         auto w = guitest::startWindow();
         w->open(QDir(t.folder->path()));
         QVERIFY(!guitest::action(*w, "action_Verify")->isEnabled());
-        w->treeView()->topLevelItem(0)->child(0)->child(0)->child(0)->setSelected(true);
+        w->treeView()->setSelected(guitest::treeObject(*w, {0, 0, 0}), true);
         QVERIFY(guitest::action(*w, "action_Verify")->isEnabled() && guitest::action(*w, "action_Extract")->isEnabled());
 
         QString seen = "(nothing)", copied, reported;
