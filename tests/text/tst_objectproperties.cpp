@@ -169,6 +169,10 @@ private slots:
         QCOMPARE(valueOf(zero.track(0), "Disc space utilization"),
                  QString("48.83 %"));
 
+        // A stream 7 bytes larger than its plain size (200000 and 199993): 0.00 %, not "-0.00 %".
+        OpenZone even(dumpzone::consecutiveTracks(pcmPacks(QList<int>(100, 2000)), {0}, 93747));
+        QCOMPARE(valueOf(even.track(0), "PCM compression"), QString("0.00 %"));
+
         // An index whose last block is one before its first takes no space on disc.
         testzone::Zone description;
         testzone::Titleset &titleset = description.titlesets.emplace_back();
