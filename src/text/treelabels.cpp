@@ -26,15 +26,17 @@ QString titlesetKindWord(const DVDATitleset *titleset)
 }
 
 // Track and index labels share the time and block range tail.
-QString blockRange(const AOBObject *object)
+QString timeAndBlocks(const AOBObject *object, BlockRange range)
 {
+    if (range == BlockRange::Left)
+        return object->timeText();
     return QString::asprintf("%s - (%08d-%08d)", qUtf8Printable(object->timeText()),
                              int(object->firstBlock()), int(object->lastBlock()));
 }
 
 } // namespace
 
-QString treeLabel(const DVDAObject *object)
+QString treeLabel(const DVDAObject *object, BlockRange range)
 {
     if (!object)
         return QString();
@@ -62,11 +64,11 @@ QString treeLabel(const DVDAObject *object)
     }
     case KindTrack: {
         const auto *track = static_cast<const DVDATrack *>(object);
-        return QString::asprintf("Track %02d - ", int(track->number)) + blockRange(track);
+        return QString::asprintf("Track %02d - ", int(track->number)) + timeAndBlocks(track, range);
     }
     case KindIndex: {
         const auto *index = static_cast<const DVDASectorPointer *>(object);
-        return QString::asprintf("%02d - ", int(index->number)) + blockRange(index);
+        return QString::asprintf("%02d - ", int(index->number)) + timeAndBlocks(index, range);
     }
     default:
         return QString();
@@ -88,7 +90,9 @@ TreeFacts treeFacts(const DVDAObject *object)
     const bool two = info.group2Channels > 0;
     facts.channels = two ? QStringLiteral("%1 + %2").arg(info.group1Channels).arg(info.group2Channels)
                          : QString::number(info.group1Channels);
-    const bool differ = two && (info.group2SampleRate != info.group1SampleRate || info.group2Bits != info.group1Bits);
+    // A group 2 whose rate the header leaves unsaid (0) runs at group 1's.
+    const bool differ = two && info.group2SampleRate > 0
+                        && (info.group2SampleRate != info.group1SampleRate || info.group2Bits != info.group1Bits);
     facts.rate = differ ? QStringLiteral("%1/%2 + %3/%4")
                               .arg(info.group1SampleRate / 1000.0).arg(info.group1Bits)
                               .arg(info.group2SampleRate / 1000.0).arg(info.group2Bits)

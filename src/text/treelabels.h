@@ -5,8 +5,12 @@
 
 class DVDAObject;
 
+// Whether a track's or index's label ends with its block range, as the command line
+// lists it; the window leaves it to the properties and shows what users choose by instead.
+enum class BlockRange { Shown, Left };
+
 // The label of a zone, titleset, title, track or index as the tree shows it.
-QString treeLabel(const DVDAObject *object);
+QString treeLabel(const DVDAObject *object, BlockRange range = BlockRange::Shown);
 
 // What users choose a track by, for the tree's columns: "PCM" or "MLP", the channels
 // ("2", or "2 + 4" for two groups) and rate and depth ("96 kHz / 24 bit", or

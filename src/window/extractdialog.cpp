@@ -29,7 +29,6 @@ enum class Stored {
     Flag,       // a box's check state, read back as checked when not 0
     Text,
     Number,
-    Format,     // the format's name, "wav" or "flac"
 };
 
 struct SettingKey {
@@ -39,10 +38,9 @@ struct SettingKey {
     QVariant fallback;
 };
 
-// Every setting of the dialog but the output folder, under the keys earlier versions wrote.
+// Every setting of the dialog but the output folder and what is written, under the keys
+// earlier versions wrote.
 const SettingKey settingKeys[] = {
-    {"Store", Stored::Bool, [](const Ui::ExtractUI &f) -> QWidget * { return f.radioStore; }, true},
-    {"Convert", Stored::Bool, [](const Ui::ExtractUI &f) -> QWidget * { return f.radioConvert; }, false},
     {"Merge", Stored::CheckState, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkMerge; }, 0},
     {"Split", Stored::CheckState, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkSplit; }, 0},
     {"Downmix", Stored::CheckState, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkDownmix; }, 0},
@@ -53,13 +51,17 @@ const SettingKey settingKeys[] = {
     {"Cache", Stored::Number, [](const Ui::ExtractUI &f) -> QWidget * { return f.spinCache; }, 1000},
     {"Delete", Stored::Flag, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkDelete; }, 0},
     {"Messages", Stored::CheckState, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkMessages; }, 0},
-    {"Format", Stored::Format, [](const Ui::ExtractUI &f) -> QWidget * { return f.comboFormat; }, "wav"},
     {"Compression", Stored::Number, [](const Ui::ExtractUI &f) -> QWidget * { return f.spinCompression; }, 5},
     {"PerTitle", Stored::Bool, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkPerTitle; }, false},
     {"NameTemplate", Stored::Text, [](const Ui::ExtractUI &f) -> QWidget * { return f.editName; }, QString()},
 };
 
 const char folderKey[] = "ExtractDir";
+// What is written, kept as earlier versions did: Store or Convert, and the format of
+// Convert by its name, "wav" or "flac".
+const char storeKey[] = "Store";
+const char convertKey[] = "Convert";
+const char formatKey[] = "Format";
 
 void loadSetting(const SettingKey &setting, QWidget *widget, const QVariant &value)
 {
@@ -80,9 +82,6 @@ void loadSetting(const SettingKey &setting, QWidget *widget, const QVariant &val
     case Stored::Number:
         static_cast<QSpinBox *>(widget)->setValue(value.toInt());
         break;
-    case Stored::Format:
-        static_cast<QComboBox *>(widget)->setCurrentIndex(value.toString() == QLatin1String("flac") ? 1 : 0);
-        break;
     }
 }
 
@@ -98,9 +97,6 @@ QVariant savedSetting(const SettingKey &setting, const QWidget *widget)
         return static_cast<const QLineEdit *>(widget)->text();
     case Stored::Number:
         return static_cast<const QSpinBox *>(widget)->value();
-    case Stored::Format:
-        return static_cast<const QComboBox *>(widget)->currentIndex() == 1 ? QStringLiteral("flac")
-                                                                           : QStringLiteral("wav");
     }
     return QVariant();
 }
@@ -112,18 +108,15 @@ ExtractDialog::ExtractDialog(QWidget *parent) : QDialog(parent), ui(std::make_un
     loadAppResources();
     ui->setupUi(this);
     connect(ui->buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->extractRun, &QPushButton::clicked, this, [this] {
-        if (QDir(folder).exists())
-            accept();
-    });
+    connect(ui->extractRun, &QPushButton::clicked, this, &ExtractDialog::acceptWithFolder);
     connect(ui->extractDir, &QPushButton::clicked, this, &ExtractDialog::chooseFolder);
     // A folder typed or pasted counts as one chosen.
     connect(ui->editDir, &QLineEdit::textEdited, this, [this](const QString &text) { setFolder(text.trimmed()); });
-    for (QAbstractButton *button : {static_cast<QAbstractButton *>(ui->radioStore),
-                                    static_cast<QAbstractButton *>(ui->radioConvert),
+    for (QAbstractButton *button : {static_cast<QAbstractButton *>(ui->radioFlac),
+                                    static_cast<QAbstractButton *>(ui->radioWave),
+                                    static_cast<QAbstractButton *>(ui->radioStore),
                                     static_cast<QAbstractButton *>(ui->checkRun)})
-        connect(button, &QAbstractButton::clicked, this, &ExtractDialog::updateState);
-    connect(ui->comboFormat, &QComboBox::currentIndexChanged, this, &ExtractDialog::updateState);
+        connect(button, &QAbstractButton::toggled, this, &ExtractDialog::updateState);
     for (QCheckBox *box : {ui->checkMerge, ui->checkSplit, ui->checkDownmix})
         connect(box, &QCheckBox::clicked, this, [this, box] { keepOneGroupChoice(box); });
     connect(ui->editName, &QLineEdit::textChanged, this, &ExtractDialog::showNames);
@@ -140,7 +133,15 @@ void ExtractDialog::loadSettings()
         if (QDir(dir).exists())
             ui->editDir->setText(dir);
     }
-    ui->radioStore->setChecked(true); // unless another mode was kept
+    // A first run writes FLAC; after that, what was written last.
+    const bool known = settings.contains(QLatin1String(storeKey)) || settings.contains(QLatin1String(convertKey));
+    const bool flac = settings.value(QLatin1String(formatKey)).toString() == QLatin1String("flac");
+    if (!known)
+        ui->radioFlac->setChecked(true);
+    else if (settings.value(QLatin1String(convertKey)).toBool())
+        (flac ? ui->radioFlac : ui->radioWave)->setChecked(true);
+    else
+        ui->radioStore->setChecked(true);
     for (const SettingKey &setting : settingKeys)
         loadSetting(setting, setting.widget(*ui), settings.value(QLatin1String(setting.key), setting.fallback));
     updateState();
@@ -150,6 +151,9 @@ void ExtractDialog::saveSettings()
 {
     UserSettings settings;
     settings.setValue(QLatin1String(folderKey), folder);
+    settings.setValue(QLatin1String(storeKey), ui->radioStore->isChecked());
+    settings.setValue(QLatin1String(convertKey), !ui->radioStore->isChecked());
+    settings.setValue(QLatin1String(formatKey), ui->radioFlac->isChecked() ? QStringLiteral("flac") : QStringLiteral("wav"));
     for (const SettingKey &setting : settingKeys)
         settings.setValue(QLatin1String(setting.key), savedSetting(setting, setting.widget(*ui)));
 }
@@ -158,11 +162,7 @@ ExtractOptions ExtractDialog::options() const
 {
     ExtractOptions options;
     options.outputDir = QDir(folder);
-    options.mode = ModeNone;
-    if (ui->radioStore->isChecked())
-        options.mode = ModeStore;
-    if (ui->radioConvert->isChecked())
-        options.mode = ModeConvert;
+    options.mode = ui->radioStore->isChecked() ? ModeStore : ModeConvert;
     options.merge = isChecked(ui->checkMerge);
     options.split = isChecked(ui->checkSplit);
     options.downmix = isChecked(ui->checkDownmix);
@@ -173,7 +173,7 @@ ExtractOptions ExtractDialog::options() const
     options.cache = ui->spinCache->value();
     options.deleteFiles = isChecked(ui->checkDelete);
     options.logMessages = isChecked(ui->checkMessages);
-    options.format = ui->comboFormat->currentIndex() == 1 ? OutputFormat::Flac : OutputFormat::Wave;
+    options.format = ui->radioFlac->isChecked() ? OutputFormat::Flac : OutputFormat::Wave;
     options.compression = ui->spinCompression->value();
     options.perTitle = ui->checkPerTitle->isChecked();
     options.nameTemplate = ui->editName->text().trimmed();
@@ -188,18 +188,45 @@ void ExtractDialog::setNamePreview(std::function<QStringList(const ExtractOption
 
 void ExtractDialog::updateState()
 {
-    ui->extractRun->setEnabled(!ui->editDir->text().trimmed().isEmpty() && QDir(folder).exists());
-    const bool convert = ui->radioConvert->isChecked();
-    for (QCheckBox *box : {ui->checkMerge, ui->checkSplit, ui->checkDownmix, ui->checkErrors, ui->checkOldFormat})
+    showFolderState();
+    const bool convert = !ui->radioStore->isChecked();
+    for (QCheckBox *box : {ui->checkMerge, ui->checkSplit, ui->checkDownmix, ui->checkErrors})
         box->setEnabled(convert);
-    ui->comboFormat->setEnabled(convert);
-    ui->spinCompression->setEnabled(convert && ui->comboFormat->currentIndex() == 1);
-    ui->checkOldFormat->setEnabled(convert && ui->comboFormat->currentIndex() == 0);
+    ui->spinCompression->setEnabled(ui->radioFlac->isChecked());
+    ui->staticCompression->setEnabled(ui->radioFlac->isChecked());
+    ui->checkOldFormat->setEnabled(ui->radioWave->isChecked());
     const bool run = ui->checkRun->isChecked();
     ui->editCommand->setEnabled(run);
+    ui->staticCommand->setEnabled(run);
     ui->spinCache->setEnabled(run);
     ui->checkDelete->setEnabled(run);
     showNames();
+}
+
+// Extract is on once a folder is given; the line under it says why it is off, or that a
+// folder not there yet will be made.
+void ExtractDialog::showFolderState()
+{
+    const bool given = !ui->editDir->text().trimmed().isEmpty();
+    ui->extractRun->setEnabled(given);
+    if (!given)
+        ui->labelFolderState->setText(tr("Choose the folder the files go to: Extract is off until then."));
+    else if (!QDir(folder).exists())
+        ui->labelFolderState->setText(tr("This folder does not exist yet: Extract creates it."));
+    else
+        ui->labelFolderState->clear();
+}
+
+void ExtractDialog::acceptWithFolder()
+{
+    if (ui->editDir->text().trimmed().isEmpty())
+        return;
+    if (!QDir(folder).exists() && !QDir().mkpath(folder)) {
+        ui->labelFolderState->setText(
+            tr("The folder %1 cannot be created; choose another.").arg(QDir::toNativeSeparators(folder)));
+        return;
+    }
+    accept();
 }
 
 void ExtractDialog::chooseFolder()

@@ -1,5 +1,6 @@
 #pragma once
-// The dialog shown before every extraction: output folder, mode, wave and FLAC options,
+// The dialog shown before every extraction: output folder, what to write (FLAC, wave or
+// the stored stream) and its options, the layout of channels and files,
 // file names (with the names the template gives) and the command to run. Its choices are
 // kept in the user settings between runs.
 #include <QDialog>
@@ -32,6 +33,9 @@ public:
 
 private:
     void updateState();
+    void showFolderState();
+    // Extract: the folder is made when it is not there yet, then the dialog accepted.
+    void acceptWithFolder();
     void chooseFolder();
     void setFolder(const QString &path);
     // Checking one of the three group boxes unchecks the other two.

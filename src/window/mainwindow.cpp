@@ -189,8 +189,9 @@ void MainWindow::buildCentralArea()
     panes->addWidget(tree);
     panes->addWidget(properties);
     panes->setWindowTitle(tr("Splitter"));
-    panes->setStretchFactor(0, 100);
-    panes->setStretchFactor(1, 162);
+    // The tree has the columns users choose by; the properties are short rows.
+    panes->setStretchFactor(0, 162);
+    panes->setStretchFactor(1, 100);
     setCentralWidget(panes);
     // The placeholder's tool buttons went with it.
     ui->centralwidget = nullptr;

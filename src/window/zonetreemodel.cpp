@@ -183,7 +183,7 @@ QVariant ZoneTreeModel::data(const QModelIndex &index, int role) const
     switch (index.column()) {
     case ColumnName:
         if (display)
-            return treeLabel(node->object);
+            return treeLabel(node->object, BlockRange::Left);
         if (role == Qt::DecorationRole)
             return node->object == running ? runningIcon : node->icon;
         return QVariant();

@@ -1,5 +1,5 @@
 // The tree labels as data: the texts the window and the command line show for each
-// kind of object, built from objects made in memory.
+// kind of object, and the window's columns of a track, built from objects made in memory.
 #include <QtTest>
 
 #include "zone/dvdatitleset.h"
@@ -74,6 +74,49 @@ private slots:
         track.number = 123;
         first->first = 0;
         QCOMPARE(treeLabel(&track), QStringLiteral("Track 123 - 00:01:02 - (00000000-99999999)"));
+        // The window leaves the range to the properties.
+        QCOMPARE(treeLabel(&track, BlockRange::Left), QStringLiteral("Track 123 - 00:01:02"));
+        QCOMPARE(treeLabel(first, BlockRange::Left), QStringLiteral("07 - 00:00:00"));
+    }
+
+    // The tree's columns of a track: format, channels, rate and depth.
+    void trackFacts_data()
+    {
+        QTest::addColumn<int>("subStream");
+        QTest::addColumn<QList<int>>("groups"); // channels, rate, bits of group 1, then group 2
+        QTest::addColumn<QStringList>("facts");
+        QTest::newRow("stereo PCM") << int(SUBSTREAM_PCM) << QList<int>{2, 96000, 24, 0, 0, 0}
+                                    << QStringList{"PCM", "2", "96 kHz / 24 bit"};
+        QTest::newRow("44.1 kHz") << int(SUBSTREAM_PCM) << QList<int>{2, 44100, 16, 0, 0, 0}
+                                  << QStringList{"PCM", "2", "44.1 kHz / 16 bit"};
+        QTest::newRow("two groups alike") << int(SUBSTREAM_MLP) << QList<int>{2, 48000, 24, 4, 48000, 24}
+                                          << QStringList{"MLP", "2 + 4", "48 kHz / 24 bit"};
+        QTest::newRow("two groups differ") << int(SUBSTREAM_MLP) << QList<int>{3, 96000, 24, 3, 48000, 16}
+                                           << QStringList{"MLP", "3 + 3", "96/24 + 48/16"};
+        QTest::newRow("group 2 rate unsaid") << int(SUBSTREAM_MLP) << QList<int>{2, 48000, 16, 4, 0, 0}
+                                             << QStringList{"MLP", "2 + 4", "48 kHz / 16 bit"};
+        QTest::newRow("header not read") << int(SUBSTREAM_MLP) << QList<int>{0, 0, 0, 0, 0, 0}
+                                         << QStringList{"MLP", "", ""};
+        QTest::newRow("no audio") << 0 << QList<int>{0, 0, 0, 0, 0, 0} << QStringList{"", "", ""};
+    }
+    void trackFacts()
+    {
+        QFETCH(int, subStream);
+        QFETCH(QList<int>, groups);
+        QFETCH(QStringList, facts);
+        DVDATrack track;
+        StreamInfo &info = track.streamInfo;
+        info.subStreamId = quint8(subStream);
+        info.group1Channels = groups[0];
+        info.group1SampleRate = groups[1];
+        info.group1Bits = groups[2];
+        info.group2Channels = groups[3];
+        info.group2SampleRate = groups[4];
+        info.group2Bits = groups[5];
+        const TreeFacts shown = treeFacts(&track);
+        QCOMPARE((QStringList{shown.format, shown.channels, shown.rate}), facts);
+        // No node: no facts.
+        QVERIFY(treeFacts(nullptr).format.isEmpty());
     }
 };
 

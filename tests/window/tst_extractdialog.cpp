@@ -1,7 +1,10 @@
-// The extraction dialog: its first-use state, the enabling rules, the three group boxes
-// that exclude each other, the settings it writes and reads, and the options it gives.
+// The extraction dialog: its first-use state, what to write and its default, the enabling
+// rules, the three group boxes that exclude each other, tooltips, mnemonics and tab order,
+// the settings it writes and reads, the options it gives, and a folder not there yet.
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
+#include <QRadioButton>
 #include <QSettings>
 #include <QtTest>
 
@@ -41,9 +44,10 @@ class TestExtractDialog : public QObject {
         return dialog;
     }
 
-    QList<QCheckBox *> waveBoxes(ExtractDialog &d)
+    // What only decoding uses.
+    QList<QCheckBox *> decodeBoxes(ExtractDialog &d)
     {
-        return {d.form().checkMerge, d.form().checkSplit, d.form().checkDownmix, d.form().checkErrors, d.form().checkOldFormat};
+        return {d.form().checkMerge, d.form().checkSplit, d.form().checkDownmix, d.form().checkErrors};
     }
 
 private slots:
@@ -64,28 +68,23 @@ private slots:
         ExtractDialog d;
         QCOMPARE(d.objectName(), QStringLiteral("ExtractUI"));
         QCOMPARE(d.windowTitle(), QStringLiteral("Extract Track/Title/Titleset"));
-        QCOMPARE(d.minimumSize(), QSize(370, 530));
-        QCOMPARE(d.maximumSize(), QSize(370, 530));
-        QCOMPARE(d.font().pointSize(), 8);
         QCOMPARE(d.windowModality(), Qt::ApplicationModal);
         QVERIFY(!d.form().extractRun->icon().isNull());
         QVERIFY(!d.form().extractDir->icon().isNull());
         QVERIFY(d.form().extractRun->isDefault());
         QVERIFY(!d.form().extractDir->autoDefault());
-        QCOMPARE(d.form().extractRun->text(), QStringLiteral("Extract"));
-        for (QWidget *w : QList<QWidget *>{d.form().checkMerge, d.form().checkSplit, d.form().checkOldFormat, d.form().staticCache, d.form().editDir})
-            QVERIFY2(!w->toolTip().isEmpty(), qPrintable(w->objectName()));
-        // Both radio buttons share the dialog, so they exclude each other.
-        QCOMPARE(d.form().radioStore->parentWidget(), &d);
-        QCOMPARE(d.form().radioConvert->parentWidget(), &d);
+        // The three choices of what to write share their box, so they exclude each other.
+        QCOMPARE(d.form().radioFlac->parentWidget(), d.form().groupWrite);
+        QCOMPARE(d.form().radioWave->parentWidget(), d.form().groupWrite);
+        QCOMPARE(d.form().radioStore->parentWidget(), d.form().groupWrite);
 
-        // Tab order as the user moves through the dialog.
-        const QList<QWidget *> order = {d.form().editDir,     d.form().extractDir,      d.form().radioStore,
-                                        d.form().radioConvert, d.form().checkMerge,     d.form().checkSplit,
-                                        d.form().checkOldFormat, d.form().comboFormat,  d.form().spinCompression,
-                                        d.form().checkRun,    d.form().editCommand,     d.form().checkDelete,
-                                        d.form().checkMessages, d.form().editName,      d.form().extractRun,
-                                        d.form().buttonCancel};
+        // Tab order runs top to bottom, the buttons last.
+        const QList<QWidget *> order = {
+            d.form().editDir,      d.form().extractDir,    d.form().radioFlac,    d.form().spinCompression,
+            d.form().radioWave,    d.form().checkOldFormat, d.form().radioStore,  d.form().checkMerge,
+            d.form().checkSplit,   d.form().checkDownmix,  d.form().checkPerTitle, d.form().checkErrors,
+            d.form().editName,     d.form().checkRun,      d.form().editCommand,  d.form().spinCache,
+            d.form().checkDelete,  d.form().checkMessages, d.form().extractRun,   d.form().buttonCancel};
         // Walking the focus chain from each, the next of these widgets met is its successor.
         for (int i = 0; i + 1 < order.size(); ++i) {
             QWidget *next = order[i]->nextInFocusChain();
@@ -93,17 +92,94 @@ private slots:
                 next = next->nextInFocusChain();
             QVERIFY2(next == order[i + 1], qPrintable(order[i]->objectName()));
         }
+        for (int i = 1; i < order.size(); ++i)
+            QVERIFY2(order[i - 1]->mapTo(&d, QPoint()).y() <= order[i]->mapTo(&d, QPoint()).y(),
+                     qPrintable(order[i]->objectName()));
+    }
+
+    // Every control says what it does and has a key of its own: a button in its text, a
+    // field or spin box in its label's.
+    void everyControlHasATooltipAndAMnemonic()
+    {
+        auto d = openDialog();
+        guitest::clickIndicator(d->form().checkRun); // the command's controls enabled too
+        QMap<QChar, QString> keys;
+        for (QWidget *control : d->findChildren<QWidget *>()) {
+            if (!qobject_cast<QAbstractButton *>(control) && !qobject_cast<QLineEdit *>(control)
+                && !qobject_cast<QAbstractSpinBox *>(control))
+                continue;
+            if (control->parentWidget() && qobject_cast<QAbstractSpinBox *>(control->parentWidget()))
+                continue; // a spin box's own line edit
+            QVERIFY2(!control->toolTip().isEmpty(), qPrintable(control->objectName()));
+            QString text;
+            if (auto *button = qobject_cast<QAbstractButton *>(control))
+                text = button->text();
+            for (QLabel *label : d->findChildren<QLabel *>())
+                if (label->buddy() == control)
+                    text = label->text();
+            const qsizetype amp = text.indexOf(QLatin1Char('&'));
+            QVERIFY2(amp >= 0 && amp + 1 < text.size(), qPrintable(control->objectName() + ": " + text));
+            const QChar key = text.at(amp + 1).toLower();
+            QVERIFY2(!keys.contains(key), qPrintable(control->objectName() + " and " + keys.value(key)));
+            keys.insert(key, control->objectName());
+        }
+        QCOMPARE(keys.size(), 20);
+        // The long tooltip is rich text, which Qt wraps.
+        QVERIFY(Qt::mightBeRichText(d->form().editName->toolTip()));
+    }
+
+    // A first run writes FLAC; later runs what was written last, under the keys earlier
+    // versions kept.
+    void writeChoiceFromSettings_data()
+    {
+        QTest::addColumn<QVariantMap>("stored");
+        QTest::addColumn<QString>("checked");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<OutputFormat>("format");
+        QTest::newRow("first run") << QVariantMap{} << "radioFlac" << int(ModeConvert) << OutputFormat::Flac;
+        QTest::newRow("store") << QVariantMap{{"Store", true}, {"Convert", false}} << "radioStore" << int(ModeStore)
+                               << OutputFormat::Wave;
+        QTest::newRow("neither kept") << QVariantMap{{"Store", false}, {"Convert", false}} << "radioStore"
+                                      << int(ModeStore) << OutputFormat::Wave;
+        QTest::newRow("wave") << QVariantMap{{"Convert", true}, {"Format", "wav"}} << "radioWave" << int(ModeConvert)
+                              << OutputFormat::Wave;
+        QTest::newRow("convert, no format") << QVariantMap{{"Convert", true}} << "radioWave" << int(ModeConvert)
+                                            << OutputFormat::Wave;
+        QTest::newRow("flac") << QVariantMap{{"Convert", true}, {"Format", "flac"}} << "radioFlac" << int(ModeConvert)
+                              << OutputFormat::Flac;
+    }
+    void writeChoiceFromSettings()
+    {
+        QFETCH(QVariantMap, stored);
+        QFETCH(QString, checked);
+        QFETCH(int, mode);
+        QFETCH(OutputFormat, format);
+        for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+            store(it.key(), it.value());
+        auto d = openDialog();
+        QVERIFY(d->findChild<QRadioButton *>(checked)->isChecked());
+        QCOMPARE(d->options().mode, mode);
+        if (mode == ModeConvert)
+            QCOMPARE(d->options().format, format);
+        // Saved back the same way.
+        d->saveSettings();
+        QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+        QCOMPARE(settings.value("Store").toBool(), mode == ModeStore);
+        QCOMPARE(settings.value("Convert").toBool(), mode == ModeConvert);
+        if (mode == ModeConvert)
+            QCOMPARE(settings.value("Format").toString(), QString(format == OutputFormat::Flac ? "flac" : "wav"));
     }
 
     void firstUse()
     {
         auto d = openDialog();
-        QVERIFY(d->form().radioStore->isChecked());
-        QVERIFY(!d->form().radioConvert->isChecked());
-        for (QCheckBox *box : waveBoxes(*d)) {
-            QVERIFY2(!box->isEnabled(), qPrintable(box->objectName()));
+        QVERIFY(d->form().radioFlac->isChecked());
+        for (QCheckBox *box : decodeBoxes(*d)) {
+            QVERIFY2(box->isEnabled(), qPrintable(box->objectName()));
             QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
         }
+        QVERIFY(d->form().spinCompression->isEnabled());
+        QVERIFY(!d->form().checkOldFormat->isEnabled());
         QVERIFY(!d->form().checkRun->isChecked());
         QVERIFY(!d->form().editCommand->isEnabled());
         QVERIFY(!d->form().spinCache->isEnabled());
@@ -111,7 +187,9 @@ private slots:
         QVERIFY(d->form().checkMessages->isEnabled());
         QCOMPARE(d->form().spinCache->value(), 1000);
         QVERIFY(d->form().editDir->text().isEmpty());
+        // Extract is off, and the dialog says why.
         QVERIFY(!d->form().extractRun->isEnabled());
+        QVERIFY(d->form().labelFolderState->text().startsWith("Choose the folder the files go to"));
 
         // The disabled run button does not accept the dialog.
         QTest::mouseClick(d->form().extractRun, Qt::LeftButton);
@@ -122,28 +200,25 @@ private slots:
     void modeAndRunEnableTheirBoxes()
     {
         auto d = openDialog();
-        guitest::clickIndicator(d->form().radioConvert);
-        QVERIFY(d->form().radioConvert->isChecked());
-        QVERIFY(!d->form().radioStore->isChecked());
-        for (QCheckBox *box : waveBoxes(*d))
-            QVERIFY2(box->isEnabled(), qPrintable(box->objectName()));
-
         // The compression level is FLAC's, the old header WAV's.
-        QVERIFY(d->form().comboFormat->isEnabled());
+        guitest::clickIndicator(d->form().radioWave);
+        QVERIFY(d->form().radioWave->isChecked() && !d->form().radioFlac->isChecked());
+        QVERIFY(d->form().checkOldFormat->isEnabled());
         QVERIFY(!d->form().spinCompression->isEnabled());
-        d->form().comboFormat->setCurrentIndex(1);
+        guitest::clickIndicator(d->form().radioFlac);
         QVERIFY(d->form().spinCompression->isEnabled());
         QVERIFY(!d->form().checkOldFormat->isEnabled());
-        d->form().comboFormat->setCurrentIndex(0);
-        QVERIFY(d->form().checkOldFormat->isEnabled());
+        for (QCheckBox *box : decodeBoxes(*d))
+            QVERIFY2(box->isEnabled(), qPrintable(box->objectName()));
 
-        // Store again: the boxes are disabled but keep what was checked.
+        // The stored stream: the boxes are disabled but keep what was checked.
         guitest::clickIndicator(d->form().checkDownmix);
         QVERIFY(d->form().checkDownmix->isChecked());
         guitest::clickIndicator(d->form().radioStore);
         QVERIFY(d->form().radioStore->isChecked());
-        for (QCheckBox *box : waveBoxes(*d))
+        for (QCheckBox *box : decodeBoxes(*d))
             QVERIFY2(!box->isEnabled(), qPrintable(box->objectName()));
+        QVERIFY(!d->form().spinCompression->isEnabled() && !d->form().checkOldFormat->isEnabled());
         QVERIFY(d->form().checkDownmix->isChecked());
         QVERIFY(d->options().downmix);
         QCOMPARE(d->options().mode, int(ModeStore));
@@ -165,7 +240,7 @@ private slots:
     void groupBoxesExcludeEachOther()
     {
         auto d = openDialog();
-        guitest::clickIndicator(d->form().radioConvert);
+        guitest::clickIndicator(d->form().radioWave);
         auto state = [&d] {
             return QString::number(d->form().checkMerge->isChecked()) + QString::number(d->form().checkSplit->isChecked())
                 + QString::number(d->form().checkDownmix->isChecked());
@@ -198,7 +273,7 @@ private slots:
         {
             auto d = openDialog();
             QTest::keyClicks(d->form().editDir, outputDir.path());
-            guitest::clickIndicator(d->form().radioConvert);
+            guitest::clickIndicator(d->form().radioWave);
             guitest::clickIndicator(d->form().checkSplit);
             guitest::clickIndicator(d->form().checkErrors);
             guitest::clickIndicator(d->form().checkRun);
@@ -206,7 +281,7 @@ private slots:
             d->form().spinCache->setValue(250);
             guitest::clickIndicator(d->form().checkDelete);
             guitest::clickIndicator(d->form().checkMessages);
-            d->form().comboFormat->setCurrentIndex(1);
+            guitest::clickIndicator(d->form().radioFlac);
             d->form().spinCompression->setValue(8);
             QTest::keyClicks(d->form().editName, QStringLiteral("%track% [%channels%]"));
             d->saveSettings();
@@ -238,7 +313,7 @@ private slots:
         QCOMPARE(d->options().outputDir.path(), outputDir.path());
         QCOMPARE(d->form().editDir->text(), outputDir.path());
         QVERIFY(d->form().extractRun->isEnabled());
-        QVERIFY(d->form().radioConvert->isChecked());
+        QVERIFY(d->form().radioFlac->isChecked());
         QVERIFY(!d->form().radioStore->isChecked());
         QVERIFY(!d->form().checkMerge->isChecked());
         QVERIFY(d->form().checkSplit->isChecked());
@@ -296,10 +371,8 @@ private slots:
         auto d = openDialog();
         QVERIFY(d->form().editDir->text().isEmpty());
         QVERIFY(!d->form().extractRun->isEnabled());
+        QVERIFY(d->form().labelFolderState->text().startsWith("Choose the folder the files go to"));
         QCOMPARE(d->options().outputDir.path(), gone);
-        // Even a direct call cannot accept a directory that does not exist.
-        QMetaObject::invokeMethod(d.get(), "on_extractRun_clicked");
-        QVERIFY(d->isVisible());
     }
 
     void cacheKeptInRange_data()
@@ -320,15 +393,6 @@ private slots:
         auto d = openDialog();
         QCOMPARE(d->form().spinCache->value(), shown);
         QCOMPARE(d->options().cache, shown);
-    }
-
-    void storedConvertFalseKeepsStore()
-    {
-        store(QStringLiteral("Convert"), false);
-        store(QStringLiteral("Store"), false);
-        auto d = openDialog();
-        QVERIFY(d->form().radioStore->isChecked());
-        QCOMPARE(d->options().mode, int(ModeStore));
     }
 
     // The folder is asked for as a folder: the one the chooser is in can be chosen as it
@@ -365,36 +429,48 @@ private slots:
         }
     }
 
-    // The keys a user presses: a folder typed into the field (Extract follows whether it
-    // exists), Enter extracts, Esc and Cancel leave.
+    // The keys a user presses: a folder typed into the field, Enter extracts (making the
+    // folder when it is not there yet), Esc and Cancel leave. A folder that cannot be made
+    // keeps the dialog open with the reason.
     void keysAndTypedFolder_data()
     {
-        QTest::addColumn<QString>("typed"); // in the temporary folder; "-" a folder not there
+        QTest::addColumn<QString>("typed"); // in the temporary folder
         QTest::addColumn<QString>("press"); // "enter", "escape" or "cancel"
-        QTest::addColumn<int>("result");
-        QTest::newRow("typed folder, Enter") << "typed" << "enter" << int(QDialog::Accepted);
-        QTest::newRow("missing folder, Enter") << "-" << "enter" << -1;
-        QTest::newRow("Escape") << "typed" << "escape" << int(QDialog::Rejected);
-        QTest::newRow("Cancel") << "typed" << "cancel" << int(QDialog::Rejected);
+        QTest::addColumn<int>("result");    // -1: the dialog stays open
+        QTest::addColumn<QString>("note");  // under the folder, before the key
+        const QString made = "This folder does not exist yet: Extract creates it.";
+        QTest::newRow("typed folder, Enter") << "typed" << "enter" << int(QDialog::Accepted) << "";
+        QTest::newRow("missing folder, Enter") << "new/deeper" << "enter" << int(QDialog::Accepted) << made;
+        QTest::newRow("under a file, Enter") << "file/deeper" << "enter" << -1 << made;
+        QTest::newRow("Escape") << "missing" << "escape" << int(QDialog::Rejected) << made;
+        QTest::newRow("Cancel") << "typed" << "cancel" << int(QDialog::Rejected) << "";
     }
     void keysAndTypedFolder()
     {
         QFETCH(QString, typed);
         QFETCH(QString, press);
         QFETCH(int, result);
+        QFETCH(QString, note);
         QVERIFY(QDir(outputDir.path()).mkpath(QStringLiteral("typed")));
+        QFile(outputDir.filePath("file")).open(QIODevice::WriteOnly);
         auto d = openDialog();
         QVERIFY(!d->form().extractRun->isEnabled());
         d->form().editDir->setFocus();
-        QTest::keyClicks(d->form().editDir, outputDir.filePath(typed == "-" ? "missing" : typed));
-        QCOMPARE(d->form().extractRun->isEnabled(), typed != "-");
+        QTest::keyClicks(d->form().editDir, outputDir.filePath(typed));
+        QVERIFY(d->form().extractRun->isEnabled());
+        QCOMPARE(d->form().labelFolderState->text(), note);
         if (press == "cancel")
             QTest::mouseClick(d->form().buttonCancel, Qt::LeftButton);
         else
             QTest::keyClick(d->form().editDir, press == "enter" ? Qt::Key_Return : Qt::Key_Escape);
         QCOMPARE(d->isVisible(), result < 0);
-        if (result < 0)
+        if (result < 0) {
+            QCOMPARE(d->form().labelFolderState->text(),
+                     QString("The folder %1 cannot be created; choose another.").arg(outputDir.filePath(typed)));
             return;
+        }
+        // Only Extract makes the folder.
+        QCOMPARE(QDir(outputDir.filePath(typed)).exists(), typed == "typed" || result == QDialog::Accepted);
         QCOMPARE(d->result(), result);
         if (result == QDialog::Accepted)
             QCOMPARE(d->options().outputDir.path(), outputDir.filePath(typed));

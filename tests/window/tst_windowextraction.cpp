@@ -296,9 +296,10 @@ private slots:
         guitest::ModalHandler handler([choice](QWidget *modal) {
             if (auto *dialog = qobject_cast<ExtractDialog *>(modal)) {
                 if (choice == "flac") {
-                    dialog->form().comboFormat->setCurrentIndex(dialog->form().comboFormat->findText("FLAC"));
+                    guitest::clickIndicator(dialog->form().radioFlac);
                     QVERIFY(dialog->form().spinCompression->isEnabled());
                 } else {
+                    guitest::clickIndicator(dialog->form().radioWave);
                     dialog->form().checkPerTitle->setChecked(true);
                 }
                 QTest::mouseClick(dialog->form().extractRun, Qt::LeftButton);
@@ -467,8 +468,8 @@ private slots:
     {
         QTest::addColumn<QString>("nameTemplate");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("the program's own") << "" << "track-01-01[0]-01-[L-R]-16-48000.pcm and 1 more";
-        QTest::newRow("subfolders") << "%title%/%track%" << "01/01.pcm and 1 more";
+        QTest::newRow("the program's own") << "" << "track-01-01[0]-01-[L-R]-16-48000.flac and 1 more";
+        QTest::newRow("subfolders") << "%title%/%track%" << "01/01.flac and 1 more";
     }
     void dialogShowsTheNames()
     {
@@ -476,6 +477,8 @@ private slots:
         QFETCH(QString, shown);
         QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
         settings.setValue(QStringLiteral("ExtractDir"), out->path());
+        settings.setValue(QStringLiteral("Convert"), true);
+        settings.setValue(QStringLiteral("Format"), "flac");
         auto w = windowWithSelection({{1, 1}, {2, 1}});
         QString label;
         guitest::ModalHandler handler([&](QWidget *modal) {
@@ -498,6 +501,7 @@ private slots:
         auto w = windowWithSelection({{1, 1}, {2, 1}});
         QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
         settings.setValue(QStringLiteral("ExtractDir"), out->path());
+        settings.setValue(QStringLiteral("Convert"), false);
         QString said;
         DialogThenBox box([&](QMessageBox *m) { said = m->text(); });
         pressCtrlE(*w);

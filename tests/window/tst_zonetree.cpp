@@ -100,19 +100,19 @@ private slots:
                                    << "tree_title.png" << enabled << true << 0 << noFacts;
         QTest::newRow("two tracks, tagged") << QList<int>{0, 2} << "Title 01[1] - 00:00:05 - 2 tracks"
                                             << "tree_title.png" << enabled << true << 2 << noFacts;
-        QTest::newRow("pcm track") << QList<int>{0, 0, 0} << "Track 01 - 00:01:04 - (00000000-00000003)"
+        QTest::newRow("pcm track") << QList<int>{0, 0, 0} << "Track 01 - 00:01:04"
                                    << "tree_track_pcm.png" << standard << false << 2 << pcm;
-        QTest::newRow("index 1") << QList<int>{0, 0, 0, 0} << "01 - 00:00:32 - (00000000-00000001)"
+        QTest::newRow("index 1") << QList<int>{0, 0, 0, 0} << "01 - 00:00:32"
                                  << "tree_index.png" << standard << false << 0 << pcm;
-        QTest::newRow("index 2") << QList<int>{0, 0, 0, 1} << "02 - 00:00:32 - (00000002-00000003)"
+        QTest::newRow("index 2") << QList<int>{0, 0, 0, 1} << "02 - 00:00:32"
                                  << "tree_index.png" << standard << false << 0 << pcm;
-        QTest::newRow("mlp track") << QList<int>{0, 2, 0} << "Track 01 - 00:00:03 - (00000004-00000005)"
+        QTest::newRow("mlp track") << QList<int>{0, 2, 0} << "Track 01 - 00:00:03"
                                    << "tree_track_mlp.png" << standard << false << 1 << mlp;
-        QTest::newRow("mlp index") << QList<int>{0, 2, 0, 0} << "01 - 00:00:03 - (00000004-00000005)"
+        QTest::newRow("mlp index") << QList<int>{0, 2, 0, 0} << "01 - 00:00:03"
                                    << "tree_index.png" << standard << false << 0 << mlp;
-        QTest::newRow("unknown track") << QList<int>{0, 2, 1} << "Track 02 - 00:00:02 - (00000006-00000007)"
+        QTest::newRow("unknown track") << QList<int>{0, 2, 1} << "Track 02 - 00:00:02"
                                        << "tree_track_unk.png" << standard << false << 1 << noFacts;
-        QTest::newRow("its index") << QList<int>{0, 2, 1, 0} << "02 - 00:00:02 - (00000006-00000007)"
+        QTest::newRow("its index") << QList<int>{0, 2, 1, 0} << "02 - 00:00:02"
                                    << "tree_index.png" << standard << false << 0 << noFacts;
     }
 
