@@ -16,10 +16,11 @@ struct ProgressState : ExtractionStatus {
     QStringList objects;
 };
 
-// "track 1/1/3  block 1234 (1000-5678)  5%  jobs waiting: 2", "track 1/1/3 5%, track
-// 1/1/4 80%", "Waiting...  jobs waiting: 2", "Finishing...  jobs waiting: 1"; the jobs
-// part only when a command runs.
-QString progressText(const ProgressState &state);
+// "track 1/1/3  block 1234 (1000-5678)  5%  jobs waiting: 2  |  WHOLE", "track 1/1/3 5%,
+// track 1/1/4 80%", "Waiting...  jobs waiting: 2", "Finishing...  jobs waiting: 1"; the jobs
+// part only when a command runs. Narrower than width characters when width is given: the
+// block numbers are dropped first, then the whole, and the rest ends at a word.
+[[nodiscard]] QString progressText(const ProgressState &state, int width = 0);
 
 class ProgressDisplay {
 public:

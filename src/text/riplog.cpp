@@ -1,5 +1,7 @@
 #include "text/riplog.h"
 
+#include "text/counted.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -75,12 +77,12 @@ QString runSummaryText(const ExtractionReport &report)
     }
     for (const CommandRecord &command : report.commands)
         failures += !command.ok;
-    QString text = tr("%n file(s) written", files);
+    QString text = tr("%1 written").arg(countOf(files, tr("file"), tr("files")));
     if (partial > 0)
         text += tr(" (%n partial)", partial);
     text += tr(", %1 MB, in %2").arg(bytes / 1e6, 0, 'f', 1).arg(elapsedText(report.elapsedMs));
     if (failures > 0)
-        text += tr(", %n failure(s)", failures);
+        text += QStringLiteral(", ") + countOf(failures, tr("failure"), tr("failures"));
     return text;
 }
 
@@ -176,5 +178,5 @@ QString outcomeText(const ExtractionReport &report, bool objectsLeftOut, const R
         what << tr("objects the zone's damage hid were left out");
     if (log.failed())
         what << tr("the rip log cannot be written (%1)").arg(log.where());
-    return tr("Extracted %n file(s); ", filesWritten(report)) + what.join(QStringLiteral("; ")) + QLatin1Char('.');
+    return tr("Extracted %1; ").arg(countOf(filesWritten(report), tr("file"), tr("files"))) + what.join(QStringLiteral("; ")) + QLatin1Char('.');
 }

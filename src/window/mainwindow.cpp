@@ -44,6 +44,7 @@ const char splitterKey[] = "SplitterState";
 enum {
     refreshIntervalMs = 500, // status bar and progress bar while an extraction runs
     doneMessageMs = 2000,
+    progressBarWidth = 140,
 };
 
 void setPaletteColour(QPalette &palette, QPalette::ColorRole role, const QColor &colour)
@@ -350,12 +351,6 @@ void MainWindow::showAbout()
     dialog.exec();
 }
 
-void MainWindow::resizeEvent(QResizeEvent *event)
-{
-    QMainWindow::resizeEvent(event);
-    placeProgressBar();
-}
-
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (!running.isRunning()) {
@@ -512,8 +507,8 @@ void MainWindow::startWalk(const QList<DVDAObject *> &objects, const ExtractOpti
     }
     setExtractionState();
 
-    // Laid over the middle of the status bar by hand, not by its layout.
-    bar = new QProgressBar(ui->statusbar);
+    // The whole run's share, at the right end of the status bar.
+    bar = new QProgressBar;
     bar->setAutoFillBackground(true);
     QPalette barPalette = bar->palette();
     setPaletteColour(barPalette, QPalette::Base, QColor(96, 96, 96));
@@ -521,7 +516,8 @@ void MainWindow::startWalk(const QList<DVDAObject *> &objects, const ExtractOpti
     bar->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     bar->setOrientation(Qt::Horizontal);
     bar->setRange(0, 100);
-    placeProgressBar();
+    bar->setFixedWidth(progressBarWidth);
+    ui->statusbar->addPermanentWidget(bar);
     bar->show();
 }
 
@@ -566,16 +562,6 @@ void MainWindow::stopExtraction()
     running.stop();
 }
 
-void MainWindow::placeProgressBar()
-{
-    if (!bar)
-        return;
-    const int width = ui->statusbar->width();
-    const int height = ui->statusbar->height();
-    const int margin = height > 7 ? 2 : 0;
-    bar->setGeometry(width / 2 - (width / 3) / 2, margin, width / 3, height - 2 * margin);
-}
-
 void MainWindow::showProgress(const ExtractionStatus &status)
 {
     // Once every object is done, only the command may still run: no share to show.
@@ -586,11 +572,9 @@ void MainWindow::showProgress(const ExtractionStatus &status)
     if (closeWhenDone)
         return; // the status bar says why the window waits
     ui->statusbar->showMessage(extractionStatusText(status), 0);
-    wholeLabel->setText(wholeProgressText(status.whole));
-    if (bar) {
-        bar->setValue(progressPercent(status.firstBlock, status.currentBlock, status.lastBlock));
-        bar->setVisible(!status.waiting);
-    }
+    wholeLabel->setText(readProgressText(status.whole));
+    if (bar)
+        bar->setValue(wholePercent(status.whole));
 }
 
 void MainWindow::objectStarted(DVDAObject *object)

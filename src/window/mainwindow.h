@@ -34,12 +34,11 @@ public:
     ZoneTreeView *treeView() const { return tree; }
     QTreeView *propertiesView() const { return properties; }
     QSplitter *splitter() const { return panes; }
-    // Laid over the status bar while an extraction runs; null otherwise.
+    // At the right of the status bar while an extraction runs; null otherwise.
     QProgressBar *progressBar() const { return bar; }
     const Extraction &extraction() const { return running.run(); }
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 public slots:
@@ -66,7 +65,6 @@ private:
     void showProblems();
     void copyPath();
     void setExtractionState();
-    void placeProgressBar();
     // The properties pane shows the current object's rows.
     void currentItemChanged(const DVDAObject *current);
     void itemSelectionChanged();

@@ -65,11 +65,11 @@ inline QStringList linesOf(const QByteArray &bytes)
     return lines;
 }
 
-// The lines without the summary of what was written ("2 file(s) written, ..."), which
+// The lines without the summary of what was written ("2 files written, ..."), which
 // comes before the failures listed and the result.
 inline QStringList withoutSummary(QStringList lines)
 {
-    lines.removeIf([](const QString &line) { return line.contains(QLatin1String(" file(s) written")); });
+    lines.removeIf([](const QString &line) { return QRegularExpression(QStringLiteral("\\d+ files? written")).match(line).hasMatch(); });
     return lines;
 }
 

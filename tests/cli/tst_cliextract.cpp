@@ -33,7 +33,7 @@ void TestCliExtract::storeWritesTheStreams()
     QVERIFY(run.out.isEmpty());
     // Not a terminal: plain lines, no progress line; what was written before the result.
     QStringList lines = linesOf(run.err);
-    QVERIFY2(QRegularExpression(QStringLiteral("^2 file\\(s\\) written, 0\\.1 MB, in 0:00:0\\d$"))
+    QVERIFY2(QRegularExpression(QStringLiteral("^2 files written, 0\\.1 MB, in 0:00:0\\d$"))
                  .match(lines.value(4)).hasMatch(), qPrintable(lines.value(4)));
     lines.removeAt(4);
     QCOMPARE(lines,
@@ -244,7 +244,7 @@ void TestCliExtract::damagedZonesListTheirProblems()
     QCOMPARE(lines.first(), QStringLiteral("kestrova-cli: ") + problem);
     QCOMPARE(lines.last(), exitCode == 0 ? QStringLiteral("Extraction succeeded.")
                            : files == 0 ? lines.last()
-                                        : QStringLiteral("Extracted 1 file(s); objects the zone's damage hid were left out."));
+                                        : QStringLiteral("Extracted 1 file; objects the zone's damage hid were left out."));
     if (exitCode != 0 && files > 0) // named again before it
         QCOMPARE(lines.value(lines.size() - 2), QStringLiteral("kestrova-cli: ") + problem);
     QVERIFY(!run.err.contains("--help"));

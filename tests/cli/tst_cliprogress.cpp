@@ -132,7 +132,7 @@ void TestCliProgress::statusLineOnATerminalShowsTheWhole()
             seen.append(buffer, got);
         }
     };
-    const QRegularExpression whole(QStringLiteral("\\|  \\d+/99 objects  [0-9.]+/[0-9.]+ MB  [0-9.]+x real time  "
+    const QRegularExpression whole(QStringLiteral("\\|  \\d+/99 objects  [0-9.]+/[0-9.]+ MB read  [0-9.]+x real time  "
                                                   "\\d+:\\d\\d left"));
     QElapsedTimer clock;
     clock.start();
@@ -155,18 +155,27 @@ void TestCliProgress::statusLineOnATerminalShowsTheWhole()
 void TestCliProgress::progressLine_data()
 {
     QTest::addColumn<QStringList>("objects");
+    QTest::addColumn<int>("width"); // the terminal's; 0: none
     QTest::addColumn<QString>("text");
-    QTest::newRow("one worker") << QStringList{}
-        << "track 1/1/3  block 150 (100-199)  50%  jobs waiting: 2";
-    QTest::newRow("one of two running") << QStringList{"track 1/1/3 50%"}
-        << "track 1/1/3  block 150 (100-199)  50%  jobs waiting: 2";
-    QTest::newRow("two running") << QStringList{"track 1/1/3 50%", "track 1/1/4 7%"}
-        << "track 1/1/3 50%, track 1/1/4 7%  jobs waiting: 2";
+    const QString whole = "  |  1/4 objects  25.0/100.0 MB read  25.0x real time  0:06 left";
+    QTest::newRow("one worker") << QStringList{} << 0
+        << "track 1/1/3  block 150 (100-199)  50%  jobs waiting: 2" + whole;
+    QTest::newRow("one of two running") << QStringList{"track 1/1/3 50%"} << 0
+        << "track 1/1/3  block 150 (100-199)  50%  jobs waiting: 2" + whole;
+    QTest::newRow("two running") << QStringList{"track 1/1/3 50%", "track 1/1/4 7%"} << 0
+        << "track 1/1/3 50%, track 1/1/4 7%  jobs waiting: 2" + whole;
+    QTest::newRow("wide terminal") << QStringList{} << 200
+        << "track 1/1/3  block 150 (100-199)  50%  jobs waiting: 2" + whole;
+    QTest::newRow("blocks dropped first") << QStringList{} << 100
+        << "track 1/1/3  50%  jobs waiting: 2" + whole;
+    QTest::newRow("then the whole") << QStringList{} << 60 << "track 1/1/3  50%  jobs waiting: 2";
+    QTest::newRow("then at a word") << QStringList{} << 30 << "track 1/1/3  50%  jobs";
 }
 
 void TestCliProgress::progressLine()
 {
     QFETCH(QStringList, objects);
+    QFETCH(int, width);
     QFETCH(QString, text);
     ProgressState state;
     state.extracting = state.runsJobs = true;
@@ -176,7 +185,9 @@ void TestCliProgress::progressLine()
     state.currentBlock = 150;
     state.lastBlock = 199;
     state.objects = objects;
-    QCOMPARE(progressText(state), text);
+    state.whole = WholeProgress{1, 4, 25000000, 100000000, 50, 2000};
+    QCOMPARE(progressText(state, width), text);
+    QVERIFY(width == 0 || text.size() < width);
 }
 
 QTEST_GUILESS_MAIN(TestCliProgress)

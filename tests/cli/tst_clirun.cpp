@@ -252,7 +252,7 @@ void TestCliRun::ripLogThatCannotBeWrittenFailsTheRun()
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(filesIn(out.path()).size(), 1);
     const QString last = linesOf(run.err).last();
-    QVERIFY2(last.startsWith(QStringLiteral("Extracted 1 file(s); the rip log cannot be written (%1: ")
+    QVERIFY2(last.startsWith(QStringLiteral("Extracted 1 file; the rip log cannot be written (%1: ")
                                  .arg(out.filePath(QStringLiteral("kestrova-rip.log")))),
              qPrintable(last));
 }
@@ -319,7 +319,7 @@ void TestCliRun::terminalShowsAProgressLine()
     // The status line is redrawn in place while the command runs, and cleared before the
     // lines about objects and the final message.
     QVERIFY2(screen.count("\r\033[KFinishing...  jobs waiting: ") >= 2, screen);
-    QVERIFY2(screen.contains("\r\033[K1 file(s) written, "), screen);
+    QVERIFY2(screen.contains("\r\033[K1 file written, "), screen);
     QVERIFY2(screen.endsWith("\nExtraction succeeded.\r\n"), screen);
     QVERIFY(screen.contains("Extracted track 1/1/1"));
 }
@@ -387,6 +387,6 @@ void TestCliRun::ripLogRecordsEveryRun()
                                                           QString::fromLatin1(md5));
         QVERIFY2(record.contains(file), qPrintable(record + "\nwanted:" + file));
     }
-    QVERIFY(record.contains(QStringLiteral("\nResult: Extraction succeeded.\nSummary: 2 file(s) written, ")));
+    QVERIFY(record.contains(QStringLiteral("\nResult: Extraction succeeded.\nSummary: 2 files written, ")));
 }
 

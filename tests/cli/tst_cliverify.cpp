@@ -33,12 +33,12 @@ private slots:
         QTest::newRow("convert damaged") << "flip audio"
             << QStringList{"extract", "--convert", "-o", "OUT", "ZONE"} << 1
             << QStringList{"Damaged file: OUT/track-01-01[0]-01-[L-R]-16-48000.wav: 3 errors",
-                           "Extracted 1 file(s); 1 damaged."};
+                           "Extracted 1 file; 1 damaged."};
         // The decoder's damage is counted the same way when the files are FLAC.
         QTest::newRow("convert damaged, flac") << "flip audio"
             << QStringList{"extract", "--flac", "-o", "OUT", "ZONE"} << 1
             << QStringList{"Damaged file: OUT/track-01-01[0]-01-[L-R]-16-48000.flac: 3 errors",
-                           "Extracted 1 file(s); 1 damaged."};
+                           "Extracted 1 file; 1 damaged."};
         QTest::newRow("convert clean") << "" << QStringList{"extract", "--convert", "-o", "OUT", "ZONE"}
             << 0 << QStringList{resultMessage(ResultCode::Succeeded)};
     }

@@ -3,41 +3,53 @@
 #include <QtTest>
 
 #include "text/statustext.h"
+#include "zone/dvdazone.h"
 
 class TestExtractionStatus : public QObject {
     Q_OBJECT
 private slots:
+    // The window's words for where the run stands: the objects by the tree's word and their
+    // place in the run, the time left once known, the command's share.
     void statusText_data()
     {
         QTest::addColumn<ExtractionStatus>("status");
         QTest::addColumn<QString>("text");
+        static DVDATrack trackA, trackB;
+        static DVDASectorPointer index;
         const struct {
             bool extracting, waiting;
-            qint32 titleset, title, track;
-            quint32 block;
+            QList<const DVDAObject *> running;
+            int done, total;
+            qint64 elapsedMs;
             bool runsJobs;
             int jobs;
             const char *text;
         } table[] = {
-            {true, false, 1, 2, 3, 12345, false, 0, " TS:01 TI:02[0] TR:03 BL:00012345"},
-            {true, false, 1, 2, 3, 12345, true, 2, "[Jobs:2] TS:01 TI:02[0] TR:03 BL:00012345"},
-            {true, false, 12, 0x85, 40, 0, false, 0, " TS:12 TI:05[1] TR:40 BL:00000000"},
-            {true, false, 123, 0x7F, 100, 123456789, false, 0, " TS:123 TI:127[0] TR:100 BL:123456789"},
-            {true, true, 1, 2, 3, 12345, true, 7, "[Jobs:7] Waiting..."},
-            {false, false, 1, 2, 3, 12345, true, 2, "[Jobs:2] Finishing..."},
-            {false, false, 0, 0, 0, 0, true, 0, "[Jobs:0] Finishing..."},
+            {true, false, {&trackA}, 3, 12, 500, false, 0, "Track 4 of 12"},
+            {true, false, {&trackA}, 3, 12, 4000, false, 0, "Track 4 of 12 · 0:12 left"},
+            {true, false, {&trackA, &trackB}, 3, 12, 4000, false, 0, "Tracks 4-5 of 12 · 0:12 left"},
+            {true, false, {&trackA, &index}, 0, 2, 500, false, 0, "Objects 1-2 of 2"},
+            {true, false, {&index}, 0, 1, 500, true, 1, "Index 1 of 1 · files waiting for the command: 1"},
+            {true, false, {}, 0, 3, 0, false, 0, "Object 1 of 3"},
+            {true, true, {&trackA}, 1, 3, 500, true, 7, "Waiting for the command... · files waiting for the command: 7"},
+            {false, false, {}, 3, 3, 500, true, 2, "Finishing: the command runs on the last files... · files waiting for the command: 2"},
+            {false, false, {}, 3, 3, 500, true, 0, "Finishing: the command runs on the last files..."},
         };
+        trackA.number = 1;
         for (const auto &row : table) {
             ExtractionStatus status;
             status.extracting = row.extracting;
             status.waiting = row.waiting;
-            status.titleset = row.titleset;
-            status.title = row.title;
-            status.track = row.track;
-            status.currentBlock = row.block;
+            for (const DVDAObject *object : row.running)
+                status.running.append(ObjectBlocks{object, 0, 0, 0});
+            status.whole.objectsDone = row.done;
+            status.whole.objectsTotal = row.total;
+            status.whole.bytesDone = 25; // a quarter in 4 s: 12 s left
+            status.whole.bytesTotal = 100;
+            status.whole.elapsedMs = row.elapsedMs;
             status.runsJobs = row.runsJobs;
             status.jobsWaiting = row.jobs;
-            QTest::newRow(row.text) << status << QString::fromLatin1(row.text);
+            QTest::newRow(row.text) << status << QString::fromUtf8(row.text);
         }
     }
     void statusText()
@@ -69,18 +81,22 @@ private slots:
         QCOMPARE(progressPercent(first, current, last), percent);
     }
 
-    // The whole: objects and bytes at once; speed and time left once a second has passed.
+    // The whole: objects and bytes read at once; speed and time left once a second has passed.
     void wholeText_data()
     {
         QTest::addColumn<QList<qint64>>("whole"); // done, total, bytes done, total, audio ms, elapsed ms
         QTest::addColumn<QString>("text");
-        QTest::newRow("nothing asked") << QList<qint64>{0, 0, 0, 0, 0, 5000} << "";
+        QTest::newRow("nothing asked") << QList<qint64>{0, 0, 0, 0, 0, 5000} << "||0";
         QTest::newRow("first half second") << QList<qint64>{0, 3, 1000000, 6100000, 5000, 500}
-                                           << "0/3 objects  1.0/6.1 MB";
+                                           << "0/3 objects  1.0/6.1 MB read|1.0 of 6.1 MB read|16";
         QTest::newRow("a quarter in 2 s") << QList<qint64>{1, 4, 25000000, 100000000, 50000, 2000}
-                                          << "1/4 objects  25.0/100.0 MB  25.0x real time  0:06 left";
+                                          << "1/4 objects  25.0/100.0 MB read  25.0x real time  0:06 left"
+                                             "|25.0 of 100.0 MB read · 25.0x real time|25";
         QTest::newRow("hours left") << QList<qint64>{0, 1, 1000000, 1000000000, 800, 4000}
-                                    << "0/1 objects  1.0/1000.0 MB  0.2x real time  1:06:36 left";
+                                    << "0/1 objects  1.0/1000.0 MB read  0.2x real time  1:06:36 left"
+                                       "|1.0 of 1000.0 MB read · 0.2x real time|0";
+        QTest::newRow("all read") << QList<qint64>{2, 2, 7000, 7000, 0, 3000}
+                                  << "2/2 objects  0.0/0.0 MB read  0:00 left|0.0 of 0.0 MB read|100";
     }
     void wholeText()
     {
@@ -93,7 +109,8 @@ private slots:
         w.bytesTotal = whole[3];
         w.audioSecondsDone = whole[4] / 1000.0;
         w.elapsedMs = whole[5];
-        QCOMPARE(wholeProgressText(w), text);
+        // The command line's line, the window's right side, the window's bar.
+        QCOMPARE(wholeProgressText(w) + '|' + readProgressText(w) + '|' + QString::number(wholePercent(w)), text);
     }
 };
 

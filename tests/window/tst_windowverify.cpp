@@ -66,7 +66,7 @@ private slots:
                 reported = "track-01-01[0]-01  MLP  " + seen;
             }
             if (auto *box = qobject_cast<QMessageBox *>(modal)) // its first line, before the summary
-                seen = box->informativeText().contains(" file(s) written, ")
+                seen = box->informativeText().contains(" written, ")
                            ? box->informativeText().section('\n', 0, -2).section(':', 0, 1)
                            : box->informativeText().section(':', 0, 1);
             modal->close();
