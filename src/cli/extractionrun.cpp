@@ -71,9 +71,9 @@ public:
             return started;
         loop.exec();
         display->clear();
-        if (keepGoing && !failures.isEmpty()) {
-            display->printLine(tr("Failed objects: %1").arg(failures.size()));
-            for (const QString &failure : std::as_const(failures))
+        if (keepGoing && !ending.failedLines.isEmpty()) {
+            display->printLine(tr("Failed objects: %1").arg(ending.failedLines.size()));
+            for (const QString &failure : std::as_const(ending.failedLines))
                 display->printLine(QStringLiteral("  ") + failure);
         }
         const QList<Result> commands = job.run().commandFailures();
@@ -105,9 +105,7 @@ private:
             display->printLine(verifying ? tr("Verified %1").arg(name) : tr("Extracted %1").arg(name));
             return;
         }
-        const QString failure = QStringLiteral("%1: %2").arg(name, resultText(outcome));
-        display->printLine(tr("Failed %1").arg(failure));
-        failures << failure;
+        display->printLine(tr("Failed %1: %2").arg(name, resultText(outcome)));
     }
 
     // The current dump ends at its next block and finishes its files; a running command
@@ -145,7 +143,6 @@ private:
     std::unique_ptr<QSocketNotifier> stopNotifier;
     bool keepGoing;
     bool verifying;
-    QStringList failures; // "track 1/1/2: message", in the order they happened
     QStringList runningObjects;
     QString lastObject; // shown between two objects, as before
     bool stopping = false;

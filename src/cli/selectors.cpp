@@ -205,17 +205,3 @@ DVDAObject *selectOneObject(DVDAZone *zone, const QString &selector, QString *er
     }
     return matched.first();
 }
-
-QString objectDisplayName(const DVDAObject *object)
-{
-    QString kind;
-    switch (object ? object->kind() : 0) {
-    case KindIndex: kind = tr("index"); break;
-    case KindTrack: kind = tr("track"); break;
-    case KindTitle: kind = tr("title"); break;
-    case KindTitleset: kind = tr("titleset"); break;
-    case KindZone: return tr("zone");
-    default: return tr("object");
-    }
-    return kind + QLatin1Char(' ') + selectorOf(object);
-}

@@ -28,6 +28,3 @@ bool groupsMayLackObjects(const QStringList &selectors, const DVDAZone *zone);
 // Null with a message when it is malformed, names nothing or names more than one object.
 DVDAObject *selectOneObject(DVDAZone *zone, const QString &selector, QString *error);
 
-
-// "track 1/1/3", "index 1/1/3/5": how progress and messages name an object.
-QString objectDisplayName(const DVDAObject *object);

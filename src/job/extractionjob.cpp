@@ -4,11 +4,16 @@ ExtractionJob::ExtractionJob(QObject *parent) : QObject(parent)
 {
     connect(&extraction, &Extraction::objectStarted, this, &ExtractionJob::objectStarted);
     connect(&extraction, &Extraction::objectRenamed, this, &ExtractionJob::objectRenamed);
-    connect(&extraction, &Extraction::objectFinished, this, &ExtractionJob::objectFinished);
+    connect(&extraction, &Extraction::objectFinished, this,
+            [this](DVDAObject *object, const Result &result, const ObjectCheck &check) {
+                if (!result.ok())
+                    failures.append({object, result});
+                emit objectFinished(object, result, check);
+            });
     connect(&extraction, &Extraction::progress, this, &ExtractionJob::progress);
     connect(&extraction, &Extraction::commandOutput, this, &ExtractionJob::commandOutput);
     connect(&extraction, &Extraction::finished, this,
-            [this] { emit ended(endJob(extraction, leftOut)); });
+            [this] { emit ended(endJob(extraction, leftOut, failures)); });
 }
 
 ExtractionJob::Start ExtractionJob::start(const QList<DVDAObject *> &selection, const ExtractOptions &options,
@@ -23,5 +28,6 @@ ExtractionJob::Start ExtractionJob::start(const QList<DVDAObject *> &selection, 
     if (!plan.existing.isEmpty() && !replaceExisting(plan.existing))
         return Start::Declined;
     leftOut = objectsLeftOut;
+    failures.clear();
     return extraction.start(plan.objects, options) ? Start::Started : Start::Busy;
 }

@@ -56,4 +56,5 @@ private:
     Extraction extraction;
     QString refused;
     bool leftOut = false;
+    QList<ObjectFailure> failures; // of the run under way, as they finished
 };

@@ -8,6 +8,7 @@
 #include "output/outputfile.h"
 #include "output/stagedfile.h"
 #include "text/checkreport.h"
+#include "text/objectselector.h"
 #include "text/resulttext.h"
 #include "text/riplog.h"
 
@@ -30,14 +31,29 @@ Result writeCoverFile(const ExtractOptions &options)
     }
     return publishStaged(path);
 }
+
+// The objects a second run with "Recover from stream errors" may mend.
+QList<const DVDAObject *> recoverableObjects(const ExtractionReport &report)
+{
+    QList<const DVDAObject *> objects;
+    if (report.options.mode != ModeConvert || report.options.streamErrors)
+        return objects;
+    for (const ObjectCheck &check : report.checks)
+        if (check.mlp && (check.damaged() || (check.result != ResultCode::Succeeded && check.result != ResultCode::Cancelled)))
+            objects << check.object;
+    return objects;
+}
 } // namespace
 
-JobEnding endJob(const Extraction &extraction, bool objectsLeftOut)
+JobEnding endJob(const Extraction &extraction, bool objectsLeftOut, const QList<ObjectFailure> &failures)
 {
     JobEnding ending;
     ending.report = extraction.report();
     ending.result = extraction.result();
     ending.commandUndone = extraction.commandUndone();
+    for (const ObjectFailure &failure : failures)
+        ending.failedLines << QStringLiteral("%1: %2").arg(objectDisplayName(failure.object), resultText(failure.result));
+    ending.recoverable = recoverableObjects(ending.report);
     // The files were written all the same, but what the decoder reported is in them.
     ending.damagedLines = damagedFileLines(ending.report.checks);
     ending.objectsLeftOut = objectsLeftOut && ending.result != ResultCode::Cancelled;
@@ -48,6 +64,8 @@ JobEnding endJob(const Extraction &extraction, bool objectsLeftOut)
     }
     // A rip log that cannot be written fails the run: the record of it is missing.
     ending.log = appendRipLog(ending.report);
+    if (ending.log.ok())
+        ending.ripLog = ripLogPath(ending.report);
     ending.cover = writeCoverFile(ending.report.options);
     ending.summary = runSummaryText(ending.report);
     ending.outcome = outcomeText(ending.report, ending.objectsLeftOut, ending.log);

@@ -8,9 +8,14 @@ namespace {
 const char ripLogName[] = "kestrova-rip.log";
 }
 
+QString ripLogPath(const ExtractionReport &report)
+{
+    return report.options.outputDir.absoluteFilePath(QLatin1String(ripLogName));
+}
+
 Result appendRipLog(const ExtractionReport &report)
 {
-    QFile log(report.options.outputDir.filePath(QLatin1String(ripLogName)));
+    QFile log(ripLogPath(report));
     const QByteArray text = ripLogText(report).toUtf8();
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append) || log.write(text) != text.size() || !log.flush())
         return Result(ResultCode::WriteOutput, QStringLiteral("%1: %2").arg(log.fileName(), log.errorString()));

@@ -5,5 +5,8 @@
 
 struct ExtractionReport;
 
+// Where the run's record goes.
+[[nodiscard]] QString ripLogPath(const ExtractionReport &report);
+
 // Appends the run's record; the failure names the file and the system's reason.
 [[nodiscard]] Result appendRipLog(const ExtractionReport &report);

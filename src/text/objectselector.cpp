@@ -1,7 +1,16 @@
 #include "text/objectselector.h"
 
+#include <QCoreApplication>
+
 #include "zone/dvdatitleset.h"
 #include "zone/objectpath.h"
+
+namespace {
+QString selectorTr(const char *text)
+{
+    return QCoreApplication::translate("Selectors", text);
+}
+} // namespace
 
 QString selectorOf(const DVDAObject *object)
 {
@@ -25,4 +34,18 @@ QString selectorOf(const DVDAObject *object)
     if (path.index)
         text += QLatin1Char('/') + QString::number(path.index->number);
     return text;
+}
+
+QString objectDisplayName(const DVDAObject *object)
+{
+    QString kind;
+    switch (object ? object->kind() : 0) {
+    case KindIndex: kind = selectorTr("index"); break;
+    case KindTrack: kind = selectorTr("track"); break;
+    case KindTitle: kind = selectorTr("title"); break;
+    case KindTitleset: kind = selectorTr("titleset"); break;
+    case KindZone: return selectorTr("zone");
+    default: return selectorTr("object");
+    }
+    return kind + QLatin1Char(' ') + selectorOf(object);
 }

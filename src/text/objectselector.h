@@ -7,3 +7,6 @@ class DVDAObject;
 // The selector that names this object ("" for the zone): "1/1/3", "1/1/3/5", with the
 // title's tag only where another title of the same titleset has the same number ("1/2[1]").
 [[nodiscard]] QString selectorOf(const DVDAObject *object);
+
+// "track 1/1/3", "index 1/1/3/5": how progress, messages and the rip log name an object.
+[[nodiscard]] QString objectDisplayName(const DVDAObject *object);

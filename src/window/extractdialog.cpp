@@ -177,6 +177,8 @@ ExtractOptions ExtractDialog::options() const
     options.compression = ui->spinCompression->value();
     options.perTitle = ui->checkPerTitle->isChecked();
     options.nameTemplate = ui->editName->text().trimmed();
+    // A failed or damaged object does not end the window's run: the end box lists it.
+    options.keepGoing = true;
     return options;
 }
 

@@ -546,15 +546,38 @@ void MainWindow::extractionFinished(const JobEnding &ending)
             names << objectBaseName(check.object);
         VerifyReport(names, checks, this).exec();
     } else if (verifying) {
-        showResult(this, ending.result, ending.damagedLines);
+        ResultDetails details;
+        details.lines = ending.damagedLines;
+        (void)showResult(this, ending.result, details);
     } else {
-        // What was written, said and kept beside the files.
-        QStringList lines = ending.damagedLines;
-        if (ending.log.failed())
-            lines << tr("The rip log cannot be written: %1").arg(ending.log.where());
-        showResult(this, ending.result.ok() && ending.log.failed() ? ending.log : ending.result, lines,
-                   ending.summary, ending.report.options.outputDir.absolutePath());
+        showExtractionEnd(ending);
     }
+}
+
+// What was written, what failed or is damaged, and where it all is; the objects that
+// "Recover from stream errors" may mend are offered a second run with it.
+void MainWindow::showExtractionEnd(const JobEnding &ending)
+{
+    ResultDetails details;
+    for (const QString &failed : ending.failedLines)
+        details.lines << tr("Failed: %1").arg(failed);
+    details.lines << ending.damagedLines;
+    if (ending.log.failed())
+        details.lines << tr("The rip log cannot be written: %1").arg(ending.log.where());
+    details.summary = ending.summary;
+    details.folder = ending.report.options.outputDir.absolutePath();
+    details.ripLog = ending.ripLog;
+    if (!ending.recoverable.isEmpty())
+        details.retry = tr("Extract Again with Recover");
+    const Result shown = ending.result.ok() && ending.log.failed() ? ending.log : ending.result;
+    if (showResult(this, shown, details) != ResultChoice::Retry)
+        return;
+    QList<DVDAObject *> again;
+    for (const DVDAObject *object : ending.recoverable)
+        again << tree->zoneModel()->object(tree->zoneModel()->indexOf(object));
+    ExtractOptions options = ending.report.options;
+    options.streamErrors = true;
+    startWalk(again, options);
 }
 
 void MainWindow::stopExtraction()

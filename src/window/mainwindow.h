@@ -85,6 +85,7 @@ private:
     void objectFinished(DVDAObject *object, const Result &result);
     void showProgress(const ExtractionStatus &status);
     void extractionFinished(const JobEnding &ending);
+    void showExtractionEnd(const JobEnding &ending);
 
     std::unique_ptr<Ui::KestrovaUI> ui;
     std::unique_ptr<DVDAZone> openZone;

@@ -1,14 +1,23 @@
 #include "window/showresult.h"
 
-#include <QPushButton>
 #include <QApplication>
 #include <QDesktopServices>
-#include <QUrl>
+#include <QDir>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpacerItem>
+#include <QUrl>
 
 #include "text/resulttext.h"
 
 namespace {
+QString tr(const char *text)
+{
+    return QApplication::translate("Kestrova", text);
+}
+
 QMessageBox::Icon resultIcon(ResultCode code)
 {
     switch (code) {
@@ -20,31 +29,68 @@ QMessageBox::Icon resultIcon(ResultCode code)
         return QMessageBox::Critical;
     }
 }
+
+// A message box sizes itself to a fixed width; a path cut in two is no use, so the box
+// is made as wide as its longest line, within most of the screen.
+void widenFor(QMessageBox &box, const QStringList &lines)
+{
+    int widest = 0;
+    for (const QString &line : lines)
+        widest = qMax(widest, box.fontMetrics().horizontalAdvance(line));
+    const QScreen *screen = box.screen();
+    const int most = screen ? screen->availableGeometry().width() * 4 / 5 : 1200;
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (grid)
+        grid->addItem(new QSpacerItem(qMin(widest + 40, most), 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+// The folder in the file manager; where none opens it, a box with the path to copy.
+void openFolder(QWidget *parent, const QString &folder)
+{
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        return;
+    QMessageBox box(QMessageBox::Information, tr("Open Folder"),
+                    tr("No program to open folders was found. The files are in:"), QMessageBox::Ok, parent);
+    box.setInformativeText(QDir::toNativeSeparators(folder));
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    widenFor(box, {box.informativeText()});
+    box.exec();
+}
 } // namespace
 
-void showResult(QWidget *parent, const Result &result, const QStringList &damagedFiles,
-                const QString &summary, const QString &folder)
+ResultChoice showResult(QWidget *parent, const Result &result, const ResultDetails &details)
 {
     const ResultCode code = result.code();
     QMessageBox box(parent);
     box.setText(resultMessage(code));
-    box.setIcon(code == ResultCode::Succeeded && !damagedFiles.isEmpty() ? QMessageBox::Warning
-                                                                         : resultIcon(code));
-    QStringList details = damagedFiles;
+    box.setIcon(code == ResultCode::Succeeded && !details.lines.isEmpty() ? QMessageBox::Warning : resultIcon(code));
+    QStringList lines = details.lines;
     if (!result.where().isEmpty())
-        details.prepend(result.where());
-    if (!summary.isEmpty())
-        details.append(summary);
-    box.setInformativeText(details.join(QLatin1Char('\n')));
-    QAbstractButton *openFolder = nullptr;
-    if (!folder.isEmpty()) {
-        box.setStandardButtons(QMessageBox::Ok);
-        box.setEscapeButton(QMessageBox::Ok); // closing the box is Ok, not Open Folder
-        openFolder = box.addButton(QApplication::translate("Kestrova", "Open Folder"), QMessageBox::ActionRole);
+        lines.prepend(result.where());
+    if (!details.summary.isEmpty())
+        lines.append(details.summary);
+    if (!details.folder.isEmpty())
+        lines.append(tr("Folder: %1").arg(QDir::toNativeSeparators(details.folder)));
+    if (!details.ripLog.isEmpty())
+        lines.append(tr("Rip log: %1").arg(QDir::toNativeSeparators(details.ripLog)));
+    box.setInformativeText(lines.join(QLatin1Char('\n')));
+    widenFor(box, lines);
+    QAbstractButton *openButton = nullptr;
+    QAbstractButton *retryButton = nullptr;
+    if (!details.retry.isEmpty())
+        retryButton = box.addButton(details.retry, QMessageBox::AcceptRole);
+    if (!details.folder.isEmpty())
+        openButton = box.addButton(tr("Open Folder"), QMessageBox::ActionRole);
+    if (retryButton || openButton) {
+        box.addButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok); // closing the box is Ok, not one of the others
+        box.setDefaultButton(QMessageBox::Ok);
     }
     if (parent)
         QApplication::alert(parent);
     box.exec();
-    if (openFolder && box.clickedButton() == openFolder)
-        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    if (openButton && box.clickedButton() == openButton)
+        openFolder(parent, details.folder);
+    return retryButton && box.clickedButton() == retryButton ? ResultChoice::Retry : ResultChoice::Closed;
 }

@@ -16,17 +16,17 @@ namespace {
 // The options record as --dry-run prints it when no flag is given.
 QStringList defaultOptionLines(const QString &outputDir)
 {
-    return {QStringLiteral("outputDir: ") + outputDir, QStringLiteral("mode: store"),
+    return {QStringLiteral("output: ") + outputDir, QStringLiteral("mode: store"),
             QStringLiteral("merge: false"),          QStringLiteral("split: false"),
-            QStringLiteral("downmix: false"),        QStringLiteral("streamErrors: false"),
-            QStringLiteral("oldFormat: false"),      QStringLiteral("run: false"),
+            QStringLiteral("downmix: false"),        QStringLiteral("recover: false"),
+            QStringLiteral("old-format: false"),      QStringLiteral("run: false"),
             QStringLiteral("command: "),             QStringLiteral("cache: 1000"),
-            QStringLiteral("deleteFiles: false"),    QStringLiteral("logMessages: false"),
-            QStringLiteral("keepGoing: false"),      QStringLiteral("keepPartial: false"),
+            QStringLiteral("delete: false"),    QStringLiteral("log: false"),
+            QStringLiteral("keep-going: false"),      QStringLiteral("keep-partial: false"),
             QStringLiteral("threads: auto"),
             QStringLiteral("format: wav"),           QStringLiteral("compression: 5"),
-            QStringLiteral("tags: "),               QStringLiteral("perTitle: false"),
-            QStringLiteral("nameTemplate: ")};
+            QStringLiteral("tag: "),               QStringLiteral("per-title: false"),
+            QStringLiteral("name: ")};
 }
 
 // Replaces the line of each field named in changes ("field: value").
@@ -72,9 +72,9 @@ void TestCliArguments::everyFlagReachesTheOptions_data()
     QTest::newRow("downmix") << QStringList{QStringLiteral("--downmix")}
                              << QStringList{QStringLiteral("downmix: true")};
     QTest::newRow("recover") << QStringList{QStringLiteral("--recover")}
-                             << QStringList{QStringLiteral("streamErrors: true")};
+                             << QStringList{QStringLiteral("recover: true")};
     QTest::newRow("old-format") << QStringList{QStringLiteral("--old-format")}
-                                << QStringList{QStringLiteral("oldFormat: true")};
+                                << QStringList{QStringLiteral("old-format: true")};
     QTest::newRow("run") << QStringList{QStringLiteral("--run"), QStringLiteral("flac -s \"%filepath%\"")}
                          << QStringList{QStringLiteral("run: true"),
                                         QStringLiteral("command: flac -s \"%filepath%\"")};
@@ -84,7 +84,7 @@ void TestCliArguments::everyFlagReachesTheOptions_data()
     // As in the dialog: no command, nothing to run.
     QTest::newRow("empty run") << QStringList{QStringLiteral("--run=")} << QStringList{};
     QTest::newRow("delete") << QStringList{QStringLiteral("--delete")}
-                            << QStringList{QStringLiteral("deleteFiles: true")};
+                            << QStringList{QStringLiteral("delete: true")};
     QTest::newRow("cache 0") << QStringList{QStringLiteral("--cache"), QStringLiteral("0")}
                              << QStringList{QStringLiteral("cache: 0")};
     QTest::newRow("cache=9999") << QStringList{QStringLiteral("--cache=9999")}
@@ -94,15 +94,15 @@ void TestCliArguments::everyFlagReachesTheOptions_data()
     QTest::newRow("threads=64") << QStringList{QStringLiteral("--threads=64")}
                                 << QStringList{QStringLiteral("threads: 64")};
     QTest::newRow("log") << QStringList{QStringLiteral("--log")}
-                         << QStringList{QStringLiteral("logMessages: true")};
+                         << QStringList{QStringLiteral("log: true")};
     QTest::newRow("keep-going") << QStringList{QStringLiteral("--keep-going")}
-                                << QStringList{QStringLiteral("keepGoing: true")};
+                                << QStringList{QStringLiteral("keep-going: true")};
     QTest::newRow("keep-partial") << QStringList{QStringLiteral("--keep-partial")}
-                                  << QStringList{QStringLiteral("keepPartial: true")};
+                                  << QStringList{QStringLiteral("keep-partial: true")};
     QTest::newRow("per-title") << QStringList{QStringLiteral("--per-title")}
-                               << QStringList{QStringLiteral("perTitle: true")};
+                               << QStringList{QStringLiteral("per-title: true")};
     QTest::newRow("name") << QStringList{QStringLiteral("--name=%track% %channels%")}
-                          << QStringList{QStringLiteral("nameTemplate: %track% %channels%")};
+                          << QStringList{QStringLiteral("name: %track% %channels%")};
     // --flac decodes, alone or with --convert; its level and tags go with it.
     QTest::newRow("flac") << QStringList{QStringLiteral("--flac")}
                           << QStringList{QStringLiteral("mode: convert"), QStringLiteral("format: flac")};
@@ -111,7 +111,7 @@ void TestCliArguments::everyFlagReachesTheOptions_data()
                        QStringLiteral("--compression=8"), QStringLiteral("--tag"),
                        QStringLiteral("ARTIST=A = B"), QStringLiteral("--tag=album=")}
         << QStringList{QStringLiteral("mode: convert"), QStringLiteral("format: flac"),
-                       QStringLiteral("compression: 8"), QStringLiteral("tags: ARTIST=A = B; album=")};
+                       QStringLiteral("compression: 8"), QStringLiteral("tag: ARTIST=A = B; album=")};
     QTest::newRow("all at once")
         << QStringList{QStringLiteral("--convert"), QStringLiteral("--split"),
                        QStringLiteral("--recover"), QStringLiteral("--old-format"),
@@ -119,10 +119,10 @@ void TestCliArguments::everyFlagReachesTheOptions_data()
                        QStringLiteral("--delete"), QStringLiteral("--cache=7"),
                        QStringLiteral("--log")}
         << QStringList{QStringLiteral("mode: convert"), QStringLiteral("split: true"),
-                       QStringLiteral("streamErrors: true"), QStringLiteral("oldFormat: true"),
+                       QStringLiteral("recover: true"), QStringLiteral("old-format: true"),
                        QStringLiteral("run: true"), QStringLiteral("command: x %bits%"),
-                       QStringLiteral("deleteFiles: true"), QStringLiteral("cache: 7"),
-                       QStringLiteral("logMessages: true")};
+                       QStringLiteral("delete: true"), QStringLiteral("cache: 7"),
+                       QStringLiteral("log: true")};
 }
 
 void TestCliArguments::everyFlagReachesTheOptions()
@@ -156,7 +156,7 @@ void TestCliArguments::relativeOutputFolderBecomesAbsolute()
                               work.path());
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(linesOf(run.out).value(0),
-             QStringLiteral("outputDir: ") + QDir(work.path()).filePath(QStringLiteral("out")));
+             QStringLiteral("output: ") + QDir(work.path()).filePath(QStringLiteral("out")));
     // Every track follows the options, named as the selectors and the files name it.
     QCOMPARE(objectLines(run.out).size(), 5);
     QCOMPARE(objectLines(run.out).value(0), QStringLiteral("object: 1/1/1 track-01-01[0]-01"));

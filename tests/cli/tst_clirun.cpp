@@ -362,7 +362,7 @@ void TestCliRun::ripLogRecordsEveryRun()
     const QString &record = records.last();
     QVERIFY2(record.contains(QStringLiteral("\nZone: %1\n").arg(folder.path())), qPrintable(record));
     QVERIFY2(QRegularExpression(QStringLiteral("\nDisc ID: [0-9a-f]{32}\n")).match(record).hasMatch(), qPrintable(record));
-    QVERIFY(record.contains(QStringLiteral("\nOptions: outputDir: %1; mode: convert;").arg(out.path())));
+    QVERIFY(record.contains(QStringLiteral("\nOptions: output: %1; mode: convert;").arg(out.path())));
     const QStringList files = filesIn(out.path());
     QCOMPARE(files.size(), 2);
     for (int k = 0; k < 2; ++k) {

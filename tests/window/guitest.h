@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPointer>
 #include <QTreeView>
 #include <QUrl>
 #include <QSettings>
@@ -163,6 +164,29 @@ private:
     QTimer timer;
     QElapsedTimer clock;
     bool found = false;
+};
+
+// Runs handle on every modal widget that becomes active while it lives (each call must
+// close its widget), for code that shows several in a row.
+class ModalSequence {
+public:
+    explicit ModalSequence(std::function<void(QWidget *)> handle_) : handle(std::move(handle_))
+    {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal || modal == last)
+                return;
+            last = modal;
+            handle(modal);
+        });
+        timer.start();
+    }
+
+private:
+    std::function<void(QWidget *)> handle;
+    QTimer timer;
+    QPointer<QWidget> last; // handled already, while it closes
 };
 
 // Types path into a file dialog's name field and accepts it, as the Open or Save button

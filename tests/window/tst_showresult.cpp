@@ -1,4 +1,5 @@
-// The message box that ends an extraction: text, icon and parent for each kind of code.
+// The message box that ends an extraction: text, icon and parent for each kind of code;
+// its lines, buttons and width, and what the user chose.
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QtTest>
@@ -34,7 +35,7 @@ class TestShowResult : public QObject {
             shown.buttons = box->buttons().size();
             QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
         });
-        showResult(parent, ResultCode(code));
+        (void)showResult(parent, ResultCode(code));
         if (!handler.seen())
             qWarning("no message box for code %d", code);
         return shown;
@@ -68,6 +69,67 @@ private slots:
         QCOMPARE(shown.text, text);
         QCOMPARE(int(shown.icon), icon);
         QCOMPARE(shown.buttons, 1);
+    }
+
+    // The lines in their order, the folder and rip log named, the buttons offered and the
+    // one clicked; the box as wide as its longest line.
+    void detailsAndChoice_data()
+    {
+        QTest::addColumn<QString>("retry");
+        QTest::addColumn<QString>("click"); // a button's text
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<bool>("retried");
+        const QString folder = "/music/rips/" + QString(50, 'x');
+        const QStringList lines{"block 12 of ATS_01_1.AOB", "Failed: track 1/1/2: MLP decoder failed.",
+                                "Damaged file: a.flac: 2 errors", "3 files written, 1.0 MB, in 0:00:01",
+                                "Folder: " + folder, "Rip log: " + folder + "/kestrova-rip.log"};
+        // The buttons in name order.
+        QTest::newRow("ok") << "" << "OK" << lines << QStringList{"OK", "Open Folder"} << false;
+        QTest::newRow("retry offered, not taken") << "Extract Again with Recover" << "OK" << lines
+                                                  << QStringList{"Extract Again with Recover", "OK", "Open Folder"} << false;
+        QTest::newRow("retry taken") << "Extract Again with Recover" << "Extract Again with Recover" << lines
+                                     << QStringList{"Extract Again with Recover", "OK", "Open Folder"} << true;
+    }
+    void detailsAndChoice()
+    {
+        QFETCH(QString, retry);
+        QFETCH(QString, click);
+        QFETCH(QStringList, shown);
+        QFETCH(QStringList, buttons);
+        QFETCH(bool, retried);
+        ResultDetails details;
+        details.lines = {"Failed: track 1/1/2: MLP decoder failed.", "Damaged file: a.flac: 2 errors"};
+        details.summary = "3 files written, 1.0 MB, in 0:00:01";
+        details.folder = "/music/rips/" + QString(50, 'x');
+        details.ripLog = details.folder + "/kestrova-rip.log";
+        details.retry = retry;
+        QStringList seenLines, seenButtons;
+        bool wideEnough = false;
+        guitest::ModalHandler handler([&](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            if (!box) {
+                modal->close();
+                return;
+            }
+            seenLines = box->informativeText().split('\n');
+            QAbstractButton *clicked = nullptr;
+            const QList<QAbstractButton *> all = box->buttons();
+            for (QAbstractButton *button : all) {
+                seenButtons << button->text().remove('&');
+                if (button->text().remove('&') == click)
+                    clicked = button;
+            }
+            wideEnough = box->width() > box->fontMetrics().horizontalAdvance(seenLines.last());
+            QTest::mouseClick(clicked ? clicked : all.first(), Qt::LeftButton);
+        });
+        const ResultChoice choice = showResult(nullptr, Result(ResultCode::MlpDecoder, "block 12 of ATS_01_1.AOB"), details);
+        QVERIFY(handler.seen());
+        QCOMPARE(seenLines, shown);
+        seenButtons.sort();
+        QCOMPARE(seenButtons, buttons);
+        QVERIFY(wideEnough);
+        QCOMPARE(choice == ResultChoice::Retry, retried);
     }
 
     void parentedToTheGivenWindow()

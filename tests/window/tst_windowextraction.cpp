@@ -220,10 +220,10 @@ private slots:
         QTest::newRow("command fails") << two << false << "false" << "External program failed."
                                        << "0.pcm 0.pcm" << two;
         // Track 4 lies past the AOB file: it fails before any file of it is created and
-        // stays selected, as does track 3, which was not reached.
+        // stays selected; the run goes on with track 3.
         QTest::newRow("third fails") << Tracks{{2, 1}, {2, 2}, {2, 4}, {2, 3}} << false << ""
-                                     << "Cannot find block in DVD-Audio zone." << "0.pcm 0.pcm"
-                                     << Tracks{{2, 3}, {2, 4}};
+                                     << "Cannot find block in DVD-Audio zone." << "0.pcm 0.pcm 0.pcm"
+                                     << Tracks{{2, 4}};
     }
     void wholeExtraction()
     {
@@ -244,8 +244,11 @@ private slots:
         verifyEnabling(*w, false);
         QVERIFY(!w->progressBar());
         // What was written, below the message, and the folder offered.
-        QVERIFY2(QRegularExpression("^2 files written, [0-9.]+ MB, in 0:00:\\d\\d(, \\d failures?)?$")
-                     .match(lastDetails.value(lastDetails.size() - 3)).hasMatch(), qPrintable(lastDetails.join('|')));
+        // What was written, the folder and the rip log, and the folder offered.
+        QVERIFY2(QRegularExpression(QString("^%1 files written, [0-9.]+ MB, in 0:00:\\d\\d(, \\d failures?)?$").arg(files.count(' ') + 1))
+                     .match(lastDetails.value(lastDetails.size() - 5)).hasMatch(), qPrintable(lastDetails.join('|')));
+        QCOMPARE(lastDetails.value(lastDetails.size() - 4), "Folder: " + out->path());
+        QCOMPARE(lastDetails.value(lastDetails.size() - 3), "Rip log: " + out->filePath("kestrova-rip.log"));
         QVERIFY(lastDetails.contains("[Open Folder]"));
         QVERIFY(QFile::exists(out->filePath("kestrova-rip.log")));
         const QStringList names = outputFiles();

@@ -1,6 +1,6 @@
 // The window's Verify beside Extract: enabled alike, the report in a dialog with a table
 // and a copy button; a conversion through the Extract dialog lists damaged files in its
-// result message.
+// result message and offers a second run with "Recover from stream errors".
 #include <QClipboard>
 #include <QMessageBox>
 #include <QTableWidget>
@@ -65,10 +65,13 @@ private slots:
                 copied = QGuiApplication::clipboard()->text();
                 reported = "track-01-01[0]-01  MLP  " + seen;
             }
-            if (auto *box = qobject_cast<QMessageBox *>(modal)) // its first line, before the summary
-                seen = box->informativeText().contains(" written, ")
-                           ? box->informativeText().section('\n', 0, -2).section(':', 0, 1)
-                           : box->informativeText().section(':', 0, 1);
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) { // its first line, without the summary
+                QStringList lines = box->informativeText().split('\n');
+                lines.removeIf([](const QString &line) {
+                    return line.contains(" written, ") || line.startsWith("Folder: ") || line.startsWith("Rip log: ");
+                });
+                seen = lines.join('\n').section(':', 0, 1);
+            }
             modal->close();
         };
         if (convert) {
@@ -85,6 +88,57 @@ private slots:
         QVERIFY2(convert || (copied.startsWith(reported) && copied.endsWith(" failed\n")),
                  qPrintable(copied));
         QCOMPARE(QDir(out.path()).isEmpty(), !convert);
+    }
+
+    // A damaged MLP track: the end box lists it and offers Recover; taken, the track runs
+    // again with it, over the files of the first run once the user says so.
+    void damagedTrackOffersRecover()
+    {
+        const DamagedTrack t(true, "flip audio");
+        QTemporaryDir out;
+        QSettings settings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova"));
+        settings.setValue(QStringLiteral("ExtractDir"), out.path());
+        settings.setValue(QStringLiteral("Convert"), true);
+        settings.setValue(QStringLiteral("Format"), "wav");
+        settings.setValue(QStringLiteral("StreamErrors"), 0);
+        auto w = guitest::startWindow();
+        w->open(QDir(t.folder->path()));
+        w->treeView()->setSelected(guitest::treeObject(*w, {0, 0, 0}), true);
+        QStringList boxes; // each end box: its lines and buttons
+        guitest::ModalSequence handler([&](QWidget *modal) {
+            if (auto *dialog = qobject_cast<ExtractDialog *>(modal)) {
+                QTest::mouseClick(dialog->form().extractRun, Qt::LeftButton);
+                return;
+            }
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            if (!box) {
+                modal->close();
+                return;
+            }
+            QAbstractButton *next = box->button(QMessageBox::Ok);
+            QStringList buttons;
+            for (QAbstractButton *button : box->buttons()) {
+                buttons << button->text();
+                if (button->text() == "Extract Again with Recover" || button->text() == "Overwrite")
+                    next = button;
+            }
+            buttons.sort();
+            if (!box->text().contains("exist already")) // the question before the second run
+                boxes << box->informativeText().section('\n', 0, 0) + " | " + buttons.join(", ");
+            QTest::mouseClick(next ? next : box->buttons().first(), Qt::LeftButton);
+        });
+        guitest::action(*w, "action_Extract")->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return boxes.size() == 2 && !w->extraction().isRunning(); }, 30000));
+        const QString damaged = "Damaged file: " + out.filePath("track-01-01[0]-01-[L-R]-16-48000.wav");
+        QVERIFY2(boxes[0].startsWith(damaged) && boxes[0].endsWith(" | Extract Again with Recover, OK, Open Folder"),
+                 qPrintable(boxes[0]));
+        // The second run had Recover on: nothing more to offer.
+        QVERIFY2(boxes[1].endsWith(" | OK, Open Folder"), qPrintable(boxes[1]));
+        QFile log(out.filePath("kestrova-rip.log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString records = QString::fromUtf8(log.readAll());
+        QCOMPARE(records.count("recover: false"), 1);
+        QCOMPARE(records.count("recover: true"), 1);
     }
 };
 
