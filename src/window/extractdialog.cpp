@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QThread>
 
 #include "window/appresources.h"
 #include "window/usersettings.h"
@@ -54,6 +55,9 @@ const SettingKey settingKeys[] = {
     {"Compression", Stored::Number, [](const Ui::ExtractUI &f) -> QWidget * { return f.spinCompression; }, 5},
     {"PerTitle", Stored::Bool, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkPerTitle; }, false},
     {"NameTemplate", Stored::Text, [](const Ui::ExtractUI &f) -> QWidget * { return f.editName; }, QString()},
+    // A first run extracts as many objects at once as the machine has cores.
+    {"Threads", Stored::Number, [](const Ui::ExtractUI &f) -> QWidget * { return f.spinThreads; },
+     QThread::idealThreadCount()},
 };
 
 const char folderKey[] = "ExtractDir";
@@ -179,6 +183,8 @@ ExtractOptions ExtractDialog::options() const
     options.nameTemplate = ui->editName->text().trimmed();
     // A failed or damaged object does not end the window's run: the end box lists it.
     options.keepGoing = true;
+    // One at a time is one worker, its FLAC encoding helped by every other core.
+    options.threads = ui->spinThreads->value() > 1 ? ui->spinThreads->value() : 0;
     return options;
 }
 

@@ -526,7 +526,7 @@ void MainWindow::extractionFinished(const JobEnding &ending)
     delete bar;
     bar = nullptr;
     wholeLabel->clear();
-    tree->zoneModel()->setRunning(nullptr);
+    tree->zoneModel()->clearRunning();
     setExtractionState();
     tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // An object is done once the command has finished with its files: where it failed, was
@@ -603,12 +603,12 @@ void MainWindow::showProgress(const ExtractionStatus &status)
 void MainWindow::objectStarted(DVDAObject *object)
 {
     tree->setSelected(object, false);
-    tree->zoneModel()->setRunning(object);
+    tree->zoneModel()->setRunning(object, true);
 }
 
 void MainWindow::objectFinished(DVDAObject *object, const Result &result)
 {
     // What failed is selected again, so the user sees it and can try again.
     tree->setSelected(object, result != ResultCode::Succeeded);
-    tree->zoneModel()->setRunning(nullptr);
+    tree->zoneModel()->setRunning(object, false);
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QStyle>
+#include <utility>
 
 #include "window/appresources.h"
 #include "zone/dvdazone.h"
@@ -74,7 +75,7 @@ void ZoneTreeModel::setZone(DVDAZone *zone)
     nodes.clear();
     nodeIndex.clear();
     titles.clear();
-    running = nullptr;
+    running.clear();
     if (zone && !zone->titlesets.empty()) {
         const TreeIcons icons;
         int last[5] = {-1, -1, -1, -1, -1}; // the last node made at each depth
@@ -106,13 +107,20 @@ void ZoneTreeModel::setTitles(const QHash<const DVDAObject *, QString> &given)
             emit dataChanged(indexOf(node.object, ColumnTitle), indexOf(node.object, ColumnTitle));
 }
 
-void ZoneTreeModel::setRunning(const DVDAObject *object)
+void ZoneTreeModel::setRunning(const DVDAObject *object, bool on)
 {
-    const DVDAObject *before = running;
-    running = object;
-    for (const DVDAObject *changed : {before, object})
-        if (changed)
-            emit dataChanged(indexOf(changed), indexOf(changed), {Qt::DecorationRole});
+    if (on)
+        running.insert(object);
+    else
+        running.remove(object);
+    emit dataChanged(indexOf(object), indexOf(object), {Qt::DecorationRole});
+}
+
+void ZoneTreeModel::clearRunning()
+{
+    const QSet<const DVDAObject *> were = std::exchange(running, {});
+    for (const DVDAObject *object : were)
+        emit dataChanged(indexOf(object), indexOf(object), {Qt::DecorationRole});
 }
 
 const ZoneTreeModel::Node *ZoneTreeModel::nodeOf(const QModelIndex &index) const
@@ -185,7 +193,7 @@ QVariant ZoneTreeModel::data(const QModelIndex &index, int role) const
         if (display)
             return treeLabel(node->object, BlockRange::Left);
         if (role == Qt::DecorationRole)
-            return node->object == running ? runningIcon : node->icon;
+            return running.contains(node->object) ? runningIcon : node->icon;
         return QVariant();
     case ColumnTitle:
         if (display || role == Qt::EditRole)

@@ -6,6 +6,7 @@
 #include <QAbstractItemModel>
 #include <QHash>
 #include <QIcon>
+#include <QSet>
 #include <vector>
 
 class DVDAObject;
@@ -23,8 +24,9 @@ public:
     // The titles shown in the title column, by object (titles and tracks); an index shows
     // its track's.
     void setTitles(const QHash<const DVDAObject *, QString> &titles);
-    // The object being extracted gets the running icon; null for none.
-    void setRunning(const DVDAObject *object);
+    // The objects being extracted get the running icon.
+    void setRunning(const DVDAObject *object, bool running);
+    void clearRunning();
 
     [[nodiscard]] DVDAObject *object(const QModelIndex &index) const;
     [[nodiscard]] QModelIndex indexOf(const DVDAObject *object, int column = ColumnName) const;
@@ -58,6 +60,6 @@ private:
     std::vector<Node> nodes; // in tree order, the zone first
     QHash<const DVDAObject *, int> nodeIndex;
     QHash<const DVDAObject *, QString> titles;
-    const DVDAObject *running = nullptr;
+    QSet<const DVDAObject *> running;
     QIcon runningIcon;
 };

@@ -3,6 +3,7 @@
 // the settings it writes and reads, the options it gives, and a folder not there yet.
 #include <QFile>
 #include <QFileDialog>
+#include <QThread>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSettings>
@@ -84,7 +85,8 @@ private slots:
             d.form().radioWave,    d.form().checkOldFormat, d.form().radioStore,  d.form().checkMerge,
             d.form().checkSplit,   d.form().checkDownmix,  d.form().checkPerTitle, d.form().checkErrors,
             d.form().editName,     d.form().checkRun,      d.form().editCommand,  d.form().spinCache,
-            d.form().checkDelete,  d.form().checkMessages, d.form().extractRun,   d.form().buttonCancel};
+            d.form().checkDelete,  d.form().spinThreads,   d.form().checkMessages, d.form().extractRun,
+            d.form().buttonCancel};
         // Walking the focus chain from each, the next of these widgets met is its successor.
         for (int i = 0; i + 1 < order.size(); ++i) {
             QWidget *next = order[i]->nextInFocusChain();
@@ -123,7 +125,7 @@ private slots:
             QVERIFY2(!keys.contains(key), qPrintable(control->objectName() + " and " + keys.value(key)));
             keys.insert(key, control->objectName());
         }
-        QCOMPARE(keys.size(), 20);
+        QCOMPARE(keys.size(), 21);
         // The long tooltip is rich text, which Qt wraps.
         QVERIFY(Qt::mightBeRichText(d->form().editName->toolTip()));
     }
@@ -186,6 +188,12 @@ private slots:
         QVERIFY(!d->form().checkDelete->isEnabled());
         QVERIFY(d->form().checkMessages->isEnabled());
         QCOMPARE(d->form().spinCache->value(), 1000);
+        // As many objects at once as there are cores; one is one worker helped by them all.
+        QCOMPARE(d->form().spinThreads->value(), qMin(QThread::idealThreadCount(), 64));
+        QCOMPARE(d->options().threads, QThread::idealThreadCount() > 1 ? QThread::idealThreadCount() : 0);
+        QVERIFY(d->options().keepGoing);
+        d->form().spinThreads->setValue(1);
+        QCOMPARE(d->options().threads, 0);
         QVERIFY(d->form().editDir->text().isEmpty());
         // Extract is off, and the dialog says why.
         QVERIFY(!d->form().extractRun->isEnabled());
@@ -284,6 +292,7 @@ private slots:
             guitest::clickIndicator(d->form().radioFlac);
             d->form().spinCompression->setValue(8);
             QTest::keyClicks(d->form().editName, QStringLiteral("%track% [%channels%]"));
+            d->form().spinThreads->setValue(3);
             d->saveSettings();
         }
         // Types as written: the radio buttons as booleans, the boxes as check states.
@@ -305,6 +314,7 @@ private slots:
             QStringLiteral("Format=flac"),
             QStringLiteral("Compression=8"),
             QStringLiteral("NameTemplate=%track% [%channels%]"),
+            QStringLiteral("Threads=3"),
         };
         for (const QString &line : expected)
             QVERIFY2(lines.contains(line), qPrintable(line + QStringLiteral(" not in ") + lines.join(QLatin1Char('|'))));
@@ -343,6 +353,7 @@ private slots:
         QCOMPARE(o.format, OutputFormat::Flac);
         QCOMPARE(o.compression, 8);
         QCOMPARE(o.nameTemplate, QStringLiteral("%track% [%channels%]"));
+        QCOMPARE(o.threads, 3);
 
         // With a usable directory the run button accepts.
         QTest::mouseClick(d->form().extractRun, Qt::LeftButton);

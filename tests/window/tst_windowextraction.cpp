@@ -187,9 +187,11 @@ private slots:
     }
 
     // Each test starts from no settings: a choice one test leaves stays out of the next.
+    // The objects go one at a time, in the order the tests hold them back.
     void init()
     {
         guitest::clearSettings();
+        QSettings(QStringLiteral("Tolvane"), QStringLiteral("Kestrova")).setValue(QStringLiteral("Threads"), 1);
         out = std::make_unique<QTemporaryDir>();
     }
 
