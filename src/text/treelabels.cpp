@@ -99,3 +99,18 @@ TreeFacts treeFacts(const DVDAObject *object)
                         : QStringLiteral("%1 kHz / %2 bit").arg(info.group1SampleRate / 1000.0).arg(info.group1Bits);
     return facts;
 }
+
+QString missingBlocksText(const DVDAObject *object)
+{
+    if (!object || (object->kind() != KindTrack && object->kind() != KindIndex))
+        return QString();
+    const auto *audio = static_cast<const AOBObject *>(object);
+    const DVDATitleset *titleset = object->titleset();
+    if (!titleset || audio->lastBlock() < audio->firstBlock())
+        return QString();
+    const quint64 all = quint64(audio->lastBlock()) - audio->firstBlock() + 1;
+    const quint64 missing = all - titleset->heldBlocksIn(audio->firstBlock(), audio->lastBlock());
+    if (missing == 0)
+        return QString();
+    return tr("%1 of %2 blocks are not in the AOB files (one is missing or was cut short)").arg(missing).arg(all);
+}

@@ -12,6 +12,10 @@ enum class BlockRange { Shown, Left };
 // The label of a zone, titleset, title, track or index as the tree shows it.
 QString treeLabel(const DVDAObject *object, BlockRange range = BlockRange::Shown);
 
+// Why a track's or index's audio cannot all be read, from the zone alone: "12 of 40 blocks
+// are not in the AOB files (one is missing or was cut short)"; empty when every block is.
+[[nodiscard]] QString missingBlocksText(const DVDAObject *object);
+
 // What users choose a track by, for the tree's columns: "PCM" or "MLP", the channels
 // ("2", or "2 + 4" for two groups) and rate and depth ("96 kHz / 24 bit", or
 // "96/24 + 48/16" for two groups that differ). Empty for a node without a stream.

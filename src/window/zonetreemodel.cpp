@@ -7,6 +7,7 @@
 #include "window/appresources.h"
 #include "zone/dvdazone.h"
 #include "text/treelabels.h"
+#include "zone/zoneproblem.h"
 #include "zone/zonewalk.h"
 
 namespace {
@@ -67,6 +68,7 @@ ZoneTreeModel::ZoneTreeModel(QObject *parent) : QAbstractItemModel(parent)
 {
     loadAppResources();
     runningIcon = QApplication::style()->standardIcon(QStyle::SP_MediaPlay);
+    warningIcon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
 }
 
 void ZoneTreeModel::setZone(DVDAZone *zone)
@@ -79,13 +81,28 @@ void ZoneTreeModel::setZone(DVDAZone *zone)
     if (zone && !zone->titlesets.empty()) {
         const TreeIcons icons;
         int last[5] = {-1, -1, -1, -1, -1}; // the last node made at each depth
-        walkZone(zone, [&](const ZoneNode &walked) {
+        walkZone(
+            zone,
+            [&](const ZoneNode &walked) {
+            // Of what the tree does not list, only a titleset that could not be read shows.
+            if (!walked.listed && walked.depth != 1)
+                return;
             Node node;
             node.object = walked.object;
             node.depth = walked.depth;
             node.parent = walked.depth > 0 ? last[walked.depth - 1] : -1;
             node.flags = flagsOf(walked);
             node.icon = icons.of(walked);
+            node.label = treeLabel(walked.object, BlockRange::Left);
+            node.warning = missingBlocksText(walked.object);
+            if (!walked.listed) {
+                node.label = tr("%1 - could not be read").arg(treeLabel(walked.object));
+                const std::vector<ZoneProblem> &problems = walked.path.titleset->problems;
+                node.warning = problems.empty() ? tr("The titleset could not be read") : problemText(problems.front());
+                node.flags = Qt::ItemIsEnabled; // its properties can be seen; nothing to extract
+            }
+            if (!node.warning.isEmpty())
+                node.icon = warningIcon;
             const int at = int(nodes.size());
             if (node.parent >= 0) {
                 node.row = int(nodes[size_t(node.parent)].children.size());
@@ -94,7 +111,8 @@ void ZoneTreeModel::setZone(DVDAZone *zone)
             last[walked.depth] = at;
             nodeIndex.insert(node.object, at);
             nodes.push_back(std::move(node));
-        });
+            },
+            true);
     }
     endResetModel();
 }
@@ -187,11 +205,13 @@ QVariant ZoneTreeModel::data(const QModelIndex &index, int role) const
     const Node *node = nodeOf(index);
     if (!node)
         return QVariant();
+    if (role == Qt::ToolTipRole && !node->warning.isEmpty())
+        return node->warning;
     const bool display = role == Qt::DisplayRole || role == Qt::ToolTipRole;
     switch (index.column()) {
     case ColumnName:
         if (display)
-            return treeLabel(node->object, BlockRange::Left);
+            return node->label;
         if (role == Qt::DecorationRole)
             return running.contains(node->object) ? runningIcon : node->icon;
         return QVariant();

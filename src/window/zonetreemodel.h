@@ -1,7 +1,9 @@
 #pragma once
 // The zone as the window's tree shows it: zone, titlesets, titles, tracks and indexes in
 // the order the command line lists them, with a column for the title the user gives a
-// title or track and the columns users choose a track by. The model holds the zone's
+// title or track and the columns users choose a track by. A titleset that could not be
+// read stands as a placeholder, and a track or index whose blocks the AOB files lack is
+// marked, both with a warning icon and the reason as tooltip. The model holds the zone's
 // nodes by pointer; setZone(nullptr) lets go of them before the zone is destroyed.
 #include <QAbstractItemModel>
 #include <QHash>
@@ -53,6 +55,8 @@ private:
         std::vector<int> children;
         Qt::ItemFlags flags;
         QIcon icon;
+        QString label;
+        QString warning; // why the node is not whole; empty when it is
     };
     [[nodiscard]] const Node *nodeOf(const QModelIndex &index) const;
     [[nodiscard]] const DVDAObject *titled(const Node &node) const;
@@ -62,4 +66,5 @@ private:
     QHash<const DVDAObject *, QString> titles;
     QSet<const DVDAObject *> running;
     QIcon runningIcon;
+    QIcon warningIcon;
 };

@@ -481,3 +481,18 @@ Result DVDATitleset::readBlocks(quint32 first, int count, quint8 *buffer, int *r
         *read = done;
     return whole || done > 0 ? ResultCode::Succeeded : ResultCode::BlockNotFound;
 }
+
+quint64 DVDATitleset::heldBlocksIn(quint32 first, quint32 last) const
+{
+    const quint64 end = qMin(last, lastAobBlock);
+    quint64 held = 0;
+    for (const AobFileEntry &row : aobFiles) {
+        if (!row.present || row.oversized || row.heldBlocks == 0)
+            continue;
+        const quint64 from = qMax<quint64>(first, row.firstBlock);
+        const quint64 to = qMin<quint64>(end, quint64(row.firstBlock) + row.heldBlocks - 1);
+        if (to >= from)
+            held += to - from + 1;
+    }
+    return held;
+}

@@ -52,6 +52,10 @@ public:
     // blocks before it in the buffer. Not cut at lastAobBlock, like readBlock.
     Result readRun(quint32 first, int count, quint8 *buffer, int *read);
 
+    // How many of the blocks first to last a file of the zone holds, up to the header's end
+    // of the audio: fewer than all when a file is missing or was cut short.
+    [[nodiscard]] quint64 heldBlocksIn(quint32 first, quint32 last) const;
+
     // The AOB file that holds a block, for messages; empty when none does.
     QString fileOfBlock(quint32 block) const;
 

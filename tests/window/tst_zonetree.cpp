@@ -1,6 +1,7 @@
 // The zone tree: labels, columns, icons, flags, expansion and objects of every node of a
 // written zone; what can be current and selected; titles typed in; drops of files and folders.
 #include <QHeaderView>
+#include <QStyle>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QStatusBar>
@@ -89,7 +90,7 @@ private slots:
         QTest::addColumn<QStringList>("facts"); // format, channels, rate / bits
         const int enabled = int(Qt::ItemIsEnabled), none = 0, standard = int(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         const QStringList noFacts{"", "", ""}, pcm{"PCM", "2", "48 kHz / 16 bit"}, mlp{"MLP", "", ""} /* no major sync: nothing known */;
-        QTest::newRow("zone") << QList<int>{} << "AUDIO_TS.IFO" << "tree_zone.png" << enabled << true << 2 << noFacts;
+        QTest::newRow("zone") << QList<int>{} << "AUDIO_TS.IFO" << "tree_zone.png" << enabled << true << 3 << noFacts;
         QTest::newRow("audio titleset") << QList<int>{0} << "ATS_01_0.IFO - Audio" << "tree_titleset.png"
                                         << enabled << true << 3 << noFacts;
         QTest::newRow("video titleset") << QList<int>{1} << "ATS_02_0.IFO - Video" << "tree_titleset.png"
@@ -161,10 +162,41 @@ private slots:
         }
     }
 
-    void unreadableTitlesetIsLeftOut()
+    // A titleset that could not be read stands as a placeholder that says why; nothing
+    // under it, nothing to select.
+    void unreadableTitlesetIsAPlaceholder()
     {
         QCOMPARE(titleset(2)->contentKind, TitlesetUnknown);
-        QCOMPARE(window->treeView()->model()->rowCount(node({})), 2);
+        const QModelIndex lost = node({2});
+        QCOMPARE(window->treeView()->zoneModel()->object(lost), static_cast<DVDAObject *>(titleset(2)));
+        QCOMPARE(lost.data().toString(), QStringLiteral("ATS_03_0.IFO - Unknown - could not be read"));
+        QCOMPARE(lost.data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("ATS_03_0.IFO: cannot open the information file (missing, or not a regular file)"));
+        QCOMPARE(iconImage(lost.data(Qt::DecorationRole).value<QIcon>()),
+                 iconImage(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)));
+        QCOMPARE(int(window->treeView()->model()->flags(lost)), int(Qt::ItemIsEnabled));
+        QCOMPARE(window->treeView()->model()->rowCount(lost), 0);
+    }
+
+    // A track whose blocks a cut AOB file lost is marked before any Verify; the others not.
+    void trackCutByTheAobIsMarked()
+    {
+        testzone::Zone zone;
+        testzone::Titleset &audio = zone.titlesets.emplace_back();
+        audio.info.titles.push_back(testzone::makeTitle({{guizones::SECOND, {{0, 1}}}, {guizones::SECOND, {{2, 5}}}}));
+        const QByteArray pcm = guizones::pcmPack();
+        audio.aobFiles.push_back(testzone::AobFile::ofBytes(pcm + pcm + pcm + pcm)); // blocks 4-5 cut off
+        testzone::ZoneFolder folder(zone);
+        QVERIFY(folder.ok());
+        DVDAZone dvda{QDir(folder.path())};
+        ZoneTreeModel nodes;
+        nodes.setZone(&dvda);
+        const QModelIndex title = nodes.index(0, 0, nodes.index(0, 0, nodes.index(0, 0)));
+        QVERIFY(nodes.index(0, 0, title).data(Qt::ToolTipRole).toString().startsWith("Track 01"));
+        QCOMPARE(nodes.index(1, 0, title).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("2 of 4 blocks are not in the AOB files (one is missing or was cut short)"));
+        QCOMPARE(iconImage(nodes.index(1, 0, title).data(Qt::DecorationRole).value<QIcon>()),
+                 iconImage(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)));
     }
 
     void selectAllTakesTracksAndIndexesOnly()
@@ -308,7 +340,7 @@ private slots:
         }
     }
 
-    void zoneOfUnknownTitlesetsShowsOnlyTheZone()
+    void zoneOfUnknownTitlesetsShowsTheirPlaceholders()
     {
         testzone::Zone zone;
         zone.titlesets.push_back(testzone::Titleset::absent());
@@ -321,7 +353,8 @@ private slots:
         nodes.setZone(&dvda);
         QCOMPARE(nodes.rowCount(), 1);
         QCOMPARE(nodes.index(0, 0).data().toString(), QStringLiteral("AUDIO_TS.IFO"));
-        QCOMPARE(nodes.rowCount(nodes.index(0, 0)), 0);
+        QCOMPARE(nodes.rowCount(nodes.index(0, 0)), 2); // two placeholders
+        QVERIFY(nodes.index(1, 0, nodes.index(0, 0)).data().toString().endsWith(" - could not be read"));
 
         // No titleset at all: nothing, not even the zone.
         DVDAZone empty{QDir(settingsDir.path())};
