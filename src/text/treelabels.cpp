@@ -1,6 +1,7 @@
 #include "text/treelabels.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 #include "zone/dvdatitleset.h"
@@ -113,4 +114,18 @@ QString missingBlocksText(const DVDAObject *object)
     if (missing == 0)
         return QString();
     return tr("%1 of %2 blocks are not in the AOB files (one is missing or was cut short)").arg(missing).arg(all);
+}
+
+QString zoneName(const DVDAZone *zone)
+{
+    if (!zone)
+        return QString();
+    if (zone->source && zone->source->image && !zone->source->volumeName.isEmpty())
+        return zone->source->volumeName;
+    const QDir folder(zone->dir.absolutePath());
+    if (folder.dirName().compare(QLatin1String("AUDIO_TS"), Qt::CaseInsensitive) != 0)
+        return folder.dirName();
+    QDir disc = folder;
+    // A disc mounted at the root has no folder name above AUDIO_TS.
+    return disc.cdUp() && !disc.isRoot() ? disc.dirName() : folder.dirName();
 }

@@ -4,6 +4,11 @@
 #include <QString>
 
 class DVDAObject;
+class DVDAZone;
+
+// The zone's name for a title bar: a disc image's volume name, else the name of the disc
+// folder that holds AUDIO_TS (or of the folder itself when it has another name).
+[[nodiscard]] QString zoneName(const DVDAZone *zone);
 
 // Whether a track's or index's label ends with its block range, as the command line
 // lists it; the window leaves it to the properties and shows what users choose by instead.

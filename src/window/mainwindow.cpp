@@ -24,6 +24,7 @@
 #include "text/objectproperties.h"
 #include "text/objectselector.h"
 #include "text/statustext.h"
+#include "text/treelabels.h"
 #include "job/jobtagging.h"
 #include "window/albumdialog.h"
 #include "window/appresources.h"
@@ -33,6 +34,7 @@
 #include "window/usersettings.h"
 #include "window/verifyreport.h"
 #include "window/zonetreeview.h"
+#include "kestrova_version.h"
 #include "ui_about.h"
 #include "ui_kestrova.h"
 
@@ -103,6 +105,7 @@ MainWindow::~MainWindow()
 void MainWindow::setupWindow()
 {
     ui->setupUi(this);
+    programTitle = windowTitle();
     connect(ui->action_Open, &QAction::triggered, this, qOverload<>(&MainWindow::open));
     connect(ui->action_Extract, &QAction::triggered, this, &MainWindow::extract);
     connect(ui->action_Verify, &QAction::triggered, this, &MainWindow::verify);
@@ -134,8 +137,21 @@ void MainWindow::fillRecentMenu()
 {
     ui->menu_Recent->clear();
     const QStringList zones = recentzones::list();
-    for (const QString &path : zones)
-        ui->menu_Recent->addAction(QDir::toNativeSeparators(path), this, [this, path] { open(QDir(path)); });
+    for (qsizetype i = 0; i < zones.size(); ++i) {
+        const QString path = zones[i];
+        // "&1 /media/dvd/AUDIO_TS": a key for each; an & in the path is shown as one.
+        const QString text = QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path).replace(
+                                                                         QLatin1Char('&'), QStringLiteral("&&")));
+        ui->menu_Recent->addAction(text, this, [this, path] { open(QDir(path)); });
+    }
+    if (!zones.isEmpty()) {
+        ui->menu_Recent->addSeparator();
+        QAction *clear = ui->menu_Recent->addAction(tr("&Clear Menu"), this, [this] {
+            recentzones::clear();
+            fillRecentMenu();
+        });
+        clear->setObjectName(QStringLiteral("action_ClearRecent"));
+    }
     ui->menu_Recent->setEnabled(!zones.isEmpty());
 }
 
@@ -273,6 +289,7 @@ void MainWindow::showZone(std::unique_ptr<DVDAZone> opened, const QString &path)
         currentItemChanged(nullptr);
     }
     openZone = std::move(opened);
+    setWindowTitle(QStringLiteral("%1 - %2").arg(zoneName(openZone.get()), programTitle));
     tree->showZone(openZone.get());
     showTitles();
     itemSelectionChanged(); // a new model has nothing selected, and says so to nobody
@@ -348,6 +365,8 @@ void MainWindow::showAbout()
     QDialog dialog(this);
     Ui::About form;
     form.setupUi(&dialog);
+    // One version everywhere: the one --version and the rip log give.
+    form.labelProduct->setText(QStringLiteral("Kestrova " KESTROVA_VERSION));
     dialog.exec();
 }
 
@@ -404,7 +423,7 @@ void MainWindow::extract()
     // The disc's album, kept by Edit > Album, and its cover.
     QString error;
     if (!loadTagging(&options, openZone.get(), QString(), QString(), &error)) {
-        QMessageBox::warning(this, windowTitle(), sentence(error));
+        QMessageBox::warning(this, programTitle, sentence(error));
         tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
         return;
     }
@@ -415,7 +434,7 @@ void MainWindow::extract()
 // first replaces it only when the user says so, once per extraction.
 bool MainWindow::replaceAllowed(const QStringList &existing, const QDir &folder)
 {
-    QMessageBox ask(QMessageBox::Warning, windowTitle(),
+    QMessageBox ask(QMessageBox::Warning, programTitle,
                     tr("%n file(s) of this extraction exist already in %1.", nullptr, int(existing.size()))
                         .arg(QDir::toNativeSeparators(folder.path())),
                     QMessageBox::Cancel, this);
@@ -436,7 +455,7 @@ void MainWindow::editAlbum()
         return;
     QString error;
     if (!album.save(&error)) {
-        QMessageBox::warning(this, windowTitle(), tr("The album cannot be kept: %1").arg(error));
+        QMessageBox::warning(this, programTitle, tr("The album cannot be kept: %1").arg(error));
         return;
     }
     retag();
@@ -470,7 +489,7 @@ void MainWindow::keepTitle(DVDAObject *object, const QString &title)
     if (!openZone || !updateStoredMetadata(
                          openZone.get(), [&](const QByteArray &json) { return withObjectTitle(json, object, title); },
                          &error)) {
-        QMessageBox::warning(this, windowTitle(), tr("The title cannot be kept: %1").arg(error));
+        QMessageBox::warning(this, programTitle, tr("The title cannot be kept: %1").arg(error));
         showTitles();
         return;
     }
@@ -501,7 +520,7 @@ void MainWindow::startWalk(const QList<DVDAObject *> &objects, const ExtractOpti
     const ExtractionJob::Start started = running.start(objects, options, replace);
     if (started != ExtractionJob::Start::Started) {
         if (started == ExtractionJob::Start::Refused)
-            QMessageBox::warning(this, windowTitle(), sentence(running.refusal()));
+            QMessageBox::warning(this, programTitle, sentence(running.refusal()));
         tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
         return;
     }

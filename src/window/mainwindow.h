@@ -96,6 +96,7 @@ private:
     QProgressBar *bar = nullptr; // lives exactly as long as the extraction runs
     QLabel *wholeLabel = nullptr; // the whole extraction's progress, empty when none runs
     ExtractionJob running;
+    QString programTitle; // the window's title without a zone, and its boxes' title
     bool verifying = false;     // the walk running or last run is a verification
     bool closeWhenDone = false; // the window was closed during the extraction
 };

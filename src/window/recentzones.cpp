@@ -25,3 +25,8 @@ void recentzones::add(const QString &path)
     zones.prepend(path);
     settings.setValue(QLatin1String(recentZonesKey), zones.mid(0, MAX_ZONES));
 }
+
+void recentzones::clear()
+{
+    UserSettings().remove(QLatin1String(recentZonesKey));
+}

@@ -13,5 +13,7 @@ enum { MAX_ZONES = 8 };
 [[nodiscard]] QStringList list();
 // Puts path first (once), keeping at most MAX_ZONES.
 void add(const QString &path);
+// Forgets them all.
+void clear();
 
 } // namespace recentzones

@@ -79,6 +79,25 @@ private slots:
         QCOMPARE(treeLabel(first, BlockRange::Left), QStringLiteral("07 - 00:00:00"));
     }
 
+    // The title bar's name of a zone folder: the disc folder above AUDIO_TS, whatever its
+    // case, or the folder itself under another name.
+    void zoneNames_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("disc folder") << "Night Songs/AUDIO_TS" << "Night Songs";
+        QTest::newRow("lower case") << "copy/audio_ts" << "copy";
+        QTest::newRow("another name") << "rip-2026" << "rip-2026";
+    }
+    void zoneNames()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QVERIFY(QDir(emptyDir.path()).mkpath(folder));
+        const DVDAZone zone{QDir(emptyDir.filePath(folder))};
+        QCOMPARE(zoneName(&zone), name);
+    }
+
     // The tree's columns of a track: format, channels, rate and depth.
     void trackFacts_data()
     {

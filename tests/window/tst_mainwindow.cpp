@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include "window/mainwindow.h"
+#include "kestrova_version.h"
 #include "window/zonetreeview.h"
 #include "window/showresult.h"
 #include "guitest.h"
@@ -373,7 +374,7 @@ private slots:
         guitest::action(*w, "action_About")->trigger();
         QVERIFY(handler.seen());
         QCOMPARE(title, QStringLiteral("About Kestrova 2008"));
-        QCOMPARE(product, QStringLiteral("Kestrova 2008.07.21 (Beta 3)"));
+        QCOMPARE(product, QStringLiteral("Kestrova " KESTROVA_VERSION)); // as --version says
         QCOMPARE(size, QSize(360, 104));
         QCOMPARE(parent, static_cast<QWidget *>(w.get()));
         // The box is gone once the slot has returned.
@@ -441,11 +442,18 @@ private slots:
         const QList<QAction *> entries = guitest::part<QMenu>(*w, "menu_Recent")->actions();
         QStringList texts;
         for (QAction *entry : entries)
-            texts << entry->text();
-        QCOMPARE(texts, (QStringList{mixed->path(), small->path()}));
+            texts << (entry->isSeparator() ? "-" : entry->text());
+        QCOMPARE(texts, (QStringList{"&1 " + mixed->path(), "&2 " + small->path(), "-", "&Clear Menu"}));
         entries.at(1)->trigger();
         QCOMPARE(w->zone()->titlesets.size(), size_t(1));
         QCOMPARE(w->zone()->dir.path(), small->path());
+        // The title bar names the zone's disc folder; the program's name stays.
+        QCOMPARE(w->windowTitle(), QDir(small->path()).dirName() + " - Kestrova 2008");
+        // Clear empties the menu, which is then off, and the list stays empty.
+        guitest::action(*w, "action_ClearRecent")->trigger();
+        QVERIFY(guitest::part<QMenu>(*w, "menu_Recent")->actions().isEmpty());
+        QVERIFY(!guitest::part<QMenu>(*w, "menu_Recent")->isEnabled());
+        QVERIFY(startWindow()->findChild<QMenu *>("menu_Recent")->actions().isEmpty());
     }
 
     // Copy Path gives what kestrova-cli takes: the zone, then the current item's selector.
