@@ -1,5 +1,6 @@
 #include "window/mainwindow.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -10,6 +11,8 @@
 #include <QProgressBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
+#include <QToolButton>
 #include <QStandardItemModel>
 #include <QTreeView>
 #include <cstdio>
@@ -20,6 +23,7 @@
 #include "zone/zonewalk.h"
 #include "extraction/discmetadata.h"
 #include "extraction/objectnames.h"
+#include "text/counted.h"
 #include "text/existingfilestext.h"
 #include "text/objectproperties.h"
 #include "text/objectselector.h"
@@ -61,6 +65,13 @@ void writeTo(FILE *stream, const QByteArray &bytes)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
 }
+// "1 part of the zone could not be read", "2 parts ..."
+QString problemsText(qsizetype problems)
+{
+    return QApplication::translate("Kestrova", "%1 of the zone could not be read")
+        .arg(countOf(problems, QApplication::translate("Kestrova", "part"), QApplication::translate("Kestrova", "parts")));
+}
+
 // A message of the job ("the name template gives ...") as the window's boxes say it.
 QString sentence(const QString &text)
 {
@@ -197,6 +208,17 @@ void MainWindow::buildCentralArea()
     properties->setRootIsDecorated(false);
     properties->setSelectionMode(QAbstractItemView::NoSelection);
 
+    // The zone's damage, as long as the zone is open: a click lists it.
+    problemsButton = new QToolButton;
+    problemsButton->setObjectName(QStringLiteral("zoneProblems"));
+    problemsButton->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    problemsButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    problemsButton->setAutoRaise(true);
+    problemsButton->setToolTip(tr("Show what could not be read (View > Zone Problems)"));
+    problemsButton->hide();
+    connect(problemsButton, &QToolButton::clicked, this, &MainWindow::showProblems);
+    ui->statusbar->addPermanentWidget(problemsButton);
+
     // The whole extraction, at the right of the status bar while one runs.
     wholeLabel = new QLabel;
     wholeLabel->setObjectName(QStringLiteral("wholeProgress"));
@@ -298,10 +320,9 @@ void MainWindow::showZone(std::unique_ptr<DVDAZone> opened, const QString &path)
     // The list is in the zone item's properties and behind View > Zone Problems.
     const qsizetype problems = zoneProblems(openZone.get()).size();
     ui->action_Problems->setEnabled(problems > 0);
-    if (problems > 0)
-        ui->statusbar->showMessage(tr("%1 part(s) of the zone could not be read").arg(problems));
-    else
-        ui->statusbar->clearMessage();
+    problemsButton->setText(problemsText(problems));
+    problemsButton->setVisible(problems > 0);
+    ui->statusbar->clearMessage();
 }
 
 void MainWindow::showProblems()
@@ -311,8 +332,7 @@ void MainWindow::showProblems()
         lines << problemText(problem);
     if (lines.isEmpty())
         return;
-    QMessageBox box(QMessageBox::Warning, tr("Zone problems"),
-                    tr("%1 part(s) of the zone could not be read").arg(lines.size()), QMessageBox::Close, this);
+    QMessageBox box(QMessageBox::Warning, tr("Zone problems"), problemsText(lines.size()), QMessageBox::Close, this);
     box.setInformativeText(lines.join(QLatin1Char('\n')));
     box.exec();
 }

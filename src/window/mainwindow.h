@@ -13,6 +13,7 @@ class DVDAZone;
 class QLabel;
 class QProgressBar;
 class QSplitter;
+class QToolButton;
 class QStandardItemModel;
 class QTreeView;
 class ZoneTreeView;
@@ -95,6 +96,7 @@ private:
     QSplitter *panes = nullptr;
     QProgressBar *bar = nullptr; // lives exactly as long as the extraction runs
     QLabel *wholeLabel = nullptr; // the whole extraction's progress, empty when none runs
+    QToolButton *problemsButton = nullptr; // what could not be read of the open zone
     ExtractionJob running;
     QString programTitle; // the window's title without a zone, and its boxes' title
     bool verifying = false;     // the walk running or last run is a verification

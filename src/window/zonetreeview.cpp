@@ -4,6 +4,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMimeData>
 #include <QUrl>
 #include <functional>
@@ -11,9 +12,17 @@
 #include "zone/dvdaobject.h"
 #include "zone/zoneopener.h"
 
-ZoneTreeView::ZoneTreeView(QWidget *parent) : QTreeView(parent), nodes(new ZoneTreeModel(this))
+ZoneTreeView::ZoneTreeView(QWidget *parent)
+    : QTreeView(parent), nodes(new ZoneTreeModel(this)), hint(new QLabel(viewport()))
 {
     setModel(nodes);
+    hint->setObjectName(QStringLiteral("emptyHint"));
+    hint->setText(tr("Open a DVD-Audio disc with File > Open, or drop its AUDIO_TS folder, "
+                     "a file in it or a disc image here."));
+    hint->setWordWrap(true);
+    hint->setAlignment(Qt::AlignCenter);
+    hint->setContentsMargins(20, 20, 20, 20);
+    connect(nodes, &QAbstractItemModel::modelReset, hint, [this] { hint->setVisible(nodes->rowCount() == 0); });
     setAcceptDrops(true);
     // A title is typed into its column with a double click or F2, not by a click that selects.
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
@@ -33,6 +42,12 @@ void ZoneTreeView::selectTitleTracks(const QModelIndex &clicked)
     const QItemSelection rows(nodes->index(0, 0, title), nodes->index(tracks - 1, ZoneTreeModel::Columns - 1, title));
     const bool adding = QGuiApplication::keyboardModifiers() & Qt::ControlModifier;
     selectionModel()->select(rows, adding ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect);
+}
+
+void ZoneTreeView::resizeEvent(QResizeEvent *event)
+{
+    QTreeView::resizeEvent(event);
+    hint->setGeometry(viewport()->rect());
 }
 
 void ZoneTreeView::showZone(DVDAZone *zone)

@@ -7,12 +7,16 @@
 
 #include "window/zonetreemodel.h"
 
+class QLabel;
+
 class ZoneTreeView : public QTreeView {
     Q_OBJECT
 public:
     explicit ZoneTreeView(QWidget *parent = nullptr);
 
     ZoneTreeModel *zoneModel() const { return nodes; }
+    // What the empty tree says: what to open or drop.
+    QLabel *emptyHint() const { return hint; }
     // The zone's nodes shown expanded as the window opens them: zone, titlesets, titles.
     void showZone(DVDAZone *zone);
     [[nodiscard]] DVDAObject *currentObject() const;
@@ -24,6 +28,7 @@ signals:
     void open(QDir zoneDir);
 
 protected:
+    void resizeEvent(QResizeEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -32,4 +37,5 @@ private:
     void selectTitleTracks(const QModelIndex &clicked);
 
     ZoneTreeModel *nodes;
+    QLabel *hint;
 };

@@ -172,6 +172,15 @@ private slots:
         verifyIdle(*w, false);
         QVERIFY(!guitest::action(*w, "action_Extract")->isEnabled());
         QCOMPARE(zoneRows(*w), 0);
+        // The empty tree says what to open or drop; a zone takes its place, a folder
+        // without one brings it back.
+        QVERIFY(w->treeView()->emptyHint()->isVisible());
+        QVERIFY(w->treeView()->emptyHint()->text().startsWith("Open a DVD-Audio disc with File > Open, or drop"));
+        w->open(QDir(small->path()));
+        QVERIFY(!w->treeView()->emptyHint()->isVisible());
+        QTemporaryDir plain;
+        w->open(QDir(plain.path()));
+        QVERIFY(w->treeView()->emptyHint()->isVisible());
     }
 
     void openingAZone()
