@@ -49,3 +49,18 @@ QString objectDisplayName(const DVDAObject *object)
     }
     return kind + QLatin1Char(' ') + selectorOf(object);
 }
+
+QString objectWindowName(const DVDAObject *object)
+{
+    const ObjectPath path = objectPath(object);
+    QString name;
+    if (path.index)
+        name = QString::asprintf("%s %02d", qUtf8Printable(selectorTr("Index")), int(path.index->number));
+    else if (path.track)
+        name = QString::asprintf("%s %02d", qUtf8Printable(selectorTr("Track")), int(path.track->number));
+    else if (path.title)
+        name = QString::asprintf("%s %02d[%d]", qUtf8Printable(selectorTr("Title")), path.title->number(), path.title->tag());
+    else
+        return objectDisplayName(object);
+    return QStringLiteral("%1 (%2)").arg(name, selectorOf(object));
+}

@@ -580,10 +580,7 @@ void MainWindow::extractionFinished(const JobEnding &ending)
     ui->statusbar->showMessage(tr("Done"), doneMessageMs);
     const QList<ObjectCheck> &checks = ending.report.checks;
     if (verifying && ending.result != ResultCode::Cancelled && !checks.isEmpty()) {
-        QStringList names;
-        for (const ObjectCheck &check : checks)
-            names << objectBaseName(check.object);
-        VerifyReport(names, checks, this).exec();
+        VerifyReport(checks, this).exec();
     } else if (verifying) {
         ResultDetails details;
         details.lines = ending.damagedLines;

@@ -10,10 +10,21 @@
 #include <QVBoxLayout>
 
 #include "text/checkreport.h"
+#include "text/objectselector.h"
 
-VerifyReport::VerifyReport(const QStringList &names, const QList<ObjectCheck> &checks,
-                           QWidget *parent)
-    : QDialog(parent), text(checkReportText(names, checks))
+namespace {
+// The selectors: the names the command line's report gives.
+QStringList selectorsOf(const QList<ObjectCheck> &checks)
+{
+    QStringList names;
+    for (const ObjectCheck &check : checks)
+        names << selectorOf(check.object);
+    return names;
+}
+} // namespace
+
+VerifyReport::VerifyReport(const QList<ObjectCheck> &checks, QWidget *parent)
+    : QDialog(parent), text(checkReportText(selectorsOf(checks), checks))
 {
     setWindowTitle(tr("Verification"));
     table = new QTableWidget(int(checks.size()), 4, this);
@@ -23,7 +34,7 @@ VerifyReport::VerifyReport(const QStringList &names, const QList<ObjectCheck> &c
     table->horizontalHeader()->setStretchLastSection(true);
     for (int row = 0; row < checks.size(); ++row) {
         const ObjectCheck &check = checks[row];
-        const QStringList cells{names.value(row), streamTypeText(check),
+        const QStringList cells{objectWindowName(check.object), streamTypeText(check),
                                 checkStatusText(checkStatus(check)), checkDetail(check)};
         for (int column = 0; column < cells.size(); ++column)
             table->setItem(row, column, new QTableWidgetItem(cells[column]));

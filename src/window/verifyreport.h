@@ -14,9 +14,9 @@ class QTableWidget;
 class VerifyReport : public QDialog {
     Q_OBJECT
 public:
-    // names[k] names checks[k].
-    VerifyReport(const QStringList &names, const QList<ObjectCheck> &checks,
-                 QWidget *parent = nullptr);
+    // A row per check, named as the tree names it with its selector; Copy gives the
+    // report as the command line prints it.
+    explicit VerifyReport(const QList<ObjectCheck> &checks, QWidget *parent = nullptr);
 
     QTableWidget *table;
     QPushButton *copyButton;

@@ -61,9 +61,11 @@ private slots:
             }
             if (auto *report = qobject_cast<VerifyReport *>(modal)) {
                 seen = report->table->item(0, 2)->text();
+                // The tree's words in the window; the command line's selector when copied.
+                QCOMPARE(report->table->item(0, 0)->text(), QStringLiteral("Track 01 (1/1/1)"));
                 QTest::mouseClick(report->copyButton, Qt::LeftButton);
                 copied = QGuiApplication::clipboard()->text();
-                reported = "track-01-01[0]-01  MLP  " + seen;
+                reported = "1/1/1  MLP  " + seen;
             }
             if (auto *box = qobject_cast<QMessageBox *>(modal)) { // its first line, without the summary
                 QStringList lines = box->informativeText().split('\n');
