@@ -67,6 +67,17 @@ QString groupNames(const StreamInfo &info, int group)
     return group == 1 ? group1 : group2;
 }
 
+// A time of whole seconds as the tree gives it; any other to the millisecond, where a
+// second is too coarse (a short index, two tracks that differ by less).
+QString preciseTime(const AOBObject *object)
+{
+    const quint64 pts = quint64(quint32(object->timePts()));
+    if (pts % 90000 == 0)
+        return object->timeText();
+    const quint64 ms = (pts * 1000 + 45) / 90000;
+    return QString::asprintf("%02llu:%02llu:%02llu.%03llu", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
+}
+
 QString bytesText(qint64 bytes)
 {
     return QString::asprintf("%lld bytes", static_cast<long long>(bytes));
@@ -86,7 +97,7 @@ const AudioRow audioRows[] = {
     {QT_TRANSLATE_NOOP("ZoneInfo", "Index"), IndexOnly,
      [](const AudioFacts &f) { return QString::asprintf("%d", f.indexNumber); }},
     {QT_TRANSLATE_NOOP("ZoneInfo", "Time"), Always,
-     [](const AudioFacts &f) { return f.object->timeText(); }},
+     [](const AudioFacts &f) { return preciseTime(f.object); }},
     {QT_TRANSLATE_NOOP("ZoneInfo", "Time in PTS"), Always,
      [](const AudioFacts &f) { return QString::asprintf("%d", qint32(f.object->timePts())); }},
     {QT_TRANSLATE_NOOP("ZoneInfo", "Channel assignment id"), WithGroups,

@@ -162,6 +162,11 @@ private slots:
         OpenZone open(dumpzone::consecutiveTracks(pcmPacks({1000, 1000}), {0, 1}, 0x80000000u));
         QCOMPARE(valueOf(open.track(0), "Time in PTS"), QString("-2147483648"));
 
+        // A time between whole seconds to the millisecond; the tree's label rounds it.
+        OpenZone third(dumpzone::consecutiveTracks(pcmPacks({1000}), {0}, 90000 * 61 + 30000));
+        QCOMPARE(valueOf(third.track(0), "Time"), QString("00:01:01.333"));
+        QCOMPARE(third.track(0)->timeText(), QString("00:01:01"));
+
         OpenZone zero(dumpzone::consecutiveTracks(pcmPacks({1000}), {0}, 0));
         QCOMPARE(valueOf(zero.track(0), "Original size"), QString("0 bytes"));
         // No plain size to compare with: no percentage rather than a division by zero.
