@@ -2,6 +2,7 @@
 # make test  checks that only the window draws, installs what is missing, builds, runs every test, then
 #            again under ASan+UBSan
 # make try-window  builds, then drives the real window under Xvfb (tools/trywindow.sh)
+# make screenshots  builds, then takes the README's pictures of the window into docs/
 # make package  builds, then the Debian package kestrova_<version>_amd64.deb in the build folder
 # make fuzz  builds the fuzz targets with clang and runs each FUZZ_SECONDS (not part of test)
 # make bench    builds and runs the benchmarks; each prints our time, the reference's, the ratio
@@ -22,7 +23,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
 FUZZ_TARGETS := openzone streaminfo pcmdumper mlpdumper
 
-.PHONY: run test deps build build-asan build-tsan check check-asan tsan fuzz clean package try-window bench layers
+.PHONY: run test deps build build-asan build-tsan check check-asan tsan fuzz clean package try-window screenshots bench layers
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -83,6 +84,9 @@ fuzz: deps
 
 run: build
 	@bash tools/run.sh $(BUILD)
+
+screenshots: build
+	bash tools/screenshots.sh $(BUILD) docs
 
 try-window:
 	$(MAKE) build PACKAGES="$(PACKAGES) xvfb xdotool imagemagick"

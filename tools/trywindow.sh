@@ -32,14 +32,14 @@ set -u
 build=$1 work=$2
 HOME=$work/home XDG_CONFIG_HOME=$work/home/.config "$build/kestrova" "$work/AUDIO_TS/AUDIO_TS.IFO" &
 pid=$!
-win=$(xdotool search --sync --name '^Kestrova 2008$' | head -1)
+win=$(xdotool search --sync --name ' - Kestrova 2008$' | head -1)
 sleep 1
 xdotool windowfocus --sync "$win" key ctrl+a
 sleep 0.5
 xdotool key ctrl+e
 dialog=$(xdotool search --sync --name '^Extract Track/Title/Titleset$' | head -1)
 sleep 0.5
-xdotool mousemove --window "$dialog" 186 414 click 1
+xdotool windowfocus --sync "$dialog" key Return
 for n in $(seq -w 1 20); do
     import -window root "$work/shots/running-$n.png"
     sleep 0.25

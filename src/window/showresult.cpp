@@ -41,7 +41,8 @@ void widenFor(QMessageBox &box, const QStringList &lines)
     const int most = screen ? screen->availableGeometry().width() * 4 / 5 : 1200;
     auto *grid = qobject_cast<QGridLayout *>(box.layout());
     if (grid)
-        grid->addItem(new QSpacerItem(qMin(widest + 40, most), 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+        // The icon's column and the margins come on top of the text's width.
+        grid->addItem(new QSpacerItem(qMin(widest + 160, most), 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
                       grid->rowCount(), 0, 1, grid->columnCount());
 }
 

@@ -1,6 +1,7 @@
 // The message box that ends an extraction: text, icon and parent for each kind of code;
 // its lines, buttons and width, and what the user chose.
 #include <QMainWindow>
+#include <QLabel>
 #include <QMessageBox>
 #include <QtTest>
 #include "testzone/resultcompare.h"
@@ -120,7 +121,12 @@ private slots:
                 if (button->text().remove('&') == click)
                     clicked = button;
             }
-            wideEnough = box->width() > box->fontMetrics().horizontalAdvance(seenLines.last());
+            // No line is wrapped: the text's label is as wide as the longest.
+            const auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"));
+            int longest = 0;
+            for (const QString &line : seenLines)
+                longest = qMax(longest, label->fontMetrics().horizontalAdvance(line));
+            wideEnough = label->width() >= longest;
             QTest::mouseClick(clicked ? clicked : all.first(), Qt::LeftButton);
         });
         const ResultChoice choice = showResult(nullptr, Result(ResultCode::MlpDecoder, "block 12 of ATS_01_1.AOB"), details);
