@@ -455,7 +455,9 @@ void MainWindow::extract()
 bool MainWindow::replaceAllowed(const QStringList &existing, const QDir &folder)
 {
     QMessageBox ask(QMessageBox::Warning, programTitle,
-                    tr("%n file(s) of this extraction exist already in %1.", nullptr, int(existing.size()))
+                    tr("%1 of this extraction %2 already in %3.")
+                        .arg(countOf(existing.size(), tr("file"), tr("files")),
+                             existing.size() == 1 ? tr("exists") : tr("exist"))
                         .arg(QDir::toNativeSeparators(folder.path())),
                     QMessageBox::Cancel, this);
     ask.setInformativeText(existingFilesList(existing) + QLatin1Char('\n')

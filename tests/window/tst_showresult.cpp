@@ -138,6 +138,36 @@ private slots:
         QCOMPARE(choice == ResultChoice::Retry, retried);
     }
 
+    // Open Folder where no program opens folders (the offscreen platform has none, and no
+    // xdg-open is on an empty PATH): a box says so and gives the path to copy.
+    void openFolderWithoutALauncherSaysWhere()
+    {
+        QTemporaryDir empty;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", empty.path().toUtf8());
+        ResultDetails details;
+        details.folder = "/music/rips/night";
+        QStringList seen;
+        guitest::ModalSequence handler([&](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            if (!box) {
+                modal->close();
+                return;
+            }
+            seen << box->text() + '|' + box->informativeText();
+            for (QAbstractButton *button : box->buttons())
+                if (button->text() == "Open Folder") {
+                    button->click();
+                    return;
+                }
+            QVERIFY(box->textInteractionFlags() & Qt::TextSelectableByMouse);
+            box->button(QMessageBox::Ok)->click();
+        });
+        (void)showResult(nullptr, ResultCode::Succeeded, details);
+        qputenv("PATH", path);
+        QCOMPARE(seen.value(1), QString("No program to open folders was found. The files are in:|/music/rips/night"));
+    }
+
     void parentedToTheGivenWindow()
     {
         auto window = std::make_unique<QMainWindow>();

@@ -356,7 +356,7 @@ private slots:
         });
         pressCtrlE(*w);
         QVERIFY(QTest::qWaitFor([&] { return asked.boxSeen(); }));
-        QCOMPARE(question, QString("1 file(s) of this extraction exist already in %1. %2\n"
+        QCOMPARE(question, QString("1 file of this extraction exists already in %1. %2\n"
                                    "Overwrite them, or cancel and choose another folder?")
                                .arg(out->path(), firstFile));
         if (answer == "Cancel") {
