@@ -8,7 +8,7 @@
 # make bench    builds and runs the benchmarks; each prints our time, the reference's, the ratio
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libavcodec-dev libavutil-dev \
             libavformat-dev ffmpeg flac python3
-PACKAGES += libudfread-dev genisoimage libflac-dev sox zlib1g-dev
+PACKAGES += libudfread-dev genisoimage libflac-dev sox zlib1g-dev libebur128-dev
 PACKAGES += dpkg-dev file desktop-file-utils appstream man-db zsh fish
 JOBS ?= $(shell nproc)
 BUILD ?= build

@@ -180,6 +180,16 @@ bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString 
         *error = tr("--merge, --split and --downmix exclude each other");
         return false;
     }
+    if ((o.replayGain || parsed->albumGiven) && o.mode == ModeStore) {
+        *error = tr("--replaygain and --album go with decoded files, not --store");
+        return false;
+    }
+    if (parsed->albumGiven && !o.replayGain) {
+        *error = tr("--album goes with --replaygain");
+        return false;
+    }
+    if (o.replayGain)
+        o.mode = ModeConvert; // the loudness of decoded files
     if (o.format == OutputFormat::Flac) {
         if (o.mode == ModeStore) {
             *error = tr("--flac goes with --convert, not --store");

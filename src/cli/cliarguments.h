@@ -29,6 +29,7 @@ struct CliArguments {
     bool dryRun = false;
     bool overwrite = false;     // replace files of the same names in the output folder
     bool compressionGiven = false; // --compression was written, whatever its value
+    bool albumGiven = false;       // --album was written
     QString metadataPath;       // --metadata: the disc's metadata file, read once the zone is open
     QString coverPath;          // --cover: the front cover image
 };

@@ -121,6 +121,24 @@ const std::vector<CliOption> &cliOptions()
                                            "tracks joined without a gap, with the track marks in a\n"
                                            ".cue sheet beside each file and inside it"),
          FLAG(options.perTitle), CliValueKind::None, nullptr},
+        {"replaygain", 0, nullptr, ScopeExtract,
+         QT_TRANSLATE_NOOP("CliArguments", "measure each decoded file's loudness as it is written and\n"
+                                           "tag FLAC files with ReplayGain 2.0 (track and album gain and\n"
+                                           "peak, -18 LUFS); the rip log keeps the figures of every file"),
+         FLAG(options.replayGain), CliValueKind::None, nullptr},
+        {"album", 0, "WHAT", ScopeExtract,
+         QT_TRANSLATE_NOOP("CliArguments", "the ReplayGain album: 'title' (the files of each title, the\n"
+                                           "default) or 'selection' (all files of the run)"),
+         [](V value, V, A p, E error) {
+             if (value != QLatin1String("title") && value != QLatin1String("selection")) {
+                 *error = tr("--album wants 'title' or 'selection', not '%1'").arg(value);
+                 return false;
+             }
+             p->options.albumPerSelection = value == QLatin1String("selection");
+             p->albumGiven = true;
+             return true;
+         },
+         CliValueKind::Choices, "title selection"},
         {"merge", 0, nullptr, ScopeExtract, QT_TRANSLATE_NOOP("CliArguments", "one wave file for both channel groups"),
          FLAG(options.merge), CliValueKind::None, nullptr},
         {"split", 0, nullptr, ScopeExtract, QT_TRANSLATE_NOOP("CliArguments", "one wave file per channel"),

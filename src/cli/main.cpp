@@ -255,6 +255,8 @@ int runExtract(CliArguments args)
         printError(tr("the rip log cannot be written: %1").arg(ending.log.where()));
     if (ending.cover.failed())
         printError(tr("the cover cannot be written: %1").arg(ending.cover.where()));
+    if (ending.replayGain.failed())
+        printError(tr("the ReplayGain tags cannot be written: %1").arg(ending.replayGain.where()));
     writeStderr(ending.summary + QLatin1Char('\n'));
     if (ending.objectsLeftOut)
         printHiddenObjects(zone.get());

@@ -46,5 +46,7 @@ struct ExtractOptions {
     std::shared_ptr<const DiscMetadata> metadata; // the disc's album, titles and artists; null: none
     std::shared_ptr<const CoverImage> cover;      // the front cover of every FLAC file; null: none
     bool perTitle = false;     // "One file per title": the front ends extract whole titles
+    bool replayGain = false;   // ReplayGain 2.0 tags (FLAC) and figures in the rip log
+    bool albumPerSelection = false; // the ReplayGain album: the whole selection, not each title
     QString nameTemplate;      // the files' names, "" for the program's own (see objectnames.h)
 };

@@ -151,6 +151,7 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
     if (written) {
         written->setMarks(details.marks);
         written->setExpectedLength(details.lengthPts);
+        written->setMeasureLoudness(options.replayGain);
     }
     if (state.ok() && written)
         state = written->open();

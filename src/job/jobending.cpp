@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "job/jobplan.h"
+#include "job/jobreplaygain.h"
 #include "job/riplogfile.h"
 #include "output/coverimage.h"
 #include "output/outputfile.h"
@@ -62,6 +63,8 @@ JobEnding endJob(const Extraction &extraction, bool objectsLeftOut, const QList<
         ending.clean = ending.result.ok() && allClean(ending.report.checks) && !ending.objectsLeftOut;
         return ending;
     }
+    // The albums are known once every object is done; the log keeps the figures.
+    ending.replayGain = applyReplayGain(&ending.report);
     // A rip log that cannot be written fails the run: the record of it is missing.
     ending.log = appendRipLog(ending.report);
     if (ending.log.ok())
@@ -69,6 +72,6 @@ JobEnding endJob(const Extraction &extraction, bool objectsLeftOut, const QList<
     ending.cover = writeCoverFile(ending.report.options);
     ending.summary = runSummaryText(ending.report);
     ending.outcome = outcomeText(ending.report, ending.objectsLeftOut, ending.log);
-    ending.clean = outcomeClean(ending.report, ending.objectsLeftOut, ending.log);
+    ending.clean = outcomeClean(ending.report, ending.objectsLeftOut, ending.log) && ending.replayGain.ok();
     return ending;
 }

@@ -15,6 +15,7 @@ struct JobEnding {
     Result log;                 // appending the rip log (an extraction that ran)
     QString ripLog;             // the rip log's path, once it was written
     Result cover;               // writing the cover beside the files, when there is one
+    Result replayGain;          // tagging the files with ReplayGain, when asked for
     QString summary;            // "4 files written, 120.5 MB, in 0:01:12" (extractions)
     QString outcome;            // the last line, in words that match clean
     bool objectsLeftOut = false; // the zone's damage hid objects the selection could hold

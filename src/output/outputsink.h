@@ -4,9 +4,13 @@
 // whoever drives it can run a command on each.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <memory>
 #include <vector>
 
 #include "base/result.h"
+
+class LoudnessMeter;
 
 struct WrittenFile {
     QString path;       // its name once published; written under stagingPath(path) until then
@@ -19,6 +23,10 @@ struct WrittenFile {
     QString crc32;      // decoded files: of the samples as little-endian bytes, as a wave file's
                         // data holds them (samplechecksum.h)
     QByteArray formatMd5; // FLAC files: the MD5 FLAC keeps, as metaflac --show-md5sum prints it
+    // Decoded files, when asked for: their loudness as measured while they were written.
+    std::shared_ptr<const LoudnessMeter> loudness;
+    // Once the run has its albums: "REPLAYGAIN_TRACK_GAIN=-3.52 dB" and the rest.
+    QStringList replayGain;
 };
 
 class OutputSink {

@@ -105,6 +105,8 @@ Result SampleFileSink::openSlot(const LayoutFile &spec)
     file->setMarks(marks);
     file->setExpectedLength(expectedPts);
     finalNames[spec.slot] = name;
+    if (measuring)
+        meters[spec.slot] = std::make_shared<LoudnessMeter>(spec.channels, spec.rate, spec.bits, spec.mask);
     if (file->open(stagingPath(path), spec.channels, spec.rate, spec.bits, spec.mask))
         return ResultCode::Succeeded;
     const QString reason = file->errorText();
@@ -147,7 +149,7 @@ Result SampleFileSink::finish(std::vector<WrittenFile> *finished)
         if (!gotSamples[slot] || !QFileInfo::exists(file->path()))
             continue;
         WrittenFile written{finalNames[slot].path, QString(), !finished_, file->channels, file->sampleRate, file->bits,
-                            framesOf[slot], crc32Text(file->samplesCrc()), file->formatMd5()};
+                            framesOf[slot], crc32Text(file->samplesCrc()), file->formatMd5(), meters[slot], {}};
         if (!marks.empty() && finished_ && !finalNames[slot].cueSheet.isEmpty()) {
             const Result sheet = writeCueSheet(marks, finalNames[slot].path, finalNames[slot].cueSheet,
                                                file->sampleRate);
@@ -252,6 +254,8 @@ Result SampleFileSink::commit(int frames1, int frames2)
         const qint64 bytes = qint64(frames1) * placement.perFrame1[slot] + qint64(frames2) * placement.perFrame2[slot];
         // A file of group 2 alone counts group 2's frames; every other one group 1's.
         framesOf[slot] += placement.perFrame1[slot] > 0 ? frames1 : frames2;
+        if (meters[slot])
+            meters[slot]->add(roomOf[slot], bytes);
         files[slot]->commit(bytes);
         gotSamples[slot] = gotSamples[slot] || bytes > 0;
     }

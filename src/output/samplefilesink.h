@@ -11,6 +11,7 @@
 #include "base/streaminfo.h"
 #include "stream/samplesink.h"
 #include "output/outputsink.h"
+#include "output/loudnessmeter.h"
 #include "output/samplefile.h"
 
 enum class OutputLayout { Groups, Split, Merged, Downmix };
@@ -62,6 +63,8 @@ public:
     // Before finish: the same marks where the decoded stream put them, for every file.
     void moveMarks(const TrackMarks &m);
     void setExpectedLength(quint64 pts) { expectedPts = pts; }
+    // Set before open: every file's loudness is measured as its samples are written.
+    void setMeasureLoudness(bool measure) { measuring = measure; }
 
     OutputLayout layout() const { return chosen; }
     // The files made, by slot; null where the layout uses none.
@@ -101,4 +104,6 @@ private:
     Result state;                   // the first failure
     TrackMarks marks;
     quint64 expectedPts = 0;
+    bool measuring = false;
+    std::shared_ptr<LoudnessMeter> meters[SLOTS]; // by slot, when measuring
 };

@@ -43,6 +43,8 @@ QString optionsText(const ExtractOptions &o)
     line("compression", QString::number(o.compression));
     line("tag", o.tags.join(QStringLiteral("; ")));
     line("per-title", yesNo(o.perTitle));
+    line("replaygain", yesNo(o.replayGain));
+    line("album", o.albumPerSelection ? QStringLiteral("selection") : QStringLiteral("title"));
     line("name", o.nameTemplate);
     return text;
 }

@@ -122,6 +122,8 @@ QString ripLogText(const ExtractionReport &report)
                 line(tr("    %1 bytes of the stored stream").arg(fileSize(file.path)));
             if (!file.cueSheet.isEmpty())
                 line(tr("    cue sheet: %1").arg(file.cueSheet));
+            if (!file.replayGain.isEmpty())
+                line(tr("    ReplayGain: %1").arg(file.replayGain.join(QStringLiteral("; "))));
             for (const CommandRecord &command : report.commands)
                 if (command.path == file.path)
                     line(tr("    command: %1").arg(command.outcome));

@@ -54,6 +54,8 @@ const SettingKey settingKeys[] = {
     {"Messages", Stored::CheckState, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkMessages; }, 0},
     {"Compression", Stored::Number, [](const Ui::ExtractUI &f) -> QWidget * { return f.spinCompression; }, 5},
     {"PerTitle", Stored::Bool, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkPerTitle; }, false},
+    {"ReplayGain", Stored::Bool, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkReplayGain; }, false},
+    {"AlbumBySelection", Stored::Bool, [](const Ui::ExtractUI &f) -> QWidget * { return f.checkAlbumSelection; }, false},
     {"NameTemplate", Stored::Text, [](const Ui::ExtractUI &f) -> QWidget * { return f.editName; }, QString()},
     // A first run extracts as many objects at once as the machine has cores.
     {"Threads", Stored::Number, [](const Ui::ExtractUI &f) -> QWidget * { return f.spinThreads; },
@@ -119,7 +121,8 @@ ExtractDialog::ExtractDialog(QWidget *parent) : QDialog(parent), ui(std::make_un
     for (QAbstractButton *button : {static_cast<QAbstractButton *>(ui->radioFlac),
                                     static_cast<QAbstractButton *>(ui->radioWave),
                                     static_cast<QAbstractButton *>(ui->radioStore),
-                                    static_cast<QAbstractButton *>(ui->checkRun)})
+                                    static_cast<QAbstractButton *>(ui->checkRun),
+                                    static_cast<QAbstractButton *>(ui->checkReplayGain)})
         connect(button, &QAbstractButton::toggled, this, &ExtractDialog::updateState);
     for (QCheckBox *box : {ui->checkMerge, ui->checkSplit, ui->checkDownmix})
         connect(box, &QCheckBox::clicked, this, [this, box] { keepOneGroupChoice(box); });
@@ -180,6 +183,8 @@ ExtractOptions ExtractDialog::options() const
     options.format = ui->radioFlac->isChecked() ? OutputFormat::Flac : OutputFormat::Wave;
     options.compression = ui->spinCompression->value();
     options.perTitle = ui->checkPerTitle->isChecked();
+    options.replayGain = ui->checkReplayGain->isChecked() && options.mode == ModeConvert;
+    options.albumPerSelection = ui->checkAlbumSelection->isChecked();
     options.nameTemplate = ui->editName->text().trimmed();
     // A failed or damaged object does not end the window's run: the end box lists it.
     options.keepGoing = true;
@@ -198,8 +203,9 @@ void ExtractDialog::updateState()
 {
     showFolderState();
     const bool convert = !ui->radioStore->isChecked();
-    for (QCheckBox *box : {ui->checkMerge, ui->checkSplit, ui->checkDownmix, ui->checkErrors})
+    for (QCheckBox *box : {ui->checkMerge, ui->checkSplit, ui->checkDownmix, ui->checkErrors, ui->checkReplayGain})
         box->setEnabled(convert);
+    ui->checkAlbumSelection->setEnabled(convert && ui->checkReplayGain->isChecked());
     ui->spinCompression->setEnabled(ui->radioFlac->isChecked());
     ui->staticCompression->setEnabled(ui->radioFlac->isChecked());
     ui->checkOldFormat->setEnabled(ui->radioWave->isChecked());

@@ -602,6 +602,8 @@ void MainWindow::showExtractionEnd(const JobEnding &ending)
     details.lines << ending.damagedLines;
     if (ending.log.failed())
         details.lines << tr("The rip log cannot be written: %1").arg(ending.log.where());
+    if (ending.replayGain.failed())
+        details.lines << tr("The ReplayGain tags cannot be written: %1").arg(ending.replayGain.where());
     details.summary = ending.summary;
     details.folder = ending.report.options.outputDir.absolutePath();
     details.ripLog = ending.ripLog;

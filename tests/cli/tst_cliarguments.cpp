@@ -26,6 +26,7 @@ QStringList defaultOptionLines(const QString &outputDir)
             QStringLiteral("threads: auto"),
             QStringLiteral("format: wav"),           QStringLiteral("compression: 5"),
             QStringLiteral("tag: "),               QStringLiteral("per-title: false"),
+            QStringLiteral("replaygain: false"),   QStringLiteral("album: title"),
             QStringLiteral("name: ")};
 }
 
@@ -101,6 +102,9 @@ void TestCliArguments::everyFlagReachesTheOptions_data()
                                   << QStringList{QStringLiteral("keep-partial: true")};
     QTest::newRow("per-title") << QStringList{QStringLiteral("--per-title")}
                                << QStringList{QStringLiteral("per-title: true")};
+    QTest::newRow("replaygain, album by selection")
+        << QStringList{QStringLiteral("--replaygain"), QStringLiteral("--album=selection")}
+        << QStringList{QStringLiteral("mode: convert"), QStringLiteral("replaygain: true"), QStringLiteral("album: selection")};
     QTest::newRow("name") << QStringList{QStringLiteral("--name=%track% %channels%")}
                           << QStringList{QStringLiteral("name: %track% %channels%")};
     // --flac decodes, alone or with --convert; its level and tags go with it.
@@ -188,6 +192,12 @@ void TestCliArguments::conflictingOrBadFlags_data()
                                     << QStringLiteral("not '-1'");
     QTest::newRow("cache not a number") << QStringList{QStringLiteral("--cache=lots")}
                                         << QStringLiteral("not 'lots'");
+    QTest::newRow("replaygain of stored streams") << QStringList{QStringLiteral("--store"), QStringLiteral("--replaygain")}
+                                                  << QStringLiteral("--replaygain and --album go with decoded files, not --store");
+    QTest::newRow("album without replaygain") << QStringList{QStringLiteral("--album=title")}
+                                              << QStringLiteral("--album goes with --replaygain");
+    QTest::newRow("album of no kind") << QStringList{QStringLiteral("--replaygain"), QStringLiteral("--album=disc")}
+                                      << QStringLiteral("--album wants 'title' or 'selection', not 'disc'");
     QTest::newRow("no threads") << QStringList{QStringLiteral("--threads=0")}
                                 << QStringLiteral("not '0'");
     QTest::newRow("threads too many") << QStringList{QStringLiteral("--threads=65")}

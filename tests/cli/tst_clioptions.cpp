@@ -121,7 +121,7 @@ private slots:
         QTest::newRow("bash, a folder after -o") << bashCompletion() << "-o | --output)\n            compopt -o filenames";
         QTest::newRow("bash, levels after --compression") << bashCompletion() << "--compression)\n            mapfile -t COMPREPLY < <(compgen -W \"0 1 2 3 4 5 6 7 8\"";
         QTest::newRow("bash, programs after --run") << bashCompletion() << "--run)\n            mapfile -t COMPREPLY < <(compgen -c";
-        QTest::newRow("bash, the value is no zone") << bashCompletion() << "--properties | -o | --output | --compression | --tag | --run | --cache | --threads | --name | --metadata | --cover) value=1";
+        QTest::newRow("bash, the value is no zone") << bashCompletion() << "--properties | -o | --output | --compression | --tag | --album | --run | --cache | --threads | --name | --metadata | --cover) value=1";
         QTest::newRow("zsh, a folder after -o") << zshCompletion() << "-o|--output)\n            _files -/";
         QTest::newRow("fish, a folder after -o") << fishCompletion() << "-s o -l output -x -a '(__fish_complete_directories)'";
         QTest::newRow("fish, levels") << fishCompletion() << "-l compression -x -a '0 1 2 3 4 5 6 7 8'";

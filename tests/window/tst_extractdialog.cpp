@@ -84,7 +84,7 @@ private slots:
             d.form().editDir,      d.form().extractDir,    d.form().radioFlac,    d.form().spinCompression,
             d.form().radioWave,    d.form().checkOldFormat, d.form().radioStore,  d.form().checkMerge,
             d.form().checkSplit,   d.form().checkDownmix,  d.form().checkPerTitle, d.form().checkErrors,
-            d.form().editName,     d.form().checkRun,      d.form().editCommand,  d.form().spinCache,
+            d.form().checkReplayGain, d.form().checkAlbumSelection, d.form().editName,     d.form().checkRun,      d.form().editCommand,  d.form().spinCache,
             d.form().checkDelete,  d.form().spinThreads,   d.form().checkMessages, d.form().extractRun,
             d.form().buttonCancel};
         // Walking the focus chain from each, the next of these widgets met is its successor.
@@ -125,7 +125,7 @@ private slots:
             QVERIFY2(!keys.contains(key), qPrintable(control->objectName() + " and " + keys.value(key)));
             keys.insert(key, control->objectName());
         }
-        QCOMPARE(keys.size(), 21);
+        QCOMPARE(keys.size(), 23);
         // The long tooltip is rich text, which Qt wraps.
         QVERIFY(Qt::mightBeRichText(d->form().editName->toolTip()));
     }
