@@ -180,6 +180,42 @@ private slots:
             QVERIFY2(lines.contains(line), qPrintable(line + " not in " + lines.join(" / ")));
     }
 
+    // --replaygain: FLAC files get the four tags, as metaflac reads them, the album's the
+    // same in every file of the title; the rip log keeps each file's figures, wave files'
+    // too, which get no tags.
+    void replayGainTags_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("flac") << "--flac";
+        QTest::newRow("wave") << "--convert";
+    }
+    void replayGainTags()
+    {
+        QFETCH(QString, format);
+        const Disc disc;
+        QVERIFY(disc.ok());
+        const CliRun run = disc.extract({format, "--replaygain"});
+        QCOMPARE(run.exitCode, 0);
+        const QStringList logLines = QString::fromUtf8(fileBytes(disc.out.filePath("kestrova-rip.log"))).split('\n');
+        const QStringList figures = logLines.filter(QRegularExpression("^    ReplayGain: REPLAYGAIN_TRACK_GAIN=[-+]\\d+\\.\\d\\d dB; "
+                                                                         "REPLAYGAIN_TRACK_PEAK=\\d\\.\\d{6}; "
+                                                                         "REPLAYGAIN_ALBUM_GAIN=[-+]\\d+\\.\\d\\d dB; "
+                                                                         "REPLAYGAIN_ALBUM_PEAK=\\d\\.\\d{6}$"));
+        QCOMPARE(figures.size(), 2);
+        QCOMPARE(figures[0].section("; ", 2), figures[1].section("; ", 2)); // one album
+        const QStringList files = disc.outputs(format == "--flac" ? ".flac" : ".wav");
+        QCOMPARE(files.size(), 2);
+        for (int k = 0; k < files.size(); ++k) {
+            const QStringList tags = readTags(disc.out.filePath(files[k])).filter("REPLAYGAIN_");
+            if (format != "--flac") {
+                QCOMPARE(tags, QStringList());
+                continue;
+            }
+            // Exactly the log's figures, once each.
+            QCOMPARE(tags, figures[k].section(": ", 1).split("; "));
+        }
+    }
+
     // Wave files carry the tags in a LIST/INFO chunk after their samples, as ffprobe reads
     // them; without metadata or --tag, a wave file is its samples and header alone.
     void waveTags_data()
