@@ -3,12 +3,15 @@
 #include "text/counted.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFileInfo>
 
 #include "zone/dvdazone.h"
 #include "text/checkreport.h"
 #include "text/objectselector.h"
 #include "text/optionstext.h"
+#include "stream/decoderversion.h"
+#include "output/flacversion.h"
 #include "text/resulttext.h"
 #include "kestrova_version.h"
 
@@ -63,6 +66,16 @@ QString zoneText(const ExtractionReport &report)
 
 } // namespace
 
+namespace {
+const char recordChecksumLabel[] = "Record SHA-256: ";
+
+// Of the record's text up to its last line, as UTF-8, in hex.
+QString recordChecksum(const QString &text)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+} // namespace
+
 QString runSummaryText(const ExtractionReport &report)
 {
     int files = 0, partial = 0, failures = 0;
@@ -94,6 +107,7 @@ QString ripLogText(const ExtractionReport &report)
              .arg(report.started.toString(Qt::ISODate)));
     line(tr("Zone: %1").arg(zoneText(report)));
     line(tr("Disc ID: %1").arg(discIdText(report)));
+    line(tr("Libraries: %1, %2").arg(decoderLibraryVersion(), flacLibraryVersion()));
     line(tr("Options: %1").arg(optionsText(report.options).trimmed().split(QLatin1Char('\n'))
                                    .join(QStringLiteral("; "))));
     for (int k = 0; k < report.checks.size(); ++k) {
@@ -131,7 +145,17 @@ QString ripLogText(const ExtractionReport &report)
     }
     line(tr("Result: %1").arg(resultText(report.result)));
     line(tr("Summary: %1").arg(runSummaryText(report)));
+    line(QLatin1String(recordChecksumLabel) + recordChecksum(text));
     return text + QLatin1Char('\n');
+}
+
+bool recordIntact(const QString &record)
+{
+    const QStringList lines = record.trimmed().split(QLatin1Char('\n'));
+    if (lines.isEmpty() || !lines.last().startsWith(QLatin1String(recordChecksumLabel)))
+        return false;
+    const QString body = lines.mid(0, lines.size() - 1).join(QLatin1Char('\n')) + QLatin1Char('\n');
+    return lines.last().mid(int(qstrlen(recordChecksumLabel))) == recordChecksum(body);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <signal.h>
 
 #include "clitest.h"
+#include "text/riplog.h"
 #include "testzone/pcmtrack.h"
 
 using namespace clitest;
@@ -388,5 +389,12 @@ void TestCliRun::ripLogRecordsEveryRun()
         QVERIFY2(record.contains(file), qPrintable(record + "\nwanted:" + file));
     }
     QVERIFY(record.contains(QStringLiteral("\nResult: Extraction succeeded.\nSummary: 2 files written, ")));
+    QVERIFY2(QRegularExpression("\nLibraries: libavcodec \\d+\\.\\d+\\.\\d+, libFLAC \\d+\\.\\d+(\\.\\d+)?\n").match(record).hasMatch(),
+             qPrintable(record));
+    // The last line checks the rest: it holds as written and shows any edit.
+    const QString whole = "==== Kestrova " + record;
+    QVERIFY2(recordIntact(whole), qPrintable(whole));
+    QVERIFY(!recordIntact(QString(whole).replace("4800 samples", "4801 samples")));
+    QVERIFY(!recordIntact(whole.trimmed().section('\n', 0, -2) + '\n')); // its checksum line gone
 }
 
