@@ -123,7 +123,7 @@ bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString 
     }
 
     if (positional.isEmpty()) {
-        *error = tr("no command given (info, extract, verify or metadata)");
+        *error = tr("no command given (info, extract, verify, metadata or check-rip)");
         return false;
     }
     const QString command = positional.takeFirst();
@@ -140,8 +140,11 @@ bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString 
     } else if (command == QLatin1String("metadata")) {
         parsed->command = CliCommand::Metadata;
         scope = ScopeMetadata;
+    } else if (command == QLatin1String("check-rip")) {
+        parsed->command = CliCommand::CheckRip;
+        scope = ScopeCheckRip;
     } else {
-        *error = tr("unknown command '%1' (info, extract, verify or metadata)").arg(command);
+        *error = tr("unknown command '%1' (info, extract, verify, metadata or check-rip)").arg(command);
         return false;
     }
 
@@ -157,12 +160,15 @@ bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString 
     }
 
     if (positional.isEmpty()) {
-        *error = tr("%1 needs a zone (the AUDIO_TS folder or a file in it)").arg(command);
+        *error = parsed->command == CliCommand::CheckRip
+                     ? tr("check-rip needs the folder of a rip (the one holding kestrova-rip.log)")
+                     : tr("%1 needs a zone (the AUDIO_TS folder or a file in it)").arg(command);
         return false;
     }
-    parsed->zonePath = positional.takeFirst();
+    parsed->zonePath = positional.takeFirst(); // check-rip: the rip's folder
 
-    if (parsed->command == CliCommand::Info || parsed->command == CliCommand::Metadata) {
+    if (parsed->command == CliCommand::Info || parsed->command == CliCommand::Metadata
+        || parsed->command == CliCommand::CheckRip) {
         if (!positional.isEmpty()) {
             *error = tr("%1 takes one zone, not also '%2'").arg(command, positional.first());
             return false;

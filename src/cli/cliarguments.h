@@ -13,6 +13,7 @@ enum class CliCommand {
     Extract,
     Verify,
     Metadata,
+    CheckRip,
 };
 
 struct CliArguments {

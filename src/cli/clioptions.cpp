@@ -257,7 +257,8 @@ const std::vector<CliOption> &cliOptions()
 const std::vector<CliCommandName> &cliCommandNames()
 {
     static const std::vector<CliCommandName> names = {
-        {"info", ScopeInfo}, {"extract", ScopeExtract}, {"verify", ScopeVerify}, {"metadata", ScopeMetadata}};
+        {"info", ScopeInfo}, {"extract", ScopeExtract}, {"verify", ScopeVerify}, {"metadata", ScopeMetadata},
+        {"check-rip", ScopeCheckRip}};
     return names;
 }
 
@@ -313,6 +314,7 @@ QString helpText()
               "       kestrova-cli extract ZONE -o DIR [OPTION...] [SEL...]\n"
               "       kestrova-cli verify [--json] [--log] ZONE [SEL...]\n"
               "       kestrova-cli metadata ZONE > FILE\n"
+              "       kestrova-cli check-rip DIR\n"
               "       kestrova-cli --help | --version\n"
               "\n"
               "Shows and extracts the audio zone of a DVD-Audio disc. ZONE is the AUDIO_TS\n"
@@ -335,6 +337,12 @@ QString helpText()
              "album's fields, and a title and artist for every title and track, with their\n"
              "numbers and lengths. Filled in, extract --metadata tags the files with it.\n")
         + tr("\n"
+             "check-rip reads the rip log in DIR (kestrova-rip.log) and decodes every WAV and\n"
+             "FLAC file it names, by its place under DIR: a line per file, ok, missing,\n"
+             "changed (sample count or the CRC-32 of its samples) or unreadable; a line per\n"
+             "WAV or FLAC file the log does not name (extra) and per record edited since it\n"
+             "was written. A WAV a command re-encoded to FLAC is checked through the FLAC.\n")
+        + tr("\n"
              "Selectors name objects by the numbers the tree shows:\n"
              "  TS/TITLE/TRACK        a track, e.g. 1/1/3\n"
              "  TS/TITLE/TRACK/INDEX  an index, by its own number, e.g. 1/1/3/5\n"
@@ -348,5 +356,6 @@ QString helpText()
              "\n"
              "Exit status: 0 success, 1 failure (for verify and for extract --convert also:\n"
              "damaged or unreadable audio; and when damage to the zone left selected objects\n"
-             "out), 2 usage error or files that exist already, 130 cancelled.\n");
+             "out; for check-rip any difference from the log), 2 usage error or files that\n"
+             "exist already (or no rip log), 130 cancelled.\n");
 }

@@ -9,7 +9,7 @@
 struct CliArguments;
 
 // The commands an option belongs to.
-enum CliScope { ScopeInfo = 1, ScopeExtract = 2, ScopeVerify = 4, ScopeMetadata = 8, ScopeAny = 15 };
+enum CliScope { ScopeInfo = 1, ScopeExtract = 2, ScopeVerify = 4, ScopeMetadata = 8, ScopeCheckRip = 16, ScopeAny = 31 };
 
 // What a shell completes after an option that takes a value.
 enum class CliValueKind { None, Folder, File, Program, Choices, Free };

@@ -13,6 +13,7 @@
 #include "cli/clioptions.h"
 #include "cli/consolestreams.h"
 #include "cli/extractionrun.h"
+#include "job/checkrip.h"
 #include "job/jobplan.h"
 #include "extraction/discmetadata.h"
 #include "job/jobtagging.h"
@@ -28,6 +29,7 @@
 #include "extraction/objectnames.h"
 #include "text/existingfilestext.h"
 #include "text/checkreport.h"
+#include "text/counted.h"
 #include "kestrova_version.h"
 
 namespace {
@@ -107,6 +109,22 @@ int runMetadata(const CliArguments &args)
     if (!zone)
         return ExitFailure;
     return printOutput(metadataTemplate(zone.get()));
+}
+
+// Every file the folder's rip log names, decoded again and compared with it.
+int runCheckRip(const CliArguments &args)
+{
+    const RipCheck check = checkRip(args.zonePath);
+    if (!check.error.isEmpty())
+        return usageError(tr("no rip log to check: %1").arg(check.error));
+    QString text;
+    for (const QString &line : check.lines)
+        text += line + QLatin1Char('\n');
+    text += check.differences == 0
+                ? tr("All %1 match the rip log.\n").arg(countOf(check.files, tr("file"), tr("files")))
+                : tr("%1 with the rip log.\n").arg(countOf(check.differences, tr("difference"), tr("differences")));
+    const int printed = printOutput(text.toUtf8());
+    return printed != ExitSuccess ? printed : check.differences == 0 ? ExitSuccess : ExitFailure;
 }
 
 // The output folder as an absolute path, so that the command gets full file paths.
@@ -334,8 +352,10 @@ int main(int argc, char *argv[])
         return runVerify(args);
     case CliCommand::Metadata:
         return runMetadata(args);
+    case CliCommand::CheckRip:
+        return runCheckRip(args);
     case CliCommand::None:
         break;
     }
-    return usageError(tr("no command given (info, extract, verify or metadata)"));
+    return usageError(tr("no command given (info, extract, verify, metadata or check-rip)"));
 }

@@ -4,13 +4,10 @@
 
 #include "text/riplog.h"
 
-namespace {
-const char ripLogName[] = "kestrova-rip.log";
-}
 
 QString ripLogPath(const ExtractionReport &report)
 {
-    return report.options.outputDir.absoluteFilePath(QLatin1String(ripLogName));
+    return report.options.outputDir.absoluteFilePath(QLatin1String(RIP_LOG_NAME));
 }
 
 Result appendRipLog(const ExtractionReport &report)

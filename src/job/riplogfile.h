@@ -5,6 +5,9 @@
 
 struct ExtractionReport;
 
+// The log's name in the output folder.
+inline constexpr char RIP_LOG_NAME[] = "kestrova-rip.log";
+
 // Where the run's record goes.
 [[nodiscard]] QString ripLogPath(const ExtractionReport &report);
 

@@ -202,7 +202,7 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("offered");
-        QTest::newRow("command") << "" << "--help --version extract info metadata verify";
+        QTest::newRow("command") << "" << "--help --version check-rip extract info metadata verify";
         QTest::newRow("extract options") << "extract --d" << "--delete --downmix --dry-run";
         QTest::newRow("info options") << "info --" << "--help --json --properties --version";
         QTest::newRow("selectors of the zone, indexes too") << "extract ZONE -o DIR "

@@ -1,0 +1,17 @@
+#pragma once
+// A rip checked again, years later or after a copy: the rip log in a folder read back,
+// and every decoded file it names decoded again and compared with it by sample count and
+// the CRC-32 of its samples. Paths are taken relative to the folder the log was written
+// in, so a folder that was moved or renamed checks the same; a WAV the user's command
+// re-encoded to FLAC beside it is checked through the FLAC, sample for sample.
+#include <QString>
+#include <QStringList>
+
+struct RipCheck {
+    QString error;       // the log cannot be read: nothing was checked
+    QStringList lines;   // "ok: NAME", "missing: NAME", "changed: NAME: ...", "extra: NAME", ...
+    int files = 0;       // named by the log
+    int differences = 0; // lines that are not "ok"
+};
+
+[[nodiscard]] RipCheck checkRip(const QString &folder);

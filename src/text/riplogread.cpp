@@ -1,0 +1,63 @@
+#include "text/riplogread.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+#include "text/riplog.h"
+
+namespace {
+const char recordStart[] = "==== Kestrova ";
+
+// "Options: output: /music/rip; mode: convert; ..."
+QString outputDirOf(const QString &line)
+{
+    static const QRegularExpression options(QStringLiteral("^Options: output: (.*); mode: "));
+    const QRegularExpressionMatch match = options.match(line);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+LogRecord readRecord(const QStringList &lines, int firstLine)
+{
+    static const QRegularExpression samples(
+        QStringLiteral("^    (\\d+) samples, .*CRC32 of the samples ([0-9a-f]{8})"));
+    LogRecord record;
+    record.firstLine = firstLine;
+    const QString text = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    if (!lines.isEmpty() && lines.last().startsWith(QLatin1String("Record SHA-256: ")))
+        record.seal = recordIntact(text) ? LogRecord::Intact : LogRecord::Edited;
+    for (int k = 0; k < lines.size(); ++k) {
+        const QString &line = lines[k];
+        if (line.startsWith(QLatin1String("Options: ")))
+            record.outputDir = outputDirOf(line);
+        // A file's line, then its samples' line; a partial file or a stored stream has none.
+        if (!line.startsWith(QLatin1String("  ")) || line.startsWith(QLatin1String("   ")) || k + 1 >= lines.size())
+            continue;
+        const QRegularExpressionMatch match = samples.match(lines[k + 1]);
+        if (match.hasMatch())
+            record.files.append({line.mid(2), match.captured(1).toLongLong(), match.captured(2)});
+    }
+    return record;
+}
+} // namespace
+
+QList<LogRecord> readRipLog(const QString &text)
+{
+    QList<LogRecord> records;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    int start = -1;
+    const auto close = [&](int end) {
+        if (start < 0)
+            return;
+        QStringList own = lines.mid(start, end - start);
+        while (!own.isEmpty() && own.last().isEmpty())
+            own.removeLast();
+        records.append(readRecord(own, start + 1));
+    };
+    for (int k = 0; k < lines.size(); ++k)
+        if (lines[k].startsWith(QLatin1String(recordStart))) {
+            close(k);
+            start = k;
+        }
+    close(int(lines.size()));
+    return records;
+}

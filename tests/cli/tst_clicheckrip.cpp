@@ -1,0 +1,123 @@
+// check-rip: a rip of two tracks checked against its log as it was written, moved, and
+// re-encoded by the user's command (0), and after each kind of damage (1, the file named).
+#include <QtTest>
+
+#include "clitest.h"
+#include "testzone/externaltools.h"
+
+using namespace clitest;
+
+namespace {
+
+// Runs a tool, failing the test where it fails.
+bool tool(const QString &program, const QStringList &arguments)
+{
+    QByteArray ignored;
+    const QString failed = testzone::runTool(program, arguments, &ignored);
+    if (!failed.isEmpty())
+        qWarning("%s", qPrintable(failed));
+    return failed.isEmpty();
+}
+
+// What is done to the rip before it is checked; the folder to check.
+QString damage(const QString &kind, const QDir &rip)
+{
+    const QStringList audio = rip.entryList({"*.wav", "*.flac"}, QDir::Files, QDir::Name);
+    const QString first = rip.filePath(audio.value(0));
+    if (kind == "moved") {
+        const QString moved = rip.path() + "-moved";
+        return QDir().rename(rip.path(), moved) ? moved : QString();
+    }
+    if (kind == "sample changed in a FLAC") {
+        // Decoded, one sample's low byte changed, encoded again: a valid FLAC of other audio.
+        QByteArray wave;
+        const QString tmp = rip.filePath("tmp.wav");
+        if (!tool("flac", {"-d", "-s", "-f", first, "-o", tmp}))
+            return QString();
+        QFile file(tmp);
+        if (!file.open(QIODevice::ReadWrite) || !file.seek(file.size() - 100) || file.write("\x5a", 1) != 1)
+            return QString();
+        file.close();
+        if (!tool("flac", {"-s", "-f", tmp, "-o", first}) || !QFile::remove(tmp))
+            return QString();
+    } else if (kind == "WAV truncated") {
+        if (!QFile(first).resize(QFileInfo(first).size() - 1000))
+            return QString();
+    } else if (kind == "file removed") {
+        QFile::remove(first);
+    } else if (kind == "extra file") {
+        QFile::copy(first, rip.filePath("extra.flac"));
+    } else if (kind == "log line edited") {
+        QFile log(rip.filePath("kestrova-rip.log"));
+        QByteArray text = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+        log.close();
+        text.replace("Result: Extraction succeeded.", "Result: Extraction succeeded!");
+        if (!log.open(QIODevice::WriteOnly | QIODevice::Truncate) || log.write(text) != text.size())
+            return QString();
+    }
+    return rip.path();
+}
+
+} // namespace
+
+class TestCliCheckRip : public QObject {
+    Q_OBJECT
+private slots:
+    void checks_data()
+    {
+        QTest::addColumn<QStringList>("flags"); // of the rip
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("named"); // a line of the output, NAME the first file
+        const QStringList flac{"--flac"}, wave{"--convert"};
+        QTest::newRow("clean") << flac << "" << 0 << "All 2 files match the rip log.";
+        QTest::newRow("moved") << flac << "moved" << 0 << "ok: NAME";
+        QTest::newRow("re-encoded by the command")
+            << QStringList{"--convert", "--run", "flac -s -f --delete-input-file %filepath%"} << "" << 0
+            << "ok: track-01-01[0]-01-[L-R]-16-48000.wav"; // as the log names it, checked through its FLAC
+        QTest::newRow("sample changed in a FLAC") << flac << "sample changed in a FLAC" << 1
+                                                  << "changed: NAME: the samples' CRC32 is ";
+        QTest::newRow("WAV truncated") << wave << "WAV truncated" << 1 << "unreadable: NAME: the data chunk ends ";
+        QTest::newRow("file removed") << flac << "file removed" << 1 << "missing: NAME";
+        QTest::newRow("extra file") << flac << "extra file" << 1 << "extra: extra.flac";
+        QTest::newRow("log line edited") << flac << "log line edited" << 1
+                                         << "edited: the record at line 1 of kestrova-rip.log no longer matches its checksum";
+    }
+    void checks()
+    {
+        QFETCH(QStringList, flags);
+        QFETCH(QString, damage);
+        QFETCH(int, exitCode);
+        QFETCH(QString, named);
+        if (!testzone::haveTool("flac"))
+            QSKIP("flac re-encodes the files");
+        const PcmZone pcm = pcmZone(2, 4800);
+        testzone::ZoneFolder folder(pcm.zone);
+        QTemporaryDir work;
+        QVERIFY(folder.ok() && work.isValid() && QDir(work.path()).mkdir("rip"));
+        const QDir rip(work.filePath("rip"));
+        QCOMPARE(runCli(QStringList{"extract", folder.path(), "-o", rip.path()} + flags).exitCode, 0);
+        const QString first = rip.entryList({"*.wav", "*.flac"}, QDir::Files, QDir::Name).value(0);
+        const QString checked = ::damage(damage, rip);
+        QVERIFY(!checked.isEmpty());
+        const CliRun run = runCli({"check-rip", checked});
+        const QStringList lines = linesOf(run.out);
+        QCOMPARE(run.exitCode, exitCode);
+        const QString line = QString(named).replace("NAME", first);
+        QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString &l) { return l.startsWith(line); }),
+                 qPrintable(lines.join('\n')));
+        // A difference is counted, nothing else.
+        QCOMPARE(lines.last().endsWith(" with the rip log."), exitCode == 1);
+    }
+
+    void noLogIsAUsageError()
+    {
+        QTemporaryDir empty;
+        const CliRun run = runCli({"check-rip", empty.path()});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(linesOf(run.err).value(0).startsWith("kestrova-cli: no rip log to check: "));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliCheckRip)
+#include "tst_clicheckrip.moc"
