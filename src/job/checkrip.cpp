@@ -39,7 +39,7 @@ QString compared(const QString &name, const LoggedFile &logged, const FileSample
 
 } // namespace
 
-RipCheck checkRip(const QString &folderPath)
+RipCheck checkRip(const QString &folderPath, const std::atomic<bool> *stop)
 {
     RipCheck check;
     const QDir folder(folderPath);
@@ -67,6 +67,10 @@ RipCheck checkRip(const QString &folderPath)
     }
     QSet<QString> seen;
     for (const QString &relative : std::as_const(order)) {
+        if (stop && stop->load()) {
+            check.error = QStringLiteral("stopped before %1").arg(relative);
+            return check;
+        }
         const QString path = currentPath(folder, relative);
         seen.insert(QFileInfo(path).absoluteFilePath());
         ++check.files;

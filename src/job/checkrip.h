@@ -6,6 +6,7 @@
 // re-encoded to FLAC beside it is checked through the FLAC, sample for sample.
 #include <QString>
 #include <QStringList>
+#include <atomic>
 
 struct RipCheck {
     QString error;       // the log cannot be read: nothing was checked
@@ -14,4 +15,5 @@ struct RipCheck {
     int differences = 0; // lines that are not "ok"
 };
 
-[[nodiscard]] RipCheck checkRip(const QString &folder);
+// stop: set from another thread, ends the check before the next file (error says so).
+[[nodiscard]] RipCheck checkRip(const QString &folder, const std::atomic<bool> *stop = nullptr);

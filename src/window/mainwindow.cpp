@@ -12,6 +12,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QThread>
 #include <QToolButton>
 #include <QStandardItemModel>
 #include <QTreeView>
@@ -101,9 +102,16 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(std::make_uniq
 
 MainWindow::~MainWindow()
 {
-    // The extraction ends before the zone it reads (its destructor stops and waits).
+    // The extraction ends before the zone it reads (its destructor stops and waits); a
+    // check of a rip stops before its next file and is joined.
     running.disconnect(this);
     running.stop();
+    if (ripCheck) {
+        stopRipCheck = true;
+        ripCheck->disconnect(this);
+        ripCheck->wait();
+        delete ripCheck;
+    }
     // The tree's nodes point into the zone, which goes before the panes; they must not
     // call back into a window being destroyed.
     if (tree) {
@@ -130,6 +138,7 @@ void MainWindow::setupWindow()
     connect(ui->action_Problems, &QAction::triggered, this, &MainWindow::showProblems);
     connect(ui->action_CopyPath, &QAction::triggered, this, &MainWindow::copyPath);
     connect(ui->action_Album, &QAction::triggered, this, &MainWindow::editAlbum);
+    connect(ui->action_CheckRip, &QAction::triggered, this, &MainWindow::checkRipFolder);
     ui->action_Extract->setEnabled(false);
     ui->action_Verify->setEnabled(false);
     ui->action_ExtractCancel->setVisible(false);
@@ -516,6 +525,55 @@ void MainWindow::keepTitle(DVDAObject *object, const QString &title)
         return;
     }
     retag();
+}
+
+void MainWindow::checkRipFolder()
+{
+    if (ripCheck)
+        return;
+    const QString folder = QFileDialog::getExistingDirectory(this, tr("Check Rip Folder"),
+                                                             UserSettings().value(QLatin1String("ExtractDir")).toString());
+    if (folder.isEmpty())
+        return;
+    stopRipCheck = false;
+    auto result = std::make_shared<RipCheck>();
+    ripCheck = QThread::create([this, folder, result] { *result = checkRip(folder, &stopRipCheck); });
+    connect(ripCheck, &QThread::finished, this, [this, folder, result] {
+        ripCheck->wait();
+        delete ripCheck;
+        ripCheck = nullptr;
+        ui->action_CheckRip->setEnabled(true);
+        ui->statusbar->clearMessage();
+        showRipCheck(folder, *result);
+    });
+    ui->action_CheckRip->setEnabled(false);
+    ui->statusbar->showMessage(tr("Checking %1 against its rip log...").arg(QDir::toNativeSeparators(folder)));
+    ripCheck->start();
+}
+
+void MainWindow::showRipCheck(const QString &folder, const RipCheck &check)
+{
+    QMessageBox box(this);
+    box.setWindowTitle(tr("Check Rip Folder"));
+    if (!check.error.isEmpty()) {
+        box.setIcon(QMessageBox::Warning);
+        box.setText(tr("The rip cannot be checked."));
+        box.setInformativeText(check.error);
+    } else {
+        const bool clean = check.differences == 0;
+        box.setIcon(clean ? QMessageBox::Information : QMessageBox::Warning);
+        box.setText(clean ? tr("All %1 in %2 match the rip log.")
+                                .arg(countOf(check.files, tr("file"), tr("files")), QDir::toNativeSeparators(folder))
+                          : tr("%1 with the rip log in %2.")
+                                .arg(countOf(check.differences, tr("difference"), tr("differences")),
+                                     QDir::toNativeSeparators(folder)));
+        // The differences first; every file's line behind Show Details.
+        QStringList differences = check.lines;
+        differences.removeIf([](const QString &line) { return line.startsWith(QLatin1String("ok: ")); });
+        box.setInformativeText(differences.join(QLatin1Char('\n')));
+        box.setDetailedText(check.lines.join(QLatin1Char('\n')));
+    }
+    box.exec();
 }
 
 void MainWindow::verify()

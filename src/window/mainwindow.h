@@ -6,13 +6,16 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "job/checkrip.h"
 #include "job/extractionjob.h"
+#include <atomic>
 
 class DVDAObject;
 class DVDAZone;
 class QLabel;
 class QProgressBar;
 class QSplitter;
+class QThread;
 class QToolButton;
 class QStandardItemModel;
 class QTreeView;
@@ -55,6 +58,9 @@ public slots:
     void stopExtraction();
     // Edit > Album: the album's fields and cover of the open disc.
     void editAlbum();
+    // File > Check Rip Folder: the folder's rip log checked on a thread of its own, the
+    // outcome in a box.
+    void checkRipFolder();
     void selectAll();
 
 private:
@@ -101,4 +107,8 @@ private:
     QString programTitle; // the window's title without a zone, and its boxes' title
     bool verifying = false;     // the walk running or last run is a verification
     bool closeWhenDone = false; // the window was closed during the extraction
+    // A check of a rip folder under way, and what stops it.
+    QThread *ripCheck = nullptr;
+    std::atomic<bool> stopRipCheck{false};
+    void showRipCheck(const QString &folder, const RipCheck &check);
 };

@@ -133,7 +133,7 @@ private slots:
 
         QCOMPARE(actionNames(guitest::part<QMenu>(*w, "menu_File")->actions()),
                  (QStringList{"action_Open", "action_OpenFolder", "", "-", "action_Extract", "action_Verify",
-                              "action_ExtractCancel", "-", "action_Exit"}));
+                              "action_ExtractCancel", "action_CheckRip", "-", "action_Exit"}));
         QCOMPARE(guitest::part<QMenu>(*w, "menu_File")->actions().at(2),
                  guitest::part<QMenu>(*w, "menu_Recent")->menuAction());
         QCOMPARE(actionNames(guitest::part<QMenu>(*w, "menu_Edit")->actions()),

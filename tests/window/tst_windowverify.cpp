@@ -12,6 +12,9 @@
 #include "ui_extract.h"
 #include "guitest.h"
 #include "testzone/damagedtrack.h"
+#include "output/samplechecksum.h"
+#include "output/wavefile.h"
+#include <QFileDialog>
 
 class TestWindowVerify : public QObject {
     Q_OBJECT
@@ -141,6 +144,55 @@ private slots:
         const QString records = QString::fromUtf8(log.readAll());
         QCOMPARE(records.count("recover: false"), 1);
         QCOMPARE(records.count("recover: true"), 1);
+    }
+
+    // File > Check Rip Folder: a folder of one wave file and a log that names it, checked
+    // as it is and after the file lost its end.
+    void checkRipFolder_data()
+    {
+        QTest::addColumn<bool>("cut");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("as ripped") << false << "All 1 file in DIR match the rip log.|";
+        QTest::newRow("file cut") << true << "1 difference with the rip log in DIR.|unreadable: a.wav: the data chunk ends";
+    }
+    void checkRipFolder()
+    {
+        QFETCH(bool, cut);
+        QFETCH(QString, said);
+        QTemporaryDir rip;
+        const QString wave = rip.filePath("a.wav");
+        WaveFile file;
+        const QByteArray samples(4000, '\x21');
+        QVERIFY(file.open(wave, 2, 48000, 16, 3));
+        memcpy(file.reserve(samples.size()), samples.constData(), size_t(samples.size()));
+        file.commit(samples.size());
+        QVERIFY(file.finish());
+        // A record as an extraction writes one, into a folder of another name.
+        QFile log(rip.filePath("kestrova-rip.log"));
+        QVERIFY(log.open(QIODevice::WriteOnly));
+        log.write(QString("==== Kestrova 0.1.0, 2026-12-09T05:00:00\nOptions: output: /old/rip; mode: convert\n"
+                          "1/1/1: Extraction succeeded.\n  /old/rip/a.wav\n"
+                          "    1000 samples, 00:00:00.021, 48000 Hz, 16 bits, 2 channels, CRC32 of the samples %1\n\n")
+                      .arg(crc32Text(crc32Of(0, reinterpret_cast<const quint8 *>(samples.constData()), samples.size())))
+                      .toUtf8());
+        log.close();
+        if (cut)
+            QVERIFY(QFile(wave).resize(QFileInfo(wave).size() - 400));
+        auto w = guitest::startWindow();
+        QString seen;
+        guitest::ModalSequence handler([&](QWidget *modal) {
+            if (auto *files = qobject_cast<QFileDialog *>(modal)) {
+                guitest::chooseFile(files, rip.path());
+                return;
+            }
+            if (auto *box = qobject_cast<QMessageBox *>(modal))
+                seen = box->text() + '|' + box->informativeText();
+            modal->close();
+        });
+        guitest::action(*w, "action_CheckRip")->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return !seen.isEmpty(); }, 10000));
+        QVERIFY2(seen.startsWith(QString(said).replace("DIR", rip.path())), qPrintable(seen));
+        QVERIFY(guitest::action(*w, "action_CheckRip")->isEnabled());
     }
 };
 
