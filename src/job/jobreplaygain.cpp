@@ -46,6 +46,10 @@ Result applyReplayGain(ExtractionReport *report)
                                QStringLiteral("REPLAYGAIN_TRACK_PEAK=") + replayPeakText(file.loudness->peak()),
                                QStringLiteral("REPLAYGAIN_ALBUM_GAIN=") + replayGainText(albumLoudness),
                                QStringLiteral("REPLAYGAIN_ALBUM_PEAK=") + replayPeakText(album.peak)};
+            for (const auto &[track, meter] : file.trackLoudness)
+                file.trackReplayGain << QStringLiteral("track %1: REPLAYGAIN_TRACK_GAIN=%2; REPLAYGAIN_TRACK_PEAK=%3")
+                                            .arg(track)
+                                            .arg(replayGainText(meter->loudness()), replayPeakText(meter->peak()));
             // Wave files have no such tags: the rip log keeps their figures.
             if (!file.path.endsWith(QLatin1String(".flac")) || !QFileInfo::exists(file.path))
                 continue;

@@ -25,8 +25,12 @@ struct WrittenFile {
     QByteArray formatMd5; // FLAC files: the MD5 FLAC keeps, as metaflac --show-md5sum prints it
     // Decoded files, when asked for: their loudness as measured while they were written.
     std::shared_ptr<const LoudnessMeter> loudness;
-    // Once the run has its albums: "REPLAYGAIN_TRACK_GAIN=-3.52 dB" and the rest.
+    // A whole title's file: the loudness of each track from its mark on, by track number.
+    std::vector<std::pair<int, std::shared_ptr<const LoudnessMeter>>> trackLoudness;
+    // Once the run has its albums: "REPLAYGAIN_TRACK_GAIN=-3.52 dB" and the rest; and for a
+    // whole title's file a line per track, "track 2: REPLAYGAIN_TRACK_GAIN=...; ...".
     QStringList replayGain;
+    QStringList trackReplayGain;
 };
 
 class OutputSink {

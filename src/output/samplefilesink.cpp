@@ -105,8 +105,15 @@ Result SampleFileSink::openSlot(const LayoutFile &spec)
     file->setMarks(marks);
     file->setExpectedLength(expectedPts);
     finalNames[spec.slot] = name;
-    if (measuring)
+    if (measuring) {
         meters[spec.slot] = std::make_shared<LoudnessMeter>(spec.channels, spec.rate, spec.bits, spec.mask);
+        trackMeters[spec.slot].clear();
+        for (const TrackMark &mark : marks.marks)
+            if (mark.index == 1)
+                trackMeters[spec.slot].push_back(
+                    {mark.track, markSample(mark, spec.rate),
+                     std::make_shared<LoudnessMeter>(spec.channels, spec.rate, spec.bits, spec.mask)});
+    }
     if (file->open(stagingPath(path), spec.channels, spec.rate, spec.bits, spec.mask))
         return ResultCode::Succeeded;
     const QString reason = file->errorText();
@@ -149,7 +156,9 @@ Result SampleFileSink::finish(std::vector<WrittenFile> *finished)
         if (!gotSamples[slot] || !QFileInfo::exists(file->path()))
             continue;
         WrittenFile written{finalNames[slot].path, QString(), !finished_, file->channels, file->sampleRate, file->bits,
-                            framesOf[slot], crc32Text(file->samplesCrc()), file->formatMd5(), meters[slot], {}};
+                            framesOf[slot], crc32Text(file->samplesCrc()), file->formatMd5(), meters[slot], {}, {}, {}};
+        for (const TrackMeter &track : trackMeters[slot])
+            written.trackLoudness.emplace_back(track.track, track.meter);
         if (!marks.empty() && finished_ && !finalNames[slot].cueSheet.isEmpty()) {
             const Result sheet = writeCueSheet(marks, finalNames[slot].path, finalNames[slot].cueSheet,
                                                file->sampleRate);
@@ -163,6 +172,21 @@ Result SampleFileSink::finish(std::vector<WrittenFile> *finished)
     if (result.failed() && state.ok())
         state = result;
     return result;
+}
+
+// The frames from firstFrame on, each to the track whose mark came last before it.
+void SampleFileSink::measureTracks(int slot, const quint8 *room, qint64 firstFrame, qint64 frames, qint64 bytes)
+{
+    const std::vector<TrackMeter> &tracks = trackMeters[slot];
+    if (tracks.empty() || frames <= 0)
+        return;
+    const qint64 perFrame = bytes / frames, end = firstFrame + frames;
+    for (size_t k = 0; k < tracks.size(); ++k) {
+        const qint64 from = qMax(firstFrame, tracks[k].firstFrame);
+        const qint64 to = qMin(end, k + 1 < tracks.size() ? tracks[k + 1].firstFrame : end);
+        if (to > from)
+            tracks[k].meter->add(room + (from - firstFrame) * perFrame, (to - from) * perFrame);
+    }
 }
 
 void SampleFileSink::placeChannels()
@@ -253,9 +277,12 @@ Result SampleFileSink::commit(int frames1, int frames2)
             continue;
         const qint64 bytes = qint64(frames1) * placement.perFrame1[slot] + qint64(frames2) * placement.perFrame2[slot];
         // A file of group 2 alone counts group 2's frames; every other one group 1's.
-        framesOf[slot] += placement.perFrame1[slot] > 0 ? frames1 : frames2;
-        if (meters[slot])
+        const qint64 frames = placement.perFrame1[slot] > 0 ? frames1 : frames2;
+        if (meters[slot]) {
             meters[slot]->add(roomOf[slot], bytes);
+            measureTracks(slot, roomOf[slot], framesOf[slot], frames, bytes);
+        }
+        framesOf[slot] += frames;
         files[slot]->commit(bytes);
         gotSamples[slot] = gotSamples[slot] || bytes > 0;
     }

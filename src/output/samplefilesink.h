@@ -106,4 +106,12 @@ private:
     quint64 expectedPts = 0;
     bool measuring = false;
     std::shared_ptr<LoudnessMeter> meters[SLOTS]; // by slot, when measuring
+    // A whole title's tracks, each measured from the frame its mark falls on.
+    struct TrackMeter {
+        int track = 0;
+        qint64 firstFrame = 0;
+        std::shared_ptr<LoudnessMeter> meter;
+    };
+    std::vector<TrackMeter> trackMeters[SLOTS];
+    void measureTracks(int slot, const quint8 *room, qint64 firstFrame, qint64 frames, qint64 bytes);
 };

@@ -138,6 +138,8 @@ QString ripLogText(const ExtractionReport &report)
                 line(tr("    cue sheet: %1").arg(file.cueSheet));
             if (!file.replayGain.isEmpty())
                 line(tr("    ReplayGain: %1").arg(file.replayGain.join(QStringLiteral("; "))));
+            for (const QString &track : file.trackReplayGain)
+                line(tr("    ReplayGain of %1").arg(track));
             for (const CommandRecord &command : report.commands)
                 if (command.path == file.path)
                     line(tr("    command: %1").arg(command.outcome));

@@ -8,10 +8,11 @@
 namespace {
 const char recordStart[] = "==== Kestrova ";
 
-// "Options: output: /music/rip; mode: convert; ..."
+// "Options: output: /music/rip; mode: convert; ..." ("outputDir: " in records of before
+// the options took the command line's names).
 QString outputDirOf(const QString &line)
 {
-    static const QRegularExpression options(QStringLiteral("^Options: output: (.*); mode: "));
+    static const QRegularExpression options(QStringLiteral("^Options: (?:output|outputDir): (.*); mode: "));
     const QRegularExpressionMatch match = options.match(line);
     return match.hasMatch() ? match.captured(1) : QString();
 }

@@ -216,6 +216,25 @@ private slots:
         }
     }
 
+    // A whole title's file: the log gives each track's gain and peak from its mark on, the
+    // same figures a rip of the tracks one by one gives their files.
+    void replayGainPerTrackMark()
+    {
+        const Disc disc;
+        QVERIFY(disc.ok());
+        QCOMPARE(disc.extract({"--flac", "--replaygain"}).exitCode, 0);
+        QStringList perTrack;
+        for (const QString &file : disc.outputs(".flac"))
+            perTrack << readTags(disc.out.filePath(file)).filter("REPLAYGAIN_TRACK_").join("; ");
+        QTemporaryDir titles;
+        QVERIFY(titles.isValid());
+        QCOMPARE(runCli({"extract", disc.folder.path(), "-o", titles.path(), "--flac", "--replaygain", "--per-title"}).exitCode, 0);
+        const QStringList marked = QString::fromUtf8(fileBytes(QDir(titles.path()).filePath("kestrova-rip.log")))
+                                       .split('\n').filter("    ReplayGain of track ");
+        QCOMPARE(marked, (QStringList{"    ReplayGain of track 1: " + perTrack.value(0),
+                                      "    ReplayGain of track 2: " + perTrack.value(1)}));
+    }
+
     // Wave files carry the tags in a LIST/INFO chunk after their samples, as ffprobe reads
     // them; without metadata or --tag, a wave file is its samples and header alone.
     void waveTags_data()

@@ -151,13 +151,16 @@ private slots:
     void checkRipFolder_data()
     {
         QTest::addColumn<bool>("cut");
+        QTest::addColumn<QString>("outputKey"); // of the record's options; older records had outputDir
         QTest::addColumn<QString>("said");
-        QTest::newRow("as ripped") << false << "All 1 file in DIR match the rip log.|";
-        QTest::newRow("file cut") << true << "1 difference with the rip log in DIR.|unreadable: a.wav: the data chunk ends";
+        QTest::newRow("as ripped") << false << "output" << "All 1 file in DIR match the rip log.|";
+        QTest::newRow("an older record") << false << "outputDir" << "All 1 file in DIR match the rip log.|";
+        QTest::newRow("file cut") << true << "output" << "1 difference with the rip log in DIR.|unreadable: a.wav: the data chunk ends";
     }
     void checkRipFolder()
     {
         QFETCH(bool, cut);
+        QFETCH(QString, outputKey);
         QFETCH(QString, said);
         QTemporaryDir rip;
         const QString wave = rip.filePath("a.wav");
@@ -170,10 +173,11 @@ private slots:
         // A record as an extraction writes one, into a folder of another name.
         QFile log(rip.filePath("kestrova-rip.log"));
         QVERIFY(log.open(QIODevice::WriteOnly));
-        log.write(QString("==== Kestrova 0.1.0, 2026-12-09T05:00:00\nOptions: output: /old/rip; mode: convert\n"
-                          "1/1/1: Extraction succeeded.\n  /old/rip/a.wav\n"
+        log.write(QString("==== Kestrova 0.1.0, 2026-12-09T05:00:00\nOptions: %2: /old/rip/sub; mode: convert\n"
+                          "1/1/1: Extraction succeeded.\n  /old/rip/sub/a.wav\n"
                           "    1000 samples, 00:00:00.021, 48000 Hz, 16 bits, 2 channels, CRC32 of the samples %1\n\n")
-                      .arg(crc32Text(crc32Of(0, reinterpret_cast<const quint8 *>(samples.constData()), samples.size())))
+                      .arg(crc32Text(crc32Of(0, reinterpret_cast<const quint8 *>(samples.constData()), samples.size())),
+                           outputKey)
                       .toUtf8());
         log.close();
         if (cut)
