@@ -4,11 +4,11 @@
 // and one extraction, which it drives and whose signals it shows.
 #include <QDir>
 #include <QMainWindow>
+#include <atomic>
 #include <memory>
 
 #include "job/checkrip.h"
 #include "job/extractionjob.h"
-#include <atomic>
 
 class DVDAObject;
 class DVDAZone;
@@ -93,6 +93,7 @@ private:
     void showProgress(const ExtractionStatus &status);
     void extractionFinished(const JobEnding &ending);
     void showExtractionEnd(const JobEnding &ending);
+    void showRipCheck(const QString &folder, const RipCheck &check);
 
     std::unique_ptr<Ui::KestrovaUI> ui;
     std::unique_ptr<DVDAZone> openZone;
@@ -110,5 +111,4 @@ private:
     // A check of a rip folder under way, and what stops it.
     QThread *ripCheck = nullptr;
     std::atomic<bool> stopRipCheck{false};
-    void showRipCheck(const QString &folder, const RipCheck &check);
 };
