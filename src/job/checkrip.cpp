@@ -31,9 +31,20 @@ QString compared(const QString &name, const LoggedFile &logged, const FileSample
         return QStringLiteral("unreadable: %1: %2").arg(name, read.error);
     if (read.frames != logged.frames)
         return QStringLiteral("changed: %1: %2 samples, the log says %3").arg(name).arg(read.frames).arg(logged.frames);
-    if (crc32Text(read.crc) != logged.crc32)
-        return QStringLiteral("changed: %1: the samples' CRC32 is %2, the log says %3")
-            .arg(name, crc32Text(read.crc), logged.crc32);
+    if (crc32Text(read.crc) != logged.crc32) {
+        QString where;
+        for (qsizetype k = 0; k < qMin<qsizetype>(logged.seconds.size(), qsizetype(read.seconds.size())); ++k)
+            if (crc32Text(read.seconds[size_t(k)]) != logged.seconds[k]) {
+                where = QStringLiteral("; the first change is in second %1 (from %2:%3, sample %4)")
+                            .arg(k + 1)
+                            .arg(k / 60)
+                            .arg(k % 60, 2, 10, QLatin1Char('0'))
+                            .arg(qint64(k) * read.sampleRate);
+                break;
+            }
+        return QStringLiteral("changed: %1: the samples' CRC32 is %2, the log says %3%4")
+            .arg(name, crc32Text(read.crc), logged.crc32, where);
+    }
     return QStringLiteral("ok: %1").arg(name);
 }
 

@@ -42,7 +42,7 @@ void BackgroundWrite::end()
     holdsSlot = false;
 }
 
-bool BackgroundWrite::start(QFile *file_, const quint8 *data_, qint64 count_, quint32 *crc_)
+bool BackgroundWrite::start(QFile *file_, const quint8 *data_, qint64 count_, SampleCrc *crc_)
 {
     if (!wait())
         return false;
@@ -52,7 +52,7 @@ bool BackgroundWrite::start(QFile *file_, const quint8 *data_, qint64 count_, qu
         } catch (const std::system_error &) {
             // No thread to be had (a limit on them): the write goes in line.
             if (crc_)
-                *crc_ = crc32Of(*crc_, data_, count_);
+                crc_->add(data_, count_);
             return file_->write(reinterpret_cast<const char *>(data_), count_) == count_;
         }
     }
@@ -86,7 +86,7 @@ void BackgroundWrite::run()
             return;
         lock.unlock();
         if (crc)
-            *crc = crc32Of(*crc, data, count);
+            crc->add(data, count);
         const bool wrote = file->write(reinterpret_cast<const char *>(data), count) == count;
         lock.lock();
         failed = !wrote;

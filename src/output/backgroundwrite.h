@@ -11,6 +11,8 @@
 
 #include <QFile>
 
+#include "output/samplechecksum.h"
+
 class BackgroundWrite {
 public:
     enum { SLOTS = 8 };
@@ -28,7 +30,7 @@ public:
     // checksum costs the extraction thread nothing; it is final once wait returns.
     // False if the write before could not write all its bytes (this one is not started),
     // or if, with no thread to be had, this one was written in line and failed.
-    [[nodiscard]] bool start(QFile *file, const quint8 *data, qint64 count, quint32 *crc = nullptr);
+    [[nodiscard]] bool start(QFile *file, const quint8 *data, qint64 count, SampleCrc *crc = nullptr);
     // Waits for the write in flight, if any; false if it did not write all its bytes
     // (said once: the next wait, with no write started between, is true).
     [[nodiscard]] bool wait();
@@ -49,7 +51,7 @@ private:
     QFile *file = nullptr;
     const quint8 *data = nullptr;
     qint64 count = 0;
-    quint32 *crc = nullptr;
+    SampleCrc *crc = nullptr;
     bool busy = false;
     bool failed = false; // some bytes of the last write never reached its file
     bool quitting = false;

@@ -4,14 +4,14 @@
 
 #include "output/samplechecksum.h"
 
-void BufferedOutput::start(QFile *file_, bool checksum_)
+void BufferedOutput::start(QFile *file_, bool checksum_, qint64 bytesPerSecond)
 {
     checksummed = checksum_;
+    checksum.start(bytesPerSecond);
     background.end(); // an earlier file's, had nobody released it
     file = file_;
     buffer.resize(FIRST_SIZE);
     used = 0;
-    checksum = 0;
     writeFailed = backgroundFailed = false;
 }
 
@@ -21,7 +21,7 @@ bool BufferedOutput::write(const quint8 *data, qint64 count)
         if (!file || !file->isOpen() || !flush())
             return false;
         if (checksummed)
-            checksum = crc32Of(checksum, data, count);
+            checksum.add(data, count);
         writeFailed = file->write(reinterpret_cast<const char *>(data), count) != count;
         return !writeFailed;
     }
@@ -70,7 +70,7 @@ bool BufferedOutput::flush()
     if (writeFailed || !file)
         return false;
     if (used > 0 && checksummed)
-        checksum = crc32Of(checksum, buffer.data(), used);
+        checksum.add(buffer.data(), used);
     writeFailed = used > 0
         && file->write(reinterpret_cast<const char *>(buffer.data()), used) != used;
     used = 0;

@@ -21,10 +21,12 @@ public:
 
     // Gathers for file, which is open Unbuffered: QFile's own buffer would only copy the
     // bytes once more. With checksum, the CRC-32 of the bytes is taken as they are written.
-    void start(QFile *file, bool checksum = false);
-    // The CRC-32 of every byte written or committed since start, taken on whichever thread
-    // writes them (the background one, mostly); final after a flush.
-    quint32 crc() const { return checksum; }
+    // bytesPerSecond: with checksum, a second of the samples, for the CRC-32 of each.
+    void start(QFile *file, bool checksum = false, qint64 bytesPerSecond = 0);
+    // The CRC-32 of every byte written or committed since start (and of each second), taken
+    // on whichever thread writes them (the background one, mostly); final after a flush.
+    quint32 crc() const { return checksum.whole(); }
+    const std::vector<quint32> &secondsCrc() const { return checksum.seconds(); }
     // Appends bytes; false once bytes could not be written to the file.
     [[nodiscard]] bool write(const quint8 *data, qint64 count);
     // Room for up to count bytes after the gathered ones, for a writer that lays its
@@ -50,7 +52,7 @@ private:
     std::vector<quint8> spare;  // being written in the background, or free
     BackgroundWrite background;
     qint64 used = 0;
-    quint32 checksum = 0;
+    SampleCrc checksum;
     bool checksummed = false;
     bool writeFailed = false; // some bytes never reached the file
     bool backgroundFailed = false; // ...and they were written in the background

@@ -58,21 +58,27 @@ FileSamples readWave(QFile &file)
         read.error = QStringLiteral("no fmt or data chunk");
         return read;
     }
+    SampleCrc crc;
+    crc.start(qint64(read.sampleRate) * blockAlign);
     for (qint64 left = dataSize; left > 0;) {
         const QByteArray bytes = file.read(qMin<qint64>(left, READ_BYTES));
         if (bytes.isEmpty()) {
             read.error = QStringLiteral("the data chunk ends %1 bytes early").arg(left);
             return read;
         }
-        read.crc = crc32Of(read.crc, reinterpret_cast<const quint8 *>(bytes.constData()), bytes.size());
+        crc.add(reinterpret_cast<const quint8 *>(bytes.constData()), bytes.size());
         left -= bytes.size();
     }
+    read.crc = crc.whole();
+    read.seconds = crc.seconds();
     read.frames = dataSize / blockAlign;
     return read;
 }
 
 struct FlacReading {
     FileSamples read;
+    SampleCrc crc;
+    bool started = false;
     std::vector<quint8> bytes;
 };
 
@@ -93,7 +99,11 @@ FLAC__StreamDecoderWriteStatus writeFrame(const FLAC__StreamDecoder *, const FLA
             for (int b = 0; b < width; ++b)
                 *out++ = quint8(v >> (8 * b));
         }
-    read.crc = crc32Of(read.crc, reading->bytes.data(), qint64(reading->bytes.size()));
+    if (!reading->started) {
+        reading->crc.start(qint64(frame->header.sample_rate) * n * width);
+        reading->started = true;
+    }
+    reading->crc.add(reading->bytes.data(), qint64(reading->bytes.size()));
     read.frames += count;
     read.channels = int(n);
     read.sampleRate = int(frame->header.sample_rate);
@@ -128,6 +138,8 @@ FileSamples readFlac(const QString &path)
         return reading.read;
     }
     const bool decoded = FLAC__stream_decoder_process_until_end_of_stream(decoder.get());
+    reading.read.crc = reading.crc.whole();
+    reading.read.seconds = reading.crc.seconds();
     // A stream whose samples do not match its own MD5 is damaged, whatever the log says.
     const bool md5Ok = FLAC__stream_decoder_finish(decoder.get());
     if (reading.read.error.isEmpty() && !decoded)

@@ -5,11 +5,13 @@
 // decoded by libFLAC; a wave file's data chunk is read as it is.
 #include <QString>
 #include <QtGlobal>
+#include <vector>
 
 struct FileSamples {
     QString error; // why the file cannot be read; empty when it was
     qint64 frames = 0;
     quint32 crc = 0;
+    std::vector<quint32> seconds; // the CRC-32 of each second, as the rip log gives them
     int channels = 0, sampleRate = 0, bits = 0;
 };
 

@@ -164,6 +164,7 @@ bool FlacFile::open(const QString &path, int channels_, int sampleRate_, int bit
     sampleRate = sampleRate_;
     bits = bits_;
     width = bits > 16 ? 3 : 2;
+    crc.start(qint64(sampleRate) * channels * width);
     if (!openOutputFile(file, path, QIODevice::Unbuffered)) {
         failure = file.errorString();
         return false;
@@ -205,7 +206,7 @@ void FlacFile::commit(qint64 count)
     // The MD5 is over the samples' own value, in as many bytes as they need: for 16 and
     // 24 bits the bytes as they are; 20-bit samples are shifted down first.
     const int shift = width == 3 ? 24 - bits : 0;
-    crc = crc32Of(crc, staging.data(), count);
+    crc.add(staging.data(), count);
     if (shift == 0)
         md5.addData(QByteArrayView(staging.data(), count));
     const quint8 *in = staging.data();

@@ -13,6 +13,7 @@
 
 #include "output/bufferedoutput.h"
 #include "output/coverimage.h"
+#include "output/samplechecksum.h"
 #include "output/samplefile.h"
 
 class FlacEncoder;
@@ -35,7 +36,8 @@ public:
     bool isOpen() const override { return file.isOpen(); }
     QString path() const override { return file.fileName(); }
     QString errorText() const override { return failure; }
-    quint32 samplesCrc() const override { return crc; }
+    quint32 samplesCrc() const override { return crc.whole(); }
+    std::vector<quint32> secondsCrc() const override { return crc.seconds(); }
     // FLAC's MD5 is over the samples at their own depth (a 20-bit sample was taken shifted
     // up by 4), as metaflac --show-md5sum prints it.
     QByteArray formatMd5() const override { return finishedMd5.toHex(); }
@@ -69,7 +71,7 @@ private:
     std::vector<char> unshifted;      // 20-bit samples as FLAC's MD5 takes them
     QCryptographicHash md5{QCryptographicHash::Md5};
     QByteArray finishedMd5;           // the stream's MD5, once finished
-    quint32 crc = 0;                  // of the bytes committed
+    SampleCrc crc;                    // of the bytes committed
     int width = 2;                    // bytes a sample takes in staging
     qint64 headerSize = 0;
     qint64 cueSheetEnd = 0;           // where the cue sheet block ends and the padding begins

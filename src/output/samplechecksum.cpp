@@ -111,3 +111,24 @@ QString crc32Text(quint32 crc)
 {
     return QString::asprintf("%08x", crc);
 }
+
+void SampleCrc::start(qint64 bytesPerSecond)
+{
+    *this = SampleCrc();
+    perSecond = bytesPerSecond;
+}
+
+void SampleCrc::add(const quint8 *data, qint64 count)
+{
+    all = crc32Of(all, data, count);
+    while (perSecond > 0 && count > 0) {
+        const qint64 take = qMin(count, perSecond - inSecond);
+        if (inSecond == 0)
+            secondsDone.push_back(0);
+        second = crc32Of(inSecond == 0 ? 0 : second, data, take);
+        secondsDone.back() = second;
+        inSecond = (inSecond + take) % perSecond;
+        data += take;
+        count -= take;
+    }
+}

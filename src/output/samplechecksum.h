@@ -5,6 +5,26 @@
 // alike: ffmpeg -i FILE -c:a pcm_s24le -f hash -hash crc32 - (pcm_s16le for 16 bits).
 #include <QString>
 #include <QtGlobal>
+#include <vector>
+
+// The CRC-32 of a file's samples as they are written, whole and for each second of audio
+// (the last second as long as the audio), so that a check years later can say where a file
+// changed, not only that it did.
+class SampleCrc {
+public:
+    // bytesPerSecond: a second's samples, rate times frame size; 0 keeps no seconds.
+    void start(qint64 bytesPerSecond);
+    void add(const quint8 *data, qint64 count);
+    quint32 whole() const { return all; }
+    const std::vector<quint32> &seconds() const { return secondsDone; }
+
+private:
+    quint32 all = 0;
+    quint32 second = 0;
+    qint64 perSecond = 0;
+    qint64 inSecond = 0;
+    std::vector<quint32> secondsDone; // with the one under way once it holds a byte
+};
 
 // The CRC-32 carried on from crc (0 to begin) over count bytes.
 [[nodiscard]] quint32 crc32Of(quint32 crc, const quint8 *data, qint64 count);

@@ -4,6 +4,7 @@
 // file gives room in its own buffer, the samples are written there, commit takes them.
 #include <QByteArray>
 #include <QString>
+#include <vector>
 
 #include "output/trackmarks.h"
 
@@ -28,6 +29,8 @@ public:
     // After a finish: the CRC-32 of every byte commit took (the samples as a wave file's
     // data holds them, samplechecksum.h), taken where the file is written or encoded.
     virtual quint32 samplesCrc() const = 0;
+    // After a finish: the same for each second of audio, in order (samplechecksum.h).
+    virtual std::vector<quint32> secondsCrc() const { return {}; }
     // After a finish: the MD5 the format keeps of its samples (FLAC's STREAMINFO), as hex;
     // empty for a format that keeps none.
     virtual QByteArray formatMd5() const { return QByteArray(); }

@@ -156,7 +156,8 @@ Result SampleFileSink::finish(std::vector<WrittenFile> *finished)
         if (!gotSamples[slot] || !QFileInfo::exists(file->path()))
             continue;
         WrittenFile written{finalNames[slot].path, QString(), !finished_, file->channels, file->sampleRate, file->bits,
-                            framesOf[slot], crc32Text(file->samplesCrc()), file->formatMd5(), meters[slot], {}, {}, {}};
+                            framesOf[slot], crc32Text(file->samplesCrc()), file->formatMd5(), file->secondsCrc(),
+                            meters[slot], {}, {}, {}};
         for (const TrackMeter &track : trackMeters[slot])
             written.trackLoudness.emplace_back(track.track, track.meter);
         if (!marks.empty() && finished_ && !finalNames[slot].cueSheet.isEmpty()) {

@@ -117,7 +117,7 @@ bool WaveFile::open(const QString &path, int channels_, int sampleRate_, int bit
         failure = file.errorString();
         return false;
     }
-    samples.start(&file, true);
+    samples.start(&file, true, qint64(sampleRate) * channels * (bits > 16 ? 3 : 2));
     // A header that cannot be written shows up as a failed write or finish later on.
     file.write(headerImage);
     return true;

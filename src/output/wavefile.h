@@ -53,6 +53,7 @@ public:
     QString path() const override { return file.fileName(); }
     QString errorText() const override { return failure; }
     quint32 samplesCrc() const override { return samples.crc(); }
+    std::vector<quint32> secondsCrc() const override { return samples.secondsCrc(); }
 
     // The header without room for ds64: old form 44 bytes, extensible form 68 bytes.
     static QByteArray header(int channels, int sampleRate, int bits, int channelMask,

@@ -12,6 +12,7 @@
 #include "text/optionstext.h"
 #include "stream/decoderversion.h"
 #include "output/flacversion.h"
+#include "output/samplechecksum.h"
 #include "text/resulttext.h"
 #include "kestrova_version.h"
 
@@ -134,6 +135,12 @@ QString ripLogText(const ExtractionReport &report)
                                                        : tr(", FLAC MD5 %1").arg(QString::fromLatin1(file.formatMd5))));
             else
                 line(tr("    %1 bytes of the stored stream").arg(fileSize(file.path)));
+            if (!file.partial && file.secondsCrc.size() > 1) {
+                QStringList seconds;
+                for (const quint32 crc : file.secondsCrc)
+                    seconds << crc32Text(crc);
+                line(tr("    CRC32 of each second: %1").arg(seconds.join(QLatin1Char(' '))));
+            }
             if (!file.cueSheet.isEmpty())
                 line(tr("    cue sheet: %1").arg(file.cueSheet));
             if (!file.replayGain.isEmpty())

@@ -34,8 +34,13 @@ LogRecord readRecord(const QStringList &lines, int firstLine)
         if (!line.startsWith(QLatin1String("  ")) || line.startsWith(QLatin1String("   ")) || k + 1 >= lines.size())
             continue;
         const QRegularExpressionMatch match = samples.match(lines[k + 1]);
-        if (match.hasMatch())
-            record.files.append({line.mid(2), match.captured(1).toLongLong(), match.captured(2)});
+        if (!match.hasMatch())
+            continue;
+        LoggedFile file{line.mid(2), match.captured(1).toLongLong(), match.captured(2), {}};
+        const QString secondsLabel = QStringLiteral("    CRC32 of each second: ");
+        if (k + 2 < lines.size() && lines[k + 2].startsWith(secondsLabel))
+            file.seconds = lines[k + 2].mid(secondsLabel.size()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        record.files.append(file);
     }
     return record;
 }

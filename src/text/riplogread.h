@@ -4,11 +4,13 @@
 // the checksum it ends with.
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct LoggedFile {
     QString path;  // as the record names it, where it was written then
     qint64 frames = 0;
     QString crc32; // 8 lowercase hex digits
+    QStringList seconds; // the same for each second of audio, where the record gives them
 };
 
 struct LogRecord {

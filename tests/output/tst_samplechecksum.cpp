@@ -53,6 +53,38 @@ private slots:
             QCOMPARE(crc32Of(before, data + 100 + offset, length), definition(before, data + 100 + offset, length));
         }
     }
+
+    // Each second's CRC is that of its own bytes, however the writes cut across the seconds;
+    // the whole is the CRC of all of them.
+    void seconds_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("piece"); // bytes a write takes
+        QTest::newRow("writes inside seconds") << 1000 << 100;
+        QTest::newRow("writes across seconds") << 1000 << 333;
+        QTest::newRow("a write of several seconds") << 1000 << 700;
+        QTest::newRow("the last second short") << 950 << 64;
+        QTest::newRow("exactly whole seconds") << 600 << 600;
+    }
+    void seconds()
+    {
+        QFETCH(int, length);
+        QFETCH(int, piece);
+        const int perSecond = 200;
+        QByteArray bytes(length, '\0');
+        for (int i = 0; i < length; ++i)
+            bytes[i] = char(i * 37 + i / 7);
+        const auto *data = reinterpret_cast<const quint8 *>(bytes.constData());
+        SampleCrc crc;
+        crc.start(perSecond);
+        for (int done = 0; done < length; done += piece)
+            crc.add(data + done, qMin(piece, length - done));
+        std::vector<quint32> expected;
+        for (int from = 0; from < length; from += perSecond)
+            expected.push_back(definition(0, data + from, qMin(perSecond, length - from)));
+        QCOMPARE(crc.seconds(), expected);
+        QCOMPARE(crc.whole(), definition(0, data, length));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSampleChecksum)
