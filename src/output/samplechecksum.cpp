@@ -120,15 +120,27 @@ void SampleCrc::start(qint64 bytesPerSecond)
 
 void SampleCrc::add(const quint8 *data, qint64 count)
 {
-    all = crc32Of(all, data, count);
-    while (perSecond > 0 && count > 0) {
+    if (perSecond <= 0) {
+        all = crc32Of(all, data, count);
+        return;
+    }
+    while (count > 0) {
         const qint64 take = qMin(count, perSecond - inSecond);
         if (inSecond == 0)
             secondsDone.push_back(0);
         second = crc32Of(inSecond == 0 ? 0 : second, data, take);
         secondsDone.back() = second;
-        inSecond = (inSecond + take) % perSecond;
+        inSecond += take;
+        if (inSecond == perSecond) {
+            all = quint32(crc32_combine(all, second, z_off_t(perSecond)));
+            inSecond = 0;
+        }
         data += take;
         count -= take;
     }
+}
+
+quint32 SampleCrc::whole() const
+{
+    return inSecond > 0 ? quint32(crc32_combine(all, second, z_off_t(inSecond))) : all;
 }

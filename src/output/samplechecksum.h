@@ -15,11 +15,13 @@ public:
     // bytesPerSecond: a second's samples, rate times frame size; 0 keeps no seconds.
     void start(qint64 bytesPerSecond);
     void add(const quint8 *data, qint64 count);
-    quint32 whole() const { return all; }
+    // The whole file's: the seconds' CRCs combined (zlib's crc32_combine), so that every
+    // byte is read once.
+    [[nodiscard]] quint32 whole() const;
     const std::vector<quint32> &seconds() const { return secondsDone; }
 
 private:
-    quint32 all = 0;
+    quint32 all = 0; // of the seconds before the one under way; of everything without seconds
     quint32 second = 0;
     qint64 perSecond = 0;
     qint64 inSecond = 0;
