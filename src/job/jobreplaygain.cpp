@@ -16,8 +16,30 @@ const void *albumOf(const ObjectCheck &check, bool perSelection)
     return perSelection ? nullptr : static_cast<const void *>(objectPath(check.object).title);
 }
 
+// What measured a file: its own meter, or a whole title's tracks' meters.
+std::vector<const LoudnessMeter *> metersOf(const WrittenFile &file)
+{
+    std::vector<const LoudnessMeter *> meters;
+    if (file.partial)
+        return meters;
+    if (file.loudness)
+        meters.push_back(file.loudness.get());
+    for (const auto &track : file.trackLoudness)
+        meters.push_back(track.second.get());
+    return meters;
+}
+
+double peakOf(const std::vector<const LoudnessMeter *> &meters)
+{
+    double peak = 0;
+    for (const LoudnessMeter *meter : meters)
+        peak = std::max(peak, meter->peak());
+    return peak;
+}
+
 struct Album {
     std::vector<const LoudnessMeter *> meters;
+    double loudness = 0;
     double peak = 0;
 };
 } // namespace
@@ -29,22 +51,25 @@ Result applyReplayGain(ExtractionReport *report)
     const bool perSelection = report->options.albumPerSelection;
     QHash<const void *, Album> albums;
     for (const ObjectCheck &check : std::as_const(report->checks))
-        for (const WrittenFile &file : check.written)
-            if (file.loudness && !file.partial) {
-                Album &album = albums[albumOf(check, perSelection)];
-                album.meters.push_back(file.loudness.get());
-                album.peak = std::max(album.peak, file.loudness->peak());
-            }
+        for (const WrittenFile &file : check.written) {
+            const std::vector<const LoudnessMeter *> meters = metersOf(file);
+            Album &album = albums[albumOf(check, perSelection)];
+            album.meters.insert(album.meters.end(), meters.begin(), meters.end());
+        }
+    for (Album &album : albums) {
+        album.loudness = LoudnessMeter::loudnessOf(album.meters);
+        album.peak = peakOf(album.meters);
+    }
     Result result;
     for (ObjectCheck &check : report->checks) {
-        const Album album = albums.value(albumOf(check, perSelection));
-        const double albumLoudness = LoudnessMeter::loudnessOf(album.meters);
+        const Album &album = albums[albumOf(check, perSelection)];
         for (WrittenFile &file : check.written) {
-            if (!file.loudness || file.partial)
+            const std::vector<const LoudnessMeter *> meters = metersOf(file);
+            if (meters.empty())
                 continue;
-            file.replayGain = {QStringLiteral("REPLAYGAIN_TRACK_GAIN=") + replayGainText(file.loudness->loudness()),
-                               QStringLiteral("REPLAYGAIN_TRACK_PEAK=") + replayPeakText(file.loudness->peak()),
-                               QStringLiteral("REPLAYGAIN_ALBUM_GAIN=") + replayGainText(albumLoudness),
+            file.replayGain = {QStringLiteral("REPLAYGAIN_TRACK_GAIN=") + replayGainText(LoudnessMeter::loudnessOf(meters)),
+                               QStringLiteral("REPLAYGAIN_TRACK_PEAK=") + replayPeakText(peakOf(meters)),
+                               QStringLiteral("REPLAYGAIN_ALBUM_GAIN=") + replayGainText(album.loudness),
                                QStringLiteral("REPLAYGAIN_ALBUM_PEAK=") + replayPeakText(album.peak)};
             for (const auto &[track, meter] : file.trackLoudness)
                 file.trackReplayGain << QStringLiteral("track %1: REPLAYGAIN_TRACK_GAIN=%2; REPLAYGAIN_TRACK_PEAK=%3")

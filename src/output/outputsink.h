@@ -24,7 +24,8 @@ struct WrittenFile {
                         // data holds them (samplechecksum.h)
     QByteArray formatMd5; // FLAC files: the MD5 FLAC keeps, as metaflac --show-md5sum prints it
     std::vector<quint32> secondsCrc; // decoded files: the same CRC-32 for each second of audio
-    // Decoded files, when asked for: their loudness as measured while they were written.
+    // Decoded files, when asked for: their loudness as measured while they were written;
+    // null for a whole title's file, which has its tracks' instead.
     std::shared_ptr<const LoudnessMeter> loudness;
     // A whole title's file: the loudness of each track from its mark on, by track number.
     std::vector<std::pair<int, std::shared_ptr<const LoudnessMeter>>> trackLoudness;

@@ -106,13 +106,16 @@ Result SampleFileSink::openSlot(const LayoutFile &spec)
     file->setExpectedLength(expectedPts);
     finalNames[spec.slot] = name;
     if (measuring) {
-        meters[spec.slot] = std::make_shared<LoudnessMeter>(spec.channels, spec.rate, spec.bits, spec.mask);
+        // A whole title's samples are measured once, by track: the file's figures are its
+        // tracks' taken together. The first track takes whatever comes before its mark.
         trackMeters[spec.slot].clear();
         for (const TrackMark &mark : marks.marks)
             if (mark.index == 1)
                 trackMeters[spec.slot].push_back(
-                    {mark.track, markSample(mark, spec.rate),
+                    {mark.track, trackMeters[spec.slot].empty() ? 0 : markSample(mark, spec.rate),
                      std::make_shared<LoudnessMeter>(spec.channels, spec.rate, spec.bits, spec.mask)});
+        if (trackMeters[spec.slot].empty())
+            meters[spec.slot] = std::make_shared<LoudnessMeter>(spec.channels, spec.rate, spec.bits, spec.mask);
     }
     if (file->open(stagingPath(path), spec.channels, spec.rate, spec.bits, spec.mask))
         return ResultCode::Succeeded;
@@ -279,10 +282,9 @@ Result SampleFileSink::commit(int frames1, int frames2)
         const qint64 bytes = qint64(frames1) * placement.perFrame1[slot] + qint64(frames2) * placement.perFrame2[slot];
         // A file of group 2 alone counts group 2's frames; every other one group 1's.
         const qint64 frames = placement.perFrame1[slot] > 0 ? frames1 : frames2;
-        if (meters[slot]) {
+        if (meters[slot])
             meters[slot]->add(roomOf[slot], bytes);
-            measureTracks(slot, roomOf[slot], framesOf[slot], frames, bytes);
-        }
+        measureTracks(slot, roomOf[slot], framesOf[slot], frames, bytes);
         framesOf[slot] += frames;
         files[slot]->commit(bytes);
         gotSamples[slot] = gotSamples[slot] || bytes > 0;

@@ -94,6 +94,10 @@ void ZoneTreeModel::setZone(DVDAZone *zone)
             node.flags = flagsOf(walked);
             node.icon = icons.of(walked);
             node.label = treeLabel(walked.object, BlockRange::Left);
+            const TreeFacts facts = treeFacts(walked.object);
+            node.facts[0] = facts.format;
+            node.facts[1] = facts.channels;
+            node.facts[2] = facts.rate;
             node.warning = missingBlocksText(walked.object);
             if (!walked.listed) {
                 node.label = tr("%1 - could not be read").arg(treeLabel(walked.object));
@@ -220,12 +224,7 @@ QVariant ZoneTreeModel::data(const QModelIndex &index, int role) const
             return titles.value(titled(*node));
         return QVariant();
     default:
-        if (!display)
-            return QVariant();
-        const TreeFacts facts = treeFacts(node->object);
-        return index.column() == ColumnFormat ? facts.format
-               : index.column() == ColumnChannels ? facts.channels
-                                                  : facts.rate;
+        return display ? node->facts[index.column() - ColumnFormat] : QVariant();
     }
 }
 

@@ -56,6 +56,7 @@ private:
         Qt::ItemFlags flags;
         QIcon icon;
         QString label;
+        QString facts[3]; // format, channels, rate / bits: the columns after the title
         QString warning; // why the node is not whole; empty when it is
     };
     [[nodiscard]] const Node *nodeOf(const QModelIndex &index) const;
