@@ -120,9 +120,7 @@ int runCheckRip(const CliArguments &args)
     QString text;
     for (const QString &line : check.lines)
         text += line + QLatin1Char('\n');
-    text += check.differences == 0
-                ? tr("All %1 match the rip log.\n").arg(countOf(check.files, tr("file"), tr("files")))
-                : tr("%1 with the rip log.\n").arg(countOf(check.differences, tr("difference"), tr("differences")));
+    text += ripCheckSummary(check, QString()) + QLatin1Char('\n');
     const int printed = printOutput(text.toUtf8());
     return printed != ExitSuccess ? printed : check.differences == 0 ? ExitSuccess : ExitFailure;
 }

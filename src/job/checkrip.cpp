@@ -10,6 +10,7 @@
 #include "job/riplogfile.h"
 #include "output/filesamples.h"
 #include "output/samplechecksum.h"
+#include "text/counted.h"
 #include "text/riplogread.h"
 
 namespace {
@@ -62,8 +63,13 @@ RipCheck checkRip(const QString &folderPath, const std::atomic<bool> *stop)
     const QList<LogRecord> records = readRipLog(QString::fromUtf8(log.readAll()));
     // By its place under the folder; a later record of the same file replaces an earlier.
     QMap<QString, LoggedFile> named;
+    QMap<QString, int> recordOf;
     QStringList order;
-    for (const LogRecord &record : records) {
+    // Records whose command made a FLAC of a file the rip then deleted: there a deleted
+    // file without its FLAC was lost, not merely not kept.
+    QSet<int> makesFlac;
+    for (int r = 0; r < records.size(); ++r) {
+        const LogRecord &record = records[r];
         if (record.seal == LogRecord::Edited)
             check.lines << QStringLiteral("edited: the record at line %1 of %2 no longer matches its checksum")
                                .arg(record.firstLine).arg(QLatin1String(RIP_LOG_NAME));
@@ -74,6 +80,9 @@ RipCheck checkRip(const QString &folderPath, const std::atomic<bool> *stop)
             if (!named.contains(relative))
                 order << relative;
             named.insert(relative, file);
+            recordOf.insert(relative, r);
+            if (file.deleted && currentPath(folder, relative).endsWith(QLatin1String(".flac")))
+                makesFlac.insert(r);
         }
     }
     QSet<QString> seen;
@@ -85,8 +94,14 @@ RipCheck checkRip(const QString &folderPath, const std::atomic<bool> *stop)
         const QString path = currentPath(folder, relative);
         seen.insert(QFileInfo(path).absoluteFilePath());
         ++check.files;
-        check.lines << (QFileInfo::exists(path) ? compared(relative, named.value(relative), readFileSamples(path))
-                                                : QStringLiteral("missing: %1").arg(relative));
+        const LoggedFile &logged = named[relative];
+        if (QFileInfo::exists(path))
+            check.lines << compared(relative, logged, readFileSamples(path));
+        else if (logged.deleted && !makesFlac.contains(recordOf.value(relative)))
+            check.lines << QStringLiteral("not kept: %1: the rip deleted it after its command, as asked (--delete)")
+                               .arg(relative);
+        else
+            check.lines << QStringLiteral("missing: %1").arg(relative);
     }
     // Audio the log does not name.
     QDirIterator files(folder.path(), {QStringLiteral("*.wav"), QStringLiteral("*.flac")}, QDir::Files,
@@ -99,7 +114,28 @@ RipCheck checkRip(const QString &folderPath, const std::atomic<bool> *stop)
     }
     extra.sort();
     check.lines << extra;
-    for (const QString &line : std::as_const(check.lines))
-        check.differences += !line.startsWith(QLatin1String("ok: "));
+    for (const QString &line : std::as_const(check.lines)) {
+        const bool notKept = line.startsWith(QLatin1String("not kept: "));
+        check.notKept += notKept;
+        check.differences += !notKept && !line.startsWith(QLatin1String("ok: "));
+    }
     return check;
+}
+
+QString ripCheckSummary(const RipCheck &check, const QString &folder)
+{
+    const QString in = folder.isEmpty() ? QString() : QStringLiteral(" in %1").arg(folder);
+    if (check.differences > 0)
+        return QStringLiteral("%1 with the rip log%2.")
+            .arg(countOf(check.differences, QStringLiteral("difference"), QStringLiteral("differences")), in);
+    if (check.notKept == 0)
+        return QStringLiteral("All %1%2 match the rip log.")
+            .arg(countOf(check.files, QStringLiteral("file"), QStringLiteral("files")), in);
+    const int matching = check.files - check.notKept;
+    const QString deleted = countOf(check.notKept, QStringLiteral("file"), QStringLiteral("files"));
+    if (matching == 0)
+        return QStringLiteral("No file%1 to check: the rip deleted %2 after their command.").arg(in, deleted);
+    return QStringLiteral("%1%2 %3 the rip log; the rip deleted %4 after their command, which could not be checked.")
+        .arg(countOf(matching, QStringLiteral("file"), QStringLiteral("files")), in,
+             matching == 1 ? QStringLiteral("matches") : QStringLiteral("match"), deleted);
 }

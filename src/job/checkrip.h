@@ -3,7 +3,9 @@
 // and every decoded file it names decoded again and compared with it by sample count and
 // the CRC-32 of its samples. Paths are taken relative to the folder the log was written
 // in, so a folder that was moved or renamed checks the same; a WAV the user's command
-// re-encoded to FLAC beside it is checked through the FLAC, sample for sample.
+// re-encoded to FLAC beside it is checked through the FLAC, sample for sample; one the rip
+// deleted after its command (--delete) is not kept, not missing, unless that command made
+// FLACs of the others.
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -12,8 +14,12 @@ struct RipCheck {
     QString error;       // the log cannot be read: nothing was checked
     QStringList lines;   // "ok: NAME", "missing: NAME", "changed: NAME: ...", "extra: NAME", ...
     int files = 0;       // named by the log
-    int differences = 0; // lines that are not "ok"
+    int differences = 0; // lines that are neither "ok" nor "not kept"
+    int notKept = 0;     // deleted by the rip after their command: nothing to check
 };
 
 // stop: set from another thread, ends the check before the next file (error says so).
 [[nodiscard]] RipCheck checkRip(const QString &folder, const std::atomic<bool> *stop = nullptr);
+
+// The check's last line: all match, or how many differ; `folder` (may be empty) is named.
+[[nodiscard]] QString ripCheckSummary(const RipCheck &check, const QString &folder);

@@ -17,6 +17,15 @@ QString outputDirOf(const QString &line)
     return match.hasMatch() ? match.captured(1) : QString();
 }
 
+// The lines of a file's entry after its name, up to the next file or object.
+bool commandSucceeded(const QStringList &lines, int from)
+{
+    for (int k = from; k < lines.size() && lines[k].startsWith(QLatin1String("    ")); ++k)
+        if (lines[k].startsWith(QLatin1String("    command: ")) && lines[k].endsWith(QLatin1String(" exited with status 0")))
+            return true;
+    return false;
+}
+
 LogRecord readRecord(const QStringList &lines, int firstLine)
 {
     static const QRegularExpression samples(
@@ -26,10 +35,13 @@ LogRecord readRecord(const QStringList &lines, int firstLine)
     const QString text = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
     if (!lines.isEmpty() && lines.last().startsWith(QLatin1String("Record SHA-256: ")))
         record.seal = recordIntact(text) ? LogRecord::Intact : LogRecord::Edited;
+    bool deleting = false; // the record's options: each file deleted once its command succeeded
     for (int k = 0; k < lines.size(); ++k) {
         const QString &line = lines[k];
-        if (line.startsWith(QLatin1String("Options: ")))
+        if (line.startsWith(QLatin1String("Options: "))) {
             record.outputDir = outputDirOf(line);
+            deleting = line.contains(QLatin1String("; delete: true;"));
+        }
         // A file's line, then its samples' line; a partial file or a stored stream has none.
         if (!line.startsWith(QLatin1String("  ")) || line.startsWith(QLatin1String("   ")) || k + 1 >= lines.size())
             continue;
@@ -40,6 +52,7 @@ LogRecord readRecord(const QStringList &lines, int firstLine)
         const QString secondsLabel = QStringLiteral("    CRC32 of each second: ");
         if (k + 2 < lines.size() && lines[k + 2].startsWith(secondsLabel))
             file.seconds = lines[k + 2].mid(secondsLabel.size()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        file.deleted = deleting && commandSucceeded(lines, k + 2);
         record.files.append(file);
     }
     return record;

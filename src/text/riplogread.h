@@ -11,6 +11,7 @@ struct LoggedFile {
     qint64 frames = 0;
     QString crc32; // 8 lowercase hex digits
     QStringList seconds; // the same for each second of audio, where the record gives them
+    bool deleted = false; // the rip deleted it once its command had succeeded (--delete)
 };
 
 struct LogRecord {

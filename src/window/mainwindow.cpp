@@ -562,11 +562,7 @@ void MainWindow::showRipCheck(const QString &folder, const RipCheck &check)
     } else {
         const bool clean = check.differences == 0;
         box.setIcon(clean ? QMessageBox::Information : QMessageBox::Warning);
-        box.setText(clean ? tr("All %1 in %2 match the rip log.")
-                                .arg(countOf(check.files, tr("file"), tr("files")), QDir::toNativeSeparators(folder))
-                          : tr("%1 with the rip log in %2.")
-                                .arg(countOf(check.differences, tr("difference"), tr("differences")),
-                                     QDir::toNativeSeparators(folder)));
+        box.setText(ripCheckSummary(check, QDir::toNativeSeparators(folder)));
         // The differences first; every file's line behind Show Details.
         QStringList differences = check.lines;
         differences.removeIf([](const QString &line) { return line.startsWith(QLatin1String("ok: ")); });

@@ -43,7 +43,7 @@ QString damage(const QString &kind, const QDir &rip)
     } else if (kind == "WAV truncated") {
         if (!QFile(first).resize(QFileInfo(first).size() - 1000))
             return QString();
-    } else if (kind == "file removed") {
+    } else if (kind == "file removed" || kind == "flac removed") {
         QFile::remove(first);
     } else if (kind == "extra file") {
         QFile::copy(first, rip.filePath("extra.flac"));
@@ -76,6 +76,14 @@ private slots:
             << QStringList{"--convert", "--run", "flac -s -f --delete-input-file %filepath%"} << "" << 0
             << "ok: track-01-01[0]-01-[L-R]-16-48000.wav"; // as the log names it, checked through its FLAC
         // The log's CRC of each second says where: the byte changed lies in the last second.
+        // Files the rip deleted after a command that made something else cannot be checked;
+        // where it made FLACs, a FLAC gone is a file lost.
+        QTest::newRow("deleted by the rip")
+            << QStringList{"--convert", "--run", "true %filepath%", "--delete"} << "" << 0
+            << "No file to check: the rip deleted 2 files after their command.";
+        QTest::newRow("FLAC of a deleted file removed")
+            << QStringList{"--convert", "--run", "flac -s %filepath%", "--delete"} << "flac removed" << 1
+            << "missing: track-01-01[0]-01-[L-R]-16-48000.wav";
         QTest::newRow("sample changed in a FLAC") << flac << "sample changed in a FLAC" << 1
                                                   << "changed: NAME: the samples' CRC32 is ";
         QTest::newRow("where it changed") << flac << "sample changed in a FLAC" << 1
