@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 
 #include "stream/channeltable.h"
+#include "stream/mlpstreamdumper.h"
 #include "stream/payloadreader.h"
 #include "stream/streamdumper.h"
 #include "zone/dvdazone.h"
@@ -195,9 +196,8 @@ qint64 estimateStreamSize(const AOBObject *object)
 }
 
 // What the same duration takes as plain PCM.
-qint64 plainPcmSize(const AOBObject *object)
+qint64 plainPcmSize(const AOBObject *object, const StreamInfo &info)
 {
-    const StreamInfo &info = object->streamInfo;
     const qint64 bitsPerSecond = qint64(info.group1Channels) * info.group1SampleRate * info.group1Bits
                                  + qint64(info.group2Channels) * info.group2SampleRate * info.group2Bits;
     const qint64 bytesPerSecond = bitsPerSecond / 8;
@@ -208,7 +208,11 @@ QList<PropertyRow> audioProperties(const AOBObject *object)
 {
     AudioFacts facts;
     facts.object = object;
-    facts.info = &object->streamInfo;
+    // An MLP stream's group 2 as it decodes: a major sync may leave its rate and bits unset.
+    const StreamInfo info = object->streamInfo.subStreamId == SUBSTREAM_MLP
+                                ? DVDAMLPStreamDumper::outputFormat(object->streamInfo)
+                                : object->streamInfo;
+    facts.info = &info;
     const ObjectPath path = objectPath(object);
     if (path.track)
         facts.trackNumber = path.track->number;
@@ -217,7 +221,7 @@ QList<PropertyRow> audioProperties(const AOBObject *object)
     facts.sizeOnDisc = qint64(quint32(object->lastBlock() - object->firstBlock() + 1)) * BLOCK_SIZE;
     if (object->streamInfo.group1Channels > 0) {
         facts.estimate = estimateStreamSize(object);
-        facts.plainSize = plainPcmSize(object);
+        facts.plainSize = plainPcmSize(object, info);
     }
 
     QList<PropertyRow> rows;
