@@ -36,7 +36,7 @@ LoudnessMeter::LoudnessMeter(int channels_, int sampleRate, int bits, int channe
 {
     if (channels <= 0 || sampleRate <= 0)
         return;
-    ebur128_state *meter = ebur128_init(unsigned(channels), unsigned(sampleRate), EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK);
+    ebur128_state *meter = ebur128_init(unsigned(channels), unsigned(sampleRate), EBUR128_MODE_I);
     if (!meter)
         return;
     state = std::make_unique<State>();
@@ -68,15 +68,21 @@ void LoudnessMeter::add(const quint8 *bytes, qint64 count)
     const qint64 samples = count / width;
     frames.resize(size_t(samples));
     // Left-justified in 32 bits, as libebur128 scales an int.
+    quint32 top = highest;
+    const auto keep = [&top](qint32 v) {
+        const quint32 magnitude = v < 0 ? 0u - quint32(v) : quint32(v);
+        top = magnitude > top ? magnitude : top;
+        return v;
+    };
     if (width == 2) {
         for (qint64 i = 0; i < samples; ++i)
-            frames[size_t(i)] = int(qint16(quint16(bytes[2 * i] | bytes[2 * i + 1] << 8))) * 65536;
+            frames[size_t(i)] = keep(qint32(quint32(bytes[2 * i] | bytes[2 * i + 1] << 8) << 16));
     } else {
-        for (qint64 i = 0; i < samples; ++i) {
-            const quint32 v = quint32(bytes[3 * i]) << 8 | quint32(bytes[3 * i + 1]) << 16 | quint32(bytes[3 * i + 2]) << 24;
-            frames[size_t(i)] = int(v);
-        }
+        for (qint64 i = 0; i < samples; ++i)
+            frames[size_t(i)] = keep(qint32(quint32(bytes[3 * i]) << 8 | quint32(bytes[3 * i + 1]) << 16
+                                            | quint32(bytes[3 * i + 2]) << 24));
     }
+    highest = top;
     ebur128_add_frames_int(state->meter, frames.data(), size_t(samples / channels));
 }
 
@@ -90,13 +96,8 @@ double LoudnessMeter::loudness() const
 
 double LoudnessMeter::peak() const
 {
-    double highest = 0;
-    for (int c = 0; state && c < channels; ++c) {
-        double p = 0;
-        if (ebur128_sample_peak(state->meter, unsigned(c), &p) == EBUR128_SUCCESS)
-            highest = std::max(highest, p);
-    }
-    return highest;
+    // As libebur128 scales an int: full scale is 2^31.
+    return state ? double(highest) / 2147483648.0 : 0.0;
 }
 
 double LoudnessMeter::loudnessOf(const std::vector<const LoudnessMeter *> &meters)

@@ -1,7 +1,8 @@
 #pragma once
 // The loudness of one output file as ReplayGain 2.0 takes it: ITU BS.1770 / EBU R128
-// integrated loudness and the sample peak, measured by libebur128 on the samples as they
-// are written (no second pass over the file). Channels are weighted by their place: the
+// integrated loudness, measured by libebur128 on the samples as they are written (no
+// second pass over the file), and the sample peak, kept while the samples are converted for
+// it: the same figure as libebur128's, without its second pass over every sample. Channels are weighted by their place: the
 // surrounds at 1.41, the LFE left out.
 #include <QString>
 #include <QtGlobal>
@@ -35,6 +36,7 @@ private:
     int channels;
     int width; // bytes a sample takes
     std::vector<int> frames; // samples converted for libebur128, reused
+    quint32 highest = 0;     // the highest absolute sample, left-justified in 32 bits
 };
 
 // ReplayGain 2.0: the gain that brings a loudness to -18 LUFS, "-3.52 dB"; and a peak

@@ -106,6 +106,8 @@ Result SampleFileSink::openSlot(const LayoutFile &spec)
     file->setExpectedLength(expectedPts);
     finalNames[spec.slot] = name;
     if (measuring) {
+        if (!loudnessWork)
+            loudnessWork = std::make_unique<LoudnessWork>();
         // A whole title's samples are measured once, by track: the file's figures are its
         // tracks' taken together. The first track takes whatever comes before its mark.
         trackMeters[spec.slot].clear();
@@ -139,6 +141,8 @@ Result SampleFileSink::open()
 
 Result SampleFileSink::finish(std::vector<WrittenFile> *finished)
 {
+    if (loudnessWork)
+        loudnessWork->finish(); // every meter has its figures
     Result result;
     for (std::unique_ptr<SampleFile> &file : files) {
         if (!file || !file->isOpen())
@@ -189,7 +193,7 @@ void SampleFileSink::measureTracks(int slot, const quint8 *room, qint64 firstFra
         const qint64 from = qMax(firstFrame, tracks[k].firstFrame);
         const qint64 to = qMin(end, k + 1 < tracks.size() ? tracks[k + 1].firstFrame : end);
         if (to > from)
-            tracks[k].meter->add(room + (from - firstFrame) * perFrame, (to - from) * perFrame);
+            loudnessWork->add(*tracks[k].meter, room + (from - firstFrame) * perFrame, (to - from) * perFrame);
     }
 }
 
@@ -283,7 +287,7 @@ Result SampleFileSink::commit(int frames1, int frames2)
         // A file of group 2 alone counts group 2's frames; every other one group 1's.
         const qint64 frames = placement.perFrame1[slot] > 0 ? frames1 : frames2;
         if (meters[slot])
-            meters[slot]->add(roomOf[slot], bytes);
+            loudnessWork->add(*meters[slot], roomOf[slot], bytes);
         measureTracks(slot, roomOf[slot], framesOf[slot], frames, bytes);
         framesOf[slot] += frames;
         files[slot]->commit(bytes);

@@ -12,6 +12,7 @@
 #include "stream/samplesink.h"
 #include "output/outputsink.h"
 #include "output/loudnessmeter.h"
+#include "output/loudnesswork.h"
 #include "output/samplefile.h"
 
 enum class OutputLayout { Groups, Split, Merged, Downmix };
@@ -113,5 +114,7 @@ private:
         std::shared_ptr<LoudnessMeter> meter;
     };
     std::vector<TrackMeter> trackMeters[SLOTS];
+    // Feeds the meters above off this thread; declared after them, so ended before them.
+    std::unique_ptr<LoudnessWork> loudnessWork;
     void measureTracks(int slot, const quint8 *room, qint64 firstFrame, qint64 frames, qint64 bytes);
 };
