@@ -123,8 +123,9 @@ const std::vector<CliOption> &cliOptions()
          FLAG(options.perTitle), CliValueKind::None, nullptr},
         {"replaygain", 0, nullptr, ScopeExtract,
          QT_TRANSLATE_NOOP("CliArguments", "measure each decoded file's loudness as it is written and\n"
-                                           "tag FLAC files with ReplayGain 2.0 (track and album gain and\n"
-                                           "peak, -18 LUFS); the rip log keeps the figures of every file"),
+                                           "tag FLAC files with ReplayGain 2.0 (track and album gain\n"
+                                           "and peak, -18 LUFS); the rip log keeps the figures of\n"
+                                           "every file"),
          FLAG(options.replayGain), CliValueKind::None, nullptr},
         {"album", 0, "WHAT", ScopeExtract,
          QT_TRANSLATE_NOOP("CliArguments", "the ReplayGain album: 'title' (the files of each title, the\n"
@@ -203,10 +204,10 @@ const std::vector<CliOption> &cliOptions()
                                            "%kind% %titleset% %title% %tag% %track% %index% %volume%\n"
                                            "%channels% %bits% %rate%, and from --metadata %album%\n"
                                            "%albumartist% %artist% %tracktitle% %date% %discnumber%\n"
-                                           "(%tracktitle|Track %track%% gives a fallback); the default names are\n"
-                                           "%kind%-%titleset%-%title%[%tag%]-%track%-[%channels%]-%bits%-%rate%\n"
-                                           "for a track; a '/' makes subfolders; names two files\n"
-                                           "share are a usage error"),
+                                           "(%tracktitle|Track %track%% gives a fallback); a track's\n"
+                                           "default name is %kind%-%titleset%-%title%[%tag%]-\n"
+                                           "%track%-[%channels%]-%bits%-%rate%; a '/' makes\n"
+                                           "subfolders; names two files share are a usage error"),
          [](V value, V, A p, E error) {
              if (value.trimmed().isEmpty()) {
                  *error = tr("--name wants a template for the file names, e.g. '%kind%-%track%-[%channels%]'");

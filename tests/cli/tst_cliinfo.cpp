@@ -362,6 +362,8 @@ void TestCliInfo::usageConventions()
     QVERIFY(run.out.startsWith("Usage: kestrova-cli"));
     QVERIFY(run.out.contains("--old-format"));
     QVERIFY(run.err.isEmpty());
+    for (const QByteArray &line : run.out.split('\n')) // fits a terminal of 80 columns
+        QVERIFY2(line.size() <= 80, line.constData());
 
     run = runCli({QStringLiteral("--version")});
     QCOMPARE(run.exitCode, 0);
