@@ -26,6 +26,12 @@ QString currentPath(const QDir &folder, const QString &relative)
     return QFileInfo::exists(flac) ? flac : path;
 }
 
+// A path the record names, as a place under the folder it was written in.
+QString placeOf(const LogRecord &record, const QString &path)
+{
+    return record.outputDir.isEmpty() ? QFileInfo(path).fileName() : QDir(record.outputDir).relativeFilePath(path);
+}
+
 QString compared(const QString &name, const LoggedFile &logged, const FileSamples &read)
 {
     if (!read.error.isEmpty())
@@ -73,10 +79,8 @@ RipCheck checkRip(const QString &folderPath, const std::atomic<bool> *stop)
         if (record.seal == LogRecord::Edited)
             check.lines << QStringLiteral("edited: the record at line %1 of %2 no longer matches its checksum")
                                .arg(record.firstLine).arg(QLatin1String(RIP_LOG_NAME));
-        const QDir then(record.outputDir);
         for (const LoggedFile &file : record.files) {
-            const QString relative = record.outputDir.isEmpty() ? QFileInfo(file.path).fileName()
-                                                                : then.relativeFilePath(file.path);
+            const QString relative = placeOf(record, file.path);
             if (!named.contains(relative))
                 order << relative;
             named.insert(relative, file);
@@ -86,6 +90,16 @@ RipCheck checkRip(const QString &folderPath, const std::atomic<bool> *stop)
         }
     }
     QSet<QString> seen;
+    // Kept of objects that failed: the log knows them, but they are no whole rip.
+    for (const LogRecord &record : records)
+        for (const QString &file : record.partialFiles) {
+            const QString relative = placeOf(record, file);
+            const QString path = folder.filePath(relative);
+            if (!QFileInfo::exists(path) || seen.contains(QFileInfo(path).absoluteFilePath()))
+                continue;
+            seen.insert(QFileInfo(path).absoluteFilePath());
+            check.lines << QStringLiteral("partial: %1: its object did not complete when it was ripped").arg(relative);
+        }
     for (const QString &relative : std::as_const(order)) {
         if (stop && stop->load()) {
             check.error = QStringLiteral("stopped before %1").arg(relative);

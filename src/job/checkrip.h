@@ -5,7 +5,8 @@
 // in, so a folder that was moved or renamed checks the same; a WAV the user's command
 // re-encoded to FLAC beside it is checked through the FLAC, sample for sample; one the rip
 // deleted after its command (--delete) is not kept, not missing, unless that command made
-// FLACs of the others.
+// FLACs of the others. A file kept of an object that failed (--keep-partial) is named as
+// partial: the log knows it, but it is no whole rip.
 #include <QString>
 #include <QStringList>
 #include <atomic>

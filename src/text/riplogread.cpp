@@ -45,6 +45,11 @@ LogRecord readRecord(const QStringList &lines, int firstLine)
         // A file's line, then its samples' line; a partial file or a stored stream has none.
         if (!line.startsWith(QLatin1String("  ")) || line.startsWith(QLatin1String("   ")) || k + 1 >= lines.size())
             continue;
+        static const QString partialMark = QStringLiteral(" (partial: its object did not complete)");
+        if (line.endsWith(partialMark)) {
+            record.partialFiles << line.mid(2, line.size() - 2 - partialMark.size());
+            continue;
+        }
         const QRegularExpressionMatch match = samples.match(lines[k + 1]);
         if (!match.hasMatch())
             continue;

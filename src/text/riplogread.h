@@ -20,6 +20,7 @@ struct LogRecord {
     Seal seal = Unsealed;
     QString outputDir;
     QList<LoggedFile> files; // decoded files that were written whole
+    QStringList partialFiles; // kept of objects that did not complete (--keep-partial)
 };
 
 // The records of a rip log's text, oldest first.

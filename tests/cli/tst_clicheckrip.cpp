@@ -84,6 +84,9 @@ private slots:
         QTest::newRow("FLAC of a deleted file removed")
             << QStringList{"--convert", "--run", "flac -s %filepath%", "--delete"} << "flac removed" << 1
             << "missing: track-01-01[0]-01-[L-R]-16-48000.wav";
+        // The second track's blocks cut off the AOB: what the rip kept of it is named.
+        QTest::newRow("partial file kept") << QStringList{"--flac", "--keep-partial", "--keep-going"}
+                                           << "" << 1 << "partial: track-01-01[0]-02-[L-R]-16-48000.partial.flac: ";
         QTest::newRow("sample changed in a FLAC") << flac << "sample changed in a FLAC" << 1
                                                   << "changed: NAME: the samples' CRC32 is ";
         QTest::newRow("where it changed") << flac << "sample changed in a FLAC" << 1
@@ -107,7 +110,11 @@ private slots:
         QTemporaryDir work;
         QVERIFY(folder.ok() && work.isValid() && QDir(work.path()).mkdir("rip"));
         const QDir rip(work.filePath("rip"));
-        QCOMPARE(runCli(QStringList{"extract", folder.path(), "-o", rip.path()} + flags).exitCode, 0);
+        const bool cutShort = QString(QTest::currentDataTag()) == "partial file kept";
+        if (cutShort)
+            QVERIFY(QFile(folder.filePath(testzone::aobName(1, 1)))
+                        .resize(qint64(pcm.firstBlocks[1] + pcm.blockCount) / 2 * 2048));
+        QCOMPARE(runCli(QStringList{"extract", folder.path(), "-o", rip.path()} + flags).exitCode, cutShort ? 1 : 0);
         const QString first = rip.entryList({"*.wav", "*.flac"}, QDir::Files, QDir::Name).value(0);
         const QString checked = ::damage(damage, rip);
         QVERIFY(!checked.isEmpty());
