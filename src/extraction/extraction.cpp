@@ -94,6 +94,12 @@ struct Extraction::Run {
     std::vector<ObjectCheck> checks;
     CommandQueue jobs;
     std::unique_ptr<CommandRunner> runner; // while the command is to be run
+    // With work to do on the files first (filesDone), the command's files wait here until
+    // every object is done, in the order they were finished.
+    bool holding = false;
+    std::mutex heldMutex;
+    std::vector<CommandJob> held;
+    Result filesDoneResult;
     bool workersDone = false;
     Result result; // the walk's, then the runner's first failure
     QList<Result> commandFailures;
@@ -164,6 +170,7 @@ bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions 
     stopping.store(false);
 
     if (options.run) {
+        run->holding = bool(filesDone);
         run->runner = std::make_unique<CommandRunner>(options, run->jobs);
         connect(run->runner.get(), &CommandRunner::output, this, &Extraction::commandOutput);
         connect(run->runner.get(), &CommandRunner::jobFailed, this, [this](int, const Result &failure) {
@@ -201,6 +208,11 @@ void Extraction::stop()
 Result Extraction::result() const
 {
     return run && !active.load() ? run->result : Result();
+}
+
+Result Extraction::filesDoneResult() const
+{
+    return run && !active.load() ? run->filesDoneResult : Result();
 }
 
 QList<DVDAObject *> Extraction::commandUndone() const
@@ -300,7 +312,8 @@ void Extraction::work(int worker)
     threadbudget::giveBack();
     if (run->workersLeft.fetch_sub(1) == 1) {
         // Nothing more will be queued; the runner ends once it has worked off the rest.
-        run->jobs.close();
+        if (!run->holding)
+            run->jobs.close();
         QMetaObject::invokeMethod(this, [this] { workersEnded(); }, Qt::QueuedConnection);
     }
 }
@@ -353,9 +366,15 @@ Result Extraction::extractObject(int k, int worker)
                               : dumpObject(static_cast<AOBObject *>(object), basePath, options, own, &check, &files);
     // The command sees complete files only.
     if (run->runner) {
-        for (const WrittenFile &file : files)
-            if (!file.partial)
+        const std::lock_guard<std::mutex> lock(run->heldMutex);
+        for (const WrittenFile &file : files) {
+            if (file.partial)
+                continue;
+            if (run->holding)
+                run->held.push_back({file.path, 0, file.channels, file.sampleRate, file.bits, k});
+            else
                 run->jobs.add(file.path, file.channels, file.sampleRate, file.bits, k);
+        }
     }
     own.object.store(nullptr, std::memory_order_relaxed);
     run->blocksDone.fetch_add(run->sizes[size_t(k)].blocks);
@@ -388,6 +407,16 @@ void Extraction::workersEnded()
         std::lock_guard<std::mutex> lock(run->failureMutex);
         run->result = run->cancelled.load() ? Result(ResultCode::Cancelled) : run->firstFailureWhere;
     }
+    if (filesDone) {
+        ExtractionReport files{run->options, reachedChecks(), {}, run->result, run->started, 0, int(run->objects.size())};
+        run->filesDoneResult = filesDone(&files);
+        // Back into the checks, which stand in the same order.
+        auto next = files.checks.cbegin();
+        for (ObjectCheck &check : run->checks)
+            if (check.object && next != files.checks.cend())
+                check = *next++;
+    }
+    releaseHeldFiles();
     if (run->runner) {
         emit progress(status()); // the command alone may still be running
         run->runner->queueClosed();
@@ -443,14 +472,34 @@ void Extraction::finishIfDone()
     progressTimer.stop();
     run->jobs.clear();
     closeDecoderLog();
-    QList<ObjectCheck> reached;
-    for (const ObjectCheck &check : run->checks)
-        if (check.object)
-            reached.append(check);
+    const QList<ObjectCheck> reached = reachedChecks();
     run->report = ExtractionReport{run->options, reached,
                                    run->runner ? run->runner->records() : QList<CommandRecord>(),
                                    run->result, run->started, run->clock.elapsed(), int(run->objects.size())};
     emit finished(run->result, reached);
+}
+
+QList<ObjectCheck> Extraction::reachedChecks() const
+{
+    QList<ObjectCheck> reached;
+    for (const ObjectCheck &check : run->checks)
+        if (check.object)
+            reached.append(check);
+    return reached;
+}
+
+// After a stop the runner takes none of them: they count as not done by the command.
+void Extraction::releaseHeldFiles()
+{
+    if (!run->holding)
+        return;
+    {
+        const std::lock_guard<std::mutex> lock(run->heldMutex);
+        for (const CommandJob &job : run->held)
+            run->jobs.add(job.path, job.channels, job.sampleRate, job.bits, job.source);
+        run->held.clear();
+    }
+    run->jobs.close();
 }
 
 void Extraction::joinWorkers()

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 #include "base/result.h"
@@ -51,6 +52,15 @@ public:
     // The metadata and cover the objects not yet begun are tagged with; their names stay
     // as they were planned. Any thread.
     void setTagging(std::shared_ptr<const DiscMetadata> metadata, std::shared_ptr<const CoverImage> cover);
+    // Work on the files once every object is done, before the command sees any of them:
+    // the command then gets each file as that work left it (tagged with ReplayGain, whose
+    // album is known only at the end), so the files wait for it instead of going to the
+    // command as they are finished. What it fills in of the files is kept in the report.
+    // Called on this object's thread; set before start, null for none.
+    using FilesDone = std::function<Result(ExtractionReport *files)>;
+    void setFilesDone(FilesDone work) { filesDone = std::move(work); }
+    // What that work returned in the last extraction; once finished was reported.
+    Result filesDoneResult() const;
     // Asks everything to end; returns at once, and may be called on any thread. finished
     // follows with Cancelled.
     void stop();
@@ -99,10 +109,15 @@ private:
     void commandFailed(const Result &failure);
     void finishIfDone();
     void joinWorkers();
+    // The checks of the objects reached, in list order.
+    QList<ObjectCheck> reachedChecks() const;
+    // The files held back for the command (setFilesDone), now given to it.
+    void releaseHeldFiles();
     // Objects and bytes done of all, the playing time done, the time taken.
     WholeProgress wholeProgress(const QList<ObjectBlocks> &running) const;
 
     std::unique_ptr<Run> run;
+    FilesDone filesDone;
     QTimer progressTimer;
     std::atomic<bool> active{false};
     std::atomic<bool> stopping{false};

@@ -1,5 +1,7 @@
 #include "job/extractionjob.h"
 
+#include "job/jobreplaygain.h"
+
 ExtractionJob::ExtractionJob(QObject *parent) : QObject(parent)
 {
     connect(&extraction, &Extraction::objectStarted, this, &ExtractionJob::objectStarted);
@@ -29,5 +31,7 @@ ExtractionJob::Start ExtractionJob::start(const QList<DVDAObject *> &selection, 
         return Start::Declined;
     leftOut = objectsLeftOut;
     failures.clear();
+    // The albums are known once every object is done: the command sees tagged files.
+    extraction.setFilesDone(options.replayGain ? Extraction::FilesDone(applyReplayGain) : nullptr);
     return extraction.start(plan.objects, options) ? Start::Started : Start::Busy;
 }

@@ -3,7 +3,6 @@
 #include <QFile>
 
 #include "job/jobplan.h"
-#include "job/jobreplaygain.h"
 #include "job/riplogfile.h"
 #include "output/coverimage.h"
 #include "output/outputfile.h"
@@ -63,8 +62,9 @@ JobEnding endJob(const Extraction &extraction, bool objectsLeftOut, const QList<
         ending.clean = ending.result.ok() && allClean(ending.report.checks) && !ending.objectsLeftOut;
         return ending;
     }
-    // The albums are known once every object is done; the log keeps the figures.
-    ending.replayGain = applyReplayGain(&ending.report);
+    // Applied once every object was done, before the command saw the files (the job set
+    // it as the extraction's work on its files); the log keeps the figures.
+    ending.replayGain = extraction.filesDoneResult();
     // A rip log that cannot be written fails the run: the record of it is missing.
     ending.log = appendRipLog(ending.report);
     if (ending.log.ok())

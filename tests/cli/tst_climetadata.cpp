@@ -183,18 +183,26 @@ private slots:
     // --replaygain: FLAC files get the four tags, as metaflac reads them, the album's the
     // same in every file of the title; the rip log keeps each file's figures, wave files'
     // too, which get no tags.
+    // The command runs on each file once the album is known: a copy it makes is tagged too.
     void replayGainTags_data()
     {
         QTest::addColumn<QString>("format");
-        QTest::newRow("flac") << "--flac";
-        QTest::newRow("wave") << "--convert";
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("flac") << "--flac" << false;
+        QTest::newRow("wave") << "--convert" << false;
+        QTest::newRow("flac, copied by the command") << "--flac" << true;
     }
     void replayGainTags()
     {
         QFETCH(QString, format);
+        QFETCH(bool, copied);
         const Disc disc;
         QVERIFY(disc.ok());
-        const CliRun run = disc.extract({format, "--replaygain"});
+        QStringList flags{format, "--replaygain"};
+        if (copied)
+            flags << "--run" << "cp %filepath% " + disc.out.filePath("copies");
+        QVERIFY(QDir(disc.out.path()).mkdir("copies"));
+        const CliRun run = disc.extract(flags);
         QCOMPARE(run.exitCode, 0);
         const QStringList logLines = QString::fromUtf8(fileBytes(disc.out.filePath("kestrova-rip.log"))).split('\n');
         const QStringList figures = logLines.filter(QRegularExpression("^    ReplayGain: REPLAYGAIN_TRACK_GAIN=[-+]\\d+\\.\\d\\d dB; "
@@ -213,6 +221,8 @@ private slots:
             }
             // Exactly the log's figures, once each.
             QCOMPARE(tags, figures[k].section(": ", 1).split("; "));
+            if (copied)
+                QCOMPARE(readTags(disc.out.filePath("copies/" + files[k])).filter("REPLAYGAIN_"), tags);
         }
     }
 
