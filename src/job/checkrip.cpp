@@ -105,9 +105,15 @@ RipCheck checkRip(const QString &folderPath, const std::atomic<bool> *stop)
             check.error = QStringLiteral("stopped before %1").arg(relative);
             return check;
         }
+        ++check.files;
+        // A log edited to name a file elsewhere (or a device) gets nothing read for it.
+        if (QDir::isAbsolutePath(relative) || QDir::cleanPath(relative).startsWith(QLatin1String(".."))) {
+            check.lines << QStringLiteral("outside: %1: the log names a file outside the folder; it was not read")
+                               .arg(relative);
+            continue;
+        }
         const QString path = currentPath(folder, relative);
         seen.insert(QFileInfo(path).absoluteFilePath());
-        ++check.files;
         const LoggedFile &logged = named[relative];
         if (QFileInfo::exists(path))
             check.lines << compared(relative, logged, readFileSamples(path));

@@ -6,7 +6,8 @@
 // re-encoded to FLAC beside it is checked through the FLAC, sample for sample; one the rip
 // deleted after its command (--delete) is not kept, not missing, unless that command made
 // FLACs of the others. A file kept of an object that failed (--keep-partial) is named as
-// partial: the log knows it, but it is no whole rip.
+// partial: the log knows it, but it is no whole rip. Nothing outside the folder is read,
+// whatever the log names.
 #include <QString>
 #include <QStringList>
 #include <atomic>

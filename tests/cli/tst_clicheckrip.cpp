@@ -47,11 +47,14 @@ QString damage(const QString &kind, const QDir &rip)
         QFile::remove(first);
     } else if (kind == "extra file") {
         QFile::copy(first, rip.filePath("extra.flac"));
-    } else if (kind == "log line edited") {
+    } else if (kind == "log line edited" || kind == "log names a file outside") {
         QFile log(rip.filePath("kestrova-rip.log"));
         QByteArray text = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
         log.close();
-        text.replace("Result: Extraction succeeded.", "Result: Extraction succeeded!");
+        if (kind == "log names a file outside")
+            text.replace(QFileInfo(first).fileName().toUtf8(), "../../../../etc/passwd.wav");
+        else
+            text.replace("Result: Extraction succeeded.", "Result: Extraction succeeded!");
         if (!log.open(QIODevice::WriteOnly | QIODevice::Truncate) || log.write(text) != text.size())
             return QString();
     }
@@ -94,6 +97,8 @@ private slots:
         QTest::newRow("WAV truncated") << wave << "WAV truncated" << 1 << "unreadable: NAME: the data chunk ends ";
         QTest::newRow("file removed") << flac << "file removed" << 1 << "missing: NAME";
         QTest::newRow("extra file") << flac << "extra file" << 1 << "extra: extra.flac";
+        QTest::newRow("log names a file outside") << wave << "log names a file outside" << 1
+            << "outside: ../../../../etc/passwd.wav: the log names a file outside the folder; it was not read";
         QTest::newRow("log line edited") << flac << "log line edited" << 1
                                          << "edited: the record at line 1 of kestrova-rip.log no longer matches its checksum";
     }
