@@ -115,7 +115,9 @@ RipCheck checkRip(const QString &folderPath, const std::atomic<bool> *stop)
         const QString path = currentPath(folder, relative);
         seen.insert(QFileInfo(path).absoluteFilePath());
         const LoggedFile &logged = named[relative];
-        if (QFileInfo::exists(path))
+        if (QFileInfo::exists(path) && !QFileInfo(path).isFile()) // a pipe would never end
+            check.lines << QStringLiteral("unreadable: %1: not a regular file").arg(relative);
+        else if (QFileInfo::exists(path))
             check.lines << compared(relative, logged, readFileSamples(path));
         else if (logged.deleted && !makesFlac.contains(recordOf.value(relative)))
             check.lines << QStringLiteral("not kept: %1: the rip deleted it after its command, as asked (--delete)")

@@ -1,6 +1,7 @@
 // check-rip: a rip of two tracks checked against its log as it was written, moved, and
 // re-encoded by the user's command (0), and after each kind of damage (1, the file named).
 #include <QtTest>
+#include <sys/stat.h>
 
 #include "clitest.h"
 #include "testzone/externaltools.h"
@@ -45,6 +46,9 @@ QString damage(const QString &kind, const QDir &rip)
             return QString();
     } else if (kind == "file removed" || kind == "flac removed") {
         QFile::remove(first);
+    } else if (kind == "a pipe in its place") {
+        if (!QFile::remove(first) || mkfifo(QFile::encodeName(first).constData(), 0600) != 0)
+            return QString();
     } else if (kind == "extra file") {
         QFile::copy(first, rip.filePath("extra.flac"));
     } else if (kind == "log line edited" || kind == "log names a file outside") {
@@ -96,6 +100,7 @@ private slots:
                                           << "SECONDS; the first change is in second 3 (from 0:02, sample 96000)";
         QTest::newRow("WAV truncated") << wave << "WAV truncated" << 1 << "unreadable: NAME: the data chunk ends ";
         QTest::newRow("file removed") << flac << "file removed" << 1 << "missing: NAME";
+        QTest::newRow("a pipe in its place") << flac << "a pipe in its place" << 1 << "unreadable: NAME: not a regular file";
         QTest::newRow("extra file") << flac << "extra file" << 1 << "extra: extra.flac";
         QTest::newRow("log names a file outside") << wave << "log names a file outside" << 1
             << "outside: ../../../../etc/passwd.wav: the log names a file outside the folder; it was not read";
