@@ -16,18 +16,18 @@ namespace {
 // The options record as --dry-run prints it when no flag is given.
 QStringList defaultOptionLines(const QString &outputDir)
 {
-    return {QStringLiteral("output: ") + outputDir, QStringLiteral("mode: store"),
-            QStringLiteral("merge: false"),          QStringLiteral("split: false"),
-            QStringLiteral("downmix: false"),        QStringLiteral("recover: false"),
-            QStringLiteral("old-format: false"),      QStringLiteral("run: false"),
-            QStringLiteral("command: "),             QStringLiteral("cache: 1000"),
-            QStringLiteral("delete: false"),    QStringLiteral("log: false"),
-            QStringLiteral("keep-going: false"),      QStringLiteral("keep-partial: false"),
-            QStringLiteral("threads: auto"),
-            QStringLiteral("format: wav"),           QStringLiteral("compression: 5"),
-            QStringLiteral("tag: "),               QStringLiteral("per-title: false"),
-            QStringLiteral("replaygain: false"),   QStringLiteral("album: title"),
-            QStringLiteral("name: ")};
+    return QStringList{"output: " + outputDir}
+           + QString("mode: store|merge: false|split: false|downmix: false|recover: false|old-format: false|"
+                     "run: false|command: |cache: 1000|delete: false|log: false|keep-going: false|"
+                     "keep-partial: false|threads: auto|format: wav|compression: 5|tag: |per-title: false|"
+                     "replaygain: false|album: title|name: ")
+                 .split('|');
+}
+
+// A row of two lists, each given as its items with "|" between them.
+void listsRow(const char *name, const char *first, const char *second)
+{
+    QTest::newRow(name) << QString(first).split('|', Qt::SkipEmptyParts) << QString(second).split('|', Qt::SkipEmptyParts);
 }
 
 // Replaces the line of each field named in changes ("field: value").
@@ -62,71 +62,36 @@ void TestCliArguments::everyFlagReachesTheOptions_data()
 {
     QTest::addColumn<QStringList>("flags");
     QTest::addColumn<QStringList>("changes");
-    QTest::newRow("defaults") << QStringList{} << QStringList{};
-    QTest::newRow("store") << QStringList{QStringLiteral("--store")} << QStringList{};
-    QTest::newRow("convert") << QStringList{QStringLiteral("--convert")}
-                             << QStringList{QStringLiteral("mode: convert")};
-    QTest::newRow("merge") << QStringList{QStringLiteral("--merge")}
-                           << QStringList{QStringLiteral("merge: true")};
-    QTest::newRow("split") << QStringList{QStringLiteral("--split")}
-                           << QStringList{QStringLiteral("split: true")};
-    QTest::newRow("downmix") << QStringList{QStringLiteral("--downmix")}
-                             << QStringList{QStringLiteral("downmix: true")};
-    QTest::newRow("recover") << QStringList{QStringLiteral("--recover")}
-                             << QStringList{QStringLiteral("recover: true")};
-    QTest::newRow("old-format") << QStringList{QStringLiteral("--old-format")}
-                                << QStringList{QStringLiteral("old-format: true")};
-    QTest::newRow("run") << QStringList{QStringLiteral("--run"), QStringLiteral("flac -s \"%filepath%\"")}
-                         << QStringList{QStringLiteral("run: true"),
-                                        QStringLiteral("command: flac -s \"%filepath%\"")};
-    QTest::newRow("run=") << QStringList{QStringLiteral("--run=lame %filepath%")}
-                          << QStringList{QStringLiteral("run: true"),
-                                         QStringLiteral("command: lame %filepath%")};
-    // As in the dialog: no command, nothing to run.
-    QTest::newRow("empty run") << QStringList{QStringLiteral("--run=")} << QStringList{};
-    QTest::newRow("delete") << QStringList{QStringLiteral("--delete")}
-                            << QStringList{QStringLiteral("delete: true")};
-    QTest::newRow("cache 0") << QStringList{QStringLiteral("--cache"), QStringLiteral("0")}
-                             << QStringList{QStringLiteral("cache: 0")};
-    QTest::newRow("cache=9999") << QStringList{QStringLiteral("--cache=9999")}
-                                << QStringList{QStringLiteral("cache: 9999")};
-    QTest::newRow("threads 2") << QStringList{QStringLiteral("--threads"), QStringLiteral("2")}
-                               << QStringList{QStringLiteral("threads: 2")};
-    QTest::newRow("threads=64") << QStringList{QStringLiteral("--threads=64")}
-                                << QStringList{QStringLiteral("threads: 64")};
-    QTest::newRow("log") << QStringList{QStringLiteral("--log")}
-                         << QStringList{QStringLiteral("log: true")};
-    QTest::newRow("keep-going") << QStringList{QStringLiteral("--keep-going")}
-                                << QStringList{QStringLiteral("keep-going: true")};
-    QTest::newRow("keep-partial") << QStringList{QStringLiteral("--keep-partial")}
-                                  << QStringList{QStringLiteral("keep-partial: true")};
-    QTest::newRow("per-title") << QStringList{QStringLiteral("--per-title")}
-                               << QStringList{QStringLiteral("per-title: true")};
-    QTest::newRow("replaygain, album by selection")
-        << QStringList{QStringLiteral("--replaygain"), QStringLiteral("--album=selection")}
-        << QStringList{QStringLiteral("mode: convert"), QStringLiteral("replaygain: true"), QStringLiteral("album: selection")};
-    QTest::newRow("name") << QStringList{QStringLiteral("--name=%track% %channels%")}
-                          << QStringList{QStringLiteral("name: %track% %channels%")};
+    listsRow("defaults", "", "");
+    listsRow("store", "--store", "");
+    listsRow("convert", "--convert", "mode: convert");
+    listsRow("merge", "--merge", "merge: true");
+    listsRow("split", "--split", "split: true");
+    listsRow("downmix", "--downmix", "downmix: true");
+    listsRow("recover", "--recover", "recover: true");
+    listsRow("old-format", "--old-format", "old-format: true");
+    listsRow("run", "--run|flac -s \"%filepath%\"", "run: true|command: flac -s \"%filepath%\"");
+    listsRow("run=", "--run=lame %filepath%", "run: true|command: lame %filepath%");
+    listsRow("empty run", "--run=", ""); // as in the dialog: no command, nothing to run
+    listsRow("delete", "--delete", "delete: true");
+    listsRow("cache 0", "--cache|0", "cache: 0");
+    listsRow("cache=9999", "--cache=9999", "cache: 9999");
+    listsRow("threads 2", "--threads|2", "threads: 2");
+    listsRow("threads=64", "--threads=64", "threads: 64");
+    listsRow("log", "--log", "log: true");
+    listsRow("keep-going", "--keep-going", "keep-going: true");
+    listsRow("keep-partial", "--keep-partial", "keep-partial: true");
+    listsRow("per-title", "--per-title", "per-title: true");
+    listsRow("replaygain, album by selection", "--replaygain|--album=selection",
+             "mode: convert|replaygain: true|album: selection");
+    listsRow("name", "--name=%track% %channels%", "name: %track% %channels%");
     // --flac decodes, alone or with --convert; its level and tags go with it.
-    QTest::newRow("flac") << QStringList{QStringLiteral("--flac")}
-                          << QStringList{QStringLiteral("mode: convert"), QStringLiteral("format: flac")};
-    QTest::newRow("flac, level and tags")
-        << QStringList{QStringLiteral("--convert"), QStringLiteral("--flac"),
-                       QStringLiteral("--compression=8"), QStringLiteral("--tag"),
-                       QStringLiteral("ARTIST=A = B"), QStringLiteral("--tag=album=")}
-        << QStringList{QStringLiteral("mode: convert"), QStringLiteral("format: flac"),
-                       QStringLiteral("compression: 8"), QStringLiteral("tag: ARTIST=A = B; album=")};
-    QTest::newRow("all at once")
-        << QStringList{QStringLiteral("--convert"), QStringLiteral("--split"),
-                       QStringLiteral("--recover"), QStringLiteral("--old-format"),
-                       QStringLiteral("--run"), QStringLiteral("x %bits%"),
-                       QStringLiteral("--delete"), QStringLiteral("--cache=7"),
-                       QStringLiteral("--log")}
-        << QStringList{QStringLiteral("mode: convert"), QStringLiteral("split: true"),
-                       QStringLiteral("recover: true"), QStringLiteral("old-format: true"),
-                       QStringLiteral("run: true"), QStringLiteral("command: x %bits%"),
-                       QStringLiteral("delete: true"), QStringLiteral("cache: 7"),
-                       QStringLiteral("log: true")};
+    listsRow("flac", "--flac", "mode: convert|format: flac");
+    listsRow("flac, level and tags", "--convert|--flac|--compression=8|--tag|ARTIST=A = B|--tag=album=",
+             "mode: convert|format: flac|compression: 8|tag: ARTIST=A = B; album=");
+    listsRow("all at once", "--convert|--split|--recover|--old-format|--run|x %bits%|--delete|--cache=7|--log",
+             "mode: convert|split: true|recover: true|old-format: true|run: true|command: x %bits%|"
+             "delete: true|cache: 7|log: true");
 }
 
 void TestCliArguments::everyFlagReachesTheOptions()
@@ -177,53 +142,31 @@ void TestCliArguments::conflictingOrBadFlags_data()
 {
     QTest::addColumn<QStringList>("flags");
     QTest::addColumn<QString>("message");
-    QTest::newRow("store and convert")
-        << QStringList{QStringLiteral("--store"), QStringLiteral("--convert")}
-        << QStringLiteral("--store and --convert exclude each other");
-    QTest::newRow("merge and split")
-        << QStringList{QStringLiteral("--merge"), QStringLiteral("--split")}
-        << QStringLiteral("--merge, --split and --downmix exclude each other");
-    QTest::newRow("split and downmix")
-        << QStringList{QStringLiteral("--downmix"), QStringLiteral("--split")}
-        << QStringLiteral("exclude each other");
-    QTest::newRow("cache too big") << QStringList{QStringLiteral("--cache=10000")}
-                                   << QStringLiteral("not '10000'");
-    QTest::newRow("cache negative") << QStringList{QStringLiteral("--cache"), QStringLiteral("-1")}
-                                    << QStringLiteral("not '-1'");
-    QTest::newRow("cache not a number") << QStringList{QStringLiteral("--cache=lots")}
-                                        << QStringLiteral("not 'lots'");
-    QTest::newRow("replaygain of stored streams") << QStringList{QStringLiteral("--store"), QStringLiteral("--replaygain")}
-                                                  << QStringLiteral("--replaygain and --album go with decoded files, not --store");
-    QTest::newRow("album without replaygain") << QStringList{QStringLiteral("--album=title")}
-                                              << QStringLiteral("--album goes with --replaygain");
-    QTest::newRow("album of no kind") << QStringList{QStringLiteral("--replaygain"), QStringLiteral("--album=disc")}
-                                      << QStringLiteral("--album wants 'title' or 'selection', not 'disc'");
-    QTest::newRow("no threads") << QStringList{QStringLiteral("--threads=0")}
-                                << QStringLiteral("not '0'");
-    QTest::newRow("threads too many") << QStringList{QStringLiteral("--threads=65")}
-                                      << QStringLiteral("not '65'");
-    QTest::newRow("info option") << QStringList{QStringLiteral("--json")}
-                                 << QStringLiteral("'--json' does not belong to the command extract");
-    QTest::newRow("run without command") << QStringList{QStringLiteral("--run")}
-                                         << QStringLiteral("option '--run' needs a value");
-    QTest::newRow("output without folder") << QStringList{QStringLiteral("--output=")}
-                                           << QStringLiteral("option '--output' needs a folder");
-    QTest::newRow("flac and store") << QStringList{QStringLiteral("--store"), QStringLiteral("--flac")}
-                                    << QStringLiteral("--flac goes with --convert, not --store");
-    QTest::newRow("level too high") << QStringList{QStringLiteral("--flac"), QStringLiteral("--compression=9")}
-                                    << QStringLiteral("not '9'");
-    QTest::newRow("level without flac") << QStringList{QStringLiteral("--compression=1")}
-                                        << QStringLiteral("--compression and --tag go with --flac");
-    QTest::newRow("tag without flac") << QStringList{QStringLiteral("--convert"), QStringLiteral("--tag=A=b")}
-                                      << QStringLiteral("--compression and --tag go with --flac");
-    QTest::newRow("tag without a value") << QStringList{QStringLiteral("--flac"), QStringLiteral("--tag=ARTIST")}
-                                         << QStringLiteral("not 'ARTIST'");
-    QTest::newRow("tag without a name") << QStringList{QStringLiteral("--flac"), QStringLiteral("--tag==x")}
-                                        << QStringLiteral("not '=x'");
-    QTest::newRow("tag name not ASCII") << QStringList{QStringLiteral("--flac"), QStringLiteral("--tag=TITRÉ=x")}
-                                        << QStringLiteral("not 'TITRÉ=x'");
-    QTest::newRow("tag name with a tilde") << QStringList{QStringLiteral("--flac"), QStringLiteral("--tag=A~B=x")}
-                                           << QStringLiteral("not 'A~B=x'");
+    const auto row = [](const char *name, const char *flags, const char *message) {
+        QTest::newRow(name) << QString(flags).split('|') << QString(message);
+    };
+    row("store and convert", "--store|--convert", "--store and --convert exclude each other");
+    row("merge and split", "--merge|--split", "--merge, --split and --downmix exclude each other");
+    row("split and downmix", "--downmix|--split", "exclude each other");
+    row("cache too big", "--cache=10000", "not '10000'");
+    row("cache negative", "--cache|-1", "not '-1'");
+    row("cache not a number", "--cache=lots", "not 'lots'");
+    row("replaygain of stored streams", "--store|--replaygain", "--replaygain and --album go with decoded files, not --store");
+    row("album without replaygain", "--album=title", "--album goes with --replaygain");
+    row("album of no kind", "--replaygain|--album=disc", "--album wants 'title' or 'selection', not 'disc'");
+    row("no threads", "--threads=0", "not '0'");
+    row("threads too many", "--threads=65", "not '65'");
+    row("info option", "--json", "'--json' does not belong to the command extract");
+    row("run without command", "--run", "option '--run' needs a value");
+    row("output without folder", "--output=", "option '--output' needs a folder");
+    row("flac and store", "--store|--flac", "--flac goes with --convert, not --store");
+    row("level too high", "--flac|--compression=9", "not '9'");
+    row("level without flac", "--compression=1", "--compression and --tag go with --flac");
+    row("tag without flac", "--convert|--tag=A=b", "--compression and --tag go with --flac");
+    row("tag without a value", "--flac|--tag=ARTIST", "not 'ARTIST'");
+    row("tag without a name", "--flac|--tag==x", "not '=x'");
+    row("tag name not ASCII", "--flac|--tag=TITRÉ=x", "not 'TITRÉ=x'");
+    row("tag name with a tilde", "--flac|--tag=A~B=x", "not 'A~B=x'");
 }
 
 void TestCliArguments::conflictingOrBadFlags()
@@ -243,33 +186,28 @@ void TestCliArguments::selectorsPickObjects_data()
 {
     QTest::addColumn<QStringList>("selectors");
     QTest::addColumn<QStringList>("objects");
-    const QString t111 = QStringLiteral("object: 1/1/1 track-01-01[0]-01");
-    const QString t112 = QStringLiteral("object: 1/1/2 track-01-01[0]-02");
-    const QString t113 = QStringLiteral("object: 1/1/3 track-01-01[0]-03");
-    const QString t121 = QStringLiteral("object: 1/2/1 track-01-02[0]-01");
-    const QString t211 = QStringLiteral("object: 2/1/1 track-02-01[0]-01");
-    const QString i1112 = QStringLiteral("object: 1/1/1/2 index-01-01[0]-02");
-    const QString i1121 = QStringLiteral("object: 1/1/2/3 index-01-01[0]-03");
-    QTest::newRow("default is all") << QStringList{} << QStringList{t111, t112, t113, t121, t211};
-    QTest::newRow("all") << QStringList{QStringLiteral("all")}
-                         << QStringList{t111, t112, t113, t121, t211};
-    QTest::newRow("titleset") << QStringList{QStringLiteral("1")}
-                              << QStringList{t111, t112, t113, t121};
-    QTest::newRow("title") << QStringList{QStringLiteral("1/1")} << QStringList{t111, t112, t113};
-    QTest::newRow("track") << QStringList{QStringLiteral("2/1/1")} << QStringList{t211};
-    QTest::newRow("zero-padded") << QStringList{QStringLiteral("01/02/01")} << QStringList{t121};
-    QTest::newRow("order as given")
-        << QStringList{QStringLiteral("1/1/3"), QStringLiteral("2/1/1"), QStringLiteral("1/1/1")}
-        << QStringList{t113, t211, t111};
-    QTest::newRow("indexes by their own number")
-        << QStringList{QStringLiteral("1/1/1/2"), QStringLiteral("1/1/2/3")}
-        << QStringList{i1112, i1121};
-    QTest::newRow("track and its index both")
-        << QStringList{QStringLiteral("1/1/1"), QStringLiteral("1/1/1/2")}
-        << QStringList{t111, i1112};
-    QTest::newRow("each object once")
-        << QStringList{QStringLiteral("1/1/2"), QStringLiteral("1/1"), QStringLiteral("all")}
-        << QStringList{t112, t111, t113, t121, t211};
+    // Objects by short names: t111 is track 1/1/1, i1112 index 2 of it.
+    const auto row = [](const char *name, const char *selectors, const char *objects) {
+        const QHash<QString, QString> lines{
+            {"t111", "1/1/1 track-01-01[0]-01"}, {"t112", "1/1/2 track-01-01[0]-02"},
+            {"t113", "1/1/3 track-01-01[0]-03"}, {"t121", "1/2/1 track-01-02[0]-01"},
+            {"t211", "2/1/1 track-02-01[0]-01"}, {"i1112", "1/1/1/2 index-01-01[0]-02"},
+            {"i1121", "1/1/2/3 index-01-01[0]-03"}};
+        QStringList expected;
+        for (const QString &object : QString(objects).split(' '))
+            expected << "object: " + lines.value(object);
+        QTest::newRow(name) << QString(selectors).split(' ', Qt::SkipEmptyParts) << expected;
+    };
+    row("default is all", "", "t111 t112 t113 t121 t211");
+    row("all", "all", "t111 t112 t113 t121 t211");
+    row("titleset", "1", "t111 t112 t113 t121");
+    row("title", "1/1", "t111 t112 t113");
+    row("track", "2/1/1", "t211");
+    row("zero-padded", "01/02/01", "t121");
+    row("order as given", "1/1/3 2/1/1 1/1/1", "t113 t211 t111");
+    row("indexes by their own number", "1/1/1/2 1/1/2/3", "i1112 i1121");
+    row("track and its index both", "1/1/1 1/1/1/2", "t111 i1112");
+    row("each object once", "1/1/2 1/1 all", "t112 t111 t113 t121 t211");
 }
 
 void TestCliArguments::selectorsPickObjects()
