@@ -21,7 +21,7 @@ WERROR ?= OFF
 test: WERROR = ON
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
-FUZZ_TARGETS := openzone streaminfo pcmdumper mlpdumper
+FUZZ_TARGETS := openzone streaminfo pcmdumper mlpdumper filesamples
 
 .PHONY: run test deps build build-asan build-tsan check check-asan tsan fuzz clean package try-window screenshots bench layers
 

@@ -1,10 +1,13 @@
 // Writes the fuzz targets' seed inputs, made with the test-zone writer and the MLP
-// fixture, into DIR/openzone, DIR/streaminfo, DIR/pcmdumper and DIR/mlpdumper.
+// fixture, into DIR/openzone, DIR/streaminfo, DIR/pcmdumper and DIR/mlpdumper; and wave
+// and FLAC files and a rip log, as check-rip reads them, into DIR/filesamples.
 #include <QDir>
 #include <QFile>
 #include <cstdio>
 
 #include "fuzzinput.h"
+#include "output/flacfile.h"
+#include "output/wavefile.h"
 #include "testzone/dumpzone.h"
 #include "testzone/packs.h"
 #include "testzone/pcmpacking.h"
@@ -129,6 +132,37 @@ bool saveLostPacket(const QDir &out, const QByteArray &audio, const packs::PcmFo
     return save(out.filePath("streaminfo"), QStringLiteral("damaged-lost-packet"), packs);
 }
 
+// A short file of each format, 16 and 24 bits, written as the extraction writes them.
+bool saveSampleFiles(const QDir &out)
+{
+    bool ok = true;
+    const QString dir = out.filePath("filesamples");
+    QDir().mkpath(dir);
+    for (const int bits : {16, 24}) {
+        WaveFile wave;
+        FlacFile flac(5, {QStringLiteral("TITLE=seed")});
+        for (SampleFile *file : {static_cast<SampleFile *>(&wave), static_cast<SampleFile *>(&flac)}) {
+            const QString path = QDir(dir).filePath(QStringLiteral("%1-%2").arg(file == &wave ? "wave" : "flac").arg(bits));
+            const int frame = 2 * bits / 8, frames = 1000;
+            if (!file->open(path, 2, 48000, bits, 0x3)) {
+                ok = false;
+                continue;
+            }
+            quint8 *room = file->reserve(qint64(frames) * frame);
+            for (int k = 0; room && k < frames * frame; ++k)
+                room[k] = quint8(k * 37 + k / 5);
+            file->commit(room ? qint64(frames) * frame : 0);
+            ok = file->finish() && ok;
+        }
+    }
+    const QByteArray log = "==== Kestrova 0.1.0, 2026-12-09T07:13:43\nOptions: output: /rip; mode: convert; delete: true;\n"
+                           "  /rip/a.wav\n    144000 samples, 00:00:03.000, 48000 Hz, 16 bits, 2 channels, CRC32 of "
+                           "the samples f3f140e3\n    CRC32 of each second: fe50990a d21f7e59 b71d7329\n"
+                           "    command: 'x' exited with status 0\n  /rip/b.partial.flac (partial: its object did not "
+                           "complete)\nRecord SHA-256: 00\n";
+    return save(dir, QStringLiteral("rip-log"), log) && ok;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -186,5 +220,6 @@ int main(int argc, char *argv[])
                  && ok;
         }
     }
+    ok = saveSampleFiles(out) && ok;
     return ok ? 0 : 1;
 }
