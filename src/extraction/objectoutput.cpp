@@ -151,7 +151,10 @@ void ObjectOutput::makeSampleOutput(const StreamInfo &info, const QString &baseP
     if (written) {
         written->setMarks(details.marks);
         written->setExpectedLength(details.lengthPts);
-        written->setMeasureLoudness(options.replayGain);
+        // A PCM stream unpacks in a fraction of the time its FLAC encoding takes, which keeps
+        // every core busy: a thread of the meters' own would only take turns with it. An MLP
+        // stream is decoded on one thread, and wave files leave the cores idle between writes.
+        written->setMeasureLoudness(options.replayGain, !mlpStream && flac);
     }
     if (state.ok() && written)
         state = written->open();

@@ -28,6 +28,10 @@ void LoudnessWork::add(LoudnessMeter &meter, const quint8 *bytes, qint64 count)
 {
     if (count <= 0)
         return;
+    if (inLine) {
+        meter.add(bytes, count);
+        return;
+    }
     const size_t at = filling.bytes.size();
     filling.bytes.resize(at + size_t(count));
     std::memcpy(filling.bytes.data() + at, bytes, size_t(count));

@@ -4,7 +4,8 @@
 // they would hold up the file. Committed samples are copied into a batch, which costs a
 // small part of measuring them, and measured there, batch by batch in the order given.
 // A few batches may wait, so that the thread that fills them is not held up whenever the
-// cores are busy with encoding. Where no thread can be had they are measured in line.
+// cores are busy with encoding. Where no thread can be had, or where the caller knows the
+// cores are kept busy anyway, they are measured in line.
 #include <QtGlobal>
 #include <condition_variable>
 #include <deque>
@@ -16,7 +17,7 @@ class LoudnessMeter;
 
 class LoudnessWork {
 public:
-    LoudnessWork() = default;
+    explicit LoudnessWork(bool measureInLine = false) : inLine(measureInLine) {}
     // Measures what is queued, then ends the thread.
     ~LoudnessWork();
     LoudnessWork(const LoudnessWork &) = delete;

@@ -107,7 +107,7 @@ Result SampleFileSink::openSlot(const LayoutFile &spec)
     finalNames[spec.slot] = name;
     if (measuring) {
         if (!loudnessWork)
-            loudnessWork = std::make_unique<LoudnessWork>();
+            loudnessWork = std::make_unique<LoudnessWork>(measuringInLine);
         // A whole title's samples are measured once, by track: the file's figures are its
         // tracks' taken together. The first track takes whatever comes before its mark.
         trackMeters[spec.slot].clear();

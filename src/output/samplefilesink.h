@@ -64,8 +64,13 @@ public:
     // Before finish: the same marks where the decoded stream put them, for every file.
     void moveMarks(const TrackMarks &m);
     void setExpectedLength(quint64 pts) { expectedPts = pts; }
-    // Set before open: every file's loudness is measured as its samples are written.
-    void setMeasureLoudness(bool measure) { measuring = measure; }
+    // Set before open: every file's loudness is measured as its samples are written, on a
+    // thread of its own (LoudnessWork), or inLine on the thread that commits them.
+    void setMeasureLoudness(bool measure, bool inLine = false)
+    {
+        measuring = measure;
+        measuringInLine = inLine;
+    }
 
     OutputLayout layout() const { return chosen; }
     // The files made, by slot; null where the layout uses none.
@@ -106,6 +111,7 @@ private:
     TrackMarks marks;
     quint64 expectedPts = 0;
     bool measuring = false;
+    bool measuringInLine = false;
     std::shared_ptr<LoudnessMeter> meters[SLOTS]; // by slot, when measuring
     // A whole title's tracks, each measured from the frame its mark falls on.
     struct TrackMeter {
