@@ -124,8 +124,9 @@ const std::vector<CliOption> &cliOptions()
         {"replaygain", 0, nullptr, ScopeExtract,
          QT_TRANSLATE_NOOP("CliArguments", "measure each decoded file's loudness as it is written and\n"
                                            "tag FLAC files with ReplayGain 2.0 (track and album gain\n"
-                                           "and peak, -18 LUFS); the rip log keeps the figures of\n"
-                                           "every file"),
+                                           "and peak, -18 LUFS) once every object is done; the rip\n"
+                                           "log keeps the figures of every file; --run then gets the\n"
+                                           "files tagged"),
          FLAG(options.replayGain), CliValueKind::None, nullptr},
         {"album", 0, "WHAT", ScopeExtract,
          QT_TRANSLATE_NOOP("CliArguments", "the ReplayGain album: 'title' (the files of each title, the\n"
