@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "extraction/objectdump.h"
-#include "stream/packetreader.h"
 #include "dumpzone.h"
 #include "extraction/extractprogress.h"
 #include "mlpencoder.h"
@@ -48,11 +47,8 @@ DamagedTrack::DamagedTrack(bool mlp, const QString &damage)
     units = mlp ? starts.size() - 1 : packed.count;
     const int pack = packed.count * 2 / 3;
     quint8 *packBytes = reinterpret_cast<quint8 *>(packed.packs.data()) + pack * packs::PACK_SIZE;
-    if (damage == "change header") { // the bit code: 16 bits -> 24 bits
-        forEachPrivatePacket(packBytes, [](const quint8 *header, int, PacketLength, const quint8 *) {
-            const_cast<quint8 *>(header)[7] ^= 0x20;
-        });
-    }
+    if (damage == "change header") // the bit code: 16 bits -> 24 bits
+        packBytes[packed.headerAt[pack] + 7] ^= 0x20;
     if (damage == "zero pack")
         std::fill(packBytes, packBytes + packs::PACK_SIZE, 0);
 

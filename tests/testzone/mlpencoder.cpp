@@ -8,8 +8,6 @@ extern "C" {
 #include <libavutil/crc.h>
 }
 
-#include "stream/channeltable.h"
-
 namespace mlpencoder {
 
 namespace {
@@ -90,9 +88,12 @@ int encodeFrame(AVCodecContext *context, const AVFrame *frame, AVPacket *packet,
 
 int channelCount(int channelAssignment)
 {
-    int group1 = 0, group2 = 0;
-    channelGroupSizes(channelAssignment, &group1, &group2);
-    return group1 + group2;
+    // The channels of assignments 0 to 20 as DVD-Audio lists them (M; L R; Lf Rf S; ...;
+    // Lf Rf Ls Rs C LFE), kept here apart from the program's own table.
+    static const int counts[] = {1, 2, 3, 4, 3, 4, 5, 3, 4, 5, 4, 5, 6, 4, 5, 4, 5, 6, 5, 5, 6};
+    return channelAssignment >= 0 && channelAssignment < int(sizeof counts / sizeof *counts)
+               ? counts[channelAssignment]
+               : 0;
 }
 
 int frameSize(int sampleRate)

@@ -333,7 +333,9 @@ PackedStream packAuthored(const QByteArray &audio, const StreamLayout &layout)
         if (!system.isEmpty())
             packets << system;
         packets << privatePacketAt(header + audio.mid(pos, take), h, pts, first);
-        out.add(pack(packets, layout.stuffing), audio.mid(pos, take));
+        // The private packet's 9 bytes and H of header data come before its payload.
+        const int headerAt = int(packHeader(layout.stuffing).size() + system.size()) + 9 + h;
+        out.add(pack(packets, layout.stuffing), audio.mid(pos, take), headerAt);
         pos += take;
     }
     return out;
@@ -380,7 +382,8 @@ PackedStream packStream(const QByteArray &audio, const StreamLayout &layout)
             packets << privatePacket(header + audio.mid(at, sizes[k]), h[k]);
             at += sizes[k];
         }
-        out.add(pack(packets, layout.stuffing), audio.mid(pos, take));
+        const int headerAt = int(packHeader(layout.stuffing).size() + system.size()) + 9 + h[0];
+        out.add(pack(packets, layout.stuffing), audio.mid(pos, take), headerAt);
         pos += take;
     }
     return out;

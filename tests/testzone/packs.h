@@ -77,12 +77,14 @@ struct PackedStream {
     int count = 0;
     QByteArray audio;         // the audio bytes as written into the packs, in order
     QList<int> audioPerPack;  // audio bytes each pack carries
+    QList<int> headerAt;      // where in each pack its first sub-stream header begins
 
-    void add(const QByteArray &pack, const QByteArray &packAudio)
+    void add(const QByteArray &pack, const QByteArray &packAudio, int firstHeaderAt)
     {
         packs += pack;
         audio += packAudio;
         audioPerPack << int(packAudio.size());
+        headerAt << firstHeaderAt;
         ++count;
     }
 };
