@@ -42,8 +42,8 @@ public:
     Result(ResultCode code, const QString &where) : value(code), place(where) {}
 
     ResultCode code() const { return value; }
-    bool ok() const { return value == ResultCode::Succeeded; }
-    bool failed() const { return value != ResultCode::Succeeded; }
+    [[nodiscard]] bool ok() const { return value == ResultCode::Succeeded; }
+    [[nodiscard]] bool failed() const { return value != ResultCode::Succeeded; }
     // The file, block or command the failure is about; empty when the code says it all.
     const QString &where() const { return place; }
 

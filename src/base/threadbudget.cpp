@@ -26,7 +26,7 @@ void hold()
     ++taken;
 }
 
-bool takeSpare()
+[[nodiscard]] bool takeSpare()
 {
     int now = taken.load();
     while (now < limit.load())

@@ -47,7 +47,7 @@ QString tr(const char *text)
 }
 
 // Splits the arguments into options (with their values) and positional words.
-bool splitArguments(const QStringList &arguments, QList<GivenOption> *options,
+[[nodiscard]] bool splitArguments(const QStringList &arguments, QList<GivenOption> *options,
                     QStringList *positional, QString *error)
 {
     for (int i = 0; i < arguments.size(); ++i) {
@@ -101,7 +101,7 @@ bool splitArguments(const QStringList &arguments, QList<GivenOption> *options,
 
 } // namespace
 
-bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString *error)
+[[nodiscard]] bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString *error)
 {
     *parsed = CliArguments();
     QList<GivenOption> options;

@@ -37,6 +37,6 @@ struct CliArguments {
 
 // Parses the arguments after the program name. On a usage error returns false and sets
 // error to a one-line reason.
-bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString *error);
+[[nodiscard]] bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString *error);
 
 QString versionText();

@@ -14,7 +14,7 @@ QString tr(const char *text)
 
 // The option's value as a whole number from low to high into *out; false, *out
 // untouched, for anything else.
-bool wholeNumberIn(const QString &value, int low, int high, qint32 *out)
+[[nodiscard]] bool wholeNumberIn(const QString &value, int low, int high, qint32 *out)
 {
     bool ok = false;
     const int number = value.toInt(&ok);
@@ -24,7 +24,7 @@ bool wholeNumberIn(const QString &value, int low, int high, qint32 *out)
     return true;
 }
 
-bool setMode(int mode, CliArguments *parsed, QString *error)
+[[nodiscard]] bool setMode(int mode, CliArguments *parsed, QString *error)
 {
     int &current = parsed->options.mode;
     if (current != ModeNone && current != mode) {

@@ -10,4 +10,4 @@ void writeStderr(const QByteArray &bytes);
 inline void writeStderr(const QString &text) { writeStderr(text.toUtf8()); }
 // A message of the program on standard error: "kestrova-cli: " text and a line end.
 void printError(const QString &text);
-bool stderrIsTerminal();
+[[nodiscard]] bool stderrIsTerminal();

@@ -126,7 +126,7 @@ int runCheckRip(const CliArguments &args)
 }
 
 // The output folder as an absolute path, so that the command gets full file paths.
-bool checkOutputFolder(const QString &path, QDir *dir, QString *error)
+[[nodiscard]] bool checkOutputFolder(const QString &path, QDir *dir, QString *error)
 {
     const QFileInfo info(path);
     if (!info.exists()) {

@@ -26,7 +26,7 @@ class ProgressDisplay {
 public:
     explicit ProgressDisplay(bool terminal_) : terminal(terminal_) {}
 
-    bool isTerminal() const { return terminal; }
+    [[nodiscard]] bool isTerminal() const { return terminal; }
     // Redraws the status line (terminal only).
     void show(const ProgressState &state);
     // A line of its own on standard error.

@@ -25,7 +25,7 @@ struct Selector {
     int index = 0;
 };
 
-bool parseSelector(const QString &text, Selector *selector, QString *error)
+[[nodiscard]] bool parseSelector(const QString &text, Selector *selector, QString *error)
 {
     *selector = Selector();
     if (text == QLatin1String("all")) {
@@ -125,7 +125,7 @@ void appendTracks(DVDAZone *zone, const DVDAObject *object, QList<DVDAObject *> 
 
 } // namespace
 
-bool selectExtractObjects(DVDAZone *zone, const QStringList &selectors,
+[[nodiscard]] bool selectExtractObjects(DVDAZone *zone, const QStringList &selectors,
                           QList<DVDAObject *> *objects, QString *error, bool *malformed)
 {
     objects->clear();
@@ -169,7 +169,7 @@ bool selectExtractObjects(DVDAZone *zone, const QStringList &selectors,
     return true;
 }
 
-bool groupsMayLackObjects(const QStringList &selectors, const DVDAZone *zone)
+[[nodiscard]] bool groupsMayLackObjects(const QStringList &selectors, const DVDAZone *zone)
 {
     for (const QString &text : selectors) {
         Selector s;

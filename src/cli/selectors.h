@@ -16,13 +16,13 @@ class DVDAZone;
 // selector that is malformed or names nothing; then nothing is returned.
 // *malformed (when given) says whether a selector could not be read at all, rather than
 // naming nothing in this zone.
-bool selectExtractObjects(DVDAZone *zone, const QStringList &selectors,
+[[nodiscard]] bool selectExtractObjects(DVDAZone *zone, const QStringList &selectors,
                           QList<DVDAObject *> *objects, QString *error, bool *malformed = nullptr);
 
 // Whether a selector names a group of tracks (all, a titleset, a title) that the zone's
 // damage may have left incomplete: a problem that hides objects of the zone, or of the
 // titleset the group lies in.
-bool groupsMayLackObjects(const QStringList &selectors, const DVDAZone *zone);
+[[nodiscard]] bool groupsMayLackObjects(const QStringList &selectors, const DVDAZone *zone);
 
 // The one titleset, title, track or index that the selector names, as listed in the tree.
 // Null with a message when it is malformed, names nothing or names more than one object.

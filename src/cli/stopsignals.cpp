@@ -58,7 +58,7 @@ int installStopSignals()
     return pipeEnds[0];
 }
 
-bool stopSignalled()
+[[nodiscard]] bool stopSignalled()
 {
     return stopFlag != 0;
 }

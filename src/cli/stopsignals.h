@@ -9,6 +9,6 @@
 // when no pipe could be made (then only the flag tells).
 int installStopSignals();
 // Whether a stop signal has arrived since installStopSignals.
-bool stopSignalled();
+[[nodiscard]] bool stopSignalled();
 // Empties the pipe after its read end became readable.
 void drainStopSignals(int readEnd);

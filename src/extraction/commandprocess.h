@@ -42,7 +42,7 @@ public:
                  int bits);
     // Kills the command and every process it started; finished comes with Cancelled.
     void kill();
-    bool isRunning() const { return process.state() != QProcess::NotRunning; }
+    [[nodiscard]] bool isRunning() const { return process.state() != QProcess::NotRunning; }
     // After finished: why the command failed, for a message: "exited with status 2" or
     // "crashed", then the last lines it wrote to standard error (or to the log).
     [[nodiscard]] QString failureText() const;

@@ -38,7 +38,7 @@ public:
     qint64 pendingBytes() const;
     // No more jobs are taken; whoever waits for the queue is woken.
     void close();
-    bool isClosed() const { return closed.load(); }
+    [[nodiscard]] bool isClosed() const { return closed.load(); }
     // Deletes every job (their files stay) and opens the queue again.
     void clear();
 

@@ -33,7 +33,7 @@ public:
     void stop();
     // The queue will take no more jobs: once it is empty the runner finishes.
     void queueClosed();
-    bool isRunning() const { return running; }
+    [[nodiscard]] bool isRunning() const { return running; }
     // Succeeded, or the first failure (StartProcess, ProcessFailed, DeleteOutput), or
     // Cancelled after a stop. Final once finished was emitted.
     const Result &result() const { return outcome; }

@@ -48,7 +48,7 @@ public:
     // options.threads above 1 that many workers dump objects at once, each into the files
     // it would write alone, and no more threads than that decode and encode; a failure lets the running objects finish and starts no more,
     // unless options.keepGoing or a verification, which go on past a failed object.
-    bool start(const QList<DVDAObject *> &objects, const ExtractOptions &options);
+    [[nodiscard]] bool start(const QList<DVDAObject *> &objects, const ExtractOptions &options);
     // The metadata and cover the objects not yet begun are tagged with; their names stay
     // as they were planned. Any thread.
     void setTagging(std::shared_ptr<const DiscMetadata> metadata, std::shared_ptr<const CoverImage> cover);
@@ -64,8 +64,8 @@ public:
     // Asks everything to end; returns at once, and may be called on any thread. finished
     // follows with Cancelled.
     void stop();
-    bool isRunning() const { return active.load(); }
-    bool isStopping() const { return active.load() && stopping.load(); }
+    [[nodiscard]] bool isRunning() const { return active.load(); }
+    [[nodiscard]] bool isStopping() const { return active.load() && stopping.load(); }
 
     // How the last extraction ended, with where it failed (the file, block or command);
     // what finished reported, once it has.
@@ -103,7 +103,7 @@ private:
     Result extractObject(int k, int worker);
     // Holds a worker back while more file data waits for the command than the cache
     // allows; false when a stop ended the wait.
-    bool waitForCommand(ExtractProgress &own);
+    [[nodiscard]] bool waitForCommand(ExtractProgress &own);
     void workersEnded();
     // A command failed: the run ends as after a failed object, unless it goes on past them.
     void commandFailed(const Result &failure);

@@ -8,7 +8,7 @@
 
 namespace {
 
-bool isNameChar(QChar c)
+[[nodiscard]] bool isNameChar(QChar c)
 {
     return c.isLetter() || c == QLatin1Char('_');
 }

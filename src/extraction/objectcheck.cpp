@@ -5,7 +5,7 @@
 
 namespace {
 // Whether a packet's header gives another format than the track's.
-bool otherFormat(const StreamInfo &track, const quint8 *header, int length)
+[[nodiscard]] bool otherFormat(const StreamInfo &track, const quint8 *header, int length)
 {
     StreamInfo seen;
     parseStreamHeader(seen, header, length);

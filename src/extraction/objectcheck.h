@@ -43,7 +43,7 @@ struct ObjectCheck {
     int decoderErrors() const;
     // Every problem counted, decoder errors and unreadable, foreign or missing packs.
     qint64 problems() const;
-    bool damaged() const { return problems() > 0; }
+    [[nodiscard]] bool damaged() const { return problems() > 0; }
     // A problem seen at that time; the earliest one is kept.
     void noteProblemAt(qint64 ms);
 };

@@ -74,7 +74,7 @@ public:
     }
     // The first block and number of each track of a whole title, in order.
     void followTracks(std::vector<std::pair<qint64, int>> starts) { trackStarts = std::move(starts); }
-    bool stopRequested() const { return record.stopRequested.load(std::memory_order_relaxed); }
+    [[nodiscard]] bool stopRequested() const { return record.stopRequested.load(std::memory_order_relaxed); }
 
 private:
     ExtractProgress &record;
@@ -228,7 +228,7 @@ private:
 
     // A verification reads on past a block of the object it cannot read, counting it; the
     // decoder reports the break in the stream. An extraction stops with the read error.
-    bool readsPast(qint64 failedBlock) const { return verifying && failedBlock <= qint64(last); }
+    [[nodiscard]] bool readsPast(qint64 failedBlock) const { return verifying && failedBlock <= qint64(last); }
 
     DVDATitleset &titleset;
     const StreamInfo &stream;

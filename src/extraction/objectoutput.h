@@ -57,7 +57,7 @@ public:
     // Frames of group 1 the files got (the window's, where the object is cut).
     qint64 framesKept() const;
     // The window of decoded frames is full: nothing more of the stream is the object's.
-    bool windowFull() const { return window && window->full(); }
+    [[nodiscard]] bool windowFull() const { return window && window->full(); }
 
 private:
     void makeSampleOutput(const StreamInfo &info, const QString &basePath,

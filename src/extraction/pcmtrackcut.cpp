@@ -30,7 +30,7 @@ public:
 
     // The title's first block sets the clock: its first timed unit is at the frame its
     // place among the block's whole unit cycles gives.
-    bool start(quint32 block)
+    [[nodiscard]] bool start(quint32 block)
     {
         TimedUnit unit;
         if (unitFrames <= 0 || !timedUnit(block, &unit) || unit.audioOffset % cycleBytes != 0)
@@ -42,7 +42,7 @@ public:
 
     // Where the block's first timed unit lies; false when it has none or its time stamp
     // falls between units (it is no time of this stream).
-    bool place(quint32 block, PlacedUnit *placed)
+    [[nodiscard]] bool place(quint32 block, PlacedUnit *placed)
     {
         TimedUnit unit;
         if (!timedUnit(block, &unit) || unit.pts < origin)
@@ -60,7 +60,7 @@ public:
     qint64 blockFrames() const { return (BLOCK_SIZE / qMax(1, cycleBytes) + 1) * framesPerCycle; }
 
 private:
-    bool timedUnit(quint32 block, TimedUnit *unit)
+    [[nodiscard]] bool timedUnit(quint32 block, TimedUnit *unit)
     {
         quint8 pack[BLOCK_SIZE];
         return titleset.readBlock(block, pack).ok() && firstTimedPcmUnit(pack, unit);
@@ -77,7 +77,7 @@ private:
 
 } // namespace
 
-bool cutPcmTrack(const DVDATrack &track, DVDATitleset &titleset, PcmTrackCut *cut)
+[[nodiscard]] bool cutPcmTrack(const DVDATrack &track, DVDATitleset &titleset, PcmTrackCut *cut)
 {
     const auto *title = static_cast<const DVDATitle *>(track.parent());
     if (!title || title->kind() != KindTitle || track.indexes.empty()

@@ -9,7 +9,7 @@
 #include "extraction/objectnames.h"
 
 namespace {
-bool sameFormat(const StreamInfo &a, const StreamInfo &b)
+[[nodiscard]] bool sameFormat(const StreamInfo &a, const StreamInfo &b)
 {
     return a.subStreamId == b.subStreamId && a.channelAssignment == b.channelAssignment
            && a.group1Channels == b.group1Channels && a.group1SampleRate == b.group1SampleRate
@@ -76,7 +76,7 @@ TrackMarks titleMarks(const DVDATitle &title, const DiscMetadata *metadata)
 
 namespace {
 
-bool isMlp(const DVDATitle &title)
+[[nodiscard]] bool isMlp(const DVDATitle &title)
 {
     return !title.tracks.empty() && title.tracks.front()->streamInfo.subStreamId == SUBSTREAM_MLP;
 }

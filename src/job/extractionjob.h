@@ -37,8 +37,8 @@ public:
     void setTagging(const ExtractOptions &tagging) { extraction.setTagging(tagging.metadata, tagging.cover); }
     // Asks the run to end; ended follows with Cancelled.
     void stop() { extraction.stop(); }
-    bool isRunning() const { return extraction.isRunning(); }
-    bool isStopping() const { return extraction.isStopping(); }
+    [[nodiscard]] bool isRunning() const { return extraction.isRunning(); }
+    [[nodiscard]] bool isStopping() const { return extraction.isStopping(); }
     const Extraction &run() const { return extraction; }
     void setProgressInterval(int ms) { extraction.setProgressInterval(ms); }
 

@@ -41,7 +41,7 @@ public:
     void release();
     // Whether bytes that write or commit had taken could not be written to the file later,
     // in the background: the failure a write in line would have reported as it happened.
-    bool lostTakenBytes() const { return backgroundFailed; }
+    [[nodiscard]] bool lostTakenBytes() const { return backgroundFailed; }
 
 private:
     // Starts writing the gathered bytes in the background and goes on in the other buffer.

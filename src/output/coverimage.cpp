@@ -28,7 +28,7 @@ void putBe32(QByteArray &b, quint32 v)
 
 // PNG: the signature, then IHDR (width, height, bit depth, colour type); an indexed
 // image's colours are its PLTE chunk's entries.
-bool parsePng(const QByteArray &d, CoverImage *c, QString *error)
+[[nodiscard]] bool parsePng(const QByteArray &d, CoverImage *c, QString *error)
 {
     if (d.size() < 33 || d.mid(12, 4) != "IHDR") {
         *error = QStringLiteral("a PNG image without its IHDR header");
@@ -51,7 +51,7 @@ bool parsePng(const QByteArray &d, CoverImage *c, QString *error)
 
 // JPEG: the markers from the start up to a start of frame (SOF0 to SOF15 but DHT, JPG and
 // DAC), which gives precision, height, width and components.
-bool parseJpeg(const QByteArray &d, CoverImage *c, QString *error)
+[[nodiscard]] bool parseJpeg(const QByteArray &d, CoverImage *c, QString *error)
 {
     for (qsizetype at = 2; at + 9 < d.size();) {
         if (quint8(d[at]) != 0xFF) {
@@ -82,7 +82,7 @@ bool parseJpeg(const QByteArray &d, CoverImage *c, QString *error)
 
 } // namespace
 
-bool parseCoverImage(const QByteArray &data, CoverImage *cover, QString *error)
+[[nodiscard]] bool parseCoverImage(const QByteArray &data, CoverImage *cover, QString *error)
 {
     *cover = CoverImage();
     if (data.size() > MAX_COVER) {
@@ -105,7 +105,7 @@ bool parseCoverImage(const QByteArray &data, CoverImage *cover, QString *error)
     return parsed;
 }
 
-bool readCoverImage(const QString &path, CoverImage *cover, QString *error)
+[[nodiscard]] bool readCoverImage(const QString &path, CoverImage *cover, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

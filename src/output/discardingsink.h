@@ -4,7 +4,7 @@
 
 class DiscardingSink : public SampleSink {
 public:
-    bool keepsSamples() const override { return false; }
+    [[nodiscard]] bool keepsSamples() const override { return false; }
     Targets reserve(int, int) override { return Targets(); }
     Result commit(int, int) override { return ResultCode::Succeeded; }
 };

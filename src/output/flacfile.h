@@ -32,8 +32,8 @@ public:
     quint8 *reserve(qint64 count) override;
     void commit(qint64 count) override;
     [[nodiscard]] bool finish() override;
-    bool lostSamples() const override { return framesLost; }
-    bool isOpen() const override { return file.isOpen(); }
+    [[nodiscard]] bool lostSamples() const override { return framesLost; }
+    [[nodiscard]] bool isOpen() const override { return file.isOpen(); }
     QString path() const override { return file.fileName(); }
     QString errorText() const override { return failure; }
     quint32 samplesCrc() const override { return crc.whole(); }
@@ -43,7 +43,7 @@ public:
     QByteArray formatMd5() const override { return finishedMd5.toHex(); }
 
     // Whether the text may name a Vorbis comment: printable ASCII but '=', not empty.
-    static bool isCommentName(const QString &name);
+    [[nodiscard]] static bool isCommentName(const QString &name);
     // The channel mask FLAC's reference decoder assumes for that many channels when the
     // stream names none.
     static int defaultChannelMask(int channels);

@@ -75,7 +75,7 @@ size_t codedLength(quint8 first)
     return 0;
 }
 
-bool parseHeader(const quint8 *f, size_t size, Header *h)
+[[nodiscard]] bool parseHeader(const quint8 *f, size_t size, Header *h)
 {
     // Sync code 0xFFF8: a fixed-blocksize frame, which carries its frame number.
     if (size < 6 || f[0] != 0xFF || f[1] != 0xF8)
@@ -125,7 +125,7 @@ quint16 crc16(const quint8 *data, size_t size)
     return crc;
 }
 
-bool renumber(const quint8 *frame, size_t size, quint64 number, std::vector<quint8> *out)
+[[nodiscard]] bool renumber(const quint8 *frame, size_t size, quint64 number, std::vector<quint8> *out)
 {
     Header old;
     if (!parseHeader(frame, size, &old))

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool openOutputFile(QFile &file, const QString &path, QIODevice::OpenMode extra)
+[[nodiscard]] bool openOutputFile(QFile &file, const QString &path, QIODevice::OpenMode extra)
 {
     const QByteArray native = QFile::encodeName(path);
     struct stat status;
@@ -16,7 +16,7 @@ bool openOutputFile(QFile &file, const QString &path, QIODevice::OpenMode extra)
     return file.open(QIODevice::ReadWrite | QIODevice::Truncate | extra);
 }
 
-bool removeOutputFile(const QString &path)
+[[nodiscard]] bool removeOutputFile(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())

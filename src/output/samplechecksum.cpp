@@ -85,7 +85,7 @@ __attribute__((target("pclmul,sse4.1"))) quint32 foldedCrc(quint32 crc, const qu
     return ~quint32(_mm_extract_epi32(x1, 1));
 }
 
-bool canFold()
+[[nodiscard]] bool canFold()
 {
     static const bool can = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
     return can;

@@ -12,17 +12,17 @@ class SampleFile {
 public:
     virtual ~SampleFile() = default;
     // Creates (or replaces) the file; false if it cannot be created.
-    virtual bool open(const QString &path, int channels, int sampleRate, int bits,
+    [[nodiscard]] virtual bool open(const QString &path, int channels, int sampleRate, int bits,
                       int channelMask) = 0;
     // Room for count bytes of samples; null once samples could not be written.
     virtual quint8 *reserve(qint64 count) = 0;
     virtual void commit(qint64 count) = 0;
     // Completes and closes the file; false if that failed.
-    virtual bool finish() = 0;
+    [[nodiscard]] virtual bool finish() = 0;
     // After a failed finish: whether samples that commit had taken were lost, rather
     // than the last ones or the header.
-    virtual bool lostSamples() const = 0;
-    virtual bool isOpen() const = 0;
+    [[nodiscard]] virtual bool lostSamples() const = 0;
+    [[nodiscard]] virtual bool isOpen() const = 0;
     virtual QString path() const = 0;
     // After a failed write or finish: the system's reason ("No space left on device").
     virtual QString errorText() const = 0;

@@ -22,7 +22,7 @@ enum class OutputLayout { Groups, Split, Merged, Downmix };
 // their bits unless acrossDepths (then the shallower group is widened with zero low bits).
 OutputLayout chooseLayout(const StreamInfo &format, bool merge, bool split, bool downmix,
                           bool acrossDepths = false);
-bool mergeInEffect(const StreamInfo &format, bool merge, bool acrossDepths = false);
+[[nodiscard]] bool mergeInEffect(const StreamInfo &format, bool merge, bool acrossDepths = false);
 
 // One file of a layout: the slot it fills and what its header says.
 struct LayoutFile {

@@ -29,7 +29,7 @@ struct TrackMarks {
     std::vector<TrackMark> marks; // in the order they come
     QString sheetTitle{}, sheetPerformer{}; // the whole title's name and artist, when known
 
-    bool empty() const { return marks.empty(); }
+    [[nodiscard]] bool empty() const { return marks.empty(); }
 };
 
 // "Track 01", "Track 01 Index 02": how a mark is labelled inside a file.

@@ -32,7 +32,7 @@ void put64(QByteArray &b, quint64 v)
 
 // Moves everything from `at` to the end of the file count bytes on, from the end
 // backwards, leaving count bytes of room at `at`.
-bool insertBytes(QFile &file, qint64 at, qint64 count)
+[[nodiscard]] bool insertBytes(QFile &file, qint64 at, qint64 count)
 {
     const qint64 end = file.size();
     if (!file.resize(end + count))

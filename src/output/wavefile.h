@@ -48,8 +48,8 @@ public:
     [[nodiscard]] bool finish() override;
     // After a failed finish: whether samples that write had taken were lost, rather than
     // the last ones or the sizes.
-    bool lostSamples() const override { return samples.lostTakenBytes(); }
-    bool isOpen() const override { return file.isOpen(); }
+    [[nodiscard]] bool lostSamples() const override { return samples.lostTakenBytes(); }
+    [[nodiscard]] bool isOpen() const override { return file.isOpen(); }
     QString path() const override { return file.fileName(); }
     QString errorText() const override { return failure; }
     quint32 samplesCrc() const override { return samples.crc(); }
@@ -61,7 +61,7 @@ public:
 
 private:
     // Whether a file of that many bytes of samples would pass the limit, or come near it.
-    bool mayPassLimit(qint64 sampleBytes) const;
+    [[nodiscard]] bool mayPassLimit(qint64 sampleBytes) const;
     // Writes the cue points, labels and tags after the samples; false if they could not be.
     [[nodiscard]] bool appendChunks(qint64 dataBytes);
     [[nodiscard]] bool patchPlainSizes(qint64 fileSize, qint64 dataBytes);

@@ -6,7 +6,7 @@ namespace {
 
 // Fills every member the list names from the library; false at the first one missing.
 template <typename Function>
-bool resolve(QLibrary &library, const char *name, Function *member, QString *error)
+[[nodiscard]] bool resolve(QLibrary &library, const char *name, Function *member, QString *error)
 {
     *member = reinterpret_cast<Function>(library.resolve(name));
     if (!*member)
@@ -14,7 +14,7 @@ bool resolve(QLibrary &library, const char *name, Function *member, QString *err
     return *member != nullptr;
 }
 
-bool open(QLibrary &library, QString *error)
+[[nodiscard]] bool open(QLibrary &library, QString *error)
 {
     if (library.load())
         return true;
@@ -29,7 +29,7 @@ QString versioned(const char *name, int major)
 
 } // namespace
 
-bool loadAVCodecLibrary(const QString &codecFile, const QString &utilFile,
+[[nodiscard]] bool loadAVCodecLibrary(const QString &codecFile, const QString &utilFile,
                         AVCodecLibrary *functions, QString *error)
 {
     // Never unloaded: decoders of this run keep using them, and a library that pulls

@@ -88,7 +88,7 @@ QString joinNames(int id, int from, int to)
 
 } // namespace
 
-bool channelGroupSizes(int id, int *group1, int *group2)
+[[nodiscard]] bool channelGroupSizes(int id, int *group1, int *group2)
 {
     const Assignment *a = row(id);
     *group1 = a ? a->group1 : 0;
@@ -147,7 +147,9 @@ void describeChannels(const StreamInfo &info, int *group1Mask, int *group2Mask,
 {
     const int id = streamAssignment(info);
     int g1 = 0, g2 = 0;
-    channelGroupSizes(id, &g1, &g2);
+    // An assignment without a row describes no channel: no mask and no names.
+    if (!channelGroupSizes(id, &g1, &g2))
+        g1 = g2 = 0;
     const int total = g1 + g2;
 
     if (group1Mask || group2Mask) {

@@ -9,7 +9,7 @@
 enum { CHANNEL_ASSIGNMENTS = 21 };
 
 // Channels per group of assignment id; false (and 0, 0) for an id without a row.
-bool channelGroupSizes(int id, int *group1, int *group2);
+[[nodiscard]] bool channelGroupSizes(int id, int *group1, int *group2);
 // Channel n (stream order) of assignment id: mask bit, name, output position.
 // Out of range: 0, "-", -1.
 int assignmentChannelMask(int id, int n);

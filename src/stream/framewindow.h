@@ -13,7 +13,7 @@ struct FrameWindow {
     qint64 drop = 0;
     qint64 keep = -1; // -1: every frame after the dropped ones
 
-    bool cuts() const { return drop > 0 || keep >= 0; }
+    [[nodiscard]] bool cuts() const { return drop > 0 || keep >= 0; }
 };
 
 class FrameWindowSink : public SampleSink {
@@ -21,11 +21,11 @@ public:
     // format: the samples as the dumper gives them (channels, widths and rates of the groups).
     FrameWindowSink(SampleSink &inner, const FrameWindow &window, const StreamInfo &format);
 
-    bool keepsSamples() const override { return inner.keepsSamples(); }
+    [[nodiscard]] bool keepsSamples() const override { return inner.keepsSamples(); }
     Targets reserve(int frames1, int frames2) override;
     Result commit(int frames1, int frames2) override;
     // Every frame the window keeps was handed on.
-    bool full() const { return keep[0] == 0; }
+    [[nodiscard]] bool full() const { return keep[0] == 0; }
     // Frames of group 1 handed on so far; to a sink that keeps no samples (a
     // verification), those of the decoded that the window takes.
     qint64 framesKept(qint64 decoded) const;

@@ -37,7 +37,9 @@ int rateFromCode(int code, bool group2)
 void setFormat(StreamInfo &info, int assignment, int bitCodes, int rateCodes)
 {
     info.channelAssignment = assignment;
-    channelGroupSizes(assignment, &info.group1Channels, &info.group2Channels);
+    // An assignment without a row leaves no channel, which the dumpers refuse.
+    if (!channelGroupSizes(assignment, &info.group1Channels, &info.group2Channels))
+        info.group1Channels = info.group2Channels = 0;
     info.group1Bits = bitsFromCode(bitCodes >> 4);
     info.group2Bits = bitsFromCode(bitCodes & 15);
     info.group1SampleRate = rateFromCode(rateCodes >> 4, false);
@@ -172,7 +174,7 @@ void parseStreamHeader(StreamInfo &info, const quint8 *p, int n)
         parseMlpHeader(info, p, n);
 }
 
-bool majorSyncChecksumHolds(const quint8 *sync)
+[[nodiscard]] bool majorSyncChecksumHolds(const quint8 *sync)
 {
     // The CRC's high byte first, then its low byte, as the two bytes after the checked ones
     // are read: little-endian.
@@ -200,7 +202,7 @@ int privateHeaderLength(const quint8 *p, int n)
 namespace {
 // The PTS of a PES packet at pos, when its flags say it has one: '0010' or '0011', bits
 // 32-30, marker, 29-15, marker, 14-0, marker.
-bool packetPts(const quint8 *pack, int pos, qint64 *pts)
+[[nodiscard]] bool packetPts(const quint8 *pack, int pos, qint64 *pts)
 {
     if (pos + 14 > 2048 || !(pack[pos + 7] & 0x80) || pack[pos + 8] < 5)
         return false;
@@ -213,7 +215,7 @@ bool packetPts(const quint8 *pack, int pos, qint64 *pts)
 }
 } // namespace
 
-bool firstTimedPcmUnit(const quint8 *pack, TimedUnit *unit)
+[[nodiscard]] bool firstTimedPcmUnit(const quint8 *pack, TimedUnit *unit)
 {
     int audioBefore = 0;
     bool found = false;
@@ -252,20 +254,20 @@ PcmGeometry pcmGeometry(const StreamInfo &info)
     return g;
 }
 
-bool pcmHeaderHolds(const quint8 *p, int n)
+[[nodiscard]] bool pcmHeaderHolds(const quint8 *p, int n)
 {
     enum { FIELDS = 8 }; // bytes 4-11: access unit pointer, flags, codes, assignment
     return n > 3 && p[3] >= FIELDS && 4 + p[3] <= n;
 }
 
 namespace {
-bool startsPacket(const quint8 *pack, int at)
+[[nodiscard]] bool startsPacket(const quint8 *pack, int at)
 {
     return at + 6 <= 2048 && pack[at] == 0 && pack[at + 1] == 0 && pack[at + 2] == 1;
 }
 
 // Fewer than 6 bytes left, all zero: the tail a pack has where no packet fits.
-bool zeroTail(const quint8 *pack, int at)
+[[nodiscard]] bool zeroTail(const quint8 *pack, int at)
 {
     if (at + 6 <= 2048 || at >= 2048)
         return false;
@@ -277,7 +279,7 @@ bool zeroTail(const quint8 *pack, int at)
 
 // Whether the packets from at on end the pack exactly; brokenStart accepts a damaged start
 // code in the first one.
-bool chainEndsPack(const quint8 *pack, int at, bool brokenStart = false)
+[[nodiscard]] bool chainEndsPack(const quint8 *pack, int at, bool brokenStart = false)
 {
     for (bool first = true; at < 2048 && !zeroTail(pack, at); first = false) {
         if (at + 6 > 2048 || (!startsPacket(pack, at) && !(first && brokenStart)))

@@ -15,7 +15,7 @@ void parseStreamHeader(StreamInfo &info, const quint8 *p, int n);
 int findMajorSync(const quint8 *p, int n);
 // Whether the 28 bytes of a major sync from its sync word (F8 72 6F BB) carry a checksum
 // that holds.
-bool majorSyncChecksumHolds(const quint8 *sync);
+[[nodiscard]] bool majorSyncChecksumHolds(const quint8 *sync);
 // Length of the sub-stream header (0xA0/0xA1) of a private payload, else 0.
 int privateHeaderLength(const quint8 *p, int n);
 // How a PCM stream lies in its packs, by which a damaged sub-stream header length is
@@ -37,12 +37,12 @@ struct TimedUnit {
     qint64 pts = 0;
     int audioOffset = 0;
 };
-bool firstTimedPcmUnit(const quint8 *pack, TimedUnit *unit);
+[[nodiscard]] bool firstTimedPcmUnit(const quint8 *pack, TimedUnit *unit);
 
 // Whether the PCM sub-stream header of a payload of n bytes is sound: long enough for the
 // fields a PCM header holds (through byte 11, the byte after the channel assignment) and
 // within its packet.
-bool pcmHeaderHolds(const quint8 *p, int n);
+[[nodiscard]] bool pcmHeaderHolds(const quint8 *p, int n);
 
 // What a private packet's length field says of the pack.
 enum class PacketLength {

@@ -37,7 +37,7 @@ public:
     // audio bytes, the limit from the first audio byte of this pack, skipped ones included.
     Result read(const quint8 *pack, int skip = 0, int limit = 0);
     // Whether a limit was set and is used up: nothing more is handed on.
-    bool limitReached() const { return limit == -1; }
+    [[nodiscard]] bool limitReached() const { return limit == -1; }
     // A mark at that audio byte from the start of the next pack read: framesAtMark() then
     // gives the frames the dumper made of the bytes before it (-1 until it was reached).
     void markAt(int audioOffset)

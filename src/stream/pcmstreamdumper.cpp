@@ -5,7 +5,7 @@
 
 namespace {
 
-bool knownBits(int bits)
+[[nodiscard]] bool knownBits(int bits)
 {
     return bits == 16 || bits == 20 || bits == 24;
 }

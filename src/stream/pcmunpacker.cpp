@@ -121,7 +121,7 @@ constexpr Shuffles<BITS, C> makeShuffles()
 template <int BITS, int C>
 constexpr Shuffles<BITS, C> shuffles = makeShuffles<BITS, C>();
 
-bool shufflesAvailable()
+[[nodiscard]] bool shufflesAvailable()
 {
     static const bool available = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3"));
     return available;
@@ -376,7 +376,7 @@ void shuffleInto(Shape shape, const PcmRun &run, quint8 **out)
 
 // The whole run shuffled; false, with nothing done, when its shape has no shuffle.
 template <int BITS, int C>
-bool shuffleUnits(const PcmRun &run, quint8 **out)
+[[nodiscard]] bool shuffleUnits(const PcmRun &run, quint8 **out)
 {
     using U = Unit<BITS, C>;
     enum { READS = 16 * Shuffles<BITS, C>::WINDOWS };

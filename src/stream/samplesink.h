@@ -28,7 +28,7 @@ public:
     virtual ~SampleSink() = default;
     // False for a sink that keeps no samples (a verification): a dumper then only
     // counts its frames and lays nothing out.
-    virtual bool keepsSamples() const { return true; }
+    [[nodiscard]] virtual bool keepsSamples() const { return true; }
     // Room for up to frames1 frames of group 1 and frames2 of group 2; a group without
     // frames gets null. The room is always there: when the output cannot take the
     // samples, they go to a scratch area and commit fails.

@@ -141,7 +141,7 @@ const AudioRow audioRows[] = {
      [](const AudioFacts &f) { return QString::asprintf("%d", f.info->majorSyncOffset); }},
 };
 
-bool isShown(Shown shown, const AudioFacts &f)
+[[nodiscard]] bool isShown(Shown shown, const AudioFacts &f)
 {
     const StreamInfo &info = *f.info;
     const bool groups = info.group1Channels > 0;

@@ -18,7 +18,7 @@ QString outputDirOf(const QString &line)
 }
 
 // The lines of a file's entry after its name, up to the next file or object.
-bool commandSucceeded(const QStringList &lines, int from)
+[[nodiscard]] bool commandSucceeded(const QStringList &lines, int from)
 {
     for (int k = from; k < lines.size() && lines[k].startsWith(QLatin1String("    ")); ++k)
         if (lines[k].startsWith(QLatin1String("    command: ")) && lines[k].endsWith(QLatin1String(" exited with status 0")))

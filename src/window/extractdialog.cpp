@@ -10,7 +10,7 @@
 
 namespace {
 
-bool isChecked(const QCheckBox *box)
+[[nodiscard]] bool isChecked(const QCheckBox *box)
 {
     return box->checkState() != Qt::Unchecked;
 }

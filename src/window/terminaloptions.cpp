@@ -32,7 +32,7 @@ QString helpText()
 }
 
 // Whether one of the names is given before a "--" (after it, words are zones).
-bool given(const QStringList &arguments, const char *longName, const char *shortName)
+[[nodiscard]] bool given(const QStringList &arguments, const char *longName, const char *shortName)
 {
     for (const QString &arg : arguments) {
         if (arg == QLatin1String("--"))
@@ -59,7 +59,7 @@ TerminalAnswer terminalAnswer(const QStringList &arguments)
     return answer;
 }
 
-bool answerOnTerminal(int argc, char *argv[], int *exitCode)
+[[nodiscard]] bool answerOnTerminal(int argc, char *argv[], int *exitCode)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)

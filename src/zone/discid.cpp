@@ -8,7 +8,7 @@ namespace {
 enum : qint64 { CHUNK = 1 << 20 }; // an information file is small; a hostile one is read in parts
 
 // Adds the file's bytes; false when it is missing.
-bool addFile(QCryptographicHash &hash, ZoneSource &source, const QString &name)
+[[nodiscard]] bool addFile(QCryptographicHash &hash, ZoneSource &source, const QString &name)
 {
     const std::unique_ptr<ZoneFile> file = source.open(name);
     if (!file)

@@ -65,7 +65,7 @@ public:
     void reserve(size_t count) { items.reserve(count); }
 
     size_t size() const { return items.size(); }
-    bool empty() const { return items.empty(); }
+    [[nodiscard]] bool empty() const { return items.empty(); }
     T *operator[](size_t k) const { return items[k].get(); }
     T *at(size_t k) const { return items.at(k).get(); }
     T *front() const { return items.front().get(); }

@@ -57,7 +57,7 @@ quint32 be32(const uchar *p) { return qFromBigEndian<quint32>(p); }
 struct DVDATitleset::TitleTable {
     const uchar *bytes;
     quint64 length;
-    bool holds(quint64 offset, quint64 size) const { return offset + size <= length; }
+    [[nodiscard]] bool holds(quint64 offset, quint64 size) const { return offset + size <= length; }
     // Where the last record the counts describe ends.
     mutable quint64 describedEnd = 8;
     void describes(quint64 offset, quint64 size) const { describedEnd = qMax(describedEnd, offset + size); }

@@ -40,7 +40,7 @@ public:
     DVDAKind kind() const override { return KindTitleset; }
     // Whether the zone's tree lists the titleset at all (audio and video do, a titleset
     // of unknown kind does not).
-    bool listed() const { return contentKind == TitlesetAudio || contentKind == TitlesetVideo; }
+    [[nodiscard]] bool listed() const { return contentKind == TitlesetAudio || contentKind == TitlesetVideo; }
 
     // One block into a 2048-byte buffer.
     Result readBlock(quint32 block, quint8 *buffer);

@@ -18,7 +18,7 @@ QString tr(const char *text)
     return QCoreApplication::translate("DVDAZone", text);
 }
 
-bool hidesObjects(const std::vector<ZoneProblem> &problems)
+[[nodiscard]] bool hidesObjects(const std::vector<ZoneProblem> &problems)
 {
     for (const ZoneProblem &problem : problems)
         if (problem.hidesObjects)

@@ -24,4 +24,4 @@ private:
 
 // True when the path starts like a UDF volume (its recognition sequence names NSR02 or
 // NSR03), checked before libudfread, which prints its own complaints on anything else.
-bool looksLikeUdfImage(const QString &path);
+[[nodiscard]] bool looksLikeUdfImage(const QString &path);

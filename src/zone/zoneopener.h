@@ -19,7 +19,7 @@ std::unique_ptr<DVDAZone> openZone(const QString &path, QString *error);
 
 // True when the path names a disc image or drive rather than a zone folder or a file in
 // one: a block device, an .iso or .img file, or any file that starts like a UDF volume.
-bool isDiscImagePath(const QString &path);
+[[nodiscard]] bool isDiscImagePath(const QString &path);
 
 // The place a path the user names stands for: a disc image, drive or folder itself, any
 // other file its folder (a file manager passes AUDIO_TS.IFO for the zone).

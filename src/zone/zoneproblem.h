@@ -24,7 +24,7 @@ QList<ZoneProblem> zoneProblems(const DVDAZone *zone);
 
 // Whether a problem of the zone may have kept objects out of its tree: any of them, or
 // (titleset above 0) those of that titleset.
-bool problemsHideObjects(const DVDAZone *zone, int titleset = 0);
+[[nodiscard]] bool problemsHideObjects(const DVDAZone *zone, int titleset = 0);
 
 // True when at least one titleset is an audio titleset with titles.
-bool hasAudioTitles(const DVDAZone *zone);
+[[nodiscard]] bool hasAudioTitles(const DVDAZone *zone);

@@ -15,7 +15,7 @@ struct ZoneNode {
     bool listed = false;
 
     // Whether the node is that object or lies below it.
-    bool within(const DVDAObject *ancestor) const;
+    [[nodiscard]] bool within(const DVDAObject *ancestor) const;
 };
 
 // The zone and its nodes, parents before children, in tree order. With allNodes false
