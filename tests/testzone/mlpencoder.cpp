@@ -6,6 +6,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/crc.h>
+#include <libavutil/log.h>
 }
 
 namespace mlpencoder {
@@ -128,7 +129,12 @@ QByteArray encodeMlp(const QVector<qint32> &samples, const MlpFormat &format, QS
         context->sample_fmt = format.bits == 16 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_S32;
         context->bits_per_raw_sample = format.bits;
         av_channel_layout_from_mask(&context->ch_layout, maskOf(id));
+        // More than two channels draw a warning that the encoder is experimental there;
+        // the streams are checked by decoding them, so it only clutters the output.
+        const int level = av_log_get_level();
+        av_log_set_level(AV_LOG_ERROR);
         const int code = avcodec_open2(context, codec, nullptr);
+        av_log_set_level(level);
         if (code < 0)
             failure = QStringLiteral("opening the MLP encoder: ") + avError(code);
     }
