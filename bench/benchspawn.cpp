@@ -52,6 +52,8 @@ int main(int argc, char **argv)
     }
     const double seconds = now() - start;
     const int exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    std::fprintf(stderr, "\n%.6f %ld %d\n", seconds, long(usage.ru_maxrss), exitStatus);
+    const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+                     + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    std::fprintf(stderr, "\n%.6f %ld %d %.6f\n", seconds, long(usage.ru_maxrss), exitStatus, cpu);
     return exitStatus;
 }

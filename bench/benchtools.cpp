@@ -23,16 +23,17 @@ RunReport runProgram(const QString &program, const QStringList &arguments)
     process.start(QCoreApplication::applicationDirPath() + QLatin1String("/benchspawn"),
                   QStringList{program} + arguments);
     process.waitForFinished(-1);
-    // benchspawn's last line of standard error: "<seconds> <peak KiB> <exit status>".
+    // benchspawn's last line of standard error: "<seconds> <peak KiB> <exit status> <CPU seconds>".
     const QByteArray errors = process.readAllStandardError().trimmed();
     const QList<QByteArray> report = errors.mid(errors.lastIndexOf('\n') + 1).split(' ');
     RunReport run;
-    if (report.size() == 3) {
+    if (report.size() == 4) {
         run.seconds = report[0].toDouble();
         run.peakKilobytes = report[1].toLongLong();
+        run.cpuSeconds = report[3].toDouble();
     }
     run.ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
-             && report.size() == 3 && report[2] == "0";
+             && report.size() == 4 && report[2] == "0";
     if (!run.ok)
         std::fprintf(stderr, "%s %s failed: %s\n", qPrintable(program),
                      qPrintable(arguments.join(QLatin1Char(' '))),
@@ -43,16 +44,17 @@ RunReport runProgram(const QString &program, const QStringList &arguments)
 namespace {
 // The runs of one side: their times, the highest peak, whether all went well.
 struct Runs {
-    QList<double> times;
+    QList<double> times, cpuTimes;
     qint64 peakKilobytes = -1;
     bool ok = true;
     void add(const RunReport &one)
     {
         times << one.seconds;
+        cpuTimes << one.cpuSeconds;
         peakKilobytes = qMax(peakKilobytes, one.peakKilobytes);
         ok = ok && one.ok;
     }
-    RunReport summary() const { return RunReport{median(times), peakKilobytes, ok}; }
+    RunReport summary() const { return RunReport{median(times), peakKilobytes, ok, median(cpuTimes)}; }
 };
 
 // Whether another round is wanted: RUNS of them at least, and more while the rounds so

@@ -16,11 +16,13 @@ constexpr double MORE_SECONDS = 1.0;
 double median(QList<double> values);
 
 // How a program run through benchspawn went: the wall time of the child from fork to
-// wait and its own peak resident memory (ru_maxrss), both as benchspawn saw them.
+// wait, its own peak resident memory (ru_maxrss) and the CPU time of all its threads
+// (user and system), as benchspawn saw them.
 struct RunReport {
     double seconds = -1;
     qint64 peakKilobytes = -1;
     bool ok = false; // started and exited with status 0
+    double cpuSeconds = -1;
 };
 // Runs the program to its end through benchspawn, which lies beside the benchmark. Its
 // standard output is dropped; its standard error is printed when it fails.
@@ -30,7 +32,7 @@ RunReport runProgram(const QString &program, const QStringList &arguments);
 std::function<RunReport()> extractInto(const QString &cli, const QString &zone,
                                        const QString &folder, const QStringList &flags);
 
-// The runs of a case: the median time, the highest peak, ok when every run was.
+// The runs of a case: the median time and CPU time, the highest peak, ok when every run was.
 RunReport medianOf(const std::function<RunReport()> &run);
 // Rounds of a case and its reference taken in turns, so that a change in the
 // machine's load falls on both alike; each side summed up as by medianOf.
