@@ -68,6 +68,9 @@ struct Extraction::Run {
     // Read by every worker: plain vectors, so that no read ever touches a shared count.
     std::vector<DVDAObject *> objects;
     std::vector<QString> names; // each object's base name, made unique in object order
+    // The output folder's path: a QDir shared by the workers would fill its caches from
+    // several threads at once.
+    QString folder;
     std::vector<ObjectSize> sizes; // each object's blocks and playing time
     QHash<const DVDAObject *, ObjectSize> sizeOfObject; // the same by object, for the progress
     qint64 totalBlocks = 0;
@@ -148,6 +151,7 @@ bool Extraction::start(const QList<DVDAObject *> &objects, const ExtractOptions 
     run->objects.assign(objects.begin(), objects.end());
     const QList<QString> names = extractionBaseNames(objects, options.nameTemplate, options.metadata.get());
     run->names.assign(names.begin(), names.end());
+    run->folder = options.outputDir.path();
     run->options = options;
     run->metadata = options.metadata;
     run->cover = options.cover;
@@ -336,7 +340,7 @@ Result Extraction::extractObject(int k, int worker)
     own.track.store(path.track ? path.track->number : 0, std::memory_order_relaxed);
     own.index.store(path.index ? path.index->number : 0, std::memory_order_relaxed);
     const QString &name = run->names[size_t(k)];
-    const QString basePath = run->options.outputDir.path() + QLatin1Char('/') + name;
+    const QString basePath = run->folder + QLatin1Char('/') + name;
 
     // Holds back while more file data waits for the command than the cache allows. A stop
     // seen here ends the walk before the object is announced, so no file of it is created
@@ -344,7 +348,7 @@ Result Extraction::extractObject(int k, int worker)
     if (!waitForCommand(own) || own.stopRequested.load())
         return ResultCode::Cancelled;
 
-    makeSubfolders(run->options.outputDir, plannedFilesOf(object, basePath, run->options));
+    makeSubfolders(run->folder, plannedFilesOf(object, basePath, run->options));
     own.firstBlock.store(0, std::memory_order_relaxed); // no share done until the dump says
     own.currentBlock.store(0, std::memory_order_relaxed);
     own.lastBlock.store(0, std::memory_order_relaxed);

@@ -43,8 +43,9 @@ QStringList plannedFilesOf(const DVDAObject *object, const QString &basePath, co
     return plannedOutputPaths(opening->streamInfo, basePath, options, marked);
 }
 
-void makeSubfolders(const QDir &folder, const QStringList &paths)
+void makeSubfolders(const QString &folderPath, const QStringList &paths)
 {
+    const QDir folder(folderPath);
     if (!folder.exists())
         return;
     for (const QString &path : paths) {

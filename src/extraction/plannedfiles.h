@@ -18,8 +18,9 @@ class DVDAObject;
                                          const ExtractOptions &options);
 // Makes the subfolders of folder that the paths lie in (a name template's '/'), never the
 // folder itself: a folder that has gone (a drive unplugged) is not made again elsewhere.
-// A subfolder that cannot be made shows when its file cannot be created.
-void makeSubfolders(const QDir &folder, const QStringList &paths);
+// A subfolder that cannot be made shows when its file cannot be created. Its own QDir of
+// the path: workers call it at once.
+void makeSubfolders(const QString &folderPath, const QStringList &paths);
 // The same paths by object: an entry per object, empty for one that writes nothing.
 [[nodiscard]] QList<QStringList> plannedFilesByObject(const QList<DVDAObject *> &objects,
                                                       const ExtractOptions &options);
