@@ -5,7 +5,7 @@
 enum { PTS_PER_SECOND = 90000 };
 
 // Ticks as samples at a rate, rounded to the nearest sample (a half rounds up).
-inline qint64 ptsToSamples(quint64 pts, int sampleRate)
+[[nodiscard]] inline qint64 ptsToSamples(quint64 pts, int sampleRate)
 {
     return sampleRate > 0
                ? qint64((pts * quint64(sampleRate) + PTS_PER_SECOND / 2) / PTS_PER_SECOND)

@@ -41,11 +41,11 @@ public:
     Result(ResultCode code) : value(code) {}
     Result(ResultCode code, const QString &where) : value(code), place(where) {}
 
-    ResultCode code() const { return value; }
+    [[nodiscard]] ResultCode code() const { return value; }
     [[nodiscard]] bool ok() const { return value == ResultCode::Succeeded; }
     [[nodiscard]] bool failed() const { return value != ResultCode::Succeeded; }
     // The file, block or command the failure is about; empty when the code says it all.
-    const QString &where() const { return place; }
+    [[nodiscard]] const QString &where() const { return place; }
 
     friend bool operator==(const Result &a, ResultCode b) { return a.value == b; }
     friend bool operator!=(const Result &a, ResultCode b) { return a.value != b; }

@@ -29,5 +29,5 @@ struct StreamInfo {
     qint32 bitRate = 0;                 // PCM: bit rate; MLP: peak bit rate
     qint32 substreams = 0;              // PCM: 1; MLP: from the major sync
 
-    int channels() const { return group1Channels + group2Channels; }
+    [[nodiscard]] int channels() const { return group1Channels + group2Channels; }
 };

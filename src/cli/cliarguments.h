@@ -39,4 +39,4 @@ struct CliArguments {
 // error to a one-line reason.
 [[nodiscard]] bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString *error);
 
-QString versionText();
+[[nodiscard]] QString versionText();

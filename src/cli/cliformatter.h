@@ -9,7 +9,7 @@ class CliFormatter {
 public:
     virtual ~CliFormatter() = default;
     // The zone as a tree.
-    virtual QByteArray zoneTree(DVDAZone *zone) = 0;
+    [[nodiscard]] virtual QByteArray zoneTree(DVDAZone *zone) = 0;
     // The property rows of one object of the zone.
-    virtual QByteArray propertyRows(const DVDAObject *object) = 0;
+    [[nodiscard]] virtual QByteArray propertyRows(const DVDAObject *object) = 0;
 };

@@ -26,20 +26,20 @@ struct CliOption {
     const char *choices; // CliValueKind::Choices: the values, blank-separated
 };
 
-const std::vector<CliOption> &cliOptions();
+[[nodiscard]] const std::vector<CliOption> &cliOptions();
 
 // "--output", "-o, --output DIR" as --help shows it.
-QString optionLabel(const CliOption &option);
+[[nodiscard]] QString optionLabel(const CliOption &option);
 
 // The commands, as they are typed, and the bit of each.
 struct CliCommandName {
     const char *name;
     CliScope scope;
 };
-const std::vector<CliCommandName> &cliCommandNames();
+[[nodiscard]] const std::vector<CliCommandName> &cliCommandNames();
 
 // The short and long names of the options of a scope, each once, in table order: of a
 // command, its own and those every command takes; of ScopeAny, only those every command takes.
-QStringList optionNamesOf(CliScope scope);
+[[nodiscard]] QStringList optionNamesOf(CliScope scope);
 
-QString helpText();
+[[nodiscard]] QString helpText();

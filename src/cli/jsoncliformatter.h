@@ -9,7 +9,7 @@ enum { JSON_SCHEMA_VERSION = 1 };
 
 class JsonCliFormatter : public CliFormatter {
 public:
-    QByteArray zoneTree(DVDAZone *zone) override;
+    [[nodiscard]] QByteArray zoneTree(DVDAZone *zone) override;
     // The object's node as in zoneTree, children included.
-    QByteArray propertyRows(const DVDAObject *object) override;
+    [[nodiscard]] QByteArray propertyRows(const DVDAObject *object) override;
 };

@@ -26,5 +26,5 @@ class DVDAZone;
 
 // The one titleset, title, track or index that the selector names, as listed in the tree.
 // Null with a message when it is malformed, names nothing or names more than one object.
-DVDAObject *selectOneObject(DVDAZone *zone, const QString &selector, QString *error);
+[[nodiscard]] DVDAObject *selectOneObject(DVDAZone *zone, const QString &selector, QString *error);
 

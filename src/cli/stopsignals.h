@@ -7,7 +7,7 @@
 // Installs the handlers for SIGINT, SIGTERM and SIGHUP (and makes a broken standard output a
 // write error rather than the end of the program). Returns the read end of the pipe, or -1
 // when no pipe could be made (then only the flag tells).
-int installStopSignals();
+[[nodiscard]] int installStopSignals();
 // Whether a stop signal has arrived since installStopSignals.
 [[nodiscard]] bool stopSignalled();
 // Empties the pipe after its read end became readable.

@@ -5,6 +5,6 @@
 // "Parameter: Value" lines.
 class TextCliFormatter : public CliFormatter {
 public:
-    QByteArray zoneTree(DVDAZone *zone) override;
-    QByteArray propertyRows(const DVDAObject *object) override;
+    [[nodiscard]] QByteArray zoneTree(DVDAZone *zone) override;
+    [[nodiscard]] QByteArray propertyRows(const DVDAObject *object) override;
 };

@@ -13,12 +13,12 @@
 // everywhere, case-sensitively, one after the other on the growing text, in this order:
 // %path% (directory without trailing slash), %filepath%, %filebase% (name up to its first dot),
 // %filename%, %ext% (after the last dot), %channels%, %samplerate%, %bits%.
-QString expandCommand(const QString &command, const QString &path, int channels, int sampleRate,
+[[nodiscard]] QString expandCommand(const QString &command, const QString &path, int channels, int sampleRate,
                       int bits);
 
 // The template split into program and arguments at blanks, double quotes grouping, then
 // the placeholders filled in inside each argument: a value never adds or splits arguments.
-QStringList commandLine(const QString &command, const QString &path, int channels, int sampleRate,
+[[nodiscard]] QStringList commandLine(const QString &command, const QString &path, int channels, int sampleRate,
                         int bits);
 
 // Whether the program the command template starts can be started: found on PATH, or a
@@ -38,7 +38,7 @@ public:
     void setLogFile(const QString &path);
     // Starts the command on the file. StartProcess at once when the command names no
     // program; otherwise finished comes later. Standard input is empty (the null device).
-    Result start(const QString &command, const QString &path, int channels, int sampleRate,
+    [[nodiscard]] Result start(const QString &command, const QString &path, int channels, int sampleRate,
                  int bits);
     // Kills the command and every process it started; finished comes with Cancelled.
     void kill();

@@ -29,13 +29,13 @@ public:
     // Dropped when the queue is closed.
     void add(const QString &path, int channels, int sampleRate, int bits, int source = -1);
     // The sources of the jobs still queued.
-    QList<int> queuedSources() const;
-    int count() const;
+    [[nodiscard]] QList<int> queuedSources() const;
+    [[nodiscard]] int count() const;
     // The oldest job; it stays queued. Only the one consumer may use it, until it removes
     // it. Null when empty.
-    const CommandJob *first() const;
-    std::unique_ptr<CommandJob> removeFirst(); // null when empty
-    qint64 pendingBytes() const;
+    [[nodiscard]] const CommandJob *first() const;
+    [[nodiscard]] std::unique_ptr<CommandJob> removeFirst(); // null when empty
+    [[nodiscard]] qint64 pendingBytes() const;
     // No more jobs are taken; whoever waits for the queue is woken.
     void close();
     [[nodiscard]] bool isClosed() const { return closed.load(); }

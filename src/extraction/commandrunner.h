@@ -36,14 +36,14 @@ public:
     [[nodiscard]] bool isRunning() const { return running; }
     // Succeeded, or the first failure (StartProcess, ProcessFailed, DeleteOutput), or
     // Cancelled after a stop. Final once finished was emitted.
-    const Result &result() const { return outcome; }
+    [[nodiscard]] const Result &result() const { return outcome; }
     // Every command that failed, in order, each with where: the file, the command, its exit
     // status and the last lines of its standard error.
-    const QList<Result> &failures() const { return failed; }
+    [[nodiscard]] const QList<Result> &failures() const { return failed; }
     // The sources of the jobs whose command failed or was killed.
-    const QList<int> &undoneSources() const { return undone; }
+    [[nodiscard]] const QList<int> &undoneSources() const { return undone; }
     // Every command that ran to an end, failed to start or was killed, in order.
-    const QList<CommandRecord> &records() const { return ran; }
+    [[nodiscard]] const QList<CommandRecord> &records() const { return ran; }
 
 signals:
     // What the commands wrote, when it does not go to the log.
@@ -56,7 +56,7 @@ private:
     void next();
     void jobDone(ResultCode code, int exitCode);
     // How the command on the job ended: "'CMD' exited with status 2: its last lines".
-    QString commandOutcome(ResultCode code, const CommandJob &job) const;
+    [[nodiscard]] QString commandOutcome(ResultCode code, const CommandJob &job) const;
     void keepFirstFailure(const Result &result);
     void finish();
 

@@ -60,7 +60,7 @@ public:
     using FilesDone = std::function<Result(ExtractionReport *files)>;
     void setFilesDone(FilesDone work) { filesDone = std::move(work); }
     // What that work returned in the last extraction; once finished was reported.
-    Result filesDoneResult() const;
+    [[nodiscard]] Result filesDoneResult() const;
     // Asks everything to end; returns at once, and may be called on any thread. finished
     // follows with Cancelled.
     void stop();
@@ -69,17 +69,17 @@ public:
 
     // How the last extraction ended, with where it failed (the file, block or command);
     // what finished reported, once it has.
-    Result result() const;
+    [[nodiscard]] Result result() const;
     // Every command that failed in the last extraction, each with its file, command, exit
     // status and the end of its standard error; once finished was reported.
-    QList<Result> commandFailures() const;
+    [[nodiscard]] QList<Result> commandFailures() const;
     // The objects of the last extraction whose files the command did not finish: it failed
     // on one, was killed, or never came to it. Once finished was reported.
-    QList<DVDAObject *> commandUndone() const;
-    ExtractionReport report() const;
+    [[nodiscard]] QList<DVDAObject *> commandUndone() const;
+    [[nodiscard]] ExtractionReport report() const;
 
     // Where the workers stand now; also sent by progress at every interval while running.
-    ExtractionStatus status() const;
+    [[nodiscard]] ExtractionStatus status() const;
     void setProgressInterval(int ms) { progressTimer.setInterval(ms); }
 
 signals:
@@ -100,7 +100,7 @@ signals:
 private:
     struct Run;
     void work(int worker);
-    Result extractObject(int k, int worker);
+    [[nodiscard]] Result extractObject(int k, int worker);
     // Holds a worker back while more file data waits for the command than the cache
     // allows; false when a stop ended the wait.
     [[nodiscard]] bool waitForCommand(ExtractProgress &own);
@@ -110,11 +110,11 @@ private:
     void finishIfDone();
     void joinWorkers();
     // The checks of the objects reached, in list order.
-    QList<ObjectCheck> reachedChecks() const;
+    [[nodiscard]] QList<ObjectCheck> reachedChecks() const;
     // The files held back for the command (setFilesDone), now given to it.
     void releaseHeldFiles();
     // Objects and bytes done of all, the playing time done, the time taken.
-    WholeProgress wholeProgress(const QList<ObjectBlocks> &running) const;
+    [[nodiscard]] WholeProgress wholeProgress(const QList<ObjectBlocks> &running) const;
 
     std::unique_ptr<Run> run;
     FilesDone filesDone;

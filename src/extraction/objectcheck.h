@@ -40,9 +40,9 @@ struct ObjectCheck {
     QStringList files;           // Convert: the files written
     std::vector<WrittenFile> written; // Store and Convert: the files written, with what they hold
 
-    int decoderErrors() const;
+    [[nodiscard]] int decoderErrors() const;
     // Every problem counted, decoder errors and unreadable, foreign or missing packs.
-    qint64 problems() const;
+    [[nodiscard]] qint64 problems() const;
     [[nodiscard]] bool damaged() const { return problems() > 0; }
     // A problem seen at that time; the earliest one is kept.
     void noteProblemAt(qint64 ms);

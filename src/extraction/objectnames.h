@@ -14,11 +14,11 @@ struct StreamInfo;
 // "track-01-01[1]-03" / "index-10-12[0]-05": titleset, title number, title tag and
 // track or index number; "title-01-01[1]" for a whole title. Empty for a node that is
 // none of these.
-QString objectBaseName(const DVDAObject *object);
+[[nodiscard]] QString objectBaseName(const DVDAObject *object);
 
 // The objects' base names, each once: an object whose name an earlier one of the list
 // has (titles of the same number and tag on a damaged disc) gets name-2, name-3, ...
-QList<QString> uniqueBaseNames(const QList<DVDAObject *> &objects);
+[[nodiscard]] QList<QString> uniqueBaseNames(const QList<DVDAObject *> &objects);
 
 // The user's name template with the object's fields filled in (nametemplate.h), those of
 // the metadata too when it is given; %channels%, %bits% and %rate% are left for each
@@ -47,7 +47,7 @@ enum class NamedPathProblem {
 // its title), INDEXNUMBER for an index, ENCODER (this program and its version), those of
 // the disc's metadata (when given), then the user's own "NAME=value" tags, which replace
 // those of the same name.
-QStringList objectComments(const DVDAObject *object, const QStringList &userTags,
+[[nodiscard]] QStringList objectComments(const DVDAObject *object, const QStringList &userTags,
                            const DiscMetadata *metadata = nullptr);
 
 // Where a decoded file of a layout goes, with extension ("wav", "flac"): base and
@@ -59,7 +59,7 @@ QStringList objectComments(const DVDAObject *object, const QStringList &userTags
 
 // "-[L-R]-24-96000.pcm": channel names by group, group-1 bits and rate, stream type
 // (".pcm", ".mlp", or ".raw" for a stream of unknown type, without the rest).
-QString storeSuffix(const StreamInfo &info);
+[[nodiscard]] QString storeSuffix(const StreamInfo &info);
 // Where a stored stream goes: base and storeSuffix, or base as a name template with the
 // stream's fields filled in and its extension.
 [[nodiscard]] QString storePath(const QString &base, const StreamInfo &info, bool templated);

@@ -45,17 +45,17 @@ public:
     ObjectOutput(const ObjectOutput &) = delete;
     ObjectOutput &operator=(const ObjectOutput &) = delete;
 
-    const Result &result() const { return state; }
+    [[nodiscard]] const Result &result() const { return state; }
     // Where the object's audio bytes go; null when result() failed.
-    DVDAStreamDumper *dumper() const { return streamDumper.get(); }
+    [[nodiscard]] DVDAStreamDumper *dumper() const { return streamDumper.get(); }
     // Finishes the files and adds those written to *files (none in Verify mode).
-    Result finish(std::vector<WrittenFile> *files);
+    [[nodiscard]] Result finish(std::vector<WrittenFile> *files);
     // Adds what the decoder counted (MLP access units and the damage it reported).
     void report(ObjectCheck &check) const;
     // Before finish: the marks where the decoded stream put them.
     void moveMarks(const TrackMarks &marks);
     // Frames of group 1 the files got (the window's, where the object is cut).
-    qint64 framesKept() const;
+    [[nodiscard]] qint64 framesKept() const;
     // The window of decoded frames is full: nothing more of the stream is the object's.
     [[nodiscard]] bool windowFull() const { return window && window->full(); }
 

@@ -23,12 +23,12 @@ struct TitleAudio {
 // The title's blocks: TitleFormats when its tracks are not all of one stream format,
 // TitleGap when a track does not begin where the one before it ends (or earlier),
 // BlockNotFound when no track has blocks.
-Result titleAudio(const DVDATitle &title, TitleAudio *audio);
+[[nodiscard]] Result titleAudio(const DVDATitle &title, TitleAudio *audio);
 
 // A mark at each track's start and at each of its later indexes, from the title's start:
 // the lengths of the tracks before it (and the shares of the indexes before it); with
 // the disc's metadata, each track's title and artist, and the title's.
-TrackMarks titleMarks(const DVDATitle &title, const DiscMetadata *metadata = nullptr);
+[[nodiscard]] TrackMarks titleMarks(const DVDATitle &title, const DiscMetadata *metadata = nullptr);
 
 // A place in a title's stream whose frame the decoding notes on its way: an audio byte
 // of a block (counted from the block's first audio byte).
@@ -42,10 +42,10 @@ struct StreamPoint {
 // track begins at its first major sync, exactly; a PCM track somewhere in its first
 // block or the one before (the index table gives blocks, authoring may leave a shared
 // pack to either track): the starts of those blocks and of the one after.
-std::vector<StreamPoint> trackStartPoints(const DVDATitle &title);
+[[nodiscard]] std::vector<StreamPoint> trackStartPoints(const DVDATitle &title);
 
 // The marks checked against the frames decoded at the points: a track start that the
 // stream places elsewhere (MLP: more than a sample off; PCM: outside its blocks) takes the
 // stream's frame (at rate, group 1's), and a note says so.
-TrackMarks streamCheckedMarks(const DVDATitle &title, const TrackMarks &marks,
+[[nodiscard]] TrackMarks streamCheckedMarks(const DVDATitle &title, const TrackMarks &marks,
                               const std::vector<StreamPoint> &points, int rate, QStringList *notes);

@@ -7,4 +7,4 @@ class DVDAObject;
 
 // Each object's title, each title once, in the order the objects name them first; a title
 // stands for itself, a titleset for its titles. Other nodes (and null) are kept as they are.
-QList<DVDAObject *> wholeTitles(const QList<DVDAObject *> &objects);
+[[nodiscard]] QList<DVDAObject *> wholeTitles(const QList<DVDAObject *> &objects);

@@ -32,14 +32,14 @@ public:
     [[nodiscard]] Start start(const QList<DVDAObject *> &selection, const ExtractOptions &options,
                               const ReplaceExisting &replaceExisting, bool objectsLeftOut = false);
     // Why the last start was refused.
-    const QString &refusal() const { return refused; }
+    [[nodiscard]] const QString &refusal() const { return refused; }
     // Tags filled in while the run goes: they take effect for the objects not yet begun.
     void setTagging(const ExtractOptions &tagging) { extraction.setTagging(tagging.metadata, tagging.cover); }
     // Asks the run to end; ended follows with Cancelled.
     void stop() { extraction.stop(); }
     [[nodiscard]] bool isRunning() const { return extraction.isRunning(); }
     [[nodiscard]] bool isStopping() const { return extraction.isStopping(); }
-    const Extraction &run() const { return extraction; }
+    [[nodiscard]] const Extraction &run() const { return extraction; }
     void setProgressInterval(int ms) { extraction.setProgressInterval(ms); }
 
 signals:

@@ -38,7 +38,7 @@ public:
     void end();
 
     // Slots taken now, in the whole program.
-    static int slotsInUse();
+    [[nodiscard]] static int slotsInUse();
 
 private:
     void run();

@@ -25,14 +25,14 @@ public:
     void start(QFile *file, bool checksum = false, qint64 bytesPerSecond = 0);
     // The CRC-32 of every byte written or committed since start (and of each second), taken
     // on whichever thread writes them (the background one, mostly); final after a flush.
-    quint32 crc() const { return checksum.whole(); }
-    const std::vector<quint32> &secondsCrc() const { return checksum.seconds(); }
+    [[nodiscard]] quint32 crc() const { return checksum.whole(); }
+    [[nodiscard]] const std::vector<quint32> &secondsCrc() const { return checksum.seconds(); }
     // Appends bytes; false once bytes could not be written to the file.
     [[nodiscard]] bool write(const quint8 *data, qint64 count);
     // Room for up to count bytes after the gathered ones, for a writer that lays its
     // bytes out in place instead of copying them in; commit then appends the bytes it
     // filled. Null (nothing to commit) once bytes could not be written.
-    quint8 *reserve(qint64 count);
+    [[nodiscard]] quint8 *reserve(qint64 count);
     void commit(qint64 count) { used += count; }
     // Hands the gathered bytes to the file and waits until they are in it; false if any
     // bytes could not be written.

@@ -5,6 +5,6 @@
 class DiscardingSink : public SampleSink {
 public:
     [[nodiscard]] bool keepsSamples() const override { return false; }
-    Targets reserve(int, int) override { return Targets(); }
-    Result commit(int, int) override { return ResultCode::Succeeded; }
+    [[nodiscard]] Targets reserve(int, int) override { return Targets(); }
+    [[nodiscard]] Result commit(int, int) override { return ResultCode::Succeeded; }
 };

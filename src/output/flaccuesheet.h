@@ -8,4 +8,4 @@
 
 // The block's body (without its 4-byte block header) for the marks up to totalSamples;
 // marks past the end are left out. Empty when there are no marks.
-QByteArray flacCueSheet(const TrackMarks &marks, int sampleRate, quint64 totalSamples);
+[[nodiscard]] QByteArray flacCueSheet(const TrackMarks &marks, int sampleRate, quint64 totalSamples);

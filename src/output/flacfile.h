@@ -29,31 +29,31 @@ public:
 
     [[nodiscard]] bool open(const QString &path, int channels, int sampleRate, int bits,
                             int channelMask) override;
-    quint8 *reserve(qint64 count) override;
+    [[nodiscard]] quint8 *reserve(qint64 count) override;
     void commit(qint64 count) override;
     [[nodiscard]] bool finish() override;
     [[nodiscard]] bool lostSamples() const override { return framesLost; }
     [[nodiscard]] bool isOpen() const override { return file.isOpen(); }
-    QString path() const override { return file.fileName(); }
-    QString errorText() const override { return failure; }
-    quint32 samplesCrc() const override { return crc.whole(); }
-    std::vector<quint32> secondsCrc() const override { return crc.seconds(); }
+    [[nodiscard]] QString path() const override { return file.fileName(); }
+    [[nodiscard]] QString errorText() const override { return failure; }
+    [[nodiscard]] quint32 samplesCrc() const override { return crc.whole(); }
+    [[nodiscard]] std::vector<quint32> secondsCrc() const override { return crc.seconds(); }
     // FLAC's MD5 is over the samples at their own depth (a 20-bit sample was taken shifted
     // up by 4), as metaflac --show-md5sum prints it.
-    QByteArray formatMd5() const override { return finishedMd5.toHex(); }
+    [[nodiscard]] QByteArray formatMd5() const override { return finishedMd5.toHex(); }
 
     // Whether the text may name a Vorbis comment: printable ASCII but '=', not empty.
     [[nodiscard]] static bool isCommentName(const QString &name);
     // The channel mask FLAC's reference decoder assumes for that many channels when the
     // stream names none.
-    static int defaultChannelMask(int channels);
+    [[nodiscard]] static int defaultChannelMask(int channels);
     // The Vorbis comment that names the mask, or an empty string where the default holds.
-    static QString channelMaskComment(int channels, int channelMask);
+    [[nodiscard]] static QString channelMaskComment(int channels, int channelMask);
 
 private:
     [[nodiscard]] bool writeFrame(const quint8 *frame, size_t size, int samples);
-    QByteArray streamInfo(quint64 samples, const QByteArray &md5) const;
-    QByteArray headerBlocks(int channelMask) const;
+    [[nodiscard]] QByteArray streamInfo(quint64 samples, const QByteArray &md5) const;
+    [[nodiscard]] QByteArray headerBlocks(int channelMask) const;
     // After a failed write: cuts the file back to its last whole frame, or removes it.
     void keepWhatReachedTheDisc();
     // STREAMINFO with the sample count and MD5, and the cue sheet's lead-out.

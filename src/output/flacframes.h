@@ -10,8 +10,8 @@ namespace flacframes {
 
 // CRC-8 (x^8 + x^2 + x + 1) and CRC-16 (x^16 + x^15 + x^2 + 1) as FLAC computes them:
 // most significant bit first, starting from 0.
-quint8 crc8(const quint8 *data, size_t size);
-quint16 crc16(const quint8 *data, size_t size);
+[[nodiscard]] quint8 crc8(const quint8 *data, size_t size);
+[[nodiscard]] quint16 crc16(const quint8 *data, size_t size);
 
 // The frame of `size` bytes at `frame`, numbered `number` instead, appended to *out.
 // False (nothing appended) when the bytes are no fixed-blocksize frame header: a frame
@@ -20,6 +20,6 @@ quint16 crc16(const quint8 *data, size_t size);
                             std::vector<quint8> *out);
 
 // The number in a frame header (-1 when it is none); for the tests and checks.
-qint64 frameNumber(const quint8 *frame, size_t size);
+[[nodiscard]] qint64 frameNumber(const quint8 *frame, size_t size);
 
 } // namespace flacframes

@@ -17,7 +17,7 @@ public:
     ~FlacSink() override = default;
 
 protected:
-    std::unique_ptr<SampleFile> makeFile() const override
+    [[nodiscard]] std::unique_ptr<SampleFile> makeFile() const override
     {
         return std::make_unique<FlacFile>(level, tags, picture);
     }

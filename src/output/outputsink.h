@@ -39,11 +39,11 @@ class OutputSink {
 public:
     virtual ~OutputSink() = default;
     // Creates the files: CreateOutput when one cannot be created (no further one is made).
-    virtual Result open() = 0;
+    [[nodiscard]] virtual Result open() = 0;
     // Finishes every file that is open, in the order they were made, and adds each one
     // left on the disc to *files (under its staging name, stagedfile.h; one that failed
     // part-way marked partial): Succeeded, or WriteOutput (bytes it took never reached a
     // file) or CloseOutput (a file could not be finished), with the file and the system's
     // reason. Nothing is left to finish afterwards.
-    virtual Result finish(std::vector<WrittenFile> *files) = 0;
+    [[nodiscard]] virtual Result finish(std::vector<WrittenFile> *files) = 0;
 };

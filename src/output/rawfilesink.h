@@ -13,9 +13,9 @@ public:
     RawFileSink(const QString &path, const WrittenFile &description);
     ~RawFileSink() override;
 
-    Result open() override;
-    Result finish(std::vector<WrittenFile> *files) override;
-    Result write(const quint8 *data, int length) override;
+    [[nodiscard]] Result open() override;
+    [[nodiscard]] Result finish(std::vector<WrittenFile> *files) override;
+    [[nodiscard]] Result write(const quint8 *data, int length) override;
 
 private:
     WrittenFile description;

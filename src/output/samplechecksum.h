@@ -18,7 +18,7 @@ public:
     // The whole file's: the seconds' CRCs combined (zlib's crc32_combine), so that every
     // byte is read once.
     [[nodiscard]] quint32 whole() const;
-    const std::vector<quint32> &seconds() const { return secondsDone; }
+    [[nodiscard]] const std::vector<quint32> &seconds() const { return secondsDone; }
 
 private:
     quint32 all = 0; // of the seconds before the one under way; of everything without seconds
@@ -31,4 +31,4 @@ private:
 // The CRC-32 carried on from crc (0 to begin) over count bytes.
 [[nodiscard]] quint32 crc32Of(quint32 crc, const quint8 *data, qint64 count);
 // "8 lowercase hex digits", as ffmpeg prints it.
-QString crc32Text(quint32 crc);
+[[nodiscard]] QString crc32Text(quint32 crc);

@@ -15,7 +15,7 @@ public:
     [[nodiscard]] virtual bool open(const QString &path, int channels, int sampleRate, int bits,
                       int channelMask) = 0;
     // Room for count bytes of samples; null once samples could not be written.
-    virtual quint8 *reserve(qint64 count) = 0;
+    [[nodiscard]] virtual quint8 *reserve(qint64 count) = 0;
     virtual void commit(qint64 count) = 0;
     // Completes and closes the file; false if that failed.
     [[nodiscard]] virtual bool finish() = 0;
@@ -23,17 +23,17 @@ public:
     // than the last ones or the header.
     [[nodiscard]] virtual bool lostSamples() const = 0;
     [[nodiscard]] virtual bool isOpen() const = 0;
-    virtual QString path() const = 0;
+    [[nodiscard]] virtual QString path() const = 0;
     // After a failed write or finish: the system's reason ("No space left on device").
-    virtual QString errorText() const = 0;
+    [[nodiscard]] virtual QString errorText() const = 0;
     // After a finish: the CRC-32 of every byte commit took (the samples as a wave file's
     // data holds them, samplechecksum.h), taken where the file is written or encoded.
-    virtual quint32 samplesCrc() const = 0;
+    [[nodiscard]] virtual quint32 samplesCrc() const = 0;
     // After a finish: the same for each second of audio, in order (samplechecksum.h).
-    virtual std::vector<quint32> secondsCrc() const { return {}; }
+    [[nodiscard]] virtual std::vector<quint32> secondsCrc() const { return {}; }
     // After a finish: the MD5 the format keeps of its samples (FLAC's STREAMINFO), as hex;
     // empty for a format that keeps none.
-    virtual QByteArray formatMd5() const { return QByteArray(); }
+    [[nodiscard]] virtual QByteArray formatMd5() const { return QByteArray(); }
 
     // Set before open. Where the tracks of a whole title begin, for the formats that
     // carry such marks.

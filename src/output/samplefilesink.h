@@ -20,7 +20,7 @@ enum class OutputLayout { Groups, Split, Merged, Downmix };
 // What the options ask for as the stream allows it: split wins over merge, merge over the
 // downmix; merging only when group 2 has channels and both groups share their rate, and
 // their bits unless acrossDepths (then the shallower group is widened with zero low bits).
-OutputLayout chooseLayout(const StreamInfo &format, bool merge, bool split, bool downmix,
+[[nodiscard]] OutputLayout chooseLayout(const StreamInfo &format, bool merge, bool split, bool downmix,
                           bool acrossDepths = false);
 [[nodiscard]] bool mergeInEffect(const StreamInfo &format, bool merge, bool acrossDepths = false);
 
@@ -52,10 +52,10 @@ public:
     // Finishes whatever finish has not finished yet.
     ~SampleFileSink() override;
 
-    Result open() override;
-    Result finish(std::vector<WrittenFile> *files) override;
-    Targets reserve(int frames1, int frames2) override;
-    Result commit(int frames1, int frames2) override;
+    [[nodiscard]] Result open() override;
+    [[nodiscard]] Result finish(std::vector<WrittenFile> *files) override;
+    [[nodiscard]] Targets reserve(int frames1, int frames2) override;
+    [[nodiscard]] Result commit(int frames1, int frames2) override;
 
     // Set before open, for every file: where the tracks of a whole title begin (each file
     // then gets its cue sheet beside it), and how long the audio is said to be (90 kHz
@@ -72,16 +72,16 @@ public:
         measuringInLine = inLine;
     }
 
-    OutputLayout layout() const { return chosen; }
+    [[nodiscard]] OutputLayout layout() const { return chosen; }
     // The files made, by slot; null where the layout uses none.
-    const SampleFile *file(int slot) const { return files[slot].get(); }
+    [[nodiscard]] const SampleFile *file(int slot) const { return files[slot].get(); }
 
 protected:
     // A new, closed file of the format.
-    virtual std::unique_ptr<SampleFile> makeFile() const = 0;
+    [[nodiscard]] virtual std::unique_ptr<SampleFile> makeFile() const = 0;
 
 private:
-    Result openSlot(const LayoutFile &file);
+    [[nodiscard]] Result openSlot(const LayoutFile &file);
     // Fills placement from the layout.
     void placeChannels();
 

@@ -9,10 +9,10 @@
 #include "base/result.h"
 
 // Where the file that is to be finalPath is written.
-QString stagingPath(const QString &finalPath);
+[[nodiscard]] QString stagingPath(const QString &finalPath);
 // Where the part of it that was written is kept when the object did not complete:
 // "dir/track-01.partial.flac" for "dir/track-01.flac".
-QString partialPath(const QString &finalPath);
+[[nodiscard]] QString partialPath(const QString &finalPath);
 
 // Gives the staged file its name, replacing what had it: WriteOutput with the name and the
 // system's reason when it cannot.
@@ -23,4 +23,4 @@ QString partialPath(const QString &finalPath);
 void discardStaged(const QString &finalPath);
 
 // "No space left on device": the system's reason for the last failed call of this thread.
-QString systemReason();
+[[nodiscard]] QString systemReason();

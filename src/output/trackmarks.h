@@ -21,7 +21,7 @@ struct TrackMark {
 
 // The sample of a file at sampleRate where the mark falls: its frame scaled to the rate
 // when the stream gave one, else its time rounded to the nearest sample.
-qint64 markSample(const TrackMark &mark, int sampleRate);
+[[nodiscard]] qint64 markSample(const TrackMark &mark, int sampleRate);
 
 struct TrackMarks {
     QString zone;   // what the cue sheet's REM lines name
@@ -33,13 +33,13 @@ struct TrackMarks {
 };
 
 // "Track 01", "Track 01 Index 02": how a mark is labelled inside a file.
-QString markLabel(const TrackMark &mark);
+[[nodiscard]] QString markLabel(const TrackMark &mark);
 
 // The cue sheet of an audio file (FILE "name" WAVE, TRACK nn AUDIO, INDEX nn mm:ss:ff at
 // 75 frames a second), positions in the file's own samples.
-QString cueSheet(const TrackMarks &marks, const QString &fileName, int sampleRate);
+[[nodiscard]] QString cueSheet(const TrackMarks &marks, const QString &fileName, int sampleRate);
 
 // Writes the cue sheet of the audio file (its final path) at sheetPath, under the sheet's
 // staging name (stagedfile.h): CreateOutput or WriteOutput, with the sheet's path and the
 // system's reason, when that fails.
-Result writeCueSheet(const TrackMarks &marks, const QString &audioPath, const QString &sheetPath, int sampleRate);
+[[nodiscard]] Result writeCueSheet(const TrackMarks &marks, const QString &audioPath, const QString &sheetPath, int sampleRate);

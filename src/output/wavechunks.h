@@ -9,9 +9,9 @@
 #include "output/trackmarks.h"
 
 // The two chunks for the marks that fall within frames; empty when none does.
-QByteArray waveCueChunks(const TrackMarks &marks, int sampleRate, qint64 frames);
+[[nodiscard]] QByteArray waveCueChunks(const TrackMarks &marks, int sampleRate, qint64 frames);
 
 // The INFO chunk of the "NAME=value" comments RIFF has a field for: TITLE (INAM), ARTIST
 // (IART), ALBUM (IPRD), DATE (ICRD), GENRE (IGNR), TRACKNUMBER (ITRK), COMMENT (ICMT),
 // ENCODER (ISFT); the last of a name wins. Empty when none is among them.
-QByteArray waveInfoChunk(const QStringList &comments);
+[[nodiscard]] QByteArray waveInfoChunk(const QStringList &comments);

@@ -39,7 +39,7 @@ public:
     // Appends samples; false once samples could not be written to the file.
     [[nodiscard]] bool write(const quint8 *data, qint64 count) { return samples.write(data, count); }
     // Room for samples laid out in place, as BufferedOutput gives it.
-    quint8 *reserve(qint64 count) override { return samples.reserve(count); }
+    [[nodiscard]] quint8 *reserve(qint64 count) override { return samples.reserve(count); }
     void commit(qint64 count) override { samples.commit(count); }
     // The tags of the file's INFO chunk ("NAME=value", wavechunks.h). Before finish.
     void setComments(const QStringList &comments) { info = waveInfoChunk(comments); }
@@ -50,13 +50,13 @@ public:
     // the last ones or the sizes.
     [[nodiscard]] bool lostSamples() const override { return samples.lostTakenBytes(); }
     [[nodiscard]] bool isOpen() const override { return file.isOpen(); }
-    QString path() const override { return file.fileName(); }
-    QString errorText() const override { return failure; }
-    quint32 samplesCrc() const override { return samples.crc(); }
-    std::vector<quint32> secondsCrc() const override { return samples.secondsCrc(); }
+    [[nodiscard]] QString path() const override { return file.fileName(); }
+    [[nodiscard]] QString errorText() const override { return failure; }
+    [[nodiscard]] quint32 samplesCrc() const override { return samples.crc(); }
+    [[nodiscard]] std::vector<quint32> secondsCrc() const override { return samples.secondsCrc(); }
 
     // The header without room for ds64: old form 44 bytes, extensible form 68 bytes.
-    static QByteArray header(int channels, int sampleRate, int bits, int channelMask,
+    [[nodiscard]] static QByteArray header(int channels, int sampleRate, int bits, int channelMask,
                              bool oldFormat);
 
 private:

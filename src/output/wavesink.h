@@ -15,7 +15,7 @@ public:
     ~WaveSink() override = default;
 
 protected:
-    std::unique_ptr<SampleFile> makeFile() const override
+    [[nodiscard]] std::unique_ptr<SampleFile> makeFile() const override
     {
         auto file = std::make_unique<WaveFile>(plainHeader);
         file->setComments(tags);

@@ -12,14 +12,14 @@ enum { CHANNEL_ASSIGNMENTS = 21 };
 [[nodiscard]] bool channelGroupSizes(int id, int *group1, int *group2);
 // Channel n (stream order) of assignment id: mask bit, name, output position.
 // Out of range: 0, "-", -1.
-int assignmentChannelMask(int id, int n);
-const char *assignmentChannelName(int id, int n);
-int assignmentChannelOrder(int id, int n);
+[[nodiscard]] int assignmentChannelMask(int id, int n);
+[[nodiscard]] const char *assignmentChannelName(int id, int n);
+[[nodiscard]] int assignmentChannelOrder(int id, int n);
 
 // Channel n of a stream in stream order (group 1 then group 2), for a stream whose
 // channel counts are those of its assignment's row; else 0, "-", -1.
-int channelMask(const StreamInfo &info, int n);
-QString channelName(const StreamInfo &info, int n);
-int channelOrder(const StreamInfo &info, int n); // position in output (mask) order
+[[nodiscard]] int channelMask(const StreamInfo &info, int n);
+[[nodiscard]] QString channelName(const StreamInfo &info, int n);
+[[nodiscard]] int channelOrder(const StreamInfo &info, int n); // position in output (mask) order
 void describeChannels(const StreamInfo &info, int *group1Mask, int *group2Mask,
                       QString *group1Names, QString *group2Names, QString *allNames);

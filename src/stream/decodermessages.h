@@ -33,14 +33,14 @@ public:
     // One formatted message; counts it and writes it to the log file when logging.
     void receive(int level, const char *text);
     void add(Kind kind);
-    int count(Kind kind) const { return counts[kind]; }
+    [[nodiscard]] int count(Kind kind) const { return counts[kind]; }
     // The frame of the stream being decoded, so that the first damage has a time.
     void setPosition(qint64 frame) { position = frame; }
     // The frame at which the first damage was reported; -1 when none was.
-    qint64 firstDamageFrame() const { return firstDamage; }
+    [[nodiscard]] qint64 firstDamageFrame() const { return firstDamage; }
 
     // The kind a message text reports, or KINDS when it reports no damage.
-    static Kind classify(const char *text);
+    [[nodiscard]] static Kind classify(const char *text);
 
 private:
     bool toFile;

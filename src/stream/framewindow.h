@@ -22,17 +22,17 @@ public:
     FrameWindowSink(SampleSink &inner, const FrameWindow &window, const StreamInfo &format);
 
     [[nodiscard]] bool keepsSamples() const override { return inner.keepsSamples(); }
-    Targets reserve(int frames1, int frames2) override;
-    Result commit(int frames1, int frames2) override;
+    [[nodiscard]] Targets reserve(int frames1, int frames2) override;
+    [[nodiscard]] Result commit(int frames1, int frames2) override;
     // Every frame the window keeps was handed on.
     [[nodiscard]] bool full() const { return keep[0] == 0; }
     // Frames of group 1 handed on so far; to a sink that keeps no samples (a
     // verification), those of the decoded that the window takes.
-    qint64 framesKept(qint64 decoded) const;
+    [[nodiscard]] qint64 framesKept(qint64 decoded) const;
 
 private:
     // Hands frames [from, from + count) of each group of the scratch room on.
-    Result handOn(int from1, int count1, int from2, int count2);
+    [[nodiscard]] Result handOn(int from1, int count1, int from2, int count2);
 
     SampleSink &inner;
     qint64 drop[2] = {};

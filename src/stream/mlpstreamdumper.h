@@ -46,14 +46,14 @@ public:
     ~DVDAMLPStreamDumper() override;
     // Loads libavcodec (LoadDecoder when it cannot be had) and finds the stream
     // parameters in info's collected payload (InitMlpDecoder without a major sync there).
-    Result start();
-    Result write(const quint8 *data, int length) override;
+    [[nodiscard]] Result start();
+    [[nodiscard]] Result write(const quint8 *data, int length) override;
 
     // The samples the decoder gives for a stream: every channel at group 1's rate, and
     // group 2's resolution where the major sync leaves it unset.
-    static StreamInfo outputFormat(const StreamInfo &info);
-    const DecoderMessages &decoderMessages() const { return messages; }
-    const std::vector<SilencedStretch> &silenced() const { return silences; }
+    [[nodiscard]] static StreamInfo outputFormat(const StreamInfo &info);
+    [[nodiscard]] const DecoderMessages &decoderMessages() const { return messages; }
+    [[nodiscard]] const std::vector<SilencedStretch> &silenced() const { return silences; }
 
     enum {
         // Bytes kept between calls: at most APPEND_AT (more without a whole unit is an
@@ -70,7 +70,7 @@ public:
     qint64 units = 0;        // access units cut from the stream, decodable or not
 
 private:
-    Result writeRun(const quint8 *data, int length);
+    [[nodiscard]] Result writeRun(const quint8 *data, int length);
     // Drops bytes up to the next access unit with a major sync; false when none is
     // pending yet (all but the last 8 bytes are dropped then).
     [[nodiscard]] bool findMajorSync();
@@ -78,11 +78,11 @@ private:
     [[nodiscard]] bool startDecoder(const quint8 *run, int length);
     void freeDecoder();
     // Decodes the access unit of `size` bytes at the read position and writes its samples.
-    Result decodeUnit(int size, bool *failed);
-    Result writeFrame(const AVFrame *decoded, int unitSize);
+    [[nodiscard]] Result decodeUnit(int size, bool *failed);
+    [[nodiscard]] Result writeFrame(const AVFrame *decoded, int unitSize);
     // Silence for the audio lost before the unit at the read position, whose samples
     // come next.
-    Result fillLostAudio(int timing, int unitFrames, int channels, int channels2);
+    [[nodiscard]] Result fillLostAudio(int timing, int unitFrames, int channels, int channels2);
     void drop(int count);
 
     StreamInfo info;           // as the decoder gives it (outputFormat)

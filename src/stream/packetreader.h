@@ -12,12 +12,12 @@ void readStreamInfo(StreamInfo &info, const quint8 *packs, int count);
 void collectPackPayload(StreamInfo &info, const quint8 *pack);
 void parseStreamHeader(StreamInfo &info, const quint8 *p, int n);
 // Offset of the first access unit carrying a major sync, or -1.
-int findMajorSync(const quint8 *p, int n);
+[[nodiscard]] int findMajorSync(const quint8 *p, int n);
 // Whether the 28 bytes of a major sync from its sync word (F8 72 6F BB) carry a checksum
 // that holds.
 [[nodiscard]] bool majorSyncChecksumHolds(const quint8 *sync);
 // Length of the sub-stream header (0xA0/0xA1) of a private payload, else 0.
-int privateHeaderLength(const quint8 *p, int n);
+[[nodiscard]] int privateHeaderLength(const quint8 *p, int n);
 // How a PCM stream lies in its packs, by which a damaged sub-stream header length is
 // repaired. A cycle is the units of one run through the group-2 phase; an access unit
 // (whose start a header's pointer gives) lasts 40 samples at 44.1 or 48 kHz, 80 at 88.2
@@ -26,7 +26,7 @@ struct PcmGeometry {
     int cycleBytes = 0;
     int unitBytes = 0;
 };
-PcmGeometry pcmGeometry(const StreamInfo &info);
+[[nodiscard]] PcmGeometry pcmGeometry(const StreamInfo &info);
 
 // The first access unit of a pack that its stream times: the PES time stamp (90 kHz
 // ticks; MPEG-2 gives it for the first unit that starts in the packet) of the first
@@ -57,7 +57,7 @@ enum class PacketLength {
 // when that is the end of the pack or the start of the next packet (or leaves fewer than
 // 6 zero bytes, where no packet fits); otherwise at the packet whose chain ends the pack,
 // or at the end of the pack. *length says which.
-int privatePacketEnd(const quint8 *pack, int pos, int declaredEnd, PacketLength *length);
+[[nodiscard]] int privatePacketEnd(const quint8 *pack, int pos, int declaredEnd, PacketLength *length);
 
 // Calls back for each private stream 1 packet of a pack: the payload (from the
 // sub-stream id on), its length, what its length field was worth (a payload whose

@@ -35,7 +35,7 @@ public:
 
     // One 2048-byte pack. skip and limit, when above 0, replace the counters; both count
     // audio bytes, the limit from the first audio byte of this pack, skipped ones included.
-    Result read(const quint8 *pack, int skip = 0, int limit = 0);
+    [[nodiscard]] Result read(const quint8 *pack, int skip = 0, int limit = 0);
     // Whether a limit was set and is used up: nothing more is handed on.
     [[nodiscard]] bool limitReached() const { return limit == -1; }
     // A mark at that audio byte from the start of the next pack read: framesAtMark() then
@@ -45,24 +45,24 @@ public:
         mark = audioOffset;
         framesAtMark = -1;
     }
-    qint64 markedFrames() const { return framesAtMark; }
+    [[nodiscard]] qint64 markedFrames() const { return framesAtMark; }
     // Packets read whose length or header length was damaged.
-    qint64 damagedPackets() const { return damaged; }
+    [[nodiscard]] qint64 damagedPackets() const { return damaged; }
     // Packets whose length took in the next packet's prefix (PacketLength::Corrected):
     // their end is certain, nothing was lost.
-    qint64 correctedPackets() const { return corrected; }
+    [[nodiscard]] qint64 correctedPackets() const { return corrected; }
     // PCM packets the continuity counter shows missing.
-    qint64 lostPackets() const { return lost; }
+    [[nodiscard]] qint64 lostPackets() const { return lost; }
     // Blocks were passed over (unreadable): the counter's next step is not compared.
     void resync() { lastCounter = -1; }
 
 private:
     // Where a PCM header of the stream's format stands in a packet whose id is not PCM:
     // the payload (from the id on) where it does, else null.
-    const quint8 *pcmHeaderNear(const quint8 *payload, int length, const quint8 *packet) const;
+    [[nodiscard]] const quint8 *pcmHeaderNear(const quint8 *payload, int length, const quint8 *packet) const;
     void countContinuity(const quint8 *payload);
     // The header length byte a damaged PCM header most likely had.
-    int repairedPcmHeader(const quint8 *payload, int length) const;
+    [[nodiscard]] int repairedPcmHeader(const quint8 *payload, int length) const;
     // Learns where access units start from a sound PCM header.
     void notePcmUnits(const quint8 *payload, int length);
 

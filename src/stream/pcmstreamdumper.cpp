@@ -60,7 +60,8 @@ Result DVDAPCMStreamDumper::write(const quint8 *data, int length)
             return state;
         carry = 0;
         // One whole step: all of it is used.
-        unpackSteps(carried, size);
+        [[maybe_unused]] const int used = unpackSteps(carried, size);
+        Q_ASSERT(used == size);
     }
     pos += unpackSteps(data + pos, length - pos);
     carry = length - pos;

@@ -15,13 +15,13 @@ public:
     // A stream it cannot unpack (see check) is refused: every write fails with the
     // refusal, and the sink is never given a sample.
     DVDAPCMStreamDumper(const StreamInfo &info, SampleSink &sink);
-    Result write(const quint8 *data, int length) override;
+    [[nodiscard]] Result write(const quint8 *data, int length) override;
 
     // Refuses a stream that cannot be unpacked: channel counts no assignment has
     // (BadChannels), an unknown bit resolution (UnknownDepth), a zero rate or group 2
     // faster than group 1 (BadSampleRate). Any of these would give units of no size or an
     // impossible cycle.
-    static Result check(const StreamInfo &info);
+    [[nodiscard]] static Result check(const StreamInfo &info);
 
     qint32 phase = 0; // position in the group-2 cycle; group-2 units come at phase 0
     qint32 carry = 0; // bytes of an incomplete unit kept from the previous call
@@ -34,12 +34,12 @@ private:
         BATCH_UNITS = 2048, // group-1 units laid out between two reservations of room
     };
 
-    int unitSize() const { return phase == 0 ? unit1 + unit2 : unit1; }
+    [[nodiscard]] int unitSize() const { return phase == 0 ? unit1 + unit2 : unit1; }
     // Unpacks the whole steps at the start of p (length bytes) into the files and
     // advances the phase; returns the bytes used.
-    int unpackSteps(const quint8 *p, int length);
+    [[nodiscard]] int unpackSteps(const quint8 *p, int length);
     // Unpacks steps whole steps from at into the room; returns where they end.
-    const quint8 *unpackRun(const quint8 *at, int steps, SampleTargets &room);
+    [[nodiscard]] const quint8 *unpackRun(const quint8 *at, int steps, SampleTargets &room);
     // The largest number of steps, at most `most`, that fit in length bytes from the
     // current phase, and the group-2 units among them.
     void stepsIn(int length, int most, int *steps, int *units2) const;

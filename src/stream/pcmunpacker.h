@@ -20,4 +20,4 @@ struct PcmRun {
 // last unit nor written past the last sample, nor anywhere but at the samples' places.
 using PcmUnpacker = void (*)(const PcmRun &run, quint8 **out);
 // The unpacker of a group of 1 to 6 channels of 16, 20 or 24 bits; null for any other.
-PcmUnpacker pcmUnpacker(int channels, int bits);
+[[nodiscard]] PcmUnpacker pcmUnpacker(int channels, int bits);

@@ -10,7 +10,7 @@ class ByteSink {
 public:
     virtual ~ByteSink() = default;
     // The next run of bytes; after a failure nothing more is taken.
-    virtual Result write(const quint8 *data, int length) = 0;
+    [[nodiscard]] virtual Result write(const quint8 *data, int length) = 0;
 };
 
 // Samples are laid out in place, straight into the sink's own buffers: a 16-bit sample as
@@ -32,13 +32,13 @@ public:
     // Room for up to frames1 frames of group 1 and frames2 of group 2; a group without
     // frames gets null. The room is always there: when the output cannot take the
     // samples, they go to a scratch area and commit fails.
-    virtual Targets reserve(int frames1, int frames2) = 0;
+    [[nodiscard]] virtual Targets reserve(int frames1, int frames2) = 0;
     // Takes the frames laid out in the room of the last reserve.
-    virtual Result commit(int frames1, int frames2) = 0;
+    [[nodiscard]] virtual Result commit(int frames1, int frames2) = 0;
 };
 
 // Width in bytes of a sample of that many bits as a sample sink takes it.
-inline int sampleBytes(int bits)
+[[nodiscard]] inline int sampleBytes(int bits)
 {
     return bits > 16 ? 3 : 2;
 }

@@ -10,9 +10,9 @@ class DVDAStreamDumper {
 public:
     virtual ~DVDAStreamDumper() = default;
     // The next run of audio payload bytes; a failure stops the dump.
-    virtual Result write(const quint8 *data, int length) = 0;
+    [[nodiscard]] virtual Result write(const quint8 *data, int length) = 0;
     // Sample frames decoded so far, at group 1's rate (0 for a dumper that does not decode).
-    qint64 framesDone() const { return frames; }
+    [[nodiscard]] qint64 framesDone() const { return frames; }
 
 protected:
     qint64 frames = 0;
@@ -22,7 +22,7 @@ protected:
 class DVDARawStreamDumper : public DVDAStreamDumper {
 public:
     explicit DVDARawStreamDumper(ByteSink &sink) : output(sink) {}
-    Result write(const quint8 *data, int length) override;
+    [[nodiscard]] Result write(const quint8 *data, int length) override;
 
 private:
     ByteSink &output;
@@ -31,7 +31,7 @@ private:
 // Counts writes and bytes; hands nothing on.
 class DVDANullStreamDumper : public DVDAStreamDumper {
 public:
-    Result write(const quint8 *data, int length) override;
+    [[nodiscard]] Result write(const quint8 *data, int length) override;
 
     qint32 packets = 0; // write calls counted
     qint64 bytes = 0;   // payload bytes counted

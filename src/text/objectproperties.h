@@ -14,4 +14,4 @@ struct PropertyRow {
 // Rows for one object (none for null; for the zone, one "Problem" row for each part
 // that could not be read). Reads up to three blocks of a track or index for the stream
 // size estimate.
-QList<PropertyRow> objectProperties(const DVDAObject *object);
+[[nodiscard]] QList<PropertyRow> objectProperties(const DVDAObject *object);

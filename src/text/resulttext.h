@@ -6,7 +6,7 @@
 
 // "Extraction succeeded.", "Cannot open .AOB file.", ...; "Unknown error." for a value
 // that is no code.
-QString resultMessage(ResultCode code);
+[[nodiscard]] QString resultMessage(ResultCode code);
 // The message, then where the failure happened when the result says: "Cannot open .AOB
 // file. (ATS_01_2.AOB)".
-QString resultText(const Result &result);
+[[nodiscard]] QString resultText(const Result &result);

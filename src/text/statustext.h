@@ -7,7 +7,7 @@
 
 // Share of the object's blocks done, 0 to 100. Also 0 before the first block and for a
 // range whose last block lies before its first.
-int progressPercent(quint32 firstBlock, quint32 currentBlock, quint32 lastBlock);
+[[nodiscard]] int progressPercent(quint32 firstBlock, quint32 currentBlock, quint32 lastBlock);
 
 // The window's status text, in words: "Track 3 of 12 · 1:05 left", "Tracks 3-4 of 12"
 // with two workers, "Waiting for the command..." while the command holds the run back,

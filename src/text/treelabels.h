@@ -15,7 +15,7 @@ class DVDAZone;
 enum class BlockRange { Shown, Left };
 
 // The label of a zone, titleset, title, track or index as the tree shows it.
-QString treeLabel(const DVDAObject *object, BlockRange range = BlockRange::Shown);
+[[nodiscard]] QString treeLabel(const DVDAObject *object, BlockRange range = BlockRange::Shown);
 
 // Why a track's or index's audio cannot all be read, from the zone alone: "12 of 40 blocks
 // are not in the AOB files (one is missing or was cut short)"; empty when every block is.
@@ -27,4 +27,4 @@ QString treeLabel(const DVDAObject *object, BlockRange range = BlockRange::Shown
 struct TreeFacts {
     QString format, channels, rate;
 };
-TreeFacts treeFacts(const DVDAObject *object);
+[[nodiscard]] TreeFacts treeFacts(const DVDAObject *object);

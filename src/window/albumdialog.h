@@ -21,7 +21,7 @@ public:
     [[nodiscard]] bool save(QString *error) const;
 
     // A field's edit by its name ("ALBUM"), "cover" for the cover's path.
-    QLineEdit *field(const QString &name) const { return edits.value(name); }
+    [[nodiscard]] QLineEdit *field(const QString &name) const { return edits.value(name); }
 
 protected:
     // An image file dropped anywhere on the dialog becomes the cover.

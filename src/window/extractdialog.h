@@ -23,13 +23,13 @@ public:
 
     void loadSettings();
     void saveSettings();
-    ExtractOptions options() const;
+    [[nodiscard]] ExtractOptions options() const;
     // The files the options would write, first ones first: shown under the name template
     // as it is edited.
     void setNamePreview(std::function<QStringList(const ExtractOptions &)> preview);
 
     // The form, for the tests that drive its widgets.
-    const Ui::ExtractUI &form() const { return *ui; }
+    [[nodiscard]] const Ui::ExtractUI &form() const { return *ui; }
 
 private:
     void updateState();

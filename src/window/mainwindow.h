@@ -34,13 +34,13 @@ public:
     // central area. main and the tests call it right after construction.
     void setupWindow();
 
-    DVDAZone *zone() const { return openZone.get(); }
-    ZoneTreeView *treeView() const { return tree; }
-    QTreeView *propertiesView() const { return properties; }
-    QSplitter *splitter() const { return panes; }
+    [[nodiscard]] DVDAZone *zone() const { return openZone.get(); }
+    [[nodiscard]] ZoneTreeView *treeView() const { return tree; }
+    [[nodiscard]] QTreeView *propertiesView() const { return properties; }
+    [[nodiscard]] QSplitter *splitter() const { return panes; }
     // At the right of the status bar while an extraction runs; null otherwise.
-    QProgressBar *progressBar() const { return bar; }
-    const Extraction &extraction() const { return running.run(); }
+    [[nodiscard]] QProgressBar *progressBar() const { return bar; }
+    [[nodiscard]] const Extraction &extraction() const { return running.run(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -82,7 +82,7 @@ private:
     void startWalk(const QList<DVDAObject *> &objects, const ExtractOptions &options);
     // The job's question: the user replaces the files that exist already, or not.
     [[nodiscard]] bool replaceAllowed(const QStringList &existing, const QDir &folder);
-    QList<DVDAObject *> selectedObjects() const;
+    [[nodiscard]] QList<DVDAObject *> selectedObjects() const;
     // The titles the disc's metadata file gives, into the tree's title column.
     void showTitles();
     // A title typed into the tree, kept in the disc's metadata file.

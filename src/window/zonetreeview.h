@@ -14,9 +14,9 @@ class ZoneTreeView : public QTreeView {
 public:
     explicit ZoneTreeView(QWidget *parent = nullptr);
 
-    ZoneTreeModel *zoneModel() const { return nodes; }
+    [[nodiscard]] ZoneTreeModel *zoneModel() const { return nodes; }
     // What the empty tree says: what to open or drop.
-    QLabel *emptyHint() const { return hint; }
+    [[nodiscard]] QLabel *emptyHint() const { return hint; }
     // The zone's nodes shown expanded as the window opens them: zone, titlesets, titles.
     void showZone(DVDAZone *zone);
     [[nodiscard]] DVDAObject *currentObject() const;

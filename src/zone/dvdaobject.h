@@ -20,7 +20,7 @@ enum DVDAKind : qint32 {
 };
 
 // 90 kHz ticks as "hh:mm:ss", rounded to the nearest second (a half rounds up).
-QString formatPtsTime(quint32 pts);
+[[nodiscard]] QString formatPtsTime(quint32 pts);
 
 class DVDATitleset;
 
@@ -30,16 +30,16 @@ public:
     DVDAObject(const DVDAObject &) = delete;
     DVDAObject &operator=(const DVDAObject &) = delete;
     virtual ~DVDAObject();
-    virtual DVDAKind kind() const = 0;
+    [[nodiscard]] virtual DVDAKind kind() const = 0;
 
     // The node this one belongs to; null for the zone (and for a node not yet placed).
-    DVDAObject *parent() const { return up; }
+    [[nodiscard]] DVDAObject *parent() const { return up; }
     // This node's place among its parent's children, from 0; -1 for the zone.
-    int position() const;
+    [[nodiscard]] int position() const;
     // The nearest node of that kind at or above this one; null when there is none.
-    DVDAObject *ancestor(DVDAKind wanted) const;
+    [[nodiscard]] DVDAObject *ancestor(DVDAKind wanted) const;
     // The titleset this node belongs to; null for the zone.
-    DVDATitleset *titleset() const;
+    [[nodiscard]] DVDATitleset *titleset() const;
 
 private:
     template <typename T>
@@ -64,13 +64,13 @@ public:
     }
     void reserve(size_t count) { items.reserve(count); }
 
-    size_t size() const { return items.size(); }
+    [[nodiscard]] size_t size() const { return items.size(); }
     [[nodiscard]] bool empty() const { return items.empty(); }
     T *operator[](size_t k) const { return items[k].get(); }
-    T *at(size_t k) const { return items.at(k).get(); }
-    T *front() const { return items.front().get(); }
-    T *back() const { return items.back().get(); }
-    int indexOf(const DVDAObject *node) const
+    [[nodiscard]] T *at(size_t k) const { return items.at(k).get(); }
+    [[nodiscard]] T *front() const { return items.front().get(); }
+    [[nodiscard]] T *back() const { return items.back().get(); }
+    [[nodiscard]] int indexOf(const DVDAObject *node) const
     {
         for (size_t k = 0; k < items.size(); ++k)
             if (items[k].get() == node)
@@ -94,8 +94,8 @@ public:
     private:
         Base it;
     };
-    const_iterator begin() const { return const_iterator(items.begin()); }
-    const_iterator end() const { return const_iterator(items.end()); }
+    [[nodiscard]] const_iterator begin() const { return const_iterator(items.begin()); }
+    [[nodiscard]] const_iterator end() const { return const_iterator(items.end()); }
 
 private:
     DVDAObject *parentNode;
@@ -105,10 +105,10 @@ private:
 // A track or an index: a run of blocks of its titleset's AOB area.
 class AOBObject : public DVDAObject {
 public:
-    virtual QString timeText() const = 0;
-    virtual quint32 timePts() const = 0;
-    virtual quint32 firstBlock() const = 0;
-    virtual quint32 lastBlock() const = 0;
+    [[nodiscard]] virtual QString timeText() const = 0;
+    [[nodiscard]] virtual quint32 timePts() const = 0;
+    [[nodiscard]] virtual quint32 firstBlock() const = 0;
+    [[nodiscard]] virtual quint32 lastBlock() const = 0;
 
     StreamInfo streamInfo;
 };
@@ -117,11 +117,11 @@ class DVDASectorPointer;
 
 class DVDATrack : public AOBObject {
 public:
-    DVDAKind kind() const override { return KindTrack; }
-    QString timeText() const override;
-    quint32 timePts() const override;
-    quint32 firstBlock() const override;
-    quint32 lastBlock() const override;
+    [[nodiscard]] DVDAKind kind() const override { return KindTrack; }
+    [[nodiscard]] QString timeText() const override;
+    [[nodiscard]] quint32 timePts() const override;
+    [[nodiscard]] quint32 firstBlock() const override;
+    [[nodiscard]] quint32 lastBlock() const override;
     // Gives each index its share of the track's duration by block count. Called once the
     // indexes are in place, so an index knows its duration without looking up its track.
     void shareLength();
@@ -129,7 +129,7 @@ public:
     // track's start: the lengths of the tracks before it (track record bytes 10-13, the
     // only time a track record defines; its bytes 5-9 are unused, and authoring tools
     // fill them with anything).
-    quint64 titleStartPts() const;
+    [[nodiscard]] quint64 titleStartPts() const;
 
     Children<DVDASectorPointer> indexes{this};
     qint32 firstIndexNumber = 0;
@@ -140,14 +140,14 @@ public:
 // An index of a track (the disc calls it a sector pointer).
 class DVDASectorPointer : public AOBObject {
 public:
-    DVDAKind kind() const override { return KindIndex; }
-    QString timeText() const override;
-    quint32 timePts() const override; // the track's duration shared out by block count
-    quint32 firstBlock() const override { return first; }
-    quint32 lastBlock() const override { return last; }
+    [[nodiscard]] DVDAKind kind() const override { return KindIndex; }
+    [[nodiscard]] QString timeText() const override;
+    [[nodiscard]] quint32 timePts() const override; // the track's duration shared out by block count
+    [[nodiscard]] quint32 firstBlock() const override { return first; }
+    [[nodiscard]] quint32 lastBlock() const override { return last; }
     // Where the index begins in its title: its track's start and the shares of the
     // indexes before it in the track.
-    quint64 titleStartPts() const;
+    [[nodiscard]] quint64 titleStartPts() const;
 
     qint32 number = 0;
     quint32 first = 0;
@@ -157,12 +157,12 @@ public:
 
 class DVDATitle : public DVDAObject {
 public:
-    DVDAKind kind() const override { return KindTitle; }
-    int number() const { return numberOf(titleId); }
-    int tag() const { return tagOf(titleId); }
+    [[nodiscard]] DVDAKind kind() const override { return KindTitle; }
+    [[nodiscard]] int number() const { return numberOf(titleId); }
+    [[nodiscard]] int tag() const { return tagOf(titleId); }
     // The same from a title id held elsewhere (the extraction's progress record).
-    static int numberOf(qint32 id) { return id & 0x7F; }
-    static int tagOf(qint32 id) { return (id >> 7) & 1; }
+    [[nodiscard]] static int numberOf(qint32 id) { return id & 0x7F; }
+    [[nodiscard]] static int tagOf(qint32 id) { return (id >> 7) & 1; }
 
     Children<DVDATrack> tracks{this};
     qint32 titleId = 0;      // bits 0-6 the title number, bit 7 the tag

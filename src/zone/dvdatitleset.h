@@ -37,27 +37,27 @@ public:
     DVDATitleset(std::shared_ptr<ZoneSource> source, int position, bool backup = false);
     DVDATitleset(const QDir &zoneDir, int position); // from a zone folder
     ~DVDATitleset() override;
-    DVDAKind kind() const override { return KindTitleset; }
+    [[nodiscard]] DVDAKind kind() const override { return KindTitleset; }
     // Whether the zone's tree lists the titleset at all (audio and video do, a titleset
     // of unknown kind does not).
     [[nodiscard]] bool listed() const { return contentKind == TitlesetAudio || contentKind == TitlesetVideo; }
 
     // One block into a 2048-byte buffer.
-    Result readBlock(quint32 block, quint8 *buffer);
+    [[nodiscard]] Result readBlock(quint32 block, quint8 *buffer);
     // A run of blocks, cut at lastAobBlock and at the first failing block: Succeeded when
     // at least one block was read, else BlockNotFound.
-    Result readBlocks(quint32 first, int count, quint8 *buffer, int *read);
+    [[nodiscard]] Result readBlocks(quint32 first, int count, quint8 *buffer, int *read);
     // A run of count blocks as one read per file, holding the I/O lock for the whole run:
     // Succeeded when all were read, else the failure of the block that failed, with *read
     // blocks before it in the buffer. Not cut at lastAobBlock, like readBlock.
-    Result readRun(quint32 first, int count, quint8 *buffer, int *read);
+    [[nodiscard]] Result readRun(quint32 first, int count, quint8 *buffer, int *read);
 
     // How many of the blocks first to last a file of the zone holds, up to the header's end
     // of the audio: fewer than all when a file is missing or was cut short.
     [[nodiscard]] quint64 heldBlocksIn(quint32 first, quint32 last) const;
 
     // The AOB file that holds a block, for messages; empty when none does.
-    QString fileOfBlock(quint32 block) const;
+    [[nodiscard]] QString fileOfBlock(quint32 block) const;
 
     Children<DVDATitle> titles{this};
     TitlesetKind contentKind = TitlesetUnknown;
@@ -73,11 +73,11 @@ private:
     struct TitleTable;
     void probeAobFiles();
     // Why a block no file holds cannot be read; Succeeded when its row can be read from.
-    Result unreadableReason(int part, quint32 block) const;
+    [[nodiscard]] Result unreadableReason(int part, quint32 block) const;
     // A block no file holds: in the part of the header's area that was cut off or is in a
     // missing file, that; else not found.
-    Result notHeld(quint64 block) const;
-    static QString tr(const char *text);
+    [[nodiscard]] Result notHeld(quint64 block) const;
+    [[nodiscard]] static QString tr(const char *text);
     void addProblem(qint64 offset, const QString &what, bool hidesObjects = true);
     void addFileProblem(const QString &file, const QString &what);
     void addPastTable(quint64 offset, const QString &what, const TitleTable &table);

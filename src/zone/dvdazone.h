@@ -12,7 +12,7 @@ public:
     // The zone whose files the source holds (a folder, or an image's AUDIO_TS folder).
     explicit DVDAZone(std::shared_ptr<ZoneSource> zoneSource);
     ~DVDAZone() override;
-    DVDAKind kind() const override { return KindZone; }
+    [[nodiscard]] DVDAKind kind() const override { return KindZone; }
 
     QDir dir; // the zone folder; for an image, the image file's folder
     std::shared_ptr<ZoneSource> source;
@@ -26,7 +26,7 @@ private:
     // The titleset at position from its information file, or from the disc's backup copy
     // (ATS_nn_0.BUP) where that one is damaged and the backup is not; a problem says which
     // was read and why, or that the two differ.
-    std::unique_ptr<DVDATitleset> readTitleset(int position);
+    [[nodiscard]] std::unique_ptr<DVDATitleset> readTitleset(int position);
     // The manager file's header (AUDIO_TS.IFO, else AUDIO_TS.BUP), or empty.
-    QByteArray managerHeader();
+    [[nodiscard]] QByteArray managerHeader();
 };

@@ -7,7 +7,7 @@
 class FolderZoneSource : public ZoneSource {
 public:
     explicit FolderZoneSource(const QDir &zoneFolder);
-    std::unique_ptr<ZoneFile> open(const QString &name) override;
+    [[nodiscard]] std::unique_ptr<ZoneFile> open(const QString &name) override;
 
 private:
     QDir folder;

@@ -10,9 +10,9 @@ struct ImageVolume;
 class ImageZoneSource : public ZoneSource {
 public:
     // Null and a message when the path holds no UDF file system or no AUDIO_TS folder.
-    static std::unique_ptr<ImageZoneSource> openImage(const QString &imagePath, QString *error);
+    [[nodiscard]] static std::unique_ptr<ImageZoneSource> openImage(const QString &imagePath, QString *error);
 
-    std::unique_ptr<ZoneFile> open(const QString &name) override;
+    [[nodiscard]] std::unique_ptr<ZoneFile> open(const QString &name) override;
 
 private:
     ImageZoneSource() = default;

@@ -15,4 +15,4 @@ struct ObjectPath {
 
 // The node and the nodes above it; null at the levels below the node's own (and all
 // null for the zone or no node).
-ObjectPath objectPath(const DVDAObject *object);
+[[nodiscard]] ObjectPath objectPath(const DVDAObject *object);

@@ -17,10 +17,10 @@ struct ZoneProblem {
 };
 
 // "ATS_01_0.IFO, byte 2048: what" or "ATS_02_0.IFO: what".
-QString problemText(const ZoneProblem &problem);
+[[nodiscard]] QString problemText(const ZoneProblem &problem);
 
 // The problems of all titlesets, in titleset order.
-QList<ZoneProblem> zoneProblems(const DVDAZone *zone);
+[[nodiscard]] QList<ZoneProblem> zoneProblems(const DVDAZone *zone);
 
 // Whether a problem of the zone may have kept objects out of its tree: any of them, or
 // (titleset above 0) those of that titleset.
