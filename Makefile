@@ -14,8 +14,9 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
-# The suites whose extractions run several workers and helper threads at once.
-TSAN_SUITES := extraction|flacoutput|commandwait|commandrunner|commandqueue|bufferedoutput|cliextract|cliprogress|clirun
+# The suites whose extractions run several workers and helper threads at once, and those of
+# the loudness meters' thread and of the files held for the command until they are tagged.
+TSAN_SUITES := extraction|flacoutput|commandwait|commandrunner|commandqueue|bufferedoutput|cliextract|cliprogress|clirun|loudness|climetadata|clicheckrip|wholetitle
 # Warnings are errors in the builds `make test` makes; a plain build only shows them.
 WERROR ?= OFF
 test: WERROR = ON
