@@ -26,7 +26,7 @@ void hold()
     ++taken;
 }
 
-[[nodiscard]] bool takeSpare()
+bool takeSpare()
 {
     int now = taken.load();
     while (now < limit.load())

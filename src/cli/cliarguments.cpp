@@ -101,7 +101,7 @@ QString tr(const char *text)
 
 } // namespace
 
-[[nodiscard]] bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString *error)
+bool parseArguments(const QStringList &arguments, CliArguments *parsed, QString *error)
 {
     *parsed = CliArguments();
     QList<GivenOption> options;

@@ -24,7 +24,7 @@ qint64 writeAll(int fd, const QByteArray &bytes)
 }
 } // namespace
 
-[[nodiscard]] bool writeStdout(const QByteArray &bytes)
+bool writeStdout(const QByteArray &bytes)
 {
     return writeAll(STDOUT_FILENO, bytes) == bytes.size();
 }
@@ -39,7 +39,7 @@ void printError(const QString &text)
     writeStderr(QStringLiteral("kestrova-cli: %1\n").arg(text));
 }
 
-[[nodiscard]] bool stderrIsTerminal()
+bool stderrIsTerminal()
 {
     return ::isatty(STDERR_FILENO) == 1;
 }

@@ -125,7 +125,7 @@ void appendTracks(DVDAZone *zone, const DVDAObject *object, QList<DVDAObject *> 
 
 } // namespace
 
-[[nodiscard]] bool selectExtractObjects(DVDAZone *zone, const QStringList &selectors,
+bool selectExtractObjects(DVDAZone *zone, const QStringList &selectors,
                           QList<DVDAObject *> *objects, QString *error, bool *malformed)
 {
     objects->clear();
@@ -169,7 +169,7 @@ void appendTracks(DVDAZone *zone, const DVDAObject *object, QList<DVDAObject *> 
     return true;
 }
 
-[[nodiscard]] bool groupsMayLackObjects(const QStringList &selectors, const DVDAZone *zone)
+bool groupsMayLackObjects(const QStringList &selectors, const DVDAZone *zone)
 {
     for (const QString &text : selectors) {
         Selector s;

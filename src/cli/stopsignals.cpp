@@ -58,7 +58,7 @@ int installStopSignals()
     return pipeEnds[0];
 }
 
-[[nodiscard]] bool stopSignalled()
+bool stopSignalled()
 {
     return stopFlag != 0;
 }

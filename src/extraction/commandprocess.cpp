@@ -69,7 +69,7 @@ QStringList commandLine(const QString &command, const QString &path, int channel
     return line;
 }
 
-[[nodiscard]] bool commandProgramFound(const QString &command, QString *program)
+bool commandProgramFound(const QString &command, QString *program)
 {
     *program = QProcess::splitCommand(command).value(0);
     if (program->isEmpty())

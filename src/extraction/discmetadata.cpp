@@ -121,7 +121,7 @@ QString coverPathOf(const DiscMetadata &metadata)
     return metadata.cover.isEmpty() ? QString() : QFileInfo(metadata.path).dir().filePath(metadata.cover);
 }
 
-[[nodiscard]] bool readDiscMetadata(const QString &path, DiscMetadata *metadata, QString *error)
+bool readDiscMetadata(const QString &path, DiscMetadata *metadata, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -215,7 +215,7 @@ QByteArray withObjectTitle(const QByteArray &json, const DVDAObject *object, con
     return QJsonDocument(root).toJson();
 }
 
-[[nodiscard]] bool updateStoredMetadata(const DVDAZone *zone, const std::function<QByteArray(const QByteArray &)> &change,
+bool updateStoredMetadata(const DVDAZone *zone, const std::function<QByteArray(const QByteArray &)> &change,
                           QString *error)
 {
     const QString path = storedMetadataPath(zone->discId);

@@ -77,7 +77,7 @@ private:
 
 } // namespace
 
-[[nodiscard]] bool cutPcmTrack(const DVDATrack &track, DVDATitleset &titleset, PcmTrackCut *cut)
+bool cutPcmTrack(const DVDATrack &track, DVDATitleset &titleset, PcmTrackCut *cut)
 {
     const auto *title = static_cast<const DVDATitle *>(track.parent());
     if (!title || title->kind() != KindTitle || track.indexes.empty()

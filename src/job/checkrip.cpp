@@ -94,10 +94,10 @@ RipCheck checkRip(const QString &folderPath, const std::atomic<bool> *stop)
     for (const LogRecord &record : records)
         for (const QString &file : record.partialFiles) {
             const QString relative = placeOf(record, file);
-            const QString path = folder.filePath(relative);
-            if (!QFileInfo::exists(path) || seen.contains(QFileInfo(path).absoluteFilePath()))
+            const QFileInfo kept(folder.filePath(relative));
+            if (!kept.exists() || seen.contains(kept.absoluteFilePath()))
                 continue;
-            seen.insert(QFileInfo(path).absoluteFilePath());
+            seen.insert(kept.absoluteFilePath());
             check.lines << QStringLiteral("partial: %1: its object did not complete when it was ripped").arg(relative);
         }
     for (const QString &relative : std::as_const(order)) {

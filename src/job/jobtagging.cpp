@@ -9,7 +9,7 @@
 #include "output/coverimage.h"
 #include "zone/dvdazone.h"
 
-[[nodiscard]] bool loadTagging(ExtractOptions *options, const DVDAZone *zone, QString metadataPath, QString coverPath, QString *error)
+bool loadTagging(ExtractOptions *options, const DVDAZone *zone, QString metadataPath, QString coverPath, QString *error)
 {
     if (metadataPath.isEmpty() && zone && QFileInfo::exists(storedMetadataPath(zone->discId)))
         metadataPath = storedMetadataPath(zone->discId);

@@ -82,7 +82,7 @@ void putBe32(QByteArray &b, quint32 v)
 
 } // namespace
 
-[[nodiscard]] bool parseCoverImage(const QByteArray &data, CoverImage *cover, QString *error)
+bool parseCoverImage(const QByteArray &data, CoverImage *cover, QString *error)
 {
     *cover = CoverImage();
     if (data.size() > MAX_COVER) {
@@ -105,7 +105,7 @@ void putBe32(QByteArray &b, quint32 v)
     return parsed;
 }
 
-[[nodiscard]] bool readCoverImage(const QString &path, CoverImage *cover, QString *error)
+bool readCoverImage(const QString &path, CoverImage *cover, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

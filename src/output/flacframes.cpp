@@ -125,7 +125,7 @@ quint16 crc16(const quint8 *data, size_t size)
     return crc;
 }
 
-[[nodiscard]] bool renumber(const quint8 *frame, size_t size, quint64 number, std::vector<quint8> *out)
+bool renumber(const quint8 *frame, size_t size, quint64 number, std::vector<quint8> *out)
 {
     Header old;
     if (!parseHeader(frame, size, &old))

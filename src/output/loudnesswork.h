@@ -49,6 +49,6 @@ private:
     std::deque<Batch> waiting; // the first one is being measured; it leaves once measured
     std::vector<Batch> spare;  // measured, kept for their buffers
     bool quitting = false;
-    bool inLine = false; // no thread could be had
+    bool inLine = false; // measured in line: the caller asked so, or no thread could be had
     std::thread thread;
 };

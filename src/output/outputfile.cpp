@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-[[nodiscard]] bool openOutputFile(QFile &file, const QString &path, QIODevice::OpenMode extra)
+bool openOutputFile(QFile &file, const QString &path, QIODevice::OpenMode extra)
 {
     const QByteArray native = QFile::encodeName(path);
     struct stat status;
@@ -16,7 +16,7 @@
     return file.open(QIODevice::ReadWrite | QIODevice::Truncate | extra);
 }
 
-[[nodiscard]] bool removeOutputFile(const QString &path)
+bool removeOutputFile(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())

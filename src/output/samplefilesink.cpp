@@ -9,7 +9,7 @@
 #include "output/samplechecksum.h"
 #include "output/stagedfile.h"
 
-[[nodiscard]] bool mergeInEffect(const StreamInfo &format, bool merge, bool acrossDepths)
+bool mergeInEffect(const StreamInfo &format, bool merge, bool acrossDepths)
 {
     return merge && format.group2Channels > 0
         && format.group1SampleRate == format.group2SampleRate

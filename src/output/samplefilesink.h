@@ -21,7 +21,7 @@ enum class OutputLayout { Groups, Split, Merged, Downmix };
 // downmix; merging only when group 2 has channels and both groups share their rate, and
 // their bits unless acrossDepths (then the shallower group is widened with zero low bits).
 [[nodiscard]] OutputLayout chooseLayout(const StreamInfo &format, bool merge, bool split, bool downmix,
-                          bool acrossDepths = false);
+                                        bool acrossDepths = false);
 [[nodiscard]] bool mergeInEffect(const StreamInfo &format, bool merge, bool acrossDepths = false);
 
 // One file of a layout: the slot it fills and what its header says.

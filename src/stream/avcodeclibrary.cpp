@@ -29,7 +29,7 @@ QString versioned(const char *name, int major)
 
 } // namespace
 
-[[nodiscard]] bool loadAVCodecLibrary(const QString &codecFile, const QString &utilFile,
+bool loadAVCodecLibrary(const QString &codecFile, const QString &utilFile,
                         AVCodecLibrary *functions, QString *error)
 {
     // Never unloaded: decoders of this run keep using them, and a library that pulls

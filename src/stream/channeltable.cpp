@@ -88,7 +88,7 @@ QString joinNames(int id, int from, int to)
 
 } // namespace
 
-[[nodiscard]] bool channelGroupSizes(int id, int *group1, int *group2)
+bool channelGroupSizes(int id, int *group1, int *group2)
 {
     const Assignment *a = row(id);
     *group1 = a ? a->group1 : 0;

@@ -174,7 +174,7 @@ void parseStreamHeader(StreamInfo &info, const quint8 *p, int n)
         parseMlpHeader(info, p, n);
 }
 
-[[nodiscard]] bool majorSyncChecksumHolds(const quint8 *sync)
+bool majorSyncChecksumHolds(const quint8 *sync)
 {
     // The CRC's high byte first, then its low byte, as the two bytes after the checked ones
     // are read: little-endian.
@@ -215,7 +215,7 @@ namespace {
 }
 } // namespace
 
-[[nodiscard]] bool firstTimedPcmUnit(const quint8 *pack, TimedUnit *unit)
+bool firstTimedPcmUnit(const quint8 *pack, TimedUnit *unit)
 {
     int audioBefore = 0;
     bool found = false;
@@ -254,7 +254,7 @@ PcmGeometry pcmGeometry(const StreamInfo &info)
     return g;
 }
 
-[[nodiscard]] bool pcmHeaderHolds(const quint8 *p, int n)
+bool pcmHeaderHolds(const quint8 *p, int n)
 {
     enum { FIELDS = 8 }; // bytes 4-11: access unit pointer, flags, codes, assignment
     return n > 3 && p[3] >= FIELDS && 4 + p[3] <= n;

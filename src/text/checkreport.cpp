@@ -166,7 +166,7 @@ QJsonObject checkCounts(const QList<ObjectCheck> &checks)
             {QStringLiteral("notDecodable"), count[CheckNotDecodable]}};
 }
 
-[[nodiscard]] bool allClean(const QList<ObjectCheck> &checks)
+bool allClean(const QList<ObjectCheck> &checks)
 {
     for (const ObjectCheck &check : checks)
         if (checkStatus(check) != CheckOk)

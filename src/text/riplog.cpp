@@ -158,7 +158,7 @@ QString ripLogText(const ExtractionReport &report)
     return text + QLatin1Char('\n');
 }
 
-[[nodiscard]] bool recordIntact(const QString &record)
+bool recordIntact(const QString &record)
 {
     const QStringList lines = record.trimmed().split(QLatin1Char('\n'));
     if (lines.isEmpty() || !lines.last().startsWith(QLatin1String(recordChecksumLabel)))
@@ -186,7 +186,7 @@ int filesWritten(const ExtractionReport &report)
 }
 } // namespace
 
-[[nodiscard]] bool outcomeClean(const ExtractionReport &report, bool objectsLeftOut, const Result &log)
+bool outcomeClean(const ExtractionReport &report, bool objectsLeftOut, const Result &log)
 {
     return report.result.ok() && damagedObjects(report) == 0 && !objectsLeftOut && log.ok();
 }

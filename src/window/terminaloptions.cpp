@@ -59,7 +59,7 @@ TerminalAnswer terminalAnswer(const QStringList &arguments)
     return answer;
 }
 
-[[nodiscard]] bool answerOnTerminal(int argc, char *argv[], int *exitCode)
+bool answerOnTerminal(int argc, char *argv[], int *exitCode)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)

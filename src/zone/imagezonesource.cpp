@@ -99,7 +99,7 @@ QStringList entries(udfread *udf, const QString &folder, unsigned type)
 
 } // namespace
 
-[[nodiscard]] bool looksLikeUdfImage(const QString &path)
+bool looksLikeUdfImage(const QString &path)
 {
     // Read at an offset without seeking: a drive without a disc (or an empty device) fails
     // the seek, which QFile would report on standard error before our own message.

@@ -44,7 +44,7 @@ QDir zoneFolder(const QDir &folder)
 
 } // namespace
 
-[[nodiscard]] bool isDiscImagePath(const QString &path)
+bool isDiscImagePath(const QString &path)
 {
     const mode_t type = fileType(path);
     if (type == S_IFBLK)

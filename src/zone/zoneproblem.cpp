@@ -25,7 +25,7 @@ QList<ZoneProblem> zoneProblems(const DVDAZone *zone)
     return problems;
 }
 
-[[nodiscard]] bool problemsHideObjects(const DVDAZone *zone, int titleset)
+bool problemsHideObjects(const DVDAZone *zone, int titleset)
 {
     for (const ZoneProblem &problem : zoneProblems(zone))
         if (problem.hidesObjects && (titleset == 0 || problem.titleset == 0 || problem.titleset == titleset))
@@ -33,7 +33,7 @@ QList<ZoneProblem> zoneProblems(const DVDAZone *zone)
     return false;
 }
 
-[[nodiscard]] bool hasAudioTitles(const DVDAZone *zone)
+bool hasAudioTitles(const DVDAZone *zone)
 {
     if (!zone)
         return false;
