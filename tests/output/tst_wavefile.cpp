@@ -1,4 +1,4 @@
-// The RIFF/WAVE header as written and as finished: field by field, both forms, and the
+// The RIFF/WAVE header as written and as finished: byte for byte, both forms, and the
 // RF64 form of a file past 4 GiB.
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,12 +15,6 @@ quint32 le32(const QByteArray &b, int at)
 {
     const auto *u = reinterpret_cast<const uchar *>(b.constData()) + at;
     return quint32(u[0]) | quint32(u[1]) << 8 | quint32(u[2]) << 16 | quint32(u[3]) << 24;
-}
-
-quint16 le16(const QByteArray &b, int at)
-{
-    const auto *u = reinterpret_cast<const uchar *>(b.constData()) + at;
-    return quint16(u[0] | u[1] << 8);
 }
 
 QByteArray readFile(const QString &path)
@@ -47,79 +41,39 @@ class TestWaveFile : public QObject {
     Q_OBJECT
 
 private slots:
-    void extensibleStereo16()
+    // Both header forms as a finished file holds them, byte for byte: sizes, the container
+    // of 20-bit samples (3 bytes; the extensible form's valid bits say 20), an empty file.
+    void headers_data()
     {
+        QTest::addColumn<QList<int>>("format"); // channels, rate, bits, mask, old form, frames
+        QTest::addColumn<QByteArray>("header"); // hex, spaces between fields
+        const QByteArray guid = " 0100000000001000800000aa00389b71 64617461 ";
+        QTest::newRow("extensible stereo 16") << QList<int>{2, 44100, 16, 0x3, 0, 1000}
+            << "52494646 dc0f0000 57415645666d7420 28000000 feff 0200 44ac0000 10b10200 0400 1000 "
+               "1600 1000 03000000" + guid + "a00f0000";
+        QTest::newRow("old stereo 16") << QList<int>{2, 44100, 16, 0x3, 1, 1000}
+            << QByteArray("52494646 c40f0000 57415645666d7420 10000000 0100 0200 44ac0000 10b10200 0400 "
+                          "1000 64617461 a00f0000");
+        QTest::newRow("extensible 5.1 20 bits") << QList<int>{6, 96000, 20, 0x3F, 0, 1}
+            << "52494646 4e000000 57415645666d7420 28000000 feff 0600 00770100 005e1a00 1200 1800 "
+               "1600 1400 3f000000" + guid + "12000000";
+        QTest::newRow("old 5.1 20 bits") << QList<int>{6, 96000, 20, 0x3F, 1, 1}
+            << QByteArray("52494646 36000000 57415645666d7420 10000000 0100 0600 00770100 005e1a00 1200 "
+                          "1800 64617461 12000000");
+        QTest::newRow("empty") << QList<int>{1, 48000, 24, 0x4, 0, 0}
+            << "52494646 3c000000 57415645666d7420 28000000 feff 0100 80bb0000 80320200 0300 1800 "
+               "1600 1800 04000000" + guid + "00000000";
+    }
+    void headers()
+    {
+        QFETCH(QList<int>, format);
+        QFETCH(QByteArray, header);
         QTemporaryDir dir;
         const QString path = dir.filePath("a.wav");
-        QVERIFY(writeWave(path, 2, 44100, 16, 0x3, false, 1000));
-        const QByteArray b = readFile(path);
-        QCOMPARE(b.size(), 68 + 4000);
-        QCOMPARE(b.left(4), QByteArray("RIFF"));
-        QCOMPARE(le32(b, 4), 4060u);
-        QCOMPARE(b.mid(8, 8), QByteArray("WAVEfmt "));
-        QCOMPARE(le32(b, 16), 40u);
-        QCOMPARE(le16(b, 20), quint16(0xFFFE));
-        QCOMPARE(le16(b, 22), quint16(2));
-        QCOMPARE(le32(b, 24), 44100u);
-        QCOMPARE(le32(b, 28), 176400u);
-        QCOMPARE(le16(b, 32), quint16(4));
-        QCOMPARE(le16(b, 34), quint16(16));
-        QCOMPARE(le16(b, 36), quint16(22));
-        QCOMPARE(le16(b, 38), quint16(16));
-        QCOMPARE(le32(b, 40), 0x3u);
-        QCOMPARE(b.mid(44, 16), QByteArray::fromHex("0100000000001000800000aa00389b71"));
-        QCOMPARE(b.mid(60, 4), QByteArray("data"));
-        QCOMPARE(le32(b, 64), 4000u);
-        QCOMPARE(b.mid(68), QByteArray(4000, '\x5A'));
-    }
-
-    void oldFormatStereo16()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("a.wav");
-        QVERIFY(writeWave(path, 2, 44100, 16, 0x3, true, 1000));
-        const QByteArray b = readFile(path);
-        QCOMPARE(b.size(), 44 + 4000);
-        QCOMPARE(le32(b, 4), 4036u);
-        QCOMPARE(b.mid(8, 8), QByteArray("WAVEfmt "));
-        QCOMPARE(le32(b, 16), 16u);
-        QCOMPARE(le16(b, 20), quint16(1));
-        QCOMPARE(le16(b, 22), quint16(2));
-        QCOMPARE(le32(b, 24), 44100u);
-        QCOMPARE(le32(b, 28), 176400u);
-        QCOMPARE(le16(b, 32), quint16(4));
-        QCOMPARE(le16(b, 34), quint16(16));
-        QCOMPARE(b.mid(36, 4), QByteArray("data"));
-        QCOMPARE(le32(b, 40), 4000u);
-    }
-
-    // 20-bit samples sit in 3-byte containers: the bits-per-sample field gives the
-    // container, the extensible form's valid bits say 20.
-    void twentyBitsSixChannels()
-    {
-        const QByteArray h = WaveFile::header(6, 96000, 20, 0x3F, false);
-        QCOMPARE(h.size(), int(WaveFile::EXTENSIBLE_HEADER_SIZE));
-        QCOMPARE(le16(h, 32), quint16(18));
-        QCOMPARE(le32(h, 28), 96000u * 18);
-        QCOMPARE(le16(h, 34), quint16(24));
-        QCOMPARE(le16(h, 38), quint16(20));
-        QCOMPARE(le32(h, 40), 0x3Fu);
-        const QByteArray old = WaveFile::header(6, 96000, 20, 0x3F, true);
-        QCOMPARE(old.size(), int(WaveFile::OLD_HEADER_SIZE));
-        QCOMPARE(le16(old, 32), quint16(18));
-        QCOMPARE(le16(old, 34), quint16(24));
-    }
-
-    // A file opened and finished without samples is a complete, empty wave file.
-    void emptyFileIsComplete()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("e.wav");
-        QVERIFY(writeWave(path, 1, 48000, 24, 0x4, false, 0));
-        const QByteArray b = readFile(path);
-        QCOMPARE(b.size(), 68);
-        QCOMPARE(le32(b, 4), 60u);
-        QCOMPARE(le32(b, 64), 0u);
+        QVERIFY(writeWave(path, format[0], format[1], format[2], format[3], format[4] != 0, format[5]));
+        const QByteArray b = readFile(path), expected = QByteArray::fromHex(header.replace(' ', ""));
+        QCOMPARE(b.left(expected.size()).toHex(' '), expected.toHex(' '));
+        QCOMPARE(b.mid(expected.size()), QByteArray(format[5] * format[0] * ((format[2] + 7) / 8), '\x5A'));
     }
 
     // A file said to be long gets the ds64 room as JUNK from the start; past 4 GiB it is
