@@ -21,6 +21,7 @@
 #include "testzone/wavereader.h"
 
 namespace {
+using dumpzone::filesIn;
 const packs::PcmFormat stereo24at96 = {0x20, 0x10, 1};
 const char pcmSuffix[] = "-[L-R]-24-96000.pcm";
 
@@ -113,11 +114,6 @@ ExtractOptions storeInto(const QString &dir)
     options.mode = ModeStore;
     options.outputDir = QDir(dir);
     return options;
-}
-
-QStringList filesIn(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::Files, QDir::Name);
 }
 
 // Every file of the folder by name, with its bytes.

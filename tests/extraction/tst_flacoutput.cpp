@@ -9,6 +9,7 @@
 #include "zone/dvdazone.h"
 #include "extraction/extractprogress.h"
 #include "extraction/objectdump.h"
+#include "testzone/dumpzone.h"
 #include "testzone/filesizelimit.h"
 #include "testzone/pcmtrack.h"
 #include "testzone/wavereader.h"
@@ -16,6 +17,7 @@
 using namespace testzone;
 
 namespace {
+using dumpzone::filesIn;
 
 ExtractOptions flacOptions(const QString &layout, const QStringList &tags = {})
 {
@@ -37,11 +39,6 @@ QString flacTest(const QString &path, bool cutShort = false)
     const bool unsetMd5 = error.startsWith("flac failed (0)")
                           && error.endsWith("cannot check MD5 signature since it was unset in the STREAMINFO\n");
     return cutShort && unsetMd5 ? QString() : error;
-}
-
-QStringList filesIn(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::Files, QDir::Name);
 }
 
 // metaflac's reading of a file's STREAMINFO and comments.

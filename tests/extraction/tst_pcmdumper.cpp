@@ -14,6 +14,7 @@
 #include "output/discardingsink.h"
 #include "extraction/objectoutput.h"
 #include "extraction/settledfiles.h"
+#include "testzone/dumpzone.h"
 #include "testzone/pcmpacking.h"
 #include "testzone/wavereader.h"
 
@@ -75,11 +76,6 @@ QByteArray samplesOf(const QString &path)
     if (!w.problem.isEmpty())
         qWarning("%s: %s", qPrintable(path), qPrintable(w.problem));
     return w.problem.isEmpty() ? w.samples : QByteArray("<invalid>");
-}
-
-QStringList filesIn(const QTemporaryDir &dir)
-{
-    return QDir(dir.path()).entryList(QDir::Files, QDir::Name);
 }
 
 } // namespace
@@ -307,7 +303,7 @@ private slots:
             QCOMPARE(d.output.result(), code);
             QVERIFY(!d.output.dumper());
         }
-        QCOMPARE(filesIn(dir), QStringList());
+        QCOMPARE(dumpzone::filesIn(dir.path()), QStringList());
         DiscardingSink nowhere;
         DVDAPCMStreamDumper refused(info, nowhere);
         const auto *bytes = reinterpret_cast<const quint8 *>(stream.constData());
@@ -323,7 +319,7 @@ private slots:
         options.downmix = true;
         Converter d(pcmInfo(1, PcmGroup{2, 16, 48000}), dir.filePath("d"), options);
         QCOMPARE(d.output.result(), ResultCode::Downmix);
-        QCOMPARE(filesIn(dir), QStringList());
+        QCOMPARE(dumpzone::filesIn(dir.path()), QStringList());
     }
 };
 

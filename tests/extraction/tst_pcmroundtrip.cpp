@@ -24,6 +24,7 @@
 using namespace testzone;
 
 namespace {
+using dumpzone::filesIn;
 
 ExtractOptions convertOptions(const QString &layout, bool oldFormat = false)
 {
@@ -41,11 +42,6 @@ ExtractOptions keptPartial(const QString &layout)
     ExtractOptions o = convertOptions(layout);
     o.keepPartial = true;
     return o;
-}
-
-QStringList filesIn(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::Files, QDir::Name);
 }
 
 } // namespace

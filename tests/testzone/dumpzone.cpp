@@ -1,5 +1,6 @@
 #include "dumpzone.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace dumpzone {
@@ -52,6 +53,11 @@ QByteArray fileBytes(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
     return file.readAll();
+}
+
+QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files, QDir::Name);
 }
 
 QList<int> packAudioStarts(const QList<int> &audioPerPack)

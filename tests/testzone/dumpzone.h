@@ -3,6 +3,7 @@
 // packs of one AOB file, as a disc lays out the tracks of a title.
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 #include <QString>
 
 #include "testzone.h"
@@ -23,6 +24,8 @@ QByteArray pattern(int n, int seed = 0);
 
 // The whole file, or a null array when it can't be read.
 QByteArray fileBytes(const QString &path);
+// The names of the folder's files, hidden ones left out, sorted.
+QStringList filesIn(const QString &dir);
 
 // Byte offsets in a packed stream's audio where each pack's audio begins.
 QList<int> packAudioStarts(const QList<int> &audioPerPack);
