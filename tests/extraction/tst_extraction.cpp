@@ -215,58 +215,62 @@ private slots:
         QVERIFY(written[0] == written[1]);
     }
 
-    void tracksAreDumpedInOrder()
+    // The walk over a list: objects in the list's order (null entries passed over), a title
+    // as one file of its tracks joined; an object of another kind or a failed dump ends it.
+    // Objects: tN track N, T the title, S the titleset, - null. Announcements: + started,
+    // = succeeded, ! failed. Files: "name=k k", the audio of those tracks joined.
+    void walks_data()
     {
+        QTest::addColumn<QString>("objects");
+        QTest::addColumn<bool>("folderThere");
+        QTest::addColumn<ResultCode>("result");
+        QTest::addColumn<QString>("announced");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("in the list's order") << "- t2 t0" << true << ResultCode::Succeeded << "t2+ t2= t0+ t0="
+                                             << QStringList{"track-01-01[1]-01=0", "track-01-01[1]-03=2"};
+        QTest::newRow("a title is one file") << "T" << true << ResultCode::Succeeded << "T+ T="
+                                             << QStringList{"title-01-01[1]=0 1 2"};
+        QTest::newRow("another kind ends it") << "t0 S t1" << true << ResultCode::ObjectKind << "t0+ t0="
+                                              << QStringList{"track-01-01[1]-01=0"};
+        QTest::newRow("a failed dump ends it") << "t0 t1" << false << ResultCode::CreateOutput << "t0+ t0!"
+                                               << QStringList();
+    }
+    void walks()
+    {
+        QFETCH(QString, objects);
+        QFETCH(bool, folderThere);
+        QFETCH(ResultCode, result);
+        QFETCH(QString, announced);
+        QFETCH(QStringList, files);
         ThreeTracks zone;
+        const auto object = [&zone](const QString &code) -> DVDAObject * {
+            if (code == "T")
+                return zone.title();
+            if (code == "S")
+                return zone.zone->titlesets[0];
+            return code == "-" ? nullptr : zone.track(code.mid(1).toInt());
+        };
+        QList<DVDAObject *> list;
+        for (const QString &code : objects.split(' '))
+            list << object(code);
         QTemporaryDir out;
         Run run;
-        QVERIFY(run.toEnd({nullptr, zone.track(2), zone.track(0)}, storeInto(out.path())));
-        QCOMPARE(run.result, ResultCode::Succeeded);
-        QCOMPARE(run.items, (Announcements{{zone.track(2), 1}, {zone.track(2), 2},
-                                           {zone.track(0), 1}, {zone.track(0), 2}}));
-        QCOMPARE(dumpzone::fileBytes(out.filePath(QString("track-01-01[1]-03") + pcmSuffix)),
-                 zone.audio[2]);
-        QCOMPARE(dumpzone::fileBytes(out.filePath(QString("track-01-01[1]-01") + pcmSuffix)),
-                 zone.audio[0]);
-        QCOMPARE(filesIn(out.path()).size(), 2);
+        QVERIFY(run.toEnd(list, storeInto(folderThere ? out.path() : out.filePath("not-there"))));
+        QCOMPARE(run.result, result);
+        Announcements expected;
+        for (const QString &item : announced.split(' '))
+            expected.append({object(item.chopped(1)), QString("+=!").indexOf(item.back()) + 1});
+        QCOMPARE(run.items, expected);
+        QStringList names;
+        for (const QString &file : files) {
+            names << file.section('=', 0, 0) + pcmSuffix;
+            QByteArray audio;
+            for (const QString &k : file.section('=', 1).split(' '))
+                audio += zone.audio[k.toInt()];
+            QCOMPARE(dumpzone::fileBytes(out.filePath(names.last())), audio);
+        }
+        QCOMPARE(filesIn(out.path()), names);
         QVERIFY(!run.extraction.isRunning());
-    }
-
-    // A title in the list is one file of all its tracks, joined.
-    void aTitleIsOneFile()
-    {
-        ThreeTracks zone;
-        QTemporaryDir out;
-        Run run;
-        QVERIFY(run.toEnd({zone.title()}, storeInto(out.path())));
-        QCOMPARE(run.result, ResultCode::Succeeded);
-        QCOMPARE(run.items, (Announcements{{zone.title(), 1}, {zone.title(), 2}}));
-        QCOMPARE(filesIn(out.path()), QStringList{QString("title-01-01[1]") + pcmSuffix});
-        QCOMPARE(dumpzone::fileBytes(out.filePath(QString("title-01-01[1]") + pcmSuffix)),
-                 zone.audio[0] + zone.audio[1] + zone.audio[2]);
-    }
-
-    void otherKindsEndTheWalk()
-    {
-        ThreeTracks zone;
-        QTemporaryDir out;
-        Run run;
-        DVDAObject *titleset = zone.zone->titlesets[0];
-        QVERIFY(run.toEnd({zone.track(0), titleset, zone.track(1)}, storeInto(out.path())));
-        QCOMPARE(run.result, ResultCode::ObjectKind);
-        QCOMPARE(run.items, (Announcements{{zone.track(0), 1}, {zone.track(0), 2}}));
-        QCOMPARE(filesIn(out.path()), QStringList{QString("track-01-01[1]-01") + pcmSuffix});
-    }
-
-    void aFailingDumpEndsTheWalk()
-    {
-        ThreeTracks zone;
-        QTemporaryDir out;
-        Run run;
-        QVERIFY(run.toEnd({zone.track(0), zone.track(1)}, storeInto(out.filePath("not-there"))));
-        QCOMPARE(run.result, ResultCode::CreateOutput);
-        QCOMPARE(run.items, (Announcements{{zone.track(0), 1}, {zone.track(0), 3}}));
-        QVERIFY(filesIn(out.path()).isEmpty());
     }
 
     void anEmptyListSucceeds()
