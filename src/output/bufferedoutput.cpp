@@ -50,8 +50,14 @@ bool BufferedOutput::handOver()
     // Until the buffer has grown to its largest size, it is written in line: a file of a
     // few hundred KB is done before a thread would have paid for its start. So is every
     // write of a file that finds the background slots taken.
-    if (buffer.size() < size_t(LARGEST_SIZE) || !background.claim())
-        return flush();
+    if (buffer.size() < size_t(LARGEST_SIZE) || !background.claim()) {
+        if (!flush())
+            return false;
+        // Grown here, not in flush: a file's last flush would zero a buffer never used.
+        if (buffer.size() < size_t(LARGEST_SIZE))
+            buffer.resize(qMin(2 * buffer.size(), size_t(LARGEST_SIZE)));
+        return true;
+    }
     if (used == 0)
         return true;
     writeFailed = backgroundFailed = !background.start(file, buffer.data(), used, checksummed ? &checksum : nullptr);
@@ -74,8 +80,6 @@ bool BufferedOutput::flush()
     writeFailed = used > 0
         && file->write(reinterpret_cast<const char *>(buffer.data()), used) != used;
     used = 0;
-    if (!writeFailed && buffer.size() < size_t(LARGEST_SIZE))
-        buffer.resize(qMin(2 * buffer.size(), size_t(LARGEST_SIZE)));
     return !writeFailed;
 }
 
