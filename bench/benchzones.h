@@ -12,7 +12,8 @@
 namespace benchzones {
 
 // One title, a track per stream (PCM streams are 24-bit stereo at 96 kHz), each as long as
-// it plays (or, given, trackSeconds long); null when the zone could not be written.
+// it plays (or, given, trackSeconds long), written back to the disc; null when the zone
+// could not be written.
 std::unique_ptr<testzone::ZoneFolder> zoneOf(const QList<QByteArray> &streams, bool mlp,
                                               int trackSeconds = 0);
 
